@@ -1,0 +1,83 @@
+// The document file: the document's persistent form written through the archive.
+//
+//   1. enabled flags   count, then one byte per channel
+//   2. chains          count, then one object reference per channel (a CHeadFilter and its chain)
+//   3. channel sources count, then one byte per channel (255 = no source)
+//   4. data file path  string
+//   5. header rows     int
+//   6. skipped columns int
+#include "document/KaisekiDoc.h"
+#include "pipeline/ModuleRegistry.h"
+#include "platform/Archive.h"
+
+namespace tavrel {
+
+namespace {
+
+void StoreBytes(Archive& ar, const std::vector<std::uint8_t>& bytes) {
+    ar.WriteCount(bytes.size());
+    for (std::uint8_t b : bytes) ar.WriteByte(b);
+}
+
+std::vector<std::uint8_t> LoadBytes(Archive& ar) {
+    std::uint64_t count = ar.ReadCount();
+    if (count > ar.Remaining())
+        throw ArchiveError(ArchiveError::Kind::EndOfFile, "list beyond end of file");
+    std::string_view raw = ar.ReadBytes(static_cast<std::size_t>(count));
+    return {raw.begin(), raw.end()};
+}
+
+void StoreChain(Archive& ar, CHeadFilter* head) {
+    if (!head) {
+        ar.WriteNullTag();
+        return;
+    }
+    if (ar.WriteObjectReference(head)) return;
+    ar.WriteClassTag(head->GetClassName(), 1);
+    ar.MapStoredObject(head);
+    head->Serialize(ar);
+}
+
+HeadPtr LoadChain(Archive& ar, CKaisekiDoc* doc) {
+    Archive::Tag tag = ar.ReadTag();
+    if (tag.kind == Archive::Tag::Kind::Null) return nullptr;
+    if (tag.kind == Archive::Tag::Kind::ObjectReference)
+        throw ArchiveError(ArchiveError::Kind::Malformed, "chain referenced twice");
+    std::unique_ptr<CModBase> module = CreateModuleForArchive(tag);
+    if (!dynamic_cast<CHeadFilter*>(module.get()))
+        throw ArchiveError(ArchiveError::Kind::BadClass, "a chain must start with its head");
+    HeadPtr head(static_cast<CHeadFilter*>(module.release()));
+    ar.MapLoadedObject(head.get());
+    head->Serialize(ar);
+    for (CModBase* m = head.get(); m; m = m->m_next) m->m_doc = doc;
+    return head;
+}
+
+}  // namespace
+
+void CKaisekiDoc::Serialize(Archive& ar) {
+    if (ar.IsStoring()) {
+        StoreBytes(ar, m_channelEnabled);
+        ar.WriteCount(m_chains.size());
+        for (const HeadPtr& head : m_chains) StoreChain(ar, head.get());
+        StoreBytes(ar, m_channelSource);
+        ar.WriteString(m_dataFilePath);
+        ar.WriteInt(m_headerRows);
+        ar.WriteInt(m_skipColumns);
+        return;
+    }
+    m_channelEnabled = LoadBytes(ar);
+    std::uint64_t chains = ar.ReadCount();
+    // Every reference takes at least two bytes; a larger count cannot be genuine.
+    if (chains > ar.Remaining() / 2)
+        throw ArchiveError(ArchiveError::Kind::EndOfFile, "chain count beyond end of file");
+    m_chains.clear();
+    m_chains.reserve(static_cast<std::size_t>(chains));
+    for (std::uint64_t i = 0; i < chains; ++i) m_chains.push_back(LoadChain(ar, this));
+    m_channelSource = LoadBytes(ar);
+    m_dataFilePath = ar.ReadString();
+    m_headerRows = ar.ReadInt();
+    m_skipColumns = ar.ReadInt();
+}
+
+}  // namespace tavrel

@@ -1,0 +1,112 @@
+// CKaisekiDoc: the one document of the program. It holds the sixteen channels (enabled flag,
+// source column, processing chain), the source data read from the data file, the data file's
+// path with its two reading settings, and the display state that all views share.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "pipeline/HeadFilter.h"
+#include "platform/Surface.h"
+
+namespace tavrel {
+
+class Archive;
+
+// What the document needs of a view attached to it.
+class DocView {
+public:
+    virtual ~DocView() = default;
+    // The document changed: refresh and repaint.
+    virtual void OnUpdate() = 0;
+    // Graph views take a new zoom (ApplyZoomToViews); other views ignore it.
+    virtual bool IsGraphView() const { return false; }
+    virtual void SetZoom(int /*zoomX*/, int /*zoomY*/) {}
+};
+
+using HeadPtr = std::unique_ptr<CHeadFilter, ChainDeleter>;
+
+class CKaisekiDoc {
+public:
+    static constexpr int kChannels = 16;
+    static constexpr int kNoSource = 255;
+    // The row cap of the program's data-file reader.
+    static constexpr int kMaxRows = 8192;
+
+    CKaisekiDoc();
+    ~CKaisekiDoc();
+    CKaisekiDoc(const CKaisekiDoc&) = delete;
+    CKaisekiDoc& operator=(const CKaisekiDoc&) = delete;
+
+    // Framework operations.
+    bool OnNewDocument();
+    // Loads the document file and reads its data file. On a file that cannot be read the user is
+    // told, the document is set up anew and false is returned.
+    bool OnOpenDocument(const std::string& path);
+    // Writes the document file; on failure the user is told and the document stays modified.
+    bool OnSaveDocument(const std::string& path);
+    void DeleteContents();
+    void Serialize(Archive& ar);
+
+    // The document file's bytes, and loading from bytes (throws ArchiveError on malformed input;
+    // the caller then discards the contents).
+    std::string SaveToBytes();
+    void LoadFromBytes(std::string_view bytes);
+
+    // Reads the data file named by m_dataFilePath into the source columns, keeping at most
+    // `maxRows` rows (0 = no cap).
+    void LoadDataFile(int maxRows = kMaxRows);
+    // The "save processed data" command: asks the host for the file and the settings, then writes.
+    void ExportProcessedData();
+    void GetChannelData(std::vector<double>* values, std::string* label,
+                        std::vector<double>* times, int channel);
+    void DrawChannel(Surface* surface, const Rect& band, int channel, double* maximum,
+                     const SampleRange* range);
+    void ChannelPixelsToRange(int channel, int ignored, const Rect& plot, const Rect& selection,
+                              int out[2]);
+    void GetPrintScale(int out[2]) const;
+    void ApplyZoomToViews();
+
+    // Views and notifications.
+    void AddView(DocView* view);
+    void RemoveView(DocView* view);
+    const std::vector<DocView*>& Views() const { return m_views; }
+    void UpdateAllViews(DocView* sender = nullptr);
+    void SetModifiedFlag(bool modified = true) { m_modified = modified; }
+    bool IsModified() const { return m_modified; }
+    const std::string& GetPathName() const { return m_pathName; }
+    void SetPathName(std::string path) { m_pathName = std::move(path); }
+
+    CHeadFilter* Head(int channel) const;
+
+    // Fields, in declaration order.
+    std::vector<std::uint8_t> m_channelSource;
+    int m_printing = 0;
+    int m_printScaleX = 4;
+    int m_printScaleY = 4;
+    int m_zoomY = 1;
+    int m_zoomX = 1;
+    double m_commonMax = 10.0;
+    int m_absoluteScale = 0;
+    int m_probeDisplay = 0;
+    int m_skipColumns = 0;
+    int m_headerRows = 0;
+    int m_rowCount = 0;
+    std::vector<std::vector<double>> m_columns;
+    std::string m_dataFilePath;
+    std::vector<std::uint8_t> m_channelEnabled;
+    std::vector<HeadPtr> m_chains;
+
+private:
+    void SetUpChannels();
+    // Brings lists of other lengths read from a file to 16 entries.
+    void NormaliseChannelLists();
+
+    std::vector<DocView*> m_views;
+    std::string m_pathName;
+    bool m_modified = false;
+};
+
+}  // namespace tavrel

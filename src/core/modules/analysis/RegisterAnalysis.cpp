@@ -1,0 +1,7 @@
+#include "pipeline/ModuleRegistry.h"
+
+namespace tavrel {
+
+void RegisterAnalysisModules(ModuleRegistry&) {}
+
+}  // namespace tavrel

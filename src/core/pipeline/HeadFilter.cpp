@@ -1,0 +1,67 @@
+#include "pipeline/HeadFilter.h"
+
+#include <algorithm>
+
+#include "document/KaisekiDoc.h"
+#include "platform/Archive.h"
+
+namespace tavrel {
+
+CHeadFilter::CHeadFilter() { m_name = "HeadFilter"; }
+
+void CHeadFilter::SerializeOwn(Archive& ar) {
+    CModBase::SerializeOwn(ar);
+    ar.Int(m_channel);
+}
+
+void CHeadFilter::CopySettings(const CModBase& source) {
+    if (auto* head = dynamic_cast<const CHeadFilter*>(&source)) m_channel = head->m_channel;
+    CModBase::CopySettings(source);
+}
+
+SampleBuffer CHeadFilter::TakeLocalOutput() {
+    if (!m_output && !m_input && m_doc && m_doc->m_rowCount > 0 && m_channel >= 0 &&
+        m_channel < 16 && static_cast<std::size_t>(m_channel) < m_doc->m_channelSource.size()) {
+        int column = m_doc->m_channelSource[static_cast<std::size_t>(m_channel)];
+        if (column < 16 && static_cast<std::size_t>(column) < m_doc->m_columns.size()) {
+            const std::vector<double>& source = m_doc->m_columns[static_cast<std::size_t>(column)];
+            if (!source.empty() && source.size() <= 0x7FFFFFFFu) {
+                if (SampleBuffer copy = AllocSamples(static_cast<long long>(source.size()))) {
+                    std::copy(source.begin(), source.end(), copy.get());
+                    m_input = std::move(copy);
+                    m_inputCount = static_cast<int>(source.size());
+                }
+            }
+        }
+    }
+    if (m_input && m_inputCount > 0) {
+        m_output = std::move(m_input);
+        m_outputCount = m_inputCount;
+    }
+    SampleBuffer result = std::move(m_output);
+    WriteInheritedProperties();
+    return result;
+}
+
+void CHeadFilter::FetchOutput() {
+    if (!m_output) m_output = TakeLocalOutput();
+}
+
+void CHeadFilter::DrawOrMeasure(Surface* surface, const Rect& plot, double* maxAbs,
+                                const SampleRange* range) {
+    FetchOutput();
+    if (maxAbs) {
+        *maxAbs = MaxAbs(0, m_outputCount);
+    } else {
+        DrawGraph(surface, plot, range);
+    }
+}
+
+int CHeadFilter::RecomputeAndGetData(std::vector<double>* values, std::string* label,
+                                     std::vector<double>* times) {
+    FetchOutput();
+    GetData(values, label, times);
+    return 1;
+}
+
+}  // namespace tavrel

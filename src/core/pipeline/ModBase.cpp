@@ -1,0 +1,354 @@
+#include "pipeline/ModBase.h"
+
+#include <algorithm>
+#include <new>
+
+#include "document/KaisekiDoc.h"
+#include "pipeline/ModuleDialog.h"
+#include "pipeline/ModuleRegistry.h"
+#include "platform/Archive.h"
+#include "platform/Rounding.h"
+
+namespace tavrel {
+
+SampleBuffer AllocSamples(long long count) {
+    if (count < 0) return nullptr;
+    return SampleBuffer(new (std::nothrow) double[static_cast<std::size_t>(count)]);
+}
+
+CModBase::CModBase() = default;
+CModBase::~CModBase() = default;
+
+// ---- persistent form -------------------------------------------------------------------------
+
+void CModBase::SerializeOwn(Archive&) {}
+
+void CModBase::Serialize(Archive& ar) {
+    std::vector<CModBase*> chain;
+    CModBase* module = this;
+    if (ar.IsStoring()) {
+        while (true) {
+            chain.push_back(module);
+            ar.WriteString(module->m_name);
+            ar.WriteInt(module->m_samplingRate);
+            CModBase* next = module->m_next;
+            if (!next || ar.WriteObjectReference(next)) {
+                if (!next) ar.WriteNullTag();
+                break;
+            }
+            ar.WriteClassTag(next->GetClassName(), 1);
+            ar.MapStoredObject(next);
+            module = next;
+        }
+    } else {
+        while (true) {
+            chain.push_back(module);
+            module->m_name = ar.ReadString();
+            module->m_samplingRate = ar.ReadInt();
+            Archive::Tag tag = ar.ReadTag();
+            if (tag.kind == Archive::Tag::Kind::Null) break;
+            // A module already read cannot follow again: that would share it between chains or
+            // close a cycle.
+            if (tag.kind == Archive::Tag::Kind::ObjectReference)
+                throw ArchiveError(ArchiveError::Kind::Malformed, "module referenced twice");
+            std::unique_ptr<CModBase> next = CreateModuleForArchive(tag);
+            ar.MapLoadedObject(next.get());
+            next->m_prev = module;
+            module->m_next = next.release();
+            module = module->m_next;
+        }
+    }
+    // Own fields follow in reverse chain order: the last module's first.
+    for (auto it = chain.rbegin(); it != chain.rend(); ++it) (*it)->SerializeOwn(ar);
+}
+
+// ---- chain-end operations ----------------------------------------------------------------------
+
+namespace {
+// The module where a chain-end operation started at `from` is carried out.
+CModBase* ChainEnd(CModBase* from) {
+    CModBase* m = from;
+    while (m->m_next && !m->StopsForwarding()) m = m->m_next;
+    return m;
+}
+}  // namespace
+
+void CModBase::ChainPixelsToRange(Surface* surface, const Rect& plot, const Rect& selection,
+                                  int out[2]) {
+    ChainEnd(this)->PixelsToRange(surface, plot, selection, out);
+}
+
+void CModBase::ChainGetData(std::vector<double>* values, std::string* label,
+                            std::vector<double>* times) {
+    ChainEnd(this)->RecomputeAndGetData(values, label, times);
+}
+
+void CModBase::ChainDraw(Surface* surface, const Rect& plot, double* maxAbs,
+                         const SampleRange* range) {
+    ChainEnd(this)->DrawOrMeasure(surface, plot, maxAbs, range);
+}
+
+// ---- pull protocol -----------------------------------------------------------------------------
+
+void CModBase::WriteInheritedProperties() const {
+    if (!m_next) return;
+    m_next->m_inputCount = m_outputCount;
+    m_next->m_markerIndex = GetMarkerIndex();
+    m_next->m_samplingRate = GetSamplingRate();
+    m_next->m_doc = m_doc;
+    m_next->m_timeExponent = GetTimeExponent();
+    m_next->m_unit = m_unit;
+    m_next->m_unitFactor = m_unitFactor;
+    m_next->m_timeUnit = m_timeUnit;
+}
+
+SampleBuffer CModBase::HandDownOutput() {
+    WriteInheritedProperties();
+    return std::move(m_output);
+}
+
+bool CModBase::WantsUpstream() const { return !m_output && !m_input && m_prev; }
+
+SampleBuffer CModBase::TakeLocalOutput() {
+    if (m_output) return HandDownOutput();
+    if (m_input) return TakeOutputFrom(std::move(m_input));
+    return nullptr;
+}
+
+SampleBuffer CModBase::TakeOutputFrom(SampleBuffer upstream) {
+    m_input = std::move(upstream);
+    if (!m_input) return nullptr;
+    Compute();
+    m_input.reset();
+    if (m_output) return HandDownOutput();
+    return nullptr;
+}
+
+SampleBuffer CModBase::TakeOutput() {
+    std::vector<CModBase*> path;
+    CModBase* top = this;
+    while (top->WantsUpstream()) {
+        path.push_back(top);
+        top = top->m_prev;
+    }
+    SampleBuffer buffer = top->TakeLocalOutput();
+    for (auto it = path.rbegin(); it != path.rend(); ++it) {
+        buffer = (*it)->TakeOutputFrom(std::move(buffer));
+    }
+    return buffer;
+}
+
+double* CModBase::PullInput() {
+    if (m_input) return m_input.get();
+    if (!m_prev) return nullptr;
+    m_input = m_prev->TakeOutput();
+    m_output.reset();
+    return m_input.get();
+}
+
+int CModBase::Compute() {
+    if (!m_input || m_inputCount <= 0) return -1;
+    SampleBuffer out = AllocSamples(m_inputCount);
+    if (!out) return -1;
+    std::copy(m_input.get(), m_input.get() + m_inputCount, out.get());
+    m_output = std::move(out);
+    m_outputCount = m_inputCount;
+    return m_outputCount;
+}
+
+void CModBase::DrawOrMeasure(Surface* surface, const Rect& plot, double* maxAbs,
+                             const SampleRange* range) {
+    if (!PullInput()) return;
+    if (m_editing) m_output.reset();
+    if (!m_output) Compute();
+    if (maxAbs) {
+        *maxAbs = MaxAbs(0, m_outputCount);
+    } else {
+        DrawGraph(surface, plot, range);
+    }
+    if (m_editing) m_output.reset();
+}
+
+int CModBase::RecomputeAndGetData(std::vector<double>* values, std::string* label,
+                                  std::vector<double>* times) {
+    if (!PullInput()) return 0;
+    m_output.reset();
+    Compute();
+    GetData(values, label, times);
+    return 1;
+}
+
+std::string CModBase::BuildUnitLabel() const {
+    std::string label;
+    if (m_unitFactor != 1) label += std::to_string(m_unitFactor) + "x";
+    label += "[" + m_unit + "]";
+    int exponent = GetTimeExponent();
+    if (exponent != 0) {
+        label += exponent > 0 ? "*" : "/";
+        label += "[" + m_timeUnit + "]";
+        long long magnitude = exponent < 0 ? -static_cast<long long>(exponent) : exponent;
+        if (magnitude > 1) label += "^" + std::to_string(magnitude);
+    }
+    return label;
+}
+
+void CModBase::GetData(std::vector<double>* values, std::string* label,
+                       std::vector<double>* times) {
+    if (label) *label += BuildUnitLabel();
+    if (values && times && m_output && m_outputCount > 0) {
+        int rate = GetSamplingRate();
+        // Sample times in double precision: 1000 / rate * i milliseconds. A rate that cannot
+        // occur in a sound document (0 or below) gives time 0 rather than a division by zero.
+        double step = rate > 0 ? 1000.0 / rate : 0.0;
+        values->insert(values->end(), m_output.get(), m_output.get() + m_outputCount);
+        times->reserve(times->size() + static_cast<std::size_t>(m_outputCount));
+        for (int i = 0; i < m_outputCount; ++i) times->push_back(step * i);
+    }
+}
+
+double CModBase::MaxAbs(int first, int last) const {
+    if (!m_output) return 0.0;
+    first = std::max(first, 0);
+    last = std::min(last, m_outputCount);
+    if (first >= last) return 0.0;
+    double largest = 0.0;
+    double smallest = 0.0;
+    for (int i = first; i < last; ++i) {
+        double v = m_output[i];
+        if (v > largest) largest = v;
+        if (v < smallest) smallest = v;
+    }
+    return std::max(largest, -smallest);
+}
+
+int CModBase::PixelsToRange(Surface*, const Rect& plot, const Rect& selection, int out[2]) {
+    if (!m_input && !m_output) {
+        out[0] = 0;
+        out[1] = 0;
+        return 0;
+    }
+    int scale[2] = {1, 1};
+    if (m_doc) m_doc->GetPrintScale(scale);
+    double width = plot.right - plot.left - 80.0 * scale[0];
+    double x0 = plot.left + 40.0 * scale[0];
+    double p = width / m_outputCount;
+    // Without samples (or without width) every pixel maps to sample 0.
+    int first = m_outputCount > 0 && p != 0.0 ? RoundToInt((selection.left - x0) / p) : 0;
+    int last = m_outputCount > 0 && p != 0.0 ? RoundToInt((selection.right - x0) / p) : 0;
+    first = std::max(first, 0);
+    last = std::min(last, m_outputCount);
+    out[0] = first;
+    out[1] = last;
+    return last;
+}
+
+void CModBase::ReleaseBuffers() {
+    m_input.reset();
+    m_output.reset();
+    m_inputCount = 0;
+    m_outputCount = 0;
+}
+
+void CModBase::ClearBuffers() {
+    for (CModBase* m = this; m; m = m->m_next) m->ReleaseBuffers();
+}
+
+void CModBase::DeleteDownstream() {
+    CModBase* m = m_next;
+    m_next = nullptr;
+    while (m) {
+        CModBase* next = m->m_next;
+        delete m;
+        m = next;
+    }
+}
+
+void ChainDeleter::operator()(CModBase* first) const {
+    if (!first) return;
+    first->DeleteDownstream();
+    delete first;
+}
+
+int CModBase::EditSettings() {
+    ModuleDialog dialog(*this, 104, "確認", false);
+    return RunModuleDialog(dialog);
+}
+
+std::unique_ptr<CModBase> CModBase::Clone() const {
+    std::unique_ptr<CModBase> clone = CreateModule(GetClassName());
+    if (clone) clone->CopySettings(*this);
+    return clone;
+}
+
+void CModBase::CopySettings(const CModBase& source) {
+    m_doc = source.m_doc;
+    m_name = source.m_name;
+    m_samplingRate = source.m_samplingRate;
+    m_markerIndex = source.m_markerIndex;
+    m_inputCount = source.m_inputCount;
+    m_outputCount = source.m_outputCount;
+    m_unit = source.m_unit;
+    m_unitFactor = source.m_unitFactor;
+    m_timeExponent = source.m_timeExponent;
+    m_editing = source.m_editing;
+    m_timeUnit = source.m_timeUnit;
+}
+
+// ---- chain positions ---------------------------------------------------------------------------
+
+CModBase* CModBase::ModuleAt(CModBase* first, int n) {
+    if (n < 0) return nullptr;
+    CModBase* m = first;
+    for (int i = 0; i < n && m; ++i) m = m->m_next;
+    return m;
+}
+
+CModBase* CModBase::AppendModule(CModBase* first, CModBase* module) {
+    CModBase* last = first;
+    while (last && last->m_next) last = last->m_next;
+    module->m_prev = last;
+    module->m_next = nullptr;
+    if (last) last->m_next = module;
+    return module;
+}
+
+CModBase* CModBase::InsertModuleAt(CModBase* first, int n, CModBase* module) {
+    CModBase* at = ModuleAt(first, n);
+    if (!at) {
+        AppendModule(first, module);
+        return first ? first : module;
+    }
+    module->m_prev = at->m_prev;
+    module->m_next = at;
+    if (at->m_prev) at->m_prev->m_next = module;
+    at->m_prev = module;
+    return at == first ? module : first;
+}
+
+CModBase* CModBase::ReplaceModuleAt(CModBase* first, int n, CModBase* module) {
+    CModBase* at = ModuleAt(first, n);
+    if (!at) {
+        AppendModule(first, module);
+        return first ? first : module;
+    }
+    module->m_prev = at->m_prev;
+    module->m_next = at->m_next;
+    if (at->m_prev) at->m_prev->m_next = module;
+    if (at->m_next) at->m_next->m_prev = module;
+    at->m_prev = nullptr;
+    at->m_next = nullptr;
+    return at == first ? module : first;
+}
+
+CModBase* CModBase::RemoveModuleAt(CModBase* first, int n) {
+    CModBase* at = ModuleAt(first, n);
+    if (!at) return first;
+    CModBase* successor = at->m_next;
+    if (at->m_prev) at->m_prev->m_next = at->m_next;
+    if (at->m_next) at->m_next->m_prev = at->m_prev;
+    at->m_prev = nullptr;
+    at->m_next = nullptr;
+    return at == first ? successor : first;
+}
+
+}  // namespace tavrel

@@ -1,0 +1,142 @@
+// CModBase: the record every processing module carries, the lazy pull protocol by which sample
+// arrays travel down a channel's chain, the chain-end operations used by the views, the magnifier,
+// the export and the settings dialogs, and the persistent form of a chain.
+//
+// A chain is a doubly linked list of modules starting with a CHeadFilter. It is deleted from its
+// head (DeleteDownstream, then the head itself); a module's destructor deletes neither neighbour.
+// Every walk along a chain is a loop, never a recursion, so a chain of any length read from a
+// document can be pulled, drawn and deleted.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/Surface.h"
+
+namespace tavrel {
+
+class Archive;
+class CKaisekiDoc;
+
+// A sample array with exactly one owner; a non-null array of zero samples still counts as an
+// array (an empty output is an output).
+using SampleBuffer = std::unique_ptr<double[]>;
+
+// A new array of `count` samples, or null when the count is negative or memory is short.
+SampleBuffer AllocSamples(long long count);
+
+struct SampleRange {
+    int first = 0;
+    int last = 0;
+};
+
+class CModBase {
+public:
+    static constexpr const char* kClassName = "CModBase";
+
+    CModBase();
+    virtual ~CModBase();
+    CModBase(const CModBase&) = delete;
+    CModBase& operator=(const CModBase&) = delete;
+
+    // The class name under which the module is stored in a document file.
+    virtual const char* GetClassName() const { return kClassName; }
+
+    // Persistent form: the module's data (display name, rate, the rest of the chain, then the own
+    // fields of every module in reverse chain order). Loading expects the object to be new.
+    void Serialize(Archive& ar);
+    // The fields a class adds to the base record, in stored order; a derived class serialises its
+    // parent's fields first.
+    virtual void SerializeOwn(Archive& ar);
+
+    // Chain-end operations: forwarded to the end of the chain (or to the first module that stops
+    // the forwarding, see StopsForwarding), which performs the matching local operation.
+    void ChainPixelsToRange(Surface* surface, const Rect& plot, const Rect& selection, int out[2]);
+    void ChainGetData(std::vector<double>* values, std::string* label, std::vector<double>* times);
+    void ChainDraw(Surface* surface, const Rect& plot, double* maxAbs, const SampleRange* range);
+
+    virtual int PixelsToRange(Surface* surface, const Rect& plot, const Rect& selection,
+                              int out[2]);
+    virtual double MaxAbs(int first, int last) const;
+    virtual int GetTimeExponent() const { return m_timeExponent; }
+    virtual int RecomputeAndGetData(std::vector<double>* values, std::string* label,
+                                    std::vector<double>* times);
+    virtual void GetData(std::vector<double>* values, std::string* label,
+                         std::vector<double>* times);
+    virtual int GetSamplingRate() const { return m_samplingRate; }
+    virtual int GetMarkerIndex() const { return m_markerIndex; }
+    // Drops the buffers (and derived caches) of this module and of every module after it.
+    void ClearBuffers();
+    // Deletes every module after this one.
+    void DeleteDownstream();
+    // Runs the module's settings dialog modally: 1 when accepted, 0 when cancelled.
+    virtual int EditSettings();
+    // The pull step: hands this module's output downstream (computing it, and pulling from
+    // upstream, when needed) and writes the inherited properties into m_next.
+    SampleBuffer TakeOutput();
+    virtual void DrawOrMeasure(Surface* surface, const Rect& plot, double* maxAbs,
+                               const SampleRange* range);
+    // Computes m_output from m_input; the count, or -1 without an output.
+    virtual int Compute();
+    // Makes sure m_input is held, pulling it from upstream; the input or null.
+    double* PullInput();
+    // A new module of the same class with the same settings, without buffers or links.
+    std::unique_ptr<CModBase> Clone() const;
+    virtual void DrawGraph(Surface* surface, const Rect& plot, const SampleRange* range);
+    // Copies the settings of another module of the same class (own fields, then the base record).
+    virtual void CopySettings(const CModBase& source);
+
+    // Whether the chain-end operations stop at this module instead of going on (an active probe).
+    virtual bool StopsForwarding() const { return false; }
+
+    // Chain-position operations; all take the first module of a chain.
+    static CModBase* ModuleAt(CModBase* first, int n);
+    static CModBase* AppendModule(CModBase* first, CModBase* module);
+    static CModBase* InsertModuleAt(CModBase* first, int n, CModBase* module);
+    static CModBase* ReplaceModuleAt(CModBase* first, int n, CModBase* module);
+    static CModBase* RemoveModuleAt(CModBase* first, int n);
+
+    // Unit label of the data this module delivers ("[mV]", "1000x[mV]", "[mV]/[ms]^2").
+    std::string BuildUnitLabel() const;
+
+    // Fields, in the order of the module record.
+    std::string m_timeUnit = "ms";
+    int m_editing = 0;
+    int m_timeExponent = 0;
+    int m_unitFactor = 1;
+    std::string m_unit = "mV";
+    int m_rangeEnd = -1;
+    int m_rangeStart = -1;
+    int m_markerIndex = -1;
+    int m_samplingRate = 2000;
+    int m_inputCount = 0;
+    SampleBuffer m_input;
+    int m_outputCount = 0;
+    SampleBuffer m_output;
+    CModBase* m_prev = nullptr;
+    CModBase* m_next = nullptr;
+    CKaisekiDoc* m_doc = nullptr;
+    std::string m_name = "ベースクラス";
+
+protected:
+    // Hooks of the pull step. TakeOutput walks upstream while WantsUpstream() holds, lets the
+    // first module that does not want upstream produce its output (TakeLocalOutput), then passes
+    // the array down again through TakeOutputFrom of each module on the way.
+    virtual bool WantsUpstream() const;
+    virtual SampleBuffer TakeLocalOutput();
+    virtual SampleBuffer TakeOutputFrom(SampleBuffer upstream);
+    // Hands m_output downstream: writes the inherited properties into m_next and gives it up.
+    SampleBuffer HandDownOutput();
+    void WriteInheritedProperties() const;
+    // Releases this module's own buffers and caches (ClearBuffers applies it along the chain).
+    virtual void ReleaseBuffers();
+};
+
+// Deletes a whole chain from its first module.
+struct ChainDeleter {
+    void operator()(CModBase* first) const;
+};
+using ChainPtr = std::unique_ptr<CModBase, ChainDeleter>;
+
+}  // namespace tavrel
