@@ -1,0 +1,82 @@
+#include "gui/platform/QtHost.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QGuiApplication>
+#include <QMessageBox>
+
+namespace tavrel::qt {
+
+namespace {
+QtHost* g_instance = nullptr;
+
+class SilentProgress : public Progress {
+public:
+    void SetRange(int, int) override {}
+    void Step(int) override {}
+    int PumpMessages() override {
+        QCoreApplication::processEvents();
+        return 0;
+    }
+};
+}  // namespace
+
+QString ApplicationTitle() { return QStringLiteral("Tavrel"); }
+
+QtHost::QtHost() : m_previous(SetHost(this)) { g_instance = this; }
+
+QtHost::~QtHost() {
+    SetHost(m_previous);
+    if (g_instance == this) g_instance = nullptr;
+}
+
+QtHost* QtHost::Instance() { return g_instance; }
+
+QWidget* QtHost::ParentWindow() const {
+    if (QWidget* modal = QApplication::activeModalWidget()) return modal;
+    return m_parent.data();
+}
+
+void QtHost::MessageBox(const std::string& utf8Text) {
+    QMessageBox box(QMessageBox::Warning, ApplicationTitle(), QString::fromStdString(utf8Text),
+                    QMessageBox::Ok, ParentWindow());
+    box.exec();
+}
+
+void QtHost::Beep() { QApplication::beep(); }
+
+void QtHost::BeginWaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
+
+void QtHost::EndWaitCursor() { QGuiApplication::restoreOverrideCursor(); }
+
+std::unique_ptr<Progress> QtHost::CreateProgress() {
+    if (progressFactory) return progressFactory(ParentWindow());
+    return std::make_unique<SilentProgress>();
+}
+
+bool QtHost::RunModuleDialog(ModuleDialog& dialog) {
+    return moduleDialogRunner ? moduleDialogRunner(dialog, ParentWindow()) : false;
+}
+
+std::optional<std::string> QtHost::ChooseSaveFile(const SaveFileRequest& request) {
+    QFileDialog dialog(ParentWindow());
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setDefaultSuffix(QString::fromStdString(request.defaultExtension));
+    // "Data Files (*.csv)|*.csv|All Files (*.*)|*.*||" becomes Qt's "name (pattern)" list.
+    QStringList filters;
+    QStringList parts = QString::fromStdString(request.filter).split('|');
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        if (!parts[i].isEmpty()) filters << parts[i];
+    }
+    if (!filters.isEmpty()) dialog.setNameFilters(filters);
+    dialog.selectFile(QString::fromStdString(request.proposedName));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    return dialog.selectedFiles().first().toStdString();
+}
+
+bool QtHost::RunExportSettings(ExportSettings& settings) {
+    return exportSettingsRunner ? exportSettingsRunner(settings, ParentWindow()) : false;
+}
+
+}  // namespace tavrel::qt
