@@ -1,8 +1,11 @@
 #include "document/KaisekiDoc.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <fstream>
 #include <iterator>
+#include <new>
 
 #include "platform/Archive.h"
 #include "platform/Host.h"
@@ -66,40 +69,59 @@ void CKaisekiDoc::NormaliseChannelLists() {
     }
 }
 
-bool CKaisekiDoc::OnOpenDocument(const std::string& path) {
+bool CKaisekiDoc::ReadDocumentFile(const std::string& path, std::string* reason,
+                                   bool* hadChains) {
     std::string bytes;
-    bool read = false;
-    if (std::ifstream in{path, std::ios::binary}) {
+    std::string why;
+    std::ifstream in{path, std::ios::binary};
+    if (!in) {
+        why = std::strerror(errno);
+    } else {
         bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-        read = !in.bad();
+        if (in.bad()) why = "read error";
     }
     DeleteContents();
-    if (read) {
+    if (why.empty()) {
         try {
             LoadFromBytes(bytes);
-        } catch (const ArchiveError&) {
-            read = false;
+        } catch (const ArchiveError& error) {
+            why = std::string("not a valid document (") + error.what() + ")";
+        } catch (const std::bad_alloc&) {
+            why = "not enough memory";
         }
     }
-    if (!read) {
-        GetHost().MessageBox("ドキュメントを開くことができません。\n" + path);
+    if (!why.empty()) {
+        if (reason) *reason = why;
         OnNewDocument();
         return false;
     }
     m_pathName = path;
     m_modified = false;
+    if (hadChains) *hadChains = !m_chains.empty();
     if (!m_chains.empty()) {
         NormaliseChannelLists();
         m_columns.assign(kChannels, {});
         m_rowCount = 0;
-        LoadDataFile();
-        UpdateAllViews();
     } else {
-        // A document without chains opens as a set-up document; no data file is read.
+        // A document without chains opens as a set-up document.
         m_channelEnabled.clear();
         m_channelSource.clear();
         m_columns.clear();
         SetUpChannels();
+    }
+    return true;
+}
+
+bool CKaisekiDoc::OnOpenDocument(const std::string& path) {
+    bool hadChains = false;
+    if (!ReadDocumentFile(path, nullptr, &hadChains)) {
+        GetHost().MessageBox("ドキュメントを開くことができません。\n" + path);
+        return false;
+    }
+    // Only a file that held chains reads its data file.
+    if (hadChains) {
+        LoadDataFile();
+        UpdateAllViews();
     }
     return true;
 }

@@ -45,6 +45,13 @@ public:
     // Loads the document file and reads its data file. On a file that cannot be read the user is
     // told, the document is set up anew and false is returned.
     bool OnOpenDocument(const std::string& path);
+    // Loads the set-up stored in a document file without reading its data file and without
+    // telling the user anything: the lists brought to sixteen entries (a file without chains gets
+    // the set-up of a new document), sixteen empty source columns. On failure `reason` says why,
+    // the document is set up anew and false is returned. `hadChains` reports whether the file
+    // held chains (only then does opening read the data file).
+    bool ReadDocumentFile(const std::string& path, std::string* reason = nullptr,
+                          bool* hadChains = nullptr);
     // Writes the document file; on failure the user is told and the document stays modified.
     bool OnSaveDocument(const std::string& path);
     void DeleteContents();
