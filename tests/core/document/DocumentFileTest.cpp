@@ -7,6 +7,7 @@
 #include "document/KaisekiDoc.h"
 #include "platform/Archive.h"
 #include "support/ScriptedHost.h"
+#include "support/TempDir.h"
 
 namespace tavrel {
 namespace {
@@ -121,15 +122,9 @@ TEST(DocumentFile, LoadedHeadKeepsItsStoredChannel) {
 class OpenTest : public ::testing::Test {
 protected:
     std::string Write(const std::string& bytes) {
-        std::string path = (std::filesystem::temp_directory_path() /
-                            ("tavrel_open_" + std::to_string(counter++) + ".kcd")).string();
-        std::ofstream(path, std::ios::binary) << bytes;
-        paths.push_back(path);
-        return path;
+        return dir.Write("open_" + std::to_string(counter++) + ".kcd", bytes);
     }
-    void TearDown() override {
-        for (const auto& p : paths) std::remove(p.c_str());
-    }
+    test::TempDir dir;
     // Opens the bytes and expects a refusal that leaves a fresh document.
     void ExpectRefused(const std::string& bytes) {
         CKaisekiDoc doc;
@@ -145,7 +140,6 @@ protected:
     }
 
     test::ScriptedHost host;
-    std::vector<std::string> paths;
     int counter = 0;
 };
 
