@@ -1,0 +1,50 @@
+// CDataFileDlg ("データファイル設定"): how the data file is laid out - header lines and leading
+// columns to skip - plus, through its "データ設定" button, the five values of the data-settings
+// dialog (rate or period, unit, unit factor). The processing-settings dialog fills it from the
+// document before running it and applies it to the document when it ends with OK.
+#pragma once
+
+#include <QDialog>
+#include <string>
+
+namespace tavrel::qt {
+
+class CDataFileDlg : public QDialog {
+    Q_OBJECT
+public:
+    static constexpr int kTemplateId = 105;
+    static constexpr int kHeaderRowsEdit = 1000;
+    static constexpr int kDataSettingsButton = 1001;
+    static constexpr int kHeaderCheck = 1002;
+    static constexpr int kTimeStampCheck = 1004;
+    static constexpr int kSkipCheck = 1006;
+    static constexpr int kSkipColumnsEdit = 1038;
+    static constexpr unsigned kMaxHeaderRows = 99;
+    static constexpr unsigned kMaxSkipColumns = 9;
+
+    explicit CDataFileDlg(QWidget* parent = nullptr);
+
+    // Opening: the edit boxes show the two values, the check boxes are cleared, then a value that
+    // is not 0 checks its box and enables its edit box.
+    void OnInitDialog();
+    int exec() override;
+    // OK: both edit boxes are validated (also when disabled), then the check states are taken.
+    void accept() override;
+    // "データ設定": runs the data-settings dialog on a copy of the five values and takes them back
+    // only when it ends with OK.
+    void OnDataSettings();
+
+    // Members, in declaration order.
+    std::string m_otherUnit;  // UTF-8
+    int m_factor = 1;
+    int m_rateValue = 1000;
+    int m_unitChoice = 1;  // 0 = "V", 1 = "mV", 2 = other
+    int m_rateChoice = 0;  // 0 = frequency in Hz, 1 = period in ms
+    unsigned m_headerRowsValue = 0;
+    unsigned m_skipColumnsValue = 0;
+    int m_headerCheck = 0;
+    int m_timeStampCheck = 0;
+    int m_skipCheck = 0;
+};
+
+}  // namespace tavrel::qt
