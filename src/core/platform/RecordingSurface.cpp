@@ -1,5 +1,7 @@
 #include "platform/RecordingSurface.h"
 
+#include <string>
+
 namespace tavrel {
 
 void RecordingSurface::FrameRect(const Rect& rect, Color color) {
@@ -60,6 +62,63 @@ std::vector<std::string> RecordingSurface::Texts() const {
             texts.push_back(c.text);
     }
     return texts;
+}
+
+std::vector<RecordingSurface::Call> RecordingSurface::CallsOf(Call::Kind kind) const {
+    std::vector<Call> calls;
+    for (const Call& c : m_calls) {
+        if (c.kind == kind) calls.push_back(c);
+    }
+    return calls;
+}
+
+namespace {
+
+std::string Numbers(std::initializer_list<int> values) {
+    std::string text;
+    for (int v : values) {
+        text += ' ';
+        text += std::to_string(v);
+    }
+    return text;
+}
+
+std::string ColorText(Color c) {
+    return " " + std::to_string(c.r) + "," + std::to_string(c.g) + "," + std::to_string(c.b);
+}
+
+}  // namespace
+
+std::string RecordingSurface::Describe(const Call& c) {
+    using Kind = Call::Kind;
+    const Rect& r = c.rect;
+    switch (c.kind) {
+        case Kind::Frame:
+            return "Frame" + Numbers({r.left, r.top, r.right, r.bottom}) + ColorText(c.color);
+        case Kind::MoveTo:
+            return "MoveTo" + Numbers({r.left, r.top});
+        case Kind::LineTo:
+            return "LineTo" + Numbers({r.left, r.top});
+        case Kind::Fill:
+            return "Fill" + Numbers({r.left, r.top, r.right, r.bottom}) + ColorText(c.color);
+        case Kind::Invert:
+            return "Invert" + Numbers({r.left, r.top, r.right, r.bottom});
+        case Kind::Text:
+            return "Text" + Numbers({r.left, r.top}) + " " + c.text;
+        case Kind::CenteredText:
+            return "Centered" + Numbers({r.left, r.top, r.right, r.bottom}) + " " + c.text;
+        case Kind::SetBk:
+            return "SetBk" + ColorText(c.color);
+    }
+    return {};
+}
+
+std::vector<std::string> RecordingSurface::Log() const {
+    std::vector<std::string> log;
+    log.reserve(m_calls.size());
+    for (const Call& c : m_calls)
+        log.push_back(Describe(c));
+    return log;
 }
 
 }  // namespace tavrel

@@ -10,12 +10,12 @@
 namespace tavrel {
 
 class RecordingSurface : public Surface {
-public:
+  public:
     struct Call {
         enum class Kind { Frame, MoveTo, LineTo, Fill, Invert, Text, CenteredText, SetBk };
         Kind kind;
-        Rect rect;       // Frame, Fill, Invert, CenteredText; MoveTo/LineTo use left, top
-        Color color;     // Frame, Fill, SetBk
+        Rect rect;         // Frame, Fill, Invert, CenteredText; MoveTo/LineTo use left, top
+        Color color;       // Frame, Fill, SetBk
         std::string text;  // Text, CenteredText
     };
 
@@ -44,8 +44,16 @@ public:
     };
     std::vector<Line> Lines() const;
     std::vector<std::string> Texts() const;
+    // The calls of one kind, in order.
+    std::vector<Call> CallsOf(Call::Kind kind) const;
 
-private:
+    // One line per call, for comparing whole drawings in tests: "Frame 0 0 180 100 10,10,10",
+    // "MoveTo 39 50", "LineTo 40 38", "Fill 90 25 91 75 255,64,64", "Invert 65 25 140 75",
+    // "Text 5 2 x0.5[mV]", "Centered 31 81 51 100 2[ms]", "SetBk 255,255,255".
+    static std::string Describe(const Call& call);
+    std::vector<std::string> Log() const;
+
+  private:
     std::vector<Call> m_calls;
     Rect m_clip;
     Color m_bk{255, 255, 255};
