@@ -80,22 +80,33 @@ bool CKaisekiDoc::ReadDocumentFile(const std::string& path, std::string* reason,
         bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
         if (in.bad()) why = "read error";
     }
+    if (!why.empty()) {
+        DeleteContents();
+        if (reason) *reason = why;
+        OnNewDocument();
+        return false;
+    }
+    if (!ReadDocumentBytes(bytes, reason, hadChains)) return false;
+    m_pathName = path;
+    return true;
+}
+
+bool CKaisekiDoc::ReadDocumentBytes(std::string_view bytes, std::string* reason,
+                                    bool* hadChains) {
+    std::string why;
     DeleteContents();
-    if (why.empty()) {
-        try {
-            LoadFromBytes(bytes);
-        } catch (const ArchiveError& error) {
-            why = std::string("not a valid document (") + error.what() + ")";
-        } catch (const std::bad_alloc&) {
-            why = "not enough memory";
-        }
+    try {
+        LoadFromBytes(bytes);
+    } catch (const ArchiveError& error) {
+        why = std::string("not a valid document (") + error.what() + ")";
+    } catch (const std::bad_alloc&) {
+        why = "not enough memory";
     }
     if (!why.empty()) {
         if (reason) *reason = why;
         OnNewDocument();
         return false;
     }
-    m_pathName = path;
     m_modified = false;
     if (hadChains) *hadChains = !m_chains.empty();
     if (!m_chains.empty()) {

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "pipeline/HeadFilter.h"
@@ -52,6 +53,9 @@ public:
     // held chains (only then does opening read the data file).
     bool ReadDocumentFile(const std::string& path, std::string* reason = nullptr,
                           bool* hadChains = nullptr);
+    // The same over the bytes of a document file (the path name is left as it is).
+    bool ReadDocumentBytes(std::string_view bytes, std::string* reason = nullptr,
+                           bool* hadChains = nullptr);
     // Writes the document file; on failure the user is told and the document stays modified.
     bool OnSaveDocument(const std::string& path);
     void DeleteContents();

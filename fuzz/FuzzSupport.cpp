@@ -1,0 +1,64 @@
+#include "FuzzSupport.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+#include "platform/RecordingSurface.h"
+
+namespace tavrel::fuzz {
+
+namespace {
+
+void Fail(const char* what) {
+    std::fprintf(stderr, "fuzz check failed: %s\n", what);
+    std::abort();
+}
+
+}  // namespace
+
+void FillTestRecording(CKaisekiDoc& doc, int rows) {
+    doc.m_columns.assign(CKaisekiDoc::kChannels, std::vector<double>(static_cast<size_t>(rows)));
+    for (int c = 0; c < CKaisekiDoc::kChannels; ++c) {
+        for (int i = 0; i < rows; ++i) {
+            double t = i / 2000.0;
+            double burst = (i / 64 + c) % 3 == 0 ? std::sin(2 * M_PI * (80.0 + 20 * c) * t) : 0.0;
+            doc.m_columns[static_cast<size_t>(c)][static_cast<size_t>(i)] =
+                0.3 * std::sin(2 * M_PI * 3.0 * t) + 2.5 * burst - 0.1 * c;
+        }
+    }
+    doc.m_rowCount = rows;
+}
+
+void ExerciseDocument(CKaisekiDoc& doc) {
+    for (int printing = 0; printing < 2; ++printing) {
+        doc.m_printing = printing;
+        for (int ch = 0; ch < CKaisekiDoc::kChannels; ++ch) {
+            RecordingSurface surface({0, 0, 800, 200});
+            double maximum = 0.0;
+            doc.DrawChannel(&surface, {0, 0, 800, 200}, ch, &maximum, nullptr);
+            SampleRange range{10, 120};
+            doc.DrawChannel(&surface, {0, 0, 800, 200}, ch, nullptr, &range);
+            std::vector<double> values, times;
+            std::string label;
+            doc.GetChannelData(&values, &label, &times, ch);
+            if (values.size() != times.size()) Fail("values and times differ in length");
+            int out[2] = {0, 0};
+            doc.ChannelPixelsToRange(ch, 0, {70, 0, 800, 200}, {100, 10, 300, 100}, out);
+            if (CHeadFilter* head = doc.Head(ch)) head->ClearBuffers();
+        }
+    }
+    doc.m_printing = 0;
+
+    std::string saved = doc.SaveToBytes();
+    CKaisekiDoc reloaded;
+    try {
+        reloaded.LoadFromBytes(saved);
+    } catch (...) {
+        Fail("a saved document does not load");
+    }
+    if (reloaded.SaveToBytes() != saved) Fail("a saved document does not load to the same bytes");
+}
+
+}  // namespace tavrel::fuzz
