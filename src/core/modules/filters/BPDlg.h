@@ -1,0 +1,51 @@
+// CBPDlg and CBSDlg: the settings dialogs of the band-pass (template 112) and band-stop (113)
+// filters. Two band edges in whole hertz, each with its accepted range in two read-only fields:
+// lower edge 1000 (range 1038 ... 1039), upper edge 1002 (range 1040 ... 1041). The edges are
+// validated independently; nothing requires the lower one to lie below the upper one.
+#pragma once
+
+#include <cstdint>
+
+#include "modules/filters/BPFilter.h"
+#include "pipeline/ModuleDialog.h"
+
+namespace tavrel {
+
+class CBPDlg : public ModuleDialog {
+public:
+    static constexpr int kLowEdit = 1000;
+    static constexpr int kHighEdit = 1002;
+    static constexpr int kLowMinField = 1038;
+    static constexpr int kLowMaxField = 1039;
+    static constexpr int kHighMinField = 1040;
+    static constexpr int kHighMaxField = 1041;
+
+    explicit CBPDlg(CBPFilter& module);
+
+    // Data exchange in order: 1000, 1038, 1039, 1002, 1040, 1041.
+    DialogCheck Validate() override;
+    // Validates, then writes both edges into the module and releases both tap sets.
+    DialogCheck Apply() override;
+    void Commit() override;
+
+    std::uint32_t m_lowHz = 0;
+    std::uint32_t m_lowMinHz = 0;
+    std::uint32_t m_lowMaxHz = 0;
+    std::uint32_t m_highHz = 0;
+    std::uint32_t m_highMinHz = 0;
+    std::uint32_t m_highMaxHz = 0;
+
+protected:
+    CBPDlg(CBPFilter& module, int templateId, std::string title);
+
+private:
+    void WriteIntoModule();
+    CBPFilter& m_filter;
+};
+
+class CBSDlg : public CBPDlg {
+public:
+    explicit CBSDlg(CBPFilter& module);
+};
+
+}  // namespace tavrel

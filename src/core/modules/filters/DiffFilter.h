@@ -1,0 +1,22 @@
+// CDiffFilter: the differentiator module. Replaces the data by their change per millisecond and
+// hands on a value unit divided once more by the time unit (GetTimeExponent). It has no
+// parameters: its settings dialog is the plain confirmation frame of CModBase.
+#pragma once
+
+#include "pipeline/ModBase.h"
+
+namespace tavrel {
+
+class CDiffFilter : public CModBase {
+public:
+    static constexpr const char* kClassName = "CDiffFilter";
+
+    CDiffFilter();
+    const char* GetClassName() const override { return kClassName; }
+
+    int Compute() override;
+    // The time exponent of the data reaching it, minus 1.
+    int GetTimeExponent() const override;
+};
+
+}  // namespace tavrel

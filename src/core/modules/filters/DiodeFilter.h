@@ -1,0 +1,27 @@
+// CDiodeFilter: the rectifier module. Full-wave or half-wave rectification towards the positive
+// or the negative side; the length, rate and unit of the data pass through unchanged.
+#pragma once
+
+#include "pipeline/ModBase.h"
+
+namespace tavrel {
+
+class CDiodeFilter : public CModBase {
+public:
+    static constexpr const char* kClassName = "CDiodeFilter";
+
+    CDiodeFilter();
+    const char* GetClassName() const override { return kClassName; }
+
+    int Compute() override;
+    // The rectifier settings dialog (CDiodeDlg).
+    int EditSettings() override;
+    void SerializeOwn(Archive& ar) override;
+    void CopySettings(const CModBase& source) override;
+
+    // Flags stored as ints: any nonzero value counts as set.
+    int m_positive = 1;  // nonzero: positive polarity, 0: negative
+    int m_halfWave = 1;  // nonzero: half-wave rectification, 0: full-wave
+};
+
+}  // namespace tavrel

@@ -1,0 +1,136 @@
+#include "modules/filters/FirKernels.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <numbers>
+
+namespace tavrel::kernels {
+
+double HammingWindow(int i) {
+    return 0.54 + 0.46 * std::cos(std::numbers::pi * (i - kCentreTap) * 0.05);
+}
+
+void DesignLowPass(Taps h, double x) {
+    if (x > 1.0) x = 1.0;
+    for (int i = 0; i < kTapCount; ++i) {
+        if (i == kCentreTap) {
+            h[i] = x;
+            continue;
+        }
+        double a = (i - kCentreTap) * std::numbers::pi;
+        h[i] = HammingWindow(i) * std::sin(a * x) / a;
+    }
+}
+
+void MirrorToHighPass(Taps h) {
+    for (int i = 1; i < kTapCount; i += 2) h[i] = -h[i];
+}
+
+void ConvolveCentredPlain(std::span<const double> x, ConstTaps h, std::span<double> y) {
+    const std::ptrdiff_t n = static_cast<std::ptrdiff_t>(x.size());
+    for (std::ptrdiff_t m = 0; m < n; ++m) {
+        double sum = 0.0;
+        for (int k = 0; k < kTapCount; ++k) {
+            std::ptrdiff_t j = m - kCentreTap + k;
+            if (j < 0 || j >= n) continue;
+            sum += h[k] * x[j];
+        }
+        y[m] = sum;
+    }
+}
+
+namespace {
+
+// Output samples computed per block: the block's sums and its padded input stay in the first-level
+// cache while all 41 taps pass over them.
+constexpr std::size_t kBlock = 1024;
+
+// One block of outputs y[0 .. len) from the padded input p[0 .. len + 40), where p[j] stands for
+// the input sample 20 places before output j's. The taps run in the outer loop and each output's
+// sum still starts at 0.0 and takes its terms in increasing k, so the result equals the plain loop
+// term for term; the inner loop over the outputs is independent and vectorises.
+void ConvolveBlock(const double* __restrict p, const double* __restrict h, double* __restrict y,
+                   std::size_t len) {
+    for (std::size_t m = 0; m < len; ++m) y[m] = 0.0;
+    for (int k = 0; k < kTapCount; ++k) {
+        const double hk = h[k];
+        const double* __restrict src = p + k;
+        for (std::size_t m = 0; m < len; ++m) y[m] += hk * src[m];
+    }
+}
+
+}  // namespace
+
+void ConvolveCentred(std::span<const double> x, ConstTaps h, std::span<double> y) {
+    // A padded term adds h[k] * 0.0, a zero, to a sum that started at +0.0; under round-to-nearest
+    // such a sum is never -0.0, so adding either zero leaves it unchanged. That holds for finite
+    // taps only: an infinite or NaN tap times zero is NaN, so such taps take the plain loop.
+    bool finite = std::all_of(h.begin(), h.end(), [](double v) { return std::isfinite(v); });
+    if (!finite) {
+        ConvolveCentredPlain(x, h, y);
+        return;
+    }
+    const std::size_t n = x.size();
+    constexpr std::size_t kPad = kCentreTap;
+    std::array<double, kBlock + 2 * kPad> padded;
+    for (std::size_t start = 0; start < n; start += kBlock) {
+        const std::size_t len = std::min(kBlock, n - start);
+        // padded[j] holds input sample start - 20 + j, or 0.0 outside the data.
+        const std::size_t before = std::min(start, kPad);
+        const std::size_t after = std::min(n - start - len, kPad);
+        std::fill(padded.begin(), padded.begin() + static_cast<std::ptrdiff_t>(kPad - before), 0.0);
+        std::copy(x.begin() + static_cast<std::ptrdiff_t>(start - before),
+                  x.begin() + static_cast<std::ptrdiff_t>(start + len + after),
+                  padded.begin() + static_cast<std::ptrdiff_t>(kPad - before));
+        std::fill(padded.begin() + static_cast<std::ptrdiff_t>(kPad + len + after),
+                  padded.begin() + static_cast<std::ptrdiff_t>(len + 2 * kPad), 0.0);
+        ConvolveBlock(padded.data(), h.data(), y.data() + start, len);
+    }
+}
+
+void MovingAverage(std::span<const double> x, int points, std::span<double> y) {
+    const long long n = static_cast<long long>(x.size());
+    if (points <= 1) {
+        std::copy(x.begin(), x.end(), y.begin());
+        return;
+    }
+    // points + 1 in double precision is exact for every int and cannot overflow.
+    const double divisor = static_cast<double>(points) + 1.0;
+    const long long before = points / 2;
+    for (long long i = 0; i < n; ++i) {
+        // The window is i - points / 2 ... start + points - 1; only its part inside the data is
+        // visited, in 64 bits so that no window length can overflow.
+        const long long start = i - before;
+        const long long first = std::max(start, 0LL);
+        const long long end = std::min(start + points, n);
+        double sum = x[static_cast<std::size_t>(i)];
+        for (long long j = first; j < end; ++j) {
+            if (j != i) sum += x[static_cast<std::size_t>(j)];
+        }
+        y[static_cast<std::size_t>(i)] = sum / divisor;
+    }
+}
+
+std::size_t DecimatedCount(std::size_t n, int step) {
+    if (step < 2) return n;
+    return n / static_cast<std::size_t>(step);
+}
+
+void Decimate(std::span<const double> x, int step, std::span<double> y) {
+    if (step < 2) {
+        std::copy(x.begin(), x.end(), y.begin());
+        return;
+    }
+    const std::size_t count = DecimatedCount(x.size(), step);
+    const std::size_t stride = static_cast<std::size_t>(step);
+    for (std::size_t i = 0; i < count; ++i) y[i] = x[i * stride];
+}
+
+void Differentiate(std::span<const double> x, double k, std::span<double> y) {
+    if (x.empty()) return;
+    y[0] = k * x[0];
+    for (std::size_t i = 1; i < x.size(); ++i) y[i] = (x[i] - x[i - 1]) * k;
+}
+
+}  // namespace tavrel::kernels

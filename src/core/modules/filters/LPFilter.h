@@ -1,0 +1,21 @@
+// CLPFilter: the low-pass filter module, 41 taps designed for the cut-off m_cutoff.
+#pragma once
+
+#include "modules/filters/DFilBase.h"
+
+namespace tavrel {
+
+class CLPFilter : public CDFilBase {
+public:
+    static constexpr const char* kClassName = "CLPFilter";
+
+    CLPFilter();
+    const char* GetClassName() const override { return kClassName; }
+
+    // Designs the low-pass taps when absent, then filters the input with them.
+    int Compute() override;
+    // The low-pass settings dialog (CLPDlg).
+    int EditSettings() override;
+};
+
+}  // namespace tavrel

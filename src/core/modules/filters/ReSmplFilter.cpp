@@ -1,0 +1,49 @@
+#include "modules/filters/ReSmplFilter.h"
+
+#include <span>
+
+#include "modules/filters/FirKernels.h"
+#include "modules/filters/ReSmplDlg.h"
+#include "platform/Archive.h"
+
+namespace tavrel {
+
+CReSmplFilter::CReSmplFilter() { m_name = "間引き"; }
+
+int CReSmplFilter::Compute() {
+    if (!m_input || m_inputCount <= 0) return -1;
+    const std::size_t n = static_cast<std::size_t>(m_inputCount);
+    const std::size_t count = kernels::DecimatedCount(n, m_step);
+    // An empty result (fewer samples than one step) is still an output, of zero samples.
+    SampleBuffer out = AllocSamples(static_cast<long long>(count));
+    if (!out) return -1;
+    kernels::Decimate(std::span<const double>(m_input.get(), n), m_step,
+                      std::span<double>(out.get(), count));
+    m_output = std::move(out);
+    m_outputCount = static_cast<int>(count);
+    return m_outputCount;
+}
+
+int CReSmplFilter::GetSamplingRate() const { return m_samplingRate / EffectiveStep(); }
+
+int CReSmplFilter::GetMarkerIndex() const {
+    if (m_markerIndex <= 0) return m_markerIndex;
+    return m_markerIndex / EffectiveStep();
+}
+
+int CReSmplFilter::EditSettings() {
+    CReSmplDlg dialog(*this);
+    return RunModuleDialog(dialog);
+}
+
+void CReSmplFilter::SerializeOwn(Archive& ar) {
+    CModBase::SerializeOwn(ar);
+    ar.Int(m_step);
+}
+
+void CReSmplFilter::CopySettings(const CModBase& source) {
+    if (auto* decimation = dynamic_cast<const CReSmplFilter*>(&source)) m_step = decimation->m_step;
+    CModBase::CopySettings(source);
+}
+
+}  // namespace tavrel

@@ -1,0 +1,25 @@
+// CSmothFilter: the moving-average module. Each output is the sum of its window divided by the
+// window length plus one; the length, rate and unit of the data pass through unchanged.
+#pragma once
+
+#include "pipeline/ModBase.h"
+
+namespace tavrel {
+
+class CSmothFilter : public CModBase {
+public:
+    static constexpr const char* kClassName = "CSmothFilter";
+
+    CSmothFilter();
+    const char* GetClassName() const override { return kClassName; }
+
+    int Compute() override;
+    // The moving-average settings dialog (CSmothDlg).
+    int EditSettings() override;
+    void SerializeOwn(Archive& ar) override;
+    void CopySettings(const CModBase& source) override;
+
+    int m_points = 5;  // window length N; the dialog accepts 1 to 1000
+};
+
+}  // namespace tavrel
