@@ -1,0 +1,288 @@
+#include "modules/filters/FirKernels.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <numbers>
+#include <random>
+#include <vector>
+
+namespace tavrel::kernels {
+namespace {
+
+using TapSet = std::array<double, kTapCount>;
+
+TapSet LowPass(double x) {
+    TapSet h{};
+    DesignLowPass(h, x);
+    return h;
+}
+
+// The windowed sinc written out independently, in long double: w(i) sin(k pi x) / (k pi) off the
+// centre, x at the centre.
+long double ReferenceTap(int i, long double x) {
+    if (x > 1.0L) x = 1.0L;
+    const long double pi = std::numbers::pi_v<long double>;
+    const int k = i - 20;
+    if (k == 0) return x;
+    const long double w = 0.54L + 0.46L * std::cos(pi * k / 20.0L);
+    return w * std::sin(k * pi * x) / (k * pi);
+}
+
+bool BitEqual(double a, double b) {
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+std::vector<double> Filter(const std::vector<double>& x, const TapSet& h) {
+    std::vector<double> y(x.size());
+    ConvolveCentred(x, h, y);
+    return y;
+}
+
+TEST(FirDesign, TapsAtThreeTenthsOfNyquist) {
+    TapSet h = LowPass(0.3);
+    EXPECT_EQ(h[20], 0.3);
+    EXPECT_NEAR(h[19], 0.256060, 1e-6);
+    EXPECT_EQ(h[19], h[21]);
+    double sum = 0.0;
+    for (double v : h)
+        sum += v;
+    EXPECT_NEAR(sum, 0.997944, 1e-6);
+
+    // High-pass at 0.3: the low-pass at 0.7 with the odd taps negated.
+    TapSet hp = LowPass(0.7);
+    MirrorToHighPass(hp);
+    EXPECT_NEAR(hp[20], 0.7, 1e-15);
+    EXPECT_NEAR(hp[19], -0.256060, 1e-6);
+    EXPECT_EQ(hp[19], hp[21]);
+    // The even taps keep the low-pass sign.
+    EXPECT_EQ(hp[18], LowPass(0.7)[18]);
+}
+
+TEST(FirDesign, TapsAgreeWithTheWindowedSincFormula) {
+    for (double x : {0.0, 0.05, 0.3, 0.45, 0.6, 0.999, 1.0, 1.7}) {
+        TapSet h = LowPass(x);
+        for (int i = 0; i < kTapCount; ++i) {
+            EXPECT_NEAR(h[i], static_cast<double>(ReferenceTap(i, x)), 1e-15)
+                << "x = " << x << ", tap " << i;
+            EXPECT_EQ(h[i], h[40 - i]) << "symmetry, x = " << x;
+        }
+    }
+    EXPECT_DOUBLE_EQ(HammingWindow(20), 1.0);
+    EXPECT_NEAR(HammingWindow(0), 0.08, 1e-15);
+    EXPECT_NEAR(HammingWindow(40), 0.08, 1e-15);
+}
+
+TEST(FirDesign, NyquistCutOffIsPassThroughAndZeroCutOffIsSilence) {
+    TapSet one = LowPass(1.0);
+    EXPECT_EQ(one[20], 1.0);
+    for (int i = 0; i < kTapCount; ++i) {
+        if (i == 20) continue;
+        EXPECT_LT(std::fabs(one[i]), 1e-16);
+    }
+    EXPECT_EQ(LowPass(5.0), one);  // clamped to 1.0
+
+    TapSet zero = LowPass(0.0);
+    for (double v : zero)
+        EXPECT_EQ(v, 0.0);
+
+    std::vector<double> x = {3.0, -1.5, 2.25, 8.0, -7.0};
+    std::vector<double> y = Filter(x, one);
+    for (std::size_t i = 0; i < x.size(); ++i)
+        EXPECT_NEAR(y[i], x[i], 1e-14);
+    for (double v : Filter(x, zero))
+        EXPECT_EQ(v, 0.0);
+}
+
+TEST(FirDesign, NegativeCutOffIsNotClamped) {
+    // There is no lower clamp: a negative cut-off designs the sign-reversed low-pass.
+    TapSet h = LowPass(-0.3);
+    TapSet p = LowPass(0.3);
+    for (int i = 0; i < kTapCount; ++i)
+        EXPECT_EQ(h[i], -p[i]);
+}
+
+// Gain of the taps for a sine at `f` (fraction of Nyquist), measured on the part of a long
+// output that sees no padding.
+double MeasuredGain(const TapSet& h, double f) {
+    const int n = 4096;
+    std::vector<double> x(n);
+    for (int i = 0; i < n; ++i)
+        x[i] = std::sin(std::numbers::pi * f * i + 0.3);
+    std::vector<double> y = Filter(x, h);
+    double in = 0.0, out = 0.0;
+    for (int i = 100; i < n - 100; ++i) {
+        in += x[i] * x[i];
+        out += y[i] * y[i];
+    }
+    return std::sqrt(out / in);
+}
+
+TEST(FirResponse, LowPassAtThreeTenthsPassesLowAndStopsHighFrequencies) {
+    TapSet h = LowPass(0.3);
+    EXPECT_LT(MeasuredGain(h, 0.8), 0.01);  // more than 40 dB down
+    EXPECT_NEAR(MeasuredGain(h, 0.05), 1.0, 0.01);
+}
+
+TEST(FirResponse, HighPassMirrorsTheLowPass) {
+    TapSet h = LowPass(0.7);
+    MirrorToHighPass(h);
+    EXPECT_LT(MeasuredGain(h, 0.05), 0.01);
+    EXPECT_NEAR(MeasuredGain(h, 0.9), 1.0, 0.01);
+}
+
+TEST(Convolution, CentredWithZeroPaddingAtBothEnds) {
+    // A constant input tapers towards both ends: output m sums only the taps that see data.
+    TapSet h = LowPass(0.3);
+    std::vector<double> x(100, 1.0);
+    std::vector<double> y = Filter(x, h);
+    double centre = 0.0, first = 0.0;
+    for (int k = 0; k < kTapCount; ++k)
+        centre += h[k];
+    for (int k = 20; k < kTapCount; ++k)
+        first += h[k];
+    EXPECT_EQ(y[50], centre);
+    EXPECT_EQ(y[0], first);
+    EXPECT_DOUBLE_EQ(y[99], y[0]);  // symmetric taps, summed in the other order
+
+    // An impulse reproduces the taps, centred on it (no delay).
+    std::vector<double> impulse(61, 0.0);
+    impulse[30] = 1.0;
+    std::vector<double> r = Filter(impulse, h);
+    for (int k = 0; k < kTapCount; ++k)
+        EXPECT_EQ(r[10 + k], h[k]);
+    EXPECT_EQ(r[9], 0.0);
+    EXPECT_EQ(r[51], 0.0);
+}
+
+TEST(Convolution, BlockedLoopIsBitIdenticalToThePlainLoop) {
+    std::mt19937_64 rng(7);
+    std::uniform_real_distribution<double> dist(-1e3, 1e3);
+    TapSet h = LowPass(0.37);
+    // Lengths around the tap count and the block boundaries.
+    for (std::size_t n : {1u, 2u, 20u, 21u, 40u, 41u, 42u, 1023u, 1024u, 1025u, 1044u, 1045u, 2048u,
+                          3000u, 8192u}) {
+        std::vector<double> x(n);
+        for (double& v : x)
+            v = dist(rng);
+        x[n / 2] = -0.0;
+        std::vector<double> fast(n), plain(n);
+        ConvolveCentred(x, h, fast);
+        ConvolveCentredPlain(x, h, plain);
+        for (std::size_t i = 0; i < n; ++i)
+            ASSERT_TRUE(BitEqual(fast[i], plain[i])) << "n = " << n << ", i = " << i;
+    }
+}
+
+TEST(Convolution, NonFiniteTapsAndSamplesGiveThePlainLoopsResult) {
+    // An infinite tap times a padded zero would be NaN; padded terms are left out instead.
+    TapSet h = LowPass(0.3);
+    h[0] = std::numeric_limits<double>::infinity();
+    std::vector<double> x = {1.0, 2.0, 3.0};
+    std::vector<double> fast(3), plain(3);
+    ConvolveCentred(x, h, fast);
+    ConvolveCentredPlain(x, h, plain);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_TRUE(BitEqual(fast[i], plain[i]));
+        EXPECT_FALSE(std::isnan(fast[i]));
+    }
+
+    TapSet nan = LowPass(std::numeric_limits<double>::quiet_NaN());
+    std::vector<double> y(3);
+    ConvolveCentred(x, nan, y);
+    for (double v : y)
+        EXPECT_TRUE(std::isnan(v));
+
+    // A NaN sample spreads over the outputs whose window holds it, and no further.
+    std::vector<double> data(100, 1.0);
+    data[50] = std::numeric_limits<double>::quiet_NaN();
+    std::vector<double> out = Filter(data, LowPass(0.3));
+    EXPECT_FALSE(std::isnan(out[29]));
+    EXPECT_TRUE(std::isnan(out[30]));
+    EXPECT_TRUE(std::isnan(out[70]));
+    EXPECT_FALSE(std::isnan(out[71]));
+}
+
+TEST(MovingAverageKernel, DivisorIsOneMoreThanTheWindow) {
+    std::vector<double> x(7, 1.0), y(7);
+    MovingAverage(x, 3, y);
+    EXPECT_EQ(y[0], 0.5);
+    for (int i = 1; i < 6; ++i)
+        EXPECT_EQ(y[i], 0.75);
+    EXPECT_EQ(y[6], 0.5);
+
+    std::vector<double> one = {6.0}, out(1);
+    MovingAverage(one, 5, out);
+    EXPECT_EQ(out[0], 1.0);
+
+    // Interior of a constant with N = 5: five sixths of it.
+    std::vector<double> c(20, 6.0), s(20);
+    MovingAverage(c, 5, s);
+    EXPECT_EQ(s[10], 5.0);
+}
+
+TEST(MovingAverageKernel, EvenWindowHoldsMoreSamplesBeforeThanAfter) {
+    // N = 4: window i - 2 ... i + 1.
+    std::vector<double> x = {1, 10, 100, 1000, 10000}, y(5);
+    MovingAverage(x, 4, y);
+    EXPECT_EQ(y[2], (100.0 + 1 + 10 + 1000) / 5.0);
+    EXPECT_EQ(y[0], (1.0 + 10) / 5.0);
+    EXPECT_EQ(y[4], (10000.0 + 100 + 1000) / 5.0);
+}
+
+TEST(MovingAverageKernel, SmallWindowsCopy) {
+    std::vector<double> x = {1.5, -2.0, 3.25}, y(3);
+    for (int points : {1, 0, -7, std::numeric_limits<int>::min()}) {
+        MovingAverage(x, points, y);
+        EXPECT_EQ(y, x) << points;
+    }
+}
+
+TEST(MovingAverageKernel, HugeWindowSumsTheWholeDataWithoutOverflow) {
+    // A window longer than the data takes every sample, x[i] first, and divides by N + 1
+    // computed without overflow.
+    std::vector<double> x = {1.0, 2.0, 4.0}, y(3);
+    const int huge = std::numeric_limits<int>::max();
+    MovingAverage(x, huge, y);
+    const double divisor = 2147483648.0;
+    EXPECT_EQ(y[0], ((1.0 + 2.0) + 4.0) / divisor);
+    EXPECT_EQ(y[1], ((2.0 + 1.0) + 4.0) / divisor);
+    EXPECT_EQ(y[2], ((4.0 + 1.0) + 2.0) / divisor);
+}
+
+TEST(DecimationKernel, KeepsEveryStepthSampleAndDropsTheRest) {
+    std::vector<double> x = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9};
+    ASSERT_EQ(DecimatedCount(10, 3), 3u);
+    std::vector<double> y(3);
+    Decimate(x, 3, y);
+    EXPECT_EQ(y, (std::vector<double>{0, 3, 6}));
+
+    EXPECT_EQ(DecimatedCount(4, 5), 0u);
+    EXPECT_EQ(DecimatedCount(10, 1), 10u);
+    EXPECT_EQ(DecimatedCount(10, 0), 10u);
+    EXPECT_EQ(DecimatedCount(10, -4), 10u);
+    EXPECT_EQ(DecimatedCount(10, std::numeric_limits<int>::max()), 0u);
+    std::vector<double> copy(10);
+    Decimate(x, -4, copy);
+    EXPECT_EQ(copy, x);
+}
+
+TEST(DifferentiatorKernel, FirstSampleAgainstZeroThenNeighbourDifferences) {
+    std::vector<double> c(5, 3.0), y(5);
+    Differentiate(c, 2.0, y);
+    EXPECT_EQ(y, (std::vector<double>{6.0, 0, 0, 0, 0}));
+
+    std::vector<double> ramp = {0, 1, 2, 3}, r(4);
+    Differentiate(ramp, 2.0, r);
+    EXPECT_EQ(r, (std::vector<double>{0, 2, 2, 2}));
+
+    std::vector<double> one = {5.0}, o(1);
+    Differentiate(one, 0.5, o);
+    EXPECT_EQ(o[0], 2.5);
+}
+
+}  // namespace
+}  // namespace tavrel::kernels
