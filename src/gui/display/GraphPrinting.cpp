@@ -1,0 +1,161 @@
+#include "gui/display/GraphPrinting.h"
+
+#include <QFileInfo>
+#include <algorithm>
+#include <QImage>
+#include <QPainter>
+#include <QPrinter>
+#include <QSvgGenerator>
+
+#include "gui/platform/DialogLayout.h"
+#include "gui/platform/QPainterSurface.h"
+
+namespace tavrel::qt {
+
+namespace {
+
+// Puts the document back into screen state however the drawing ends.
+class PrintingState {
+public:
+    explicit PrintingState(CKaisekiDoc& doc) : m_doc(doc) { m_doc.m_printing = 1; }
+    ~PrintingState() { m_doc.m_printing = 0; }
+    PrintingState(const PrintingState&) = delete;
+    PrintingState& operator=(const PrintingState&) = delete;
+
+private:
+    CKaisekiDoc& m_doc;
+};
+
+// Resolution of the PNG and SVG export: 3080 print units become 1155 pixels.
+constexpr int kImageDpi = 150;
+
+void PaintAllBands(CKaisekiDoc& doc, QPainter& painter, int dpi) {
+    SetPrintMapping(painter, dpi, dpi);
+    SetPrintFont(painter);
+    painter.fillRect(QRect(0, 0, kPrintPageWidth, kPrintPageHeight), Qt::white);
+    QPainterSurface surface(painter, QRect(0, 0, kPrintPageWidth, kPrintPageHeight));
+    PrintChannels(doc, surface, 0, CKaisekiDoc::kChannels, 0);
+}
+
+}  // namespace
+
+int PrintPageCount(int channelsPerPage) {
+    if (channelsPerPage <= 0) return 0;
+    return (CKaisekiDoc::kChannels + channelsPerPage - 1) / channelsPerPage;
+}
+
+void PrintChannels(CKaisekiDoc& doc, Surface& surface, int firstChannel, int count, int top) {
+    if (doc.m_absoluteScale) {
+        // Measured before the printing state is set, with the on-screen graph offset.
+        double largest = 0.0;
+        const Rect measureBand{0, 0, kPrintPageWidth, kPrintBandHeight};
+        for (int k = 0; k < CKaisekiDoc::kChannels; ++k) {
+            double value = 0.0;
+            doc.DrawChannel(&surface, measureBand, k, &value, nullptr);
+            if (value > largest) largest = value;
+        }
+        doc.m_commonMax = largest;
+    }
+    PrintingState printing(doc);
+    Rect band{0, top, kPrintPageWidth, top + kPrintBandHeight};
+    for (int i = 0; i < count; ++i) {
+        const int channel = firstChannel + i;
+        if (channel < 0 || channel >= CKaisekiDoc::kChannels) break;
+        doc.DrawChannel(&surface, band, channel, nullptr, nullptr);
+        band.top += kPrintBandHeight;
+        band.bottom += kPrintBandHeight;
+    }
+}
+
+void PrintPage(CKaisekiDoc& doc, Surface& surface, int page, int channelsPerPage) {
+    if (page < 1 || channelsPerPage <= 0) return;
+    PrintChannels(doc, surface, (page - 1) * channelsPerPage, channelsPerPage, kPrintFirstBandTop);
+}
+
+void SetPrintMapping(QPainter& painter, int dpiX, int dpiY) {
+    painter.setWindow(0, 0, kPrintPageWidth, kPrintPageHeight);
+    painter.setViewport(0, 0, kPrintPageWidth * dpiX / kPrintUnitsPerInch,
+                        kPrintPageHeight * dpiY / kPrintUnitsPerInch);
+}
+
+void SetPrintFont(QPainter& painter) {
+    QFont font = DialogFont();
+    // 38 units of 1/400 inch: labels about as tall, relative to the bands, as on screen.
+    font.setPixelSize(38);
+    painter.setFont(font);
+}
+
+bool ExportGraphImage(CKaisekiDoc& doc, const QString& path, int channelsPerPage, QString* error) {
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    const int width = kPrintPageWidth * kImageDpi / kPrintUnitsPerInch;
+    const int height = kPrintPageHeight * kImageDpi / kPrintUnitsPerInch;
+    if (suffix == QLatin1String("png")) {
+        QImage image(width, height, QImage::Format_RGB32);
+        image.setDotsPerMeterX(kImageDpi * 10000 / 254);
+        image.setDotsPerMeterY(kImageDpi * 10000 / 254);
+        image.fill(Qt::white);
+        {
+            QPainter painter(&image);
+            PaintAllBands(doc, painter, kImageDpi);
+        }
+        if (!image.save(path, "PNG")) {
+            if (error) *error = QStringLiteral("画像ファイルに書き込めません。");
+            return false;
+        }
+        return true;
+    }
+    if (suffix == QLatin1String("svg")) {
+        QSvgGenerator generator;
+        generator.setFileName(path);
+        generator.setSize(QSize(width, height));
+        generator.setViewBox(QRect(0, 0, width, height));
+        generator.setResolution(kImageDpi);
+        generator.setTitle(QStringLiteral("Tavrel"));
+        QPainter painter;
+        if (!painter.begin(&generator)) {
+            if (error) *error = QStringLiteral("画像ファイルに書き込めません。");
+            return false;
+        }
+        PaintAllBands(doc, painter, kImageDpi);
+        painter.end();
+        return true;
+    }
+    if (suffix == QLatin1String("pdf")) {
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(path);
+        if (!PrintPages(doc, printer, channelsPerPage)) {
+            if (error) *error = QStringLiteral("PDF ファイルに書き込めません。");
+            return false;
+        }
+        return true;
+    }
+    if (error) *error = QStringLiteral("画像の形式は PNG、SVG、PDF のいずれかです。");
+    return false;
+}
+
+bool PrintPages(CKaisekiDoc& doc, QPrinter& printer, int channelsPerPage) {
+    const int pages = PrintPageCount(channelsPerPage);
+    int from = printer.fromPage();
+    int to = printer.toPage();
+    if (from <= 0 || to <= 0) {
+        from = 1;
+        to = pages;
+    }
+    from = std::max(from, 1);
+    to = std::min(to, pages);
+    QPainter painter;
+    if (!painter.begin(&printer)) return false;
+    for (int page = from; page <= to; ++page) {
+        if (page > from) printer.newPage();
+        painter.save();
+        SetPrintMapping(painter, printer.logicalDpiX(), printer.logicalDpiY());
+        SetPrintFont(painter);
+        QPainterSurface surface(painter, QRect(0, 0, kPrintPageWidth, kPrintPageHeight));
+        PrintPage(doc, surface, page, channelsPerPage);
+        painter.restore();
+    }
+    return painter.end();
+}
+
+}  // namespace tavrel::qt

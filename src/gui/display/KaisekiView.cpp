@@ -1,0 +1,313 @@
+#include "gui/display/KaisekiView.h"
+
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QRegion>
+#include <QScrollBar>
+#include <QWheelEvent>
+#include <algorithm>
+
+#include "gui/display/GraphPrinting.h"
+#include "gui/display/MainFrame.h"
+#include "gui/platform/QPainterSurface.h"
+#include "platform/Host.h"
+
+namespace tavrel::qt {
+
+namespace {
+
+bool Intersects(const Rect& a, const Rect& b) {
+    return std::max(a.left, b.left) < std::min(a.right, b.right) &&
+           std::max(a.top, b.top) < std::min(a.bottom, b.bottom);
+}
+
+Rect FromQRect(const QRect& r) { return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()}; }
+
+// More rectangles than this in a paint region are painted as their bounding rectangle.
+constexpr int kMaxPaintRects = 12;
+
+}  // namespace
+
+CKaisekiView::CKaisekiView(CKaisekiDoc* doc, QWidget* parent)
+    : QAbstractScrollArea(parent), m_doc(doc) {
+    setFocusPolicy(Qt::StrongFocus);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+    viewport()->setAutoFillBackground(false);
+    if (m_doc) m_doc->AddView(this);
+    UpdateScrollBars();
+}
+
+CKaisekiView::~CKaisekiView() {
+    if (m_doc) m_doc->RemoveView(this);
+}
+
+CMainFrame* CKaisekiView::Frame() const { return qobject_cast<CMainFrame*>(window()); }
+
+int CKaisekiView::TotalWidth() const { return kBaseWidth * m_xZoom; }
+
+int CKaisekiView::TotalHeight() const { return kBaseHeight * m_yZoom; }
+
+Rect CKaisekiView::BandRect(int channel) const {
+    const int h = BandHeight();
+    return {0, channel * h, TotalWidth(), (channel + 1) * h};
+}
+
+QPoint CKaisekiView::ScrollPosition() const {
+    return {horizontalScrollBar()->value(), verticalScrollBar()->value()};
+}
+
+void CKaisekiView::ScrollTo(const QPoint& position) {
+    horizontalScrollBar()->setValue(position.x());
+    verticalScrollBar()->setValue(position.y());
+}
+
+// ---- document notifications and scrolling geometry --------------------------------------------
+
+void CKaisekiView::OnUpdate() {
+    if (CMainFrame* frame = Frame()) frame->OnViewUpdate();
+    viewport()->update();
+}
+
+void CKaisekiView::SetZoom(int xZoom, int yZoom) {
+    // Factors come from the document's commands; anything out of the supported set is limited
+    // so that the scrolling area stays within what a scroll bar can address.
+    m_xZoom = std::clamp(xZoom, 1, 100);
+    m_yZoom = std::clamp(yZoom, 1, 100);
+    ApplyScrollSizes();
+}
+
+void CKaisekiView::OnInitialUpdate() {
+    if (m_doc) {
+        m_xZoom = std::clamp(m_doc->m_zoomX, 1, 100);
+        m_yZoom = std::clamp(m_doc->m_zoomY, 1, 100);
+    }
+    ApplyScrollSizes();
+    viewport()->update();
+}
+
+void CKaisekiView::UpdateScrollBars() {
+    const int width = TotalWidth();
+    const int height = TotalHeight();
+    const QSize client = viewport()->size();
+    QScrollBar* h = horizontalScrollBar();
+    QScrollBar* v = verticalScrollBar();
+    // Page step: a tenth of the total size; line step: a tenth of the page step.
+    h->setRange(0, std::max(0, width - client.width()));
+    h->setPageStep(std::max(1, width / 10));
+    h->setSingleStep(std::max(1, width / 100));
+    v->setRange(0, std::max(0, height - client.height()));
+    v->setPageStep(std::max(1, height / 10));
+    v->setSingleStep(std::max(1, height / 100));
+}
+
+void CKaisekiView::ApplyScrollSizes() {
+    UpdateScrollBars();
+    viewport()->update();
+    QWidget* top = window();
+    if (!top || top == this || top->isMaximized() || top->isFullScreen()) return;
+    if (QLayout* layout = top->layout()) layout->activate();
+    // Shrink only: take away what the view shows beyond the scrolling area.
+    const QSize client = viewport()->size();
+    const int excessX = std::max(0, client.width() - TotalWidth());
+    const int excessY = std::max(0, client.height() - TotalHeight());
+    if (excessX == 0 && excessY == 0) return;
+    const QSize size = top->size();
+    top->resize(std::max(top->minimumWidth(), size.width() - excessX),
+                std::max(top->minimumHeight(), size.height() - excessY));
+    UpdateScrollBars();
+}
+
+void CKaisekiView::resizeEvent(QResizeEvent* event) {
+    QAbstractScrollArea::resizeEvent(event);
+    UpdateScrollBars();
+}
+
+void CKaisekiView::scrollContentsBy(int dx, int dy) {
+    // The drag outline lives in client coordinates, so while it is shown everything repaints.
+    if (m_capturing) {
+        viewport()->update();
+    } else {
+        viewport()->scroll(dx, dy);
+    }
+}
+
+void CKaisekiView::wheelEvent(QWheelEvent* event) {
+    const QPoint delta = event->angleDelta();
+    // Shift turns the wheel into horizontal scrolling.
+    if ((event->modifiers() & Qt::ShiftModifier) && delta.x() == 0 && delta.y() != 0) {
+        QScrollBar* h = horizontalScrollBar();
+        const int lines = delta.y() / 40;  // 3 lines per notch of 120
+        h->setValue(h->value() - (lines != 0 ? lines : (delta.y() > 0 ? 1 : -1)) * h->singleStep());
+        event->accept();
+        return;
+    }
+    QAbstractScrollArea::wheelEvent(event);
+}
+
+void CKaisekiView::focusInEvent(QFocusEvent* event) {
+    QAbstractScrollArea::focusInEvent(event);
+    emit activated(this);
+}
+
+// ---- drawing -----------------------------------------------------------------------------------
+
+void CKaisekiView::OnDraw(Surface& surface, const Rect& visible) {
+    if (!m_doc) return;
+    WaitCursor wait;
+    MeasureCommonMax(surface);
+    DrawBands(surface, visible);
+}
+
+void CKaisekiView::MeasureCommonMax(Surface& surface) {
+    if (!m_doc || !m_doc->m_absoluteScale) return;
+    // Measured over all channels on every paint, visible or not.
+    double largest = 0.0;
+    const Rect band0 = BandRect(0);
+    for (int k = 0; k < CKaisekiDoc::kChannels; ++k) {
+        double value = 0.0;
+        m_doc->DrawChannel(&surface, band0, k, &value, nullptr);
+        if (value > largest) largest = value;
+    }
+    m_doc->m_commonMax = largest;
+}
+
+void CKaisekiView::DrawBands(Surface& surface, const Rect& visible) {
+    if (!m_doc) return;
+    for (int k = 0; k < CKaisekiDoc::kChannels; ++k) {
+        const Rect band = BandRect(k);
+        if (Intersects(band, visible)) m_doc->DrawChannel(&surface, band, k, nullptr, nullptr);
+    }
+}
+
+void CKaisekiView::paintEvent(QPaintEvent* event) {
+    QPainter painter(viewport());
+    const QPoint scroll = ScrollPosition();
+    QList<QRect> rects;
+    for (const QRect& r : event->region()) rects.append(r);
+    if (rects.size() > kMaxPaintRects || rects.isEmpty()) rects = {event->rect()};
+    painter.fillRect(event->rect(), Qt::white);
+
+    // The measuring pass runs once per paint; each rectangle of the region then draws the bands
+    // that cross it, with the surface's clip box limited to that rectangle.
+    if (m_doc) {
+        WaitCursor wait;
+        for (int i = 0; i < rects.size(); ++i) {
+            const QRect& r = rects[i];
+            painter.save();
+            painter.setClipRect(r);
+            painter.translate(-scroll);
+            const QRect area = r.translated(scroll);
+            QPainterSurface surface(painter, area);
+            if (i == 0) MeasureCommonMax(surface);
+            DrawBands(surface, FromQRect(area));
+            painter.restore();
+        }
+    }
+
+    if (m_capturing) {
+        // The selection outline, inverted over the graphs.
+        QPainterSurface surface(painter);
+        const Rect& d = m_dragRect;
+        if (d.right > d.left && d.bottom > d.top) {
+            surface.InvertRect({d.left, d.top, d.right, d.top + 1});
+            if (d.bottom - 1 > d.top) surface.InvertRect({d.left, d.bottom - 1, d.right, d.bottom});
+            if (d.bottom - 1 > d.top + 1) {
+                surface.InvertRect({d.left, d.top + 1, d.left + 1, d.bottom - 1});
+                if (d.right - 1 > d.left)
+                    surface.InvertRect({d.right - 1, d.top + 1, d.right, d.bottom - 1});
+            }
+        }
+    }
+}
+
+// ---- rubber-band selection ---------------------------------------------------------------------
+
+void CKaisekiView::UpdateOutline(const Rect& r) {
+    if (r.right <= r.left || r.bottom <= r.top) return;
+    QRegion region;
+    region += QRect(r.left, r.top, r.right - r.left, 1);
+    region += QRect(r.left, r.bottom - 1, r.right - r.left, 1);
+    region += QRect(r.left, r.top, 1, r.bottom - r.top);
+    region += QRect(r.right - 1, r.top, 1, r.bottom - r.top);
+    viewport()->update(region);
+}
+
+void CKaisekiView::mousePressEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) {
+        QAbstractScrollArea::mousePressEvent(event);
+        return;
+    }
+    const QPoint p = event->position().toPoint();
+    m_dragRect = {p.x(), p.y(), p.x(), p.y()};
+    m_anchor = p;
+    m_capturing = true;
+    event->accept();
+}
+
+void CKaisekiView::mouseMoveEvent(QMouseEvent* event) {
+    if (!m_capturing) return;
+    const QPoint q = event->position().toPoint();
+    const Rect next{std::min(m_anchor.x(), q.x()), std::min(m_anchor.y(), q.y()),
+                    std::max(m_anchor.x(), q.x()), std::max(m_anchor.y(), q.y())};
+    UpdateOutline(m_dragRect);
+    m_dragRect = next;
+    UpdateOutline(m_dragRect);
+}
+
+void CKaisekiView::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton || !m_capturing) return;
+    m_capturing = false;
+    UpdateOutline(m_dragRect);
+    if (!m_doc) return;
+    const QPoint scroll = ScrollPosition();
+    const Rect selection{m_dragRect.left + scroll.x(), m_dragRect.top + scroll.y(),
+                         m_dragRect.right + scroll.x(), m_dragRect.bottom + scroll.y()};
+    // A selection starting below the last band (a window taller than the area) or above the
+    // first one belongs to the nearest band.
+    const int channel = std::clamp(selection.top / BandHeight(), 0, CKaisekiDoc::kChannels - 1);
+    int range[2] = {selection.left, selection.top};
+    m_doc->ChannelPixelsToRange(channel, 0, {0, 0, TotalWidth(), TotalHeight()}, selection, range);
+    if (CMainFrame* frame = Frame()) frame->ShowMagnifier(channel, range);
+}
+
+void CKaisekiView::hideEvent(QHideEvent* event) {
+    // A hidden view cannot hold the mouse; the next button release is ignored.
+    m_capturing = false;
+    QAbstractScrollArea::hideEvent(event);
+}
+
+// ---- printing ----------------------------------------------------------------------------------
+
+int CKaisekiView::PageCount() const { return PrintPageCount(m_channelsPerPage); }
+
+bool CKaisekiView::OnPreparePrinting(QPrinter& printer) {
+    QPrintDialog dialog(&printer, this);
+    dialog.setMinMax(1, PageCount());
+    dialog.setOption(QAbstractPrintDialog::PrintPageRange, true);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+void CKaisekiView::OnPrepareDC(QPainter& painter, int dpiX, int dpiY) {
+    SetPrintMapping(painter, dpiX, dpiY);
+    SetPrintFont(painter);
+}
+
+void CKaisekiView::OnPrint(QPainter& painter, int page) {
+    if (!m_doc) return;
+    QPainterSurface surface(painter, QRect(0, 0, kPrintPageWidth, kPrintPageHeight));
+    PrintPage(*m_doc, surface, page, m_channelsPerPage);
+}
+
+bool CKaisekiView::PrintTo(QPrinter& printer) {
+    if (!m_doc) return false;
+    const bool printed = PrintPages(*m_doc, printer, m_channelsPerPage);
+    OnEndPrinting();
+    return printed;
+}
+
+}  // namespace tavrel::qt

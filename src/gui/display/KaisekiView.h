@@ -1,0 +1,105 @@
+// CKaisekiView: the graph view that fills the main window. It shows the sixteen channels of the
+// document as bands stacked in one scrolling area whose size follows the zoom factors, scales
+// them relative or absolute, prints them six to a page and turns a rectangle dragged with the
+// left button into a magnifier request to the main frame.
+#pragma once
+
+#include <QAbstractScrollArea>
+#include <QPoint>
+
+#include "document/KaisekiDoc.h"
+#include "platform/Surface.h"
+
+class QPainter;
+class QPrinter;
+
+namespace tavrel::qt {
+
+class CMainFrame;
+
+class CKaisekiView : public QAbstractScrollArea, public DocView {
+    Q_OBJECT
+
+public:
+    static constexpr int kBaseWidth = 770;
+    static constexpr int kBaseHeight = 2560;
+
+    explicit CKaisekiView(CKaisekiDoc* doc, QWidget* parent = nullptr);
+    ~CKaisekiView() override;
+
+    CKaisekiDoc* GetDocument() const { return m_doc; }
+
+    // Document notifications.
+    void OnUpdate() override;
+    bool IsGraphView() const override { return true; }
+    void SetZoom(int xZoom, int yZoom) override;
+
+    // Takes the document's zoom factors and sizes the scrolling area.
+    void OnInitialUpdate();
+    // Sets the scrolling area to the zoomed size and shrinks (never enlarges) the main window so
+    // that it is no larger than needed to show the whole area.
+    void ApplyScrollSizes();
+
+    // Size of the scrolling area (W x H) and the height of one band.
+    int TotalWidth() const;
+    int TotalHeight() const;
+    int BandHeight() const { return TotalHeight() / CKaisekiDoc::kChannels; }
+    Rect BandRect(int channel) const;
+    int XZoom() const { return m_xZoom; }
+    int YZoom() const { return m_yZoom; }
+    QPoint ScrollPosition() const;
+    void ScrollTo(const QPoint& position);
+    const Rect& DragRect() const { return m_dragRect; }
+
+    // Draws the part `visible` of the scrolling area (in scrolling-area coordinates): the
+    // measuring pass of absolute display over all channels, then the bands that intersect it.
+    void OnDraw(Surface& surface, const Rect& visible);
+
+    // Printing: three pages of six bands in units of 1/400 inch.
+    int PageCount() const;
+    // Offers the print dialog for the printer (pages 1 to PageCount); true when accepted.
+    bool OnPreparePrinting(QPrinter& printer);
+    // Draws page `page` (1-based) on a painter already set up for the device by OnPrepareDC.
+    void OnPrint(QPainter& painter, int page);
+    // The 1/400-inch mapping on a device of the given resolution.
+    static void OnPrepareDC(QPainter& painter, int dpiX, int dpiY);
+    void OnEndPrinting() { ApplyScrollSizes(); }
+    // Prints the pages the printer names (all pages when it names none); false when the printer
+    // could not be opened.
+    bool PrintTo(QPrinter& printer);
+
+signals:
+    // The view got the focus: it is now the active view of the frame.
+    void activated(CKaisekiView* view);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+
+private:
+    void UpdateScrollBars();
+    // The measuring pass of absolute display: stores the largest output value of all channels
+    // as the document's common maximum.
+    void MeasureCommonMax(Surface& surface);
+    void DrawBands(Surface& surface, const Rect& visible);
+    // Repaints the one-pixel outline of a rectangle in client coordinates.
+    void UpdateOutline(const Rect& rect);
+    CMainFrame* Frame() const;
+
+    CKaisekiDoc* m_doc;
+    Rect m_dragRect;
+    const int m_channelsPerPage = 6;
+    int m_yZoom = 1;
+    int m_xZoom = 1;
+    QPoint m_anchor;
+    bool m_capturing = false;
+};
+
+}  // namespace tavrel::qt
