@@ -96,6 +96,8 @@ bool ExportGraphImage(CKaisekiDoc& doc, const QString& path, int channelsPerPage
         image.fill(Qt::white);
         {
             QPainter painter(&image);
+            // One print unit is less than a pixel here: smoothing keeps the thin outlines.
+            painter.setRenderHint(QPainter::Antialiasing);
             PaintAllBands(doc, painter, kImageDpi);
         }
         if (!image.save(path, "PNG")) {

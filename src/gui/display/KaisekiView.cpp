@@ -1,5 +1,6 @@
 #include "gui/display/KaisekiView.h"
 
+#include <QLayout>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
@@ -108,8 +109,9 @@ void CKaisekiView::UpdateScrollBars() {
 void CKaisekiView::ApplyScrollSizes() {
     UpdateScrollBars();
     viewport()->update();
-    QWidget* top = window();
-    if (!top || top == this || top->isMaximized() || top->isFullScreen()) return;
+    // Only the main frame is shrunk; a view on its own (or a maximised frame) keeps its size.
+    QWidget* top = Frame();
+    if (!top || top->isMaximized() || top->isFullScreen()) return;
     if (QLayout* layout = top->layout()) layout->activate();
     // Shrink only: take away what the view shows beyond the scrolling area.
     const QSize client = viewport()->size();

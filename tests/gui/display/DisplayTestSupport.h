@@ -1,0 +1,35 @@
+// Shared set-up of the display tests: a document with sixteen channels of synthetic data, and a
+// view of the document that counts its updates.
+#pragma once
+
+#include <cmath>
+
+#include "document/KaisekiDoc.h"
+
+namespace tavrel::qt::display_test {
+
+// Fills every source column with `rows` samples of a sine whose amplitude grows with the channel
+// (channel k peaks at k + 1), so relative and absolute display differ.
+inline void FillSines(CKaisekiDoc& doc, int rows) {
+    for (int k = 0; k < CKaisekiDoc::kChannels; ++k) {
+        std::vector<double>& column = doc.m_columns[static_cast<std::size_t>(k)];
+        column.resize(static_cast<std::size_t>(rows));
+        for (int i = 0; i < rows; ++i)
+            column[static_cast<std::size_t>(i)] = (k + 1) * std::sin(i * (k + 1) * 0.01);
+    }
+    doc.m_rowCount = rows;
+}
+
+// Counts the document's requests to redraw.
+class CountingView : public DocView {
+public:
+    explicit CountingView(CKaisekiDoc& doc) : m_doc(doc) { m_doc.AddView(this); }
+    ~CountingView() override { m_doc.RemoveView(this); }
+    void OnUpdate() override { ++updates; }
+    int updates = 0;
+
+private:
+    CKaisekiDoc& m_doc;
+};
+
+}  // namespace tavrel::qt::display_test

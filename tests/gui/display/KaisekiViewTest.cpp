@@ -1,0 +1,193 @@
+// The graph view: scrolling geometry under the zoom factors, drawing only visible bands with the
+// absolute measuring pass over all channels, and the rubber-band selection that opens the
+// magnifier.
+#include "gui/display/KaisekiView.h"
+
+#include <gtest/gtest.h>
+
+#include <QMenuBar>
+#include <QScrollBar>
+#include <QTest>
+
+#include "support/ScriptedHost.h"
+#include "gui/display/DisplayTestSupport.h"
+#include "gui/display/MagView.h"
+#include "gui/display/MagWnd.h"
+#include "gui/display/MainFrame.h"
+#include "platform/RecordingSurface.h"
+
+namespace tavrel::qt {
+namespace {
+
+class KaisekiViewTest : public ::testing::Test {
+protected:
+    KaisekiViewTest() { doc.OnNewDocument(); }
+    tavrel::test::ScriptedHost host;
+    CKaisekiDoc doc;
+};
+
+TEST_F(KaisekiViewTest, ScrollingAreaFollowsTheZoomFactors) {
+    CKaisekiView view(&doc);
+    view.resize(400, 300);
+    view.OnInitialUpdate();
+    EXPECT_EQ(view.TotalWidth(), 770);
+    EXPECT_EQ(view.TotalHeight(), 2560);
+    EXPECT_EQ(view.BandHeight(), 160);
+    EXPECT_EQ(view.BandRect(15), (Rect{0, 2400, 770, 2560}));
+    view.SetZoom(1, 2);
+    EXPECT_EQ(view.TotalHeight(), 5120);
+    EXPECT_EQ(view.BandHeight(), 320);
+    view.SetZoom(40, 1);
+    EXPECT_EQ(view.TotalWidth(), 30800);
+    QScrollBar* h = view.horizontalScrollBar();
+    EXPECT_EQ(h->maximum(), 30800 - view.viewport()->width());
+    EXPECT_EQ(h->pageStep(), 3080);
+    EXPECT_EQ(h->singleStep(), 308);
+    EXPECT_EQ(view.verticalScrollBar()->pageStep(), 256);
+    view.SetZoom(100, 1);
+    EXPECT_EQ(view.TotalWidth(), 77000);
+    // The initial update takes the document's factors.
+    doc.m_zoomX = 10;
+    doc.m_zoomY = 2;
+    CKaisekiView second(&doc);
+    second.OnInitialUpdate();
+    EXPECT_EQ(second.TotalWidth(), 7700);
+    EXPECT_EQ(second.TotalHeight(), 5120);
+}
+
+TEST_F(KaisekiViewTest, DrawsVisibleBandsButMeasuresAllChannels) {
+    display_test::FillSines(doc, 500);
+    doc.m_absoluteScale = 1;
+    CKaisekiView view(&doc);
+    view.OnInitialUpdate();
+    RecordingSurface surface;
+    // Only band 5 (channel 6) is visible.
+    view.OnDraw(surface, {0, 5 * 160 + 10, 770, 5 * 160 + 150});
+    EXPECT_EQ(surface.Texts(), std::vector<std::string>{"CH[6]"});
+    // Channel 16 peaks near 16: only a pass over every channel finds it.
+    EXPECT_NEAR(doc.m_commonMax, 16.0, 0.01);
+    // Two bands: the edge row of band 6 still counts, the first row of band 8 does not.
+    surface.Clear();
+    view.OnDraw(surface, {100, 6 * 160 + 159, 200, 8 * 160});
+    EXPECT_EQ(surface.Texts(), (std::vector<std::string>{"CH[7]", "CH[8]"}));
+}
+
+TEST_F(KaisekiViewTest, MeasuringPassOnlyInAbsoluteDisplay) {
+    CKaisekiView view(&doc);
+    view.OnInitialUpdate();
+    RecordingSurface surface;
+    view.OnDraw(surface, {0, 0, 770, 2560});
+    EXPECT_EQ(doc.m_commonMax, 10.0);
+    EXPECT_EQ(surface.Texts().size(), 16u);
+    doc.m_absoluteScale = 1;
+    view.OnDraw(surface, {0, 0, 770, 100});
+    EXPECT_EQ(doc.m_commonMax, 0.0);  // no data anywhere
+}
+
+class SelectionTest : public KaisekiViewTest {
+protected:
+    SelectionTest() {
+        display_test::FillSines(doc, 2000);
+        frame = std::make_unique<CMainFrame>(&doc);
+        frame->resize(820, 700);
+        frame->show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(frame.get()));
+        view = frame->GetActiveView();
+    }
+    // Drags from `from` to `to` in the view's client coordinates.
+    void Drag(QPoint from, QPoint to) {
+        QWidget* port = view->viewport();
+        QTest::mousePress(port, Qt::LeftButton, {}, from);
+        QTest::mouseMove(port, (from + to) / 2);
+        QTest::mouseMove(port, to);
+        QTest::mouseRelease(port, Qt::LeftButton, {}, to);
+    }
+    std::pair<int, int> ExpectedRange(int channel, Rect selection) {
+        int out[2] = {selection.left, selection.top};
+        doc.ChannelPixelsToRange(channel, 0, {0, 0, view->TotalWidth(), view->TotalHeight()},
+                                 selection, out);
+        return {out[0], out[1]};
+    }
+    std::unique_ptr<CMainFrame> frame;
+    CKaisekiView* view = nullptr;
+};
+
+TEST_F(SelectionTest, DragAcrossBandOpensAndThenUpdatesTheMagnifier) {
+    view->ScrollTo({0, 100});
+    const QPoint scroll = view->ScrollPosition();
+    ASSERT_EQ(scroll.y(), 100);
+    // Band 3 spans 480 .. 640 in the scrolling area.
+    Drag({300, 500 - 100}, {150, 600 - 100});
+    CMagWnd* mag = frame->Magnifier();
+    ASSERT_NE(mag, nullptr);
+    EXPECT_TRUE(mag->isVisible());
+    EXPECT_EQ(mag->windowTitle(), "拡大");
+    EXPECT_EQ(mag->View()->m_channel, 3);
+    const auto range = ExpectedRange(3, {150, 500, 300, 600});
+    EXPECT_EQ(mag->View()->m_firstSample, range.first);
+    EXPECT_EQ(mag->View()->m_lastSample, range.second);
+    EXPECT_EQ(mag->size(), QSize(600, 250));
+    const QRect f = frame->frameGeometry();
+    EXPECT_EQ(mag->geometry().center().x() / 10, (f.left() + f.left() + f.width()) / 2 / 10);
+
+    // A second drag changes what the open magnifier shows, not where it is.
+    mag->move(mag->pos() + QPoint(37, 21));
+    const QRect placed = mag->geometry();
+    Drag({100, 5 * 160 + 20 - 100}, {400, 5 * 160 + 30 - 100});
+    EXPECT_EQ(frame->Magnifier(), mag);
+    EXPECT_EQ(mag->View()->m_channel, 5);
+    EXPECT_EQ(mag->geometry(), placed);
+
+    // Closed, it only hides; the next selection shows it where it was.
+    mag->close();
+    EXPECT_FALSE(mag->isVisible());
+    EXPECT_EQ(frame->Magnifier(), mag);
+    Drag({100, 2 * 160 + 20 - 100}, {200, 2 * 160 + 40 - 100});
+    EXPECT_TRUE(mag->isVisible());
+    EXPECT_EQ(mag->geometry(), placed);
+    EXPECT_EQ(mag->View()->m_channel, 2);
+}
+
+TEST_F(SelectionTest, ClickWithoutMoveSelectsTheEmptyRectangleAtThePress) {
+    QWidget* port = view->viewport();
+    QTest::mouseClick(port, Qt::LeftButton, {}, QPoint(200, 170));
+    ASSERT_NE(frame->Magnifier(), nullptr);
+    EXPECT_EQ(frame->Magnifier()->View()->m_channel, 1);
+    const auto range = ExpectedRange(1, {200, 170, 200, 170});
+    EXPECT_EQ(frame->Magnifier()->View()->m_firstSample, range.first);
+    EXPECT_EQ(frame->Magnifier()->View()->m_lastSample, range.second);
+}
+
+TEST_F(SelectionTest, ReleaseWithoutPressIsIgnored) {
+    QTest::mouseRelease(view->viewport(), Qt::LeftButton, {}, QPoint(200, 170));
+    EXPECT_EQ(frame->Magnifier(), nullptr);
+}
+
+TEST_F(SelectionTest, ZoomShrinksTheFrameButNeverEnlargesIt) {
+    const QSize before = frame->size();
+    frame->resize(1400, before.height());
+    QTest::qWait(10);
+    view->ApplyScrollSizes();
+    // The graphs are 770 wide: the frame keeps only what shows them.
+    EXPECT_EQ(view->viewport()->width(), 770);
+    const QSize shrunk = frame->size();
+    EXPECT_LT(shrunk.width(), 1400);
+    frame->Action(32785)->trigger();  // x10
+    EXPECT_EQ(frame->size(), shrunk);
+    EXPECT_EQ(view->horizontalScrollBar()->maximum(), 7700 - 770);
+}
+
+TEST_F(SelectionTest, DocumentUpdatesRepaintTheMagnifier) {
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, QPoint(200, 30));
+    CMagWnd* mag = frame->Magnifier();
+    ASSERT_NE(mag, nullptr);
+    bool attached = false;
+    for (DocView* v : doc.Views()) attached |= v == mag->View();
+    EXPECT_TRUE(attached);
+    // Zoom reaches only graph views: the magnifier is not zoomed.
+    frame->Action(32782)->trigger();
+    EXPECT_FALSE(mag->View()->IsGraphView());
+}
+
+}  // namespace
+}  // namespace tavrel::qt
