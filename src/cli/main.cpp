@@ -1,6 +1,90 @@
+// tavrel-cli: the program's headless front end. It creates, describes, exports and renders
+// documents without dialogs or a display, for batch work and scripted checks.
+#include <QCoreApplication>
 #include <QGuiApplication>
+#include <QStringList>
+#include <cstdio>
+#include <cstring>
+#include <exception>
+#include <memory>
+#include <new>
+
+#include "cli/CliSupport.h"
+#include "cli/Commands.h"
+
+namespace {
+
+constexpr const char* kUsage =
+    "Usage: tavrel-cli COMMAND [options] ...\n"
+    "\n"
+    "Commands:\n"
+    "  new OUT.kcd                     write the document file of a new document\n"
+    "  info DOC.kcd                    print the stored set-up of a document as JSON\n"
+    "  export DOC.kcd -o OUT.csv ...   write the processed data as the GUI saves them\n"
+    "  render DOC.kcd -o OUT.png ...   draw the graph view or a magnifier picture\n"
+    "                                  (PNG, SVG or PDF by the output's extension)\n"
+    "\n"
+    "  tavrel-cli COMMAND --help       options of a command\n"
+    "  tavrel-cli --version            version of the program\n"
+    "\n"
+    "Exit status: 0 success, 1 usage error, 2 a file cannot be read or written.\n";
+
+using Command = int (*)(const QStringList&);
+
+Command FindCommand(const char* word) {
+    if (std::strcmp(word, "new") == 0) return tavrel::cli::RunNew;
+    if (std::strcmp(word, "info") == 0) return tavrel::cli::RunInfo;
+    if (std::strcmp(word, "export") == 0) return tavrel::cli::RunExport;
+    if (std::strcmp(word, "render") == 0) return tavrel::cli::RunRender;
+    return nullptr;
+}
+
+int Fail(int status, const std::string& message, const std::string& usage = {}) {
+    std::fprintf(stderr, "tavrel-cli: %s\n", message.c_str());
+    if (!usage.empty()) std::fprintf(stderr, "\n%s", usage.c_str());
+    return status;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
-    QGuiApplication app(argc, argv);
-    return 0;
+    using namespace tavrel::cli;
+    if (argc < 2) return Fail(kExitUsage, "no command given", kUsage);
+    const char* word = argv[1];
+    if (std::strcmp(word, "--help") == 0 || std::strcmp(word, "-h") == 0 ||
+        std::strcmp(word, "help") == 0) {
+        std::fputs(kUsage, stdout);
+        return kExitOk;
+    }
+    if (std::strcmp(word, "--version") == 0 || std::strcmp(word, "-v") == 0) {
+        std::printf("tavrel-cli %s\n", TAVREL_VERSION);
+        return kExitOk;
+    }
+    const Command command = FindCommand(word);
+    if (!command) return Fail(kExitUsage, std::string("unknown command \"") + word + "\"", kUsage);
+
+    // Only rendering needs the painting system; it always runs on the offscreen platform, so the
+    // tool needs no display whatever the environment names.
+    std::unique_ptr<QCoreApplication> app;
+    if (command == RunRender) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        app = std::make_unique<QGuiApplication>(argc, argv);
+    } else {
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    }
+    QCoreApplication::setApplicationName("tavrel-cli");
+    QCoreApplication::setApplicationVersion(TAVREL_VERSION);
+
+    QStringList arguments = QCoreApplication::arguments();
+    arguments.removeAt(1);  // the command word; the program name stays first
+    try {
+        return command(arguments);
+    } catch (const CliError& error) {
+        if (error.Status() == kExitOk) return kExitOk;  // a command's --help
+        return Fail(error.Status(), error.what(), error.Usage());
+    } catch (const std::bad_alloc&) {
+        return Fail(kExitFile, "not enough memory");
+    } catch (const std::exception& error) {
+        return Fail(kExitFile, error.what());
+    }
 }

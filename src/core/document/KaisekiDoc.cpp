@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <new>
@@ -73,12 +74,22 @@ bool CKaisekiDoc::ReadDocumentFile(const std::string& path, std::string* reason,
                                    bool* hadChains) {
     std::string bytes;
     std::string why;
-    std::ifstream in{path, std::ios::binary};
-    if (!in) {
-        why = std::strerror(errno);
+    std::error_code ec;
+    if (std::filesystem::is_directory(path, ec)) {
+        why = std::strerror(EISDIR);
     } else {
-        bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-        if (in.bad()) why = "read error";
+        std::ifstream in{path, std::ios::binary};
+        if (!in) {
+            why = std::strerror(errno);
+        } else {
+            // The stream library reports some read errors by throwing.
+            try {
+                bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+                if (in.bad()) why = "read error";
+            } catch (const std::exception&) {
+                why = "read error";
+            }
+        }
     }
     if (!why.empty()) {
         DeleteContents();

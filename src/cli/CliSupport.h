@@ -1,0 +1,126 @@
+// What every command of tavrel-cli shares: the failure that ends a command with its exit status,
+// the host that keeps the core's messages instead of showing them, opening a document file with
+// the reason of a failure, and the conversions between Qt's strings and the core's UTF-8 and file
+// names.
+#pragma once
+
+#include <QCommandLineParser>
+#include <QString>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "platform/Host.h"
+
+namespace tavrel {
+class CKaisekiDoc;
+}
+
+namespace tavrel::cli {
+
+// Exit statuses of the tool.
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitUsage = 1;  // bad command line: message and usage on stderr
+inline constexpr int kExitFile = 2;   // a file cannot be read or written
+
+// Ends a command: `status` is the exit status, `message` the one line written to stderr.
+// A usage error carries the usage text of its command, written after the message.
+class CliError : public std::runtime_error {
+  public:
+    CliError(int status, const std::string& message, std::string usage = {})
+        : std::runtime_error(message), m_status(status), m_usage(std::move(usage)) {}
+    int Status() const { return m_status; }
+    const std::string& Usage() const { return m_usage; }
+
+  private:
+    int m_status;
+    std::string m_usage;
+};
+
+// The command line of one command: Qt's parser with the command's synopsis ("info DOC.kcd"),
+// which heads its usage text.
+class CommandLine {
+  public:
+    CommandLine(const char* synopsis, const char* description);
+
+    QCommandLineParser& Parser() { return m_parser; }
+    const QCommandLineParser& Parser() const { return m_parser; }
+    void AddOption(const QCommandLineOption& option) { m_parser.addOption(option); }
+
+    // Parses the arguments (program name first, command word removed). --help prints the usage
+    // and ends with status 0; an unknown option, a missing value or a wrong count of positional
+    // arguments is a usage error.
+    void Parse(const QStringList& arguments, int positionals);
+    QString Positional(int i) const { return m_parser.positionalArguments().at(i); }
+    bool IsSet(const char* name) const { return m_parser.isSet(QString::fromLatin1(name)); }
+    QString Value(const char* name) const { return m_parser.value(QString::fromLatin1(name)); }
+    QStringList Values(const char* name) const {
+        return m_parser.values(QString::fromLatin1(name));
+    }
+
+    std::string UsageText() const;
+    // A usage error of this command (status 1; the usage follows the message).
+    CliError UsageError(const std::string& message) const;
+    // A whole number option in [low, high]; nothing when the option is absent.
+    std::optional<int> IntOption(const char* name, int low, int high) const;
+
+  private:
+    QCommandLineParser m_parser;
+    std::string m_synopsis;
+};
+// A file that cannot be read or written (status 2): "<file>: <reason>".
+inline CliError FileError(const std::string& file, const std::string& reason) {
+    return CliError(kExitFile, file + ": " + reason);
+}
+
+// The host of the command-line tool: never blocks, answers no question, and keeps the messages
+// the core would show so that the command decides whether they are a failure or a warning.
+class CliHost : public Host {
+  public:
+    void MessageBox(const std::string& utf8Text) override { m_messages.push_back(utf8Text); }
+    void Beep() override {}
+    void BeginWaitCursor() override {}
+    void EndWaitCursor() override {}
+    std::unique_ptr<Progress> CreateProgress() override;
+    bool RunModuleDialog(ModuleDialog&) override { return false; }
+    std::optional<std::string> ChooseSaveFile(const SaveFileRequest&) override { return {}; }
+    bool RunExportSettings(ExportSettings&) override { return false; }
+
+    // The messages kept since the last call, oldest first.
+    std::vector<std::string> TakeMessages();
+    // Writes the kept messages to stderr as warnings.
+    void FlushWarnings();
+
+  private:
+    std::vector<std::string> m_messages;
+};
+
+// Installs a CliHost for the lifetime of the object.
+class ScopedCliHost {
+  public:
+    ScopedCliHost() : m_previous(SetHost(&m_host)) {}
+    ~ScopedCliHost() { SetHost(m_previous); }
+    ScopedCliHost(const ScopedCliHost&) = delete;
+    ScopedCliHost& operator=(const ScopedCliHost&) = delete;
+    CliHost& Get() { return m_host; }
+
+  private:
+    CliHost m_host;
+    Host* m_previous;
+};
+
+// UTF-8 of a QString (texts), and the file-system name of a path given on the command line.
+std::string Utf8(const QString& text);
+std::string FileName(const QString& path);
+
+// Loads the set-up stored in a document file (not its data file). A file that cannot be read or
+// is not a valid document ends the command with status 2. Returns whether the file held chains.
+bool OpenDocumentFile(CKaisekiDoc& doc, const std::string& path);
+
+// Writes `bytes` to `path` through a temporary file that replaces it only when everything was
+// written, so a failure leaves neither a partial file nor a damaged earlier one.
+void WriteFileAtomically(const std::string& path, std::string_view bytes);
+
+}  // namespace tavrel::cli

@@ -1,0 +1,121 @@
+// `new` writes the document file of a new document; `info` prints the set-up stored in a
+// document file as one JSON object, without reading its data file.
+#include <cstdio>
+#include <string>
+
+#include "cli/CliSupport.h"
+#include "cli/Commands.h"
+#include "cli/Json.h"
+#include "cli/ModuleFields.h"
+#include "document/KaisekiDoc.h"
+
+namespace tavrel::cli {
+
+namespace {
+
+void AppendByteList(std::string& out, const std::vector<std::uint8_t>& list) {
+    out += '[';
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        if (i) out += ',';
+        AppendJsonInt(out, list[i]);
+    }
+    out += ']';
+}
+
+void AppendModule(std::string& out, CModBase& module) {
+    out += "{\"class\":";
+    AppendJsonString(out, module.GetClassName());
+    out += ",\"name\":";
+    AppendJsonString(out, module.m_name);
+    out += ",\"rate\":";
+    AppendJsonInt(out, module.m_samplingRate);
+    std::string record;
+    if (auto fields = ReadOwnFields(module, &record)) {
+        for (const FieldValue& field : *fields) {
+            out += ",\"";
+            out += field.key;
+            out += "\":";
+            if (field.type == FieldType::Int) {
+                AppendJsonInt(out, field.intValue);
+            } else {
+                AppendJsonDouble(out, field.doubleValue);
+            }
+        }
+    } else if (!record.empty()) {
+        // A class whose layout is unknown: its own record as hexadecimal bytes.
+        static const char kHex[] = "0123456789abcdef";
+        std::string hex;
+        for (unsigned char c : record) {
+            hex += kHex[c >> 4];
+            hex += kHex[c & 15];
+        }
+        out += ",\"record\":";
+        AppendJsonString(out, hex);
+    }
+    out += '}';
+}
+
+std::string DescribeDocument(CKaisekiDoc& doc) {
+    std::string out = "{\"enabled\":";
+    AppendByteList(out, doc.m_channelEnabled);
+    out += ",\"sources\":";
+    AppendByteList(out, doc.m_channelSource);
+    out += ",\"dataFile\":";
+    AppendJsonString(out, doc.m_dataFilePath);
+    out += ",\"headerRows\":";
+    AppendJsonInt(out, doc.m_headerRows);
+    out += ",\"skipColumns\":";
+    AppendJsonInt(out, doc.m_skipColumns);
+    out += ",\"chains\":[";
+    for (int channel = 0; channel < CKaisekiDoc::kChannels; ++channel) {
+        if (channel) out += ',';
+        out += '[';
+        // A walk, never a recursion: a stored chain may be very long.
+        int n = 0;
+        for (CModBase* m = doc.Head(channel); m; m = m->m_next, ++n) {
+            if (n) out += ',';
+            AppendModule(out, *m);
+        }
+        out += ']';
+    }
+    out += "]}\n";
+    return out;
+}
+
+}  // namespace
+
+int RunNew(const QStringList& arguments) {
+    CommandLine line("new OUT.kcd",
+                     "Writes the document file of a new document (16 channels, channel 1 "
+                     "enabled, no data file).");
+    line.Parser().addPositionalArgument("OUT.kcd", "The document file to write.");
+    line.Parse(arguments, 1);
+    const std::string out = FileName(line.Positional(0));
+
+    ScopedCliHost host;
+    CKaisekiDoc doc;
+    doc.OnNewDocument();
+    WriteFileAtomically(out, doc.SaveToBytes());
+    host.Get().FlushWarnings();
+    return kExitOk;
+}
+
+int RunInfo(const QStringList& arguments) {
+    CommandLine line("info DOC.kcd",
+                     "Prints the set-up stored in a document file as one JSON object; the data "
+                     "file is not read.");
+    line.Parser().addPositionalArgument("DOC.kcd", "The document file to describe.");
+    line.Parse(arguments, 1);
+    const std::string path = FileName(line.Positional(0));
+
+    ScopedCliHost host;
+    CKaisekiDoc doc;
+    OpenDocumentFile(doc, path);
+    const std::string json = DescribeDocument(doc);
+    host.Get().FlushWarnings();
+    if (std::fwrite(json.data(), 1, json.size(), stdout) != json.size() || std::fflush(stdout))
+        throw FileError("standard output", "cannot write");
+    return kExitOk;
+}
+
+}  // namespace tavrel::cli

@@ -1,0 +1,51 @@
+// Reading a document file's set-up without its data file, and the reason of a failure.
+#include <gtest/gtest.h>
+
+#include "document/KaisekiDoc.h"
+#include "support/ScriptedHost.h"
+#include "support/TempDir.h"
+
+namespace tavrel {
+namespace {
+
+TEST(ReadDocumentFile, FailuresGiveAReasonAndANewDocumentWithoutTellingTheUser) {
+    test::ScriptedHost host;
+    test::TempDir dir;
+    CKaisekiDoc doc;
+    doc.OnNewDocument();
+    const std::string truncated = doc.SaveToBytes().substr(0, 50);
+    for (const std::string& path :
+         {dir.File("missing.kcd"), dir.Path().string(), dir.Write("cut.kcd", truncated)}) {
+        doc.m_dataFilePath = "stale.csv";
+        std::string reason;
+        EXPECT_FALSE(doc.ReadDocumentFile(path, &reason)) << path;
+        EXPECT_FALSE(reason.empty()) << path;
+        EXPECT_EQ(doc.m_chains.size(), 16u);
+        EXPECT_TRUE(doc.m_dataFilePath.empty());
+    }
+    EXPECT_TRUE(host.messages.empty());
+}
+
+TEST(ReadDocumentFile, ReadsTheSetUpButNotTheDataFile) {
+    test::ScriptedHost host;
+    test::TempDir dir;
+    CKaisekiDoc saved;
+    saved.OnNewDocument();
+    saved.m_dataFilePath = dir.File("absent.csv");
+    saved.m_headerRows = 4;
+    const std::string path = dir.Write("doc.kcd", saved.SaveToBytes());
+
+    CKaisekiDoc doc;
+    bool hadChains = false;
+    EXPECT_TRUE(doc.ReadDocumentFile(path, nullptr, &hadChains));
+    EXPECT_TRUE(hadChains);
+    EXPECT_EQ(doc.m_dataFilePath, saved.m_dataFilePath);
+    EXPECT_EQ(doc.m_headerRows, 4);
+    EXPECT_EQ(doc.m_columns.size(), 16u);
+    EXPECT_EQ(doc.m_rowCount, 0);
+    // The absent data file was not looked for, so nobody was told about it.
+    EXPECT_TRUE(host.messages.empty());
+}
+
+}  // namespace
+}  // namespace tavrel
