@@ -5,17 +5,27 @@
 #include <QPaintEngine>
 #include <QString>
 #include <QVector>
+#include <algorithm>
 #include <cstdlib>
 
 namespace tavrel::qt {
 
+namespace {
+// Lines up to this many pixels are set pixel by pixel, which keeps the end point unpainted.
+constexpr long long kLongestPixelLine = 1 << 16;
+}  // namespace
+
 QPainterSurface::QPainterSurface(QPainter& painter, const QRect& clip) : m_painter(painter) {
+    // Like the clipping box of a device context: the bounding box of what may be painted.
     QRect box = clip;
+    if (box.isEmpty() && painter.hasClipping()) box = painter.clipBoundingRect().toAlignedRect();
     if (box.isEmpty()) box = painter.window();
     m_clip = {box.left(), box.top(), box.left() + box.width(), box.top() + box.height()};
 }
 
 bool QPainterSurface::PixelExact() const {
+    // A high-resolution device scales logical units itself; its lines are drawn by Qt too.
+    if (m_painter.device() && m_painter.device()->devicePixelRatioF() != 1.0) return false;
     const QTransform t = m_painter.combinedTransform();
     return t.type() <= QTransform::TxTranslate && t.dx() == static_cast<int>(t.dx()) &&
            t.dy() == static_cast<int>(t.dy());
@@ -32,7 +42,9 @@ void QPainterSurface::FrameRect(const Rect& r, Color color) {
     m_painter.fillRect(QRect(r.right - 1, r.top, 1, h), c);
 }
 
-void QPainterSurface::MoveTo(int x, int y) { m_pen = QPoint(x, y); }
+void QPainterSurface::MoveTo(int x, int y) {
+    m_pen = QPoint(x, y);
+}
 
 void QPainterSurface::LineTo(int x, int y) {
     const QPoint from = m_pen;
@@ -52,7 +64,11 @@ void QPainterSurface::LineTo(int x, int y) {
         m_painter.fillRect(QRect(from.x(), top, 1, bottom - top), m_penColor);
         return;
     }
-    if (!PixelExact()) {
+    // A scaled painter (printing) draws the line itself; so does a line far longer than any
+    // device, whose pixels Qt clips before it rasterises them.
+    const long long length = std::max(std::llabs(static_cast<long long>(to.x()) - from.x()),
+                                      std::llabs(static_cast<long long>(to.y()) - from.y()));
+    if (!PixelExact() || length > kLongestPixelLine) {
         m_painter.setPen(QPen(m_penColor, 0));
         m_painter.drawLine(from, to);
         return;
@@ -110,8 +126,9 @@ void QPainterSurface::InvertRect(const Rect& r) {
 
 void QPainterSurface::TextOut(int x, int y, const std::string& utf8) {
     m_painter.setPen(m_textColor);
-    const QFontMetrics metrics(m_painter.font());
-    m_painter.drawText(QPoint(x, y + metrics.ascent()), QString::fromStdString(utf8));
+    // The metrics of the font on this painter's device (a printer's differ from the screen's).
+    m_painter.drawText(QPoint(x, y + m_painter.fontMetrics().ascent()),
+                       QString::fromStdString(utf8));
 }
 
 void QPainterSurface::DrawTextCentered(const Rect& box, const std::string& utf8) {

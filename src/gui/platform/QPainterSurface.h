@@ -14,7 +14,7 @@
 namespace tavrel::qt {
 
 class QPainterSurface : public Surface {
-public:
+  public:
     // `clip` is the part of the surface that needs drawing, in logical units (the paint event's
     // rectangle); an empty rectangle means the whole window of the painter.
     explicit QPainterSurface(QPainter& painter, const QRect& clip = {});
@@ -35,9 +35,11 @@ public:
     void SetTextColor(const QColor& color) { m_textColor = color; }
 
     static QColor ToQColor(Color c) { return QColor(c.r, c.g, c.b); }
-    static QRect ToQRect(const Rect& r) { return QRect(QPoint(r.left, r.top), QPoint(r.right - 1, r.bottom - 1)); }
+    static QRect ToQRect(const Rect& r) {
+        return QRect(QPoint(r.left, r.top), QPoint(r.right - 1, r.bottom - 1));
+    }
 
-private:
+  private:
     // Whether logical units are device pixels (then lines are drawn pixel by pixel).
     bool PixelExact() const;
 
