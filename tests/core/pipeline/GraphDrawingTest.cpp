@@ -590,5 +590,32 @@ TEST(GraphDrawing, ShortSpanGivesOneTickAtTheStartTime) {
     EXPECT_EQ(TimeTicks(s)[0].x, 40);
 }
 
+TEST(GraphDrawing, PixelsToRangeReversesTheDrawnPositions) {
+    // A marker drawn at sample k lies at x0 + round(k * p); with p >= 1 selecting from there
+    // maps back to k, on screen and at the print scale.
+    CKaisekiDoc doc;
+    CModBase m;
+    m.m_doc = &doc;
+    SetOutput(m, std::vector<double>(500, 1.0));  // p = 1.6 on screen, 4.96 printed
+    for (int printing : {0, 1}) {
+        doc.m_printing = printing;
+        const Rect plot = printing ? Rect{280, 320, 3080, 960} : Rect{70, 0, 950, 160};
+        for (int k : {0, 1, 123, 499, 500}) {
+            m.m_markerIndex = k;
+            RecordingSurface s;
+            m.DrawGraph(&s, plot, nullptr);
+            const int x = s.CallsOf(Kind::Fill).at(0).rect.left;
+            int out[2] = {-1, -1};
+            EXPECT_EQ(m.PixelsToRange(nullptr, plot, {x, 0, x, 0}, out), k) << printing;
+            EXPECT_EQ(out[0], k) << printing;
+        }
+    }
+    // A plot without data width maps every selection to sample 0 instead of dividing by zero.
+    int out[2] = {-1, -1};
+    doc.m_printing = 0;
+    EXPECT_EQ(m.PixelsToRange(nullptr, {0, 0, 80, 100}, {10, 0, 70, 10}, out), 0);
+    EXPECT_EQ(out[0], 0);
+}
+
 }  // namespace
 }  // namespace tavrel
