@@ -1,10 +1,101 @@
 // Reading the data file into the document's source columns.
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <new>
+
+#include "document/DataFileReader.h"
 #include "document/KaisekiDoc.h"
+#include "platform/Host.h"
 
 namespace tavrel {
 
-void CKaisekiDoc::LoadDataFile(int /*maxRows*/) {
-    if (m_dataFilePath.empty()) return;
+namespace {
+
+constexpr std::size_t kChunkBytes = 1 << 20;
+
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
+
+// Opens `path` for reading when it names a regular file; the file's length goes to `length`.
+// Anything else (a folder, a device such as /dev/zero, a pipe) counts as a file that cannot be
+// opened: reading it could block or never reach an end.
+FilePtr OpenForReading(const std::filesystem::path& path, std::int64_t& length) {
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec)) return nullptr;
+    FilePtr file(std::fopen(path.c_str(), "rb"));
+    if (!file) return nullptr;
+    std::uintmax_t size = std::filesystem::file_size(path, ec);
+    length = ec ? 0 : static_cast<std::int64_t>(size);
+    return file;
+}
+
+// The data file as named, or, for a relative name that does not open as it is, relative to the
+// folder of the document file (so a document and its data can move together).
+FilePtr OpenDataFile(const std::string& dataPath, const std::string& documentPath,
+                     std::int64_t& length) {
+    std::filesystem::path named(dataPath);
+    if (FilePtr file = OpenForReading(named, length)) return file;
+    if (named.is_relative() && !documentPath.empty()) {
+        std::filesystem::path folder = std::filesystem::path(documentPath).parent_path();
+        if (!folder.empty()) return OpenForReading(folder / named, length);
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+void CKaisekiDoc::LoadDataFile(int maxRows) {
+    TryLoadDataFile(maxRows);
+}
+
+DataLoadResult CKaisekiDoc::TryLoadDataFile(int maxRows) {
+    if (m_dataFilePath.empty()) return DataLoadResult::NoPath;
+    std::int64_t length = 0;
+    FilePtr file = OpenDataFile(m_dataFilePath, m_pathName, length);
+    if (!file) {
+        GetHost().MessageBox("データファイルが開けません。");
+        return DataLoadResult::CannotOpen;
+    }
+
+    std::unique_ptr<Progress> progress = GetHost().CreateProgress();
+    WaitCursor wait;
+    if (m_columns.size() < kChannels) m_columns.resize(kChannels);
+    if (m_rowCount > 0) {
+        // Values go, reserved capacity stays; the chains forget what they computed.
+        for (int i = 0; i < kChannels; ++i) {
+            m_columns[static_cast<std::size_t>(i)].clear();
+            if (CHeadFilter* head = Head(i)) head->ClearBuffers();
+        }
+        m_rowCount = 0;
+    }
+    // The bar's range is 32-bit; a longer file fills it up to its end.
+    int range = length > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<int>(length);
+    if (progress) progress->SetRange(0, range);
+
+    DataReadOptions options;
+    options.headerRows = m_headerRows;
+    options.skipColumns = m_skipColumns;
+    options.maxRows = maxRows;
+    DataFileReader reader(m_columns, m_rowCount, options, length, progress.get());
+    try {
+        std::unique_ptr<char[]> chunk(new char[kChunkBytes]);
+        for (;;) {
+            std::size_t got = std::fread(chunk.get(), 1, kChunkBytes, file.get());
+            if (got > 0 && !reader.Feed(chunk.get(), got)) break;
+            if (got < kChunkBytes) break;  // end of file or a read error: keep what was read
+        }
+        reader.Finish();
+    } catch (const std::bad_alloc&) {
+        // Out of memory (a line or a column too long for it): the rows read so far stay.
+    }
+    if (reader.Cancelled()) {
+        GetHost().Beep();
+        return DataLoadResult::Cancelled;
+    }
+    return DataLoadResult::Loaded;
 }
 
 }  // namespace tavrel

@@ -1,8 +1,28 @@
-// The processed-data export.
+// The "save processed data" command: asks the host for the file and the export settings, then
+// writes every channel's processed data.
+#include <optional>
+
+#include "document/ExportWriter.h"
 #include "document/KaisekiDoc.h"
+#include "platform/Host.h"
 
 namespace tavrel {
 
-void CKaisekiDoc::ExportProcessedData() {}
+void CKaisekiDoc::ExportProcessedData() {
+    SaveFileRequest request;
+    request.proposedName = ProposeExportName(m_dataFilePath);
+    request.defaultExtension = "csv";
+    request.filter = "Data Files (*.csv)|*.csv|All Files (*.*)|*.*||";
+    std::optional<std::string> path = GetHost().ChooseSaveFile(request);
+    if (!path) return;
+    ExportSettings settings;
+    settings.m_header = 1;
+    settings.m_numberColumn = 0;
+    settings.m_numberKind = 0;
+    if (!GetHost().RunExportSettings(settings)) return;
+    if (path->empty()) return;
+    if (!WriteProcessedData(*this, *path, settings))
+        GetHost().MessageBox("ファイルが開けませんでした。");
+}
 
 }  // namespace tavrel

@@ -29,6 +29,14 @@ public:
 
 using HeadPtr = std::unique_ptr<CHeadFilter, ChainDeleter>;
 
+// How a reading of the data file ended.
+enum class DataLoadResult {
+    NoPath,      // no data file is named; nothing was done
+    Loaded,      // the file was read (possibly no rows)
+    Cancelled,   // the user cancelled; the rows read so far were kept
+    CannotOpen,  // the file could not be opened; the user was told and nothing changed
+};
+
 class CKaisekiDoc {
 public:
     static constexpr int kChannels = 16;
@@ -69,6 +77,8 @@ public:
     // Reads the data file named by m_dataFilePath into the source columns, keeping at most
     // `maxRows` rows (0 = no cap).
     void LoadDataFile(int maxRows = kMaxRows);
+    // The same, telling the caller how it ended (the command-line tool fails on CannotOpen).
+    DataLoadResult TryLoadDataFile(int maxRows = kMaxRows);
     // The "save processed data" command: asks the host for the file and the settings, then writes.
     void ExportProcessedData();
     void GetChannelData(std::vector<double>* values, std::string* label,

@@ -1,0 +1,75 @@
+// The data-file reader: turns the lines of a comma-separated text into the document's sixteen
+// source columns. It is fed the file's bytes in chunks of any size, so a file is read in large
+// blocks without holding it whole, and a line may be of any length (only a line that crosses a
+// chunk boundary is copied).
+//
+// Per line, in file order: the progress is stepped by the line's length + 2 and the user
+// interface pumped (a cancel stops the reading); reading stops at the first line reached while
+// the row cap is met; header lines are skipped; the cells after the skipped leading cells go into
+// columns 0-15 (further cells are ignored); the first data line reserves L / 50 values in each
+// column it fills (L = file length).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tavrel {
+
+class Progress;
+
+struct DataReadOptions {
+    int headerRows = 0;   // leading lines skipped whatever they hold; negative counts as 0
+    int skipColumns = 0;  // leading cells of each data line ignored; negative counts as 0
+    int maxRows = 8192;   // rows kept at most; 0 (or negative) = no cap
+};
+
+class DataFileReader {
+  public:
+    static constexpr int kColumns = 16;
+
+    // `columns` must hold 16 arrays (the reader stops if it ever holds fewer, which can happen
+    // only when the user interface replaced the document's contents while the progress window
+    // was pumping). Rows are appended; `rowCount` counts the lines that delivered column 0.
+    // `fileLength` is L of the reservation rule; `progress` may be null.
+    DataFileReader(std::vector<std::vector<double>>& columns, int& rowCount,
+                   const DataReadOptions& options, std::int64_t fileLength, Progress* progress);
+
+    // The next bytes of the file. Returns false once reading has stopped (row cap met or
+    // cancelled); further bytes are then ignored.
+    bool Feed(const char* data, std::size_t size);
+    // The end of the file: reads a last line that has no line end.
+    void Finish();
+
+    bool Stopped() const { return m_stopped; }
+    bool Cancelled() const { return m_cancelled; }
+    // Lines seen so far (header lines and the line at which reading stopped included).
+    std::int64_t Lines() const { return m_lines; }
+
+  private:
+    // One line without its line end; false to stop reading.
+    bool HandleLine(const char* begin, const char* end);
+    void SplitLine(const char* begin, const char* end);
+
+    std::vector<std::vector<double>>& m_columns;
+    int& m_rowCount;
+    Progress* m_progress;
+    std::int64_t m_headerLeft;
+    std::int64_t m_skip;
+    int m_cap;
+    std::size_t m_reserve;
+    bool m_firstDataLine = true;
+    bool m_stopped = false;
+    bool m_cancelled = false;
+    std::int64_t m_lines = 0;
+    std::string m_carry;  // the start of a line that continues in the next chunk
+};
+
+// Reads a whole text held in memory (tests, fuzzing, the benchmarks' reference runs). Returns
+// false when the reading was cancelled.
+bool ReadDataText(std::string_view text, std::vector<std::vector<double>>& columns, int& rowCount,
+                  const DataReadOptions& options, Progress* progress = nullptr);
+
+}  // namespace tavrel

@@ -1,0 +1,73 @@
+// The values of the data-file dialog ("データファイル設定", CDataFileDlg) and of the data-settings
+// dialog ("データ設定", CDataSetDlg), and the rules that fill them from the document and apply
+// them to the document's reading settings and to the sixteen chain heads. The dialogs themselves
+// (controls, validation messages) live in the GUI; they work on these records.
+#pragma once
+
+#include <string>
+
+namespace tavrel {
+
+class CKaisekiDoc;
+
+// Ranges the dialogs validate on OK.
+inline constexpr unsigned kMaxHeaderRows = 99;  // edit 1000 of the data-file dialog, 0-99
+inline constexpr unsigned kMaxSkipColumns = 9;  // edit 1038 of the data-file dialog, 0-9
+inline constexpr unsigned kMinRateValue = 1;    // edit 1000 of the data-settings dialog
+inline constexpr unsigned kMaxRateValue = 100000;
+// A longer period would give a rate below 1 Hz; the data-settings dialog refuses it.
+inline constexpr unsigned kMaxPeriodMs = 2000;
+inline constexpr unsigned kMinFactor = 1;  // edit 1038 of the data-settings dialog
+inline constexpr unsigned kMaxFactor = 1000;
+inline constexpr int kMaxOtherUnitChars = 10;  // edit 1044 of the data-settings dialog
+
+// The members of the data-file dialog, with the values it is constructed with.
+struct DataFileSettings {
+    std::string m_otherUnit;          // unit text for the "その他" choice (UTF-8)
+    int m_factor = 1;                 // unit factor
+    int m_rateValue = 1000;           // Hz or ms, according to m_rateChoice
+    int m_unitChoice = 1;             // 0 = "V", 1 = "mV", 2 = other (m_otherUnit)
+    int m_rateChoice = 0;             // 0 = frequency in Hz, 1 = period in ms
+    unsigned m_headerRowsValue = 0;   // edit 1000, 0-99
+    unsigned m_skipColumnsValue = 0;  // edit 1038, 0-9
+    int m_headerCheck = 0;            // check box 1002: skip header rows
+    int m_timeStampCheck = 0;         // check box 1004: always disabled, never used
+    int m_skipCheck = 0;              // check box 1006: skip leading columns
+};
+
+// The members of the data-settings dialog: the five values it shares with the data-file dialog,
+// with the values it is constructed with (the data-file dialog always replaces them).
+struct DataSettingsValues {
+    int m_rateChoice = -1;     // radio group 1039/1040; -1 = no button selected
+    int m_unitChoice = -1;     // radio group 1041/1042/1043; -1 = no button selected
+    unsigned m_rateValue = 0;  // edit 1000, 1-100000
+    unsigned m_factor = 0;     // edit 1038, 1-1000
+    std::string m_otherUnit;   // edit 1044, at most 10 characters (UTF-8)
+};
+
+// "Filling the data-file dialog": reading settings from the document; rate, factor and unit from
+// channel 0's head when it exists. The rate choice stays at frequency.
+DataFileSettings FillDataFileSettings(const CKaisekiDoc& doc);
+
+// What the data-file dialog shows when it opens: the check boxes cleared, then header-row skip
+// checked when the header-row value is not 0 and column skip checked when the column value is
+// not 0 (their edit boxes are enabled exactly when they are checked).
+void InitDataFileChecks(DataFileSettings& settings);
+
+// The "データ設定" button: the five values copied into a new data-settings dialog, and copied back
+// only when that dialog ends with OK.
+DataSettingsValues TakeDataSettings(const DataFileSettings& settings);
+void PutDataSettings(DataFileSettings& settings, const DataSettingsValues& values);
+
+// The unit text of a unit choice: "V", "mV", the other unit, or empty for any other choice.
+std::string UnitText(int unitChoice, const std::string& otherUnit);
+// The rate in Hz: the value itself for choice 0, otherwise 1000 / period + 0.5 truncated. Never
+// below 1 Hz: a period above 2000 ms (or a value that is not positive) gives 1 Hz, whereas it
+// would give 0 Hz, for which no sample time can be computed.
+int RateFromSettings(int rateChoice, int rateValue);
+
+// "Applying the settings" after the data-file dialog ended with OK: the two reading settings of
+// the document, and rate, unit text and factor of every chain head.
+void ApplyDataFileSettings(CKaisekiDoc& doc, const DataFileSettings& settings);
+
+}  // namespace tavrel

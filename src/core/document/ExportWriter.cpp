@@ -1,0 +1,124 @@
+#include "document/ExportWriter.h"
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <cstdio>
+
+#include "document/KaisekiDoc.h"
+#include "platform/NumberFormat.h"
+#include "platform/TextCodec.h"
+
+namespace tavrel {
+
+namespace {
+
+constexpr std::size_t kFlushBytes = 1 << 20;
+constexpr int kDigits = 10;  // "%0.10G"
+
+void AppendInt(std::string& out, long long value) {
+    char digits[24];
+    auto r = std::to_chars(digits, digits + sizeof digits, value);
+    out.append(digits, r.ptr);
+}
+
+}  // namespace
+
+bool WriteExport(std::span<const ChannelExport> channels, const ExportSettings& settings,
+                 const ExportSink& sink) {
+    const std::size_t channelCount = channels.size();
+    std::vector<std::size_t> counts(channelCount);
+    std::size_t rows = 0;      // N: the largest count
+    std::size_t timeFrom = 0;  // M: the lowest channel with N values
+    int lastWithValues = -1;
+    for (std::size_t d = 0; d < channelCount; ++d) {
+        counts[d] = channels[d].values.size();
+        if (counts[d] > rows) {
+            rows = counts[d];
+            timeFrom = d;
+        }
+        if (counts[d] > 0) lastWithValues = static_cast<int>(d);
+    }
+    const bool numberColumn = settings.m_numberColumn != 0;
+    const bool timeColumn = numberColumn && settings.m_numberKind != 0;
+
+    std::string out;
+    out.reserve(kFlushBytes + 4096);
+    if (settings.m_header) {
+        if (numberColumn) out += timeColumn ? "Time([ms])," : "Num,";
+        int last = std::max(lastWithValues, 0);
+        for (int d = 0; d <= last; ++d) {
+            if (d > 0) out += ',';
+            out += "CH";
+            AppendInt(out, d + 1);
+            out += '(';
+            if (static_cast<std::size_t>(d) < channelCount)
+                out += Utf8ToCp932Lossy(channels[static_cast<std::size_t>(d)].label);
+            out += ')';
+        }
+        out += "\r\n";
+    }
+
+    const std::vector<double>* times = channelCount ? &channels[timeFrom].times : nullptr;
+    std::size_t highest = lastWithValues < 0 ? 0 : static_cast<std::size_t>(lastWithValues);
+    for (std::size_t i = 0; i < rows; ++i) {
+        // The last channel that still has a value at this index; it only moves down.
+        while (counts[highest] <= i)
+            --highest;
+        if (numberColumn) {
+            if (timeColumn)
+                AppendG(out, i < times->size() ? (*times)[i] : 0.0, kDigits);
+            else
+                AppendInt(out, static_cast<long long>(i));
+            out += ',';
+        }
+        for (std::size_t d = 0; d <= highest; ++d) {
+            if (d > 0) out += ',';
+            if (counts[d] > i)
+                AppendG(out, channels[d].values[i], kDigits);
+            else
+                out += '0';
+        }
+        out += "\r\n";
+        if (out.size() >= kFlushBytes) {
+            if (!sink(out)) return false;
+            out.clear();
+        }
+    }
+    return out.empty() || sink(out);
+}
+
+std::string FormatExport(std::span<const ChannelExport> channels, const ExportSettings& settings) {
+    std::string text;
+    WriteExport(channels, settings, [&text](std::string_view bytes) {
+        text.append(bytes);
+        return true;
+    });
+    return text;
+}
+
+std::string ProposeExportName(const std::string& dataFilePath) {
+    if (dataFilePath.empty()) return "Untitled";
+    std::size_t slash = dataFilePath.find_last_of("/\\");
+    std::string name = slash == std::string::npos ? dataFilePath : dataFilePath.substr(slash + 1);
+    return "処理済" + name;
+}
+
+bool WriteProcessedData(CKaisekiDoc& doc, const std::string& path, const ExportSettings& settings) {
+    std::array<ChannelExport, CKaisekiDoc::kChannels> channels;
+    for (int d = 0; d < CKaisekiDoc::kChannels; ++d) {
+        ChannelExport& channel = channels[static_cast<std::size_t>(d)];
+        doc.GetChannelData(&channel.values, &channel.label, &channel.times, d);
+    }
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (!file) return false;
+    bool written = WriteExport(channels, settings, [file](std::string_view bytes) {
+        return std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    });
+    bool closed = std::fclose(file) == 0;
+    if (written && closed) return true;
+    std::remove(path.c_str());
+    return false;
+}
+
+}  // namespace tavrel

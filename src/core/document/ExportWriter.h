@@ -1,0 +1,56 @@
+// The processed-data file: sixteen channels' values, labels and sample times written as
+// comma-separated text with CR LF line ends, an optional header line and an optional leading
+// column of serial numbers or times.
+//
+//   header     [Time([ms]),|Num,]CH1(<label>),CH2(<label>),...   up to the last channel with values
+//   line i     [<time>,|<i>,]<v0>,<v1>,...,<vh>   h = the last channel with more than i values;
+//              a shorter channel below h contributes 0
+//
+// Numbers are written with "%0.10G" as the Windows C runtime does (1E-005, 1.234567891E+012,
+// -0; infinities and NaN as INF, -INF and NAN), serial numbers with "%0d", labels in CP932. The
+// time column follows the channel with the most values (the lowest such channel on a tie).
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "document/ExportSettings.h"
+
+namespace tavrel {
+
+class CKaisekiDoc;
+
+// What one channel delivers for the export (GetChannelData): its values, its unit label (UTF-8)
+// and the time of each value in milliseconds.
+struct ChannelExport {
+    std::vector<double> values;
+    std::string label;
+    std::vector<double> times;
+};
+
+// Receives the file's bytes in pieces; returns false when they cannot be written, which stops
+// the writing.
+using ExportSink = std::function<bool(std::string_view bytes)>;
+
+// Writes the export of `channels` (normally sixteen) to `sink` in pieces of about a megabyte.
+// Returns false when the sink refused a piece.
+bool WriteExport(std::span<const ChannelExport> channels, const ExportSettings& settings,
+                 const ExportSink& sink);
+// The whole file as one string.
+std::string FormatExport(std::span<const ChannelExport> channels, const ExportSettings& settings);
+
+// The file name the export proposes: "Untitled" without a data file, otherwise "処理済" followed by
+// the data file's last path component ('/' and '\' both separate components, so a document made
+// on Windows proposes 処理済run1.csv for C:\data\run1.csv).
+std::string ProposeExportName(const std::string& dataFilePath);
+
+// Asks every channel of the document for its data (GetChannelData) and writes the export to
+// `path`, creating or truncating the file. Returns false when the file cannot be created or
+// written; no file is then left behind.
+bool WriteProcessedData(CKaisekiDoc& doc, const std::string& path, const ExportSettings& settings);
+
+}  // namespace tavrel

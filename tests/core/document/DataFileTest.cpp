@@ -1,0 +1,165 @@
+// LoadDataFile on the document: opening the file, what a new reading clears, the progress window,
+// cancelling, the row cap and the names under which data files are found.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "document/KaisekiDoc.h"
+#include "support/ScriptedHost.h"
+#include "support/TempDir.h"
+
+namespace tavrel {
+namespace {
+
+using Column = std::vector<double>;
+
+class DataFile : public ::testing::Test {
+  protected:
+    void SetUp() override { doc.OnNewDocument(); }
+
+    std::vector<double> Channel(int channel) {
+        std::vector<double> values, times;
+        std::string label;
+        doc.GetChannelData(&values, &label, &times, channel);
+        return values;
+    }
+
+    test::ScriptedHost host;
+    test::TempDir dir;
+    CKaisekiDoc doc;
+};
+
+TEST_F(DataFile, EmptyPathDoesNothing) {
+    doc.m_columns[0] = {1, 2};
+    doc.m_rowCount = 2;
+    EXPECT_EQ(doc.TryLoadDataFile(), DataLoadResult::NoPath);
+    EXPECT_TRUE(host.messages.empty());
+    EXPECT_TRUE(host.progressRanges.empty());
+    EXPECT_EQ(doc.m_rowCount, 2);
+}
+
+TEST_F(DataFile, FileThatCannotBeOpenedIsReportedAndChangesNothing) {
+    doc.m_dataFilePath = dir.Write("first.csv", "1\n2\n");
+    doc.LoadDataFile();
+    ASSERT_EQ(doc.m_rowCount, 2);
+    ASSERT_EQ(Channel(0), (Column{1, 2}));
+
+    // A missing file, a folder and a device all count as files that cannot be opened.
+    for (std::string path :
+         {dir.File("missing.csv"), dir.Path().string(), std::string("/dev/zero")}) {
+        host.messages.clear();
+        doc.m_dataFilePath = path;
+        EXPECT_EQ(doc.TryLoadDataFile(), DataLoadResult::CannotOpen) << path;
+        EXPECT_EQ(host.messages, (std::vector<std::string>{"データファイルが開けません。"}));
+        EXPECT_EQ(doc.m_rowCount, 2);
+        EXPECT_EQ(doc.m_columns[0], (Column{1, 2}));
+        // The chain keeps what it had computed.
+        EXPECT_EQ(Channel(0), (Column{1, 2}));
+    }
+    EXPECT_EQ(host.progressRanges.size(), 1u);  // only the reading that opened its file
+}
+
+TEST_F(DataFile, SecondFileClearsTheFirstAndTheChainsBuffers) {
+    doc.m_dataFilePath = dir.Write("a.csv", "1,10,100\n2,20,200\n3,30,300\n");
+    doc.LoadDataFile();
+    EXPECT_EQ(Channel(0), (Column{1, 2, 3}));
+    EXPECT_EQ(Channel(2), (Column{100, 200, 300}));
+
+    doc.m_dataFilePath = dir.Write("b.csv", "7,70\n8,80\n");
+    EXPECT_EQ(doc.TryLoadDataFile(), DataLoadResult::Loaded);
+    EXPECT_EQ(doc.m_rowCount, 2);
+    EXPECT_EQ(doc.m_columns[0], (Column{7, 8}));
+    EXPECT_TRUE(doc.m_columns[2].empty());
+    // Without clearing, each head would still hand out what it computed from the first file.
+    EXPECT_EQ(Channel(0), (Column{7, 8}));
+    EXPECT_EQ(Channel(1), (Column{70, 80}));
+    EXPECT_TRUE(Channel(2).empty());
+}
+
+TEST_F(DataFile, ProgressRangeStepsAndWaitCursor) {
+    const std::string text = "h\r\n1,2\r\n3,4";
+    doc.m_dataFilePath = dir.Write("p.csv", text);
+    doc.m_headerRows = 1;
+    doc.LoadDataFile();
+    EXPECT_EQ(host.progressRanges,
+              (std::vector<std::pair<int, int>>{{0, static_cast<int>(text.size())}}));
+    EXPECT_EQ(host.progressSteps, (std::vector<int>{3, 5, 5}));
+    EXPECT_EQ(host.waitCursors, 1);
+    EXPECT_EQ(host.waitDepth, 0);
+    EXPECT_EQ(doc.m_columns[1], (Column{2, 4}));
+    EXPECT_EQ(host.beeps, 0);
+}
+
+TEST_F(DataFile, CancelBeepsAndKeepsTheRowsRead) {
+    doc.m_dataFilePath = dir.Write("c.csv", "1\n2\n3\n4\n5\n");
+    host.cancelAfterPumps = 3;
+    EXPECT_EQ(doc.TryLoadDataFile(), DataLoadResult::Cancelled);
+    EXPECT_EQ(host.beeps, 1);
+    EXPECT_EQ(doc.m_rowCount, 3);
+    EXPECT_EQ(Channel(0), (Column{1, 2, 3}));
+    EXPECT_TRUE(host.messages.empty());
+}
+
+TEST_F(DataFile, RowCapIsAParameter) {
+    std::string text;
+    for (int i = 0; i < 10000; ++i)
+        text += std::to_string(i) + "\n";
+    doc.m_dataFilePath = dir.Write("long.csv", text);
+    doc.LoadDataFile();
+    EXPECT_EQ(doc.m_rowCount, 8192);
+    doc.LoadDataFile(0);
+    EXPECT_EQ(doc.m_rowCount, 10000);
+    EXPECT_EQ(doc.m_columns[0].back(), 9999);
+    doc.LoadDataFile(10);
+    EXPECT_EQ(doc.m_rowCount, 10);
+}
+
+TEST_F(DataFile, ReadingSettingsOfTheDocumentApply) {
+    doc.m_dataFilePath = dir.Write("s.csv", "title\nt,a,b\n0.0,1.5,2.5\n0.5,3.5,4.5\n");
+    doc.m_headerRows = 2;
+    doc.m_skipColumns = 1;
+    doc.LoadDataFile();
+    EXPECT_EQ(doc.m_columns[0], (Column{1.5, 3.5}));
+    EXPECT_EQ(doc.m_columns[1], (Column{2.5, 4.5}));
+}
+
+TEST_F(DataFile, EmptyAndBinaryFilesReadWithoutHarm) {
+    doc.m_dataFilePath = dir.Write("empty.csv", "");
+    EXPECT_EQ(doc.TryLoadDataFile(), DataLoadResult::Loaded);
+    EXPECT_EQ(doc.m_rowCount, 0);
+    EXPECT_TRUE(Channel(0).empty());
+
+    std::string binary;
+    for (int i = 0; i < 70000; ++i)
+        binary += static_cast<char>((i * 7919) % 256);
+    doc.m_dataFilePath = dir.Write("bin.dat", binary);
+    EXPECT_EQ(doc.TryLoadDataFile(), DataLoadResult::Loaded);
+    EXPECT_EQ(doc.m_columns[0].size(), static_cast<std::size_t>(doc.m_rowCount));
+    EXPECT_EQ(Channel(0).size(), static_cast<std::size_t>(doc.m_rowCount));
+}
+
+TEST_F(DataFile, JapaneseFileNameStoredInTheDocumentFileOpens) {
+    const std::string path = dir.Write("データ.csv", "4,5\n6,7\n");
+    doc.m_dataFilePath = path;
+    // The document file holds the path in Shift-JIS; loading gives back the file-system name.
+    std::string bytes = doc.SaveToBytes();
+    ASSERT_EQ(bytes.find("データ"), std::string::npos);
+    CKaisekiDoc loaded;
+    loaded.LoadFromBytes(bytes);
+    loaded.m_columns.assign(16, {});
+    EXPECT_EQ(loaded.m_dataFilePath, path);
+    EXPECT_EQ(loaded.TryLoadDataFile(), DataLoadResult::Loaded);
+    EXPECT_EQ(loaded.m_columns[1], (Column{5, 7}));
+}
+
+TEST_F(DataFile, RelativeNameIsFoundBesideTheDocumentFile) {
+    dir.Write("relative-data-of-a-test.csv", "9\n");
+    doc.SetPathName(dir.File("set-up.kcd"));
+    doc.m_dataFilePath = "relative-data-of-a-test.csv";
+    EXPECT_EQ(doc.TryLoadDataFile(), DataLoadResult::Loaded);
+    EXPECT_EQ(doc.m_columns[0], (Column{9}));
+}
+
+}  // namespace
+}  // namespace tavrel

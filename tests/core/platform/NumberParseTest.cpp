@@ -1,0 +1,90 @@
+// Reading numbers as atof does in the C locale, whatever the process locale.
+#include "platform/NumberParse.h"
+
+#include <gtest/gtest.h>
+
+#include <clocale>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+#include <string>
+
+namespace tavrel {
+namespace {
+
+double Parse(const std::string& text) {
+    return ParseNumber(text);
+}
+std::size_t Used(const std::string& text) {
+    return static_cast<std::size_t>(ParseNumberPrefix(text.data(), text.data() + text.size()).end -
+                                    text.data());
+}
+
+TEST(NumberParse, DecimalPrefixAndWhatFollowsIt) {
+    EXPECT_EQ(Parse("1.5"), 1.5);
+    EXPECT_EQ(Parse("-2.25e2"), -225.0);
+    EXPECT_EQ(Parse("+3"), 3.0);
+    EXPECT_EQ(Parse(".5"), 0.5);
+    EXPECT_EQ(Parse("5."), 5.0);
+    EXPECT_EQ(Parse("-.5E-1"), -0.05);
+    EXPECT_EQ(Parse("12abc"), 12.0);
+    EXPECT_EQ(Used("12abc"), 2u);
+    // An exponent without digits is not part of the number.
+    EXPECT_EQ(Parse("3e"), 3.0);
+    EXPECT_EQ(Used("3e+"), 1u);
+    EXPECT_EQ(Parse("1.5.5"), 1.5);
+    EXPECT_EQ(Parse("0.1"), 0.1);  // correctly rounded
+    EXPECT_EQ(Parse("1.7976931348623157e308"), std::numeric_limits<double>::max());
+}
+
+TEST(NumberParse, LeadingWhiteSpaceOfTheCLocale) {
+    EXPECT_EQ(Parse(" \t\n\v\f\r7"), 7.0);
+    EXPECT_EQ(Used("  7"), 3u);
+    // Non-breaking space and other bytes are not white space.
+    EXPECT_EQ(Parse("\xC2\xA0"
+                    "7"),
+              0.0);
+}
+
+TEST(NumberParse, TextsWithoutDecimalNumberGiveZero) {
+    for (const char* text : {"", " ", "abc", "-", "+", ".", "-.", "+-1", "--1", "- 1", "\"1\"",
+                             "e5", "inf", "-inf", "INFINITY", "nan", "NaN(1)"}) {
+        EXPECT_EQ(Parse(text), 0.0) << text;
+        EXPECT_EQ(Used(text), 0u) << text;
+    }
+    // Hexadecimal notation reads only its decimal prefix.
+    EXPECT_EQ(Parse("0x1p3"), 0.0);
+    EXPECT_EQ(Used("0x1p3"), 1u);
+    EXPECT_EQ(Parse("0x10"), 0.0);
+    EXPECT_EQ(Parse("1x10"), 1.0);
+}
+
+TEST(NumberParse, OutOfRangeValuesSaturateLikeAtof) {
+    EXPECT_EQ(Parse("1e999"), std::numeric_limits<double>::infinity());
+    EXPECT_EQ(Parse("-1e999"), -std::numeric_limits<double>::infinity());
+    EXPECT_EQ(Parse("123456789e301"), std::numeric_limits<double>::infinity());
+    EXPECT_EQ(Parse("0.000001e-320"), 0.0);
+    EXPECT_TRUE(std::signbit(Parse("-1e-999")));
+    EXPECT_EQ(Parse("1e-999"), 0.0);
+    EXPECT_EQ(Parse("0e99999999999999999999"), 0.0);
+    EXPECT_EQ(Parse("1e99999999999999999999"), std::numeric_limits<double>::infinity());
+    EXPECT_EQ(Parse("1e-99999999999999999999"), 0.0);
+    EXPECT_EQ(Parse("100000e-310"), 1e-305);
+    EXPECT_EQ(Used("1e999,5"), 5u);
+}
+
+TEST(NumberParse, AgreesWithAtofInTheCLocale) {
+    // atof in the C locale is the reference; the texts cover the accepted forms.
+    std::setlocale(LC_ALL, "C");
+    for (const char* text : {"0", "-0", "42", "  -17.125xyz", "6.02214076e23", "1e-5", "9.99e-310",
+                             "123456789012345678901234567890", "0.30000000000000004", "7.E2",
+                             "+.25e+1", "2.5e-3.7", "0000.0001", "1,5"}) {
+        double expected = std::atof(text);
+        double got = Parse(text);
+        EXPECT_EQ(std::memcmp(&expected, &got, sizeof got), 0) << text << " " << got;
+    }
+}
+
+}  // namespace
+}  // namespace tavrel
