@@ -70,11 +70,10 @@ void DrawWaveform(Surface* s, const GraphFrame& g, const Trace& t) {
             f = SampleOffset(t, t.data[i]);
         }
         if (read && x == lastX) {
-            if (f > hi) {
-                hi = f;
-            } else if (f < lo) {
-                lo = f;
-            }
+            // "F above hi, else F below lo": as lo <= hi always, the two are independent, and
+            // without branches the thousands of samples of one column do not stall on them.
+            hi = std::max(hi, f);
+            lo = std::min(lo, f);
         } else {
             const int columnX = AddCoord(g.x0, lastX);
             if (hi != lo) DrawLine(s, columnX, AddCoord(g.ym, hi), columnX, AddCoord(g.ym, lo));

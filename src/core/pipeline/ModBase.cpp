@@ -211,14 +211,30 @@ double CModBase::MaxAbs(int first, int last) const {
     first = std::max(first, 0);
     last = std::min(last, m_outputCount);
     if (first >= last) return 0.0;
-    double largest = 0.0;
-    double smallest = 0.0;
-    for (int i = first; i < last; ++i) {
-        double v = m_output[i];
-        if (v > largest) largest = v;
-        if (v < smallest) smallest = v;
+    // Every drawing scans its whole visible range here, so the scan keeps four independent
+    // running extremes (the comparisons then overlap); the extremes of a set do not depend on the
+    // order of the scan, and NaN samples fail every comparison as before.
+    double largest[4] = {0.0, 0.0, 0.0, 0.0};
+    double smallest[4] = {0.0, 0.0, 0.0, 0.0};
+    const double* data = m_output.get();
+    int i = first;
+    for (; i + 4 <= last; i += 4) {
+        for (int k = 0; k < 4; ++k) {
+            const double v = data[i + k];
+            largest[k] = v > largest[k] ? v : largest[k];
+            smallest[k] = v < smallest[k] ? v : smallest[k];
+        }
     }
-    return std::max(largest, -smallest);
+    for (; i < last; ++i) {
+        const double v = data[i];
+        largest[0] = v > largest[0] ? v : largest[0];
+        smallest[0] = v < smallest[0] ? v : smallest[0];
+    }
+    for (int k = 1; k < 4; ++k) {
+        largest[0] = largest[k] > largest[0] ? largest[k] : largest[0];
+        smallest[0] = smallest[k] < smallest[0] ? smallest[k] : smallest[0];
+    }
+    return std::max(largest[0], -smallest[0]);
 }
 
 int CModBase::PixelsToRange(Surface*, const Rect& plot, const Rect& selection, int out[2]) {
