@@ -617,5 +617,23 @@ TEST(GraphDrawing, PixelsToRangeReversesTheDrawnPositions) {
     EXPECT_EQ(out[0], 0);
 }
 
+TEST(GraphDrawing, VerticalMaximumFindsTheExtremeWhereverItLies) {
+    // The scan runs four samples at a time: the extreme may sit in any of the four positions or
+    // in the tail, and NaN samples are passed over.
+    CModBase m;
+    for (int n : {1, 3, 4, 5, 8, 11}) {
+        for (int at = 0; at < n; ++at) {
+            for (double extreme : {9.5, -9.5}) {
+                std::vector<double> v(n, 1.0);
+                v[0] = std::nan("");
+                v[at] = extreme;
+                SetOutput(m, v);
+                EXPECT_EQ(m.MaxAbs(0, n), 9.5) << n << " " << at;
+                EXPECT_EQ(m.MaxAbs(at + 1, n), at + 1 < n ? 1.0 : 0.0) << n << " " << at;
+            }
+        }
+    }
+}
+
 }  // namespace
 }  // namespace tavrel
