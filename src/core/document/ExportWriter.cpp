@@ -2,8 +2,12 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <charconv>
 #include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
 
 #include "document/KaisekiDoc.h"
 #include "platform/NumberFormat.h"
@@ -104,21 +108,38 @@ std::string ProposeExportName(const std::string& dataFilePath) {
     return "処理済" + name;
 }
 
-bool WriteProcessedData(CKaisekiDoc& doc, const std::string& path, const ExportSettings& settings) {
+ExportResult WriteProcessedData(CKaisekiDoc& doc, const std::string& path,
+                                const ExportSettings& settings) {
+    // All sixteen channels are asked before the file is created.
     std::array<ChannelExport, CKaisekiDoc::kChannels> channels;
     for (int d = 0; d < CKaisekiDoc::kChannels; ++d) {
         ChannelExport& channel = channels[static_cast<std::size_t>(d)];
         doc.GetChannelData(&channel.values, &channel.label, &channel.times, d);
     }
+    ExportResult result;
     std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file) return false;
-    bool written = WriteExport(channels, settings, [file](std::string_view bytes) {
-        return std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    if (!file) {
+        result.ok = false;
+        result.reason = std::strerror(errno);
+        return result;
+    }
+    int writeError = 0;
+    bool written = WriteExport(channels, settings, [file, &writeError](std::string_view bytes) {
+        if (std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size()) return true;
+        writeError = errno;
+        return false;
     });
-    bool closed = std::fclose(file) == 0;
-    if (written && closed) return true;
-    std::remove(path.c_str());
-    return false;
+    if (std::fclose(file) != 0 && written) {
+        written = false;
+        writeError = errno;
+    }
+    if (written) return result;
+    // A half-written file is not left behind (a device or other special file is left alone).
+    std::error_code ec;
+    if (std::filesystem::is_regular_file(path, ec)) std::filesystem::remove(path, ec);
+    result.ok = false;
+    result.reason = std::strerror(writeError != 0 ? writeError : EIO);
+    return result;
 }
 
 }  // namespace tavrel

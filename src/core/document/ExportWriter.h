@@ -48,9 +48,19 @@ std::string FormatExport(std::span<const ChannelExport> channels, const ExportSe
 // on Windows proposes 処理済run1.csv for C:\data\run1.csv).
 std::string ProposeExportName(const std::string& dataFilePath);
 
-// Asks every channel of the document for its data (GetChannelData) and writes the export to
-// `path`, creating or truncating the file. Returns false when the file cannot be created or
-// written; no file is then left behind.
-bool WriteProcessedData(CKaisekiDoc& doc, const std::string& path, const ExportSettings& settings);
+// How writing the export file ended: `ok`, or the reason of the failure (the system's text).
+struct ExportResult {
+    bool ok = true;
+    std::string reason;
+    explicit operator bool() const { return ok; }
+};
+
+// Asks every channel of the document for its data (GetChannelData: each chain computes its output
+// afresh, which is why the document is not const) and writes the export to `path`, creating or
+// truncating the file. Shows nothing to the user: the command-line tool exports with it, and
+// ExportProcessedData turns a failure into its message. When the file cannot be created or
+// written, the result says why and no partial file is left behind.
+ExportResult WriteProcessedData(CKaisekiDoc& doc, const std::string& path,
+                                const ExportSettings& settings);
 
 }  // namespace tavrel

@@ -2,28 +2,8 @@
 
 #include <charconv>
 #include <cmath>
-#include <cstdlib>
 
 namespace tavrel {
-
-namespace {
-
-// Removes trailing zeros of a fraction, and the point itself when nothing is left after it.
-std::size_t StripFraction(const char* begin, std::size_t length) {
-    std::size_t point = length;
-    for (std::size_t i = 0; i < length; ++i) {
-        if (begin[i] == '.') {
-            point = i;
-            break;
-        }
-    }
-    if (point == length) return length;
-    while (length > point + 1 && begin[length - 1] == '0') --length;
-    if (length == point + 1) --length;
-    return length;
-}
-
-}  // namespace
 
 void AppendG(std::string& out, double value, int precision) {
     if (std::isnan(value)) {
@@ -37,29 +17,23 @@ void AppendG(std::string& out, double value, int precision) {
     if (precision <= 0) precision = 1;
     if (precision > 40) precision = 40;
 
-    char sci[64];
-    auto r = std::to_chars(sci, sci + sizeof sci, value, std::chars_format::scientific,
-                           precision - 1);
-    std::size_t sciLength = static_cast<std::size_t>(r.ptr - sci);
-    std::size_t ePos = 0;
-    while (ePos < sciLength && sci[ePos] != 'e') ++ePos;
-    int exponent = std::atoi(sci + ePos + 1);
-
-    if (exponent >= -4 && exponent < precision) {
-        char fixed[128];
-        auto f = std::to_chars(fixed, fixed + sizeof fixed, value, std::chars_format::fixed,
-                               precision - 1 - exponent);
-        out.append(fixed, StripFraction(fixed, static_cast<std::size_t>(f.ptr - fixed)));
-        return;
-    }
-    out.append(sci, StripFraction(sci, ePos));
+    // The general format of to_chars is "%.<precision>g" of the C locale: significant digits,
+    // trailing zeros removed, exponent form below 1e-4 and from 10^precision on. Only the exponent
+    // differs from the Windows spelling: a capital E and at least three digits (e+12 -> E+012).
+    char text[80];
+    auto r = std::to_chars(text, text + sizeof text, value, std::chars_format::general, precision);
+    const char* end = r.ptr;
+    const char* e = text;
+    while (e < end && *e != 'e')
+        ++e;
+    out.append(text, static_cast<std::size_t>(e - text));
+    if (e == end) return;
     out += 'E';
-    out += exponent < 0 ? '-' : '+';
-    int magnitude = std::abs(exponent);
-    char digits[8];
-    auto d = std::to_chars(digits, digits + sizeof digits, magnitude);
-    for (std::ptrdiff_t pad = 3 - (d.ptr - digits); pad > 0; --pad) out += '0';
-    out.append(digits, d.ptr);
+    out += e[1];  // the exponent's sign, always written
+    const char* digits = e + 2;
+    for (std::ptrdiff_t pad = 3 - (end - digits); pad > 0; --pad)
+        out += '0';
+    out.append(digits, static_cast<std::size_t>(end - digits));
 }
 
 std::string FormatG(double value, int precision) {
