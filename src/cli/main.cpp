@@ -39,6 +39,13 @@ Command FindCommand(const char* word) {
     return nullptr;
 }
 
+// Qt's own diagnostics (a missing runtime folder, font fall-backs) are not the tool's output: the
+// contract is one line on stderr for a failure and nothing otherwise.
+void QuietQtMessages(QtMsgType type, const QMessageLogContext&, const QString& message) {
+    if (type == QtCriticalMsg || type == QtFatalMsg)
+        std::fprintf(stderr, "tavrel-cli: %s\n", message.toLocal8Bit().constData());
+}
+
 int Fail(int status, const std::string& message, const std::string& usage = {}) {
     std::fprintf(stderr, "tavrel-cli: %s\n", message.c_str());
     if (!usage.empty()) std::fprintf(stderr, "\n%s", usage.c_str());
@@ -63,6 +70,7 @@ int main(int argc, char** argv) {
     const Command command = FindCommand(word);
     if (!command) return Fail(kExitUsage, std::string("unknown command \"") + word + "\"", kUsage);
 
+    qInstallMessageHandler(QuietQtMessages);
     // Only rendering needs the painting system; it always runs on the offscreen platform, so the
     // tool needs no display whatever the environment names.
     std::unique_ptr<QCoreApplication> app;

@@ -1,0 +1,127 @@
+#include "cli/DataOptions.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <limits>
+
+#include "document/DataSettings.h"
+#include "document/KaisekiDoc.h"
+
+namespace tavrel::cli {
+
+void AddDataOptions(CommandLine& line) {
+    line.AddOption({"header-rows", "Header lines of the data file to skip (0-99).", "N"});
+    line.AddOption({"skip-columns", "Leading columns of every data line to skip (0-9).", "N"});
+    line.AddOption(
+        {"rate", "Sampling frequency in Hz (1-100000), written into all 16 heads.", "HZ"});
+    line.AddOption({"period", "Sampling period in ms (1-2000), instead of --rate.", "MS"});
+    line.AddOption({"unit", "Value unit (V, mV or any text of up to 10 characters).", "TEXT"});
+    line.AddOption({"factor", "Unit factor (1-1000).", "N"});
+    line.AddOption({"probe", "Probe display: each chain delivers its probe's data."});
+    line.AddOption({"max-rows", "Row cap of the data reader (default 8192; 0 = no cap).", "N"});
+}
+
+DataOptions ReadDataOptions(const CommandLine& line) {
+    DataOptions options;
+    options.dataFiles = line.Values("data");
+    options.headerRows = line.IntOption("header-rows", 0, static_cast<int>(kMaxHeaderRows));
+    options.skipColumns = line.IntOption("skip-columns", 0, static_cast<int>(kMaxSkipColumns));
+    options.rate =
+        line.IntOption("rate", static_cast<int>(kMinRateValue), static_cast<int>(kMaxRateValue));
+    options.period = line.IntOption("period", 1, static_cast<int>(kMaxPeriodMs));
+    if (options.rate && options.period) throw line.UsageError("give --rate or --period, not both");
+    options.factor =
+        line.IntOption("factor", static_cast<int>(kMinFactor), static_cast<int>(kMaxFactor));
+    if (line.IsSet("unit")) {
+        const QString unit = line.Value("unit");
+        if (unit.toUcs4().size() > kMaxOtherUnitChars)
+            throw line.UsageError("--unit: at most " + std::to_string(kMaxOtherUnitChars) +
+                                  " characters");
+        options.unit = Utf8(unit);
+    }
+    if (auto rows = line.IntOption("max-rows", 0, std::numeric_limits<int>::max()))
+        options.maxRows = *rows;
+    options.probe = line.IsSet("probe");
+    return options;
+}
+
+namespace {
+
+// What the data-settings dialog would write, had the user entered the options given.
+void ApplySettings(CKaisekiDoc& doc, const DataOptions& options) {
+    DataFileSettings settings = FillDataFileSettings(doc);
+    InitDataFileChecks(settings);
+    if (options.headerRows) {
+        settings.m_headerRowsValue = static_cast<unsigned>(*options.headerRows);
+        settings.m_headerCheck = 1;
+    }
+    if (options.skipColumns) {
+        settings.m_skipColumnsValue = static_cast<unsigned>(*options.skipColumns);
+        settings.m_skipCheck = 1;
+    }
+    const bool valueSettings = options.rate || options.period || options.unit || options.factor;
+    if (!valueSettings) {
+        // Only the reading settings change; the heads keep what the document stored.
+        doc.m_headerRows =
+            settings.m_headerCheck ? static_cast<int>(settings.m_headerRowsValue) : 0;
+        doc.m_skipColumns =
+            settings.m_skipCheck ? static_cast<int>(settings.m_skipColumnsValue) : 0;
+        return;
+    }
+    if (options.rate) {
+        settings.m_rateChoice = 0;
+        settings.m_rateValue = *options.rate;
+    }
+    if (options.period) {
+        settings.m_rateChoice = 1;
+        settings.m_rateValue = *options.period;
+    }
+    if (options.factor) settings.m_factor = *options.factor;
+    if (options.unit) {
+        if (*options.unit == "V") {
+            settings.m_unitChoice = 0;
+        } else if (*options.unit == "mV") {
+            settings.m_unitChoice = 1;
+        } else {
+            settings.m_unitChoice = 2;
+            settings.m_otherUnit = *options.unit;
+        }
+    }
+    ApplyDataFileSettings(doc, settings);
+}
+
+// Why a data file does not open, in the words of the C library.
+std::string OpenFailureReason(const std::string& path) {
+    std::error_code ec;
+    if (std::filesystem::is_directory(path, ec)) return std::strerror(EISDIR);
+    errno = 0;
+    if (std::FILE* file = std::fopen(path.c_str(), "rb")) {
+        std::fclose(file);
+        return "cannot be read";
+    }
+    return errno ? std::strerror(errno) : "cannot be opened";
+}
+
+}  // namespace
+
+void PrepareDocument(CKaisekiDoc& doc, const std::string& documentPath, const DataOptions& options,
+                     const QString& dataFile, CliHost& host) {
+    const bool hadChains = OpenDocumentFile(doc, documentPath);
+    ApplySettings(doc, options);
+    // As opening in the GUI: a document without chains reads no data file, unless one is given.
+    if (!dataFile.isEmpty()) {
+        doc.m_dataFilePath = FileName(dataFile);
+    } else if (!hadChains) {
+        doc.m_dataFilePath.clear();
+    }
+    if (doc.TryLoadDataFile(options.maxRows) == DataLoadResult::CannotOpen) {
+        host.TakeMessages();  // the reader's message box; the line below replaces it
+        throw FileError(doc.m_dataFilePath, "cannot open the data file (" +
+                                                OpenFailureReason(doc.m_dataFilePath) + ")");
+    }
+    doc.m_probeDisplay = options.probe ? 1 : 0;
+}
+
+}  // namespace tavrel::cli

@@ -1,0 +1,128 @@
+// `export`: opens a document as the GUI does (reading its data file) and writes the processed
+// data of all sixteen channels as the "save processed data" command does, the export dialog's
+// answers given by options. With several data files, each gets its own result in the folder
+// named by -o, under the name the GUI proposes ("処理済" + the data file's name).
+#include <QSaveFile>
+#include <array>
+#include <filesystem>
+#include <system_error>
+
+#include "cli/CliSupport.h"
+#include "cli/Commands.h"
+#include "cli/DataOptions.h"
+#include "document/ExportWriter.h"
+#include "document/KaisekiDoc.h"
+
+namespace tavrel::cli {
+
+namespace {
+
+// Gathers every channel's processed data (GetChannelData, in channel order). To keep memory near
+// the loaded samples plus the results, each chain's buffers are released once it has delivered,
+// and only the sample times of the channel the time column follows (the first channel with the
+// most values) are kept: the writer uses no other channel's times.
+std::array<ChannelExport, CKaisekiDoc::kChannels> GatherChannels(CKaisekiDoc& doc) {
+    std::array<ChannelExport, CKaisekiDoc::kChannels> channels;
+    std::size_t timesFrom = 0;
+    for (int d = 0; d < CKaisekiDoc::kChannels; ++d) {
+        ChannelExport& channel = channels[static_cast<std::size_t>(d)];
+        doc.GetChannelData(&channel.values, &channel.label, &channel.times, d);
+        if (CHeadFilter* head = doc.Head(d)) head->ClearBuffers();
+        if (d > 0) {
+            ChannelExport& best = channels[timesFrom];
+            if (channel.values.size() > best.values.size()) {
+                std::vector<double>().swap(best.times);
+                timesFrom = static_cast<std::size_t>(d);
+            } else {
+                std::vector<double>().swap(channel.times);
+            }
+        }
+    }
+    return channels;
+}
+
+void ExportOne(const std::string& documentPath, const DataOptions& options, const QString& dataFile,
+               const ExportSettings& settings, const QString& out) {
+    ScopedCliHost host;
+    const std::string outPath = FileName(out);
+    std::array<ChannelExport, CKaisekiDoc::kChannels> channels;
+    {
+        CKaisekiDoc doc;
+        PrepareDocument(doc, documentPath, options, dataFile, host.Get());
+        channels = GatherChannels(doc);
+    }  // the source data go before the file is written
+
+    QSaveFile file(out);
+    if (!file.open(QIODevice::WriteOnly)) throw FileError(outPath, Utf8(file.errorString()));
+    const bool written = WriteExport(channels, settings, [&file](std::string_view bytes) {
+        const qint64 size = static_cast<qint64>(bytes.size());
+        return file.write(bytes.data(), size) == size;
+    });
+    if (!written || !file.commit()) throw FileError(outPath, Utf8(file.errorString()));
+    host.Get().FlushWarnings();
+}
+
+}  // namespace
+
+int RunExport(const QStringList& arguments) {
+    CommandLine line("export DOC.kcd -o OUT.csv [options]",
+                     "Writes the processed data of all 16 channels as the GUI's \"save processed "
+                     "data\" command does, without dialogs.");
+    line.Parser().addPositionalArgument("DOC.kcd", "The document file.");
+    line.AddOption({{"o", "output"},
+                    "The file to write; with several --data files, the folder for the results.",
+                    "OUT"});
+    line.AddOption({"data",
+                    "Read this data file instead of the document's (repeatable; each result is "
+                    "named \"処理済\" + the data file's name).",
+                    "PATH"});
+    line.AddOption({"no-header", "Write no header line."});
+    line.AddOption({"number", "Add the data-number column: serial or time (ms).", "serial|time"});
+    AddDataOptions(line);
+    line.Parse(arguments, 1);
+
+    if (!line.IsSet("output")) throw line.UsageError("-o OUT is required");
+    const QString out = line.Value("output");
+    const DataOptions options = ReadDataOptions(line);
+    ExportSettings settings;  // what the export dialog proposes: a header line, no number column
+    settings.m_header = line.IsSet("no-header") ? 0 : 1;
+    if (line.IsSet("number")) {
+        const QString kind = line.Value("number");
+        if (kind != "serial" && kind != "time")
+            throw line.UsageError("--number: expected serial or time");
+        settings.m_numberColumn = 1;
+        settings.m_numberKind = kind == "time" ? 1 : 0;
+    }
+    const std::string documentPath = FileName(line.Positional(0));
+
+    if (options.dataFiles.size() <= 1) {
+        ExportOne(documentPath, options,
+                  options.dataFiles.isEmpty() ? QString() : options.dataFiles.first(), settings,
+                  out);
+        return kExitOk;
+    }
+
+    // Several data files: one result each in the folder -o names; a data file that fails is
+    // reported and the others are still written. A bad document fails once, before any of them.
+    {
+        CKaisekiDoc check;
+        OpenDocumentFile(check, documentPath);
+    }
+    const std::string folder = FileName(out);
+    std::error_code ec;
+    std::filesystem::create_directories(folder, ec);
+    if (!std::filesystem::is_directory(folder, ec)) throw FileError(folder, "not a folder");
+    int status = kExitOk;
+    for (const QString& dataFile : options.dataFiles) {
+        const QString name = QString::fromStdString(ProposeExportName(Utf8(dataFile)));
+        try {
+            ExportOne(documentPath, options, dataFile, settings, out + "/" + name);
+        } catch (const CliError& error) {
+            std::fprintf(stderr, "tavrel-cli: %s\n", error.what());
+            status = error.Status();
+        }
+    }
+    return status;
+}
+
+}  // namespace tavrel::cli
