@@ -3,8 +3,11 @@
 #pragma once
 
 #include <cmath>
+#include <string>
+#include <vector>
 
 #include "document/KaisekiDoc.h"
+#include "platform/RecordingSurface.h"
 
 namespace tavrel::qt::display_test {
 
@@ -18,6 +21,14 @@ inline void FillSines(CKaisekiDoc& doc, int rows) {
             column[static_cast<std::size_t>(i)] = (k + 1) * std::sin(i * (k + 1) * 0.01);
     }
     doc.m_rowCount = rows;
+}
+
+// The band labels ("CH[n]") among the texts drawn, in order.
+inline std::vector<std::string> ChannelLabels(const RecordingSurface& surface) {
+    std::vector<std::string> labels;
+    for (const std::string& text : surface.Texts())
+        if (text.rfind("CH[", 0) == 0) labels.push_back(text);
+    return labels;
 }
 
 // Counts the document's requests to redraw.

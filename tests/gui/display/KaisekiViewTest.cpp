@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QMenuBar>
+#include <QWheelEvent>
 #include <QScrollBar>
 #include <QTest>
 
@@ -63,13 +65,13 @@ TEST_F(KaisekiViewTest, DrawsVisibleBandsButMeasuresAllChannels) {
     RecordingSurface surface;
     // Only band 5 (channel 6) is visible.
     view.OnDraw(surface, {0, 5 * 160 + 10, 770, 5 * 160 + 150});
-    EXPECT_EQ(surface.Texts(), std::vector<std::string>{"CH[6]"});
+    EXPECT_EQ(display_test::ChannelLabels(surface), std::vector<std::string>{"CH[6]"});
     // Channel 16 peaks near 16: only a pass over every channel finds it.
     EXPECT_NEAR(doc.m_commonMax, 16.0, 0.01);
     // Two bands: the edge row of band 6 still counts, the first row of band 8 does not.
     surface.Clear();
     view.OnDraw(surface, {100, 6 * 160 + 159, 200, 8 * 160});
-    EXPECT_EQ(surface.Texts(), (std::vector<std::string>{"CH[7]", "CH[8]"}));
+    EXPECT_EQ(display_test::ChannelLabels(surface), (std::vector<std::string>{"CH[7]", "CH[8]"}));
 }
 
 TEST_F(KaisekiViewTest, MeasuringPassOnlyInAbsoluteDisplay) {
@@ -78,10 +80,31 @@ TEST_F(KaisekiViewTest, MeasuringPassOnlyInAbsoluteDisplay) {
     RecordingSurface surface;
     view.OnDraw(surface, {0, 0, 770, 2560});
     EXPECT_EQ(doc.m_commonMax, 10.0);
-    EXPECT_EQ(surface.Texts().size(), 16u);
+    EXPECT_EQ(display_test::ChannelLabels(surface).size(), 16u);
     doc.m_absoluteScale = 1;
     view.OnDraw(surface, {0, 0, 770, 100});
     EXPECT_EQ(doc.m_commonMax, 0.0);  // no data anywhere
+}
+
+TEST_F(KaisekiViewTest, WheelScrollsVerticallyAndWithShiftHorizontally) {
+    CKaisekiView view(&doc);
+    view.resize(400, 300);
+    view.SetZoom(4, 1);
+    view.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+    auto wheel = [&](Qt::KeyboardModifiers modifiers) {
+        const QPointF at(50, 50);
+        QWheelEvent event(at, view.viewport()->mapToGlobal(at), QPoint(), QPoint(0, -120),
+                          Qt::NoButton, modifiers, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(view.viewport(), &event);
+    };
+    wheel(Qt::NoModifier);
+    EXPECT_GT(view.ScrollPosition().y(), 0);
+    EXPECT_EQ(view.ScrollPosition().x(), 0);
+    const int y = view.ScrollPosition().y();
+    wheel(Qt::ShiftModifier);
+    EXPECT_GT(view.ScrollPosition().x(), 0);
+    EXPECT_EQ(view.ScrollPosition().y(), y);
 }
 
 class SelectionTest : public KaisekiViewTest {

@@ -29,7 +29,7 @@ TEST(Magnifier, DrawsOneBandOverTheWholeView) {
     ASSERT_FALSE(surface.Calls().empty());
     EXPECT_EQ(surface.Calls()[0].kind, RecordingSurface::Call::Kind::Frame);
     EXPECT_EQ(surface.Calls()[0].rect, (Rect{0, 0, view->width(), view->height()}));
-    EXPECT_EQ(surface.Texts(), std::vector<std::string>{"CH[5]"});
+    EXPECT_EQ(display_test::ChannelLabels(surface), std::vector<std::string>{"CH[5]"});
     // Resized, the band follows the new client size.
     wnd.resize(800, 300);
     QTest::qWait(10);

@@ -39,7 +39,7 @@ TEST_F(PrintingTest, PagesHoldSixBandsEachAndPageThreeTheLastFour) {
     EXPECT_EQ(PrintPageCount(6), 3);
     RecordingSurface page3;
     PrintPage(doc, page3, 3, 6);
-    EXPECT_EQ(page3.Texts(), (std::vector<std::string>{"CH[13]", "CH[14]", "CH[15]", "CH[16]"}));
+    EXPECT_EQ(display_test::ChannelLabels(page3), (std::vector<std::string>{"CH[13]", "CH[14]", "CH[15]", "CH[16]"}));
     const std::vector<Rect> frames = Frames(page3);
     ASSERT_EQ(frames.size(), 4u);
     EXPECT_EQ(frames[0], (Rect{0, 320, 3080, 960}));
@@ -55,8 +55,8 @@ TEST_F(PrintingTest, PagesHoldSixBandsEachAndPageThreeTheLastFour) {
     EXPECT_EQ(doc.m_printing, 0);
     RecordingSurface page1;
     PrintPage(doc, page1, 1, 6);
-    EXPECT_EQ(page1.Texts().front(), "CH[1]");
-    EXPECT_EQ(page1.Texts().back(), "CH[6]");
+    EXPECT_EQ(display_test::ChannelLabels(page1).front(), "CH[1]");
+    EXPECT_EQ(display_test::ChannelLabels(page1).back(), "CH[6]");
 }
 
 TEST_F(PrintingTest, AbsoluteDisplayMeasuresAllChannelsForEveryPage) {

@@ -1,0 +1,102 @@
+// Screenshots of the main window and the magnifier for the documentation. Runs only when
+// TAVREL_SCREENSHOT_DIR names the folder to write to (best under Xvfb with QT_QPA_PLATFORM=xcb);
+// it opens TAVREL_SCREENSHOT_DOCUMENT when given and otherwise shows sixteen synthetic channels.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPixmap>
+#include <QTest>
+#include <cmath>
+#include <cstdlib>
+
+#include "gui/display/GraphSplitter.h"
+#include "gui/display/KaisekiView.h"
+#include "gui/display/MagWnd.h"
+#include "gui/display/MainFrame.h"
+#include "support/ScriptedHost.h"
+
+namespace tavrel::qt {
+namespace {
+
+// Muscle-like bursts on a small baseline noise, a different rhythm and size per channel.
+void FillBursts(CKaisekiDoc& doc, int rows) {
+    unsigned state = 12345u;
+    auto noise = [&] {
+        state = state * 1103515245u + 12345u;
+        return static_cast<double>((state >> 16) & 0x7FFF) / 16384.0 - 1.0;
+    };
+    for (int k = 0; k < CKaisekiDoc::kChannels; ++k) {
+        std::vector<double>& column = doc.m_columns[static_cast<std::size_t>(k)];
+        column.resize(static_cast<std::size_t>(rows));
+        const double period = 900.0 + 130.0 * k;
+        for (int i = 0; i < rows; ++i) {
+            const double phase = std::fmod(i + 70.0 * k, period) / period;
+            const double envelope = phase < 0.35 ? std::sin(phase / 0.35 * M_PI) : 0.0;
+            column[static_cast<std::size_t>(i)] =
+                (0.05 + envelope) * (0.2 + 0.15 * k) * noise();
+        }
+    }
+    doc.m_rowCount = rows;
+}
+
+TEST(Screenshots, MainWindowAndMagnifier) {
+    const char* dir = std::getenv("TAVREL_SCREENSHOT_DIR");
+    if (!dir) GTEST_SKIP() << "set TAVREL_SCREENSHOT_DIR to write the screenshots";
+    QDir().mkpath(QString::fromLocal8Bit(dir));
+    auto save = [&](QWidget* widget, const char* name) {
+        QTest::qWait(200);
+        EXPECT_TRUE(widget->grab().save(QDir(QString::fromLocal8Bit(dir)).filePath(name)));
+    };
+    tavrel::test::ScriptedHost host;
+    CKaisekiDoc doc;
+    doc.OnNewDocument();
+    if (const char* document = std::getenv("TAVREL_SCREENSHOT_DOCUMENT")) {
+        ASSERT_TRUE(doc.OnOpenDocument(document));
+    } else {
+        FillBursts(doc, 8192);
+    }
+    CMainFrame frame(&doc);
+    frame.resize(820, 720);
+    frame.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame));
+    save(&frame, "main-x1-relative.png");
+    frame.Action(32779)->trigger();
+    save(&frame, "main-x1-absolute.png");
+    frame.Action(32778)->trigger();
+    frame.Action(32785)->trigger();
+    save(&frame, "main-x10-relative.png");
+    frame.Action(32779)->trigger();
+    save(&frame, "main-x10-absolute.png");
+    frame.Action(32778)->trigger();
+    frame.Action(32780)->trigger();
+
+    CKaisekiView* view = frame.GetActiveView();
+    QTest::mousePress(view->viewport(), Qt::LeftButton, {}, QPoint(150, 3 * 160 + 30));
+    QTest::mouseMove(view->viewport(), QPoint(320, 3 * 160 + 120));
+    QTest::mouseRelease(view->viewport(), Qt::LeftButton, {}, QPoint(320, 3 * 160 + 120));
+    ASSERT_NE(frame.Magnifier(), nullptr);
+    save(frame.Magnifier(), "magnifier.png");
+
+    frame.Splitter()->SplitColumns();
+    frame.Splitter()->SplitRows();
+    frame.Splitter()->Pane(1, 1)->ScrollTo({300, 1200});
+    save(&frame, "main-split.png");
+
+    QMenu* viewMenu = frame.menuBar()->actions()[2]->menu();
+    viewMenu->popup(frame.mapToGlobal(QPoint(100, 30)));
+    save(viewMenu, "menu-view.png");
+    viewMenu->hide();
+    QMenu* zoom = frame.Menu(QStringLiteral("X軸拡大率"));
+    zoom->popup(frame.mapToGlobal(QPoint(100, 30)));
+    save(zoom, "menu-zoom-x.png");
+    zoom->hide();
+    QMenu* file = frame.menuBar()->actions()[0]->menu();
+    file->popup(frame.mapToGlobal(QPoint(10, 30)));
+    save(file, "menu-file.png");
+    file->hide();
+}
+
+}  // namespace
+}  // namespace tavrel::qt
