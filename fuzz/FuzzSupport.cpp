@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "document/ExportWriter.h"
 #include "platform/RecordingSurface.h"
 
 namespace tavrel::fuzz {
@@ -50,6 +51,19 @@ void ExerciseDocument(CKaisekiDoc& doc) {
         }
     }
     doc.m_printing = 0;
+
+    // The processed-data export of every channel, with and without the time column.
+    std::vector<ChannelExport> channels(CKaisekiDoc::kChannels);
+    for (int ch = 0; ch < CKaisekiDoc::kChannels; ++ch) {
+        auto& c = channels[static_cast<size_t>(ch)];
+        doc.GetChannelData(&c.values, &c.label, &c.times, ch);
+    }
+    ExportSettings settings;
+    std::string plain = FormatExport(channels, settings);
+    settings.m_numberColumn = 1;
+    settings.m_numberKind = 1;
+    std::string timed = FormatExport(channels, settings);
+    if (timed.size() < plain.size()) Fail("the time column made the export shorter");
 
     std::string saved = doc.SaveToBytes();
     CKaisekiDoc reloaded;
