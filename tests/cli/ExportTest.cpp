@@ -1,0 +1,267 @@
+// `export`: the processed data written as the GUI's export writes them, with every option.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+
+#include "CliFixtures.h"
+#include "CliRunner.h"
+#include "document/ExportWriter.h"
+#include "document/KaisekiDoc.h"
+#include "pipeline/ModuleRegistry.h"
+#include "platform/Archive.h"
+#include "platform/TextCodec.h"
+#include "support/ScriptedHost.h"
+
+namespace tavrel {
+namespace {
+
+using test::RunCli;
+using test::TempDir;
+
+bool Registered(const std::string& className) {
+    return CreateModule(className) != nullptr;
+}
+
+// A document whose chains hold several modules: a low-pass filter on CH1, moving average then
+// decimation on CH2, a rectifier on CH3 fed from column 7, a differentiator on CH4, no source on
+// CH6; one header line and one skipped column in its reading settings.
+std::string ChainDocument(const TempDir& dir, const std::string& name,
+                          const std::string& dataFile) {
+    return test::WriteDocument(dir, name, [&](CKaisekiDoc& doc) {
+        doc.m_dataFilePath = dataFile;
+        doc.m_headerRows = 1;
+        doc.m_skipColumns = 1;
+        test::AppendModule(doc, 0, "CLPFilter", [](Archive& a) { a.WriteDouble(0.05); });
+        test::AppendModule(doc, 1, "CSmothFilter", [](Archive& a) { a.WriteInt(9); });
+        test::AppendModule(doc, 1, "CReSmplFilter", [](Archive& a) { a.WriteInt(3); });
+        test::AppendModule(doc, 2, "CDiodeFilter", [](Archive& a) {
+            a.WriteInt(0);  // full wave
+            a.WriteInt(1);
+        });
+        doc.m_channelSource[2] = 7;
+        test::AppendModule(doc, 3, "CDiffFilter");
+        doc.m_channelSource[5] = 255;
+    });
+}
+
+std::string SixteenColumns(const TempDir& dir, const std::string& name, int rows) {
+    return test::WriteCsv(
+        dir, name, rows, 17,
+        [](int r, int c) { return c == 0 ? r : std::sin(r * 0.01 * c) * c + 0.25 * (r % 7); },
+        "time,a,b,c\r\n");
+}
+
+// What the program itself writes for the document: opened as the GUI opens it, then the core's
+// export writer.
+std::string CoreExport(const std::string& document, const ExportSettings& settings,
+                       const TempDir& dir) {
+    test::ScriptedHost host;
+    CKaisekiDoc doc;
+    EXPECT_TRUE(doc.OnOpenDocument(document));
+    EXPECT_TRUE(host.messages.empty());
+    const std::string path = dir.File("core.csv");
+    EXPECT_TRUE(WriteProcessedData(doc, path, settings).ok);
+    return test::ReadFileBytes(path);
+}
+
+class CliExport : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        for (const char* name :
+             {"CLPFilter", "CSmothFilter", "CReSmplFilter", "CDiodeFilter", "CDiffFilter"}) {
+            if (!Registered(name)) GTEST_SKIP() << name << " is not built yet";
+        }
+        csv = SixteenColumns(dir, "run1.csv", 600);
+        doc = ChainDocument(dir, "chains.kcd", csv);
+    }
+    // Runs export into out.csv and returns its bytes ("" and a failure when it did not succeed).
+    std::string Export(std::vector<std::string> options) {
+        const std::string out = dir.File("out.csv");
+        std::filesystem::remove(out);
+        options.insert(options.begin(), {"export", doc, "-o", out});
+        auto result = RunCli(options);
+        EXPECT_EQ(result.status, 0) << result.err;
+        EXPECT_TRUE(result.err.empty()) << result.err;
+        return test::ReadFileBytes(out);
+    }
+    TempDir dir;
+    std::string csv;
+    std::string doc;
+};
+
+TEST_F(CliExport, GivesTheBytesOfTheCoreWriterForEveryAnswerOfTheDialog) {
+    ExportSettings settings;
+    const std::string plain = Export({});
+    EXPECT_EQ(plain, CoreExport(doc, settings, dir));
+    EXPECT_EQ(plain.substr(0, plain.find("\r\n")),
+              "CH1([mV]),CH2([mV]),CH3([mV]),CH4([mV]/[ms]),CH5([mV]),CH6(),CH7([mV]),CH8([mV]),"
+              "CH9([mV]),CH10([mV]),CH11([mV]),CH12([mV]),CH13([mV]),CH14([mV]),CH15([mV]),"
+              "CH16([mV])");
+
+    settings.m_header = 0;
+    EXPECT_EQ(Export({"--no-header"}), CoreExport(doc, settings, dir));
+    settings.m_numberColumn = 1;
+    EXPECT_EQ(Export({"--no-header", "--number", "serial"}), CoreExport(doc, settings, dir));
+    settings.m_header = 1;
+    settings.m_numberKind = 1;
+    const std::string timed = Export({"--number", "time"});
+    EXPECT_EQ(timed, CoreExport(doc, settings, dir));
+    EXPECT_EQ(timed.substr(0, 11), "Time([ms]),");
+    EXPECT_NE(timed.find("\r\n0.5,"), std::string::npos);
+}
+
+TEST_F(CliExport, ReadingOptionsReplaceTheDocumentsSettings) {
+    const std::string base = Export({});
+    // Without the header line to skip, its text cells make one more line.
+    const std::string noSkip = Export({"--header-rows", "0"});
+    EXPECT_EQ(std::count(noSkip.begin(), noSkip.end(), '\n'),
+              std::count(base.begin(), base.end(), '\n') + 1);
+    // Without the skipped column, CH1 receives the row numbers of the time column.
+    const std::string allColumns = Export({"--skip-columns", "0", "--no-header"});
+    EXPECT_NE(allColumns, Export({"--no-header"}));
+    // A second data file in place of the document's.
+    const std::string other =
+        test::WriteCsv(dir, "other.csv", 10, 2, [](int r, int c) { return r * 10 + c; });
+    const std::string replaced =
+        Export({"--data", other, "--header-rows", "0", "--no-header", "--skip-columns", "1"});
+    EXPECT_EQ(std::count(replaced.begin(), replaced.end(), '\n'), 10);
+}
+
+TEST_F(CliExport, ValueSettingsActLikeTheDataSettingsDialog) {
+    // The document's head of CH2 keeps a rate of its own; the options write channel 0's values,
+    // replaced where given, into all sixteen heads.
+    doc = test::WriteDocument(dir, "rates.kcd", [&](CKaisekiDoc& d) {
+        d.m_dataFilePath = csv;
+        d.m_headerRows = 1;
+        d.m_skipColumns = 1;
+        d.Head(0)->m_samplingRate = 1000;
+        d.Head(1)->m_samplingRate = 500;
+        d.m_channelSource[0] = 255;  // the time column follows CH2
+    });
+    auto firstTimes = [](const std::string& text) {
+        std::string times;
+        std::size_t line = text.find("\r\n") + 2;
+        for (int i = 0; i < 3; ++i) {
+            times += text.substr(line, text.find(',', line) - line) + " ";
+            line = text.find("\r\n", line) + 2;
+        }
+        return times;
+    };
+    EXPECT_EQ(firstTimes(Export({"--number", "time"})), "0 2 4 ");
+    EXPECT_EQ(firstTimes(Export({"--number", "time", "--unit", "V"})), "0 1 2 ");
+    EXPECT_EQ(firstTimes(Export({"--number", "time", "--rate", "250"})), "0 4 8 ");
+    EXPECT_EQ(firstTimes(Export({"--number", "time", "--period", "3"})),
+              "0 3.003003003 6.006006006 ");
+
+    const std::string volts = Export({"--unit", "V", "--factor", "10"});
+    EXPECT_EQ(volts.substr(0, volts.find(",CH3")), "CH1(),CH2(10x[V])");
+    // A unit typed in UTF-8 is written in the export file's code page.
+    const std::string japanese = Export({"--unit", "ボルト"});
+    EXPECT_NE(japanese.find("CH2([" + *Utf8ToCp932("ボルト") + "])"), std::string::npos);
+}
+
+TEST_F(CliExport, RowCapAndProbeDisplay) {
+    const std::string big = test::WriteCsv(dir, "big.csv", 9000, 1, [](int r, int) { return r; });
+    auto lines = [](const std::string& text) { return std::count(text.begin(), text.end(), '\n'); };
+    const std::vector<std::string> base{"--data",         big, "--header-rows", "0",
+                                        "--skip-columns", "0", "--no-header"};
+    auto with = [&](std::vector<std::string> extra) {
+        extra.insert(extra.begin(), base.begin(), base.end());
+        return Export(extra);
+    };
+    EXPECT_EQ(lines(with({})), 8192);
+    EXPECT_EQ(lines(with({"--max-rows", "0"})), 9000);
+    EXPECT_EQ(lines(with({"--max-rows", "100"})), 100);
+
+    if (!Registered("CDmyPipe")) GTEST_SKIP() << "the probe is not built yet";
+    doc = test::WriteDocument(dir, "probe.kcd", [&](CKaisekiDoc& d) {
+        d.m_dataFilePath = csv;
+        d.m_headerRows = 1;
+        d.m_skipColumns = 1;
+        test::AppendModule(d, 0, "CDmyPipe", [](Archive& a) { a.WriteInt(1); });
+        test::AppendModule(d, 0, "CReSmplFilter", [](Archive& a) { a.WriteInt(4); });
+    });
+    const std::string normal = Export({"--no-header"});
+    const std::string probe = Export({"--no-header", "--probe"});
+    // In probe display CH1 delivers the probe's (undecimated) data: more lines.
+    EXPECT_GT(lines(probe), 0);
+    EXPECT_NE(normal, probe);
+}
+
+TEST_F(CliExport, SeveralDataFilesGoIntoAFolderUnderTheProposedNames) {
+    const std::string second = SixteenColumns(dir, "データ2.csv", 50);
+    const std::string folder = dir.File("results");
+    auto result = RunCli({"export", doc, "-o", folder, "--data", csv, "--data", second});
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(test::ReadFileBytes(folder + "/処理済run1.csv"), Export({}));
+    const std::string secondResult = test::ReadFileBytes(folder + "/処理済データ2.csv");
+    EXPECT_EQ(std::count(secondResult.begin(), secondResult.end(), '\n'), 1 + 50);
+
+    // One data file missing: the other is still written, and the status says it failed.
+    const std::string again = dir.File("again");
+    result = RunCli({"export", doc, "-o", again, "--data", dir.File("gone.csv"), "--data", csv});
+    EXPECT_EQ(result.status, 2);
+    EXPECT_EQ(result.ErrLines(), 1);
+    EXPECT_NE(result.err.find("gone.csv"), std::string::npos);
+    EXPECT_TRUE(std::filesystem::exists(again + "/処理済run1.csv"));
+    EXPECT_FALSE(std::filesystem::exists(again + "/処理済gone.csv"));
+}
+
+TEST_F(CliExport, FailuresGiveStatusTwoAndLeaveNoOutput) {
+    const std::string out = dir.File("out.csv");
+    const std::string earlier = dir.Write("earlier.csv", "kept");
+    struct Case {
+        std::vector<std::string> arguments;
+        std::string named;
+    };
+    const std::string broken = dir.Write("broken.kcd", "not a document");
+    const std::string missingData = ChainDocument(dir, "missing.kcd", dir.File("missing.csv"));
+    for (const Case& c : std::vector<Case>{
+             {{"export", broken, "-o", out}, "broken.kcd"},
+             {{"export", dir.File("absent.kcd"), "-o", out}, "absent.kcd"},
+             {{"export", missingData, "-o", out}, "missing.csv"},
+             {{"export", doc, "-o", dir.File("no/such/folder.csv")}, "folder.csv"},
+             {{"export", doc, "-o", dir.Path().string()}, dir.Path().string()},
+             {{"export", broken, "-o", earlier}, "broken.kcd"},
+         }) {
+        auto result = RunCli(c.arguments);
+        EXPECT_EQ(result.status, 2) << c.named;
+        EXPECT_EQ(result.ErrLines(), 1) << result.err;
+        EXPECT_NE(result.err.find(c.named), std::string::npos) << result.err;
+    }
+    EXPECT_FALSE(std::filesystem::exists(out));
+    EXPECT_EQ(test::ReadFileBytes(earlier), "kept");
+}
+
+TEST_F(CliExport, OutOfRangeOptionsAreUsageErrors) {
+    const std::string out = dir.File("out.csv");
+    for (const std::vector<std::string>& extra : std::vector<std::vector<std::string>>{
+             {"--number", "index"},
+             {"--rate", "0"},
+             {"--rate", "100001"},
+             {"--period", "2001"},
+             {"--rate", "100", "--period", "10"},
+             {"--factor", "1001"},
+             {"--factor", "0"},
+             {"--unit", "12345678901"},
+             {"--header-rows", "100"},
+             {"--skip-columns", "10"},
+             {"--max-rows", "-1"},
+             {"--header-rows", "two"},
+             {"--zoom-x", "2"},
+         }) {
+        std::vector<std::string> arguments{"export", doc, "-o", out};
+        arguments.insert(arguments.end(), extra.begin(), extra.end());
+        auto result = RunCli(arguments);
+        EXPECT_EQ(result.status, 1) << extra[0];
+        EXPECT_NE(result.err.find("Usage: tavrel-cli export"), std::string::npos);
+    }
+    EXPECT_EQ(RunCli({"export", doc}).status, 1);
+    EXPECT_FALSE(std::filesystem::exists(out));
+    // Ten characters are accepted.
+    EXPECT_EQ(RunCli({"export", doc, "-o", out, "--unit", "ミリボルト１２３４５"}).status, 0);
+}
+
+}  // namespace
+}  // namespace tavrel
