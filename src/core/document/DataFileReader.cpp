@@ -18,7 +18,8 @@ inline const char* LineContentEnd(const char* begin, const char* lf) {
 }
 
 inline const char* FindComma(const char* p, const char* end) {
-    if (p < end && *p == ',') return p;
+    if (p == end) return nullptr;
+    if (*p == ',') return p;
     return static_cast<const char*>(std::memchr(p, ',', static_cast<std::size_t>(end - p)));
 }
 
