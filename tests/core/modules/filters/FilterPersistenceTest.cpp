@@ -153,6 +153,14 @@ TEST(FilterPersistence, CopySettingsAndCloneCopyParametersButNoTaps) {
     EXPECT_EQ(c->m_name, "mine");
     EXPECT_FALSE(c->m_coefficients || c->m_coefficientsHigh);
 
+    // Copying into a filter that holds taps drops them: they belong to its old cut-offs.
+    CBPFilter target;
+    target.m_coefficients = std::make_unique<double[]>(41);
+    target.m_coefficientsHigh = std::make_unique<double[]>(41);
+    target.CopySettings(bs);
+    EXPECT_EQ(target.m_cutoffHigh, 0.75);
+    EXPECT_FALSE(target.m_coefficients || target.m_coefficientsHigh);
+
     CDiodeFilter d;
     d.m_halfWave = 0;
     d.m_positive = 0;
