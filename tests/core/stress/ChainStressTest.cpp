@@ -1,5 +1,5 @@
 // A full document worked hard: sixteen channels, each carrying every module class of the program
-// (some twice), over sixteen columns of 8192 rows, drawn, measured, read out, saved and reloaded
+// (some twice), over sixteen columns of 8192 rows, drawn, measured, exported, saved and reloaded
 // over and over. The results must not change from one cycle to the next and the memory in use
 // must not grow.
 #include <gtest/gtest.h>
@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "document/ExportWriter.h"
 #include "document/KaisekiDoc.h"
 #include "pipeline/ModuleRegistry.h"
 #include "platform/RecordingSurface.h"
@@ -82,6 +83,7 @@ struct CycleResult {
     std::vector<std::string> labels;
     std::vector<double> maxima;
     std::size_t drawCalls = 0;
+    std::string exported;
     std::string document;
     bool operator==(const CycleResult&) const = default;
 };
@@ -102,6 +104,12 @@ CycleResult RunCycle(CKaisekiDoc& doc) {
         result.labels.push_back(std::move(label));
         doc.Head(ch)->ClearBuffers();
     }
+    std::vector<ChannelExport> channels(CKaisekiDoc::kChannels);
+    for (int ch = 0; ch < CKaisekiDoc::kChannels; ++ch) {
+        auto& c = channels[ch];
+        doc.GetChannelData(&c.values, &c.label, &c.times, ch);
+    }
+    result.exported = FormatExport(channels, ExportSettings{1, 1, 1});
     result.document = doc.SaveToBytes();
     return result;
 }
