@@ -23,6 +23,11 @@ public:
              QWidget* parent)
         : QWidget(parent), m_direction(splitDirection), m_split(std::move(split)) {
         setCursor(m_direction == Qt::Vertical ? Qt::SplitVCursor : Qt::SplitHCursor);
+        // As wide as the scroll bar it sits on, a few pixels long.
+        if (m_direction == Qt::Vertical)
+            setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+        else
+            setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
         setToolTip(m_direction == Qt::Vertical ? QStringLiteral("ウィンドウを上下に分割")
                                                : QStringLiteral("ウィンドウを左右に分割"));
     }

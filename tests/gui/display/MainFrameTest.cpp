@@ -5,10 +5,13 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
 #include <QDialog>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
+#include <QUrl>
 #include <QSignalSpy>
 #include <QStatusBar>
 #include <QTest>
@@ -333,6 +336,24 @@ TEST_F(MainFrameTest, CloseQueryCanKeepTheWindowOpen) {
     allow = true;
     frame->Action(57665)->trigger();
     EXPECT_FALSE(frame->isVisible());
+}
+
+TEST_F(MainFrameTest, DroppedFilesAreHandedOn) {
+    QSignalSpy dropped(frame.get(), &CMainFrame::filesDropped);
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile("/data/a.kcd"), QUrl("https://example.org/b.kcd")});
+    QDragEnterEvent enter(QPoint(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(frame.get(), &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(frame.get(), &drop);
+    ASSERT_EQ(dropped.count(), 1);
+    EXPECT_EQ(dropped[0][0].toStringList(), QStringList{"/data/a.kcd"});
+    QMimeData text;
+    text.setText("no files");
+    QDragEnterEvent refused(QPoint(50, 50), Qt::CopyAction, &text, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(frame.get(), &refused);
+    EXPECT_FALSE(refused.isAccepted());
 }
 
 }  // namespace
