@@ -1,0 +1,203 @@
+#!/usr/bin/python3
+"""Builds bench/README.md: one table of the program's performance, each figure beside its peer
+measured in the same run on the same machine.
+
+Reads the Google Benchmark JSON files that bench/run.sh leaves in bench/out/ (one per program,
+named after it) and the text report of bench/cli_export_vs_pandas.py (bench/out/cli_export.txt).
+
+  bench/make_table.py OUT_DIR README
+"""
+import json
+import os
+import platform
+import re
+import subprocess
+import sys
+
+# One row per measure: (what, our benchmark, our metric, peer description, peer benchmark,
+# peer metric, note). A benchmark is "program:name"; a metric is a counter of the benchmark
+# ("items_per_second", "bytes_per_second", "rows/s", ...) or "time" (seconds per iteration).
+ROWS = [
+    ("Data file reading, 16 x 8192 rows (the program's cap)",
+     "data_bench:BM_LoadDataFile/8192/process_time", "bytes_per_second",
+     "pandas.read_csv", "data_bench:BM_PandasReadCsv/8192/iterations:1/manual_time",
+     "bytes_per_second", ""),
+    ("Data file reading, 16 x 1,000,000 rows",
+     "data_bench:BM_LoadDataFile/1000000/process_time", "bytes_per_second",
+     "pandas.read_csv", "data_bench:BM_PandasReadCsv/1000000/iterations:1/manual_time",
+     "bytes_per_second", ""),
+    ("Data file reading, 16 x 1,000,000 rows",
+     "data_bench:BM_LoadDataFile/1000000/process_time", "bytes_per_second",
+     "raw read bandwidth (1 MiB reads, lines counted)", "data_bench:BM_RawRead/1000000/process_time",
+     "bytes_per_second",
+     "the raw read is the floor of any reader: it converts no numbers"),
+    ("Low-pass FIR (41 taps), 16 x 1,000,000 samples",
+     "filters_bench:BM_LowPass/1000000", "items_per_second",
+     "numpy.convolve (mode \"same\")", "filters_bench:BM_NumpyConvolveSame/1000000/iterations:1/manual_time",
+     "items_per_second", ""),
+    ("Low-pass FIR (41 taps), 16 x 8192 samples",
+     "filters_bench:BM_LowPass/8192", "items_per_second",
+     "numpy.convolve (mode \"same\")", "filters_bench:BM_NumpyConvolveSame/8192/iterations:1/manual_time",
+     "items_per_second", ""),
+    ("Band-pass (two 41-tap passes), 16 x 1,000,000 samples",
+     "filters_bench:BM_BandPass/1000000", "items_per_second",
+     "two numpy.convolve passes", "filters_bench:BM_NumpyBandPass/1000000/iterations:1/manual_time",
+     "items_per_second", ""),
+    ("FFT view spectrum, 8192 points",
+     "analysis_bench:BM_FFTView/8192", "items_per_second",
+     "numpy.fft.fft", "analysis_bench:BM_NumpyFFT/8192/iterations:1/manual_time",
+     "items_per_second", ""),
+    ("FFT view spectrum, 8192 points",
+     "analysis_bench:BM_FFTView/8192", "items_per_second",
+     "FFTW (r2c, FFTW_MEASURE plan)", "fftw_bench:BM_FFTW/8192", "items_per_second", ""),
+    ("Export writing, 16 x 1,000,000 values (\"%0.10G\", CR LF)",
+     "data_bench:BM_WriteExport/process_time", "values/s",
+     "numpy.savetxt (fmt \"%.10G\")", "data_bench:BM_NumpySavetxt/iterations:1/manual_time",
+     "values/s", ""),
+    ("Export writing, 16 x 1,000,000 values",
+     "data_bench:BM_WriteExport/process_time", "values/s",
+     "C runtime snprintf(\"%.10G\") + fwrite", "data_bench:BM_WriteSnprintf/process_time",
+     "values/s", ""),
+    ("Full redraw of a 1,000,000-sample band (QPainter, 770 columns)",
+     "paint_graph_bench:BM_PaintWhole", "time",
+     "one pass over the samples (the vertical maximum)", "graph_bench:BM_MaxAbsWhole", "time",
+     "the drawing must read every sample once; a 60 Hz frame allows 16.7 ms"),
+    ("Strip repaint, 100 pixels of a 1,000,000-sample band (QPainter)",
+     "paint_graph_bench:BM_PaintStrip100", "time",
+     "full redraw", "paint_graph_bench:BM_PaintWhole", "time",
+     "a scroll repaints only the uncovered strip"),
+]
+
+
+def load(out_dir):
+    results = {}
+    for name in os.listdir(out_dir):
+        if not name.endswith(".json"):
+            continue
+        program = name[:-5]
+        with open(os.path.join(out_dir, name)) as f:
+            try:
+                data = json.load(f)
+            except json.JSONDecodeError:
+                continue
+        for b in data.get("benchmarks", []):
+            if b.get("error_occurred"):
+                continue
+            # Prefer the median of repetitions; a single run stands for itself.
+            if b.get("run_type") == "aggregate" and b.get("aggregate_name") != "median":
+                continue
+            key = program + ":" + b.get("run_name", b["name"])
+            if key in results and b.get("run_type") != "aggregate":
+                continue
+            results[key] = b
+    return results
+
+
+UNIT_SECONDS = {"ns": 1e-9, "us": 1e-6, "ms": 1e-3, "s": 1.0}
+
+
+def metric(results, bench, name):
+    b = results.get(bench)
+    if b is None:
+        return None
+    if name == "time":
+        return b["real_time"] * UNIT_SECONDS[b.get("time_unit", "ns")]
+    value = b.get(name)
+    return float(value) if value is not None else None
+
+
+def show(value, name):
+    if value is None:
+        return "not measured"
+    if name == "time":
+        return "%.2f ms" % (value * 1e3) if value >= 1e-3 else "%.0f µs" % (value * 1e6)
+    if name == "bytes_per_second":
+        return "%.0f MB/s" % (value / 1e6)
+    unit = {"items_per_second": "samples/s", "values/s": "values/s", "rows/s": "rows/s"}.get(name, name)
+    for scale, prefix in ((1e9, "G"), (1e6, "M"), (1e3, "k")):
+        if value >= scale:
+            return "%.3g %s %s" % (value / scale, prefix, unit)
+    return "%.3g %s" % (value, unit)
+
+
+def ratio(ours, peer, name):
+    if ours is None or peer is None or ours == 0 or peer == 0:
+        return "-"
+    # Times: smaller is better; rates: larger is better.
+    r = peer / ours if name == "time" else ours / peer
+    return "%.2fx" % r
+
+
+def cli_rows(out_dir):
+    path = os.path.join(out_dir, "cli_export.txt")
+    if not os.path.exists(path):
+        return []
+    text = open(path).read()
+    rows = []
+    cli = re.search(r"tavrel-cli export:\s+([\d.]+) s\s+([\d.]+) s\s+([\d.]+) MB", text)
+    py = re.search(r"pandas \+ numpy pipeline:\s+([\d.]+) s\s+([\d.]+) s\s+([\d.]+) MB", text)
+    mem = re.search(r"peak memory / loaded samples \(([\d.]+) MB\): ([\d.]+)", text)
+    if cli and py:
+        cw, cc, cm = map(float, cli.groups())
+        pw, pc, pm = map(float, py.groups())
+        rows.append(("Whole pipeline: `tavrel-cli export` of 16 x 1,000,000 rows through a "
+                     "low-pass on every channel (wall / CPU time)",
+                     "%.2f s / %.2f s" % (cw, cc), "pandas.read_csv + numpy.convolve + numpy.savetxt",
+                     "%.2f s / %.2f s" % (pw, pc), "%.2fx" % (pw / cw if cw else 0),
+                     "CPU-time ratio %.2fx" % (pc / cc if cc else 0)))
+        note = ""
+        if mem:
+            note = "%.2f x the %s MB of loaded samples" % (float(mem.group(2)), mem.group(1))
+        rows.append(("Whole pipeline: peak memory", "%.0f MB" % cm, "pandas + numpy pipeline",
+                     "%.0f MB" % pm, "%.2fx" % (pm / cm if cm else 0), note))
+    return rows
+
+
+def machine():
+    cpu = ""
+    try:
+        for line in open("/proc/cpuinfo"):
+            if line.startswith("model name"):
+                cpu = line.split(":", 1)[1].strip()
+                break
+    except OSError:
+        pass
+    try:
+        load = open("/proc/loadavg").read().split()[0]
+    except OSError:
+        load = "?"
+    return "%s, %d cores, %s; load average %s at the end of the run" % (
+        cpu or platform.machine(), os.cpu_count() or 0, platform.platform(), load)
+
+
+def main():
+    out_dir, readme = sys.argv[1], sys.argv[2]
+    results = load(out_dir)
+    lines = [
+        "# Performance",
+        "",
+        "Every figure of Tavrel beside its peer, measured in the same run on the same machine by",
+        "`bench/run.sh` (which regenerates this file). Rates are per second of processor time of",
+        "the measuring process (Python peers: `time.process_time`, best of their passes), so other",
+        "work on a shared machine tilts neither side; medians of repetitions where repeated.",
+        "\"Ratio\" is how many times faster Tavrel is (above 1: faster than the peer).",
+        "",
+        "Machine: " + machine() + ".",
+        "",
+        "| Measure | Tavrel | Peer | Peer's figure | Ratio | Note |",
+        "|---|---|---|---|---|---|",
+    ]
+    for what, ours, om, peer_name, peer, pm, note in ROWS:
+        o = metric(results, ours, om)
+        p = metric(results, peer, pm)
+        lines.append("| %s | %s | %s | %s | %s | %s |" % (what, show(o, om), peer_name, show(p, pm),
+                                                     ratio(o, p, om), note))
+    for row in cli_rows(out_dir):
+        lines.append("| %s | %s | %s | %s | %s | %s |" % row)
+    lines += ["", "Details and the reasoning behind each figure: `bench/results/*.md`.", ""]
+    with open(readme, "w") as f:
+        f.write("\n".join(lines))
+
+
+if __name__ == "__main__":
+    main()

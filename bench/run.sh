@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# Regenerates bench/README.md: builds the benchmark programs (Release), runs each with its
+# peers in the same run, runs the whole-pipeline comparison of tavrel-cli export against pandas +
+# numpy, and assembles the table.
+#   bench/run.sh [--quick]     --quick: one repetition instead of three
+set -euo pipefail
+cd "$(dirname "$0")/.."
+reps=3
+[ "${1:-}" = "--quick" ] && reps=1
+
+# The peers: numpy, pandas (system Python) and FFTW.
+need=()
+for p in python3-numpy python3-pandas libfftw3-dev libbenchmark-dev; do
+    dpkg -s "$p" >/dev/null 2>&1 || need+=("$p")
+done
+if [ ${#need[@]} -gt 0 ]; then
+    apt-get update && apt-get install -y "${need[@]}"
+fi
+scripts/setup-deps.sh
+
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DTAVREL_BUILD_BENCH=ON
+cmake --build build
+
+out=bench/out
+mkdir -p "$out"
+rm -f "$out"/*.json "$out"/*.txt
+export QT_QPA_PLATFORM=offscreen
+for source in bench/*_bench.cpp; do
+    name=$(basename "$source" .cpp)
+    [ -x "build/bin/$name" ] || continue
+    echo "== $name"
+    "build/bin/$name" --benchmark_repetitions="$reps" --benchmark_report_aggregates_only=true \
+        --benchmark_out="$out/$name.json" --benchmark_out_format=json
+done
+if [ -f bench/cli_export_vs_pandas.py ]; then
+    echo "== tavrel-cli export against pandas + numpy"
+    /usr/bin/python3 bench/cli_export_vs_pandas.py build/bin/tavrel-cli | tee "$out/cli_export.txt"
+fi
+/usr/bin/python3 bench/make_table.py "$out" bench/README.md
+echo "bench/README.md written"
