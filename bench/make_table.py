@@ -101,7 +101,9 @@ def metric(results, bench, name):
     if b is None:
         return None
     if name == "time":
-        return b["real_time"] * UNIT_SECONDS[b.get("time_unit", "ns")]
+        # Processor time, as the rates use, unless the benchmark reported its own time.
+        manual = "manual_time" in bench or "real_time" in bench
+        return b["real_time" if manual else "cpu_time"] * UNIT_SECONDS[b.get("time_unit", "ns")]
     value = b.get(name)
     return float(value) if value is not None else None
 
