@@ -11,15 +11,28 @@
 namespace tavrel::qt {
 
 namespace {
+
 // Lines up to this many pixels are set pixel by pixel, which keeps the end point unpainted.
 constexpr long long kLongestPixelLine = 1 << 16;
+// Rectangles are cut to this far beyond the origin, well outside any device, before Qt sees
+// them: Qt's rasteriser works in fixed point and misbehaves on coordinates near the int limits.
+constexpr long long kFarCoord = 1 << 24;
+
+long long Far(long long v) {
+    return std::clamp(v, -kFarCoord, kFarCoord);
+}
+
 }  // namespace
 
 QPainterSurface::QPainterSurface(QPainter& painter, const QRect& clip) : m_painter(painter) {
-    // Like the clipping box of a device context: the bounding box of what may be painted.
+    // Like the clipping box of a device context: the bounding box, in logical units, of what may
+    // be painted - the given rectangle, else the painter's clip, else the whole device.
     QRect box = clip;
     if (box.isEmpty() && painter.hasClipping()) box = painter.clipBoundingRect().toAlignedRect();
-    if (box.isEmpty()) box = painter.window();
+    if (box.isEmpty() && painter.device()) {
+        const QRectF device(0, 0, painter.device()->width(), painter.device()->height());
+        box = painter.combinedTransform().inverted().mapRect(device).toAlignedRect();
+    }
     m_clip = {box.left(), box.top(), box.left() + box.width(), box.top() + box.height()};
 }
 
@@ -31,15 +44,42 @@ bool QPainterSurface::PixelExact() const {
            t.dy() == static_cast<int>(t.dy());
 }
 
+void QPainterSurface::Fill(long long left, long long top, long long right, long long bottom,
+                           const QColor& color) {
+    left = Far(left);
+    top = Far(top);
+    right = Far(right);
+    bottom = Far(bottom);
+    if (right <= left || bottom <= top) return;
+    const QRect r(static_cast<int>(left), static_cast<int>(top), static_cast<int>(right - left),
+                  static_cast<int>(bottom - top));
+    if (PixelExact()) {
+        m_painter.fillRect(r, color);
+        return;
+    }
+    // Scaled (printing, print preview, high resolution): a one-unit frame side or marker column
+    // may map to less than a device pixel, which a raster device would not paint at all. Such a
+    // rectangle is widened to one device pixel, as the drawing interface it stands for does.
+    QRectF device = m_painter.combinedTransform().mapRect(QRectF(r));
+    if (device.width() < 1.0) device.setWidth(1.0);
+    if (device.height() < 1.0) device.setHeight(1.0);
+    m_painter.save();
+    m_painter.resetTransform();
+    m_painter.fillRect(device, color);
+    m_painter.restore();
+}
+
 void QPainterSurface::FrameRect(const Rect& r, Color color) {
     if (r.right <= r.left || r.bottom <= r.top) return;
     const QColor c = ToQColor(color);
-    const int w = r.right - r.left;
-    const int h = r.bottom - r.top;
-    m_painter.fillRect(QRect(r.left, r.top, w, 1), c);
-    m_painter.fillRect(QRect(r.left, r.bottom - 1, w, 1), c);
-    m_painter.fillRect(QRect(r.left, r.top, 1, h), c);
-    m_painter.fillRect(QRect(r.right - 1, r.top, 1, h), c);
+    const long long l = r.left;
+    const long long t = r.top;
+    const long long rt = r.right;
+    const long long b = r.bottom;
+    Fill(l, t, rt, t + 1, c);
+    Fill(l, b - 1, rt, b, c);
+    Fill(l, t, l + 1, b, c);
+    Fill(rt - 1, t, rt, b, c);
 }
 
 void QPainterSurface::MoveTo(int x, int y) {
@@ -53,15 +93,15 @@ void QPainterSurface::LineTo(int x, int y) {
     if (from == to) return;
     if (from.y() == to.y()) {
         // Horizontal: columns from .. to, end excluded.
-        int left = to.x() > from.x() ? from.x() : to.x() + 1;
-        int right = to.x() > from.x() ? to.x() : from.x() + 1;
-        m_painter.fillRect(QRect(left, from.y(), right - left, 1), m_penColor);
+        const long long left = to.x() > from.x() ? from.x() : to.x() + 1LL;
+        const long long right = to.x() > from.x() ? to.x() : from.x() + 1LL;
+        Fill(left, from.y(), right, from.y() + 1LL, m_penColor);
         return;
     }
     if (from.x() == to.x()) {
-        int top = to.y() > from.y() ? from.y() : to.y() + 1;
-        int bottom = to.y() > from.y() ? to.y() : from.y() + 1;
-        m_painter.fillRect(QRect(from.x(), top, 1, bottom - top), m_penColor);
+        const long long top = to.y() > from.y() ? from.y() : to.y() + 1LL;
+        const long long bottom = to.y() > from.y() ? to.y() : from.y() + 1LL;
+        Fill(from.x(), top, from.x() + 1LL, bottom, m_penColor);
         return;
     }
     // A scaled painter (printing) draws the line itself; so does a line far longer than any
@@ -69,7 +109,8 @@ void QPainterSurface::LineTo(int x, int y) {
     const long long length = std::max(std::llabs(static_cast<long long>(to.x()) - from.x()),
                                       std::llabs(static_cast<long long>(to.y()) - from.y()));
     if (!PixelExact() || length > kLongestPixelLine) {
-        m_painter.setPen(QPen(m_penColor, 0));
+        // A cosmetic pen is one device pixel wide at any scale; the flat cap leaves the end.
+        m_painter.setPen(QPen(m_penColor, 0, Qt::SolidLine, Qt::FlatCap));
         m_painter.drawLine(from, to);
         return;
     }
@@ -101,26 +142,20 @@ void QPainterSurface::LineTo(int x, int y) {
 
 void QPainterSurface::FillSolidRect(const Rect& r, Color color) {
     m_bk = color;
-    if (r.right <= r.left || r.bottom <= r.top) return;
-    m_painter.fillRect(QRect(r.left, r.top, r.right - r.left, r.bottom - r.top), ToQColor(color));
+    Fill(r.left, r.top, r.right, r.bottom, ToQColor(color));
 }
 
 void QPainterSurface::InvertRect(const Rect& r) {
-    int left = std::min(r.left, r.right);
-    int right = std::max(r.left, r.right);
-    int top = std::min(r.top, r.bottom);
-    int bottom = std::max(r.top, r.bottom);
-    if (right == left || bottom == top) return;
     const QPainter::CompositionMode mode = m_painter.compositionMode();
     if (m_painter.paintEngine() &&
         m_painter.paintEngine()->hasFeature(QPaintEngine::RasterOpModes)) {
         m_painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
-        m_painter.fillRect(QRect(left, top, right - left, bottom - top), Qt::white);
     } else {
         // Devices without raster operations (PDF, SVG): a difference blend looks the same.
         m_painter.setCompositionMode(QPainter::CompositionMode_Difference);
-        m_painter.fillRect(QRect(left, top, right - left, bottom - top), Qt::white);
     }
+    Fill(std::min(r.left, r.right), std::min(r.top, r.bottom), std::max(r.left, r.right),
+         std::max(r.top, r.bottom), Qt::white);
     m_painter.setCompositionMode(mode);
 }
 

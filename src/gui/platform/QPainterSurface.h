@@ -42,6 +42,9 @@ class QPainterSurface : public Surface {
   private:
     // Whether logical units are device pixels (then lines are drawn pixel by pixel).
     bool PixelExact() const;
+    // Fills columns left .. right - 1 and rows top .. bottom - 1 (at least one device pixel).
+    void Fill(long long left, long long top, long long right, long long bottom,
+              const QColor& color);
 
     QPainter& m_painter;
     Rect m_clip;

@@ -6,6 +6,7 @@
 #include <QImage>
 #include <cmath>
 #include <cstdlib>
+#include <limits>
 #include <vector>
 
 #include "document/KaisekiDoc.h"
@@ -132,7 +133,7 @@ TEST_F(GraphOnImage, FramesStayInsideTheBand) {
     EXPECT_EQ(image.pixelColor(0, 159), black);
     EXPECT_EQ(image.pixelColor(30, 159), black);
     EXPECT_EQ(image.pixelColor(500, 159), frame);  // the graph frame lies on the band's bottom
-    EXPECT_EQ(image.pixelColor(70, 100), frame);  // graph frame, left at 70
+    EXPECT_EQ(image.pixelColor(70, 100), frame);   // graph frame, left at 70
     EXPECT_EQ(image.pixelColor(70, 1), frame);
     // The graph shares the band's right edge: its frame lies on the band's last column.
     EXPECT_EQ(image.pixelColor(949, 100), frame);
@@ -188,6 +189,54 @@ TEST_F(GraphOnImage, LabelsArePainted) {
     EXPECT_TRUE(inked(10, 10, 60, 30));      // CH[1]
     EXPECT_TRUE(inked(75, 2, 140, 18));      // the scale label x1[mV]
     EXPECT_TRUE(inked(880, 141, 945, 159));  // 1000[ms]
+}
+
+TEST(QPainterSurface, ABandNeverPaintsIntoTheNextOne) {
+    // Band 0 holds infinities (drawn to its edges) and a range and marker; band 1 below it stays
+    // white, and the band's outline ends on its own last row.
+    CKaisekiDoc doc;
+    doc.OnNewDocument();
+    std::vector<double>& column = doc.m_columns[0];
+    column.assign(400, 1.0);
+    column[100] = std::numeric_limits<double>::infinity();
+    column[101] = -std::numeric_limits<double>::infinity();
+    doc.m_rowCount = 400;
+    QImage image = White(950, 320);
+    {
+        QPainter painter(&image);
+        QPainterSurface surface(painter);
+        double max = 0;
+        doc.DrawChannel(&surface, {0, 0, 950, 160}, 0, &max, nullptr);
+        doc.Head(0)->m_rangeStart = 50;
+        doc.Head(0)->m_rangeEnd = 150;
+        doc.Head(0)->m_markerIndex = 120;
+        doc.DrawChannel(&surface, {0, 0, 950, 160}, 0, nullptr, nullptr);
+    }
+    EXPECT_EQ(image.pixelColor(20, 159), QColor(Qt::black));
+    int touched = 0;
+    for (int y = 160; y < 320; ++y)
+        for (int x = 0; x < 950; ++x)
+            touched += image.pixelColor(x, y) != QColor(Qt::white);
+    EXPECT_EQ(touched, 0);
+}
+
+TEST(QPainterSurface, ScaledPainterDrawsInLogicalUnits) {
+    // Printing: logical units four times smaller than pixels. A frame of 40 x 40 units covers
+    // 10 x 10 pixels; a diagonal line lands on the pixels its logical end points map to.
+    QImage image = White(20, 20);
+    {
+        QPainter painter(&image);
+        painter.scale(0.25, 0.25);
+        QPainterSurface surface(painter);
+        EXPECT_EQ(surface.GetClipBox(), (Rect{0, 0, 80, 80}));
+        surface.FrameRect({0, 0, 40, 40}, {10, 10, 10});
+        surface.MoveTo(40, 40);
+        surface.LineTo(72, 72);
+    }
+    EXPECT_EQ(image.pixelColor(0, 5), QColor(10, 10, 10));
+    EXPECT_EQ(image.pixelColor(5, 5), QColor(Qt::white));
+    EXPECT_EQ(image.pixelColor(14, 14), QColor(Qt::black));
+    EXPECT_EQ(image.pixelColor(19, 19), QColor(Qt::white));
 }
 
 }  // namespace
