@@ -115,9 +115,20 @@ TEST(ExportFormat, NumbersAgreeWithTheCRuntimeAcrossMagnitudes) {
             ASSERT_EQ(FormatG(value, precision), WindowsG(value, precision)) << value;
         }
     }
+    // Powers of ten and their neighbours, where the decimal exponent changes.
+    const double inf = std::numeric_limits<double>::infinity();
+    for (int k = -320; k <= 308; ++k) {
+        const double power = std::pow(10.0, k);
+        for (double v : {power, std::nextafter(power, 0.0), std::nextafter(power, inf)}) {
+            for (int precision : {10, 2}) {
+                ASSERT_EQ(FormatG(-v, precision), WindowsG(-v, precision)) << v;
+            }
+        }
+    }
     // Rounding that carries into a new digit, and the thresholds of the exponent form.
     for (double v : {9999999999.5, 99999.99999, 0.0001, 0.000099999999995, 1e10, 999999999.95,
-                     5e-324, 1.7976931348623157e308, 0.5, 123456789012.0}) {
+                     5e-324, 1.7976931348623157e308, 0.5, 123456789012.0, 12345678905.0,
+                     12345678915.0, 0.1234567890500000001}) {
         EXPECT_EQ(FormatG(v, 10), WindowsG(v, 10)) << v;
     }
 }
