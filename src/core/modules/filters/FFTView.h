@@ -1,0 +1,76 @@
+// CFFTViewFilter: shows the amplitude spectrum of a window of at most 1024 input samples, in
+// decibels relative to the strongest bin, without changing the data that flows through the chain:
+// the next module, a probe and the processed-data export receive its input unchanged. Only its
+// own drawing (the channel's graph when it ends the chain, and its dialog's preview) computes and
+// shows the spectrum.
+//
+// CFFTDlg: its settings dialog (the window start in whole milliseconds).
+#pragma once
+
+#include <string>
+
+#include "pipeline/ModBase.h"
+#include "pipeline/ModuleDialog.h"
+
+namespace tavrel {
+
+class CFFTViewFilter : public CModBase {
+public:
+    static constexpr const char* kClassName = "CFFTViewFilter";
+
+    CFFTViewFilter();
+    const char* GetClassName() const override { return kClassName; }
+
+    void SerializeOwn(Archive& ar) override;
+    void CopySettings(const CModBase& source) override;
+    // The spectrum of the window: N / 2 levels (N the fitted size), or -1 without a spectrum.
+    int Compute() override;
+    // Export at the FFT view delivers its input samples and their times, not the spectrum.
+    int RecomputeAndGetData(std::vector<double>* values, std::string* label,
+                            std::vector<double>* times) override;
+    // The common drawing of the spectrum, relabelled in Hz and -40dB.
+    void DrawGraph(Surface* surface, const Rect& plot, const SampleRange* range) override;
+    int EditSettings() override;
+
+    // The transform size for the current input count (0 = no spectrum).
+    int FittedSize() const;
+    // Clamps m_start so that a window of n points fits into the input.
+    void ClampStart(int n);
+
+    int m_start = 0;
+    int m_points = 1024;
+
+protected:
+    // Pass-through: the input is pulled from upstream whatever this module held before and handed
+    // on unchanged; a spectrum held for drawing is dropped on the way.
+    bool WantsUpstream() const override;
+    SampleBuffer TakeLocalOutput() override;
+    SampleBuffer TakeOutputFrom(SampleBuffer upstream) override;
+
+private:
+    // Turns the held input into the output unchanged (dropping any spectrum).
+    void PassInputThrough();
+};
+
+class CFFTDlg : public ModuleDialog {
+public:
+    explicit CFFTDlg(CFFTViewFilter& module);
+
+    DialogCheck Apply() override;
+    DialogCheck Validate() override;
+    void Commit() override;
+
+    unsigned m_maxStartMs = 0;
+    unsigned m_fromMs = 0;
+    unsigned m_toMs = 0;
+    unsigned m_startMs = 0;
+    unsigned m_pointCount = 0;
+    std::string m_method;
+
+private:
+    // Writes the dialog's start (ms) into the module as a sample index.
+    void StoreStart();
+    CFFTViewFilter& m_fft;
+};
+
+}  // namespace tavrel

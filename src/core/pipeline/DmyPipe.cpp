@@ -1,0 +1,36 @@
+#include "pipeline/DmyPipe.h"
+
+#include "document/KaisekiDoc.h"
+#include "platform/Archive.h"
+
+namespace tavrel {
+
+CDmyPipe::CDmyPipe() { m_name = "プローブ"; }
+
+void CDmyPipe::SerializeOwn(Archive& ar) {
+    CModBase::SerializeOwn(ar);
+    ar.Int(m_probeOn);
+}
+
+void CDmyPipe::CopySettings(const CModBase& source) {
+    if (auto* probe = dynamic_cast<const CDmyPipe*>(&source)) m_probeOn = probe->m_probeOn;
+    CModBase::CopySettings(source);
+}
+
+bool CDmyPipe::StopsForwarding() const {
+    return m_probeOn != 0 && m_doc && m_doc->m_probeDisplay != 0;
+}
+
+int CDmyPipe::EditSettings() {
+    CProbeDlg dialog(*this);
+    return RunModuleDialog(dialog);
+}
+
+CProbeDlg::CProbeDlg(CDmyPipe& module)
+    : ModuleDialog(module, 118, "プローブ設定", false), m_probe(module) {
+    SetCheck(kEnable, module.m_probeOn != 0 ? 1 : 0);
+}
+
+void CProbeDlg::Commit() { m_probe.m_probeOn = Check(kEnable) != 0 ? 1 : 0; }
+
+}  // namespace tavrel
