@@ -1,5 +1,6 @@
 #include "pipeline/ModuleRegistry.h"
 
+#include "pipeline/DmyPipe.h"
 #include "pipeline/HeadFilter.h"
 #include "pipeline/ModBase.h"
 
@@ -47,6 +48,7 @@ std::unique_ptr<CModBase> CreateModuleForArchive(const Archive::Tag& tag) {
 void RegisterPipelineModules(ModuleRegistry& registry) {
     registry.Add(CModBase::kClassName, &MakeModule<CModBase>);
     registry.Add(CHeadFilter::kClassName, &MakeModule<CHeadFilter>);
+    registry.Add(CDmyPipe::kClassName, &MakeModule<CDmyPipe>);
 }
 
 }  // namespace tavrel

@@ -74,8 +74,8 @@ void CAActDetFilter::CopySettings(const CModBase& source) {
 int CAActDetFilter::Compute() {
     if (!m_input || m_inputCount <= 0) return -1;
     const int n = m_inputCount;
-    const int onset = FindAmplitudeOnset(m_input.get(), n, m_samplingRate, m_thresholdPercent,
-                                         m_minDurationMs);
+    const int onset =
+        FindAmplitudeOnset(m_input.get(), n, m_samplingRate, m_thresholdPercent, m_minDurationMs);
     // Without an onset the marker keeps what it held (one inherited from upstream, for example).
     if (onset >= 0) m_markerIndex = onset;
     SampleBuffer out = AllocSamples(n);

@@ -34,7 +34,8 @@ void CFFTViewFilter::ClampStart(int n) {
     m_start = std::clamp(m_start, 0, last);
 }
 
-// ---- pass-through --------------------------------------------------------------------------------
+// ---- pass-through
+// --------------------------------------------------------------------------------
 
 bool CFFTViewFilter::WantsUpstream() const { return !m_input && m_prev; }
 
@@ -69,7 +70,8 @@ int CFFTViewFilter::RecomputeAndGetData(std::vector<double>* values, std::string
     return 1;
 }
 
-// ---- spectrum ------------------------------------------------------------------------------------
+// ---- spectrum
+// ------------------------------------------------------------------------------------
 
 int CFFTViewFilter::Compute() {
     if (!m_input || m_inputCount <= 2) return -1;
@@ -127,12 +129,16 @@ private:
 
 }  // namespace
 
+int SpectrumDrawingRate(int rate, int binCount) {
+    const double binWidth = binCount > 0 ? rate * 0.5 / binCount : 0.0;
+    return binWidth > 0.0 ? RoundToInt(1000.0 / binWidth) : 0;
+}
+
 void CFFTViewFilter::DrawGraph(Surface* surface, const Rect& plot, const SampleRange* range) {
     DrawingFieldsRestorer restore(*this);
     // The drawing places output sample i at 1000 * i / rate; with the rate set to 1000 / (bin
     // width in Hz) bin i lands at its frequency and the axis reads in hertz.
-    const double binWidth = m_outputCount > 0 ? m_samplingRate * 0.5 / m_outputCount : 0.0;
-    m_samplingRate = binWidth > 0.0 ? RoundToInt(1000.0 / binWidth) : 0;
+    m_samplingRate = SpectrumDrawingRate(m_samplingRate, m_outputCount);
     m_timeExponent = 0;
     m_unitFactor = 1;
     m_markerIndex = -1;
@@ -141,7 +147,8 @@ void CFFTViewFilter::DrawGraph(Surface* surface, const Rect& plot, const SampleR
     CModBase::DrawGraph(surface, plot, range);
 }
 
-// ---- settings dialog -----------------------------------------------------------------------------
+// ---- settings dialog
+// -----------------------------------------------------------------------------
 
 int CFFTViewFilter::EditSettings() {
     const int n = std::max(m_inputCount, 0);

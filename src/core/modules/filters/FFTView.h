@@ -52,6 +52,11 @@ private:
     void PassInputThrough();
 };
 
+// The rate the spectrum is drawn with, so that the common drawing's time axis reads in hertz: 1000
+// divided by the bin width fs / N (binCount = N / 2 levels), rounded; 0 without bins or without a
+// positive rate.
+int SpectrumDrawingRate(int rate, int binCount);
+
 class CFFTDlg : public ModuleDialog {
 public:
     explicit CFFTDlg(CFFTViewFilter& module);

@@ -4,6 +4,7 @@
 #include "modules/filters/DFilBase.h"
 #include "modules/filters/DiffFilter.h"
 #include "modules/filters/DiodeFilter.h"
+#include "modules/filters/FFTView.h"
 #include "modules/filters/HPFilter.h"
 #include "modules/filters/LPFilter.h"
 #include "modules/filters/ReSmplFilter.h"
@@ -22,6 +23,7 @@ void RegisterFilterModules(ModuleRegistry& registry) {
     registry.Add(CSmothFilter::kClassName, &MakeModule<CSmothFilter>);
     registry.Add(CReSmplFilter::kClassName, &MakeModule<CReSmplFilter>);
     registry.Add(CDiffFilter::kClassName, &MakeModule<CDiffFilter>);
+    registry.Add(CFFTViewFilter::kClassName, &MakeModule<CFFTViewFilter>);
 }
 
 }  // namespace tavrel

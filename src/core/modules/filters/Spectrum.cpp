@@ -20,7 +20,8 @@ constexpr double kPi = std::numbers::pi;
 void FftInPlace(double* re, double* im, std::size_t n, double sign, bool halve) {
     for (std::size_t i = 1, j = 0; i < n; ++i) {
         std::size_t bit = n >> 1;
-        for (; j & bit; bit >>= 1) j ^= bit;
+        for (; j & bit; bit >>= 1)
+            j ^= bit;
         j |= bit;
         if (i < j) {
             std::swap(re[i], re[j]);
@@ -129,7 +130,8 @@ void ChirpZDft(std::span<const double> s, std::span<double> re, std::span<double
     const std::size_t n = s.size();
     if (n == 0) return;
     std::size_t m = 1;
-    while (m < 2 * n - 1) m *= 2;
+    while (m < 2 * n - 1)
+        m *= 2;
     std::vector<double> wr(n), wi(n);
     for (std::size_t j = 0; j < n; ++j) {
         // m^2 mod 2n keeps the angle small, so it stays exact for long windows.
@@ -192,7 +194,8 @@ void Levels(std::span<const double> re, std::span<const double> im, std::span<do
     double lowest = kLevelFloor;
     if (!(peak > 0.0)) {
         // An all-zero window has no peak to refer to.
-        for (std::size_t k = 0; k < n; ++k) levels[k] = kLevelFloor;
+        for (std::size_t k = 0; k < n; ++k)
+            levels[k] = kLevelFloor;
         return;
     }
     for (std::size_t k = 0; k < n; ++k) {
