@@ -208,6 +208,15 @@ TEST_F(CliExport, SeveralDataFilesGoIntoAFolderUnderTheProposedNames) {
     EXPECT_FALSE(std::filesystem::exists(again + "/処理済gone.csv"));
 }
 
+TEST_F(CliExport, ADocumentNamingAJapaneseDataFileOpensIt) {
+    // The path is stored in Shift-JIS and opened under its UTF-8 file-system name.
+    const std::string japanese = SixteenColumns(dir, "測定データ.csv", 30);
+    doc = ChainDocument(dir, "japanese.kcd", japanese);
+    EXPECT_NE(test::ReadFileBytes(doc).find(*Utf8ToCp932("測定データ.csv")), std::string::npos);
+    const std::string text = Export({"--no-header"});
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 30);
+}
+
 TEST_F(CliExport, FailuresGiveStatusTwoAndLeaveNoOutput) {
     const std::string out = dir.File("out.csv");
     const std::string earlier = dir.Write("earlier.csv", "kept");
