@@ -1,8 +1,15 @@
 #include "cli/CliSupport.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <QFile>
-#include <QSaveFile>
+
+#include <cerrno>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
 
 #include "document/KaisekiDoc.h"
 
@@ -97,12 +104,63 @@ std::optional<int> CommandLine::IntOption(const char* name, int low, int high) c
     return static_cast<int>(value);
 }
 
+AtomicFile::AtomicFile(std::string path) : m_path(std::move(path)) {
+    std::error_code ec;
+    if (std::filesystem::is_directory(m_path, ec)) throw FileError(m_path, std::strerror(EISDIR));
+    std::filesystem::path folder = std::filesystem::path(m_path).parent_path();
+    if (folder.empty()) folder = ".";
+    m_temporary =
+        (folder / ("." + std::filesystem::path(m_path).filename().string() + ".XXXXXX")).string();
+    m_fd = mkstemp(m_temporary.data());
+    if (m_fd < 0) throw FileError(m_path, std::strerror(errno));
+    // The permissions a newly created file would get, or those of the file replaced.
+    struct stat existing {};
+    mode_t mode = 0;
+    if (stat(m_path.c_str(), &existing) == 0) {
+        mode = existing.st_mode & 07777;
+    } else {
+        const mode_t mask = umask(0);
+        umask(mask);
+        mode = 0666 & ~mask;
+    }
+    fchmod(m_fd, mode);
+}
+
+AtomicFile::~AtomicFile() {
+    if (m_fd >= 0) close(m_fd);
+    if (!m_temporary.empty()) unlink(m_temporary.c_str());
+}
+
+bool AtomicFile::Write(std::string_view bytes) {
+    while (!bytes.empty() && m_error == 0) {
+        const ssize_t n = write(m_fd, bytes.data(), bytes.size());
+        if (n < 0) {
+            if (errno != EINTR) m_error = errno;
+            continue;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return m_error == 0;
+}
+
+void AtomicFile::Fail() {
+    throw FileError(m_path, m_error ? std::strerror(m_error) : "cannot be written");
+}
+
+void AtomicFile::Commit() {
+    if (m_error) Fail();
+    const int fd = m_fd;
+    m_fd = -1;
+    if (close(fd) != 0) throw FileError(m_path, std::strerror(errno));
+    if (std::rename(m_temporary.c_str(), m_path.c_str()) != 0)
+        throw FileError(m_path, std::strerror(errno));
+    m_temporary.clear();
+}
+
 void WriteFileAtomically(const std::string& path, std::string_view bytes) {
-    QSaveFile file(QFile::decodeName(QByteArray::fromStdString(path)));
-    if (!file.open(QIODevice::WriteOnly)) throw FileError(path, Utf8(file.errorString()));
-    const qint64 size = static_cast<qint64>(bytes.size());
-    if (file.write(bytes.data(), size) != size || !file.commit())
-        throw FileError(path, Utf8(file.errorString()));
+    AtomicFile file(path);
+    if (!file.Write(bytes)) file.Fail();
+    file.Commit();
 }
 
 }  // namespace tavrel::cli

@@ -119,8 +119,33 @@ std::string FileName(const QString& path);
 // is not a valid document ends the command with status 2. Returns whether the file held chains.
 bool OpenDocumentFile(CKaisekiDoc& doc, const std::string& path);
 
-// Writes `bytes` to `path` through a temporary file that replaces it only when everything was
-// written, so a failure leaves neither a partial file nor a damaged earlier one.
+// An output file written through a temporary file in the same folder, which replaces the target
+// only when everything was written: a failure leaves neither a partial file nor a damaged earlier
+// one. (No flush to the disk is forced; the replacement itself is atomic.)
+class AtomicFile {
+  public:
+    // Creates the temporary file; a folder that does not exist or cannot be written, or a target
+    // that is a folder, ends the command with status 2.
+    explicit AtomicFile(std::string path);
+    ~AtomicFile();
+    AtomicFile(const AtomicFile&) = delete;
+    AtomicFile& operator=(const AtomicFile&) = delete;
+
+    // Appends bytes; false (and the reason kept) when they cannot be written.
+    bool Write(std::string_view bytes);
+    // Ends the command with the reason of the failed write (status 2).
+    [[noreturn]] void Fail();
+    // Puts the file in place of the target; status 2 when that fails.
+    void Commit();
+
+  private:
+    std::string m_path;
+    std::string m_temporary;
+    int m_fd = -1;
+    int m_error = 0;
+};
+
+// Writes `bytes` to `path` through an AtomicFile.
 void WriteFileAtomically(const std::string& path, std::string_view bytes);
 
 }  // namespace tavrel::cli

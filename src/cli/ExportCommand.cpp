@@ -2,7 +2,6 @@
 // data of all sixteen channels as the "save processed data" command does, the export dialog's
 // answers given by options. With several data files, each gets its own result in the folder
 // named by -o, under the name the GUI proposes ("処理済" + the data file's name).
-#include <QSaveFile>
 #include <array>
 #include <filesystem>
 #include <system_error>
@@ -20,22 +19,23 @@ namespace {
 // Gathers every channel's processed data (GetChannelData, in channel order). To keep memory near
 // the loaded samples plus the results, each chain's buffers are released once it has delivered,
 // and only the sample times of the channel the time column follows (the first channel with the
-// most values) are kept: the writer uses no other channel's times.
+// most values) are kept: the writer uses no other channel's times. The times of the other
+// channels are received into one scratch array that keeps its storage from channel to channel.
 std::array<ChannelExport, CKaisekiDoc::kChannels> GatherChannels(CKaisekiDoc& doc) {
     std::array<ChannelExport, CKaisekiDoc::kChannels> channels;
     std::size_t timesFrom = 0;
+    std::vector<double> scratch;
     for (int d = 0; d < CKaisekiDoc::kChannels; ++d) {
         ChannelExport& channel = channels[static_cast<std::size_t>(d)];
-        doc.GetChannelData(&channel.values, &channel.label, &channel.times, d);
+        scratch.clear();
+        doc.GetChannelData(&channel.values, &channel.label, &scratch, d);
         if (CHeadFilter* head = doc.Head(d)) head->ClearBuffers();
-        if (d > 0) {
-            ChannelExport& best = channels[timesFrom];
-            if (channel.values.size() > best.values.size()) {
-                std::vector<double>().swap(best.times);
-                timesFrom = static_cast<std::size_t>(d);
-            } else {
-                std::vector<double>().swap(channel.times);
-            }
+        if (d == 0 || channel.values.size() > channels[timesFrom].values.size()) {
+            // The new time source keeps its times; those held so far become the scratch array.
+            std::swap(channel.times, scratch);
+            if (timesFrom != static_cast<std::size_t>(d))
+                std::swap(channels[timesFrom].times, scratch);
+            timesFrom = static_cast<std::size_t>(d);
         }
     }
     return channels;
@@ -52,13 +52,11 @@ void ExportOne(const std::string& documentPath, const DataOptions& options, cons
         channels = GatherChannels(doc);
     }  // the source data go before the file is written
 
-    QSaveFile file(out);
-    if (!file.open(QIODevice::WriteOnly)) throw FileError(outPath, Utf8(file.errorString()));
-    const bool written = WriteExport(channels, settings, [&file](std::string_view bytes) {
-        const qint64 size = static_cast<qint64>(bytes.size());
-        return file.write(bytes.data(), size) == size;
-    });
-    if (!written || !file.commit()) throw FileError(outPath, Utf8(file.errorString()));
+    AtomicFile file(outPath);
+    const bool written = WriteExport(channels, settings,
+                                     [&file](std::string_view bytes) { return file.Write(bytes); });
+    if (!written) file.Fail();
+    file.Commit();
     host.Get().FlushWarnings();
 }
 

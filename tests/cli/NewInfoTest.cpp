@@ -1,6 +1,8 @@
 // `new`, `info` and the tool's general contract: exit statuses, usage, help and version.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -68,6 +70,13 @@ TEST(CliNew, WritesTheBytesOfANewDocument) {
     const std::string bytes = test::ReadFileBytes(out);
     EXPECT_EQ(bytes.size(), 430u);
     EXPECT_EQ(bytes, doc.SaveToBytes());
+    // Written through a temporary file that is gone, with the permissions of a new file.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()),
+                            std::filesystem::directory_iterator()),
+              1);
+    const mode_t mask = umask(0);
+    umask(mask);
+    EXPECT_EQ(static_cast<mode_t>(std::filesystem::status(out).permissions()), 0666 & ~mask);
 }
 
 TEST(CliNew, UnwritableOutputGivesStatusTwoAndNoFile) {
