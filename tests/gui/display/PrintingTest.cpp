@@ -102,6 +102,28 @@ TEST_F(PrintingTest, PrintsThreePagesToPdfAndRestoresTheScrollSizes) {
     EXPECT_EQ(doc.m_printing, 0);
 }
 
+TEST_F(PrintingTest, PrintsOnlyThePagesThePrinterNames) {
+    tavrel::test::TempDir dir;
+    auto pagesIn = [](const std::string& pdf) {
+        std::size_t pages = 0;
+        for (std::size_t at = pdf.find("/Type /Page"); at != std::string::npos;
+             at = pdf.find("/Type /Page", at + 1)) {
+            if (pdf.compare(at, 12, "/Type /Pages") != 0) ++pages;
+        }
+        return pages;
+    };
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(QString::fromStdString(dir.File("p3.pdf")));
+    printer.setFromTo(3, 5);  // beyond the last page: only page 3 exists
+    ASSERT_TRUE(PrintPages(doc, printer, 6));
+    EXPECT_EQ(pagesIn(tavrel::test::ReadFileBytes(dir.File("p3.pdf"))), 1u);
+    printer.setOutputFileName(QString::fromStdString(dir.File("p12.pdf")));
+    printer.setFromTo(1, 2);
+    ASSERT_TRUE(PrintPages(doc, printer, 6));
+    EXPECT_EQ(pagesIn(tavrel::test::ReadFileBytes(dir.File("p12.pdf"))), 2u);
+}
+
 TEST_F(PrintingTest, ImageExportWritesPngSvgAndPdf) {
     tavrel::test::TempDir dir;
     QString error;
