@@ -12,12 +12,14 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QUrl>
+#include <QSettings>
 #include <QSignalSpy>
 #include <QStatusBar>
 #include <QTest>
 #include <QToolBar>
 
 #include "support/ScriptedHost.h"
+#include "support/TempDir.h"
 #include "gui/display/CommandIds.h"
 #include "gui/display/DisplayTestSupport.h"
 #include "gui/display/GraphSplitter.h"
@@ -354,6 +356,39 @@ TEST_F(MainFrameTest, DroppedFilesAreHandedOn) {
     QDragEnterEvent refused(QPoint(50, 50), Qt::CopyAction, &text, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(frame.get(), &refused);
     EXPECT_FALSE(refused.isAccepted());
+}
+
+TEST_F(MainFrameTest, WindowPlaceIsRememberedBetweenRuns) {
+    // The per-user settings go to a private folder for this test.
+    tavrel::test::TempDir dir;
+    const QSettings::Format format = QSettings::defaultFormat();
+    QSettings::setDefaultFormat(QSettings::IniFormat);
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope,
+                       QString::fromStdString(dir.Path().string()));
+    {
+        CMainFrame first(&doc);
+        first.RestoreWindowState();
+        first.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&first));
+        first.setGeometry(40, 50, 700, 500);
+        QTest::qWait(20);
+        first.close();
+    }
+    CMainFrame second(&doc);
+    second.RestoreWindowState();
+    EXPECT_EQ(second.geometry().size(), QSize(700, 500));
+    EXPECT_EQ(second.geometry().topLeft(), QPoint(40, 50));
+    // A frame that never restored its place does not store it either.
+    {
+        CMainFrame other(&doc);
+        other.show();
+        other.setGeometry(10, 10, 650, 450);
+        other.close();
+    }
+    CMainFrame third(&doc);
+    third.RestoreWindowState();
+    EXPECT_EQ(third.geometry().size(), QSize(700, 500));
+    QSettings::setDefaultFormat(format);
 }
 
 }  // namespace
