@@ -35,7 +35,12 @@ DataFileReader::DataFileReader(std::vector<std::vector<double>>& columns, int& r
       m_skip(options.skipColumns > 0 ? options.skipColumns : 0),
       // Without a cap the row count is still an int, like every sample count.
       m_cap(options.maxRows > 0 ? options.maxRows : std::numeric_limits<int>::max()),
-      m_reserve(fileLength > 0 ? static_cast<std::size_t>(fileLength / 50) : 0) {}
+      m_reserve(fileLength > 0 ? static_cast<std::size_t>(fileLength / 50) : 0) {
+    // No column can hold more values than the row cap allows (a shorter line adds to fewer
+    // columns, never more values to one), so a large file read under the cap reserves no more.
+    if (options.maxRows > 0 && m_reserve > static_cast<std::size_t>(options.maxRows))
+        m_reserve = static_cast<std::size_t>(options.maxRows);
+}
 
 bool DataFileReader::Feed(const char* data, std::size_t size) {
     if (m_stopped) return false;

@@ -7,7 +7,7 @@
 // interface pumped (a cancel stops the reading); reading stops at the first line reached while
 // the row cap is met; header lines are skipped; the cells after the skipped leading cells go into
 // columns 0-15 (further cells are ignored); the first data line reserves L / 50 values in each
-// column it fills (L = file length).
+// column it fills (L = file length), at most as many as the row cap.
 #pragma once
 
 #include <cstddef>

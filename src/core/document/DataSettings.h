@@ -66,6 +66,9 @@ std::string UnitText(int unitChoice, const std::string& otherUnit);
 // would give 0 Hz, for which no sample time can be computed.
 int RateFromSettings(int rateChoice, int rateValue);
 
+// Filling, InitDataFileChecks and applying without a change leave the document's reading settings
+// and every head's rate, unit and factor as channel 0's head had them (the command-line tool
+// replaces only the values given to it in between).
 // "Applying the settings" after the data-file dialog ended with OK: the two reading settings of
 // the document, and rate, unit text and factor of every chain head.
 void ApplyDataFileSettings(CKaisekiDoc& doc, const DataFileSettings& settings);

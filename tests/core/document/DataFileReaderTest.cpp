@@ -159,6 +159,10 @@ TEST(DataFileReader, FirstDataLineReservesAFiftiethOfTheFileInEachColumnItFills)
     // Column 2 received nothing on the first data line and grew as usual.
     EXPECT_EQ(r.columns[2].size(), 20u);
     EXPECT_LT(r.columns[2].capacity(), reserve);
+
+    // Under a row cap smaller than L / 50 the reservation is the cap.
+    Result capped = Read(text, 1, 0, 100);
+    EXPECT_EQ(capped.columns[0].capacity(), 100u);
 }
 
 TEST(DataFileReader, ChunkBoundariesDoNotChangeTheResult) {

@@ -138,5 +138,25 @@ TEST_F(DataSettings, ApplyingWritesReadingSettingsAndEveryHead) {
     EXPECT_EQ(again.m_factor, 100);
 }
 
+TEST_F(DataSettings, FillingThenApplyingUnchangedKeepsTheDocumentsSettings) {
+    // What the command-line tool does: fill from the document, replace some values, apply.
+    doc.m_headerRows = 7;
+    doc.m_skipColumns = 1;
+    doc.Head(0)->m_samplingRate = 1234;
+    doc.Head(0)->m_unit = "Pa";
+    doc.Head(0)->m_unitFactor = 3;
+    DataFileSettings s = FillDataFileSettings(doc);
+    InitDataFileChecks(s);
+    s.m_factor = 9;
+    ApplyDataFileSettings(doc, s);
+    EXPECT_EQ(doc.m_headerRows, 7);
+    EXPECT_EQ(doc.m_skipColumns, 1);
+    for (int c = 0; c < 16; ++c) {
+        EXPECT_EQ(doc.Head(c)->m_samplingRate, 1234);
+        EXPECT_EQ(doc.Head(c)->m_unit, "Pa");
+        EXPECT_EQ(doc.Head(c)->m_unitFactor, 9);
+    }
+}
+
 }  // namespace
 }  // namespace tavrel
