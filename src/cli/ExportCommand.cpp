@@ -100,6 +100,15 @@ int RunExport(const QStringList& arguments) {
         return kExitOk;
     }
 
+    // Two data files of the same name would write the same result file.
+    QStringList names;
+    for (const QString& dataFile : options.dataFiles) {
+        const QString name = QString::fromStdString(ProposeExportName(Utf8(dataFile)));
+        if (names.contains(name))
+            throw line.UsageError("--data: two data files would both be written as " + Utf8(name));
+        names.append(name);
+    }
+
     // Several data files: one result each in the folder -o names; a data file that fails is
     // reported and the others are still written. A bad document fails once, before any of them.
     {
@@ -111,10 +120,9 @@ int RunExport(const QStringList& arguments) {
     std::filesystem::create_directories(folder, ec);
     if (!std::filesystem::is_directory(folder, ec)) throw FileError(folder, "not a folder");
     int status = kExitOk;
-    for (const QString& dataFile : options.dataFiles) {
-        const QString name = QString::fromStdString(ProposeExportName(Utf8(dataFile)));
+    for (qsizetype i = 0; i < options.dataFiles.size(); ++i) {
         try {
-            ExportOne(documentPath, options, dataFile, settings, out + "/" + name);
+            ExportOne(documentPath, options, options.dataFiles[i], settings, out + "/" + names[i]);
         } catch (const CliError& error) {
             std::fprintf(stderr, "tavrel-cli: %s\n", error.what());
             status = error.Status();

@@ -206,6 +206,14 @@ TEST_F(CliExport, SeveralDataFilesGoIntoAFolderUnderTheProposedNames) {
     EXPECT_NE(result.err.find("gone.csv"), std::string::npos);
     EXPECT_TRUE(std::filesystem::exists(again + "/処理済run1.csv"));
     EXPECT_FALSE(std::filesystem::exists(again + "/処理済gone.csv"));
+
+    // Two data files of the same name in different folders would overwrite each other's result.
+    std::filesystem::create_directory(dir.File("copy"));
+    std::filesystem::copy_file(csv, dir.File("copy/run1.csv"));
+    result = RunCli({"export", doc, "-o", dir.File("twice"), "--data", csv, "--data",
+                     dir.File("copy/run1.csv")});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_FALSE(std::filesystem::exists(dir.File("twice")));
 }
 
 TEST_F(CliExport, ADocumentNamingAJapaneseDataFileOpensIt) {

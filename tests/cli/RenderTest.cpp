@@ -8,6 +8,7 @@
 
 #include "CliFixtures.h"
 #include "CliRunner.h"
+#include "platform/Archive.h"
 
 namespace tavrel {
 namespace {
@@ -102,6 +103,23 @@ TEST_F(CliRender, MagnifierDrawsOneChannelOverTheWholePicture) {
     const QImage sized = Render({"--channel", "2", "--size", "300x120"});
     ASSERT_EQ(sized.size(), QSize(300, 120));
     ExpectBand(sized, QRect(0, 0, 300, 120));
+}
+
+TEST_F(CliRender, ProbeDisplayDrawsTheProbesData) {
+    doc = test::WriteDocument(dir, "probe.kcd", [](CKaisekiDoc& d) {
+        test::AppendModule(d, 1, "CDmyPipe", [](Archive& a) { a.WriteInt(1); });
+        test::AppendModule(d, 1, "CDiodeFilter", [](Archive& a) {
+            a.WriteInt(1);
+            a.WriteInt(1);
+        });
+    });
+    ASSERT_EQ(test::ReadFileBytes(doc).find("CDmyPipe") != std::string::npos, true)
+        << "the probe is not built yet";
+    const QImage normal = Render({});
+    const QImage probe = Render({"--probe"});
+    // CH2 shows the unrectified probe data; CH1 has no probe and looks the same.
+    EXPECT_EQ(normal.copy(0, 0, 770, 160), probe.copy(0, 0, 770, 160));
+    EXPECT_NE(normal.copy(0, 160, 770, 160), probe.copy(0, 160, 770, 160));
 }
 
 TEST_F(CliRender, SvgAndPdfHaveThePicturesSize) {
