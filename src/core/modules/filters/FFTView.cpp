@@ -77,7 +77,9 @@ int CFFTViewFilter::Compute() {
     if (!m_input || m_inputCount <= 2) return -1;
     const int n = FittedSize();
     if (n < 3) return -1;
-    SampleBuffer levels = AllocSamples(n);
+    // Only bins 0 .. N/2 - 1 (0 Hz to just below the Nyquist frequency) are output, so only they
+    // get a level; the peak they refer to is that of all N bins.
+    SampleBuffer levels = AllocSamples(n / 2);
     SampleBuffer re = AllocSamples(n);
     SampleBuffer im = AllocSamples(n);
     if (!levels || !re || !im) return -1;
@@ -87,7 +89,7 @@ int CFFTViewFilter::Compute() {
     std::span<double> reSpan(re.get(), count);
     std::span<double> imSpan(im.get(), count);
     if (!spectrum::Transform(window, reSpan, imSpan)) return -1;
-    spectrum::Levels(reSpan, imSpan, std::span<double>(levels.get(), count));
+    spectrum::Levels(reSpan, imSpan, std::span<double>(levels.get(), count / 2));
     m_output = std::move(levels);
     m_outputCount = n / 2;
     return m_outputCount;

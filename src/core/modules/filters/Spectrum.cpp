@@ -11,12 +11,41 @@ namespace {
 
 constexpr double kPi = std::numbers::pi;
 
+// The twiddle factors of an n-point radix-2 transform, kept for the last size used: the stage of
+// block size c (half = c / 2) finds cos and sin of 2 pi j / c, j = 0 .. half - 1, at the
+// indices half + j, so each stage reads its factors in order.
+struct Twiddles {
+    std::size_t n = 0;
+    std::vector<double> cosines;
+    std::vector<double> sines;
+};
+
+const Twiddles& TwiddlesFor(std::size_t n) {
+    thread_local Twiddles table;
+    if (table.n != n) {
+        table.n = 0;
+        table.cosines.assign(n, 0.0);
+        table.sines.assign(n, 0.0);
+        for (std::size_t half = 1; half < n; half *= 2) {
+            const std::size_t c = 2 * half;
+            for (std::size_t j = 0; j < half; ++j) {
+                const double angle = 2.0 * kPi * static_cast<double>(j) / static_cast<double>(c);
+                table.cosines[half + j] = std::cos(angle);
+                table.sines[half + j] = std::sin(angle);
+            }
+        }
+        table.n = n;
+    }
+    return table;
+}
+
 // In-place complex radix-2 transform of n = 2^m points (decimation in time): the elements are
 // put into bit-reversed order (the order that splitting every block into its even-indexed
 // elements followed by its odd-indexed ones, from the whole array down to pairs, produces), then
-// the butterflies run stage by stage with block sizes 2, 4, ... n. With `halve` every butterfly
-// output is divided by 2, which scales the whole result by 1/n. `sign` is -1 for the forward
-// transform (W = cos(2 pi j / c) + i sin(-2 pi j / c)) and +1 for the inverse.
+// the butterflies run stage by stage with block sizes c = 2, 4, ... n: E at j and O at j + c/2 of
+// each block become E + W O and E - W O. With `halve` every butterfly output is divided by 2,
+// which scales the whole result by 1/n. `sign` is -1 for the forward transform
+// (W = cos(2 pi j / c) + i sin(-2 pi j / c)) and +1 for the inverse.
 void FftInPlace(double* re, double* im, std::size_t n, double sign, bool halve) {
     for (std::size_t i = 1, j = 0; i < n; ++i) {
         std::size_t bit = n >> 1;
@@ -28,28 +57,32 @@ void FftInPlace(double* re, double* im, std::size_t n, double sign, bool halve) 
             std::swap(im[i], im[j]);
         }
     }
+    const Twiddles& w = TwiddlesFor(n);
+    const double* cosines = w.cosines.data();
+    const double* sines = w.sines.data();
     const double scale = halve ? 0.5 : 1.0;
     for (std::size_t c = 2; c <= n; c *= 2) {
         const std::size_t half = c / 2;
-        for (std::size_t j = 0; j < half; ++j) {
+        const double* wcos = cosines + half;
+        const double* wsin = sines + half;
+        for (std::size_t b = 0; b < n; b += c) {
+            double* er = re + b;
+            double* ei = im + b;
+            double* orr = er + half;
+            double* oi = ei + half;
             // Each butterfly reads only the two elements it writes, so working in place gives
             // exactly the values of a stage computed into separate arrays.
-            const double angle = 2.0 * kPi * static_cast<double>(j) / static_cast<double>(c);
-            const double wr = std::cos(angle);
-            const double wi = std::sin(sign * angle);
-            for (std::size_t b = 0; b < n; b += c) {
-                double* er = re + b + j;
-                double* ei = im + b + j;
-                double* orr = er + half;
-                double* oi = ei + half;
-                const double tr = wr * *orr - wi * *oi;
-                const double ti = wr * *oi + wi * *orr;
-                const double xr = *er;
-                const double xi = *ei;
-                *er = (xr + tr) * scale;
-                *ei = (xi + ti) * scale;
-                *orr = (xr - tr) * scale;
-                *oi = (xi - ti) * scale;
+            for (std::size_t j = 0; j < half; ++j) {
+                const double wr = wcos[j];
+                const double wi = sign * wsin[j];  // sin is odd: sin(-x) = -sin(x)
+                const double tr = wr * orr[j] - wi * oi[j];
+                const double ti = wr * oi[j] + wi * orr[j];
+                const double xr = er[j];
+                const double xi = ei[j];
+                er[j] = (xr + tr) * scale;
+                ei[j] = (xi + ti) * scale;
+                orr[j] = (xr - tr) * scale;
+                oi[j] = (xi - ti) * scale;
             }
         }
     }
@@ -185,23 +218,28 @@ bool Transform(std::span<const double> s, std::span<double> re, std::span<double
 }
 
 void Levels(std::span<const double> re, std::span<const double> im, std::span<double> levels) {
-    const std::size_t n = levels.size();
-    double peak = 0.0;
-    for (std::size_t k = 0; k < n; ++k) {
-        levels[k] = std::sqrt(re[k] * re[k] + im[k] * im[k]);
-        if (levels[k] > peak) peak = levels[k];
+    // The peak is taken over every bin of the transform. The square root is correctly rounded
+    // and never decreasing, so the root of the largest squared magnitude is the largest
+    // magnitude.
+    double peakSquare = 0.0;
+    for (std::size_t k = 0; k < re.size(); ++k) {
+        const double square = re[k] * re[k] + im[k] * im[k];
+        if (square > peakSquare) peakSquare = square;
     }
-    double lowest = kLevelFloor;
+    const double peak = std::sqrt(peakSquare);
+    const std::size_t n = levels.size();
     if (!(peak > 0.0)) {
         // An all-zero window has no peak to refer to.
         for (std::size_t k = 0; k < n; ++k)
             levels[k] = kLevelFloor;
         return;
     }
+    double lowest = kLevelFloor;
     for (std::size_t k = 0; k < n; ++k) {
         // 20 log10(0) is minus infinity (a zero bin), and non-finite samples give no number;
         // both are replaced below by the floor.
-        const double level = 20.0 * std::log10(levels[k] / peak) + 40.0;
+        const double m = std::sqrt(re[k] * re[k] + im[k] * im[k]);
+        const double level = 20.0 * std::log10(m / peak) + 40.0;
         levels[k] = level;
         if (std::isfinite(level) && level < lowest) lowest = level;
     }

@@ -17,7 +17,8 @@ constexpr int kFftMinPoints = 128;
 constexpr int kDirectDftLimit = 8192;
 // The level given to a bin without a defined level (zero magnitude, or a window whose peak is 0):
 // 320 dB below the peak, where the rounding noise of double arithmetic lies. A bin weaker than
-// this that still has some magnitude keeps its own level, and zero bins then go at least as low.
+// this that still has some magnitude keeps its own level, and zero bins then go as low as the
+// lowest such level.
 constexpr double kLevelFloor = -280.0;
 
 // The transform size for `points` requested and `count` samples available: halve while larger
@@ -41,8 +42,9 @@ void ChirpZDft(std::span<const double> s, std::span<double> re, std::span<double
 // The transform the FFT view uses for a window of this size. Returns false when memory is short.
 bool Transform(std::span<const double> s, std::span<double> re, std::span<double> im);
 
-// Levels 20 log10(m / P) + 40 of every bin (m its magnitude, P the largest magnitude); bins
-// without a finite level get the floor described at kLevelFloor.
+// Levels 20 log10(m / P) + 40 of the first levels.size() bins (m a bin's magnitude, P the largest
+// magnitude of all re.size() bins); bins without a finite level get the floor described at
+// kLevelFloor, taken among these bins.
 void Levels(std::span<const double> re, std::span<const double> im, std::span<double> levels);
 
 }  // namespace tavrel::spectrum

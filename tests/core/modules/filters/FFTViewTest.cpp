@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 #include <random>
@@ -218,7 +219,19 @@ TEST(FFTViewFilter, DrawingRestoresTheFieldsItRelabels) {
     f.m_markerIndex = 17;
     RecordingSurface surface;
     f.DrawOrMeasure(&surface, {0, 0, 700, 160}, nullptr, nullptr);
-    EXPECT_FALSE(surface.Calls().empty());
+    // 512 bins at 1.953125 Hz span 1000 Hz: ticks every 250 Hz, the axis in hertz and the
+    // levels in "-40dB"; no marker is drawn.
+    std::vector<std::string> texts = surface.Texts();
+    ASSERT_FALSE(texts.empty());
+    EXPECT_EQ(texts.front(), "0");
+    EXPECT_NE(std::find(texts.begin(), texts.end(), "250"), texts.end());
+    EXPECT_NE(std::find(texts.begin(), texts.end(), "1000[Hz]"), texts.end());
+    EXPECT_NE(texts.back().find("[-40dB]"), std::string::npos) << texts.back();
+    EXPECT_EQ(texts.back().find("1000x"), std::string::npos) << texts.back();
+    EXPECT_EQ(texts.back().find("/"), std::string::npos) << texts.back();
+    for (const auto& call : surface.Calls()) {
+        EXPECT_NE(call.kind, RecordingSurface::Call::Kind::Fill);
+    }
     EXPECT_EQ(f.m_outputCount, 512);
     EXPECT_EQ(f.m_samplingRate, 2000);
     EXPECT_EQ(f.m_unit, "V");
