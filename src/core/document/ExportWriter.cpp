@@ -26,6 +26,16 @@ void AppendInt(std::string& out, long long value) {
     out.append(digits, r.ptr);
 }
 
+// A unit label comes from the document, where a hand-made file can put line breaks into it; written
+// as they stand they would split the header into several lines and shift every data line, so CR
+// and LF are written as spaces. (Neither byte can be the second byte of a CP932 character.)
+void AppendLabel(std::string& out, const std::string& label) {
+    std::size_t from = out.size();
+    out += Utf8ToCp932Lossy(label);
+    std::replace_if(out.begin() + static_cast<std::ptrdiff_t>(from), out.end(),
+                    [](char c) { return c == '\r' || c == '\n'; }, ' ');
+}
+
 }  // namespace
 
 bool WriteExport(std::span<const ChannelExport> channels, const ExportSettings& settings,
@@ -57,7 +67,7 @@ bool WriteExport(std::span<const ChannelExport> channels, const ExportSettings& 
             AppendInt(out, d + 1);
             out += '(';
             if (static_cast<std::size_t>(d) < channelCount)
-                out += Utf8ToCp932Lossy(channels[static_cast<std::size_t>(d)].label);
+                AppendLabel(out, channels[static_cast<std::size_t>(d)].label);
             out += ')';
         }
         out += "\r\n";

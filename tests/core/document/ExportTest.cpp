@@ -148,6 +148,12 @@ TEST(ExportFormat, LabelsAreWrittenInShiftJis) {
     EXPECT_EQ(text.find("電圧"), std::string::npos);
 }
 
+TEST(ExportFormat, LineBreaksInALabelDoNotSplitTheHeader) {
+    auto channels = Channels({{1, 2}});
+    channels[0].label = "[m\r\nV]\n";
+    EXPECT_EQ(FormatExport(channels, Settings(1, 0, 0)), "CH1([m  V] )\r\n1\r\n2\r\n");
+}
+
 TEST(ExportFormat, LargeExportsAreHandedOutInPiecesAndARefusalStopsTheWriting) {
     std::vector<double> values(200000, 1.25);
     auto channels = Channels({values, values, values});
