@@ -203,6 +203,12 @@ QWidget* CreateControl(QWidget* dialog, const ControlSpec& spec, QButtonGroup*& 
         case K::GroupBox: {
             auto* box = new QGroupBox(caption, dialog);
             box->setFocusPolicy(Qt::NoFocus);
+            // A template's group box is a frame whose caption sits on its top edge; the frame
+            // line therefore runs through the middle of the caption's first line.
+            box->setStyleSheet(QStringLiteral(
+                "QGroupBox { border: 1px solid palette(mid); margin-top: 0.5em; }"
+                "QGroupBox::title { subcontrol-origin: margin; subcontrol-position: top left;"
+                " left: 6px; padding: 0px 2px; background-color: palette(window); }"));
             return box;
         }
         case K::Label: {
@@ -214,7 +220,7 @@ QWidget* CreateControl(QWidget* dialog, const ControlSpec& spec, QButtonGroup*& 
         case K::ReadOnlyEdit: {
             auto* edit = new QLineEdit(dialog);
             edit->setAlignment((spec.style & kAlignRight) ? Qt::AlignRight | Qt::AlignVCenter
-                                                         : Qt::AlignLeft | Qt::AlignVCenter);
+                                                          : Qt::AlignLeft | Qt::AlignVCenter);
             if (spec.kind == K::ReadOnlyEdit) {
                 // Read-only fields show the dialog's colour, as read-only edits do, and are
                 // skipped by Tab (a click still lets the user select and copy their text).
@@ -292,7 +298,8 @@ void BuildControls(QWidget* dialog, const DialogTemplate& tmpl, const DialogUnit
         if (spec.kind == K::Label) {
             // A label is never narrower than its text, so no caption is cut off by a font whose
             // characters are wider than the template assumed.
-            const int textWidth = QFontMetrics(dialog->font()).horizontalAdvance(w->property("text").toString()) + 1;
+            const int textWidth =
+                QFontMetrics(dialog->font()).horizontalAdvance(w->property("text").toString()) + 1;
             if (w->width() < textWidth) w->resize(textWidth, w->height());
         }
         if (spec.style & kDisabled) w->setEnabled(false);

@@ -29,15 +29,15 @@ enum class ControlKind {
 
 enum ControlStyle : unsigned {
     kStyleNone = 0,
-    kAlignRight = 1,   // edits: text flush right
-    kGroupStart = 2,   // radio buttons: the first button of a new group
-    kDisabled = 4,     // created disabled
+    kAlignRight = 1,  // edits: text flush right
+    kGroupStart = 2,  // radio buttons: the first button of a new group
+    kDisabled = 4,    // created disabled
 };
 
 struct ControlSpec {
     ControlKind kind;
-    int id;               // 0 for controls the program never addresses
-    const char* caption;  // UTF-8; null for none
+    int id;                   // 0 for controls the program never addresses
+    const char* caption;      // UTF-8; null for none
     int x, y, width, height;  // dialog units; a label of width 0 takes the width of its text
     unsigned style = kStyleNone;
 };
