@@ -67,13 +67,15 @@ inline void Click(const QWidget* dialog, int id) {
     QTest::mouseClick(qt::Control<QAbstractButton>(dialog, id), Qt::LeftButton);
 }
 
-// Runs `action` on the modal window that opens next (from within its event loop).
-inline void WhenModalOpens(std::function<void(QWidget*)> action) {
+// Runs `action` on the modal window that opens next (other than `except`), from within its
+// event loop.
+inline void WhenModalOpens(std::function<void(QWidget*)> action, QWidget* except = nullptr) {
     auto poll = std::make_shared<std::function<void()>>();
-    *poll = [action, poll] {
-        if (QWidget* modal = QApplication::activeModalWidget()) {
+    *poll = [action, poll, except] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (modal && modal != except) {
+            *poll = nullptr;  // the running copy keeps what it needs
             action(modal);
-            *poll = nullptr;
         } else {
             QTimer::singleShot(10, *poll);
         }
