@@ -8,6 +8,7 @@
 
 #include "DialogTestSupport.h"
 #include "gui/pipeline/ChProcDlg.h"
+#include "gui/pipeline/DialogTemplates.h"
 #include "gui/pipeline/FilterDlgBase.h"
 #include "gui/pipeline/PreviewWnd.h"
 #include "gui/platform/QtHost.h"
@@ -45,6 +46,7 @@ TEST_F(FilterDialogsTest, LowPassOpensWithItsCutoffAndRangeAndRefusesValuesOutsi
     CLPDlg logic(*lp);
     CFilterDlgBase window(logic);
     window.show();
+    QApplication::setActiveWindow(&window);
     EXPECT_EQ(window.windowTitle(), QString::fromUtf8("低域通過フィルタ設定"));
     EXPECT_EQ(Edit(&window, 1000)->text(), "300");
     EXPECT_EQ(Edit(&window, 1038)->text(), "10");
@@ -153,6 +155,7 @@ TEST(FilterDialogsThroughTheEditor, ApplyThenCancelRestoresThePreviousSettings) 
     double cutoffAfterApply = 0;
     int previewDraws = 0;
     WhenModalOpens([&](QWidget* modal) {
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(modal));
         Type(modal, 1000, "50");
         Click(modal, qt::kIdApply);
         cutoffAfterApply = lp->m_cutoff;
