@@ -1,0 +1,309 @@
+#include "gui/pipeline/DialogTemplates.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFontMetrics>
+#include <QFrame>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include "gui/platform/DialogLayout.h"
+
+namespace tavrel::qt {
+
+namespace {
+
+using K = ControlKind;
+
+// Every module dialog is 410 x 201 units with the preview above the separator and the three
+// buttons at the lower right; the module's own controls come first so that the tab order starts
+// with them.
+DialogTemplate ModuleTemplate(int id, const char* title, std::vector<ControlSpec> own) {
+    own.push_back({K::DefaultButton, kIdOk, "OK", 353, 162, 50, 14});
+    own.push_back({K::PushButton, kIdCancel, "ｷｬﾝｾﾙ", 353, 179, 50, 14});
+    own.push_back({K::PushButton, kIdApply, "適用", 279, 180, 50, 14});
+    own.push_back({K::Separator, 0, nullptr, 7, 107, 396, 2});
+    return {id, title, 410, 201, std::move(own)};
+}
+
+// The cut-off group of the low-pass and high-pass dialogs.
+std::vector<ControlSpec> CutoffControls() {
+    return {
+        {K::GroupBox, 0, "カットオフ周波数（Hz）", 19, 122, 94, 65},
+        {K::ReadOnlyEdit, 1038, nullptr, 24, 139, 28, 14, kAlignRight},
+        {K::Label, 0, "～", 57, 141, 8, 8},
+        {K::ReadOnlyEdit, 1039, nullptr, 69, 139, 28, 14, kAlignRight},
+        {K::Label, 0, "Hz", 101, 141, 8, 8},
+        {K::Edit, 1000, nullptr, 24, 163, 28, 14, kAlignRight},
+        {K::Label, 0, "Hz", 55, 166, 33, 8},
+    };
+}
+
+// The two band-edge groups of the band-pass and band-stop dialogs, joined by `between`.
+std::vector<ControlSpec> BandControls(const char* between) {
+    return {
+        {K::GroupBox, 0, "低域カットオフ周波数（Hz）", 19, 122, 94, 65},
+        {K::ReadOnlyEdit, 1038, nullptr, 24, 139, 28, 14, kAlignRight},
+        {K::Label, 0, "～", 57, 141, 8, 8},
+        {K::ReadOnlyEdit, 1039, nullptr, 69, 139, 28, 14, kAlignRight},
+        {K::Label, 0, "Hz", 101, 141, 8, 8},
+        {K::Edit, 1000, nullptr, 24, 163, 28, 14, kAlignRight},
+        {K::Label, 0, "Hz", 55, 166, 33, 8},
+        {K::Label, 0, between, 126, 167, 8, 8},
+        {K::GroupBox, 0, "高域カットオフ周波数（Hz）", 145, 122, 94, 65},
+        {K::ReadOnlyEdit, 1040, nullptr, 150, 140, 28, 14, kAlignRight},
+        {K::Label, 0, "～", 183, 142, 8, 8},
+        {K::ReadOnlyEdit, 1041, nullptr, 195, 140, 28, 14, kAlignRight},
+        {K::Label, 0, "Hz", 227, 142, 8, 8},
+        {K::Edit, 1002, nullptr, 150, 164, 28, 14, kAlignRight},
+        {K::Label, 0, "Hz", 181, 166, 33, 8},
+    };
+}
+
+std::vector<DialogTemplate> MakeTemplates() {
+    std::vector<DialogTemplate> t;
+
+    // The processing-list editor.
+    t.push_back({kChainEditorTemplate,
+                 "CH処理設定",
+                 259,
+                 213,
+                 {
+                     {K::DefaultButton, kIdOk, "OK", 202, 7, 50, 14},
+                     {K::PushButton, kIdCancel, "ｷｬﾝｾﾙ", 202, 23, 50, 14},
+                     {K::Label, 0, "フィルタメニュー：", 23, 11, 0, 8},
+                     {K::DropDownList, 1035, nullptr, 21, 23, 115, 79},
+                     {K::Label, 0, "処理リスト：", 23, 47, 0, 8},
+                     {K::ListBox, 1036, nullptr, 21, 60, 115, 137},
+                     {K::PushButton, 1001, "追加", 143, 23, 50, 14, kDisabled},
+                     {K::PushButton, 1002, "挿入", 143, 43, 50, 14, kDisabled},
+                     {K::PushButton, 1003, "削除", 143, 63, 50, 14, kDisabled},
+                     {K::PushButton, 1004, "変更", 143, 83, 50, 14, kDisabled},
+                 }});
+
+    // The plain frame: preview, OK, Cancel (Apply hidden by the dialog object).
+    t.push_back(ModuleTemplate(kFrameTemplate, "確認", {}));
+
+    t.push_back(ModuleTemplate(107, "整流器設定",
+                               {
+                                   {K::GroupBox, 0, "種別", 19, 147, 58, 40},
+                                   {K::RadioButton, 1039, "全波整流", 26, 159, 43, 10, kGroupStart},
+                                   {K::RadioButton, 1040, "半波整流", 26, 173, 43, 10},
+                                   {K::GroupBox, 0, "極性", 89, 147, 43, 40},
+                                   {K::RadioButton, 1041, "正", 97, 159, 23, 10, kGroupStart},
+                                   {K::RadioButton, 1042, "負", 97, 173, 23, 10},
+                               }));
+
+    t.push_back(ModuleTemplate(108, "間引き設定",
+                               {
+                                   {K::GroupBox, 0, "間引き頻度", 19, 147, 72, 40},
+                                   {K::Edit, 1000, nullptr, 24, 163, 28, 14, kAlignRight},
+                                   {K::Label, 0, "ポイント毎", 55, 166, 33, 8},
+                               }));
+
+    t.push_back(ModuleTemplate(109, "移動平均設定",
+                               {
+                                   {K::GroupBox, 0, "平滑度", 19, 147, 72, 40},
+                                   {K::Edit, 1000, nullptr, 24, 163, 28, 14, kAlignRight},
+                                   {K::Label, 0, "ポイント", 55, 166, 33, 8},
+                               }));
+
+    t.push_back(ModuleTemplate(110, "低域通過フィルタ設定", CutoffControls()));
+    t.push_back(ModuleTemplate(111, "高域通過フィルタ設定", CutoffControls()));
+    t.push_back(ModuleTemplate(112, "帯域通過フィルタ設定", BandControls("～")));
+    t.push_back(ModuleTemplate(113, "帯域阻止フィルタ設定", BandControls("×")));
+
+    t.push_back(ModuleTemplate(114, "自動活動抽出設定",
+                               {
+                                   {K::GroupBox, 0, "活動判定条件", 19, 147, 225, 40},
+                                   {K::Label, 0, "最大振幅の", 23, 165, 35, 8},
+                                   {K::Edit, 1000, nullptr, 62, 163, 28, 14, kAlignRight},
+                                   {K::Label, 0, "％以上の振幅が", 94, 165, 50, 8},
+                                   {K::Edit, 1002, nullptr, 147, 163, 28, 14, kAlignRight},
+                                   {K::Label, 0, "ms以上経過", 179, 165, 50, 8},
+                               }));
+
+    t.push_back(ModuleTemplate(115, "積分範囲設定",
+                               {
+                                   {K::GroupBox, 0, "積分範囲（ms）", 19, 122, 96, 65},
+                                   {K::ReadOnlyEdit, 1038, nullptr, 24, 139, 28, 14, kAlignRight},
+                                   {K::Label, 0, "～", 57, 141, 8, 8},
+                                   {K::ReadOnlyEdit, 1039, nullptr, 69, 139, 28, 14, kAlignRight},
+                                   {K::Label, 0, "ms", 101, 141, 8, 8},
+                                   {K::Edit, 1000, nullptr, 24, 163, 28, 14, kAlignRight},
+                                   {K::Label, 0, "～", 57, 166, 8, 8},
+                                   {K::Edit, 1002, nullptr, 69, 163, 28, 14, kAlignRight},
+                                   {K::Label, 0, "ms", 101, 166, 8, 8},
+                               }));
+
+    t.push_back(ModuleTemplate(116, "SD活動抽出設定",
+                               {
+                                   {K::GroupBox, 0, "活動判定条件", 19, 119, 234, 68},
+                                   {K::Label, 0, "基準範囲：", 26, 134, 32, 8},
+                                   {K::Edit, 1038, nullptr, 61, 132, 26, 14, kAlignRight},
+                                   {K::Label, 0, "msから", 90, 134, 22, 8},
+                                   {K::Edit, 1039, nullptr, 114, 132, 26, 14, kAlignRight},
+                                   {K::Label, 0, "ms間", 143, 134, 16, 8},
+                                   {K::Label, 0, "（", 161, 134, 8, 8},
+                                   {K::ReadOnlyEdit, 1040, nullptr, 169, 132, 26, 14, kAlignRight},
+                                   {K::Label, 0, "～", 199, 134, 8, 8},
+                                   {K::ReadOnlyEdit, 1041, nullptr, 208, 132, 26, 14, kAlignRight},
+                                   {K::Label, 0, "ms）", 237, 134, 13, 8},
+                                   {K::Label, 0, "基準範囲SDの", 26, 165, 44, 8},
+                                   {K::Edit, 1000, nullptr, 72, 163, 28, 14, kAlignRight},
+                                   {K::Label, 0, "倍以上のSDが", 103, 165, 44, 8},
+                                   {K::Edit, 1002, nullptr, 151, 163, 28, 14, kAlignRight},
+                                   {K::Label, 0, "ms以上経過", 183, 165, 50, 8},
+                               }));
+
+    t.push_back(ModuleTemplate(117, "クリップ設定",
+                               {
+                                   {K::GroupBox, 0, "選択範囲（ms）", 19, 122, 155, 65},
+                                   {K::Edit, 1000, nullptr, 24, 163, 28, 14, kAlignRight},
+                                   {K::Label, 0, "～", 57, 166, 8, 8},
+                                   {K::Edit, 1002, nullptr, 69, 163, 28, 14, kAlignRight},
+                                   {K::Label, 0, "ms", 101, 166, 8, 8},
+                                   {K::CheckBox, 1004, "切り取り", 131, 165, 36, 10},
+                                   {K::ReadOnlyEdit, 1038, nullptr, 24, 139, 28, 14, kAlignRight},
+                                   {K::Label, 0, "～", 57, 141, 8, 8},
+                                   {K::ReadOnlyEdit, 1039, nullptr, 69, 139, 28, 14, kAlignRight},
+                                   {K::Label, 0, "ms", 101, 141, 8, 8},
+                               }));
+
+    t.push_back(ModuleTemplate(118, "プローブ設定",
+                               {
+                                   {K::GroupBox, 0, "プローブ機能", 19, 139, 85, 40},
+                                   {K::CheckBox, 1002, "有効にする", 30, 156, 49, 10},
+                               }));
+
+    t.push_back(ModuleTemplate(122, "FFT設定",
+                               {
+                                   {K::GroupBox, 0, "計算範囲（ms）", 19, 122, 163, 65},
+                                   {K::ReadOnlyEdit, 1038, nullptr, 24, 139, 28, 14, kAlignRight},
+                                   {K::Label, 0, "～", 57, 141, 8, 8},
+                                   {K::ReadOnlyEdit, 1039, nullptr, 69, 139, 28, 14, kAlignRight},
+                                   {K::Label, 0, "ms", 101, 141, 8, 8},
+                                   {K::Edit, 1000, nullptr, 24, 163, 28, 14, kAlignRight},
+                                   {K::Label, 0, "ms から", 57, 166, 24, 8},
+                                   {K::ReadOnlyEdit, 1002, nullptr, 85, 163, 28, 14, kAlignRight},
+                                   {K::Label, 0, "点の", 119, 166, 16, 8},
+                                   {K::ReadOnlyEdit, 1044, nullptr, 137, 163, 26, 14},
+                               }));
+    return t;
+}
+
+QWidget* CreateControl(QWidget* dialog, const ControlSpec& spec, QButtonGroup*& radioGroup) {
+    const QString caption = spec.caption ? QString::fromUtf8(spec.caption) : QString();
+    switch (spec.kind) {
+        case K::GroupBox: {
+            auto* box = new QGroupBox(caption, dialog);
+            box->setFocusPolicy(Qt::NoFocus);
+            // A template's group box is a frame whose caption sits on its top edge; the frame
+            // line therefore runs through the middle of the caption's first line.
+            box->setStyleSheet(QStringLiteral(
+                "QGroupBox { border: 1px solid palette(mid); margin-top: 0.5em; }"
+                "QGroupBox::title { subcontrol-origin: margin; subcontrol-position: top left;"
+                " left: 6px; padding: 0px 2px; background-color: palette(window); }"));
+            return box;
+        }
+        case K::Label: {
+            auto* label = new QLabel(caption, dialog);
+            label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+            return label;
+        }
+        case K::Edit:
+        case K::ReadOnlyEdit: {
+            auto* edit = new QLineEdit(dialog);
+            edit->setAlignment((spec.style & kAlignRight) ? Qt::AlignRight | Qt::AlignVCenter
+                                                          : Qt::AlignLeft | Qt::AlignVCenter);
+            if (spec.kind == K::ReadOnlyEdit) {
+                // Read-only fields show the dialog's colour, as read-only edits do, and are
+                // skipped by Tab (a click still lets the user select and copy their text).
+                edit->setReadOnly(true);
+                edit->setFocusPolicy(Qt::ClickFocus);
+                QPalette palette = edit->palette();
+                palette.setColor(QPalette::Base, palette.color(QPalette::Window));
+                edit->setPalette(palette);
+            }
+            return edit;
+        }
+        case K::CheckBox:
+            return new QCheckBox(caption, dialog);
+        case K::RadioButton: {
+            auto* radio = new QRadioButton(caption, dialog);
+            if ((spec.style & kGroupStart) || !radioGroup) radioGroup = new QButtonGroup(dialog);
+            radioGroup->addButton(radio);
+            return radio;
+        }
+        case K::PushButton:
+        case K::DefaultButton: {
+            auto* button = new QPushButton(caption, dialog);
+            button->setAutoDefault(true);
+            if (spec.kind == K::DefaultButton) button->setDefault(true);
+            return button;
+        }
+        case K::Separator: {
+            auto* line = new QFrame(dialog);
+            line->setFrameShape(QFrame::HLine);
+            line->setFrameShadow(QFrame::Sunken);
+            return line;
+        }
+        case K::DropDownList:
+            return new QComboBox(dialog);
+        case K::ListBox: {
+            auto* list = new QListWidget(dialog);
+            list->setSelectionMode(QAbstractItemView::SingleSelection);
+            list->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+            return list;
+        }
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+const std::vector<DialogTemplate>& AllDialogTemplates() {
+    static const std::vector<DialogTemplate> templates = MakeTemplates();
+    return templates;
+}
+
+const DialogTemplate* FindDialogTemplate(int id) {
+    for (const DialogTemplate& t : AllDialogTemplates()) {
+        if (t.id == id) return &t;
+    }
+    return nullptr;
+}
+
+void BuildControls(QWidget* dialog, const DialogTemplate& tmpl, const DialogUnits& units) {
+    SizeDialog(dialog, units, tmpl.width, tmpl.height);
+    QButtonGroup* radioGroup = nullptr;
+    for (const ControlSpec& spec : tmpl.controls) {
+        if (spec.kind != K::RadioButton) radioGroup = nullptr;
+        QWidget* w = CreateControl(dialog, spec, radioGroup);
+        int width = spec.width;
+        int height = spec.height;
+        if (spec.kind == K::DropDownList) {
+            // The template height includes the dropped-down list; the closed box is as high as
+            // the style draws it.
+            Place(w, units, spec.id, spec.x, spec.y, width, 0);
+            w->resize(w->width(), w->sizeHint().height());
+        } else {
+            Place(w, units, spec.id, spec.x, spec.y, width, height);
+        }
+        if (spec.kind == K::Label) {
+            // A label is never narrower than its text, so no caption is cut off by a font whose
+            // characters are wider than the template assumed.
+            const int textWidth =
+                QFontMetrics(dialog->font()).horizontalAdvance(w->property("text").toString()) + 1;
+            if (w->width() < textWidth) w->resize(textWidth, w->height());
+        }
+        if (spec.style & kDisabled) w->setEnabled(false);
+    }
+}
+
+}  // namespace tavrel::qt

@@ -1,0 +1,71 @@
+// The control layouts of the module settings dialogs and of the processing-list editor: for each
+// template id the title, the size and every control with its id, caption and dialog-unit geometry,
+// in the order the controls are created (which is also their tab order). BuildControls turns a
+// template into Qt widgets named by their ids.
+#pragma once
+
+#include <QString>
+#include <vector>
+
+class QWidget;
+
+namespace tavrel::qt {
+
+class DialogUnits;
+
+enum class ControlKind {
+    GroupBox,
+    Label,
+    Edit,          // a text field the user types into (a tab stop)
+    ReadOnlyEdit,  // a field the dialog fills; not a tab stop
+    CheckBox,
+    RadioButton,
+    PushButton,
+    DefaultButton,  // the button Enter presses
+    Separator,      // the etched line between the preview and the controls
+    DropDownList,
+    ListBox,
+};
+
+enum ControlStyle : unsigned {
+    kStyleNone = 0,
+    kAlignRight = 1,  // edits: text flush right
+    kGroupStart = 2,  // radio buttons: the first button of a new group
+    kDisabled = 4,    // created disabled
+};
+
+struct ControlSpec {
+    ControlKind kind;
+    int id;                   // 0 for controls the program never addresses
+    const char* caption;      // UTF-8; null for none
+    int x, y, width, height;  // dialog units; a label of width 0 takes the width of its text
+    unsigned style = kStyleNone;
+};
+
+struct DialogTemplate {
+    int id;
+    const char* title;  // UTF-8
+    int width, height;  // dialog units
+    std::vector<ControlSpec> controls;
+};
+
+// Template ids.
+constexpr int kFrameTemplate = 104;
+constexpr int kChainEditorTemplate = 103;
+
+// The template of the given id, or null.
+const DialogTemplate* FindDialogTemplate(int id);
+// Every template the program lays out (for checks over all of them).
+const std::vector<DialogTemplate>& AllDialogTemplates();
+
+// The frame's button ids.
+constexpr int kIdOk = 1;
+constexpr int kIdCancel = 2;
+constexpr int kIdApply = 1001;
+
+// Creates the controls of a template as children of `dialog`, in template order, each named by
+// its id, and gives the dialog its size and font. Radio buttons of one group share a
+// QButtonGroup owned by the dialog.
+void BuildControls(QWidget* dialog, const DialogTemplate& tmpl, const DialogUnits& units);
+
+}  // namespace tavrel::qt

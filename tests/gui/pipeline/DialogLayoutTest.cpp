@@ -1,0 +1,79 @@
+// Every dialog template laid out for real: sizes from the dialog font, controls inside the
+// dialog and below the preview, captions wide enough for their text. With TAVREL_SCREENSHOT_DIR
+// set, each dialog is also written there as a PNG for a look by eye.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFontInfo>
+#include <QLabel>
+
+#include "DialogTestSupport.h"
+#include "gui/pipeline/ChProcDlg.h"
+#include "gui/pipeline/DialogTemplates.h"
+#include "gui/pipeline/FilterDlgBase.h"
+#include "gui/pipeline/PreviewWnd.h"
+#include "support/ScriptedHost.h"
+
+namespace tavrel::test {
+namespace {
+
+using qt::ControlKind;
+
+void SaveShot(QWidget& window, const QString& name) {
+    const QByteArray dir = qgetenv("TAVREL_SCREENSHOT_DIR");
+    if (dir.isEmpty()) return;
+    QDir().mkpath(QString::fromLocal8Bit(dir));
+    window.grab().save(QString::fromLocal8Bit(dir) + "/" + name + ".png");
+}
+
+TEST(DialogLayout, EveryModuleTemplateLaysOutInsideTheDialogBelowThePreview) {
+    ScriptedHost host;
+    SignalDocument signal(2000);
+    CModBase* module = signal.Append(std::make_unique<CModBase>());
+    SignalDocument::StartEditing(*module);
+    const qt::DialogUnits units;
+    for (const qt::DialogTemplate& tmpl : qt::AllDialogTemplates()) {
+        if (tmpl.id == qt::kChainEditorTemplate) continue;
+        ModuleDialog logic(*module, tmpl.id, tmpl.title, tmpl.id != qt::kFrameTemplate);
+        qt::CFilterDlgBase window(logic);
+        window.show();
+        SCOPED_TRACE(tmpl.id);
+        EXPECT_EQ(window.size(), units.Size(410, 201));
+        const QRect inside = window.rect();
+        const int previewBottom = window.Preview()->geometry().bottom();
+        for (const qt::ControlSpec& spec : tmpl.controls) {
+            if (spec.id == 0) continue;
+            QWidget* w = qt::Control(&window, spec.id);
+            ASSERT_NE(w, nullptr) << spec.id;
+            EXPECT_EQ(w->geometry(), units.Rect(spec.x, spec.y, spec.width, spec.height));
+            EXPECT_TRUE(inside.contains(w->geometry())) << spec.id;
+            EXPECT_GT(w->geometry().top(), previewBottom) << spec.id;
+        }
+        // Labels show their whole caption.
+        for (QLabel* label : window.findChildren<QLabel*>()) {
+            EXPECT_GE(label->width(), label->fontMetrics().horizontalAdvance(label->text()))
+                << label->text().toStdString();
+        }
+        SaveShot(window, QString("template_%1").arg(tmpl.id));
+    }
+}
+
+TEST(DialogLayout, TheDialogFontIsAJapaneseGothicFace) {
+    const QFontInfo info(qt::DialogFont());
+    EXPECT_TRUE(info.family().startsWith("IPA") || info.family().contains("CJK"))
+        << info.family().toStdString();
+}
+
+TEST(DialogLayout, ProcessingListEditorFollowsItsTemplate) {
+    SignalDocument signal(100);
+    qt::CChProcDlg editor(nullptr, signal.Head(), 2);
+    editor.show();
+    const qt::DialogUnits units;
+    EXPECT_EQ(editor.size(), units.Size(259, 213));
+    EXPECT_EQ(qt::Control(&editor, 1036)->geometry(), units.Rect(21, 60, 115, 137));
+    EXPECT_EQ(qt::Control(&editor, 1004)->geometry(), units.Rect(143, 83, 50, 14));
+    SaveShot(editor, "template_103");
+}
+
+}  // namespace
+}  // namespace tavrel::test
