@@ -16,8 +16,8 @@ class CChAssignDlg : public QDialog {
 public:
     static constexpr int kTemplateId = 132;
     // Channel k (1-16) has check box 1001 + k and drop-down list 1034 + k.
-    static constexpr int CheckId(int channel) { return 1002 + channel; }
-    static constexpr int ListId(int channel) { return 1035 + channel; }
+    static constexpr int CheckId(int channel) { return 1001 + channel; }
+    static constexpr int ListId(int channel) { return 1034 + channel; }
 
     explicit CChAssignDlg(QWidget* parent = nullptr);
 

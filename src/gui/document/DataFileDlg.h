@@ -7,6 +7,11 @@
 #include <QDialog>
 #include <string>
 
+namespace tavrel {
+class CKaisekiDoc;
+struct DataFileSettings;
+}  // namespace tavrel
+
 namespace tavrel::qt {
 
 class CDataFileDlg : public QDialog {
@@ -33,6 +38,14 @@ public:
     // "データ設定": runs the data-settings dialog on a copy of the five values and takes them back
     // only when it ends with OK.
     void OnDataSettings();
+
+    // The members as the document's filling and applying rules see them, and back.
+    DataFileSettings Settings() const;
+    void SetSettings(const DataFileSettings& settings);
+    // Filled from the document's reading settings and channel 0's head before the dialog runs.
+    void FillFromDocument(const CKaisekiDoc& doc);
+    // After OK: the reading settings into the document, rate, unit and factor into every head.
+    void ApplyToDocument(CKaisekiDoc& doc) const;
 
     // Members, in declaration order.
     std::string m_otherUnit;  // UTF-8

@@ -51,7 +51,7 @@ CDataSetDlg::CDataSetDlg(QWidget* parent) : QDialog(parent) {
     connect(cancel, &QPushButton::clicked, this, &CDataSetDlg::reject);
 }
 
-void CDataSetDlg::PutMembers() {
+void CDataSetDlg::OnInitDialog() {
     SetCheckedIndex(this, {kFrequencyRadio, kPeriodRadio}, m_rateChoice);
     SetCheckedIndex(this, {kVoltRadio, kMilliVoltRadio, kOtherRadio}, m_unitChoice);
     Control<QLineEdit>(this, kRateEdit)->setText(QString::number(m_rateValue));
@@ -62,7 +62,7 @@ void CDataSetDlg::PutMembers() {
 }
 
 int CDataSetDlg::exec() {
-    PutMembers();
+    OnInitDialog();
     return QDialog::exec();
 }
 

@@ -29,6 +29,10 @@ public:
 
     explicit CDataSetDlg(QWidget* parent = nullptr);
 
+    // Puts the members into the controls: the two radio groups, the three edit boxes, and edit
+    // 1044 enabled only for the other unit.
+    void OnInitDialog();
+
     // Puts the members into the controls, then runs the dialog; on OK the members hold the
     // accepted values.
     int exec() override;
@@ -43,7 +47,6 @@ public:
     std::string m_otherUnit;  // UTF-8
 
 private:
-    void PutMembers();
     void OnUnitClicked(int id);
 
     QButtonGroup* m_rateGroup;

@@ -42,6 +42,11 @@ TEST(ChAssignDlg, NewDocumentOpensWithEveryChannelOnItsOwnColumn) {
         EXPECT_EQ(List(dialog, channel)->currentText(), QString::number(channel));
     }
     EXPECT_EQ(List(dialog, 3)->currentText(), "3");
+    // The controls carry the ids the program names them with.
+    EXPECT_EQ(Control<QCheckBox>(&dialog, 1002)->text(), "CH1");
+    EXPECT_EQ(Control<QCheckBox>(&dialog, 1017)->text(), "CH16");
+    EXPECT_EQ(Control<QComboBox>(&dialog, 1035), List(dialog, 1));
+    EXPECT_EQ(Control<QComboBox>(&dialog, 1050), List(dialog, 16));
     EXPECT_EQ(List(dialog, 7)->itemText(15), "16");
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("CH割当設定"));
 }

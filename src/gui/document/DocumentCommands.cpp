@@ -1,0 +1,147 @@
+#include "gui/document/DocumentCommands.h"
+
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QPushButton>
+
+#include "document/KaisekiDoc.h"
+#include "gui/document/DataReading.h"
+#include "gui/platform/QtHost.h"
+#include "platform/Host.h"
+
+namespace tavrel::qt {
+
+namespace {
+const QString kDocumentFilter = QStringLiteral("Tavrel ﾌｧｲﾙ (*.kcd);;All Files (*)");
+
+QString DefaultOpenPath(QWidget* window) {
+    return QFileDialog::getOpenFileName(window, QStringLiteral("開く"), QString(),
+                                        kDocumentFilter);
+}
+
+QString DefaultSavePath(QWidget* window, const QString& proposed) {
+    QFileDialog dialog(window, QStringLiteral("名前を付けて保存"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setNameFilters(kDocumentFilter.split(QStringLiteral(";;")));
+    dialog.setDefaultSuffix(QStringLiteral("kcd"));
+    dialog.selectFile(proposed);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    return dialog.selectedFiles().first();
+}
+
+DocumentCommands::SaveAnswer DefaultSaveQuestion(QWidget* window, const QString& title) {
+    QMessageBox box(QMessageBox::Warning, ApplicationTitle(),
+                    QStringLiteral("%1 への変更を保存しますか?").arg(title), QMessageBox::NoButton,
+                    window);
+    QPushButton* yes = box.addButton(QStringLiteral("はい(&Y)"), QMessageBox::YesRole);
+    QPushButton* no = box.addButton(QStringLiteral("いいえ(&N)"), QMessageBox::NoRole);
+    QPushButton* cancel = box.addButton(QStringLiteral("ｷｬﾝｾﾙ"), QMessageBox::RejectRole);
+    box.setDefaultButton(yes);
+    box.setEscapeButton(cancel);
+    box.exec();
+    if (box.clickedButton() == yes) return DocumentCommands::SaveAnswer::Save;
+    if (box.clickedButton() == no) return DocumentCommands::SaveAnswer::Discard;
+    return DocumentCommands::SaveAnswer::Cancel;
+}
+}  // namespace
+
+DocumentCommands::DocumentCommands(CKaisekiDoc& doc, std::unique_ptr<RecentFileList> recent,
+                                   QWidget* window)
+    : m_doc(doc), m_recent(std::move(recent)), m_window(window) {
+    if (!m_recent) m_recent = std::make_unique<RecentFileList>();
+    askOpenPath = [this] { return DefaultOpenPath(m_window); };
+    askSavePath = [this](const QString& proposed) { return DefaultSavePath(m_window, proposed); };
+    askSaveChanges = [this](const QString& title) { return DefaultSaveQuestion(m_window, title); };
+}
+
+DocumentCommands::~DocumentCommands() = default;
+
+QString DocumentCommands::DocumentTitle() const {
+    const std::string& path = m_doc.GetPathName();
+    if (path.empty()) return QStringLiteral("無題");
+    return QFileInfo(QString::fromStdString(path)).fileName();
+}
+
+QString DocumentCommands::WindowTitle() const {
+    return DocumentTitle() + QStringLiteral(" - ") + ApplicationTitle();
+}
+
+void DocumentCommands::Announce() {
+    emit titleChanged(WindowTitle());
+    emit recentFilesChanged(m_recent->Files());
+}
+
+bool DocumentCommands::SaveModified() {
+    if (!m_doc.IsModified()) return true;
+    switch (askSaveChanges(DocumentTitle())) {
+        case SaveAnswer::Save:
+            return OnFileSave();
+        case SaveAnswer::Discard:
+            return true;
+        case SaveAnswer::Cancel:
+            break;
+    }
+    return false;
+}
+
+bool DocumentCommands::OnFileNew() {
+    if (RefuseWhileReading() || !SaveModified()) return false;
+    m_doc.OnNewDocument();
+    m_doc.UpdateAllViews();
+    Announce();
+    return true;
+}
+
+bool DocumentCommands::OnFileOpen() {
+    if (RefuseWhileReading()) return false;
+    QString path = askOpenPath();
+    if (path.isEmpty()) return false;
+    return OpenDocumentFile(path);
+}
+
+bool DocumentCommands::OpenDocumentFile(const QString& path) {
+    if (RefuseWhileReading() || !SaveModified()) return false;
+    std::string file = path.toStdString();
+    bool hadChains = false;
+    if (!m_doc.ReadDocumentFile(file, nullptr, &hadChains)) {
+        // The document has been set up anew; the entry that failed leaves the list.
+        GetHost().MessageBox("ドキュメントを開くことができません。\n" + file);
+        m_recent->Remove(path);
+        m_doc.UpdateAllViews();
+        Announce();
+        return false;
+    }
+    m_recent->Add(path);
+    Announce();
+    // Only a document that held chains reads its data file.
+    if (hadChains) ReadDataFile(m_doc);
+    m_doc.UpdateAllViews();
+    return true;
+}
+
+bool DocumentCommands::OnFileSave() {
+    if (RefuseWhileReading()) return false;
+    QString path = QString::fromStdString(m_doc.GetPathName());
+    if (path.isEmpty()) return OnFileSaveAs();
+    return SaveAs(path);
+}
+
+bool DocumentCommands::OnFileSaveAs() {
+    if (RefuseWhileReading()) return false;
+    QString current = QString::fromStdString(m_doc.GetPathName());
+    QString proposed = current.isEmpty() ? DocumentTitle() + QStringLiteral(".kcd") : current;
+    QString path = askSavePath(proposed);
+    if (path.isEmpty()) return false;
+    return SaveAs(path);
+}
+
+bool DocumentCommands::SaveAs(const QString& path) {
+    if (!m_doc.OnSaveDocument(path.toStdString())) return false;
+    m_recent->Add(path);
+    Announce();
+    return true;
+}
+
+}  // namespace tavrel::qt

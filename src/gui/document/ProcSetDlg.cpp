@@ -1,0 +1,205 @@
+#include "gui/document/ProcSetDlg.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QFileDialog>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "gui/document/ChAssignDlg.h"
+#include "gui/document/DataFileDlg.h"
+#include "gui/document/DataReading.h"
+#include "gui/platform/DialogLayout.h"
+#include "platform/Host.h"
+
+namespace tavrel::qt {
+
+namespace {
+CProcSetDlg::ChainEditor& Editor() {
+    static CProcSetDlg::ChainEditor editor;
+    return editor;
+}
+
+// Discards a chain the way the document does: the modules after the head, then the head.
+void DiscardChain(HeadPtr& head) { head.reset(); }
+}  // namespace
+
+HeadPtr CopyChain(const CHeadFilter* head) {
+    if (!head) return nullptr;
+    std::unique_ptr<CModBase> headClone = head->Clone();
+    auto* copiedHead = dynamic_cast<CHeadFilter*>(headClone.get());
+    if (!copiedHead) return nullptr;
+    headClone.release();
+    HeadPtr copy(copiedHead);
+    for (const CModBase* m = head->m_next; m; m = m->m_next) {
+        std::unique_ptr<CModBase> clone = m->Clone();
+        // Every module of a chain is of a registered class; one that is not cannot be copied.
+        if (clone) CModBase::AppendModule(copy.get(), clone.release());
+    }
+    return copy;
+}
+
+void CProcSetDlg::SetChainEditor(ChainEditor editor) { Editor() = std::move(editor); }
+
+CProcSetDlg::CProcSetDlg(CKaisekiDoc* doc, QWidget* parent) : QDialog(parent), m_doc(doc) {
+    setWindowTitle(QStringLiteral("処理設定"));
+    setModal(false);
+    DialogUnits du;
+    SizeDialog(this, du, 274, 300);
+
+    AddControl<QGroupBox>(this, du, 0, 19, 16, 237, 43, QStringLiteral("入力データファイルパス"));
+    AddControl<QLineEdit>(this, du, kPathEdit, 24, 33, 170, 14);
+    auto* browse = AddControl<QPushButton>(this, du, kBrowseButton, 195, 33, 15, 14,
+                                           QStringLiteral("参照"));
+    auto* apply =
+        AddControl<QPushButton>(this, du, kApplyButton, 214, 33, 36, 14, QStringLiteral("決定"));
+    AddControl<QGroupBox>(this, du, 0, 19, 67, 237, 218, QStringLiteral("CH設定"));
+    auto* assign = AddControl<QPushButton>(this, du, kAssignButton, 71, 81, 50, 14,
+                                           QStringLiteral("割当設定"));
+    connect(browse, &QPushButton::clicked, this, &CProcSetDlg::OnBrowse);
+    connect(apply, &QPushButton::clicked, this, &CProcSetDlg::OnApply);
+    connect(assign, &QPushButton::clicked, this, &CProcSetDlg::OnAssign);
+
+    for (int k = 1; k <= CKaisekiDoc::kChannels; ++k) {
+        int row = (k - 1) % 8;
+        bool right = k > 8;
+        QCheckBox* box;
+        if (k == 1) {
+            // Channel 1 always has its own list: its box cannot be changed, and its text stands
+            // beside it.
+            box = AddControl<QCheckBox>(this, du, CheckId(k), 29, 107, 9, 8);
+            box->setEnabled(false);
+            AddControl<QLabel>(this, du, 0, 40, 107, 20, 8, QStringLiteral("CH1"));
+        } else {
+            box = AddControl<QCheckBox>(this, du, CheckId(k), right ? 145 : 29, 107 + 22 * row,
+                                        36, 10, QStringLiteral("CH%1").arg(k));
+        }
+        auto* settings = AddControl<QPushButton>(this, du, SettingsId(k), right ? 187 : 71,
+                                                 105 + 22 * row, 50, 14, QStringLiteral("設定"));
+        settings->setEnabled(k == 1);
+        int channel = k - 1;
+        connect(box, &QCheckBox::clicked, this,
+                [this, channel](bool checked) { OnChannelCheck(channel, checked); });
+        connect(settings, &QPushButton::clicked, this,
+                [this, channel] { OnChannelSettings(channel); });
+    }
+
+    if (m_doc) m_doc->AddView(this);
+    RefreshFromDocument();
+}
+
+CProcSetDlg::~CProcSetDlg() {
+    if (m_doc) m_doc->RemoveView(this);
+}
+
+void CProcSetDlg::RefreshFromDocument() {
+    if (!m_doc) return;
+    for (int i = 0; i < CKaisekiDoc::kChannels; ++i) {
+        bool enabled = i < static_cast<int>(m_doc->m_channelEnabled.size()) &&
+                       m_doc->m_channelEnabled[static_cast<std::size_t>(i)] != 0;
+        Control<QCheckBox>(this, CheckId(i + 1))->setChecked(enabled);
+        Control(this, SettingsId(i + 1))->setEnabled(enabled);
+    }
+    Control<QLineEdit>(this, kPathEdit)->setText(QString::fromStdString(m_doc->m_dataFilePath));
+}
+
+void CProcSetDlg::OnBrowse() {
+    if (RefuseWhileReading()) return;
+    QString path = QFileDialog::getOpenFileName(
+        this, QString(), QString(), QStringLiteral("Data Files (*.csv);;All Files (*)"));
+    if (!path.isEmpty()) Control<QLineEdit>(this, kPathEdit)->setText(path);
+}
+
+void CProcSetDlg::OnApply() {
+    if (!m_doc || RefuseWhileReading()) return;
+    CDataFileDlg dialog(this);
+    dialog.FillFromDocument(*m_doc);
+    if (dialog.exec() != QDialog::Accepted) return;
+    dialog.ApplyToDocument(*m_doc);
+    m_doc->m_dataFilePath = Control<QLineEdit>(this, kPathEdit)->text().toStdString();
+    m_doc->SetModifiedFlag();
+    ReadDataFile(*m_doc);
+    m_doc->UpdateAllViews();
+}
+
+void CProcSetDlg::OnAssign() {
+    if (!m_doc || RefuseWhileReading()) return;
+    CChAssignDlg dialog(this);
+    dialog.m_doc = m_doc;
+    if (dialog.exec() != QDialog::Accepted) return;
+    m_doc->SetModifiedFlag();
+    m_doc->UpdateAllViews();
+}
+
+void CProcSetDlg::OnChannelCheck(int channel, bool checked) {
+    if (!m_doc || channel < 1 || channel >= CKaisekiDoc::kChannels ||
+        m_doc->m_channelEnabled.size() < static_cast<std::size_t>(CKaisekiDoc::kChannels)) {
+        return;
+    }
+    if (RefuseWhileReading()) {
+        RefreshFromDocument();
+        return;
+    }
+    Control(this, SettingsId(channel + 1))->setEnabled(checked);
+    if (checked) {
+        // The channel keeps its current chain (a copy of the one before it) as its own list.
+        m_doc->m_channelEnabled[static_cast<std::size_t>(channel)] = 1;
+        m_doc->SetModifiedFlag();
+        return;
+    }
+    m_doc->m_channelEnabled[static_cast<std::size_t>(channel)] = 0;
+    PropagateChains(channel);
+    m_doc->UpdateAllViews();
+    m_doc->SetModifiedFlag();
+}
+
+void CProcSetDlg::PropagateChains(int channel) {
+    if (!m_doc || channel < 1) return;
+    auto& chains = m_doc->m_chains;
+    int count = std::min<int>(CKaisekiDoc::kChannels, static_cast<int>(chains.size()));
+    for (int a = channel; a < count; ++a) {
+        auto index = static_cast<std::size_t>(a);
+        if (index < m_doc->m_channelEnabled.size() && m_doc->m_channelEnabled[index] == 1) break;
+        HeadPtr copy = CopyChain(chains[index - 1].get());
+        if (chains[index] && copy) copy->m_channel = chains[index]->m_channel;
+        HeadPtr old = std::move(chains[index]);
+        chains[index] = std::move(copy);
+        DiscardChain(old);
+    }
+}
+
+void CProcSetDlg::OnChannelSettings(int channel) {
+    if (!m_doc || channel < 0 || channel >= static_cast<int>(m_doc->m_chains.size())) return;
+    if (RefuseWhileReading()) return;
+    if (!Editor()) {
+        GetHost().Beep();
+        return;
+    }
+    auto index = static_cast<std::size_t>(channel);
+    HeadPtr working = CopyChain(m_doc->m_chains[index].get());
+    if (!working) {
+        working.reset(new CHeadFilter);
+        working->m_doc = m_doc;
+    }
+    if (!Editor()(this, working.get(), channel)) {
+        DiscardChain(working);
+        return;
+    }
+    HeadPtr old = std::move(m_doc->m_chains[index]);
+    m_doc->m_chains[index] = std::move(working);
+    PropagateChains(channel + 1);
+    m_doc->SetModifiedFlag();
+    m_doc->UpdateAllViews();
+    DiscardChain(old);
+}
+
+void CProcSetDlg::closeEvent(QCloseEvent* event) {
+    event->ignore();
+    hide();
+}
+
+void CProcSetDlg::reject() { hide(); }
+
+}  // namespace tavrel::qt

@@ -1,0 +1,63 @@
+// CProcSetDlg ("処理設定"): the modeless dialog in which the user sets up an analysis - the data
+// file to read, which channels have a processing list of their own, each such channel's list, and
+// which data column feeds which channel. Every change goes straight into the document; there is
+// no OK or Cancel, and closing only hides it. It is attached to the document as a view, so every
+// view update brings it in line with the document.
+#pragma once
+
+#include <QDialog>
+#include <functional>
+
+#include "document/KaisekiDoc.h"
+
+namespace tavrel::qt {
+
+// A copy of a chain: its head cloned, then a clone of every later module appended in order. Null
+// when there is no chain to copy.
+HeadPtr CopyChain(const CHeadFilter* head);
+
+class CProcSetDlg : public QDialog, public DocView {
+    Q_OBJECT
+public:
+    static constexpr int kTemplateId = 102;
+    static constexpr int kPathEdit = 1000;
+    static constexpr int kBrowseButton = 1001;
+    static constexpr int kApplyButton = 1034;
+    static constexpr int kAssignButton = 1046;
+    // Screen channel k (1-16): check box 1000 + 2k, "設定" button 1001 + 2k.
+    static constexpr int CheckId(int screenChannel) { return 1000 + 2 * screenChannel; }
+    static constexpr int SettingsId(int screenChannel) { return 1001 + 2 * screenChannel; }
+
+    // Runs the processing-list editor on a working chain for channel 0-15; true on OK. The
+    // application plugs in the editor dialog; without one the "設定" buttons only beep.
+    using ChainEditor = std::function<bool(QWidget* parent, CHeadFilter* working, int channel)>;
+    static void SetChainEditor(ChainEditor editor);
+
+    // Creates the dialog on the document, attaches it as a view and brings it in line.
+    explicit CProcSetDlg(CKaisekiDoc* doc, QWidget* parent = nullptr);
+    ~CProcSetDlg() override;
+
+    // Check boxes and "設定" buttons follow the enabled flags; the path edit box shows the
+    // document's path (text typed and not applied is replaced).
+    void RefreshFromDocument();
+    void OnUpdate() override { RefreshFromDocument(); }
+
+    // The button and check-box handlers, in the program's terms.
+    void OnBrowse();
+    void OnApply();
+    void OnAssign();
+    void OnChannelCheck(int channel, bool checked);
+    void OnChannelSettings(int channel);
+
+    // Gives channels channel .. 15 that are not enabled copies of the chain before them, stopping
+    // at the first enabled one.
+    void PropagateChains(int channel);
+
+    CKaisekiDoc* m_doc;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void reject() override;
+};
+
+}  // namespace tavrel::qt

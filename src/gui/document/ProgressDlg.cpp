@@ -1,0 +1,63 @@
+#include "gui/document/ProgressDlg.h"
+
+#include <QCoreApplication>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+
+#include "gui/platform/DialogLayout.h"
+
+namespace tavrel::qt {
+
+CProgressDlg::CProgressDlg(QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
+    setWindowTitle(QStringLiteral("処理中"));
+    // Shown without blocking, yet the only window that takes input while it is up.
+    setWindowModality(Qt::ApplicationModal);
+    DialogUnits du;
+    SizeDialog(this, du, 219, 99);
+
+    AddControl<QLabel>(this, du, 0, 20, 15, 179, 8, QStringLiteral("処理しています..."));
+    m_bar = AddControl<QProgressBar>(this, du, kProgressBar, 20, 36, 179, 14);
+    m_bar->setTextVisible(false);
+    m_bar->setRange(0, 0);
+    m_bar->setValue(0);
+    auto* cancel = AddControl<QPushButton>(this, du, 2, 84, 67, 50, 14, QStringLiteral("ｷｬﾝｾﾙ"));
+    connect(cancel, &QPushButton::clicked, this, &CProgressDlg::reject);
+
+    if (parent) {
+        QPoint centre = parent->window()->geometry().center();
+        move(centre - QPoint(width() / 2, height() / 2));
+    }
+}
+
+CProgressDlg::~CProgressDlg() = default;
+
+void CProgressDlg::SetRange(int low, int high) {
+    m_counter.SetRange(low, high);
+    m_bar->setRange(low, std::max(low, high));
+    m_bar->setValue(low);
+}
+
+void CProgressDlg::Step(int amount) {
+    // Lines counted with two end-of-line bytes can add up to more than the file length.
+    if (m_counter.Step(amount)) m_bar->setValue(std::min(m_counter.Position(), m_bar->maximum()));
+}
+
+int CProgressDlg::PumpMessages() {
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    return m_counter.m_cancelled;
+}
+
+void CProgressDlg::reject() {
+    m_counter.Cancel();
+    hide();
+}
+
+std::unique_ptr<Progress> CreateProgressWindow(QWidget* parent) {
+    auto window = std::make_unique<CProgressDlg>(parent);
+    window->show();
+    return window;
+}
+
+}  // namespace tavrel::qt

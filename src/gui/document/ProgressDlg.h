@@ -1,0 +1,48 @@
+// CProgressDlg ("処理中"): the small window with a progress bar and a Cancel button that the data
+// file reader keeps on screen while it runs on the user-interface thread. The reader drives the
+// bar (in batches of one hundredth of the range) and lets the window handle its messages between
+// lines. While it is shown, input to the program's other windows is held off, so no command can
+// change the document in the middle of a read.
+#pragma once
+
+#include <QDialog>
+#include <memory>
+
+#include "pipeline/ProgressCounter.h"
+#include "platform/Host.h"
+
+class QProgressBar;
+
+namespace tavrel::qt {
+
+class CProgressDlg : public QDialog, public Progress {
+    Q_OBJECT
+public:
+    static constexpr int kTemplateId = 121;
+    static constexpr int kProgressBar = 1045;
+
+    // Created hidden, centred on its parent; the caller shows it.
+    explicit CProgressDlg(QWidget* parent = nullptr);
+    ~CProgressDlg() override;
+
+    void SetRange(int low, int high) override;
+    void Step(int amount) override;
+    // Handles what is waiting for the user interface, without waiting for more; nonzero once
+    // the user has cancelled.
+    int PumpMessages() override;
+
+    // Cancel (the button and the cancel key): remembered for good, and the window is hidden.
+    void reject() override;
+
+    const ProgressCounter& Counter() const { return m_counter; }
+    QProgressBar* Bar() const { return m_bar; }
+
+private:
+    ProgressCounter m_counter;
+    QProgressBar* m_bar;
+};
+
+// The progress window for the Qt host: created on `parent` and shown at once.
+std::unique_ptr<Progress> CreateProgressWindow(QWidget* parent);
+
+}  // namespace tavrel::qt

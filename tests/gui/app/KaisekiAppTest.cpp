@@ -1,0 +1,158 @@
+// Start-up of the application object: the command line, a new or opened document, a document that
+// cannot be opened, dropped files, the about box and the processing-settings dialog of the frame.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QDropEvent>
+#include <QLabel>
+#include <QMimeData>
+#include <QUrl>
+
+#include "gui/app/AboutDlg.h"
+#include "gui/app/KaisekiApp.h"
+#include "gui/display/CommandIds.h"
+#include "gui/display/MainFrame.h"
+#include "gui/document/DocumentCommands.h"
+#include "gui/document/ModalHelper.h"
+#include "gui/document/ProcSetDlg.h"
+#include "gui/document/RecentFileList.h"
+#include "support/TempDir.h"
+
+using namespace tavrel::qt;
+using tavrel::test::CloseNextMessage;
+using tavrel::test::OnNextModal;
+using Action = CommandLine::Action;
+
+namespace {
+
+QString Q(const std::string& s) { return QString::fromStdString(s); }
+
+std::unique_ptr<CKaisekiApp> MakeApp(const tavrel::test::TempDir& dir) {
+    auto app = std::make_unique<CKaisekiApp>(
+        std::make_unique<RecentFileList>(Q(dir.File("settings.ini"))));
+    app->SetRestoreWindowState(false);
+    return app;
+}
+
+// Saves a new document with channel `enabled` switched on, as a distinguishable file.
+std::string SaveDocument(const tavrel::test::TempDir& dir, const std::string& name, int enabled) {
+    tavrel::CKaisekiDoc doc;
+    doc.OnNewDocument();
+    doc.m_channelEnabled[static_cast<std::size_t>(enabled)] = 1;
+    std::string path = dir.File(name);
+    EXPECT_TRUE(doc.OnSaveDocument(path));
+    return path;
+}
+
+}  // namespace
+
+TEST(CommandLine, NoneOneFileOrPrint) {
+    EXPECT_EQ(ParseCommandLine({}).action, Action::New);
+    CommandLine open = ParseCommandLine({"a.kcd"});
+    EXPECT_EQ(open.action, Action::Open);
+    EXPECT_EQ(open.file, "a.kcd");
+    CommandLine print = ParseCommandLine({"--print", "b.kcd"});
+    EXPECT_EQ(print.action, Action::Print);
+    EXPECT_EQ(print.file, "b.kcd");
+    EXPECT_EQ(ParseCommandLine({"/p", "c.kcd"}).action, Action::Print);
+    EXPECT_FALSE(ParseCommandLine({"--print"}).error.isEmpty());
+    EXPECT_FALSE(ParseCommandLine({"--bogus"}).error.isEmpty());
+    EXPECT_FALSE(ParseCommandLine({"a.kcd", "b.kcd"}).error.isEmpty());
+}
+
+TEST(KaisekiApp, StartsWithANewDocumentInAShownFrame) {
+    tavrel::test::TempDir dir;
+    auto app = MakeApp(dir);
+    ASSERT_TRUE(app->InitInstance({}));
+    ASSERT_NE(app->MainFrame(), nullptr);
+    EXPECT_TRUE(app->MainFrame()->isVisible());
+    EXPECT_EQ(app->MainFrame()->windowTitle(), QStringLiteral("無題 - Tavrel"));
+    EXPECT_EQ(app->Document().m_chains.size(), 16u);
+    EXPECT_EQ(app->Document().m_rowCount, 0);
+    EXPECT_TRUE(app->MainFrame()->acceptDrops());
+
+    // The frame's processing-settings command creates the program's dialog on the document.
+    app->MainFrame()->Action(ID_PROC_SETTINGS)->trigger();
+    auto* procSet = qobject_cast<CProcSetDlg*>(app->MainFrame()->ProcSetDlg());
+    ASSERT_NE(procSet, nullptr);
+    EXPECT_EQ(procSet->m_doc, &app->Document());
+    EXPECT_TRUE(procSet->isVisible());
+}
+
+TEST(KaisekiApp, OpensTheDocumentNamedOnTheCommandLine) {
+    tavrel::test::TempDir dir;
+    std::string path = SaveDocument(dir, "set-up.kcd", 6);
+    auto app = MakeApp(dir);
+    ASSERT_TRUE(app->InitInstance({Q(path)}));
+    EXPECT_EQ(app->Document().m_channelEnabled[6], 1);
+    EXPECT_EQ(app->MainFrame()->windowTitle(), QStringLiteral("set-up.kcd - Tavrel"));
+    EXPECT_EQ(app->MainFrame()->RecentFiles().value(0), Q(path));
+}
+
+TEST(KaisekiApp, UnreadableDocumentEndsStartUpAfterTheMessage) {
+    tavrel::test::TempDir dir;
+    std::string bad = dir.Write("bad.kcd", "garbage");
+    auto app = MakeApp(dir);
+    QString message;
+    CloseNextMessage(&message);
+    EXPECT_FALSE(app->InitInstance({Q(bad)}));
+    EXPECT_TRUE(message.contains(QStringLiteral("ドキュメントを開くことができません。")))
+        << message.toStdString();
+    EXPECT_FALSE(app->MainFrame() && app->MainFrame()->isVisible());
+}
+
+TEST(KaisekiApp, DroppedDocumentsOpenInTurnAndTheLastStays) {
+    tavrel::test::TempDir dir;
+    std::string first = SaveDocument(dir, "first.kcd", 2);
+    std::string second = SaveDocument(dir, "second.kcd", 9);
+    auto app = MakeApp(dir);
+    ASSERT_TRUE(app->InitInstance({}));
+
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(Q(first)), QUrl(QStringLiteral("https://example.org/x.kcd")),
+                  QUrl::fromLocalFile(Q(second))});
+    EXPECT_EQ(DroppedFiles(mime), (QStringList{Q(first), Q(second)}));
+    app->OpenDroppedFiles(DroppedFiles(mime));
+    EXPECT_EQ(app->Document().m_channelEnabled[9], 1);
+    EXPECT_EQ(app->Document().m_channelEnabled[2], 0);
+    EXPECT_EQ(app->MainFrame()->windowTitle(), QStringLiteral("second.kcd - Tavrel"));
+    EXPECT_EQ(app->MainFrame()->RecentFiles(), (QStringList{Q(second), Q(first)}));
+}
+
+TEST(KaisekiApp, ClosingAModifiedDocumentAsksFirst) {
+    tavrel::test::TempDir dir;
+    auto app = MakeApp(dir);
+    ASSERT_TRUE(app->InitInstance({}));
+    int asked = 0;
+    app->Commands().askSaveChanges = [&](const QString&) {
+        ++asked;
+        return DocumentCommands::SaveAnswer::Cancel;
+    };
+    app->Document().SetModifiedFlag();
+    app->MainFrame()->Action(ID_APP_EXIT)->trigger();
+    EXPECT_EQ(asked, 1);
+    EXPECT_TRUE(app->MainFrame()->isVisible());
+
+    app->Commands().askSaveChanges = [](const QString&) {
+        return DocumentCommands::SaveAnswer::Discard;
+    };
+    app->MainFrame()->Action(ID_APP_EXIT)->trigger();
+    EXPECT_FALSE(app->MainFrame()->isVisible());
+}
+
+TEST(AboutDlg, ShowsTheVersion) {
+    tavrel::test::TempDir dir;
+    auto app = MakeApp(dir);
+    ASSERT_TRUE(app->InitInstance({}));
+    QStringList texts;
+    QString title;
+    OnNextModal([&](QWidget* w) {
+        title = w->windowTitle();
+        for (QLabel* label : w->findChildren<QLabel*>()) texts << label->text();
+        static_cast<QDialog*>(w)->accept();
+    });
+    app->MainFrame()->Action(ID_APP_ABOUT)->trigger();
+    EXPECT_EQ(title, QStringLiteral("Tavrelのﾊﾞｰｼﾞｮﾝ情報"));
+    EXPECT_TRUE(texts.contains(QStringLiteral("Tavrel Version 1.0.1")));
+    EXPECT_FALSE(AppIcon().isNull());
+}

@@ -1,0 +1,148 @@
+// The document commands: the save question before new and open, save / save as, opening a file
+// that cannot be read, and the recent-file list across a restart.
+#include <gtest/gtest.h>
+
+#include <QSignalSpy>
+
+#include "document/KaisekiDoc.h"
+#include "gui/document/DocumentCommands.h"
+#include "support/ScriptedHost.h"
+#include "support/TempDir.h"
+
+using tavrel::CKaisekiDoc;
+using tavrel::qt::DocumentCommands;
+using tavrel::qt::RecentFileList;
+using Answer = DocumentCommands::SaveAnswer;
+
+namespace {
+
+QString Q(const std::string& s) { return QString::fromStdString(s); }
+
+struct Fixture {
+    tavrel::test::TempDir dir;
+    tavrel::test::ScriptedHost host;
+    CKaisekiDoc doc;
+    std::unique_ptr<DocumentCommands> commands;
+    std::vector<QString> questions;
+    Answer answer = Answer::Cancel;
+    QString savePath;
+
+    Fixture() {
+        doc.OnNewDocument();
+        MakeCommands();
+    }
+    void MakeCommands() {
+        commands = std::make_unique<DocumentCommands>(
+            doc, std::make_unique<RecentFileList>(Q(dir.File("settings.ini"))));
+        commands->askSaveChanges = [this](const QString& title) {
+            questions.push_back(title);
+            return answer;
+        };
+        commands->askSavePath = [this](const QString&) { return savePath; };
+        commands->askOpenPath = [] { return QString(); };
+    }
+};
+
+}  // namespace
+
+TEST(DocumentCommands, SaveOpenNewCycleAsksOnlyForModifiedDocuments) {
+    Fixture f;
+    EXPECT_EQ(f.commands->WindowTitle(), QStringLiteral("無題 - Tavrel"));
+
+    // An unmodified document is replaced without a question.
+    EXPECT_TRUE(f.commands->OnFileNew());
+    EXPECT_TRUE(f.questions.empty());
+
+    // Modified, the question comes; cancelling keeps the document as it is.
+    f.doc.m_channelEnabled[3] = 1;
+    f.doc.SetModifiedFlag();
+    f.answer = Answer::Cancel;
+    EXPECT_FALSE(f.commands->OnFileNew());
+    ASSERT_EQ(f.questions.size(), 1u);
+    EXPECT_EQ(f.questions[0], QStringLiteral("無題"));
+    EXPECT_EQ(f.doc.m_channelEnabled[3], 1);
+    EXPECT_TRUE(f.doc.IsModified());
+
+    // "Save" on an untitled document asks for a name and writes the file, then goes on.
+    f.answer = Answer::Save;
+    f.savePath = Q(f.dir.File("first.kcd"));
+    QSignalSpy titles(f.commands.get(), &DocumentCommands::titleChanged);
+    EXPECT_TRUE(f.commands->OnFileNew());
+    EXPECT_EQ(f.doc.m_channelEnabled[3], 0);  // a new document
+    EXPECT_FALSE(f.doc.IsModified());
+    EXPECT_FALSE(tavrel::test::ReadFileBytes(f.dir.File("first.kcd")).empty());
+    ASSERT_GE(titles.count(), 1);
+    EXPECT_EQ(titles.last().at(0).toString(), QStringLiteral("無題 - Tavrel"));
+
+    // The saved set-up opens again; the title names the file.
+    EXPECT_TRUE(f.commands->OpenDocumentFile(Q(f.dir.File("first.kcd"))));
+    EXPECT_EQ(f.doc.m_channelEnabled[3], 1);
+    EXPECT_FALSE(f.doc.IsModified());
+    EXPECT_EQ(f.commands->WindowTitle(), QStringLiteral("first.kcd - Tavrel"));
+
+    // Modified again and discarded: the open goes ahead without writing.
+    f.doc.m_channelEnabled[5] = 1;
+    f.doc.SetModifiedFlag();
+    f.answer = Answer::Discard;
+    EXPECT_TRUE(f.commands->OpenDocumentFile(Q(f.dir.File("first.kcd"))));
+    EXPECT_EQ(f.doc.m_channelEnabled[5], 0);
+    EXPECT_EQ(f.questions.back(), QStringLiteral("first.kcd"));
+
+    // Save writes to the document's own file without asking for a name.
+    f.savePath.clear();
+    f.doc.m_headerRows = 7;
+    f.doc.SetModifiedFlag();
+    EXPECT_TRUE(f.commands->OnFileSave());
+    EXPECT_FALSE(f.doc.IsModified());
+    f.doc.m_headerRows = 0;
+    EXPECT_TRUE(f.commands->OpenDocumentFile(Q(f.dir.File("first.kcd"))));
+    EXPECT_EQ(f.doc.m_headerRows, 7);
+}
+
+TEST(DocumentCommands, SaveAsCancelledKeepsTheDocumentModified) {
+    Fixture f;
+    f.doc.SetModifiedFlag();
+    f.savePath.clear();  // the file dialog is cancelled
+    f.answer = Answer::Save;
+    EXPECT_FALSE(f.commands->OnFileNew());
+    EXPECT_TRUE(f.doc.IsModified());
+    EXPECT_TRUE(f.commands->Recent().Files().isEmpty());
+}
+
+TEST(DocumentCommands, UnreadableFileIsReportedAndLeavesANewDocument) {
+    Fixture f;
+    std::string bad = f.dir.Write("bad.kcd", "not a document");
+    f.doc.m_channelEnabled[2] = 1;
+    EXPECT_FALSE(f.commands->OpenDocumentFile(Q(bad)));
+    ASSERT_EQ(f.host.messages.size(), 1u);
+    EXPECT_NE(f.host.messages[0].find("ドキュメントを開くことができません。"), std::string::npos);
+    EXPECT_EQ(f.doc.m_channelEnabled.size(), 16u);
+    EXPECT_EQ(f.doc.m_channelEnabled[2], 0);
+    EXPECT_EQ(f.commands->WindowTitle(), QStringLiteral("無題 - Tavrel"));
+    EXPECT_TRUE(f.commands->Recent().Files().isEmpty());
+}
+
+TEST(DocumentCommands, RecentFilesKeepFourAndSurviveARestart) {
+    Fixture f;
+    QStringList saved;
+    for (int i = 0; i < 5; ++i) {
+        QString path = Q(f.dir.File("doc" + std::to_string(i) + ".kcd"));
+        f.savePath = path;
+        ASSERT_TRUE(f.commands->OnFileSaveAs());
+        saved << path;
+    }
+    // Reopening an entry moves it to the front instead of adding it twice.
+    ASSERT_TRUE(f.commands->OpenDocumentFile(saved[2]));
+    QStringList expected{saved[2], saved[4], saved[3], saved[1]};
+    EXPECT_EQ(f.commands->Recent().Files(), expected);
+
+    // A new program run reads the same list from the settings store.
+    f.commands.reset();
+    f.MakeCommands();
+    EXPECT_EQ(f.commands->Recent().Files(), expected);
+
+    // An entry whose file has gone is dropped when it fails to open.
+    std::filesystem::remove(saved[4].toStdString());
+    EXPECT_FALSE(f.commands->OpenDocumentFile(saved[4]));
+    EXPECT_EQ(f.commands->Recent().Files(), (QStringList{saved[2], saved[3], saved[1]}));
+}

@@ -1,0 +1,335 @@
+// The processing-settings dialog: the check-box rule with the propagation of chains to the
+// channels that follow, the "設定" sequence, "決定" with its data-file dialog, the assignment
+// button, and commands held off while the data file is read.
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QtTest/QTest>
+
+#include "document/KaisekiDoc.h"
+#include "gui/document/DataReading.h"
+#include "gui/document/ModalHelper.h"
+#include "gui/document/ProcSetDlg.h"
+#include "pipeline/ModuleRegistry.h"
+#include "gui/platform/DialogLayout.h"
+#include "support/ScriptedHost.h"
+#include "support/TempDir.h"
+
+using namespace tavrel;
+using qt::Control;
+using qt::CProcSetDlg;
+using test::OnNextModal;
+
+namespace {
+
+// Counts the document's view updates.
+struct CountingView : DocView {
+    int updates = 0;
+    void OnUpdate() override { ++updates; }
+};
+
+// Clicks near the left edge, where check boxes have their indicator.
+void Click(QWidget* d, int id) {
+    auto* b = Control<QAbstractButton>(d, id);
+    ASSERT_NE(b, nullptr) << id;
+    QTest::mouseClick(b, Qt::LeftButton, {}, QPoint(6, b->height() / 2));
+}
+
+// The display names of a chain after its head.
+std::vector<std::string> Modules(const CHeadFilter* head) {
+    std::vector<std::string> names;
+    for (const CModBase* m = head ? head->m_next : nullptr; m; m = m->m_next)
+        names.push_back(m->m_name);
+    return names;
+}
+
+// An editor that accepts after appending one module named `name` to the working chain.
+CProcSetDlg::ChainEditor AppendingEditor(std::string name, int* calls = nullptr) {
+    return [name, calls](QWidget*, CHeadFilter* working, int) {
+        if (calls) ++*calls;
+        auto module = CreateModule("CModBase");
+        module->m_name = name;
+        CModBase::AppendModule(working, module.release());
+        return true;
+    };
+}
+
+struct Fixture {
+    test::ScriptedHost host;
+    CKaisekiDoc doc;
+    CountingView view;
+    std::unique_ptr<CProcSetDlg> dialog;
+
+    Fixture() {
+        doc.OnNewDocument();
+        doc.AddView(&view);
+        dialog = std::make_unique<CProcSetDlg>(&doc);
+    }
+    ~Fixture() {
+        dialog.reset();
+        doc.RemoveView(&view);
+        CProcSetDlg::SetChainEditor({});
+    }
+};
+
+}  // namespace
+
+TEST(ProcSetDlg, OpensInLineWithANewDocument) {
+    Fixture f;
+    auto* box1 = Control<QCheckBox>(f.dialog.get(), 1002);
+    ASSERT_NE(box1, nullptr);
+    EXPECT_TRUE(box1->isChecked());
+    EXPECT_FALSE(box1->isEnabled());
+    EXPECT_TRUE(Control(f.dialog.get(), 1003)->isEnabled());
+    for (int k = 2; k <= 16; ++k) {
+        auto* box = Control<QCheckBox>(f.dialog.get(), 1000 + 2 * k);
+        ASSERT_NE(box, nullptr) << k;
+        EXPECT_EQ(box->text(), QStringLiteral("CH%1").arg(k));
+        EXPECT_TRUE(box->isEnabled());
+        EXPECT_FALSE(box->isChecked());
+        EXPECT_FALSE(Control(f.dialog.get(), 1001 + 2 * k)->isEnabled());
+    }
+    EXPECT_EQ(f.dialog->windowTitle(), QStringLiteral("処理設定"));
+}
+
+TEST(ProcSetDlg, CheckingCh2EnablesItsButtonAndKeepsItsOwnHead) {
+    Fixture f;
+    Click(f.dialog.get(), 1004);
+    EXPECT_TRUE(Control(f.dialog.get(), 1005)->isEnabled());
+    EXPECT_EQ(f.doc.m_channelEnabled[1], 1);
+    EXPECT_TRUE(f.doc.IsModified());
+    EXPECT_EQ(f.view.updates, 0);  // checking does not redraw
+    ASSERT_NE(f.doc.m_chains[1], nullptr);
+    EXPECT_EQ(f.doc.m_chains[1]->m_channel, 1);
+    EXPECT_EQ(f.doc.m_chains[1]->m_next, nullptr);
+}
+
+TEST(ProcSetDlg, AcceptedListOnCh1IsCopiedToEveryFollowerKeepingItsChannel) {
+    Fixture f;
+    CProcSetDlg::SetChainEditor(AppendingEditor("ローパス"));
+    CHeadFilter* oldHead2 = f.doc.m_chains[2].get();
+    Click(f.dialog.get(), 1003);
+    for (int i = 0; i < 16; ++i) {
+        ASSERT_NE(f.doc.m_chains[i], nullptr);
+        EXPECT_EQ(Modules(f.doc.m_chains[i].get()), std::vector<std::string>{"ローパス"}) << i;
+        EXPECT_EQ(f.doc.m_chains[i]->m_channel, i);
+        EXPECT_EQ(f.doc.m_chains[i]->m_doc, &f.doc);
+    }
+    // Each channel holds a chain of its own.
+    EXPECT_NE(f.doc.m_chains[2].get(), oldHead2);
+    EXPECT_NE(f.doc.m_chains[1]->m_next, f.doc.m_chains[2]->m_next);
+    EXPECT_TRUE(f.doc.IsModified());
+    EXPECT_EQ(f.view.updates, 1);
+
+    // Every channel now draws its own source column through the copied list.
+    f.doc.m_columns[5] = {1, -2, 3};
+    f.doc.m_rowCount = 3;
+    std::vector<double> values;
+    std::string label;
+    std::vector<double> times;
+    f.doc.GetChannelData(&values, &label, &times, 5);
+    EXPECT_EQ(values, (std::vector<double>{1, -2, 3}));
+}
+
+TEST(ProcSetDlg, PropagationStopsAtTheNextEnabledChannel) {
+    Fixture f;
+    Click(f.dialog.get(), 1008);  // CH4 enabled
+    CProcSetDlg::SetChainEditor(AppendingEditor("FIRST"));
+    Click(f.dialog.get(), 1003);
+    EXPECT_EQ(Modules(f.doc.m_chains[1].get()), std::vector<std::string>{"FIRST"});
+    EXPECT_EQ(Modules(f.doc.m_chains[2].get()), std::vector<std::string>{"FIRST"});
+    EXPECT_TRUE(Modules(f.doc.m_chains[3].get()).empty());
+    EXPECT_TRUE(Modules(f.doc.m_chains[4].get()).empty());
+    EXPECT_TRUE(Modules(f.doc.m_chains[15].get()).empty());
+
+    // CH4's own list reaches CH5 .. CH16.
+    CProcSetDlg::SetChainEditor(AppendingEditor("FOURTH"));
+    Click(f.dialog.get(), 1009);
+    EXPECT_EQ(Modules(f.doc.m_chains[3].get()), std::vector<std::string>{"FOURTH"});
+    EXPECT_EQ(Modules(f.doc.m_chains[15].get()), std::vector<std::string>{"FOURTH"});
+    EXPECT_EQ(f.doc.m_chains[15]->m_channel, 15);
+
+    // Clearing CH4 gives it and its followers CH3's list again.
+    Click(f.dialog.get(), 1008);
+    EXPECT_EQ(f.doc.m_channelEnabled[3], 0);
+    EXPECT_FALSE(Control(f.dialog.get(), 1009)->isEnabled());
+    EXPECT_EQ(Modules(f.doc.m_chains[3].get()), std::vector<std::string>{"FIRST"});
+    EXPECT_EQ(Modules(f.doc.m_chains[15].get()), std::vector<std::string>{"FIRST"});
+    EXPECT_EQ(f.doc.m_chains[3]->m_channel, 3);
+}
+
+TEST(ProcSetDlg, CancelledEditorLeavesTheDocumentAlone) {
+    Fixture f;
+    int calls = 0;
+    CHeadFilter* before = f.doc.m_chains[0].get();
+    CProcSetDlg::SetChainEditor([&](QWidget*, CHeadFilter* working, int channel) {
+        ++calls;
+        EXPECT_EQ(channel, 0);
+        EXPECT_NE(working, before);  // the editor works on a copy
+        CModBase::AppendModule(working, CreateModule("CModBase").release());
+        return false;
+    });
+    Click(f.dialog.get(), 1003);
+    EXPECT_EQ(calls, 1);
+    EXPECT_EQ(f.doc.m_chains[0].get(), before);
+    EXPECT_EQ(f.doc.m_chains[0]->m_next, nullptr);
+    EXPECT_FALSE(f.doc.IsModified());
+    EXPECT_EQ(f.view.updates, 0);
+}
+
+TEST(ProcSetDlg, ApplyCancelledLeavesTypedPathUnapplied) {
+    Fixture f;
+    f.doc.m_dataFilePath = "/data/old.csv";
+    f.dialog->RefreshFromDocument();
+    auto* path = Control<QLineEdit>(f.dialog.get(), 1000);
+    path->setText("/data/new.csv");
+    OnNextModal([](QWidget* w) { Click(w, 2); });
+    f.dialog->OnApply();
+    EXPECT_EQ(f.doc.m_dataFilePath, "/data/old.csv");
+    EXPECT_FALSE(f.doc.IsModified());
+    EXPECT_EQ(path->text(), "/data/new.csv");
+    f.doc.UpdateAllViews();
+    EXPECT_EQ(path->text(), "/data/old.csv");
+}
+
+TEST(ProcSetDlg, ApplyWithEmptyPathStoresSettingsAndReadsNothing) {
+    Fixture f;
+    f.doc.m_dataFilePath = "/data/old.csv";
+    f.dialog->RefreshFromDocument();
+    Control<QLineEdit>(f.dialog.get(), 1000)->clear();
+    OnNextModal([](QWidget* w) {
+        Click(w, 1002);
+        Control<QLineEdit>(w, 1000)->setText("2");
+        Click(w, 1);
+    });
+    f.dialog->OnApply();
+    EXPECT_EQ(f.doc.m_dataFilePath, "");
+    EXPECT_EQ(f.doc.m_headerRows, 2);
+    EXPECT_TRUE(f.doc.IsModified());
+    EXPECT_TRUE(f.host.messages.empty());
+    EXPECT_EQ(f.host.progressRanges.size(), 0u);
+    EXPECT_EQ(f.view.updates, 1);
+}
+
+TEST(ProcSetDlg, ApplyReadsTheFileWithTheNewSettings) {
+    Fixture f;
+    test::TempDir dir;
+    std::string csv = dir.Write("run.csv", "t,a,b\r\n0,1,2\r\n1,3,4\r\n");
+    Control<QLineEdit>(f.dialog.get(), 1000)->setText(QString::fromStdString(csv));
+    OnNextModal([](QWidget* w) {
+        Click(w, 1002);
+        Control<QLineEdit>(w, 1000)->setText("1");
+        Click(w, 1006);
+        Control<QLineEdit>(w, 1038)->setText("1");
+        // The data settings: a period of 4 ms in V.
+        OnNextModal(
+            [](QWidget* set) {
+                Click(set, 1040);
+                Control<QLineEdit>(set, 1000)->setText("4");
+                Click(set, 1041);
+                Click(set, 1);
+            },
+            w);
+        Click(w, 1001);
+        Click(w, 1);
+    });
+    f.dialog->OnApply();
+    EXPECT_EQ(f.doc.m_dataFilePath, csv);
+    EXPECT_EQ(f.doc.m_rowCount, 2);
+    EXPECT_EQ(f.doc.m_columns[0], (std::vector<double>{1, 3}));
+    EXPECT_EQ(f.doc.m_columns[1], (std::vector<double>{2, 4}));
+    for (int i = 0; i < 16; ++i) {
+        EXPECT_EQ(f.doc.m_chains[i]->m_samplingRate, 250) << i;
+        EXPECT_EQ(f.doc.m_chains[i]->m_unit, "V") << i;
+    }
+}
+
+TEST(ProcSetDlg, AssignmentAcceptedMarksModifiedAndRedraws) {
+    Fixture f;
+    OnNextModal([](QWidget* w) {
+        Click(w, 1006);  // CH5 cleared
+        Click(w, 1);
+    });
+    f.dialog->OnAssign();
+    EXPECT_EQ(f.doc.m_channelSource[4], 255);
+    EXPECT_TRUE(f.doc.IsModified());
+    EXPECT_EQ(f.view.updates, 1);
+
+    f.doc.SetModifiedFlag(false);
+    OnNextModal([](QWidget* w) { Click(w, 2); });
+    f.dialog->OnAssign();
+    EXPECT_FALSE(f.doc.IsModified());
+    EXPECT_EQ(f.view.updates, 1);
+}
+
+namespace {
+// A host whose progress lets a test act as the user while the data file is being read.
+class ReentrantHost : public test::ScriptedHost {
+public:
+    std::function<void()> duringRead;
+    std::unique_ptr<Progress> CreateProgress() override {
+        struct P : Progress {
+            ReentrantHost& host;
+            explicit P(ReentrantHost& h) : host(h) {}
+            void SetRange(int, int) override {}
+            void Step(int) override {}
+            int PumpMessages() override {
+                if (auto action = std::exchange(host.duringRead, nullptr)) action();
+                return 0;
+            }
+        };
+        return std::make_unique<P>(*this);
+    }
+};
+}  // namespace
+
+TEST(ProcSetDlg, CommandsAreHeldOffWhileTheDataFileIsRead) {
+    ReentrantHost host;
+    CKaisekiDoc doc;
+    doc.OnNewDocument();
+    CProcSetDlg dialog(&doc);
+    CProcSetDlg::SetChainEditor(AppendingEditor("X"));
+    test::TempDir dir;
+    doc.m_dataFilePath = dir.Write("d.csv", "1\n2\n3\n");
+    bool sawReading = false;
+    host.duringRead = [&] {
+        sawReading = qt::IsReadingData();
+        Click(&dialog, 1004);   // CH2 box
+        Click(&dialog, 1003);   // CH1 "設定"
+        dialog.OnAssign();
+    };
+    qt::ReadDataFile(doc);
+    EXPECT_TRUE(sawReading);
+    EXPECT_FALSE(qt::IsReadingData());
+    EXPECT_EQ(host.beeps, 3);
+    EXPECT_EQ(doc.m_channelEnabled[1], 0);
+    EXPECT_FALSE(Control<QCheckBox>(&dialog, 1004)->isChecked());
+    EXPECT_EQ(doc.m_chains[0]->m_next, nullptr);
+    EXPECT_EQ(doc.m_rowCount, 3);
+    CProcSetDlg::SetChainEditor({});
+}
+
+TEST(DataReading, RelativeDataPathIsFoundBesideTheDocument) {
+    test::TempDir dir;
+    std::filesystem::create_directories(dir.Path() / "set");
+    std::string csv = dir.Write("set/データ.csv", "1\n");
+    std::string kcd = dir.File("set/a.kcd");
+    EXPECT_EQ(qt::DataPathForReading("データ.csv", kcd), csv);
+    // An absolute path, an empty one, and a name found nowhere stay as they are.
+    EXPECT_EQ(qt::DataPathForReading("/nowhere/x.csv", kcd), "/nowhere/x.csv");
+    EXPECT_EQ(qt::DataPathForReading("", kcd), "");
+    EXPECT_EQ(qt::DataPathForReading("missing.csv", kcd), "missing.csv");
+    EXPECT_EQ(qt::DataPathForReading("データ.csv", ""), "データ.csv");
+
+    CKaisekiDoc doc;
+    doc.OnNewDocument();
+    doc.SetPathName(kcd);
+    doc.m_dataFilePath = "データ.csv";
+    test::ScriptedHost host;
+    qt::ReadDataFile(doc);
+    EXPECT_EQ(doc.m_rowCount, 1);
+    EXPECT_EQ(doc.m_dataFilePath, "データ.csv");  // the stored path is kept
+    EXPECT_TRUE(host.messages.empty());
+}

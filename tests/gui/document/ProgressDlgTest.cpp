@@ -1,0 +1,71 @@
+// The progress window: the bar advances in batches, Cancel is seen at the next PumpMessages, and
+// a read cancelled through the window keeps the rows read so far.
+#include <gtest/gtest.h>
+
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTimer>
+#include <QtTest/QTest>
+
+#include "document/KaisekiDoc.h"
+#include "gui/document/ProgressDlg.h"
+#include "gui/platform/DialogLayout.h"
+#include "gui/platform/QtHost.h"
+#include "support/TempDir.h"
+
+using tavrel::qt::Control;
+using tavrel::qt::CProgressDlg;
+
+TEST(ProgressDlg, BarAdvancesOnlyWhenPendingStepsExceedTheThreshold) {
+    CProgressDlg window;
+    EXPECT_EQ(window.windowTitle(), QStringLiteral("処理中"));
+    window.SetRange(0, 1000);  // threshold 10
+    window.show();
+    window.Step(4);
+    window.Step(6);  // exactly the threshold: not yet
+    EXPECT_EQ(window.Bar()->value(), 0);
+    window.Step(1);
+    EXPECT_EQ(window.Bar()->value(), 11);
+    window.Step(3);  // the last small steps are never shown
+    EXPECT_EQ(window.Bar()->value(), 11);
+    // Steps beyond the range keep the bar full instead of being ignored.
+    window.Step(2000);
+    EXPECT_EQ(window.Bar()->value(), 1000);
+}
+
+TEST(ProgressDlg, CancelBetweenStepsIsSeenAtTheNextPump) {
+    CProgressDlg window;
+    window.SetRange(0, 50);
+    window.show();
+    EXPECT_EQ(window.PumpMessages(), 0);
+    QTest::mouseClick(Control<QPushButton>(&window, 2), Qt::LeftButton);
+    EXPECT_FALSE(window.isVisible());
+    window.Step(1);
+    EXPECT_NE(window.PumpMessages(), 0);
+    EXPECT_NE(window.PumpMessages(), 0);  // never cleared again
+}
+
+TEST(ProgressDlg, CancelledReadKeepsTheRowsRead) {
+    tavrel::qt::QtHost host;
+    host.progressFactory = tavrel::qt::CreateProgressWindow;
+    tavrel::test::TempDir dir;
+    tavrel::CKaisekiDoc doc;
+    doc.OnNewDocument();
+    doc.m_dataFilePath = dir.Write("d.csv", "1\n2\n3\n4\n5\n6\n");
+
+    // The user presses Cancel while the fourth line is being read.
+    int passes = 0;
+    QTimer timer;
+    timer.setInterval(0);
+    QObject::connect(&timer, &QTimer::timeout, [&] {
+        if (++passes == 4) {
+            if (auto* progress = qobject_cast<CProgressDlg*>(QApplication::activeModalWidget()))
+                QTest::mouseClick(Control<QPushButton>(progress, 2), Qt::LeftButton);
+        }
+    });
+    timer.start();
+    doc.LoadDataFile();
+    timer.stop();
+    EXPECT_EQ(doc.m_rowCount, 3);
+    EXPECT_EQ(doc.m_columns[0], (std::vector<double>{1, 2, 3}));
+}
