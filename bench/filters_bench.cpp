@@ -1,10 +1,11 @@
 // Throughput of the signal filters: each module's Compute over 16 channels of 8192 samples (the
 // longest data a data file gives) and of 1,000,000 samples, in samples per second; the two
-// convolution loops of the FIR filters on their own; and, as the baseline, numpy.convolve with
-// mode "same" and the same 41 taps on the same data, timed in the same run by the system Python.
+// convolution loops of the FIR filters on their own; and, as the baselines, numpy.convolve with
+// mode "same" and the same 41 taps on the same data, and numpy's band-pass as two such passes,
+// timed in the same run by the system Python.
 //
-// The numpy baseline needs /usr/bin/python3 with numpy (Debian: python3-numpy); without it that
-// benchmark reports an error and the others run as usual.
+// The numpy baselines need /usr/bin/python3 with numpy (Debian: python3-numpy); without it those
+// benchmarks report an error and the others run as usual.
 #include <benchmark/benchmark.h>
 
 #include <unistd.h>
@@ -18,6 +19,7 @@
 #include <memory>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "modules/filters/BPFilter.h"
@@ -105,13 +107,16 @@ void BM_Convolve(benchmark::State& state) {
                             static_cast<std::int64_t>(n));
 }
 
-// numpy.convolve(x, h, mode="same") over the same sixteen channels. Python times the passes itself
-// (best of several) in processor time, like the other benchmarks' samples per second, so that a
-// busy machine does not tilt the comparison; the benchmark reports that time per iteration.
-void BM_NumpyConvolveSame(benchmark::State& state) {
-    const std::size_t n = static_cast<std::size_t>(state.range(0));
+// Runs a numpy peer in the system Python over the same sixteen channels of n samples and returns
+// the processor time (seconds) of one pass over all of them, or a negative value when python3 with
+// numpy is not available. The channels go to x.f64 (16 x n doubles), each tap set to its own file
+// (<name>.f64); `pass` is the Python statement run for one channel, with x[c] the channel and the
+// tap sets by their names. Python times the passes itself (best of five) in processor time, like
+// the other benchmarks' samples per second, so that a busy machine does not tilt the comparison.
+double TimeNumpyPass(std::size_t n,
+                     const std::vector<std::pair<std::string, const double*>>& tapSets,
+                     const std::string& pass) {
     const auto& channels = Channels(n);
-    const auto h = LowPassTaps();
     const std::filesystem::path dir = std::filesystem::temp_directory_path() /
                                       ("tavrel-filters-bench-" + std::to_string(::getpid()));
     std::filesystem::create_directories(dir);
@@ -120,18 +125,23 @@ void BM_NumpyConvolveSame(benchmark::State& state) {
         for (const auto& x : channels)
             data.write(reinterpret_cast<const char*>(x.data()),
                        static_cast<std::streamsize>(n * sizeof(double)));
-        std::ofstream taps(dir / "h.f64", std::ios::binary);
-        taps.write(reinterpret_cast<const char*>(h.data()),
-                   static_cast<std::streamsize>(h.size() * sizeof(double)));
+        for (const auto& [name, taps] : tapSets) {
+            std::ofstream file(dir / (name + ".f64"), std::ios::binary);
+            file.write(reinterpret_cast<const char*>(taps),
+                       static_cast<std::streamsize>(kernels::kTapCount * sizeof(double)));
+        }
     }
-    const std::string script =
+    std::string script =
         "import sys, time, numpy as np\n"
         "d = sys.argv[1]; n = int(sys.argv[2])\n"
-        "x = np.fromfile(d + '/x.f64').reshape(16, n); h = np.fromfile(d + '/h.f64')\n"
+        "x = np.fromfile(d + '/x.f64').reshape(16, n)\n";
+    for (const auto& tapSet : tapSets)
+        script += tapSet.first + " = np.fromfile(d + '/" + tapSet.first + ".f64')\n";
+    script +=
         "best = 1e9\n"
         "for _ in range(5):\n"
         "    t = time.process_time()\n"
-        "    for c in range(16): y = np.convolve(x[c], h, mode='same')\n"
+        "    for c in range(16): " + pass + "\n"
         "    best = min(best, time.process_time() - t)\n"
         "print(repr(best))\n";
     {
@@ -150,7 +160,12 @@ void BM_NumpyConvolveSame(benchmark::State& state) {
     double seconds = 0.0;
     auto [end, ec] = std::from_chars(output.data(), output.data() + output.size(), seconds);
     (void)end;
-    if (ec != std::errc() || seconds <= 0.0) {
+    return ec == std::errc() && seconds > 0.0 ? seconds : -1.0;
+}
+
+// Reports a pass timed by Python as the time of one iteration (manual time) over 16 x n samples.
+void ReportNumpyPass(benchmark::State& state, std::size_t n, double seconds) {
+    if (seconds <= 0.0) {
         state.SkipWithError("python3 with numpy not available");
         for (auto _ : state) {
         }
@@ -159,6 +174,31 @@ void BM_NumpyConvolveSame(benchmark::State& state) {
     for (auto _ : state) state.SetIterationTime(seconds);
     state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()) * kChannels *
                             static_cast<std::int64_t>(n));
+}
+
+// numpy.convolve(x, h, mode="same") with the low-pass taps over the same sixteen channels: with
+// 41 symmetric taps, "same" centres the output on the input exactly as the filters do.
+void BM_NumpyConvolveSame(benchmark::State& state) {
+    const std::size_t n = static_cast<std::size_t>(state.range(0));
+    const auto h = LowPassTaps();
+    ReportNumpyPass(state, n,
+                    TimeNumpyPass(n, {{"h", h.data()}}, "y = np.convolve(x[c], h, mode='same')"));
+}
+
+// The band-pass as numpy would do it: the high-pass at the lower edge, then the low-pass at the
+// upper edge over that result, each np.convolve with mode "same" (so the intermediate is cut to
+// the input's length and padded with zeros afresh, as in CBPFilter). The taps are those of the
+// band-pass defaults (0.3 and 0.6 of the Nyquist frequency).
+void BM_NumpyBandPass(benchmark::State& state) {
+    const std::size_t n = static_cast<std::size_t>(state.range(0));
+    std::array<double, kernels::kTapCount> high{}, low{};
+    kernels::DesignLowPass(high, 1.0 - 0.3);
+    kernels::MirrorToHighPass(high);
+    kernels::DesignLowPass(low, 0.6);
+    ReportNumpyPass(state, n,
+                    TimeNumpyPass(n, {{"hp", high.data()}, {"lp", low.data()}},
+                                  "y = np.convolve(np.convolve(x[c], hp, mode='same'), lp, "
+                                  "mode='same')"));
 }
 
 void BM_LowPass(benchmark::State& s) { BM_Module<CLPFilter>(s, nullptr); }
@@ -180,6 +220,7 @@ void Sizes(benchmark::internal::Benchmark* b) {
 }  // namespace
 
 BENCHMARK(BM_NumpyConvolveSame)->Apply(Sizes)->UseManualTime()->Iterations(1);
+BENCHMARK(BM_NumpyBandPass)->Apply(Sizes)->UseManualTime()->Iterations(1);
 BENCHMARK_TEMPLATE(BM_Convolve, false)->Name("BM_ConvolvePlainLoop")->Apply(Sizes);
 BENCHMARK_TEMPLATE(BM_Convolve, true)->Name("BM_ConvolveBlocked")->Apply(Sizes);
 BENCHMARK(BM_LowPass)->Apply(Sizes);

@@ -28,9 +28,15 @@ int CDmyPipe::EditSettings() {
 
 CProbeDlg::CProbeDlg(CDmyPipe& module)
     : ModuleDialog(module, 118, "プローブ設定", false), m_probe(module) {
-    SetCheck(kEnable, module.m_probeOn != 0 ? 1 : 0);
+    m_probeOn = module.m_probeOn != 0 ? 1 : 0;
+    SetCheck(kEnable, m_probeOn);
 }
 
-void CProbeDlg::Commit() { m_probe.m_probeOn = Check(kEnable) != 0 ? 1 : 0; }
+DialogCheck CProbeDlg::Validate() {
+    m_probeOn = Check(kEnable) != 0 ? 1 : 0;
+    return {};
+}
+
+void CProbeDlg::Commit() { m_probe.m_probeOn = m_probeOn; }
 
 }  // namespace tavrel

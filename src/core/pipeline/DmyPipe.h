@@ -33,7 +33,12 @@ public:
     static constexpr int kEnable = 1002;
 
     explicit CProbeDlg(CDmyPipe& module);
+    // Reads the check box into the dialog's copy of the enable value.
+    DialogCheck Validate() override;
+    // Stores the dialog's copy in the module (OK).
     void Commit() override;
+
+    int m_probeOn = 0;
 
 private:
     CDmyPipe& m_probe;

@@ -111,6 +111,64 @@ TEST(Spectrum, FftAndDftAgreeWithTheDefinition) {
     }
 }
 
+// The radix-2 transform written out step by step as the FFT view defines it: bit reversal by
+// splitting every block into its even-indexed elements followed by its odd-indexed ones, from the
+// whole array down to pairs; then for c = 2, 4 ... N every butterfly of every block, each stage
+// computed from the previous one into a second pair of arrays and copied back, each output halved.
+void LiteralFft(const std::vector<double>& s, std::vector<double>& re, std::vector<double>& im) {
+    const std::size_t n = s.size();
+    re = s;
+    im.assign(n, 0.0);
+    std::vector<double> r2(n), i2(n);
+    for (std::size_t c = n; c >= 2; c /= 2) {
+        for (std::size_t b = 0; b < n; b += c) {
+            for (std::size_t j = 0; j < c / 2; ++j) {
+                r2[b + j] = re[b + 2 * j];
+                i2[b + j] = im[b + 2 * j];
+                r2[b + c / 2 + j] = re[b + 2 * j + 1];
+                i2[b + c / 2 + j] = im[b + 2 * j + 1];
+            }
+        }
+        re = r2;
+        im = i2;
+    }
+    for (std::size_t c = 2; c <= n; c *= 2) {
+        for (std::size_t b = 0; b < n; b += c) {
+            for (std::size_t j = 0; j < c / 2; ++j) {
+                const double angle = 2.0 * std::numbers::pi * static_cast<double>(j) /
+                                     static_cast<double>(c);
+                const double wr = std::cos(angle);
+                const double wi = std::sin(-angle);
+                const double er = re[b + j], ei = im[b + j];
+                const double orr = re[b + j + c / 2], oi = im[b + j + c / 2];
+                const double tr = wr * orr - wi * oi;
+                const double ti = wr * oi + wi * orr;
+                r2[b + j] = (er + tr) / 2;
+                i2[b + j] = (ei + ti) / 2;
+                r2[b + j + c / 2] = (er - tr) / 2;
+                i2[b + j + c / 2] = (ei - ti) / 2;
+            }
+        }
+        re = r2;
+        im = i2;
+    }
+}
+
+TEST(Spectrum, FftIsBitIdenticalToTheStepwiseDefinition) {
+    // Sizes of the FFT view, and a transform of another size before them (the twiddle factors are
+    // kept per size).
+    for (int n : {1024, 128, 256, 512, 1024, 8192}) {
+        std::vector<double> s = Noise(n, static_cast<unsigned>(n));
+        std::vector<double> re(n), im(n), lr, li;
+        spectrum::RadixTwoFft(s, re, im);
+        LiteralFft(s, lr, li);
+        for (int k = 0; k < n; ++k) {
+            ASSERT_EQ(re[k], lr[k]) << n << " " << k;
+            ASSERT_EQ(im[k], li[k]) << n << " " << k;
+        }
+    }
+}
+
 TEST(Spectrum, ZeroBinsAndSilentWindowsGetAFiniteFloor) {
     std::vector<double> levels(3);
     spectrum::Levels(std::vector<double>{2.0, 0.0, 2e-20}, std::vector<double>{0.0, 0.0, 0.0},

@@ -224,6 +224,16 @@ TEST(MovingAverageKernel, DivisorIsOneMoreThanTheWindow) {
     EXPECT_EQ(s[10], 5.0);
 }
 
+TEST(MovingAverageKernel, SampleItselfIsAddedFirst) {
+    // The order of the additions shows where rounding absorbs a small term: 1.0 added to 1e16 is
+    // lost (the spacing there is 2). With x[2] first, y[2] = ((1 + 1e16) - 1e16) / 6 = 0; summed in
+    // plain index order it would be ((1e16 - 1e16) + 1) / 6.
+    std::vector<double> x = {1e16, -1e16, 1.0}, y(3);
+    MovingAverage(x, 5, y);
+    EXPECT_EQ(y[2], 0.0);
+    EXPECT_EQ(y[0], 1.0 / 6.0);  // x[0] first is index order here
+}
+
 TEST(MovingAverageKernel, EvenWindowHoldsMoreSamplesBeforeThanAfter) {
     // N = 4: window i - 2 ... i + 1.
     std::vector<double> x = {1, 10, 100, 1000, 10000}, y(5);
