@@ -1,0 +1,7 @@
+#!/usr/bin/env bash
+# Regenerates the bundled example (examples/emg-demo.csv and examples/emg-demo.kcd).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build build --target tavrel-make-example
+build/bin/tavrel-make-example examples
