@@ -14,6 +14,7 @@
 #include "document/KaisekiDoc.h"
 #include "modules/analysis/AActDetFilter.h"
 #include "modules/filters/BPFilter.h"
+#include "modules/filters/BSFilter.h"
 #include "modules/filters/DiodeFilter.h"
 #include "modules/filters/FFTView.h"
 #include "modules/filters/HPFilter.h"
@@ -67,23 +68,27 @@ std::vector<std::vector<double>> MakeSignals() {
     std::vector<std::vector<double>> signals(kEmgChannels, std::vector<double>(kRows));
     for (int c = 0; c < kEmgChannels; ++c) {
         Noise noise(1234u + 77u * static_cast<unsigned>(c));
-        // The muscle's carrier: a mixture of tones between 40 and 260 Hz with fixed phases.
-        double freq[12];
-        double phase[12];
-        for (int k = 0; k < 12; ++k) {
-            freq[k] = 40.0 + 20.0 * k + 7.0 * c;
-            phase[k] = kPi * (noise.Next() + 1.0);
-        }
+        // The muscle's carrier: white noise shaped into the broad 20 - 250 Hz band of surface EMG
+        // by a one-pole high-pass and two one-pole low-passes.
+        const double highPass = std::exp(-2.0 * kPi * 20.0 / kRate);
+        const double lowPass = std::exp(-2.0 * kPi * (150.0 + 20.0 * c) / kRate);
+        double previousWhite = 0.0;
+        double high = 0.0;
+        double low1 = 0.0;
+        double low2 = 0.0;
         double hum = 0.04 + 0.01 * c;
         for (int i = 0; i < kRows; ++i) {
             double t = static_cast<double>(i) / kRate;
-            double carrier = 0.0;
-            for (int k = 0; k < 12; ++k) carrier += std::sin(2.0 * kPi * freq[k] * t + phase[k]);
-            carrier /= 3.5;
+            double white = noise.Next();
+            high = highPass * (high + white - previousWhite);
+            previousWhite = white;
+            low1 = lowPass * low1 + (1.0 - lowPass) * high;
+            low2 = lowPass * low2 + (1.0 - lowPass) * low1;
+            double carrier = 4.0 * low2;
             double activity = 0.0;
             for (const Burst& b : bursts[c]) activity += b.amplitude * Envelope(t, b.start, b.end);
-            double value = activity * carrier * (1.0 + 0.3 * noise.Next()) +
-                           0.02 * noise.Next() + hum * std::sin(2.0 * kPi * 50.0 * t) +
+            double value = activity * carrier + 0.02 * noise.Next() +
+                           hum * std::sin(2.0 * kPi * 50.0 * t) +
                            0.15 * std::sin(2.0 * kPi * 0.3 * t + c);
             signals[static_cast<std::size_t>(c)][static_cast<std::size_t>(i)] = value;
         }
@@ -153,8 +158,11 @@ void BuildSetUp(CKaisekiDoc& doc) {
     Append<CSmothFilter>(doc, 1)->m_points = 50;
     Append<CReSmplFilter>(doc, 1)->m_step = 10;
 
-    // CH3: the spectrum of the band-passed signal, where the 50 Hz hum is gone.
+    // CH3: the spectrum of the band-passed signal after a band-stop has taken out the 50 Hz hum.
     AddBandPass(doc, 2);
+    auto* notch = Append<CBSFilter>(doc, 2);
+    notch->m_cutoff = Cutoff(40);
+    notch->m_cutoffHigh = Cutoff(60);
     auto* spectrum = Append<CFFTViewFilter>(doc, 2);
     spectrum->m_start = 3200;  // inside the second burst
     spectrum->m_points = 1024;
