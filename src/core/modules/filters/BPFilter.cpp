@@ -1,6 +1,9 @@
 #include "modules/filters/BPFilter.h"
 
+#include <span>
+
 #include "modules/filters/BPDlg.h"
+#include "modules/filters/FirKernels.h"
 #include "platform/Archive.h"
 
 namespace tavrel {
@@ -20,18 +23,20 @@ int CBPFilter::Compute() {
     if (!m_coefficients) DesignHighPass(m_cutoff);
     if (!m_coefficientsHigh) DesignIntoHighSet(&CDFilBase::DesignLowPass, m_cutoffHigh);
 
-    // First stage: the high-pass at the lower edge, over the module's own input.
-    if (ApplyCoefficients(m_coefficients.get()) < 0) return -1;
-    // Second stage: the low-pass at the upper edge over the first stage's output, which stands in
-    // for the input meanwhile (cut to the input's length, so padded with zeros afresh).
-    SampleBuffer input = std::move(m_input);
-    const int inputCount = m_inputCount;
-    m_input = std::move(m_output);
-    m_inputCount = m_outputCount;
-    int result = ApplyCoefficients(m_coefficientsHigh.get());
-    m_input = std::move(input);
-    m_inputCount = inputCount;
-    return result;
+    // Two stages: the high-pass at the lower edge over the module's input, then the low-pass at
+    // the upper edge over that result cut to the input's length (padded with zeros afresh). The
+    // kernel runs both block by block, so the intermediate result needs no array of its own.
+    if (!m_input || m_inputCount <= 0) return -1;
+    SampleBuffer out = AllocSamples(m_inputCount);
+    if (!out) return -1;
+    const auto n = static_cast<std::size_t>(m_inputCount);
+    kernels::ConvolveCentredTwice(std::span<const double>(m_input.get(), n),
+                                  kernels::ConstTaps(m_coefficients.get(), kernels::kTapCount),
+                                  kernels::ConstTaps(m_coefficientsHigh.get(), kernels::kTapCount),
+                                  std::span<double>(out.get(), n));
+    m_output = std::move(out);
+    m_outputCount = m_inputCount;
+    return m_outputCount;
 }
 
 int CBPFilter::EditSettings() {

@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 #include <numbers>
+#include <vector>
 
 namespace tavrel::kernels {
 
@@ -65,32 +66,71 @@ void ConvolveBlock(const double* __restrict p, const double* __restrict h, doubl
     }
 }
 
+bool AllFinite(ConstTaps h) {
+    return std::all_of(h.begin(), h.end(), [](double v) { return std::isfinite(v); });
+}
+
+// Copies the input samples first .. first + count - 1 into out, with 0.0 for the indices outside
+// the data (first may be negative).
+void CopyPadded(std::span<const double> x, std::ptrdiff_t first, std::size_t count, double* out) {
+    const std::ptrdiff_t n = static_cast<std::ptrdiff_t>(x.size());
+    const std::ptrdiff_t end = first + static_cast<std::ptrdiff_t>(count);
+    const std::ptrdiff_t lo = std::clamp<std::ptrdiff_t>(first, 0, n);
+    const std::ptrdiff_t hi = std::clamp<std::ptrdiff_t>(end, 0, n);
+    double* p = out;
+    if (lo > first) p = std::fill_n(p, std::min(lo, end) - first, 0.0);
+    if (hi > lo) p = std::copy(x.begin() + lo, x.begin() + hi, p);
+    std::fill(p, out + count, 0.0);
+}
+
 }  // namespace
 
 void ConvolveCentred(std::span<const double> x, ConstTaps h, std::span<double> y) {
     // A padded term adds h[k] * 0.0, a zero, to a sum that started at +0.0; under round-to-nearest
     // such a sum is never -0.0, so adding either zero leaves it unchanged. That holds for finite
     // taps only: an infinite or NaN tap times zero is NaN, so such taps take the plain loop.
-    bool finite = std::all_of(h.begin(), h.end(), [](double v) { return std::isfinite(v); });
-    if (!finite) {
+    if (!AllFinite(h)) {
         ConvolveCentredPlain(x, h, y);
         return;
     }
     const std::size_t n = x.size();
-    constexpr std::size_t kPad = kCentreTap;
+    constexpr std::ptrdiff_t kPad = kCentreTap;
     std::array<double, kBlock + 2 * kPad> padded;
     for (std::size_t start = 0; start < n; start += kBlock) {
         const std::size_t len = std::min(kBlock, n - start);
         // padded[j] holds input sample start - 20 + j, or 0.0 outside the data.
-        const std::size_t before = std::min(start, kPad);
-        const std::size_t after = std::min(n - start - len, kPad);
-        std::fill(padded.begin(), padded.begin() + static_cast<std::ptrdiff_t>(kPad - before), 0.0);
-        std::copy(x.begin() + static_cast<std::ptrdiff_t>(start - before),
-                  x.begin() + static_cast<std::ptrdiff_t>(start + len + after),
-                  padded.begin() + static_cast<std::ptrdiff_t>(kPad - before));
-        std::fill(padded.begin() + static_cast<std::ptrdiff_t>(kPad + len + after),
-                  padded.begin() + static_cast<std::ptrdiff_t>(len + 2 * kPad), 0.0);
+        CopyPadded(x, static_cast<std::ptrdiff_t>(start) - kPad, len + 2 * kPad, padded.data());
         ConvolveBlock(padded.data(), h.data(), y.data() + start, len);
+    }
+}
+
+void ConvolveCentredTwice(std::span<const double> x, ConstTaps first, ConstTaps second,
+                          std::span<double> y) {
+    const std::size_t n = x.size();
+    if (!AllFinite(first) || !AllFinite(second)) {
+        std::vector<double> intermediate(n);
+        ConvolveCentredPlain(x, first, intermediate);
+        ConvolveCentredPlain(intermediate, second, y);
+        return;
+    }
+    constexpr std::ptrdiff_t kPad = kCentreTap;
+    // For the outputs start .. start + len - 1 the second pass reads the intermediate samples
+    // start - 20 .. start + len + 19, which the first pass computes from the input samples
+    // start - 40 .. start + len + 39.
+    std::array<double, kBlock + 4 * kPad> input;
+    std::array<double, kBlock + 2 * kPad> intermediate;
+    for (std::size_t start = 0; start < n; start += kBlock) {
+        const std::size_t len = std::min(kBlock, n - start);
+        const std::ptrdiff_t s = static_cast<std::ptrdiff_t>(start);
+        CopyPadded(x, s - 2 * kPad, len + 4 * kPad, input.data());
+        ConvolveBlock(input.data(), first.data(), intermediate.data(), len + 2 * kPad);
+        // The intermediate result has the input's length: beyond both ends it is zero, not the
+        // first pass's tail.
+        for (std::ptrdiff_t j = 0; j < static_cast<std::ptrdiff_t>(len) + 2 * kPad; ++j) {
+            const std::ptrdiff_t index = s - kPad + j;
+            if (index < 0 || index >= static_cast<std::ptrdiff_t>(n)) intermediate[j] = 0.0;
+        }
+        ConvolveBlock(intermediate.data(), second.data(), y.data() + start, len);
     }
 }
 

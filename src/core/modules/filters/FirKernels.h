@@ -35,6 +35,14 @@ void MirrorToHighPass(Taps h);
 // with the taps in the outer loop; bit-identical to ConvolveCentredPlain.
 void ConvolveCentred(std::span<const double> x, ConstTaps h, std::span<double> y);
 
+// Two filterings one after the other, as the band-pass runs them: the taps `first` over x, then
+// the taps `second` over that intermediate result cut to the length of x (so padded with zeros
+// afresh at both ends). Bit-identical to ConvolveCentredPlain twice; works block by block,
+// recomputing the 40 intermediate samples each block shares with its neighbours, so that no
+// intermediate array of the input's length is needed.
+void ConvolveCentredTwice(std::span<const double> x, ConstTaps first, ConstTaps second,
+                          std::span<double> y);
+
 // The same filtering as the plain loop, one output sample at a time, skipping padded terms.
 void ConvolveCentredPlain(std::span<const double> x, ConstTaps h, std::span<double> y);
 

@@ -177,6 +177,39 @@ TEST(Convolution, BlockedLoopIsBitIdenticalToThePlainLoop) {
     }
 }
 
+TEST(Convolution, TwoPassesBlockByBlockEqualTwoPlainPasses) {
+    // The band-pass: the second pass runs over the first pass's result cut to the input's length.
+    std::mt19937_64 rng(11);
+    std::uniform_real_distribution<double> dist(-1e3, 1e3);
+    TapSet high = LowPass(0.7);
+    MirrorToHighPass(high);
+    TapSet low = LowPass(0.6);
+    // Lengths around the tap count, twice the padding and the block boundaries.
+    for (std::size_t n : {1u, 2u, 20u, 21u, 39u, 40u, 41u, 61u, 80u, 81u, 1023u, 1024u, 1025u,
+                          1043u, 1044u, 1045u, 1063u, 1064u, 1065u, 2047u, 2048u, 2049u, 3000u}) {
+        std::vector<double> x(n);
+        for (double& v : x)
+            v = dist(rng);
+        x[n / 2] = -0.0;
+        std::vector<double> stage(n), plain(n), fused(n);
+        ConvolveCentredPlain(x, high, stage);
+        ConvolveCentredPlain(stage, low, plain);
+        ConvolveCentredTwice(x, high, low, fused);
+        for (std::size_t i = 0; i < n; ++i)
+            ASSERT_TRUE(BitEqual(fused[i], plain[i])) << "n = " << n << ", i = " << i;
+    }
+    // Non-finite taps take the plain passes.
+    TapSet inf = low;
+    inf[3] = std::numeric_limits<double>::infinity();
+    std::vector<double> x = {1.0, -2.0, 3.0, 0.5, 7.0};
+    std::vector<double> stage(5), plain(5), fused(5);
+    ConvolveCentredPlain(x, high, stage);
+    ConvolveCentredPlain(stage, inf, plain);
+    ConvolveCentredTwice(x, high, inf, fused);
+    for (std::size_t i = 0; i < x.size(); ++i)
+        EXPECT_TRUE(BitEqual(fused[i], plain[i])) << i;
+}
+
 TEST(Convolution, NonFiniteTapsAndSamplesGiveThePlainLoopsResult) {
     // An infinite tap times a padded zero would be NaN; padded terms are left out instead.
     TapSet h = LowPass(0.3);
