@@ -111,15 +111,22 @@ void PrepareDocument(CKaisekiDoc& doc, const std::string& documentPath, const Da
     const bool hadChains = OpenDocumentFile(doc, documentPath);
     ApplySettings(doc, options);
     // As opening in the GUI: a document without chains reads no data file, unless one is given.
+    // A relative path stored in the document is also looked for beside the document (the reader
+    // does that); one given on the command line means the working folder only, so it is made
+    // absolute here and never silently replaced by a file of that name beside the document.
+    std::string named = doc.m_dataFilePath;
     if (!dataFile.isEmpty()) {
-        doc.m_dataFilePath = FileName(dataFile);
+        named = FileName(dataFile);
+        std::error_code ec;
+        const std::filesystem::path absolute = std::filesystem::absolute(named, ec);
+        doc.m_dataFilePath = ec ? named : absolute.string();
     } else if (!hadChains) {
         doc.m_dataFilePath.clear();
     }
     if (doc.TryLoadDataFile(options.maxRows) == DataLoadResult::CannotOpen) {
         host.TakeMessages();  // the reader's message box; the line below replaces it
-        throw FileError(doc.m_dataFilePath, "cannot open the data file (" +
-                                                OpenFailureReason(doc.m_dataFilePath) + ")");
+        throw FileError(
+            named, "cannot open the data file (" + OpenFailureReason(doc.m_dataFilePath) + ")");
     }
     doc.m_probeDisplay = options.probe ? 1 : 0;
 }

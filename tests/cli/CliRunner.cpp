@@ -5,9 +5,12 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <stdexcept>
 
 #include "support/TempDir.h"
+
+extern char** environ;
 
 namespace tavrel::test {
 
@@ -15,7 +18,11 @@ int CliResult::ErrLines() const {
     return static_cast<int>(std::count(err.begin(), err.end(), '\n'));
 }
 
-CliResult RunCli(const std::vector<std::string>& arguments) {
+CliEnvironment DecimalCommaLocale() {
+    return {{{"LC_ALL", kDecimalCommaLocale}, {"LANG", kDecimalCommaLocale}}, {}};
+}
+
+CliResult RunCli(const std::vector<std::string>& arguments, const CliEnvironment& environment) {
     // Output goes to files, so a large output cannot block the child on a full pipe.
     TempDir dir;
     const std::string outPath = dir.File("stdout");
@@ -27,6 +34,25 @@ CliResult RunCli(const std::vector<std::string>& arguments) {
         argv.push_back(a.data());
     argv.push_back(nullptr);
 
+    // The child's environment is built before the fork: only async-signal-safe calls after it.
+    std::vector<std::string> variables;
+    for (char** e = environ; *e; ++e) {
+        const std::string entry(*e);
+        const std::string name = entry.substr(0, entry.find('='));
+        const bool replaced =
+            std::any_of(environment.variables.begin(), environment.variables.end(),
+                        [&](const auto& v) { return v.first == name; });
+        if (!replaced) variables.push_back(entry);
+    }
+    for (const auto& [name, value] : environment.variables)
+        variables.push_back(name + "=" + value);
+    std::vector<char*> envp;
+    for (std::string& v : variables)
+        envp.push_back(v.data());
+    envp.push_back(nullptr);
+    const char* workingDir =
+        environment.workingDir.empty() ? nullptr : environment.workingDir.c_str();
+
     const pid_t pid = fork();
     if (pid < 0) throw std::runtime_error("fork failed");
     if (pid == 0) {
@@ -35,11 +61,13 @@ CliResult RunCli(const std::vector<std::string>& arguments) {
         if (out < 0 || err < 0) _exit(127);
         dup2(out, 1);
         dup2(err, 2);
-        execv(argv[0], argv.data());
+        if (workingDir && chdir(workingDir) != 0) _exit(127);
+        execve(argv[0], argv.data(), envp.data());
         _exit(127);
     }
     int wstatus = 0;
     while (waitpid(pid, &wstatus, 0) < 0) {
+        if (errno != EINTR) throw std::runtime_error("waitpid failed");
     }
     CliResult result;
     result.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -1;

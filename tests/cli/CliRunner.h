@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace tavrel::test {
@@ -14,7 +15,19 @@ struct CliResult {
     int ErrLines() const;
 };
 
+// How the process is started: environment variables set or replaced (the rest of the test's
+// environment is inherited) and the working folder (empty: the test's own).
+struct CliEnvironment {
+    std::vector<std::pair<std::string, std::string>> variables;
+    std::string workingDir;
+};
+
 // Runs tavrel-cli with the arguments (no shell involved) and waits for it.
-CliResult RunCli(const std::vector<std::string>& arguments);
+CliResult RunCli(const std::vector<std::string>& arguments, const CliEnvironment& environment = {});
+
+// The environment of a German decimal-comma locale for every category (LC_ALL), in which the C
+// library writes and reads "0,5". Tests check first that the locale exists on the machine.
+CliEnvironment DecimalCommaLocale();
+inline constexpr const char* kDecimalCommaLocale = "de_DE.UTF-8";
 
 }  // namespace tavrel::test

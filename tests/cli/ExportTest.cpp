@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <filesystem>
+#include <functional>
 
 #include "CliFixtures.h"
 #include "CliRunner.h"
@@ -65,11 +66,36 @@ std::string CoreExport(const std::string& document, const ExportSettings& settin
     return test::ReadFileBytes(path);
 }
 
+// The same, with the document changed after its file was read and before its data file is read
+// (as the options of the tool act), and the reader's row cap given.
+std::string CoreExportWith(const std::string& document, const ExportSettings& settings,
+                           const std::function<void(CKaisekiDoc&)>& edit, int maxRows,
+                           const TempDir& dir) {
+    test::ScriptedHost host;
+    CKaisekiDoc doc;
+    EXPECT_TRUE(doc.ReadDocumentFile(document));
+    if (edit) edit(doc);
+    EXPECT_EQ(doc.TryLoadDataFile(maxRows), DataLoadResult::Loaded);
+    EXPECT_TRUE(host.messages.empty());
+    const std::string path = dir.File("core.csv");
+    EXPECT_TRUE(WriteProcessedData(doc, path, settings).ok);
+    return test::ReadFileBytes(path);
+}
+
+// Rate, unit and factor written into every head, as applying the data settings does.
+void SetAllHeads(CKaisekiDoc& doc, int rate, const std::string& unit, int factor) {
+    for (int k = 0; k < CKaisekiDoc::kChannels; ++k) {
+        doc.Head(k)->m_samplingRate = rate;
+        doc.Head(k)->m_unit = unit;
+        doc.Head(k)->m_unitFactor = factor;
+    }
+}
+
 class CliExport : public ::testing::Test {
   protected:
     void SetUp() override {
-        for (const char* name :
-             {"CLPFilter", "CSmothFilter", "CReSmplFilter", "CDiodeFilter", "CDiffFilter"}) {
+        for (const char* name : {"CLPFilter", "CSmothFilter", "CReSmplFilter", "CDiodeFilter",
+                                 "CDiffFilter", "CDmyPipe"}) {
             if (!Registered(name)) GTEST_SKIP() << name << " is not built yet";
         }
         csv = SixteenColumns(dir, "run1.csv", 600);
@@ -109,6 +135,57 @@ TEST_F(CliExport, GivesTheBytesOfTheCoreWriterForEveryAnswerOfTheDialog) {
     EXPECT_EQ(timed, CoreExport(doc, settings, dir));
     EXPECT_EQ(timed.substr(0, 11), "Time([ms]),");
     EXPECT_NE(timed.find("\r\n0.5,"), std::string::npos);
+}
+
+// Each option against the core writer on a document changed the way the option says: the exact
+// bytes, so an option that is ignored, or that changes more than it says, fails.
+TEST_F(CliExport, EveryOptionGivesTheBytesOfTheCoreWithThatSetting) {
+    // A probe between CH5's head and a decimation, so that probe display changes CH5.
+    doc = test::WriteDocument(dir, "probe-chains.kcd", [&](CKaisekiDoc& d) {
+        CKaisekiDoc chains;
+        ASSERT_TRUE(chains.ReadDocumentFile(doc));
+        ASSERT_TRUE(d.ReadDocumentBytes(chains.SaveToBytes()));
+        test::AppendModule(d, 4, "CDmyPipe", [](Archive& a) { a.WriteInt(1); });
+        test::AppendModule(d, 4, "CReSmplFilter", [](Archive& a) { a.WriteInt(4); });
+    });
+    const std::string other = SixteenColumns(dir, "other.csv", 77);
+    struct Case {
+        std::vector<std::string> options;
+        std::function<void(CKaisekiDoc&)> edit;
+        int maxRows = CKaisekiDoc::kMaxRows;
+    };
+    const std::vector<Case> cases{
+        {{"--header-rows", "0"}, [](CKaisekiDoc& d) { d.m_headerRows = 0; }},
+        {{"--header-rows", "5"}, [](CKaisekiDoc& d) { d.m_headerRows = 5; }},
+        {{"--skip-columns", "0"}, [](CKaisekiDoc& d) { d.m_skipColumns = 0; }},
+        {{"--skip-columns", "3", "--header-rows", "2"},
+         [](CKaisekiDoc& d) {
+             d.m_skipColumns = 3;
+             d.m_headerRows = 2;
+         }},
+        {{"--data", other}, [&](CKaisekiDoc& d) { d.m_dataFilePath = other; }},
+        {{"--rate", "250"}, [](CKaisekiDoc& d) { SetAllHeads(d, 250, "mV", 1); }},
+        // 1000 / 3 ms = 333.3 Hz, rounded.
+        {{"--period", "3"}, [](CKaisekiDoc& d) { SetAllHeads(d, 333, "mV", 1); }},
+        {{"--unit", "V"}, [](CKaisekiDoc& d) { SetAllHeads(d, 2000, "V", 1); }},
+        {{"--factor", "10"}, [](CKaisekiDoc& d) { SetAllHeads(d, 2000, "mV", 10); }},
+        {{"--unit", "µV", "--factor", "1000", "--rate", "4000"},
+         [](CKaisekiDoc& d) { SetAllHeads(d, 4000, "µV", 1000); }},
+        {{"--max-rows", "100"}, {}, 100},
+        {{"--probe"}, [](CKaisekiDoc& d) { d.m_probeDisplay = 1; }},
+    };
+    ExportSettings settings;
+    settings.m_numberColumn = 1;
+    settings.m_numberKind = 1;  // the time column shows the rate
+    const std::string plain = CoreExportWith(doc, settings, {}, CKaisekiDoc::kMaxRows, dir);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.options[0] + " " + c.options[1 % c.options.size()]);
+        std::vector<std::string> options{"--number", "time"};
+        options.insert(options.end(), c.options.begin(), c.options.end());
+        const std::string written = Export(options);
+        EXPECT_EQ(written, CoreExportWith(doc, settings, c.edit, c.maxRows, dir));
+        EXPECT_NE(written, plain);
+    }
 }
 
 TEST_F(CliExport, ReadingOptionsReplaceTheDocumentsSettings) {
@@ -223,6 +300,36 @@ TEST_F(CliExport, ADocumentNamingAJapaneseDataFileOpensIt) {
     EXPECT_NE(test::ReadFileBytes(doc).find(*Utf8ToCp932("測定データ.csv")), std::string::npos);
     const std::string text = Export({"--no-header"});
     EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 30);
+}
+
+// A relative data-file path stored in the document is also looked for beside the document, as
+// the GUI opens it; one given with --data means the working folder only.
+TEST_F(CliExport, RelativeDataPaths) {
+    std::filesystem::create_directory(dir.File("docs"));
+    std::filesystem::create_directory(dir.File("work"));
+    std::filesystem::copy_file(csv, dir.File("docs/beside.csv"));
+    const std::string relative = ChainDocument(dir, "docs/relative.kcd", "beside.csv");
+    test::CliEnvironment inWork{{}, dir.File("work")};
+    const std::string out = dir.File("out.csv");
+    auto result = RunCli({"export", relative, "-o", out}, inWork);
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(test::ReadFileBytes(out), Export({}));
+
+    // --data beside.csv names work/beside.csv, which does not exist: not the document's neighbour.
+    std::filesystem::remove(out);
+    result = RunCli({"export", relative, "-o", out, "--data", "beside.csv"}, inWork);
+    EXPECT_EQ(result.status, 2);
+    EXPECT_EQ(result.ErrLines(), 1);
+    EXPECT_NE(result.err.find("beside.csv"), std::string::npos) << result.err;
+    EXPECT_FALSE(std::filesystem::exists(out));
+    // ... and it is found in the working folder.
+    test::WriteCsv(dir, "work/beside.csv", 3, 2, [](int r, int c) { return r + c; });
+    result = RunCli({"export", relative, "-o", out, "--data", "beside.csv", "--header-rows", "0",
+                     "--skip-columns", "0", "--no-header"},
+                    inWork);
+    ASSERT_EQ(result.status, 0) << result.err;
+    const std::string text = test::ReadFileBytes(out);
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 3);
 }
 
 TEST_F(CliExport, FailuresGiveStatusTwoAndLeaveNoOutput) {
