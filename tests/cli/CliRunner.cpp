@@ -19,13 +19,16 @@ int CliResult::ErrLines() const {
 }
 
 CliEnvironment DecimalCommaLocale() {
-    return {{{"LC_ALL", kDecimalCommaLocale}, {"LANG", kDecimalCommaLocale}}, {}};
+    CliEnvironment environment;
+    environment.variables = {{"LC_ALL", kDecimalCommaLocale}, {"LANG", kDecimalCommaLocale}};
+    return environment;
 }
 
 CliResult RunCli(const std::vector<std::string>& arguments, const CliEnvironment& environment) {
     // Output goes to files, so a large output cannot block the child on a full pipe.
     TempDir dir;
-    const std::string outPath = dir.File("stdout");
+    const std::string outPath =
+        environment.stdoutPath.empty() ? dir.File("stdout") : environment.stdoutPath;
     const std::string errPath = dir.File("stderr");
     std::vector<std::string> args{TAVREL_CLI};
     args.insert(args.end(), arguments.begin(), arguments.end());
@@ -56,7 +59,7 @@ CliResult RunCli(const std::vector<std::string>& arguments, const CliEnvironment
     const pid_t pid = fork();
     if (pid < 0) throw std::runtime_error("fork failed");
     if (pid == 0) {
-        const int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        const int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOCTTY, 0600);
         const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         if (out < 0 || err < 0) _exit(127);
         dup2(out, 1);
@@ -71,7 +74,7 @@ CliResult RunCli(const std::vector<std::string>& arguments, const CliEnvironment
     }
     CliResult result;
     result.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -1;
-    result.out = ReadFileBytes(outPath);
+    if (environment.stdoutPath.empty()) result.out = ReadFileBytes(outPath);
     result.err = ReadFileBytes(errPath);
     return result;
 }

@@ -20,6 +20,8 @@ struct CliResult {
 struct CliEnvironment {
     std::vector<std::pair<std::string, std::string>> variables;
     std::string workingDir;
+    // Where standard output goes instead of being collected (such as /dev/full).
+    std::string stdoutPath;
 };
 
 // Runs tavrel-cli with the arguments (no shell involved) and waits for it.

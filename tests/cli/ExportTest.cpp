@@ -309,7 +309,8 @@ TEST_F(CliExport, RelativeDataPaths) {
     std::filesystem::create_directory(dir.File("work"));
     std::filesystem::copy_file(csv, dir.File("docs/beside.csv"));
     const std::string relative = ChainDocument(dir, "docs/relative.kcd", "beside.csv");
-    test::CliEnvironment inWork{{}, dir.File("work")};
+    test::CliEnvironment inWork;
+    inWork.workingDir = dir.File("work");
     const std::string out = dir.File("out.csv");
     auto result = RunCli({"export", relative, "-o", out}, inWork);
     ASSERT_EQ(result.status, 0) << result.err;

@@ -247,6 +247,20 @@ TEST(CliInfo, UnreadableDocumentsGiveStatusTwoWithOneLine) {
     }
 }
 
+TEST(CliInfo, AnOutputThatCannotBeWrittenGivesStatusTwo) {
+    if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+    TempDir dir;
+    CKaisekiDoc doc;
+    doc.OnNewDocument();
+    const std::string path = dir.Write("doc.kcd", doc.SaveToBytes());
+    test::CliEnvironment full;
+    full.stdoutPath = "/dev/full";
+    auto result = RunCli({"info", path}, full);
+    EXPECT_EQ(result.status, 2);
+    EXPECT_EQ(result.ErrLines(), 1);
+    EXPECT_NE(result.err.find("standard output"), std::string::npos) << result.err;
+}
+
 TEST(CliUsage, BadCommandLinesGiveStatusOneWithUsage) {
     TempDir dir;
     const std::string doc = dir.File("doc.kcd");
@@ -272,6 +286,25 @@ TEST(CliUsage, HelpAndVersion) {
     EXPECT_EQ(result.status, 0);
     EXPECT_NE(result.out.find("Usage: tavrel-cli info DOC.kcd"), std::string::npos);
     EXPECT_TRUE(result.err.empty());
+    // Each command's help names every option it takes.
+    const std::vector<std::string> dataOptions{"--header-rows", "--skip-columns", "--rate",
+                                               "--period",      "--unit",         "--factor",
+                                               "--probe",       "--max-rows",     "--data"};
+    std::vector<std::string> exportOptions{"-o", "--output", "--no-header", "--number"};
+    std::vector<std::string> renderOptions{"-o",       "--output",  "--absolute", "--zoom-x",
+                                           "--zoom-y", "--channel", "--range",    "--size"};
+    exportOptions.insert(exportOptions.end(), dataOptions.begin(), dataOptions.end());
+    renderOptions.insert(renderOptions.end(), dataOptions.begin(), dataOptions.end());
+    for (const auto& [command, options] :
+         {std::pair{"export", exportOptions}, std::pair{"render", renderOptions}}) {
+        result = RunCli({command, "--help"});
+        EXPECT_EQ(result.status, 0);
+        EXPECT_NE(result.out.find(std::string("Usage: tavrel-cli ") + command + " DOC.kcd -o"),
+                  std::string::npos);
+        for (const std::string& option : options)
+            EXPECT_NE(result.out.find(option + (option.size() == 2 ? "," : " ")), std::string::npos)
+                << command << " " << option;
+    }
     result = RunCli({"--version"});
     EXPECT_EQ(result.status, 0);
     EXPECT_EQ(result.out, std::string("tavrel-cli ") + TAVREL_VERSION + "\n");

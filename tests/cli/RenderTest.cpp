@@ -142,6 +142,34 @@ TEST_F(CliRender, SvgAndPdfHaveThePicturesSize) {
     EXPECT_EQ(std::stod(bytes.substr(bytes.find(' ', box + 15) + 1, 10)), 250.0);
 }
 
+// The reading and data options act on the picture as on the export: the unit and factor in the
+// scale labels, the period in the time axis, the header rows and skipped columns in the data.
+TEST_F(CliRender, DataOptionsChangeWhatIsDrawn) {
+    const std::string svg = dir.File("labels.svg");
+    auto texts = [&](std::vector<std::string> options) {
+        std::filesystem::remove(svg);
+        options.insert(options.begin(), {"render", doc, "-o", svg, "--data", csv});
+        auto result = RunCli(options);
+        EXPECT_EQ(result.status, 0) << result.err;
+        return test::ReadFileBytes(svg);
+    };
+    const std::string plain = texts({});
+    EXPECT_NE(plain.find("[mV]<"), std::string::npos);
+    EXPECT_EQ(plain.find("[V]<"), std::string::npos);
+    EXPECT_NE(plain.find(">200[ms]<"), std::string::npos);  // 400 samples at 2000 Hz: 0-200 ms
+
+    const std::string volts = texts({"--unit", "V", "--factor", "10", "--period", "1"});
+    EXPECT_EQ(volts.find("[mV]<"), std::string::npos);
+    EXPECT_NE(volts.find(">x2.5[V]<"), std::string::npos);  // the factor multiplies the scale
+    EXPECT_NE(volts.find(">400[ms]<"), std::string::npos);  // 400 samples at 1000 Hz: 0-400 ms
+    EXPECT_EQ(volts.find(">200[ms]<"), std::string::npos);
+
+    // Column 0 skipped: CH1 draws the large sine, whose scale is 100 times that of the small one.
+    EXPECT_NE(texts({"--skip-columns", "1"}), plain);
+    EXPECT_NE(texts({"--header-rows", "99"}), plain);
+    EXPECT_NE(texts({"--max-rows", "50"}), plain);
+}
+
 TEST_F(CliRender, FailuresLeaveNoPicture) {
     const std::string out = dir.File("out.png");
     // The data file cannot be opened: status 2, one line naming it.
@@ -155,6 +183,12 @@ TEST_F(CliRender, FailuresLeaveNoPicture) {
     result = RunCli({"render", named, "-o", out});
     EXPECT_EQ(result.status, 2);
     EXPECT_NE(result.err.find("gone.csv"), std::string::npos) << result.err;
+    // Not a document.
+    const std::string broken = dir.Write("broken.kcd", "KCD? no");
+    result = RunCli({"render", broken, "-o", out, "--data", csv});
+    EXPECT_EQ(result.status, 2);
+    EXPECT_EQ(result.ErrLines(), 1);
+    EXPECT_NE(result.err.find("broken.kcd"), std::string::npos) << result.err;
     // The output cannot be written.
     result = RunCli({"render", doc, "-o", dir.File("no/folder/out.png"), "--data", csv});
     EXPECT_EQ(result.status, 2);
