@@ -70,6 +70,7 @@ void CKaisekiView::ScrollTo(const QPoint& position) {
 // ---- document notifications and scrolling geometry --------------------------------------------
 
 void CKaisekiView::OnUpdate() {
+    m_dragPicture = QPixmap();
     if (CMainFrame* frame = Frame()) frame->OnViewUpdate();
     viewport()->update();
 }
@@ -192,11 +193,21 @@ void CKaisekiView::paintEvent(QPaintEvent* event) {
     QList<QRect> rects;
     for (const QRect& r : event->region()) rects.append(r);
     if (rects.size() > kMaxPaintRects || rects.isEmpty()) rects = {event->rect()};
-    painter.fillRect(event->rect(), Qt::white);
+    const bool fromPicture = m_capturing && !m_dragPicture.isNull() &&
+                             m_dragPictureScroll == scroll &&
+                             m_dragPicture.deviceIndependentSize().toSize() == viewport()->size();
+    if (fromPicture) {
+        painter.save();
+        painter.setClipRegion(event->region());
+        painter.drawPixmap(0, 0, m_dragPicture);
+        painter.restore();
+    } else {
+        painter.fillRect(event->rect(), Qt::white);
+    }
 
     // The measuring pass runs once per paint; each rectangle of the region then draws the bands
     // that cross it, with the surface's clip box limited to that rectangle.
-    if (m_doc) {
+    if (m_doc && !fromPicture) {
         WaitCursor wait;
         for (int i = 0; i < rects.size(); ++i) {
             const QRect& r = rects[i];
@@ -245,6 +256,8 @@ void CKaisekiView::mousePressEvent(QMouseEvent* event) {
         return;
     }
     const QPoint p = event->position().toPoint();
+    m_dragPicture = viewport()->grab();
+    m_dragPictureScroll = ScrollPosition();
     m_dragRect = {p.x(), p.y(), p.x(), p.y()};
     m_anchor = p;
     m_capturing = true;
@@ -264,6 +277,7 @@ void CKaisekiView::mouseMoveEvent(QMouseEvent* event) {
 void CKaisekiView::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton || !m_capturing) return;
     m_capturing = false;
+    m_dragPicture = QPixmap();
     UpdateOutline(m_dragRect);
     if (!m_doc) return;
     const QPoint scroll = ScrollPosition();
@@ -280,6 +294,7 @@ void CKaisekiView::mouseReleaseEvent(QMouseEvent* event) {
 void CKaisekiView::hideEvent(QHideEvent* event) {
     // A hidden view cannot hold the mouse; the next button release is ignored.
     m_capturing = false;
+    m_dragPicture = QPixmap();
     QAbstractScrollArea::hideEvent(event);
 }
 

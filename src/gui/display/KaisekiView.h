@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QAbstractScrollArea>
+#include <QPixmap>
 #include <QPoint>
 
 #include "document/KaisekiDoc.h"
@@ -100,6 +101,11 @@ private:
     int m_xZoom = 1;
     QPoint m_anchor;
     bool m_capturing = false;
+    // While a selection is dragged the graphs do not change: the picture taken at the press
+    // (with the scroll position it was taken at) is repainted under the moving outline instead
+    // of drawing and measuring the channels again for every mouse move.
+    QPixmap m_dragPicture;
+    QPoint m_dragPictureScroll;
 };
 
 }  // namespace tavrel::qt

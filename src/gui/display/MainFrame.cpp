@@ -18,7 +18,6 @@
 #include <QScreen>
 #include <QSettings>
 #include <QStatusBar>
-#include <QStyle>
 #include <QTimer>
 #include <QToolBar>
 
@@ -29,6 +28,7 @@
 #include "gui/display/KeyStates.h"
 #include "gui/display/MagView.h"
 #include "gui/display/MagWnd.h"
+#include "gui/display/ToolBarIcons.h"
 #include "platform/Host.h"
 
 namespace tavrel::qt {
@@ -49,12 +49,6 @@ constexpr int kMagHeight = 250;
 constexpr int kKeyStatePollMs = 250;
 const char* const kGeometryKey = "MainFrame/geometry";
 
-QIcon StandardIcon(const QWidget* widget, const char* themeName, QStyle::StandardPixmap fallback) {
-    QIcon icon = QIcon::fromTheme(QString::fromLatin1(themeName));
-    if (icon.isNull()) icon = widget->style()->standardIcon(fallback);
-    return icon;
-}
-
 QString RecentCaption(int index, const QString& path) {
     // "&1 name": the path shortened to its file name when it is long, like the framework's list.
     QString shown = path;
@@ -68,9 +62,6 @@ QString RecentCaption(int index, const QString& path) {
 CMainFrame::CMainFrame(CKaisekiDoc* doc, QWidget* parent) : QMainWindow(parent), m_doc(doc) {
     setWindowTitle(QStringLiteral("Tavrel"));
     setAcceptDrops(true);
-    // Desktops without an icon theme still get the standard toolbar pictures.
-    if (!QIcon::hasThemeIcon(QStringLiteral("document-new")))
-        QIcon::setFallbackThemeName(QStringLiteral("Adwaita"));
 
     CreateActions();
     CreateMenus();
@@ -143,14 +134,9 @@ void CMainFrame::CreateActions() {
     for (int id : {ID_EDIT_UNDO, ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE, ID_ZOOMX_100})
         Action(id)->setEnabled(false);
 
-    Action(ID_FILE_NEW)->setIcon(StandardIcon(this, "document-new", QStyle::SP_FileIcon));
-    Action(ID_FILE_OPEN)->setIcon(StandardIcon(this, "document-open", QStyle::SP_DialogOpenButton));
-    Action(ID_FILE_SAVE)->setIcon(StandardIcon(this, "document-save", QStyle::SP_DialogSaveButton));
-    Action(ID_EDIT_CUT)->setIcon(StandardIcon(this, "edit-cut", QStyle::SP_TrashIcon));
-    Action(ID_EDIT_COPY)->setIcon(StandardIcon(this, "edit-copy", QStyle::SP_FileDialogDetailedView));
-    Action(ID_EDIT_PASTE)->setIcon(StandardIcon(this, "edit-paste", QStyle::SP_FileDialogContentsView));
-    Action(ID_FILE_PRINT)->setIcon(StandardIcon(this, "document-print", QStyle::SP_ComputerIcon));
-    Action(ID_APP_ABOUT)->setIcon(StandardIcon(this, "help-about", QStyle::SP_MessageBoxInformation));
+    for (int id : {ID_FILE_NEW, ID_FILE_OPEN, ID_FILE_SAVE, ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE,
+                   ID_FILE_PRINT, ID_APP_ABOUT})
+        Action(id)->setIcon(ToolBarIcon(id));
 }
 
 QAction* CMainFrame::AddCommand(QMenu* menu, int id) {
@@ -445,7 +431,12 @@ void CMainFrame::OnFilePrint() {
     if (!view) return;
     QPrinter& printer = Printer();
     if (!view->OnPreparePrinting(printer)) return;
-    if (!view->PrintTo(printer)) GetHost().MessageBox("印刷できませんでした。");
+    bool printed = false;
+    {
+        WaitCursor wait;
+        printed = view->PrintTo(printer);
+    }
+    if (!printed) GetHost().MessageBox("印刷できませんでした。");
 }
 
 void CMainFrame::OnFilePrintPreview() {
@@ -453,8 +444,21 @@ void CMainFrame::OnFilePrintPreview() {
     if (!view) return;
     QPrintPreviewDialog preview(&Printer(), this);
     preview.setWindowTitle(QStringLiteral("印刷ﾌﾟﾚﾋﾞｭｰ"));
-    connect(&preview, &QPrintPreviewDialog::paintRequested, this,
-            [view](QPrinter* printer) { view->PrintTo(*printer); });
+    connect(&preview, &QPrintPreviewDialog::paintRequested, this, [view](QPrinter* printer) {
+        // The preview shows every page, whatever range the last print named; that range is
+        // kept for the next print.
+        const QPrinter::PrintRange range = printer->printRange();
+        const int from = printer->fromPage();
+        const int to = printer->toPage();
+        printer->setPrintRange(QPrinter::AllPages);
+        printer->setFromTo(0, 0);
+        {
+            WaitCursor wait;
+            view->PrintTo(*printer);
+        }
+        printer->setPrintRange(range);
+        printer->setFromTo(from, to);
+    });
     preview.exec();
     view->OnEndPrinting();
 }

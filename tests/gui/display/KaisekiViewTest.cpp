@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QImage>
 #include <QMenuBar>
 #include <QWheelEvent>
 #include <QScrollBar>
@@ -169,6 +170,34 @@ TEST_F(SelectionTest, DragAcrossBandOpensAndThenUpdatesTheMagnifier) {
     EXPECT_TRUE(mag->isVisible());
     EXPECT_EQ(mag->geometry(), placed);
     EXPECT_EQ(mag->View()->m_channel, 2);
+}
+
+TEST_F(SelectionTest, DraggingRedrawsOnlyTheOutlineOverThePictureOfThePress) {
+    doc.m_absoluteScale = 1;
+    QWidget* port = view->viewport();
+    const QImage before = port->grab().toImage();
+    QTest::mousePress(port, Qt::LeftButton, {}, QPoint(100, 200));
+    // From here on, a paint that drew the channels would measure them again.
+    doc.m_commonMax = -1.0;
+    QTest::mouseMove(port, QPoint(180, 260));
+    QTest::mouseMove(port, QPoint(300, 290));
+    const QImage during = port->grab().toImage();
+    EXPECT_EQ(doc.m_commonMax, -1.0);
+    // The outline (100, 200) .. (300, 290) is the inverse of the graphs; inside and outside it
+    // the graphs are as they were, and the first outline has gone.
+    const QRgb corner = before.pixel(100, 200);
+    EXPECT_EQ(during.pixel(100, 200), qRgb(255 - qRed(corner), 255 - qGreen(corner), 255 - qBlue(corner)));
+    EXPECT_EQ(during.pixel(299, 289), qRgb(255 - qRed(before.pixel(299, 289)),
+                                           255 - qGreen(before.pixel(299, 289)),
+                                           255 - qBlue(before.pixel(299, 289))));
+    EXPECT_EQ(during.pixel(150, 240), before.pixel(150, 240));
+    EXPECT_EQ(during.pixel(179, 259), before.pixel(179, 259));
+    EXPECT_EQ(during.pixel(400, 400), before.pixel(400, 400));
+    QTest::mouseRelease(port, Qt::LeftButton, {}, QPoint(300, 290));
+    // After the drag, paints draw and measure the channels again.
+    port->grab();
+    EXPECT_NEAR(doc.m_commonMax, 16.0, 0.01);
+    EXPECT_EQ(port->grab().toImage(), before);
 }
 
 TEST_F(SelectionTest, ClickWithoutMoveSelectsTheEmptyRectangleAtThePress) {

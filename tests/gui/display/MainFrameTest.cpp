@@ -7,10 +7,16 @@
 #include <QAction>
 #include <QApplication>
 #include <QDialog>
+#include <QImage>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
+#include <QPrinter>
+#include <QTimer>
+#include <functional>
 #include <QUrl>
 #include <QSettings>
 #include <QSignalSpy>
@@ -24,6 +30,7 @@
 #include "gui/display/DisplayTestSupport.h"
 #include "gui/display/GraphSplitter.h"
 #include "gui/display/KaisekiView.h"
+#include "gui/display/ToolBarIcons.h"
 
 namespace tavrel::qt {
 namespace {
@@ -244,6 +251,20 @@ TEST_F(MainFrameTest, ToolbarHoldsTheStandardButtons) {
         }
     }
     EXPECT_EQ(items.join(' '), "57600 57601 57603 - 57635 57634 57637 - 57607 - 57664");
+    // Without a theme that has them the program's own pictures stand in: one for each button,
+    // each different and none blank.
+    QList<QImage> drawn;
+    for (int id : {57600, 57601, 57603, 57635, 57634, 57637, 57607, 57664}) {
+        const QImage image = DrawnToolBarIcon(id).pixmap(16, 16).toImage();
+        ASSERT_EQ(image.size(), QSize(16, 16)) << id;
+        int inked = 0;
+        for (int y = 0; y < 16; ++y)
+            for (int x = 0; x < 16; ++x) inked += qAlpha(image.pixel(x, y)) > 0;
+        EXPECT_GT(inked, 40) << id;
+        EXPECT_FALSE(drawn.contains(image)) << id;
+        drawn << image;
+    }
+    EXPECT_TRUE(DrawnToolBarIcon(32776).isNull());
     frame->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(frame.get()));
     frame->Action(59392)->trigger();
@@ -389,6 +410,38 @@ TEST_F(MainFrameTest, WindowPlaceIsRememberedBetweenRuns) {
     third.RestoreWindowState();
     EXPECT_EQ(third.geometry().size(), QSize(700, 500));
     QSettings::setDefaultFormat(format);
+}
+
+TEST_F(MainFrameTest, PrintPreviewShowsEveryPageAndKeepsThePrintRange) {
+    display_test::FillSines(doc, 300);
+    frame->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(frame.get()));
+    QPrinter& printer = frame->Printer();
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setPrintRange(QPrinter::PageRange);
+    printer.setFromTo(3, 3);
+    int pages = -1;
+    int tries = 0;
+    // The preview is modal: look at it from the event loop, then close it.
+    std::function<void()> inspect = [&] {
+        auto* preview = qobject_cast<QPrintPreviewDialog*>(QApplication::activeModalWidget());
+        auto* widget = preview ? preview->findChild<QPrintPreviewWidget*>() : nullptr;
+        if (widget && widget->pageCount() > 0) {
+            pages = widget->pageCount();
+            preview->reject();
+        } else if (++tries < 100) {
+            QTimer::singleShot(20, frame.get(), inspect);
+        } else if (QWidget* modal = QApplication::activeModalWidget()) {
+            modal->close();
+        }
+    };
+    QTimer::singleShot(0, frame.get(), inspect);
+    frame->Action(57609)->trigger();
+    EXPECT_EQ(pages, 3);
+    EXPECT_EQ(printer.printRange(), QPrinter::PageRange);
+    EXPECT_EQ(printer.fromPage(), 3);
+    EXPECT_EQ(printer.toPage(), 3);
+    EXPECT_EQ(doc.m_printing, 0);
 }
 
 }  // namespace
