@@ -63,11 +63,15 @@ std::optional<std::string> QtHost::ChooseSaveFile(const SaveFileRequest& request
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setDefaultSuffix(QString::fromStdString(request.defaultExtension));
-    // "Data Files (*.csv)|*.csv|All Files (*.*)|*.*||" becomes Qt's "name (pattern)" list.
+    // "Data Files (*.csv)|*.csv|All Files (*.*)|*.*||" becomes Qt's "name (pattern)" list. The
+    // pattern "*.*" means every file, also one without a dot, which Qt writes "*".
     QStringList filters;
     QStringList parts = QString::fromStdString(request.filter).split('|');
     for (int i = 0; i + 1 < parts.size(); i += 2) {
-        if (!parts[i].isEmpty()) filters << parts[i];
+        if (parts[i].isEmpty()) continue;
+        QString name = parts[i];
+        if (parts[i + 1] == QStringLiteral("*.*")) name.replace(QStringLiteral("(*.*)"), "(*)");
+        filters << name;
     }
     if (!filters.isEmpty()) dialog.setNameFilters(filters);
     dialog.selectFile(QString::fromStdString(request.proposedName));
