@@ -87,6 +87,8 @@ bool CKaisekiApp::InitInstance(const QStringList& arguments) {
             if (!m_commands->OpenDocumentFile(line.file)) return false;
             break;
         case CommandLine::Action::Print:
+            // Like the print switch of a desktop program: print, then end without a window.
+            m_endsAfterStartUp = true;
             return PrintDocument(line.file);
     }
 

@@ -46,6 +46,9 @@ public:
     // program name) and shows the frame. False when the command line cannot be carried out
     // (a document that cannot be opened or printed); the program then ends.
     bool InitInstance(const QStringList& arguments);
+    // True when start-up has done all the command line asked for and the program ends without
+    // showing its window (printing a document).
+    bool EndsAfterStartUp() const { return m_endsAfterStartUp; }
 
     // Whether start-up restores the main window's size and position from the settings store.
     void SetRestoreWindowState(bool restore) { m_restoreWindowState = restore; }
@@ -74,6 +77,7 @@ private:
     std::unique_ptr<DocumentCommands> m_commands;
     std::unique_ptr<CMainFrame> m_frame;
     bool m_restoreWindowState = true;
+    bool m_endsAfterStartUp = false;
 };
 
 }  // namespace tavrel::qt

@@ -19,5 +19,6 @@ int main(int argc, char** argv) {
     QStringList arguments = QCoreApplication::arguments();
     arguments.removeFirst();
     if (!kaiseki.InitInstance(arguments)) return 1;
+    if (kaiseki.EndsAfterStartUp()) return 0;
     return app.exec();
 }

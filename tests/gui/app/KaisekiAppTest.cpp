@@ -6,6 +6,7 @@
 #include <QDropEvent>
 #include <QLabel>
 #include <QMimeData>
+#include <QPrinterInfo>
 #include <QUrl>
 
 #include "gui/app/AboutDlg.h"
@@ -87,6 +88,22 @@ TEST(KaisekiApp, OpensTheDocumentNamedOnTheCommandLine) {
     EXPECT_EQ(app->Document().m_channelEnabled[6], 1);
     EXPECT_EQ(app->MainFrame()->windowTitle(), QStringLiteral("set-up.kcd - Tavrel"));
     EXPECT_EQ(app->MainFrame()->RecentFiles().value(0), Q(path));
+}
+
+TEST(KaisekiApp, PrintSwitchPrintsAndEndsWithoutAWindow) {
+    if (!QPrinterInfo::defaultPrinter().isNull()) GTEST_SKIP() << "would print on a real printer";
+    tavrel::test::TempDir dir;
+    std::string path = SaveDocument(dir, "to-print.kcd", 1);
+    auto app = MakeApp(dir);
+    // Without a printer the pages go into a PDF beside the document.
+    ASSERT_TRUE(app->InitInstance({QStringLiteral("--print"), Q(path)}));
+    EXPECT_TRUE(app->EndsAfterStartUp());  // the program does not wait for a window to close
+    EXPECT_FALSE(app->MainFrame()->isVisible());
+    EXPECT_GT(std::filesystem::file_size(dir.File("to-print.pdf")), 0u);
+
+    auto opened = MakeApp(dir);
+    ASSERT_TRUE(opened->InitInstance({Q(path)}));
+    EXPECT_FALSE(opened->EndsAfterStartUp());
 }
 
 TEST(KaisekiApp, UnreadableDocumentEndsStartUpAfterTheMessage) {
