@@ -212,6 +212,32 @@ Pulled LoadAndPull(CModBase* module, std::vector<double> samples, int rate = 200
     return p;
 }
 
+TEST(StoredValues, OnlyTheHeadsStoredRateCountsAfterLoading) {
+    // Rates stored with the later modules are replaced by the rate handed down the chain: the
+    // decimation lowers the head's 2000 Hz to 400 Hz, which the differentiator then uses (k = 0.4
+    // samples per ms), whatever rates the document stored for either.
+    CKaisekiDoc source;
+    source.OnNewDocument();
+    auto* decimation = new CReSmplFilter;
+    decimation->m_samplingRate = 8000;
+    auto* diff = new CDiffFilter;
+    diff->m_samplingRate = 1000;
+    CModBase::AppendModule(source.Head(0), decimation);
+    CModBase::AppendModule(source.Head(0), diff);
+    CKaisekiDoc doc;
+    doc.LoadFromBytes(source.SaveToBytes());
+    CModBase* loadedDiff = doc.Head(0)->m_next->m_next;
+    ASSERT_EQ(loadedDiff->m_samplingRate, 1000);  // as stored, until the chain is pulled
+    doc.m_columns.assign(16, {});
+    doc.m_columns[0] = {5, 0, 0, 0, 0, 10, 0, 0, 0, 0};
+    doc.m_rowCount = 10;
+    std::vector<double> values, times;
+    doc.GetChannelData(&values, nullptr, &times, 0);
+    EXPECT_EQ(values, (std::vector<double>{2.0, 2.0}));
+    EXPECT_EQ(times, (std::vector<double>{0.0, 2.5}));
+    EXPECT_EQ(loadedDiff->m_samplingRate, 400);
+}
+
 TEST(StoredValues, MovingAverageWithTheLargestWindow) {
     std::vector<double> data(3000);
     for (std::size_t i = 0; i < data.size(); ++i)
