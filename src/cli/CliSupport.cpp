@@ -54,10 +54,50 @@ std::string FileName(const QString& path) {
     return QFile::encodeName(path).toStdString();
 }
 
+namespace {
+
+// The bytes of a document file, read to the end but never more than kMaxDocumentBytes: a device
+// that never ends (/dev/zero) or an enormous file is refused instead of filling the memory.
+// Regular files and pipes (a document handed over by another program) are read.
+std::string ReadWholeDocumentFile(const std::string& path) {
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) throw FileError(path, std::strerror(errno));
+    struct Closer {
+        int fd;
+        ~Closer() { close(fd); }
+    } closer{fd};
+    struct stat info {};
+    if (fstat(fd, &info) != 0) throw FileError(path, std::strerror(errno));
+    if (S_ISDIR(info.st_mode)) throw FileError(path, std::strerror(EISDIR));
+    std::string bytes;
+    if (S_ISREG(info.st_mode) && info.st_size > 0 &&
+        static_cast<std::uintmax_t>(info.st_size) <= kMaxDocumentBytes)
+        bytes.reserve(static_cast<std::size_t>(info.st_size));
+    char chunk[65536];
+    for (;;) {
+        const ssize_t n = read(fd, chunk, sizeof chunk);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            throw FileError(path, std::strerror(errno));
+        }
+        if (n == 0) break;
+        if (bytes.size() + static_cast<std::size_t>(n) > kMaxDocumentBytes)
+            throw FileError(path, "too large for a document (more than " +
+                                      std::to_string(kMaxDocumentBytes >> 20) + " MiB)");
+        bytes.append(chunk, static_cast<std::size_t>(n));
+    }
+    return bytes;
+}
+
+}  // namespace
+
 bool OpenDocumentFile(CKaisekiDoc& doc, const std::string& path) {
+    const std::string bytes = ReadWholeDocumentFile(path);
     std::string reason;
     bool hadChains = false;
-    if (!doc.ReadDocumentFile(path, &reason, &hadChains)) throw FileError(path, reason);
+    if (!doc.ReadDocumentBytes(bytes, &reason, &hadChains)) throw FileError(path, reason);
+    // The document's own path: a relative data-file path is also looked for beside it.
+    doc.SetPathName(path);
     return hadChains;
 }
 

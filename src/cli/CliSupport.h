@@ -115,8 +115,12 @@ class ScopedCliHost {
 std::string Utf8(const QString& text);
 std::string FileName(const QString& path);
 
-// Loads the set-up stored in a document file (not its data file). A file that cannot be read or
-// is not a valid document ends the command with status 2. Returns whether the file held chains.
+// The largest document file the tool reads; the program's documents are a few kilobytes.
+inline constexpr std::size_t kMaxDocumentBytes = std::size_t{64} << 20;
+
+// Loads the set-up stored in a document file (not its data file). A file that cannot be read, is
+// larger than kMaxDocumentBytes or is not a valid document ends the command with status 2.
+// Returns whether the file held chains.
 bool OpenDocumentFile(CKaisekiDoc& doc, const std::string& path);
 
 // An output file written through a temporary file in the same folder, which replaces the target

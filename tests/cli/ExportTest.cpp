@@ -341,6 +341,7 @@ TEST_F(CliExport, FailuresGiveStatusTwoAndLeaveNoOutput) {
         std::string named;
     };
     const std::string broken = dir.Write("broken.kcd", "not a document");
+    std::filesystem::create_directory(dir.File("copy"));
     const std::string missingData = ChainDocument(dir, "missing.kcd", dir.File("missing.csv"));
     for (const Case& c : std::vector<Case>{
              {{"export", broken, "-o", out}, "broken.kcd"},
@@ -349,6 +350,9 @@ TEST_F(CliExport, FailuresGiveStatusTwoAndLeaveNoOutput) {
              {{"export", doc, "-o", dir.File("no/such/folder.csv")}, "folder.csv"},
              {{"export", doc, "-o", dir.Path().string()}, dir.Path().string()},
              {{"export", broken, "-o", earlier}, "broken.kcd"},
+             // A folder, and a device that never ends, are no data files.
+             {{"export", doc, "-o", out, "--data", dir.File("copy")}, "copy"},
+             {{"export", doc, "-o", out, "--data", "/dev/zero"}, "/dev/zero"},
          }) {
         auto result = RunCli(c.arguments);
         EXPECT_EQ(result.status, 2) << c.named;

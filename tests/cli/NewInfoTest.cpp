@@ -1,14 +1,18 @@
 // `new`, `info` and the tool's general contract: exit statuses, usage, help and version.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <chrono>
 #include <filesystem>
 #include <map>
 #include <memory>
+#include <thread>
 
 #include "CliRunner.h"
 #include "document/KaisekiDoc.h"
@@ -245,6 +249,44 @@ TEST(CliInfo, UnreadableDocumentsGiveStatusTwoWithOneLine) {
         EXPECT_EQ(result.ErrLines(), 1) << result.err;
         EXPECT_NE(result.err.find(file), std::string::npos) << result.err;
     }
+}
+
+// A document handed over through a pipe is read; a device that never ends is refused once more
+// than any document's bytes have come, instead of filling the memory.
+TEST(CliInfo, DocumentsFromPipesAndEndlessDevices) {
+    TempDir dir;
+    CKaisekiDoc doc;
+    doc.OnNewDocument();
+    doc.m_headerRows = 7;
+    const std::string bytes = doc.SaveToBytes();
+    const std::string fifo = dir.File("pipe.kcd");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    // The writing end opens once the tool has opened the reading end (given up after 20 s, so a
+    // tool that never reads cannot hang the test).
+    std::thread writer([&] {
+        for (int attempt = 0; attempt < 2000; ++attempt) {
+            const int fd = open(fifo.c_str(), O_WRONLY | O_NONBLOCK);
+            if (fd >= 0) {
+                fcntl(fd, F_SETFL, 0);
+                EXPECT_EQ(write(fd, bytes.data(), bytes.size()),
+                          static_cast<ssize_t>(bytes.size()));
+                close(fd);
+                return;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+    });
+    auto result = RunCli({"info", fifo});
+    writer.join();
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(ParseObject(result.out)["headerRows"].toInt(), 7);
+
+    if (!std::filesystem::exists("/dev/zero")) GTEST_SKIP() << "no /dev/zero";
+    result = RunCli({"info", "/dev/zero"});
+    EXPECT_EQ(result.status, 2);
+    EXPECT_EQ(result.ErrLines(), 1);
+    EXPECT_NE(result.err.find("/dev/zero: too large for a document"), std::string::npos)
+        << result.err;
 }
 
 TEST(CliInfo, AnOutputThatCannotBeWrittenGivesStatusTwo) {
