@@ -96,6 +96,9 @@ void ApplySettings(CKaisekiDoc& doc, const DataOptions& options) {
 std::string OpenFailureReason(const std::string& path) {
     std::error_code ec;
     if (std::filesystem::is_directory(path, ec)) return std::strerror(EISDIR);
+    // The reader takes regular files only: a device or a pipe might never end.
+    if (std::filesystem::exists(path, ec) && !std::filesystem::is_regular_file(path, ec))
+        return "not a regular file";
     errno = 0;
     if (std::FILE* file = std::fopen(path.c_str(), "rb")) {
         std::fclose(file);

@@ -352,7 +352,8 @@ TEST_F(CliExport, FailuresGiveStatusTwoAndLeaveNoOutput) {
              {{"export", broken, "-o", earlier}, "broken.kcd"},
              // A folder, and a device that never ends, are no data files.
              {{"export", doc, "-o", out, "--data", dir.File("copy")}, "copy"},
-             {{"export", doc, "-o", out, "--data", "/dev/zero"}, "/dev/zero"},
+             {{"export", doc, "-o", out, "--data", "/dev/zero"},
+              "/dev/zero: cannot open the data file (not a regular file)"},
          }) {
         auto result = RunCli(c.arguments);
         EXPECT_EQ(result.status, 2) << c.named;
