@@ -7,6 +7,9 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPixmap>
+#include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
+#include <QPrinter>
 #include <QTest>
 #include <cmath>
 #include <cstdlib>
@@ -66,16 +69,20 @@ TEST(Screenshots, MainWindowAndMagnifier) {
     save(&frame, "main-x1-absolute.png");
     frame.Action(32778)->trigger();
     frame.Action(32785)->trigger();
+    // Scrolled to the first burst of the first channels (about 0.8 s in).
+    frame.GetActiveView()->ScrollTo({1540, 0});
     save(&frame, "main-x10-relative.png");
     frame.Action(32779)->trigger();
     save(&frame, "main-x10-absolute.png");
     frame.Action(32778)->trigger();
     frame.Action(32780)->trigger();
+    frame.GetActiveView()->ScrollTo({0, 0});
 
     CKaisekiView* view = frame.GetActiveView();
-    QTest::mousePress(view->viewport(), Qt::LeftButton, {}, QPoint(150, 3 * 160 + 30));
-    QTest::mouseMove(view->viewport(), QPoint(320, 3 * 160 + 120));
-    QTest::mouseRelease(view->viewport(), Qt::LeftButton, {}, QPoint(320, 3 * 160 + 120));
+    // Across the first burst of CH[1] (about 0.6 s to 1.4 s).
+    QTest::mousePress(view->viewport(), Qt::LeftButton, {}, QPoint(200, 30));
+    QTest::mouseMove(view->viewport(), QPoint(330, 120));
+    QTest::mouseRelease(view->viewport(), Qt::LeftButton, {}, QPoint(330, 120));
     ASSERT_NE(frame.Magnifier(), nullptr);
     save(frame.Magnifier(), "magnifier.png");
 
@@ -83,6 +90,21 @@ TEST(Screenshots, MainWindowAndMagnifier) {
     frame.Splitter()->SplitRows();
     frame.Splitter()->Pane(1, 1)->ScrollTo({300, 1200});
     save(&frame, "main-split.png");
+
+    // The graphs as the image export writes them (the printed layout), and the print preview.
+    EXPECT_TRUE(frame.ExportImageTo(QDir(QString::fromLocal8Bit(dir)).filePath("export.png")));
+    {
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        QPrintPreviewDialog preview(&printer, &frame);
+        QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &frame,
+                         [&](QPrinter* p) { frame.GetActiveView()->PrintTo(*p); });
+        preview.resize(900, 760);
+        preview.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&preview));
+        if (auto* pages = preview.findChild<QPrintPreviewWidget*>()) pages->setAllPagesViewMode();
+        save(&preview, "print-preview.png");
+    }
 
     QMenu* viewMenu = frame.menuBar()->actions()[2]->menu();
     viewMenu->popup(frame.mapToGlobal(QPoint(100, 30)));
