@@ -1,5 +1,7 @@
 #include "support/ScriptedHost.h"
 
+#include "pipeline/ProgressCounter.h"
+
 namespace tavrel::test {
 
 namespace {
@@ -7,8 +9,14 @@ namespace {
 class ScriptedProgress : public Progress {
 public:
     explicit ScriptedProgress(ScriptedHost& host) : m_host(host) {}
-    void SetRange(int low, int high) override { m_host.progressRanges.emplace_back(low, high); }
-    void Step(int amount) override { m_host.progressSteps.push_back(amount); }
+    void SetRange(int low, int high) override {
+        m_host.progressRanges.emplace_back(low, high);
+        m_counter.SetRange(low, high);
+    }
+    void Step(int amount) override {
+        m_host.progressSteps.push_back(amount);
+        if (m_counter.Step(amount)) m_host.progressPositions.push_back(m_counter.Position());
+    }
     int PumpMessages() override {
         ++m_host.pumps;
         return m_host.cancelAfterPumps >= 0 && m_host.pumps > m_host.cancelAfterPumps;
@@ -16,6 +24,7 @@ public:
 
 private:
     ScriptedHost& m_host;
+    ProgressCounter m_counter;
 };
 
 }  // namespace

@@ -44,6 +44,9 @@ public:
     int pumps = 0;
     std::vector<std::pair<int, int>> progressRanges;
     std::vector<int> progressSteps;
+    // The bar as the progress window shows it: the position after each advance, batched by the
+    // window's own counting (a step advances the bar only past a hundredth of the range).
+    std::vector<int> progressPositions;
 
 private:
     Host* m_previous;

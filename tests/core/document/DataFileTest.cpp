@@ -101,6 +101,75 @@ TEST_F(DataFile, CancelBeepsAndKeepsTheRowsRead) {
     EXPECT_TRUE(host.messages.empty());
 }
 
+TEST_F(DataFile, ProgressBarAdvancesInHundredthsOfTheFileAndCancelStopsMidFile) {
+    // 1000 CR LF lines of different lengths: the steps (length + 2) add up to the file length.
+    std::string text;
+    for (int i = 0; i < 1000; ++i)
+        text += std::to_string(i * 37) + "," + std::to_string(i % 7) + "\r\n";
+    const int length = static_cast<int>(text.size());
+    const int threshold = length / 100;
+    doc.m_dataFilePath = dir.Write("bar.csv", text);
+    doc.LoadDataFile();
+    ASSERT_EQ(doc.m_rowCount, 1000);
+    int sum = 0;
+    for (int step : host.progressSteps)
+        sum += step;
+    EXPECT_EQ(sum, length);
+    // Each advance gathers more than a hundredth of the range, so the bar moves fewer than a
+    // hundred times, never backwards, and ends short of the range by what was pending.
+    ASSERT_FALSE(host.progressPositions.empty());
+    EXPECT_LT(host.progressPositions.size(), 100u);
+    int previous = 0;
+    for (int position : host.progressPositions) {
+        EXPECT_GT(position - previous, threshold);
+        previous = position;
+    }
+    EXPECT_LE(previous, length);
+    EXPECT_LE(length - previous, threshold);
+
+    // The user cancels at the 501st line: 500 rows stay, the bar shows at most what was stepped.
+    test::ScriptedHost cancelling;
+    cancelling.cancelAfterPumps = 500;
+    EXPECT_EQ(doc.TryLoadDataFile(), DataLoadResult::Cancelled);
+    EXPECT_EQ(cancelling.beeps, 1);
+    EXPECT_EQ(cancelling.pumps, 501);
+    EXPECT_EQ(cancelling.progressSteps.size(), 501u);
+    EXPECT_EQ(doc.m_rowCount, 500);
+    EXPECT_EQ(doc.m_columns[0].back(), 499 * 37);
+    EXPECT_EQ(Channel(1).size(), 500u);
+    int stepped = 0;
+    for (int step : cancelling.progressSteps)
+        stepped += step;
+    ASSERT_FALSE(cancelling.progressPositions.empty());
+    EXPECT_LE(cancelling.progressPositions.back(), stepped);
+    EXPECT_LT(cancelling.progressPositions.back(), length);
+}
+
+TEST_F(DataFile, ClearingKeepsTheColumnsCapacityAndAnEmptyFirstDataLineReservesNothing) {
+    // Two rows in a file of about 6000 bytes: the first data line reserves L / 50 values in each
+    // column it fills, far more than the two rows need.
+    const std::string first = "1,2" + std::string(6000, ' ') + "\n3,4\n";
+    const std::size_t reserve = first.size() / 50;
+    doc.m_dataFilePath = dir.Write("first.csv", first);
+    doc.LoadDataFile();
+    ASSERT_EQ(doc.m_columns[1].capacity(), reserve);
+    // A small second file: the values go, the capacity stays.
+    doc.m_dataFilePath = dir.Write("second.csv", "5\n");
+    doc.LoadDataFile();
+    EXPECT_EQ(doc.m_columns[0], (Column{5}));
+    EXPECT_TRUE(doc.m_columns[1].empty());
+    EXPECT_EQ(doc.m_columns[1].capacity(), reserve);
+
+    // The first line after the header is the first data line even when it is empty; then no
+    // line reserves and the columns grow as they fill.
+    CKaisekiDoc fresh;
+    fresh.OnNewDocument();
+    fresh.m_dataFilePath = dir.Write("gap.csv", "\n" + first);
+    fresh.LoadDataFile();
+    EXPECT_EQ(fresh.m_rowCount, 2);
+    EXPECT_LT(fresh.m_columns[0].capacity(), reserve);
+}
+
 TEST_F(DataFile, RowCapIsAParameter) {
     std::string text;
     for (int i = 0; i < 10000; ++i)
