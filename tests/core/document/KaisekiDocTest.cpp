@@ -57,6 +57,25 @@ TEST_F(DataDoc, ChannelWithoutSourceDeliversNothing) {
     EXPECT_TRUE(times.empty());
 }
 
+TEST_F(DataDoc, ChannelWithoutSourceDrawsItsOutlineAndLabelAndMeasuresZero) {
+    doc.m_channelSource[5] = CKaisekiDoc::kNoSource;
+    RecordingSurface s;
+    doc.DrawChannel(&s, {0, 160, 900, 320}, 5, nullptr, nullptr);
+    // The head alone is its chain's end: its empty graph (frame and centre line) follows.
+    EXPECT_EQ(s.Log(), (std::vector<std::string>{"Frame 0 160 900 320 0,0,0", "Text 10 170 CH[6]",
+                                                 "Frame 70 160 900 320 10,10,10",
+                                                 "MoveTo 110 240", "LineTo 860 240"}));
+    double max = -1;
+    doc.DrawChannel(nullptr, {0, 160, 900, 320}, 5, &max, nullptr);
+    EXPECT_EQ(max, 0.0);
+
+    // Behind a longer chain the end has nothing to draw: outline and label only.
+    CModBase::AppendModule(doc.Head(5), new CModBase);
+    s.Clear();
+    doc.DrawChannel(&s, {0, 160, 900, 320}, 5, nullptr, nullptr);
+    EXPECT_EQ(s.Log(), (std::vector<std::string>{"Frame 0 160 900 320 0,0,0", "Text 10 170 CH[6]"}));
+}
+
 TEST_F(DataDoc, RemappedSourceFeedsTheChannelsOwnChain) {
     doc.m_channelSource[2] = 7;
     std::vector<double> values, times;
