@@ -45,6 +45,9 @@ DocumentCommands::SaveAnswer DefaultSaveQuestion(QWidget* window, const QString&
     if (box.clickedButton() == no) return DocumentCommands::SaveAnswer::Discard;
     return DocumentCommands::SaveAnswer::Cancel;
 }
+QString AbsolutePath(const QString& name) {
+    return name.isEmpty() ? name : QFileInfo(name).absoluteFilePath();
+}
 }  // namespace
 
 DocumentCommands::DocumentCommands(CKaisekiDoc& doc, std::unique_ptr<RecentFileList> recent,
@@ -101,8 +104,11 @@ bool DocumentCommands::OnFileOpen() {
     return OpenDocumentFile(path);
 }
 
-bool DocumentCommands::OpenDocumentFile(const QString& path) {
+bool DocumentCommands::OpenDocumentFile(const QString& name) {
     if (RefuseWhileReading() || !SaveModified()) return false;
+    // The full path, so that the recent-file list and "上書き保存" do not depend on the folder the
+    // program was started in.
+    const QString path = AbsolutePath(name);
     std::string file = path.toStdString();
     bool hadChains = false;
     if (!m_doc.ReadDocumentFile(file, nullptr, &hadChains)) {
@@ -137,7 +143,8 @@ bool DocumentCommands::OnFileSaveAs() {
     return SaveAs(path);
 }
 
-bool DocumentCommands::SaveAs(const QString& path) {
+bool DocumentCommands::SaveAs(const QString& name) {
+    const QString path = AbsolutePath(name);
     if (!m_doc.OnSaveDocument(path.toStdString())) return false;
     m_recent->Add(path);
     Announce();

@@ -146,3 +146,24 @@ TEST(DocumentCommands, RecentFilesKeepFourAndSurviveARestart) {
     EXPECT_FALSE(f.commands->OpenDocumentFile(saved[4]));
     EXPECT_EQ(f.commands->Recent().Files(), (QStringList{saved[2], saved[3], saved[1]}));
 }
+
+TEST(DocumentCommands, RelativeNamesAreKeptAsFullPaths) {
+    Fixture f;
+    const std::filesystem::path before = std::filesystem::current_path();
+    std::filesystem::current_path(f.dir.Path());
+    f.savePath = QStringLiteral("relative.kcd");
+    const bool saved = f.commands->OnFileSaveAs();
+    const bool opened = f.commands->OpenDocumentFile(QStringLiteral("relative.kcd"));
+    std::filesystem::current_path(before);
+    ASSERT_TRUE(saved);
+    ASSERT_TRUE(opened);
+
+    // Started elsewhere, the recent entry and "上書き保存" still name the same file.
+    const QString full = Q(f.dir.File("relative.kcd"));
+    EXPECT_EQ(f.commands->Recent().Files(), QStringList{full});
+    EXPECT_EQ(Q(f.doc.GetPathName()), full);
+    f.doc.SetModifiedFlag();
+    EXPECT_TRUE(f.commands->OnFileSave());
+    EXPECT_FALSE(f.doc.IsModified());
+    EXPECT_FALSE(std::filesystem::exists(before / "relative.kcd"));
+}
