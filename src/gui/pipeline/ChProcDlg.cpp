@@ -186,4 +186,9 @@ void CChProcDlg::OnChange() {
     if (probeDisplay) doc->m_probeDisplay = probeDisplay;
 }
 
+bool RunChainEditor(QWidget* parent, CHeadFilter* head, int channel) {
+    CChProcDlg dialog(parent, head, channel);
+    return dialog.exec() == QDialog::Accepted;
+}
+
 }  // namespace tavrel::qt

@@ -63,4 +63,8 @@ class CChProcDlg : public QDialog {
     bool m_updating = false;
 };
 
+// Runs the processing-list editor modally over `parent` on the chain `head` of `channel`; true
+// when it ended with OK (the chain has been changed in place either way).
+bool RunChainEditor(QWidget* parent, CHeadFilter* head, int channel);
+
 }  // namespace tavrel::qt

@@ -60,11 +60,16 @@ void QPainterSurface::Fill(long long left, long long top, long long right, long 
     // Scaled (printing, print preview, high resolution): a one-unit frame side or marker column
     // may map to less than a device pixel, which a raster device would not paint at all. Such a
     // rectangle is widened to one device pixel, as the drawing interface it stands for does.
+    // The combined transform includes a high-resolution device's pixel ratio, which the painter
+    // applies again beneath any transform it is given; the fill undoes it to land on the device
+    // pixels computed here.
     QRectF device = m_painter.combinedTransform().mapRect(QRectF(r));
     if (device.width() < 1.0) device.setWidth(1.0);
     if (device.height() < 1.0) device.setHeight(1.0);
+    const qreal ratio = m_painter.device() ? m_painter.device()->devicePixelRatioF() : 1.0;
     m_painter.save();
     m_painter.resetTransform();
+    if (ratio != 1.0) m_painter.setWorldTransform(QTransform::fromScale(1.0 / ratio, 1.0 / ratio));
     m_painter.fillRect(device, color);
     m_painter.restore();
 }

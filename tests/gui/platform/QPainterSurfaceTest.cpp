@@ -239,5 +239,34 @@ TEST(QPainterSurface, ScaledPainterDrawsInLogicalUnits) {
     EXPECT_EQ(image.pixelColor(19, 19), QColor(Qt::white));
 }
 
+TEST(QPainterSurface, HighResolutionDeviceDrawsInLogicalUnits) {
+    // A 2x (and a 1.5x) screen: 100 x 50 logical pixels on an image of twice (1.5 times) the
+    // pixels. Fills, frames and straight lines land where their logical units map to, like the
+    // diagonal lines and texts that Qt scales itself, and the clip box is the logical size.
+    for (const double ratio : {2.0, 1.5}) {
+        QImage image = White(static_cast<int>(100 * ratio), static_cast<int>(50 * ratio));
+        image.setDevicePixelRatio(ratio);
+        {
+            QPainter painter(&image);
+            QPainterSurface surface(painter);
+            EXPECT_EQ(surface.GetClipBox(), (Rect{0, 0, 100, 50})) << ratio;
+            surface.FillSolidRect({10, 10, 20, 20}, {0, 0, 0});
+            surface.FrameRect({0, 0, 100, 50}, {200, 0, 0});
+            surface.MoveTo(60, 10);
+            surface.LineTo(60, 40);
+        }
+        auto at = [&](double x, double y) {
+            return image.pixelColor(static_cast<int>(x * ratio), static_cast<int>(y * ratio));
+        };
+        EXPECT_EQ(at(15, 15), QColor(Qt::black)) << ratio;
+        EXPECT_EQ(at(25, 25), QColor(Qt::white)) << ratio;
+        EXPECT_EQ(at(30, 30), QColor(Qt::white)) << ratio;
+        EXPECT_EQ(at(99.5, 25), QColor(200, 0, 0)) << ratio;  // the frame's right side
+        EXPECT_EQ(at(50, 49.5), QColor(200, 0, 0)) << ratio;  // and its bottom
+        EXPECT_EQ(at(60.2, 20), QColor(Qt::black)) << ratio;
+        EXPECT_EQ(at(60.2, 45), QColor(Qt::white)) << ratio;
+    }
+}
+
 }  // namespace
 }  // namespace tavrel::qt
