@@ -3,6 +3,7 @@
 // answers given by options. With several data files, each gets its own result in the folder
 // named by -o, under the name the GUI proposes ("処理済" + the data file's name).
 #include <array>
+#include <cstdio>
 #include <filesystem>
 #include <system_error>
 
@@ -11,6 +12,7 @@
 #include "cli/DataOptions.h"
 #include "document/ExportWriter.h"
 #include "document/KaisekiDoc.h"
+#include "platform/TextCodec.h"
 
 namespace tavrel::cli {
 
@@ -92,11 +94,19 @@ int RunExport(const QStringList& arguments) {
         settings.m_numberKind = kind == "time" ? 1 : 0;
     }
     const std::string documentPath = FileName(line.Positional(0));
+    // The export file's labels are Shift-JIS: a unit with a character it lacks is written with
+    // '?' in its place, as the GUI writes it. Said once, after a file was written.
+    std::string unitWarning;
+    if (options.unit && !Utf8ToCp932(*options.unit))
+        unitWarning =
+            "tavrel-cli: warning: --unit \"" + *options.unit +
+            "\" has characters that Shift-JIS lacks; the export file shows '?' for them\n";
 
     if (options.dataFiles.size() <= 1) {
         ExportOne(documentPath, options,
                   options.dataFiles.isEmpty() ? QString() : options.dataFiles.first(), settings,
                   out);
+        std::fputs(unitWarning.c_str(), stderr);
         return kExitOk;
     }
 
@@ -120,14 +130,17 @@ int RunExport(const QStringList& arguments) {
     std::filesystem::create_directories(folder, ec);
     if (!std::filesystem::is_directory(folder, ec)) throw FileError(folder, "not a folder");
     int status = kExitOk;
+    bool written = false;
     for (qsizetype i = 0; i < options.dataFiles.size(); ++i) {
         try {
             ExportOne(documentPath, options, options.dataFiles[i], settings, out + "/" + names[i]);
+            written = true;
         } catch (const CliError& error) {
             std::fprintf(stderr, "tavrel-cli: %s\n", error.what());
             status = error.Status();
         }
     }
+    if (written) std::fputs(unitWarning.c_str(), stderr);
     return status;
 }
 

@@ -169,8 +169,8 @@ TEST_F(CliExport, EveryOptionGivesTheBytesOfTheCoreWithThatSetting) {
         {{"--period", "3"}, [](CKaisekiDoc& d) { SetAllHeads(d, 333, "mV", 1); }},
         {{"--unit", "V"}, [](CKaisekiDoc& d) { SetAllHeads(d, 2000, "V", 1); }},
         {{"--factor", "10"}, [](CKaisekiDoc& d) { SetAllHeads(d, 2000, "mV", 10); }},
-        {{"--unit", "µV", "--factor", "1000", "--rate", "4000"},
-         [](CKaisekiDoc& d) { SetAllHeads(d, 4000, "µV", 1000); }},
+        {{"--unit", "μV", "--factor", "1000", "--rate", "4000"},
+         [](CKaisekiDoc& d) { SetAllHeads(d, 4000, "μV", 1000); }},
         {{"--max-rows", "100"}, {}, 100},
         {{"--probe"}, [](CKaisekiDoc& d) { d.m_probeDisplay = 1; }},
     };
@@ -236,6 +236,14 @@ TEST_F(CliExport, ValueSettingsActLikeTheDataSettingsDialog) {
     // A unit typed in UTF-8 is written in the export file's code page.
     const std::string japanese = Export({"--unit", "ボルト"});
     EXPECT_NE(japanese.find("CH2([" + *Utf8ToCp932("ボルト") + "])"), std::string::npos);
+    // A character that Shift-JIS lacks (the micro sign, not the Greek mu) is written as '?', as
+    // the GUI writes it, and the tool says so once after writing.
+    const std::string out = dir.File("micro.csv");
+    auto result = RunCli({"export", doc, "-o", out, "--unit", "µV"});
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.ErrLines(), 1);
+    EXPECT_NE(result.err.find("warning: --unit \"µV\""), std::string::npos) << result.err;
+    EXPECT_NE(test::ReadFileBytes(out).find("CH2([?V])"), std::string::npos);
 }
 
 TEST_F(CliExport, RowCapAndProbeDisplay) {

@@ -95,7 +95,7 @@ class CliLocale : public ::testing::Test {
 TEST_F(CliLocale, ExportReadsAndWritesDecimalPoints) {
     const std::string out = dir.File("out.csv");
     const auto [plain, german] = BothWays(
-        {"export", doc, "-o", out, "--number", "time", "--period", "3", "--unit", "µV"}, out);
+        {"export", doc, "-o", out, "--number", "time", "--period", "3", "--unit", "μV"}, out);
     EXPECT_EQ(german, plain);
     // And they are what the core writes in this process, which runs in the C locale.
     test::ScriptedHost host;
@@ -103,7 +103,7 @@ TEST_F(CliLocale, ExportReadsAndWritesDecimalPoints) {
     ASSERT_TRUE(expected.ReadDocumentFile(doc));
     for (int k = 0; k < CKaisekiDoc::kChannels; ++k) {
         expected.Head(k)->m_samplingRate = 333;
-        expected.Head(k)->m_unit = "µV";
+        expected.Head(k)->m_unit = "μV";
     }
     expected.LoadDataFile();
     ExportSettings settings;
