@@ -96,11 +96,21 @@ def measure(command):
     return seconds, usage.ru_utime + usage.ru_stime, usage.ru_maxrss * 1024  # kB on Linux
 
 
+def baseline_python():
+    """An interpreter that has numpy and pandas: this one, else the system's (Debian packages)."""
+    for python in (sys.executable, "/usr/bin/python3"):
+        if os.path.exists(python) and subprocess.run(
+                [python, "-c", "import numpy, pandas"], stderr=subprocess.DEVNULL).returncode == 0:
+            return python
+    sys.exit("numpy and pandas are missing: apt-get install python3-numpy python3-pandas")
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("cli", nargs="?", default="build/bin/tavrel-cli")
     parser.add_argument("--rows", type=int, default=1_000_000)
     args = parser.parse_args()
+    python = baseline_python()
     with tempfile.TemporaryDirectory(prefix="tavrel-bench-") as folder:
         doc = os.path.join(folder, "lowpass.kcd")
         data = os.path.join(folder, "data.csv")
@@ -115,7 +125,7 @@ def main():
             lines = sum(block.count(b"\n") for block in iter(lambda: f.read(1 << 20), b""))
         if lines != args.rows + 1:
             sys.exit("tavrel-cli wrote %d lines, expected %d" % (lines, args.rows + 1))
-        py_seconds, py_cpu, py_rss = measure([sys.executable, "-c", PANDAS_PIPELINE, data,
+        py_seconds, py_cpu, py_rss = measure([python, "-c", PANDAS_PIPELINE, data,
                                       os.path.join(folder, "pandas.csv"), str(CUTOFF)])
 
     samples = args.rows * CHANNELS * 8
