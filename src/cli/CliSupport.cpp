@@ -3,7 +3,6 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <QFile>
 
 #include <cerrno>
 #include <cstdio>
@@ -50,8 +49,82 @@ std::string Utf8(const QString& text) {
     return text.toStdString();
 }
 
+QString DecodeArgument(std::string_view bytes) {
+    QString text;
+    text.reserve(static_cast<qsizetype>(bytes.size()));
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    const std::size_t n = bytes.size();
+    std::size_t i = 0;
+    while (i < n) {
+        const unsigned lead = p[i];
+        // The length of a well-formed UTF-8 sequence starting here, and its smallest code point.
+        std::size_t length = 0;
+        char32_t code = 0;
+        char32_t smallest = 0;
+        if (lead < 0x80) {
+            length = 1;
+            code = lead;
+        } else if (lead >= 0xC2 && lead < 0xE0) {
+            length = 2, code = lead & 0x1F, smallest = 0x80;
+        } else if (lead >= 0xE0 && lead < 0xF0) {
+            length = 3, code = lead & 0x0F, smallest = 0x800;
+        } else if (lead >= 0xF0 && lead < 0xF5) {
+            length = 4, code = lead & 0x07, smallest = 0x10000;
+        }
+        bool valid = length > 0 && i + length <= n;
+        for (std::size_t k = 1; valid && k < length; ++k) {
+            valid = (p[i + k] & 0xC0) == 0x80;
+            code = (code << 6) | (p[i + k] & 0x3F);
+        }
+        valid = valid && code >= smallest && code <= 0x10FFFF && (code < 0xD800 || code > 0xDFFF);
+        if (!valid) {
+            // A byte that is not part of UTF-8: kept as a lone low surrogate, which no valid text
+            // holds, so that FileName gives the byte back.
+            text.append(QChar(static_cast<char16_t>(0xDC00 + lead)));
+            ++i;
+            continue;
+        }
+        const char32_t codes[1] = {code};
+        text.append(QString::fromUcs4(codes, 1));
+        i += length;
+    }
+    return text;
+}
+
 std::string FileName(const QString& path) {
-    return QFile::encodeName(path).toStdString();
+    std::string bytes;
+    bytes.reserve(static_cast<std::size_t>(path.size()));
+    auto appendUtf8 = [&bytes](char32_t c) {
+        if (c < 0x80) {
+            bytes += static_cast<char>(c);
+        } else if (c < 0x800) {
+            bytes += static_cast<char>(0xC0 | (c >> 6));
+            bytes += static_cast<char>(0x80 | (c & 0x3F));
+        } else if (c < 0x10000) {
+            bytes += static_cast<char>(0xE0 | (c >> 12));
+            bytes += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            bytes += static_cast<char>(0x80 | (c & 0x3F));
+        } else {
+            bytes += static_cast<char>(0xF0 | (c >> 18));
+            bytes += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+            bytes += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            bytes += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    };
+    for (qsizetype i = 0; i < path.size(); ++i) {
+        const char16_t unit = path[i].unicode();
+        if (QChar::isHighSurrogate(unit) && i + 1 < path.size() && path[i + 1].isLowSurrogate()) {
+            appendUtf8(QChar::surrogateToUcs4(unit, path[i + 1].unicode()));
+            ++i;
+        } else if (unit >= 0xDC80 && unit <= 0xDCFF) {
+            bytes += static_cast<char>(unit - 0xDC00);  // a byte kept by DecodeArgument
+        } else if (QChar::isSurrogate(unit)) {
+            appendUtf8(0xFFFD);
+        } else {
+            appendUtf8(unit);
+        }
+    }
+    return bytes;
 }
 
 namespace {

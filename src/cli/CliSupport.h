@@ -10,6 +10,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/Host.h"
@@ -111,8 +112,13 @@ class ScopedCliHost {
     Host* m_previous;
 };
 
-// UTF-8 of a QString (texts), and the file-system name of a path given on the command line.
+// UTF-8 of a QString (texts).
 std::string Utf8(const QString& text);
+// A command-line argument as text, losslessly: UTF-8 is decoded, and every byte that is not part
+// of UTF-8 (a file name in Shift-JIS or Latin-1) is kept as the lone surrogate U+DC80-U+DCFF.
+QString DecodeArgument(std::string_view bytes);
+// The file-system name of a path given on the command line: its UTF-8, with the bytes that
+// DecodeArgument kept given back as they were, so any file name on the disk can be named.
 std::string FileName(const QString& path);
 
 // The largest document file the tool reads; the program's documents are a few kilobytes.

@@ -2,6 +2,7 @@
 // data of all sixteen channels as the "save processed data" command does, the export dialog's
 // answers given by options. With several data files, each gets its own result in the folder
 // named by -o, under the name the GUI proposes ("処理済" + the data file's name).
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <filesystem>
@@ -44,9 +45,8 @@ std::array<ChannelExport, CKaisekiDoc::kChannels> GatherChannels(CKaisekiDoc& do
 }
 
 void ExportOne(const std::string& documentPath, const DataOptions& options, const QString& dataFile,
-               const ExportSettings& settings, const QString& out) {
+               const ExportSettings& settings, const std::string& outPath) {
     ScopedCliHost host;
-    const std::string outPath = FileName(out);
     std::array<ChannelExport, CKaisekiDoc::kChannels> channels;
     {
         CKaisekiDoc doc;
@@ -105,18 +105,18 @@ int RunExport(const QStringList& arguments) {
     if (options.dataFiles.size() <= 1) {
         ExportOne(documentPath, options,
                   options.dataFiles.isEmpty() ? QString() : options.dataFiles.first(), settings,
-                  out);
+                  FileName(out));
         std::fputs(unitWarning.c_str(), stderr);
         return kExitOk;
     }
 
     // Two data files of the same name would write the same result file.
-    QStringList names;
+    std::vector<std::string> names;
     for (const QString& dataFile : options.dataFiles) {
-        const QString name = QString::fromStdString(ProposeExportName(Utf8(dataFile)));
-        if (names.contains(name))
-            throw line.UsageError("--data: two data files would both be written as " + Utf8(name));
-        names.append(name);
+        const std::string name = ProposeExportName(FileName(dataFile));
+        if (std::find(names.begin(), names.end(), name) != names.end())
+            throw line.UsageError("--data: two data files would both be written as " + name);
+        names.push_back(name);
     }
 
     // Several data files: one result each in the folder -o names; a data file that fails is
@@ -133,7 +133,8 @@ int RunExport(const QStringList& arguments) {
     bool written = false;
     for (qsizetype i = 0; i < options.dataFiles.size(); ++i) {
         try {
-            ExportOne(documentPath, options, options.dataFiles[i], settings, out + "/" + names[i]);
+            ExportOne(documentPath, options, options.dataFiles[i], settings,
+                      folder + "/" + names[static_cast<std::size_t>(i)]);
             written = true;
         } catch (const CliError& error) {
             std::fprintf(stderr, "tavrel-cli: %s\n", error.what());

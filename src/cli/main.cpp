@@ -83,8 +83,13 @@ int main(int argc, char** argv) {
     QCoreApplication::setApplicationName("tavrel-cli");
     QCoreApplication::setApplicationVersion(TAVREL_VERSION);
 
-    QStringList arguments = QCoreApplication::arguments();
-    arguments.removeAt(1);  // the command word; the program name stays first
+    // The arguments from the bytes the system passed: Qt's own list would replace the bytes of
+    // a file name that is not UTF-8, which could then not be opened or would be written under
+    // another name. The command word goes; the program name stays first.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i) {
+        if (i != 1) arguments.append(DecodeArgument(argv[i]));
+    }
     try {
         return command(arguments);
     } catch (const CliError& error) {

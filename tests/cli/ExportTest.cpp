@@ -341,6 +341,28 @@ TEST_F(CliExport, RelativeDataPaths) {
     EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 3);
 }
 
+// File names in other encodings (a Shift-JIS name copied from Windows, a Latin-1 name) are
+// opened and written under exactly their bytes, in a folder too.
+TEST_F(CliExport, FileNamesThatAreNotUtf8) {
+    const std::string latin1 = dir.File("caf\xe9.csv");
+    std::filesystem::copy_file(csv, latin1);
+    const std::string shiftJis = dir.File("\x8c\x8b\x89\xca.csv");  // 結果.csv in Shift-JIS
+    auto result = RunCli({"export", doc, "-o", shiftJis, "--data", latin1});
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(test::ReadFileBytes(shiftJis), Export({}));
+
+    const std::string folder = dir.File("results\xff");
+    result = RunCli({"export", doc, "-o", folder, "--data", latin1, "--data", csv});
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(test::ReadFileBytes(folder + "/処理済caf\xe9.csv"), Export({}));
+    EXPECT_TRUE(std::filesystem::exists(folder + "/処理済run1.csv"));
+
+    // A missing one is named with its bytes.
+    result = RunCli({"export", doc, "-o", shiftJis, "--data", dir.File("gone\xe9.csv")});
+    EXPECT_EQ(result.status, 2);
+    EXPECT_NE(result.err.find("gone\xe9.csv"), std::string::npos) << result.err;
+}
+
 TEST_F(CliExport, FailuresGiveStatusTwoAndLeaveNoOutput) {
     const std::string out = dir.File("out.csv");
     const std::string earlier = dir.Write("earlier.csv", "kept");
