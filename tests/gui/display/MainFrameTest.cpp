@@ -12,6 +12,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
@@ -441,6 +442,45 @@ TEST_F(MainFrameTest, PrintPreviewShowsEveryPageAndKeepsThePrintRange) {
     EXPECT_EQ(printer.printRange(), QPrinter::PageRange);
     EXPECT_EQ(printer.fromPage(), 3);
     EXPECT_EQ(printer.toPage(), 3);
+    EXPECT_EQ(doc.m_printing, 0);
+}
+
+TEST_F(MainFrameTest, PrintCommandWritesThePagesToThePdfFileTheDialogNames) {
+    display_test::FillSines(doc, 300);
+    frame->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(frame.get()));
+    tavrel::test::TempDir dir;
+    const std::string file = dir.File("printed.pdf");
+    QPrinter& printer = frame->Printer();
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(QString::fromStdString(file));
+    int minPage = -1;
+    int maxPage = -1;
+    int tries = 0;
+    std::function<void()> answer = [&] {
+        if (auto* dialog = qobject_cast<QPrintDialog*>(QApplication::activeModalWidget())) {
+            minPage = dialog->minPage();
+            maxPage = dialog->maxPage();
+            dialog->accept();
+        } else if (++tries < 100) {
+            QTimer::singleShot(20, frame.get(), answer);
+        } else if (QWidget* modal = QApplication::activeModalWidget()) {
+            modal->close();
+        }
+    };
+    QTimer::singleShot(0, frame.get(), answer);
+    frame->Action(57607)->trigger();
+    EXPECT_EQ(minPage, 1);
+    EXPECT_EQ(maxPage, 3);
+    const std::string pdf = tavrel::test::ReadFileBytes(file);
+    ASSERT_EQ(pdf.substr(0, 4), "%PDF");
+    std::size_t pages = 0;
+    for (std::size_t at = pdf.find("/Type /Page"); at != std::string::npos;
+         at = pdf.find("/Type /Page", at + 1)) {
+        if (pdf.compare(at, 12, "/Type /Pages") != 0) ++pages;
+    }
+    EXPECT_EQ(pages, 3u);
+    EXPECT_TRUE(host.messages.empty());
     EXPECT_EQ(doc.m_printing, 0);
 }
 
