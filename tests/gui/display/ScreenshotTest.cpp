@@ -102,8 +102,13 @@ TEST(Screenshots, MainWindowAndMagnifier) {
         preview.resize(900, 760);
         preview.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&preview));
-        if (auto* pages = preview.findChild<QPrintPreviewWidget*>()) pages->setAllPagesViewMode();
+        auto* pages = preview.findChild<QPrintPreviewWidget*>();
+        ASSERT_NE(pages, nullptr);
+        pages->setAllPagesViewMode();
         save(&preview, "print-preview.png");
+        pages->setSinglePageViewMode();
+        pages->setZoomFactor(1.0);
+        save(&preview, "print-preview-100.png");
     }
 
     QMenu* viewMenu = frame.menuBar()->actions()[2]->menu();
