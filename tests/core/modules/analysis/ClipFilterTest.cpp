@@ -4,6 +4,7 @@
 
 #include "core/modules/analysis/ModuleFeed.h"
 #include "document/KaisekiDoc.h"
+#include "modules/analysis/IntFilter.h"
 #include "support/ScriptedHost.h"
 
 namespace tavrel {
@@ -103,6 +104,35 @@ TEST(ClipFilter, EmptyCutAtTheChainEndDeliversItsLabelAndNoValues) {
     EXPECT_EQ(label, "[mV]");
     EXPECT_TRUE(values.empty());
     EXPECT_TRUE(times.empty());
+    double max = -1.0;
+    doc.Head(0)->ChainDraw(nullptr, {0, 0, 100, 100}, &max, nullptr);
+    EXPECT_EQ(max, 0.0);
+}
+
+TEST(ClipFilter, EmptyCutIsHandedDownAsAnOutputOfZeroSamples) {
+    // A module after an empty cut still receives an array (of no samples) with the inherited
+    // properties, so the chain end delivers its own unit label and no values.
+    CKaisekiDoc doc;
+    doc.OnNewDocument();
+    doc.m_columns[0] = test::Ramp(10);
+    doc.m_rowCount = 10;
+    auto* clip = new CClipFilter;
+    clip->m_cut = 1;
+    clip->m_startMs = 3;
+    clip->m_endMs = 3;
+    auto* integrator = new CIntFilter;
+    integrator->m_samplingRate = 1000;
+    CModBase::AppendModule(doc.Head(0), clip);
+    CModBase::AppendModule(doc.Head(0), integrator);
+    std::vector<double> values{-1.0};
+    std::vector<double> times;
+    std::string label;
+    doc.Head(0)->ChainGetData(&values, &label, &times);
+    EXPECT_EQ(label, "[mV]*[ms]");
+    EXPECT_EQ(values, (std::vector<double>{-1.0}));
+    EXPECT_TRUE(times.empty());
+    EXPECT_EQ(integrator->m_samplingRate, 2000);
+    EXPECT_EQ(integrator->m_inputCount, 0);
     double max = -1.0;
     doc.Head(0)->ChainDraw(nullptr, {0, 0, 100, 100}, &max, nullptr);
     EXPECT_EQ(max, 0.0);
