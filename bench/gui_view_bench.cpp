@@ -1,11 +1,13 @@
 // Repaint cost of the graph view with sixteen channels loaded through the core: the strip that a
 // line scroll uncovers, a whole window, and a window after zooming to x10, in relative display
 // and in absolute display (which measures all sixteen channels on every paint). Each paint draws
-// through the QPainter surface into an image, the way the view's paint event does.
+// through the QPainter surface into an image, the way the view's paint event does. A last case
+// moves the outline of a selection drag.
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
 #include <QImage>
+#include <QMouseEvent>
 #include <QPainter>
 #include <cmath>
 #include <cstdlib>
@@ -80,6 +82,35 @@ void BM_WholeWindowZoom10(benchmark::State& state) {
     Paint(state, 10, false, QRect(0, 0, kWidth, kHeight), QPoint(3000, 1000));
 }
 BENCHMARK(BM_WholeWindowZoom10)->Arg(8192)->Arg(1000000)->Unit(benchmark::kMillisecond);
+
+// One mouse move of a selection drag in absolute display: the outline moves by a few pixels and
+// the view repaints the old and the new outline (a shown view on the offscreen platform).
+void BM_SelectionDragMove(benchmark::State& state) {
+    CKaisekiDoc doc;
+    doc.OnNewDocument();
+    Fill(doc, static_cast<int>(state.range(0)));
+    doc.m_absoluteScale = 1;
+    CKaisekiView view(&doc);
+    view.resize(kWidth + 20, kHeight + 20);
+    view.show();
+    QApplication::processEvents();
+    QWidget* port = view.viewport();
+    auto send = [port](QEvent::Type type, QPoint at, Qt::MouseButtons buttons) {
+        QMouseEvent event(type, QPointF(at), port->mapToGlobal(QPointF(at)), Qt::LeftButton,
+                          buttons, Qt::NoModifier);
+        QApplication::sendEvent(port, &event);
+    };
+    send(QEvent::MouseButtonPress, {100, 100}, Qt::LeftButton);
+    int step = 0;
+    for (auto _ : state) {
+        step = (step + 1) % 200;
+        send(QEvent::MouseMove, {300 + step, 250 + step}, Qt::LeftButton);
+        port->repaint();
+    }
+    send(QEvent::MouseButtonRelease, {300, 250}, Qt::NoButton);
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_SelectionDragMove)->Arg(8192)->Arg(1000000)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
