@@ -129,7 +129,12 @@ TEST(KaisekiApp, DroppedDocumentsOpenInTurnAndTheLastStays) {
     mime.setUrls({QUrl::fromLocalFile(Q(first)), QUrl(QStringLiteral("https://example.org/x.kcd")),
                   QUrl::fromLocalFile(Q(second))});
     EXPECT_EQ(DroppedFiles(mime), (QStringList{Q(first), Q(second)}));
-    app->OpenDroppedFiles(DroppedFiles(mime));
+    // Dragged over the main window the files are accepted, and dropped they open in turn.
+    QDragEnterEvent enter(QPoint(50, 50), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(app->MainFrame(), &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(50, 50), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(app->MainFrame(), &drop);
     EXPECT_EQ(app->Document().m_channelEnabled[9], 1);
     EXPECT_EQ(app->Document().m_channelEnabled[2], 0);
     EXPECT_EQ(app->MainFrame()->windowTitle(), QStringLiteral("second.kcd - Tavrel"));

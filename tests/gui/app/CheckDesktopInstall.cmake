@@ -1,0 +1,26 @@
+# Installs the desktop files into a scratch prefix and checks that the desktop's databases then
+# know ".kcd" as "Tavrel Document" and open it with Tavrel.
+file(REMOVE_RECURSE ${WORK})
+execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD} --prefix ${WORK} --component desktop
+    RESULT_VARIABLE status OUTPUT_QUIET)
+if(NOT status EQUAL 0)
+    message(FATAL_ERROR "installing the desktop files failed: ${status}")
+endif()
+foreach(name share/applications/tavrel.desktop share/mime/packages/tavrel.xml
+        share/icons/hicolor/scalable/apps/tavrel.svg)
+    if(NOT EXISTS ${WORK}/${name})
+        message(FATAL_ERROR "${name} was not installed")
+    endif()
+endforeach()
+file(READ ${WORK}/share/mime/globs2 globs)
+if(NOT globs MATCHES "application/x-tavrel-document:\\*\\.kcd")
+    message(FATAL_ERROR "the mime database does not map *.kcd:\n${globs}")
+endif()
+file(READ ${WORK}/share/mime/application/x-tavrel-document.xml type)
+if(NOT type MATCHES "Tavrel Document")
+    message(FATAL_ERROR "the document type is not described as Tavrel Document:\n${type}")
+endif()
+file(READ ${WORK}/share/applications/mimeinfo.cache handlers)
+if(NOT handlers MATCHES "application/x-tavrel-document=tavrel\\.desktop")
+    message(FATAL_ERROR "Tavrel is not the handler of its documents:\n${handlers}")
+endif()
