@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QFileDialog>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QtTest/QTest>
@@ -332,4 +333,47 @@ TEST(DataReading, RelativeDataPathIsFoundBesideTheDocument) {
     EXPECT_EQ(doc.m_rowCount, 1);
     EXPECT_EQ(doc.m_dataFilePath, "データ.csv");  // the stored path is kept
     EXPECT_TRUE(host.messages.empty());
+}
+
+TEST(ProcSetDlg, BrowsePutsTheChosenPathIntoTheEditOnly) {
+    Fixture f;
+    test::TempDir dir;
+    const std::string chosen = dir.Write("run1.csv", "1,2\r\n");
+    f.doc.m_dataFilePath = "/data/old.csv";
+    f.dialog->RefreshFromDocument();
+    QStringList filters;
+    OnNextModal([&](QWidget* w) {
+        auto* files = qobject_cast<QFileDialog*>(w);
+        ASSERT_NE(files, nullptr);
+        filters = files->nameFilters();
+        files->selectFile(QString::fromStdString(chosen));
+        static_cast<QDialog*>(files)->accept();
+    });
+    Click(f.dialog.get(), CProcSetDlg::kBrowseButton);
+    EXPECT_EQ(filters, QStringList({QStringLiteral("Data Files (*.csv)"),
+                                    QStringLiteral("All Files (*)")}));
+    EXPECT_EQ(Control<QLineEdit>(f.dialog.get(), 1000)->text().toStdString(), chosen);
+    // Nothing is applied until "決定".
+    EXPECT_EQ(f.doc.m_dataFilePath, "/data/old.csv");
+    EXPECT_FALSE(f.doc.IsModified());
+    EXPECT_EQ(f.doc.m_rowCount, 0);
+}
+
+TEST(ProcSetDlg, ClosingHidesTheDialogWhichKeepsFollowingTheDocument) {
+    Fixture f;
+    f.dialog->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(f.dialog.get()));
+    EXPECT_FALSE(f.dialog->close());  // the title-bar button
+    EXPECT_FALSE(f.dialog->isVisible());
+    f.dialog->show();
+    QTest::keyClick(f.dialog.get(), Qt::Key_Escape);
+    EXPECT_FALSE(f.dialog->isVisible());
+
+    // Hidden, it is still brought in line by every view update.
+    f.doc.m_channelEnabled[5] = 1;
+    f.doc.m_dataFilePath = "/data/next.csv";
+    f.doc.UpdateAllViews();
+    EXPECT_TRUE(Control<QCheckBox>(f.dialog.get(), 1012)->isChecked());
+    EXPECT_TRUE(Control(f.dialog.get(), 1013)->isEnabled());
+    EXPECT_EQ(Control<QLineEdit>(f.dialog.get(), 1000)->text(), QStringLiteral("/data/next.csv"));
 }
