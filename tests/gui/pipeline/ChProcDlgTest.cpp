@@ -244,9 +244,7 @@ TEST_F(ChProcDlgTest, ChangeOnAModuleThatCannotBeClonedReportsMemoryAndChangesNo
 }
 
 TEST_F(ChProcDlgTest, OffersTheTwelveCatalogueModulesInMenuOrder) {
-    for (const char* name : CChProcDlg::CatalogueClasses()) {
-        if (!CreateModule(name)) GTEST_SKIP() << name << " is not registered yet";
-    }
+    ASSERT_EQ(CChProcDlg::CatalogueClasses().size(), 12u);
     CChProcDlg dlg(nullptr, signal.Head(), 0);
     const char* names[] = {"プローブ",         "クリップ",         "整流器",
                            "間引き",           "移動平均",         "低域通過フィルタ",
@@ -255,6 +253,59 @@ TEST_F(ChProcDlgTest, OffersTheTwelveCatalogueModulesInMenuOrder) {
     ASSERT_EQ(Menu(dlg)->count(), 12);
     for (int i = 0; i < 12; ++i)
         EXPECT_EQ(Menu(dlg)->itemText(i), QString::fromUtf8(names[i]));
+    // Each entry adds a fresh module of its class.
+    for (int i = 0; i < 12; ++i) {
+        EXPECT_STREQ(dlg.Catalogue()[static_cast<std::size_t>(i)]->GetClassName(),
+                     CChProcDlg::CatalogueClasses()[static_cast<std::size_t>(i)]);
+    }
+}
+
+TEST_F(ChProcDlgTest, ActivityDetectorsOfALoadedChainAreListedChangedAndDeletedButNotOffered) {
+    // A chain as a document file brings it: the two detectors behind the head's modules.
+    std::unique_ptr<CModBase> sd = CreateModule("CSDActDetFilter");
+    std::unique_ptr<CModBase> amplitude = CreateModule("CAActDetFilter");
+    ASSERT_TRUE(sd && amplitude);
+    CModBase* sdModule = signal.Append(std::move(sd));
+    signal.Append(std::move(amplitude));
+    CChProcDlg dlg(nullptr, signal.Head(), 0);
+    dlg.show();
+    EXPECT_EQ(ListNames(dlg),
+              (std::vector<std::string>{"A", "B", "SD活動抽出", "自動活動抽出"}));
+    for (int i = 0; i < Menu(dlg)->count(); ++i) {
+        EXPECT_NE(Menu(dlg)->itemText(i), QString::fromUtf8("SD活動抽出"));
+        EXPECT_NE(Menu(dlg)->itemText(i), QString::fromUtf8("自動活動抽出"));
+    }
+
+    // Change runs its own dialog on it.
+    int templateShown = 0;
+    host.dialogScript = [&](ModuleDialog& d) {
+        templateShown = d.TemplateId();
+        return true;
+    };
+    Select(dlg, 2);
+    Click(&dlg, 1004);
+    EXPECT_EQ(templateShown, 116);
+    EXPECT_EQ(CModBase::ModuleAt(signal.Head(), 3), sdModule);
+
+    Select(dlg, 3);
+    Click(&dlg, 1003);
+    EXPECT_EQ(ChainNames(signal.Head()), (std::vector<std::string>{"A", "B", "SD活動抽出"}));
+    EXPECT_EQ(sdModule->m_next, nullptr);
+}
+
+TEST_F(ChProcDlgTest, EnterIsOkAndEscapeIsCancel) {
+    for (const auto& [key, result] :
+         {std::pair{Qt::Key_Return, QDialog::Accepted}, std::pair{Qt::Key_Escape, QDialog::Rejected}}) {
+        CChProcDlg dlg(nullptr, signal.Head(), 0);
+        int ended = -1;
+        WhenModalOpens([&](QWidget* modal) {
+            QListWidget* list = Control<QListWidget>(modal, 1036);
+            list->setFocus();
+            QTest::keyClick(list, key);
+        });
+        ended = dlg.exec();
+        EXPECT_EQ(ended, result) << key;
+    }
 }
 
 }  // namespace
