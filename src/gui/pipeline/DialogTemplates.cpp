@@ -302,6 +302,11 @@ void BuildControls(QWidget* dialog, const DialogTemplate& tmpl, const DialogUnit
                 QFontMetrics(dialog->font()).horizontalAdvance(w->property("text").toString()) + 1;
             if (w->width() < textWidth) w->resize(textWidth, w->height());
         }
+        if (spec.kind == K::CheckBox || spec.kind == K::RadioButton) {
+            // The same for the caption beside a check box or radio button.
+            const int hintWidth = w->sizeHint().width();
+            if (w->width() < hintWidth) w->resize(hintWidth, w->height());
+        }
         if (spec.style & kDisabled) w->setEnabled(false);
     }
 }

@@ -5,7 +5,10 @@
 
 #include <QDir>
 #include <QFontInfo>
+#include <QCheckBox>
+#include <QGroupBox>
 #include <QLabel>
+#include <QRadioButton>
 
 #include "DialogTestSupport.h"
 #include "gui/pipeline/ChProcDlg.h"
@@ -45,7 +48,15 @@ TEST(DialogLayout, EveryModuleTemplateLaysOutInsideTheDialogBelowThePreview) {
             if (spec.id == 0) continue;
             QWidget* w = qt::Control(&window, spec.id);
             ASSERT_NE(w, nullptr) << spec.id;
-            EXPECT_EQ(w->geometry(), units.Rect(spec.x, spec.y, spec.width, spec.height));
+            const QRect placed = units.Rect(spec.x, spec.y, spec.width, spec.height);
+            if (spec.kind == ControlKind::CheckBox || spec.kind == ControlKind::RadioButton) {
+                // Widened when the caption needs it, never narrowed or moved.
+                EXPECT_EQ(w->pos(), placed.topLeft()) << spec.id;
+                EXPECT_EQ(w->height(), placed.height()) << spec.id;
+                EXPECT_GE(w->width(), placed.width()) << spec.id;
+            } else {
+                EXPECT_EQ(w->geometry(), placed) << spec.id;
+            }
             EXPECT_TRUE(inside.contains(w->geometry())) << spec.id;
             EXPECT_GT(w->geometry().top(), previewBottom) << spec.id;
         }
@@ -53,6 +64,24 @@ TEST(DialogLayout, EveryModuleTemplateLaysOutInsideTheDialogBelowThePreview) {
         for (QLabel* label : window.findChildren<QLabel*>()) {
             EXPECT_GE(label->width(), label->fontMetrics().horizontalAdvance(label->text()))
                 << label->text().toStdString();
+        }
+        // No two controls overlap (group boxes and the separator only frame the others), and
+        // check boxes and radio buttons are wide enough for their box and caption.
+        std::vector<QWidget*> laidOut;
+        for (QWidget* w : window.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+            const bool separator = w->metaObject() == &QFrame::staticMetaObject;
+            if (w->isHidden() || separator || qobject_cast<QGroupBox*>(w)) continue;
+            for (QWidget* other : laidOut) {
+                EXPECT_FALSE(w->geometry().intersects(other->geometry()))
+                    << w->objectName().toStdString() << " "
+                    << w->property("text").toString().toStdString() << " / "
+                    << other->objectName().toStdString() << " "
+                    << other->property("text").toString().toStdString();
+            }
+            laidOut.push_back(w);
+            if (qobject_cast<QCheckBox*>(w) || qobject_cast<QRadioButton*>(w)) {
+                EXPECT_GE(w->width(), w->sizeHint().width()) << w->objectName().toStdString();
+            }
         }
         SaveShot(window, QString("template_%1").arg(tmpl.id));
     }

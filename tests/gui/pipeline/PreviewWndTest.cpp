@@ -2,6 +2,8 @@
 // to samples of the module's output.
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include <QSignalSpy>
 
 #include "DialogTestSupport.h"
@@ -98,11 +100,23 @@ TEST_F(PreviewWndTest, RubberBandIsShownDuringTheDragAndGoneAfterIt) {
     QTest::mouseMove(&preview, QPoint(300, 120));
     ASSERT_TRUE(preview.IsDragging());
     const QImage during = preview.grab().toImage();
-    // The outline inverts what lies under it; inside and outside stay as they were.
-    EXPECT_NE(during.pixelColor(200, 20), before.pixelColor(200, 20));
-    EXPECT_NE(during.pixelColor(100, 70), before.pixelColor(100, 70));
-    EXPECT_EQ(during.pixelColor(200, 21), before.pixelColor(200, 21));
-    EXPECT_EQ(during.pixelColor(200, 19), before.pixelColor(200, 19));
+    // The outline inverts what lies under it; inside and outside stay as they were. On a
+    // scaled screen the one-pixel outline covers one device pixel of the logical pixel.
+    const double ratio = during.devicePixelRatio();
+    auto changed = [&](int x, int y) {
+        for (int dy = 0; dy < static_cast<int>(std::ceil(ratio)); ++dy) {
+            for (int dx = 0; dx < static_cast<int>(std::ceil(ratio)); ++dx) {
+                const QPoint p(static_cast<int>(x * ratio) + dx, static_cast<int>(y * ratio) + dy);
+                if (during.pixelColor(p) != before.pixelColor(p)) return true;
+            }
+        }
+        return false;
+    };
+    const int beside = ratio == 1.0 ? 1 : 2;
+    EXPECT_TRUE(changed(200, 20));
+    EXPECT_TRUE(changed(100, 70));
+    EXPECT_FALSE(changed(200, 20 + beside));
+    EXPECT_FALSE(changed(200, 20 - beside));
     QTest::mouseRelease(&preview, Qt::LeftButton, {}, QPoint(300, 120));
     EXPECT_EQ(preview.grab().toImage(), before);
 }
