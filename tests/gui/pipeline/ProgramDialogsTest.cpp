@@ -10,6 +10,7 @@
 #include "gui/app/KaisekiApp.h"
 #include "gui/document/ProcSetDlg.h"
 #include "gui/pipeline/DialogTemplates.h"
+#include "gui/pipeline/PreviewWnd.h"
 #include "modules/filters/LPFilter.h"
 #include "modules/filters/SmothFilter.h"
 
@@ -45,7 +46,11 @@ TEST(ProgramDialogs, ChannelSettingsOpenTheEditorWhoseChangeShowsTheModuleWindow
             [&](QWidget* modal) {
                 EXPECT_TRUE(QTest::qWaitForWindowExposed(modal));
                 moduleTitle = modal->windowTitle();
-                previewDrawn = Control<QWidget>(modal, 4096) != nullptr;
+                // The preview draws the module, which holds the channel's samples pulled
+                // through the copied chain from the document.
+                auto* preview = Control<qt::CPreviewWnd>(modal, 4096);
+                previewDrawn = preview && preview->Module() && preview->DrawCount() > 0 &&
+                               preview->Module()->m_inputCount == 2000;
                 Type(modal, 1000, "80");
                 Click(modal, qt::kIdOk);
             },
