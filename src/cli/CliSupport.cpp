@@ -192,16 +192,18 @@ CliError CommandLine::UsageError(const std::string& message) const {
     return CliError(kExitUsage, message, UsageText());
 }
 
-void CommandLine::Parse(const QStringList& arguments, int positionals) {
+void CommandLine::Parse(const QStringList& arguments) {
     if (!m_parser.parse(arguments)) throw UsageError(Utf8(m_parser.errorText()));
     if (IsSet("help")) {
         std::fputs(UsageText().c_str(), stdout);
         throw CliError(kExitOk, {});
     }
     const qsizetype given = m_parser.positionalArguments().size();
-    if (given < positionals) throw UsageError("missing argument");
-    if (given > positionals)
-        throw UsageError("unexpected argument \"" + Utf8(Positional(positionals)) + "\"");
+    if (given < m_positionals.size())
+        throw UsageError("missing argument " + Utf8(m_positionals[given]));
+    if (given > m_positionals.size())
+        throw UsageError("unexpected argument \"" +
+                         FileName(m_parser.positionalArguments()[m_positionals.size()]) + "\"");
 }
 
 std::optional<int> CommandLine::IntOption(const char* name, int low, int high) const {

@@ -49,11 +49,16 @@ class CommandLine {
     QCommandLineParser& Parser() { return m_parser; }
     const QCommandLineParser& Parser() const { return m_parser; }
     void AddOption(const QCommandLineOption& option) { m_parser.addOption(option); }
+    // A positional argument, in order; a missing one is named in the usage error.
+    void AddPositional(const QString& name, const QString& description) {
+        m_parser.addPositionalArgument(name, description);
+        m_positionals.append(name);
+    }
 
     // Parses the arguments (program name first, command word removed). --help prints the usage
     // and ends with status 0; an unknown option, a missing value or a wrong count of positional
-    // arguments is a usage error.
-    void Parse(const QStringList& arguments, int positionals);
+    // arguments (those added with AddPositional) is a usage error.
+    void Parse(const QStringList& arguments);
     QString Positional(int i) const { return m_parser.positionalArguments().at(i); }
     bool IsSet(const char* name) const { return m_parser.isSet(QString::fromLatin1(name)); }
     QString Value(const char* name) const { return m_parser.value(QString::fromLatin1(name)); }
@@ -70,6 +75,7 @@ class CommandLine {
   private:
     QCommandLineParser m_parser;
     std::string m_synopsis;
+    QStringList m_positionals;
 };
 // A file that cannot be read or written (status 2): "<file>: <reason>".
 inline CliError FileError(const std::string& file, const std::string& reason) {

@@ -68,7 +68,7 @@ int RunExport(const QStringList& arguments) {
     CommandLine line("export DOC.kcd -o OUT.csv [options]",
                      "Writes the processed data of all 16 channels as the GUI's \"save processed "
                      "data\" command does, without dialogs.");
-    line.Parser().addPositionalArgument("DOC.kcd", "The document file.");
+    line.AddPositional("DOC.kcd", "The document file.");
     line.AddOption({{"o", "output"},
                     "The file to write; with several --data files, the folder for the results.",
                     "OUT"});
@@ -79,7 +79,7 @@ int RunExport(const QStringList& arguments) {
     line.AddOption({"no-header", "Write no header line."});
     line.AddOption({"number", "Add the data-number column: serial or time (ms).", "serial|time"});
     AddDataOptions(line);
-    line.Parse(arguments, 1);
+    line.Parse(arguments);
 
     if (!line.IsSet("output")) throw line.UsageError("-o OUT is required");
     const QString out = line.Value("output");

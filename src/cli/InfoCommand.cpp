@@ -88,8 +88,8 @@ int RunNew(const QStringList& arguments) {
     CommandLine line("new OUT.kcd",
                      "Writes the document file of a new document (16 channels, channel 1 "
                      "enabled, no data file).");
-    line.Parser().addPositionalArgument("OUT.kcd", "The document file to write.");
-    line.Parse(arguments, 1);
+    line.AddPositional("OUT.kcd", "The document file to write.");
+    line.Parse(arguments);
     const std::string out = FileName(line.Positional(0));
 
     ScopedCliHost host;
@@ -104,8 +104,8 @@ int RunInfo(const QStringList& arguments) {
     CommandLine line("info DOC.kcd",
                      "Prints the set-up stored in a document file as one JSON object; the data "
                      "file is not read.");
-    line.Parser().addPositionalArgument("DOC.kcd", "The document file to describe.");
-    line.Parse(arguments, 1);
+    line.AddPositional("DOC.kcd", "The document file to describe.");
+    line.Parse(arguments);
     const std::string path = FileName(line.Positional(0));
 
     ScopedCliHost host;

@@ -156,7 +156,7 @@ int RunRender(const QStringList& arguments) {
         "render DOC.kcd -o OUT.png|OUT.svg|OUT.pdf [options]",
         "Draws what the graph view shows (16 bands, 770 x zoomX by 2560 x zoomY pixels) or, "
         "with --channel, the magnifier picture of one channel and sample range.");
-    line.Parser().addPositionalArgument("DOC.kcd", "The document file.");
+    line.AddPositional("DOC.kcd", "The document file.");
     line.AddOption({{"o", "output"}, "The picture to write (.png, .svg or .pdf).", "OUT"});
     line.AddOption({"data", "Read this data file instead of the document's.", "PATH"});
     line.AddOption({"absolute", "Absolute display: all bands scaled to the common maximum."});
@@ -167,7 +167,7 @@ int RunRender(const QStringList& arguments) {
         {"range", "Sample range of the magnifier (default: the whole output).", "FIRST:LAST"});
     line.AddOption({"size", "Size of the magnifier picture (default 600x250).", "WxH"});
     AddDataOptions(line);
-    line.Parse(arguments, 1);
+    line.Parse(arguments);
 
     if (!line.IsSet("output")) throw line.UsageError("-o OUT is required");
     const QString out = line.Value("output");

@@ -24,7 +24,7 @@ constexpr const char* kUsage =
     "  render DOC.kcd -o OUT.png ...   draw the graph view or a magnifier picture\n"
     "                                  (PNG, SVG or PDF by the output's extension)\n"
     "\n"
-    "  tavrel-cli COMMAND --help       options of a command\n"
+    "  tavrel-cli COMMAND --help       options of a command (also: tavrel-cli help COMMAND)\n"
     "  tavrel-cli --version            version of the program\n"
     "\n"
     "Exit status: 0 success, 1 usage error, 2 a file cannot be read or written.\n";
@@ -58,6 +58,12 @@ int main(int argc, char** argv) {
     using namespace tavrel::cli;
     if (argc < 2) return Fail(kExitUsage, "no command given", kUsage);
     const char* word = argv[1];
+    // "help COMMAND" is "COMMAND --help".
+    static char helpOption[] = "--help";
+    if (std::strcmp(word, "help") == 0 && argc == 3 && FindCommand(argv[2])) {
+        word = argv[2];
+        argv[2] = helpOption;
+    }
     if (std::strcmp(word, "--help") == 0 || std::strcmp(word, "-h") == 0 ||
         std::strcmp(word, "help") == 0) {
         std::fputs(kUsage, stdout);

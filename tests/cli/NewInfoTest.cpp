@@ -317,6 +317,9 @@ TEST(CliUsage, BadCommandLinesGiveStatusOneWithUsage) {
         EXPECT_NE(result.err.find("Usage: tavrel-cli"), std::string::npos) << result.err;
     }
     EXPECT_FALSE(std::filesystem::exists(doc));
+    // The missing argument is named.
+    EXPECT_EQ(RunCli({"export", "-o", doc}).err.find("tavrel-cli: missing argument DOC.kcd\n"), 0u);
+    EXPECT_EQ(RunCli({"new"}).err.find("tavrel-cli: missing argument OUT.kcd\n"), 0u);
 }
 
 TEST(CliUsage, HelpAndVersion) {
@@ -347,6 +350,7 @@ TEST(CliUsage, HelpAndVersion) {
             EXPECT_NE(result.out.find(option + (option.size() == 2 ? "," : " ")), std::string::npos)
                 << command << " " << option;
     }
+    EXPECT_EQ(RunCli({"help", "render"}).out, RunCli({"render", "--help"}).out);
     result = RunCli({"--version"});
     EXPECT_EQ(result.status, 0);
     EXPECT_EQ(result.out, std::string("tavrel-cli ") + TAVREL_VERSION + "\n");
