@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -219,19 +220,87 @@ std::optional<int> CommandLine::IntOption(const char* name, int low, int high) c
     return static_cast<int>(value);
 }
 
+namespace {
+
+// The temporary file being written, for the signal handler: a tool stopped by Ctrl-C or a
+// termination request leaves no hidden partial file behind. One output is written at a time.
+char g_temporary[4096];
+volatile std::sig_atomic_t g_hasTemporary = 0;
+
+extern "C" void RemoveTemporaryAndStop(int signal) {
+    if (g_hasTemporary) unlink(g_temporary);
+    std::signal(signal, SIG_DFL);
+    std::raise(signal);
+}
+
+constexpr int kStopSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
+
+void InstallStopHandlers() {
+    static const bool installed = [] {
+        for (int s : kStopSignals) {
+            struct sigaction action {};
+            action.sa_handler = RemoveTemporaryAndStop;
+            sigemptyset(&action.sa_mask);
+            struct sigaction previous {};
+            // A signal ignored when the tool started (nohup) stays ignored.
+            if (sigaction(s, nullptr, &previous) == 0 && previous.sa_handler == SIG_IGN) continue;
+            sigaction(s, &action, nullptr);
+        }
+        return true;
+    }();
+    (void)installed;
+}
+
+// Creates the temporary file from the mkstemp pattern `path` and records it for the handler,
+// with the stop signals held back in between so that none can come after the file exists and
+// before the handler knows it.
+int CreateWatchedTemporary(std::string& path) {
+    InstallStopHandlers();
+    sigset_t stops;
+    sigset_t previous;
+    sigemptyset(&stops);
+    for (int s : kStopSignals)
+        sigaddset(&stops, s);
+    sigprocmask(SIG_BLOCK, &stops, &previous);
+    const int fd = mkstemp(path.data());
+    const int error = errno;
+    if (fd >= 0 && path.size() < sizeof g_temporary) {
+        std::memcpy(g_temporary, path.c_str(), path.size() + 1);
+        g_hasTemporary = 1;
+    }
+    sigprocmask(SIG_SETMASK, &previous, nullptr);
+    errno = error;
+    return fd;
+}
+
+}  // namespace
+
 AtomicFile::AtomicFile(std::string path) : m_path(std::move(path)) {
     std::error_code ec;
     if (std::filesystem::is_directory(m_path, ec)) throw FileError(m_path, std::strerror(EISDIR));
-    std::filesystem::path folder = std::filesystem::path(m_path).parent_path();
+    // An output that is a symbolic link is written through it: the file it names is replaced and
+    // the link stays.
+    m_target = m_path;
+    if (std::filesystem::is_symlink(m_path, ec)) {
+        const std::filesystem::path resolved = std::filesystem::weakly_canonical(m_path, ec);
+        if (!ec) m_target = resolved.string();
+        if (std::filesystem::is_directory(m_target, ec))
+            throw FileError(m_path, std::strerror(EISDIR));
+    }
+    // A file the user has made read-only is not replaced.
+    struct stat existing {};
+    const bool exists = stat(m_target.c_str(), &existing) == 0;
+    if (exists && access(m_target.c_str(), W_OK) != 0)
+        throw FileError(m_path, std::strerror(errno));
+    std::filesystem::path folder = std::filesystem::path(m_target).parent_path();
     if (folder.empty()) folder = ".";
     m_temporary =
-        (folder / ("." + std::filesystem::path(m_path).filename().string() + ".XXXXXX")).string();
-    m_fd = mkstemp(m_temporary.data());
+        (folder / ("." + std::filesystem::path(m_target).filename().string() + ".XXXXXX")).string();
+    m_fd = CreateWatchedTemporary(m_temporary);
     if (m_fd < 0) throw FileError(m_path, std::strerror(errno));
     // The permissions a newly created file would get, or those of the file replaced.
-    struct stat existing {};
     mode_t mode = 0;
-    if (stat(m_path.c_str(), &existing) == 0) {
+    if (exists) {
         mode = existing.st_mode & 07777;
     } else {
         const mode_t mask = umask(0);
@@ -243,7 +312,10 @@ AtomicFile::AtomicFile(std::string path) : m_path(std::move(path)) {
 
 AtomicFile::~AtomicFile() {
     if (m_fd >= 0) close(m_fd);
-    if (!m_temporary.empty()) unlink(m_temporary.c_str());
+    if (!m_temporary.empty()) {
+        g_hasTemporary = 0;
+        unlink(m_temporary.c_str());
+    }
 }
 
 bool AtomicFile::Write(std::string_view bytes) {
@@ -267,8 +339,9 @@ void AtomicFile::Commit() {
     const int fd = m_fd;
     m_fd = -1;
     if (close(fd) != 0) throw FileError(m_path, std::strerror(errno));
-    if (std::rename(m_temporary.c_str(), m_path.c_str()) != 0)
+    if (std::rename(m_temporary.c_str(), m_target.c_str()) != 0)
         throw FileError(m_path, std::strerror(errno));
+    g_hasTemporary = 0;
     m_temporary.clear();
 }
 

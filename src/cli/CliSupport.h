@@ -136,8 +136,10 @@ inline constexpr std::size_t kMaxDocumentBytes = std::size_t{64} << 20;
 bool OpenDocumentFile(CKaisekiDoc& doc, const std::string& path);
 
 // An output file written through a temporary file in the same folder, which replaces the target
-// only when everything was written: a failure leaves neither a partial file nor a damaged earlier
-// one. (No flush to the disk is forced; the replacement itself is atomic.)
+// only when everything was written: a failure, or the tool stopped by SIGINT, SIGTERM, SIGHUP or
+// SIGQUIT, leaves neither a partial file nor a damaged earlier one. A read-only target is not
+// replaced; a symbolic link is written through. (No flush to the disk is forced; the replacement
+// itself is atomic.)
 class AtomicFile {
   public:
     // Creates the temporary file; a folder that does not exist or cannot be written, or a target
@@ -155,7 +157,8 @@ class AtomicFile {
     void Commit();
 
   private:
-    std::string m_path;
+    std::string m_path;    // as given, for messages
+    std::string m_target;  // the file replaced: the path, or the file a symbolic link names
     std::string m_temporary;
     int m_fd = -1;
     int m_error = 0;

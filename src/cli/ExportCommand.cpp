@@ -47,6 +47,8 @@ std::array<ChannelExport, CKaisekiDoc::kChannels> GatherChannels(CKaisekiDoc& do
 void ExportOne(const std::string& documentPath, const DataOptions& options, const QString& dataFile,
                const ExportSettings& settings, const std::string& outPath) {
     ScopedCliHost host;
+    // Created first, so an output that cannot be written fails before any work.
+    AtomicFile file(outPath);
     std::array<ChannelExport, CKaisekiDoc::kChannels> channels;
     {
         CKaisekiDoc doc;
@@ -54,7 +56,6 @@ void ExportOne(const std::string& documentPath, const DataOptions& options, cons
         channels = GatherChannels(doc);
     }  // the source data go before the file is written
 
-    AtomicFile file(outPath);
     const bool written = WriteExport(channels, settings,
                                      [&file](std::string_view bytes) { return file.Write(bytes); });
     if (!written) file.Fail();

@@ -201,6 +201,9 @@ int RunRender(const QStringList& arguments) {
         request.height = kViewHeight * zoomY;
     }
 
+    const std::string outPath = FileName(out);
+    // Created first, so an output that cannot be written fails before any drawing.
+    AtomicFile file(outPath);
     ScopedCliHost host;
     CKaisekiDoc doc;
     PrepareDocument(doc, FileName(line.Positional(0)), options,
@@ -210,9 +213,10 @@ int RunRender(const QStringList& arguments) {
     doc.m_zoomY = zoomY;
     doc.m_absoluteScale = line.IsSet("absolute") ? 1 : 0;
 
-    const std::string outPath = FileName(out);
     const QByteArray bytes = RenderToBytes(doc, request, outPath);
-    WriteFileAtomically(outPath, std::string_view(bytes.constData(), bytes.size()));
+    if (!file.Write(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size()))))
+        file.Fail();
+    file.Commit();
     host.Get().FlushWarnings();
     return kExitOk;
 }

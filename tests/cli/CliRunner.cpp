@@ -18,6 +18,27 @@ int CliResult::ErrLines() const {
     return static_cast<int>(std::count(err.begin(), err.end(), '\n'));
 }
 
+int SpawnCli(const std::vector<std::string>& arguments) {
+    std::vector<std::string> args{TAVREL_CLI};
+    args.insert(args.end(), arguments.begin(), arguments.end());
+    std::vector<char*> argv;
+    for (std::string& a : args)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    const pid_t pid = fork();
+    if (pid < 0) throw std::runtime_error("fork failed");
+    if (pid == 0) {
+        const int null = open("/dev/null", O_WRONLY);
+        if (null >= 0) {
+            dup2(null, 1);
+            dup2(null, 2);
+        }
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    return pid;
+}
+
 CliEnvironment DecimalCommaLocale() {
     CliEnvironment environment;
     environment.variables = {{"LC_ALL", kDecimalCommaLocale}, {"LANG", kDecimalCommaLocale}};

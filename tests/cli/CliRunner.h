@@ -27,6 +27,10 @@ struct CliEnvironment {
 // Runs tavrel-cli with the arguments (no shell involved) and waits for it.
 CliResult RunCli(const std::vector<std::string>& arguments, const CliEnvironment& environment = {});
 
+// Starts tavrel-cli with the arguments, its output discarded, and returns its process id without
+// waiting (for tests that stop it on the way).
+int SpawnCli(const std::vector<std::string>& arguments);
+
 // The environment of a German decimal-comma locale for every category (LC_ALL), in which the C
 // library writes and reads "0,5". Tests check first that the locale exists on the machine.
 CliEnvironment DecimalCommaLocale();

@@ -1,9 +1,15 @@
 // `export`: the processed data written as the GUI's export writes them, with every option.
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
 #include <cmath>
+#include <csignal>
 #include <filesystem>
 #include <functional>
+#include <thread>
 
 #include "CliFixtures.h"
 #include "CliRunner.h"
@@ -361,6 +367,65 @@ TEST_F(CliExport, FileNamesThatAreNotUtf8) {
     result = RunCli({"export", doc, "-o", shiftJis, "--data", dir.File("gone\xe9.csv")});
     EXPECT_EQ(result.status, 2);
     EXPECT_NE(result.err.find("gone\xe9.csv"), std::string::npos) << result.err;
+}
+
+// The output is written through a temporary file beside it. A symbolic link is written through
+// (the link stays, the file it names gets the result); a read-only file is not replaced.
+TEST_F(CliExport, OutputsThroughLinksAndReadOnlyFiles) {
+    const std::string target = dir.Write("target.csv", "old");
+    const std::string link = dir.File("link.csv");
+    std::filesystem::create_symlink(target, link);
+    auto result = RunCli({"export", doc, "-o", link});
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    EXPECT_EQ(test::ReadFileBytes(target), Export({}));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()),
+                            std::filesystem::directory_iterator()),
+              5);  // run1.csv, chains.kcd, target.csv, link.csv, out.csv
+
+    if (geteuid() == 0) GTEST_SKIP() << "the superuser may write any file";
+    const std::string locked = dir.Write("locked.csv", "keep");
+    std::filesystem::permissions(locked, std::filesystem::perms::owner_read);
+    result = RunCli({"export", doc, "-o", locked});
+    EXPECT_EQ(result.status, 2);
+    EXPECT_EQ(result.ErrLines(), 1);
+    EXPECT_EQ(test::ReadFileBytes(locked), "keep");
+}
+
+// Stopped while it works (Ctrl-C, a termination request), the tool leaves no partial output and
+// no hidden temporary file.
+TEST_F(CliExport, StoppedOnTheWayLeavesNothing) {
+    std::filesystem::create_directory(dir.File("out"));
+    const std::string big =
+        test::WriteCsv(dir, "big.csv", 400000, 4, [](int r, int c) { return r * 0.001 + c; });
+    for (int signal : {SIGINT, SIGTERM}) {
+        const std::string out = dir.File("out/result.csv");
+        const int pid = test::SpawnCli({"export", doc, "-o", out, "--data", big, "--max-rows", "0",
+                                        "--header-rows", "0", "--skip-columns", "0"});
+        // Wait until the temporary file exists, then stop the tool.
+        bool seen = false;
+        for (int i = 0; i < 2000 && !seen; ++i) {
+            seen = std::filesystem::directory_iterator(dir.File("out")) !=
+                   std::filesystem::directory_iterator();
+            if (!seen) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        kill(pid, signal);
+        int status = 0;
+        waitpid(pid, &status, 0);
+        if (WIFEXITED(status)) {
+            // It finished before the signal came: then the result is whole.
+            EXPECT_EQ(WEXITSTATUS(status), 0);
+            EXPECT_TRUE(std::filesystem::exists(out));
+            std::filesystem::remove(out);
+            continue;
+        }
+        EXPECT_TRUE(seen);
+        EXPECT_TRUE(WIFSIGNALED(status));
+        EXPECT_EQ(WTERMSIG(status), signal);
+        EXPECT_EQ(std::filesystem::directory_iterator(dir.File("out")),
+                  std::filesystem::directory_iterator())
+            << "something is left in the output folder";
+    }
 }
 
 TEST_F(CliExport, FailuresGiveStatusTwoAndLeaveNoOutput) {
