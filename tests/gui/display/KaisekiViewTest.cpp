@@ -17,6 +17,8 @@
 #include "gui/display/MagView.h"
 #include "gui/display/MagWnd.h"
 #include "gui/display/MainFrame.h"
+#include "modules/filters/DiodeFilter.h"
+#include "pipeline/DmyPipe.h"
 #include "platform/RecordingSurface.h"
 
 namespace tavrel::qt {
@@ -107,6 +109,19 @@ TEST_F(KaisekiViewTest, WheelScrollsVerticallyAndWithShiftHorizontally) {
     EXPECT_GT(view.ScrollPosition().x(), 0);
     EXPECT_EQ(view.ScrollPosition().y(), y);
 }
+
+// Counts the paint events of a widget.
+class PaintCounter : public QObject {
+public:
+    explicit PaintCounter(int* paints) : m_paints(paints) {}
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint) ++*m_paints;
+        return false;
+    }
+
+private:
+    int* m_paints;
+};
 
 class SelectionTest : public KaisekiViewTest {
 protected:
@@ -239,6 +254,52 @@ TEST_F(SelectionTest, DocumentUpdatesRepaintTheMagnifier) {
     // Zoom reaches only graph views: the magnifier is not zoomed.
     frame->Action(32782)->trigger();
     EXPECT_FALSE(mag->View()->IsGraphView());
+}
+
+TEST_F(SelectionTest, ProbeDisplayRepaintsTheMagnifierWithTheProbeData) {
+    // Channel 1: a probe on the sine, then a full-wave rectifier.
+    auto append = [this](CModBase* module) {
+        module->m_doc = &doc;
+        CModBase::AppendModule(doc.m_chains[1].get(), module);
+    };
+    auto* probe = new CDmyPipe;
+    probe->m_probeOn = 1;
+    append(probe);
+    auto* rectifier = new CDiodeFilter;
+    rectifier->m_halfWave = 0;
+    append(rectifier);
+    doc.m_chains[1]->ClearBuffers();
+    Drag({150, 160 + 20}, {400, 160 + 120});
+    CMagWnd* mag = frame->Magnifier();
+    ASSERT_NE(mag, nullptr);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(mag));
+    CMagView* magView = mag->View();
+    ASSERT_EQ(magView->m_channel, 1);
+    const SampleRange range{magView->m_firstSample, magView->m_lastSample};
+    ASSERT_LT(range.first, range.last);
+    auto drawing = [&](int probeDisplay) {
+        const int kept = doc.m_probeDisplay;
+        doc.m_probeDisplay = probeDisplay;
+        RecordingSurface surface;
+        doc.DrawChannel(&surface, {0, 0, magView->width(), magView->height()}, 1, nullptr, &range);
+        doc.m_probeDisplay = kept;
+        return surface.Log();
+    };
+    ASSERT_NE(drawing(0), drawing(1));
+
+    int paints = 0;
+    PaintCounter counter(&paints);
+    magView->installEventFilter(&counter);
+    frame->Action(32777)->trigger();
+    QTest::qWait(20);
+    EXPECT_GT(paints, 0);
+    RecordingSurface shown;
+    magView->OnDraw(shown);
+    EXPECT_EQ(shown.Log(), drawing(1));
+    // The same channel and range as before.
+    EXPECT_EQ(magView->m_channel, 1);
+    EXPECT_EQ(magView->m_firstSample, range.first);
+    EXPECT_EQ(magView->m_lastSample, range.last);
 }
 
 }  // namespace
