@@ -1,6 +1,7 @@
 #include "pipeline/ModBase.h"
 
 #include <algorithm>
+#include <atomic>
 #include <new>
 
 #include "document/KaisekiDoc.h"
@@ -13,7 +14,10 @@ namespace tavrel {
 
 SampleBuffer AllocSamples(long long count) {
     if (count < 0) return nullptr;
-    return SampleBuffer(new (std::nothrow) double[static_cast<std::size_t>(count)]);
+    static std::atomic<std::uint64_t> lastSerial{0};
+    SampleDeleter deleter;
+    deleter.serial = ++lastSerial;
+    return SampleBuffer(new (std::nothrow) double[static_cast<std::size_t>(count)], deleter);
 }
 
 CModBase::CModBase() = default;
@@ -211,6 +215,11 @@ double CModBase::MaxAbs(int first, int last) const {
     first = std::max(first, 0);
     last = std::min(last, m_outputCount);
     if (first >= last) return 0.0;
+    const std::uint64_t serial = m_output.get_deleter().serial;
+    MaxAbsCache& cache = m_maxAbsCache;
+    if (serial != 0 && cache.serial == serial && cache.count == m_outputCount &&
+        cache.first == first && cache.last == last)
+        return cache.value;
     // Every drawing scans its whole visible range here, so the scan keeps four independent
     // running extremes (the comparisons then overlap); the extremes of a set do not depend on the
     // order of the scan, and NaN samples fail every comparison as before.
@@ -234,7 +243,9 @@ double CModBase::MaxAbs(int first, int last) const {
         largest[0] = largest[k] > largest[0] ? largest[k] : largest[0];
         smallest[0] = smallest[k] < smallest[0] ? smallest[k] : smallest[0];
     }
-    return std::max(largest[0], -smallest[0]);
+    const double value = std::max(largest[0], -smallest[0]);
+    cache = {serial, m_outputCount, first, last, value};
+    return value;
 }
 
 int CModBase::PixelsToRange(Surface*, const Rect& plot, const Rect& selection, int out[2]) {

@@ -8,6 +8,7 @@
 // document can be pulled, drawn and deleted.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -19,9 +20,20 @@ namespace tavrel {
 class Archive;
 class CKaisekiDoc;
 
+// Frees a sample array and carries the serial number AllocSamples gave it. Serial numbers are
+// never reused, so a value derived from an array (its vertical maximum) can be kept under the
+// serial: an array freed and another allocated at the same address cannot be mistaken for it.
+// Arrays that did not come from AllocSamples have serial 0, which nothing is kept under.
+struct SampleDeleter {
+    std::uint64_t serial = 0;
+    SampleDeleter() = default;
+    SampleDeleter(std::default_delete<double[]>) {}
+    void operator()(double* samples) const { delete[] samples; }
+};
+
 // A sample array with exactly one owner; a non-null array of zero samples still counts as an
 // array (an empty output is an output).
-using SampleBuffer = std::unique_ptr<double[]>;
+using SampleBuffer = std::unique_ptr<double[], SampleDeleter>;
 
 // A new array of `count` samples, or null when the count is negative or memory is short.
 SampleBuffer AllocSamples(long long count);
@@ -131,6 +143,19 @@ protected:
     void WriteInheritedProperties() const;
     // Releases this module's own buffers and caches (ClearBuffers applies it along the chain).
     virtual void ReleaseBuffers();
+
+private:
+    // The last vertical maximum measured, kept for the output array of that serial number: every
+    // paint scales by the maximum of the whole visible range, and a repaint of a narrow strip
+    // should cost the strip, not a scan of the whole record.
+    struct MaxAbsCache {
+        std::uint64_t serial = 0;
+        int count = 0;
+        int first = 0;
+        int last = 0;
+        double value = 0.0;
+    };
+    mutable MaxAbsCache m_maxAbsCache;
 };
 
 // Deletes a whole chain from its first module.

@@ -153,6 +153,33 @@ TEST(ModBase, MaxAbsOverNegativeAndEmptyRanges) {
     EXPECT_EQ(m.MaxAbs(3, 4), 3.0);
 }
 
+TEST(ModBase, KeptMaximumFollowsTheOutputArray) {
+    // The maximum of a range is kept for the output array it was measured on. A new array - even
+    // one the allocator places where the freed one was - is measured afresh.
+    CModBase m;
+    m.m_outputCount = 4;
+    for (double peak : {2.0, 8.0, 0.5}) {
+        m.m_output.reset();
+        m.m_output = AllocSamples(4);
+        std::fill(m.m_output.get(), m.m_output.get() + 4, -peak);
+        EXPECT_EQ(m.MaxAbs(0, 4), peak);
+        EXPECT_EQ(m.MaxAbs(0, 4), peak);
+        EXPECT_EQ(m.MaxAbs(1, 2), peak);
+    }
+    // The same array under another count or range is measured again.
+    m.m_output[3] = 40.0;
+    m.m_outputCount = 3;
+    EXPECT_EQ(m.MaxAbs(0, 4), 0.5);
+    m.m_outputCount = 4;
+    EXPECT_EQ(m.MaxAbs(0, 4), 40.0);
+    // An array that did not come from AllocSamples is never kept.
+    m.m_output = SampleBuffer(new double[2]{1.0, 2.0});
+    m.m_outputCount = 2;
+    EXPECT_EQ(m.MaxAbs(0, 2), 2.0);
+    m.m_output[1] = 5.0;
+    EXPECT_EQ(m.MaxAbs(0, 2), 5.0);
+}
+
 TEST(ModBase, PixelsToRangeUsesThePlotGeometry) {
     CModBase m;
     m.m_output = AllocSamples(100);
