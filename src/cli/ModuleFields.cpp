@@ -72,9 +72,9 @@ std::optional<std::vector<FieldValue>> ReadOwnFields(CModBase& module, std::stri
     std::vector<FieldValue> values;
     Archive in(bytes);
     try {
-        for (const FieldSpec& spec : *layout) {
-            FieldValue value{spec.key, spec.type};
-            if (spec.type == FieldType::Int) {
+        for (const FieldSpec& field : *layout) {
+            FieldValue value{field.key, field.type};
+            if (field.type == FieldType::Int) {
                 value.intValue = in.ReadInt();
             } else {
                 value.doubleValue = in.ReadDouble();

@@ -82,10 +82,20 @@ bool CKaisekiDoc::ReadDocumentFile(const std::string& path, std::string* reason,
         if (!in) {
             why = std::strerror(errno);
         } else {
-            // The stream library reports some read errors by throwing.
+            // Read in pieces up to a bound far above any real document, so a path naming a
+            // device that never ends (/dev/zero) is refused instead of filling the memory. The
+            // stream library reports some read errors by throwing.
+            constexpr std::size_t kMaxDocumentBytes = std::size_t{256} << 20;
             try {
-                bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-                if (in.bad()) why = "read error";
+                char chunk[1 << 16];
+                while (in && bytes.size() <= kMaxDocumentBytes) {
+                    in.read(chunk, sizeof chunk);
+                    bytes.append(chunk, static_cast<std::size_t>(in.gcount()));
+                }
+                if (in.bad())
+                    why = "read error";
+                else if (bytes.size() > kMaxDocumentBytes)
+                    why = std::strerror(EFBIG);
             } catch (const std::exception&) {
                 why = "read error";
             }

@@ -197,9 +197,9 @@ std::vector<DialogTemplate> MakeTemplates() {
     return t;
 }
 
-QWidget* CreateControl(QWidget* dialog, const ControlSpec& spec, QButtonGroup*& radioGroup) {
-    const QString caption = spec.caption ? QString::fromUtf8(spec.caption) : QString();
-    switch (spec.kind) {
+QWidget* CreateControl(QWidget* dialog, const ControlSpec& ctl, QButtonGroup*& radioGroup) {
+    const QString caption = ctl.caption ? QString::fromUtf8(ctl.caption) : QString();
+    switch (ctl.kind) {
         case K::GroupBox: {
             auto* box = new QGroupBox(caption, dialog);
             box->setFocusPolicy(Qt::NoFocus);
@@ -219,9 +219,9 @@ QWidget* CreateControl(QWidget* dialog, const ControlSpec& spec, QButtonGroup*& 
         case K::Edit:
         case K::ReadOnlyEdit: {
             auto* edit = new QLineEdit(dialog);
-            edit->setAlignment((spec.style & kAlignRight) ? Qt::AlignRight | Qt::AlignVCenter
+            edit->setAlignment((ctl.style & kAlignRight) ? Qt::AlignRight | Qt::AlignVCenter
                                                           : Qt::AlignLeft | Qt::AlignVCenter);
-            if (spec.kind == K::ReadOnlyEdit) {
+            if (ctl.kind == K::ReadOnlyEdit) {
                 // Read-only fields show the dialog's colour, as read-only edits do, and are
                 // skipped by Tab (a click still lets the user select and copy their text).
                 edit->setReadOnly(true);
@@ -236,7 +236,7 @@ QWidget* CreateControl(QWidget* dialog, const ControlSpec& spec, QButtonGroup*& 
             return new QCheckBox(caption, dialog);
         case K::RadioButton: {
             auto* radio = new QRadioButton(caption, dialog);
-            if ((spec.style & kGroupStart) || !radioGroup) radioGroup = new QButtonGroup(dialog);
+            if ((ctl.style & kGroupStart) || !radioGroup) radioGroup = new QButtonGroup(dialog);
             radioGroup->addButton(radio);
             return radio;
         }
@@ -244,7 +244,7 @@ QWidget* CreateControl(QWidget* dialog, const ControlSpec& spec, QButtonGroup*& 
         case K::DefaultButton: {
             auto* button = new QPushButton(caption, dialog);
             button->setAutoDefault(true);
-            if (spec.kind == K::DefaultButton) button->setDefault(true);
+            if (ctl.kind == K::DefaultButton) button->setDefault(true);
             return button;
         }
         case K::Separator: {
@@ -282,32 +282,32 @@ const DialogTemplate* FindDialogTemplate(int id) {
 void BuildControls(QWidget* dialog, const DialogTemplate& tmpl, const DialogUnits& units) {
     SizeDialog(dialog, units, tmpl.width, tmpl.height);
     QButtonGroup* radioGroup = nullptr;
-    for (const ControlSpec& spec : tmpl.controls) {
-        if (spec.kind != K::RadioButton) radioGroup = nullptr;
-        QWidget* w = CreateControl(dialog, spec, radioGroup);
-        int width = spec.width;
-        int height = spec.height;
-        if (spec.kind == K::DropDownList) {
+    for (const ControlSpec& ctl : tmpl.controls) {
+        if (ctl.kind != K::RadioButton) radioGroup = nullptr;
+        QWidget* w = CreateControl(dialog, ctl, radioGroup);
+        int width = ctl.width;
+        int height = ctl.height;
+        if (ctl.kind == K::DropDownList) {
             // The template height includes the dropped-down list; the closed box is as high as
             // the style draws it.
-            Place(w, units, spec.id, spec.x, spec.y, width, 0);
+            Place(w, units, ctl.id, ctl.x, ctl.y, width, 0);
             w->resize(w->width(), w->sizeHint().height());
         } else {
-            Place(w, units, spec.id, spec.x, spec.y, width, height);
+            Place(w, units, ctl.id, ctl.x, ctl.y, width, height);
         }
-        if (spec.kind == K::Label) {
+        if (ctl.kind == K::Label) {
             // A label is never narrower than its text, so no caption is cut off by a font whose
             // characters are wider than the template assumed.
             const int textWidth =
                 QFontMetrics(dialog->font()).horizontalAdvance(w->property("text").toString()) + 1;
             if (w->width() < textWidth) w->resize(textWidth, w->height());
         }
-        if (spec.kind == K::CheckBox || spec.kind == K::RadioButton) {
+        if (ctl.kind == K::CheckBox || ctl.kind == K::RadioButton) {
             // The same for the caption beside a check box or radio button.
             const int hintWidth = w->sizeHint().width();
             if (w->width() < hintWidth) w->resize(hintWidth, w->height());
         }
-        if (spec.style & kDisabled) w->setEnabled(false);
+        if (ctl.style & kDisabled) w->setEnabled(false);
     }
 }
 

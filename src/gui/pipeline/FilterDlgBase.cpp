@@ -34,8 +34,8 @@ CFilterDlgBase::CFilterDlgBase(ModuleDialog& dialog, QWidget* parent)
     setWindowTitle(QString::fromStdString(dialog.Title()));
     setModal(true);
 
-    for (const ControlSpec& spec : tmpl->controls) {
-        if (spec.id != 0 && ExchangesValue(spec.kind)) m_ids.push_back(spec.id);
+    for (const ControlSpec& ctl : tmpl->controls) {
+        if (ctl.id != 0 && ExchangesValue(ctl.kind)) m_ids.push_back(ctl.id);
     }
     for (int id : m_ids) {
         if (auto* button = Control<QAbstractButton>(this, id)) {

@@ -14,8 +14,9 @@ TEST(ReadDocumentFile, FailuresGiveAReasonAndANewDocumentWithoutTellingTheUser) 
     CKaisekiDoc doc;
     doc.OnNewDocument();
     const std::string truncated = doc.SaveToBytes().substr(0, 50);
-    for (const std::string& path :
-         {dir.File("missing.kcd"), dir.Path().string(), dir.Write("cut.kcd", truncated)}) {
+    // /dev/zero never ends: it is refused once it passes any real document's size.
+    for (const std::string& path : {dir.File("missing.kcd"), dir.Path().string(),
+                                    dir.Write("cut.kcd", truncated), std::string("/dev/zero")}) {
         doc.m_dataFilePath = "stale.csv";
         std::string reason;
         EXPECT_FALSE(doc.ReadDocumentFile(path, &reason)) << path;

@@ -44,21 +44,21 @@ TEST(DialogLayout, EveryModuleTemplateLaysOutInsideTheDialogBelowThePreview) {
         EXPECT_EQ(window.size(), units.Size(410, 201));
         const QRect inside = window.rect();
         const int previewBottom = window.Preview()->geometry().bottom();
-        for (const qt::ControlSpec& spec : tmpl.controls) {
-            if (spec.id == 0) continue;
-            QWidget* w = qt::Control(&window, spec.id);
-            ASSERT_NE(w, nullptr) << spec.id;
-            const QRect placed = units.Rect(spec.x, spec.y, spec.width, spec.height);
-            if (spec.kind == ControlKind::CheckBox || spec.kind == ControlKind::RadioButton) {
+        for (const qt::ControlSpec& ctl : tmpl.controls) {
+            if (ctl.id == 0) continue;
+            QWidget* w = qt::Control(&window, ctl.id);
+            ASSERT_NE(w, nullptr) << ctl.id;
+            const QRect placed = units.Rect(ctl.x, ctl.y, ctl.width, ctl.height);
+            if (ctl.kind == ControlKind::CheckBox || ctl.kind == ControlKind::RadioButton) {
                 // Widened when the caption needs it, never narrowed or moved.
-                EXPECT_EQ(w->pos(), placed.topLeft()) << spec.id;
-                EXPECT_EQ(w->height(), placed.height()) << spec.id;
-                EXPECT_GE(w->width(), placed.width()) << spec.id;
+                EXPECT_EQ(w->pos(), placed.topLeft()) << ctl.id;
+                EXPECT_EQ(w->height(), placed.height()) << ctl.id;
+                EXPECT_GE(w->width(), placed.width()) << ctl.id;
             } else {
-                EXPECT_EQ(w->geometry(), placed) << spec.id;
+                EXPECT_EQ(w->geometry(), placed) << ctl.id;
             }
-            EXPECT_TRUE(inside.contains(w->geometry())) << spec.id;
-            EXPECT_GT(w->geometry().top(), previewBottom) << spec.id;
+            EXPECT_TRUE(inside.contains(w->geometry())) << ctl.id;
+            EXPECT_GT(w->geometry().top(), previewBottom) << ctl.id;
         }
         // Labels show their whole caption.
         for (QLabel* label : window.findChildren<QLabel*>()) {
