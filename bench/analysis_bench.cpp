@@ -27,6 +27,7 @@
 #include <string>
 #include <vector>
 
+#include "PythonTiming.h"
 #include "modules/analysis/AActDetFilter.h"
 #include "modules/analysis/ClipFilter.h"
 #include "modules/analysis/IntFilter.h"
@@ -179,19 +180,9 @@ void BM_NumpyFFT(benchmark::State& state) {
               "    best = min(best, (time.process_time() - t) / calls)\n"
               "print(repr(best))\n";
     }
-    const std::string command = "/usr/bin/python3 " + (dir / "run.py").string() + " " +
-                                dir.string() + " 2>/dev/null";
-    std::string output;
-    if (FILE* pipe = ::popen(command.c_str(), "r")) {
-        char buffer[128];
-        while (std::fgets(buffer, sizeof buffer, pipe)) output += buffer;
-        ::pclose(pipe);
-    }
+    const double seconds = bench::RunPythonTiming(dir / "run.py", dir.string());
     std::filesystem::remove_all(dir);
-    double seconds = 0.0;
-    auto [end, ec] = std::from_chars(output.data(), output.data() + output.size(), seconds);
-    (void)end;
-    if (ec != std::errc() || seconds <= 0.0) {
+    if (seconds <= 0.0) {
         state.SkipWithError("python3 with numpy not available");
         for (auto _ : state) {
         }

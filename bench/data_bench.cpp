@@ -28,6 +28,7 @@
 #include <string>
 #include <vector>
 
+#include "PythonTiming.h"
 #include "document/ExportWriter.h"
 #include "document/KaisekiDoc.h"
 
@@ -200,18 +201,7 @@ double RunPython(const std::string& script) {
         std::ofstream py(file);
         py << script;
     }
-    const std::string command =
-        "/usr/bin/python3 " + file.string() + " " + Dir().path.string() + " 2>/dev/null";
-    std::string output;
-    if (FILE* pipe = ::popen(command.c_str(), "r")) {
-        char buffer[128];
-        while (std::fgets(buffer, sizeof buffer, pipe))
-            output += buffer;
-        ::pclose(pipe);
-    }
-    double seconds = 0.0;
-    std::from_chars(output.data(), output.data() + output.size(), seconds);
-    return seconds;
+    return bench::RunPythonTiming(file, Dir().path.string());
 }
 
 void ReportPython(benchmark::State& state, double seconds, const char* what) {

@@ -22,6 +22,7 @@
 #include <utility>
 #include <vector>
 
+#include "PythonTiming.h"
 #include "modules/filters/BPFilter.h"
 #include "modules/filters/BSFilter.h"
 #include "modules/filters/DiffFilter.h"
@@ -148,19 +149,10 @@ double TimeNumpyPass(std::size_t n,
         std::ofstream py(dir / "run.py");
         py << script;
     }
-    const std::string command = "/usr/bin/python3 " + (dir / "run.py").string() + " " +
-                                dir.string() + " " + std::to_string(n) + " 2>/dev/null";
-    std::string output;
-    if (FILE* pipe = ::popen(command.c_str(), "r")) {
-        char buffer[128];
-        while (std::fgets(buffer, sizeof buffer, pipe)) output += buffer;
-        ::pclose(pipe);
-    }
+    const double seconds =
+        bench::RunPythonTiming(dir / "run.py", dir.string() + " " + std::to_string(n));
     std::filesystem::remove_all(dir);
-    double seconds = 0.0;
-    auto [end, ec] = std::from_chars(output.data(), output.data() + output.size(), seconds);
-    (void)end;
-    return ec == std::errc() && seconds > 0.0 ? seconds : -1.0;
+    return seconds > 0.0 ? seconds : -1.0;
 }
 
 // Reports a pass timed by Python as the time of one iteration (manual time) over 16 x n samples.

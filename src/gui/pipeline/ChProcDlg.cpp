@@ -102,36 +102,31 @@ void CChProcDlg::EnableEditButtons(bool enabled) {
 }
 
 void CChProcDlg::OnAdd() {
-    std::unique_ptr<CModBase> module = CloneChosen();
-    if (!module || !m_head) return;
-    const QString text = QString::fromStdString(module->m_name);
-    const int s = SelectedEntry();
-    m_updating = true;
-    if (s < 0) {
-        m_list->addItem(text);
-        CModBase::AppendModule(m_head, module.release());
-    } else {
-        // After the selected entry: in front of the module after the selected one, or at the end.
-        m_list->insertItem(s + 1, text);
-        CModBase::InsertModuleAt(m_head, s + 2, module.release());
-        m_list->setCurrentRow(s + 1);
-    }
-    m_updating = false;
+    // After the selected entry: in front of the module after the selected one, or at the end;
+    // the new entry becomes the selection.
+    AddChosen(1, true);
 }
 
 void CChProcDlg::OnInsert() {
+    // In front of the selected entry; the selection stays with the entry it was on.
+    AddChosen(0, false);
+}
+
+void CChProcDlg::AddChosen(int offset, bool selectNew) {
     std::unique_ptr<CModBase> module = CloneChosen();
     if (!module || !m_head) return;
     const QString text = QString::fromStdString(module->m_name);
     const int s = SelectedEntry();
     m_updating = true;
     if (s < 0) {
+        // Nothing selected: at the end of the chain.
         m_list->addItem(text);
         CModBase::AppendModule(m_head, module.release());
     } else {
-        // In front of the selected entry; the selection stays with the entry it was on.
-        m_list->insertItem(s, text);
-        CModBase::InsertModuleAt(m_head, s + 1, module.release());
+        // List entry s is chain position s + 1 (the head is position 0).
+        m_list->insertItem(s + offset, text);
+        CModBase::InsertModuleAt(m_head, s + offset + 1, module.release());
+        if (selectNew) m_list->setCurrentRow(s + offset);
     }
     m_updating = false;
 }

@@ -48,6 +48,9 @@ class CChProcDlg : public QDialog {
     int SelectedEntry() const;
     // A fresh module of the chosen catalogue entry, or null.
     std::unique_ptr<CModBase> CloneChosen() const;
+    // Adds a clone of the chosen catalogue class `offset` entries after the selected one (at the
+    // end when nothing is selected), selecting it when `selectNew`.
+    void AddChosen(int offset, bool selectNew);
     void EnableEditButtons(bool enabled);
 
     CHeadFilter* m_head;
