@@ -18,13 +18,29 @@ int CliResult::ErrLines() const {
     return static_cast<int>(std::count(err.begin(), err.end(), '\n'));
 }
 
-int SpawnCli(const std::vector<std::string>& arguments) {
+namespace {
+
+// The tool's path followed by the arguments.
+std::vector<std::string> CliArguments(const std::vector<std::string>& arguments) {
     std::vector<std::string> args{TAVREL_CLI};
     args.insert(args.end(), arguments.begin(), arguments.end());
+    return args;
+}
+
+// An argv array over `args` (which must outlive it), ended by a null pointer.
+std::vector<char*> Argv(std::vector<std::string>& args) {
     std::vector<char*> argv;
     for (std::string& a : args)
         argv.push_back(a.data());
     argv.push_back(nullptr);
+    return argv;
+}
+
+}  // namespace
+
+int SpawnCli(const std::vector<std::string>& arguments) {
+    std::vector<std::string> args = CliArguments(arguments);
+    std::vector<char*> argv = Argv(args);
     const pid_t pid = fork();
     if (pid < 0) throw std::runtime_error("fork failed");
     if (pid == 0) {
@@ -51,12 +67,8 @@ CliResult RunCli(const std::vector<std::string>& arguments, const CliEnvironment
     const std::string outPath =
         environment.stdoutPath.empty() ? dir.File("stdout") : environment.stdoutPath;
     const std::string errPath = dir.File("stderr");
-    std::vector<std::string> args{TAVREL_CLI};
-    args.insert(args.end(), arguments.begin(), arguments.end());
-    std::vector<char*> argv;
-    for (std::string& a : args)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
+    std::vector<std::string> args = CliArguments(arguments);
+    std::vector<char*> argv = Argv(args);
 
     // The child's environment is built before the fork: only async-signal-safe calls after it.
     std::vector<std::string> variables;
