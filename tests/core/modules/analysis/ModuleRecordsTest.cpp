@@ -13,25 +13,10 @@
 #include "pipeline/DmyPipe.h"
 #include "pipeline/ModuleRegistry.h"
 #include "platform/Archive.h"
+#include "support/LittleEndian.h"
 
 namespace tavrel {
 namespace {
-
-std::string Int32(std::int32_t v) {
-    std::string s(4, '\0');
-    for (int i = 0; i < 4; ++i)
-        s[i] = static_cast<char>((static_cast<std::uint32_t>(v) >> (8 * i)) & 0xFF);
-    return s;
-}
-
-std::string Double(double v) {
-    std::uint64_t bits = 0;
-    std::memcpy(&bits, &v, 8);
-    std::string s(8, '\0');
-    for (int i = 0; i < 8; ++i)
-        s[i] = static_cast<char>((bits >> (8 * i)) & 0xFF);
-    return s;
-}
 
 std::string OwnRecord(CModBase& module) {
     Archive ar;
@@ -43,34 +28,34 @@ TEST(ModuleRecords, OwnFieldsAreStoredInTheirOrder) {
     CFFTViewFilter fft;
     fft.m_points = 512;
     fft.m_start = 7;
-    EXPECT_EQ(OwnRecord(fft), Int32(512) + Int32(7));
+    EXPECT_EQ(OwnRecord(fft), test::Le32(512) + test::Le32(7));
 
     CDmyPipe probe;
     probe.m_probeOn = 1;
-    EXPECT_EQ(OwnRecord(probe), Int32(1));
+    EXPECT_EQ(OwnRecord(probe), test::Le32(1));
 
     CIntFilter integrator;
     integrator.m_startMs = 10;
     integrator.m_endMs = 20;
-    EXPECT_EQ(OwnRecord(integrator), Int32(10) + Int32(20));
+    EXPECT_EQ(OwnRecord(integrator), test::Le32(10) + test::Le32(20));
 
     CClipFilter clip;
     clip.m_startMs = 10;
     clip.m_endMs = 20;
     clip.m_cut = 1;
-    EXPECT_EQ(OwnRecord(clip), Int32(10) + Int32(20) + Int32(1));
+    EXPECT_EQ(OwnRecord(clip), test::Le32(10) + test::Le32(20) + test::Le32(1));
 
     CAActDetFilter amplitude;
     amplitude.m_thresholdPercent = 15;
     amplitude.m_minDurationMs = 30;
-    EXPECT_EQ(OwnRecord(amplitude), Int32(15) + Int32(30));
+    EXPECT_EQ(OwnRecord(amplitude), test::Le32(15) + test::Le32(30));
 
     CSDActDetFilter sd;
     sd.m_refStartMs = 5;
     sd.m_refLengthMs = 50;
     sd.m_sdFactor = 1.5;
     sd.m_windowMs = 25;
-    EXPECT_EQ(OwnRecord(sd), Int32(5) + Int32(50) + Double(1.5) + Int32(25));
+    EXPECT_EQ(OwnRecord(sd), test::Le32(5) + test::Le32(50) + test::Le64(1.5) + test::Le32(25));
 }
 
 TEST(ModuleRecords, ChainOfEveryModuleSurvivesSaveAndLoad) {

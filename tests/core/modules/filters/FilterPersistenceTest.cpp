@@ -18,25 +18,13 @@
 #include "modules/filters/SmothFilter.h"
 #include "pipeline/HeadFilter.h"
 #include "platform/RecordingSurface.h"
+#include "support/LittleEndian.h"
 
 namespace tavrel {
 namespace {
 
-std::string Le32(std::int32_t v) {
-    std::string s(4, '\0');
-    for (int i = 0; i < 4; ++i)
-        s[i] = static_cast<char>((static_cast<std::uint32_t>(v) >> (8 * i)) & 0xFF);
-    return s;
-}
-
-std::string Le64(double d) {
-    std::uint64_t bits;
-    std::memcpy(&bits, &d, 8);
-    std::string s(8, '\0');
-    for (int i = 0; i < 8; ++i)
-        s[i] = static_cast<char>((bits >> (8 * i)) & 0xFF);
-    return s;
-}
+using test::Le32;
+using test::Le64;
 
 // A document whose channel 0 chain is head -> module; returns its bytes.
 std::string SaveWith(CModBase* module) {
