@@ -26,8 +26,6 @@ class CKaisekiDoc;
 // Arrays that did not come from AllocSamples have serial 0, which nothing is kept under.
 struct SampleDeleter {
     std::uint64_t serial = 0;
-    SampleDeleter() = default;
-    SampleDeleter(std::default_delete<double[]>) {}
     void operator()(double* samples) const { delete[] samples; }
 };
 
