@@ -1,12 +1,19 @@
 #include "document/DataFileReader.h"
 
+#include <bit>
 #include <cstring>
+#include <iterator>
 #include <limits>
+#include <mutex>
 #include <new>
 
 #include "platform/Host.h"
 #include "platform/NumberParse.h"
 #include "platform/Rounding.h"
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace tavrel {
 
@@ -22,6 +29,102 @@ inline const char* FindComma(const char* p, const char* end) {
     if (*p == ',') return p;
     return static_cast<const char*>(std::memchr(p, ',', static_cast<std::size_t>(end - p)));
 }
+
+// Writes the offsets from `p` of the first `want` commas of [p, end) to `out` and returns how many
+// there are (at most `want`). Bytes up to `readable` may be looked at; `out` has room for
+// kCommaSlack positions more than `want`.
+int FindCommas(const char* p, const char* end, const char* readable, std::ptrdiff_t* out,
+               int want) {
+    const char* const base = p;
+    int count = 0;
+#if defined(__SSE2__)
+    // Sixteen bytes at a time; a block holds one or two commas of a line of numbers, so the
+    // first two positions are stored without asking whether they exist.
+    const __m128i comma = _mm_set1_epi8(',');
+    while (count < want && p < end && readable - p >= 16) {
+        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(block, comma)));
+        if (end - p < 16) mask &= (1u << (end - p)) - 1;
+        const std::ptrdiff_t offset = p - base;
+        out[count] = offset + std::countr_zero(mask);
+        count += mask != 0;
+        mask &= mask - 1;
+        out[count] = offset + std::countr_zero(mask);
+        count += mask != 0;
+        mask &= mask - 1;
+        for (; mask != 0; mask &= mask - 1)
+            out[count++] = offset + std::countr_zero(mask);
+        p += 16;
+    }
+    if (count >= want) return want;
+#endif
+    while (count < want && p < end) {
+        const char* found = FindComma(p, end);
+        if (!found) break;
+        out[count++] = found - base;
+        p = found + 1;
+    }
+    return count;
+}
+
+constexpr std::size_t kKeptColumnValues = 8192;
+
+// Column arrays kept from closed documents, at most one per column.
+struct SpareColumns {
+    std::mutex lock;
+    std::vector<std::vector<double>> columns;
+};
+
+SpareColumns& Spares() {
+    static SpareColumns spares;
+    return spares;
+}
+
+// Replaces the storage of `column` (empty) by kept storage of at least `capacity` values, if
+// there is such.
+bool TakeColumnStorage(std::vector<double>& column, std::size_t capacity) {
+    SpareColumns& spares = Spares();
+    std::lock_guard<std::mutex> hold(spares.lock);
+    for (auto spare = spares.columns.rbegin(); spare != spares.columns.rend(); ++spare) {
+        if (spare->capacity() < capacity) continue;
+        column.swap(*spare);
+        spares.columns.erase(std::next(spare).base());
+        return true;
+    }
+    return false;
+}
+
+// Appends the numbers of a line's first `cells` cells to the columns, cell k to column k. The cells
+// start at `first`; cell k ends at first + commas[k] for k < found, else at `end`.
+void AppendCells(std::vector<std::vector<double>>& columns, const char* first,
+                 const std::ptrdiff_t* commas, int found, int cells, const char* end,
+                 const char* readable) {
+    const char* p = first;
+    for (int k = 0; k < cells; ++k) {
+        const char* cellEnd = k < found ? first + commas[k] : end;
+        columns[static_cast<std::size_t>(k)].push_back(ParseNumberPrefix(p, cellEnd, readable).value);
+        p = cellEnd + 1;
+    }
+}
+
+#if TAVREL_HAVE_SSSE3_READING
+// The same with the vector reading of plain decimals, for processors that have it.
+__attribute__((target("ssse3"))) void AppendCellsSsse3(std::vector<std::vector<double>>& columns,
+                                                       const char* first,
+                                                       const std::ptrdiff_t* commas, int found,
+                                                       int cells, const char* end,
+                                                       const char* readable) {
+    const char* p = first;
+    for (int k = 0; k < cells; ++k) {
+        const char* cellEnd = k < found ? first + commas[k] : end;
+        ParsedNumber number;
+        if (!number_parse::ReadPlainDecimalSsse3(p, cellEnd, readable, number))
+            number = ParseNumberPrefix(p, cellEnd, readable);
+        columns[static_cast<std::size_t>(k)].push_back(number.value);
+        p = cellEnd + 1;
+    }
+}
+#endif
 
 }  // namespace
 
@@ -55,9 +158,11 @@ bool DataFileReader::Feed(const char* data, std::size_t size) {
         m_carry.append(p, static_cast<std::size_t>(lf - p));
         p = lf + 1;
         const char* line = m_carry.data();
+        m_readable = line + m_carry.size();
         if (!HandleLine(line, LineContentEnd(line, line + m_carry.size()))) return false;
         m_carry.clear();
     }
+    m_readable = end;
     while (p < end) {
         const char* lf =
             static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)));
@@ -74,6 +179,7 @@ bool DataFileReader::Feed(const char* data, std::size_t size) {
 void DataFileReader::Finish() {
     if (m_stopped || m_carry.empty()) return;
     // The last line has no line end; a CR at its end is part of it.
+    m_readable = m_carry.data() + m_carry.size();
     HandleLine(m_carry.data(), m_carry.data() + m_carry.size());
     m_carry.clear();
     m_carry.shrink_to_fit();
@@ -104,36 +210,55 @@ bool DataFileReader::HandleLine(const char* begin, const char* end) {
 
 void DataFileReader::SplitLine(const char* begin, const char* end) {
     const char* p = begin;
-    std::int64_t cell = 0;
-    for (;;) {
-        const char* comma;
-        if (cell < m_skip) {
-            comma = FindComma(p, end);
-        } else {
-            std::int64_t k = cell - m_skip;
-            if (k >= kColumns) break;
-            ParsedNumber number = ParseNumberPrefix(p, end);
-            // A number never holds a comma, so the cell's comma lies at or after its end.
-            comma = FindComma(number.end, end);
-            std::vector<double>& column = m_columns[static_cast<std::size_t>(k)];
-            if (m_firstDataLine && column.capacity() < m_reserve) {
-                // The reservation only saves later growth; without the memory for it the
-                // column grows as it fills.
-                try {
-                    column.reserve(m_reserve);
-                } catch (const std::bad_alloc&) {
-                } catch (const std::length_error&) {
-                }
-            }
-            column.push_back(number.value);
-            if (k == 0) ++m_rowCount;
-        }
-        if (!comma) break;
+    for (std::int64_t cell = 0; cell < m_skip; ++cell) {
+        const char* comma = FindComma(p, end);
+        if (!comma) return;
         p = comma + 1;
         // A line that ends with a comma has no empty last cell.
-        if (p == end) break;
-        ++cell;
+        if (p == end) return;
     }
+    // The ends of the (at most sixteen) cells are found first, in one sweep over the line; the
+    // numbers are then read cell by cell, each from a known start, so that the reading of one
+    // number does not wait for the end of the one before it.
+    std::ptrdiff_t commas[kColumns + kCommaSlack];
+    const char* const first = p;
+    const int found = FindCommas(first, end, m_readable, commas, kColumns);
+    int cells = found < kColumns ? found + 1 : kColumns;
+    // A line that ends with a comma has no empty last cell.
+    if (found < kColumns && found > 0 && first + commas[found - 1] + 1 == end) --cells;
+    if (m_firstDataLine) {
+        for (int k = 0; k < cells; ++k) {
+            std::vector<double>& column = m_columns[static_cast<std::size_t>(k)];
+            if (column.capacity() >= m_reserve || TakeColumnStorage(column, m_reserve)) continue;
+            // The reservation only saves later growth; without the memory for it the column
+            // grows as it fills.
+            try {
+                column.reserve(m_reserve);
+            } catch (const std::bad_alloc&) {
+            } catch (const std::length_error&) {
+            }
+        }
+    }
+#if TAVREL_HAVE_SSSE3_READING
+    if (number_parse::HasSsse3()) {
+        AppendCellsSsse3(m_columns, first, commas, found, cells, end, m_readable);
+    } else
+#endif
+    {
+        AppendCells(m_columns, first, commas, found, cells, end, m_readable);
+    }
+    if (cells > 0) ++m_rowCount;
+}
+
+void KeepColumnStorage(std::vector<double>& column) {
+    if (column.capacity() == 0 || column.capacity() > kKeptColumnValues) return;
+    SpareColumns& spares = Spares();
+    std::lock_guard<std::mutex> hold(spares.lock);
+    // The latest document's storage is the likeliest to fit the next: the oldest makes room.
+    if (spares.columns.size() >= static_cast<std::size_t>(DataFileReader::kColumns))
+        spares.columns.erase(spares.columns.begin());
+    column.clear();
+    spares.columns.push_back(std::move(column));
 }
 
 bool ReadDataText(std::string_view text, std::vector<std::vector<double>>& columns, int& rowCount,

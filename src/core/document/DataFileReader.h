@@ -53,6 +53,9 @@ class DataFileReader {
     bool HandleLine(const char* begin, const char* end);
     void SplitLine(const char* begin, const char* end);
 
+    // Room for the positions a sweep for commas may find beyond those asked for.
+    static constexpr int kCommaSlack = 16;
+
     std::vector<std::vector<double>>& m_columns;
     int& m_rowCount;
     Progress* m_progress;
@@ -65,7 +68,16 @@ class DataFileReader {
     bool m_cancelled = false;
     std::int64_t m_lines = 0;
     std::string m_carry;  // the start of a line that continues in the next chunk
+    // The end of the bytes the current line lies in (the chunk, or the carried line): the reading
+    // of a line may look ahead up to here.
+    const char* m_readable = nullptr;
 };
+
+// Column storage outlives documents: a closed document hands its columns here, and a later
+// reading whose first data line reserves storage takes them instead of fresh memory, which costs
+// as much to touch as the parsing of what is written into it. Only columns of up to 8192 values
+// (what the program's own reading ever reserves) are kept, the latest sixteen.
+void KeepColumnStorage(std::vector<double>& column);
 
 // Reads a whole text held in memory (tests, fuzzing, the benchmarks' reference runs). Returns
 // false when the reading was cancelled.

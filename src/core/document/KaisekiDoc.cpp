@@ -8,6 +8,7 @@
 #include <iterator>
 #include <new>
 
+#include "document/DataFileReader.h"
 #include "platform/Archive.h"
 #include "platform/Host.h"
 
@@ -49,7 +50,9 @@ void CKaisekiDoc::DeleteContents() {
     m_channelSource.clear();
     // Each chain is deleted from its head (the deleter walks it without recursion).
     while (!m_chains.empty()) m_chains.pop_back();
-    while (!m_columns.empty()) m_columns.pop_back();
+    for (std::vector<double>& column : m_columns)
+        KeepColumnStorage(column);
+    m_columns.clear();
     m_dataFilePath.clear();
 }
 

@@ -12,9 +12,7 @@ inline bool IsCSpace(char c) {
     return c == ' ' || (c >= '\t' && c <= '\r');  // space, \t \n \v \f \r
 }
 
-inline bool IsDigit(char c) {
-    return static_cast<unsigned char>(c - '0') < 10;
-}
+using number_parse::IsDigit;
 
 // Whether the decimal text [p, end) (digits, optional fraction, optional exponent, no sign) lies
 // above the double range rather than below it. Called only when the value is out of range, so
@@ -56,7 +54,7 @@ bool IsOverflow(const char* p, const char* end) {
 
 }  // namespace
 
-ParsedNumber ParseNumberPrefix(const char* begin, const char* end) {
+ParsedNumber ParseAnyNumberPrefix(const char* begin, const char* end) {
     const char* p = begin;
     while (p < end && IsCSpace(*p))
         ++p;

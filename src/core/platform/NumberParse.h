@@ -2,7 +2,14 @@
 // C locale: the value of the longest decimal prefix, or 0.0 when there is none.
 #pragma once
 
+#include <bit>
+#include <cstdint>
+#include <cstring>
 #include <string_view>
+
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#include <immintrin.h>
+#endif
 
 namespace tavrel {
 
@@ -23,7 +30,12 @@ struct ParsedNumber {
 //   - "inf", "nan" and hexadecimal notation are not decimal: "inf" gives 0.0 and "0x1p3" reads
 //     its decimal prefix "0".
 // Text without such a prefix gives 0.0.
-ParsedNumber ParseNumberPrefix(const char* begin, const char* end);
+inline ParsedNumber ParseNumberPrefix(const char* begin, const char* end);
+
+// The same reading of [begin, end) for a caller whose memory continues after `end`: the bytes up
+// to `readable` (at or after `end`) may be looked at, which lets the quick reading take eight
+// bytes at a time up to the end of the text. They never become part of the number.
+inline ParsedNumber ParseNumberPrefix(const char* begin, const char* end, const char* readable);
 
 // The value alone.
 inline double ParseNumber(const char* begin, const char* end) {
@@ -31,6 +43,273 @@ inline double ParseNumber(const char* begin, const char* end) {
 }
 inline double ParseNumber(std::string_view text) {
     return ParseNumberPrefix(text.data(), text.data() + text.size()).value;
+}
+
+// The full reading, for every form of text. ParseNumberPrefix hands it what its quick reading of
+// short decimals does not take.
+ParsedNumber ParseAnyNumberPrefix(const char* begin, const char* end);
+
+namespace number_parse {
+
+// The data file holds hundreds of thousands of short decimals ("-1.234567891", "2.5E-005"), so
+// their reading is inline in the reader's loop and looks at eight bytes at a time.
+
+inline bool IsDigit(char c) {
+    return static_cast<unsigned char>(c - '0') < 10;
+}
+
+constexpr int kMaxMantissaDigits = 19;  // any 19 digits fit in 64 bits
+constexpr int kMaxExactPower = 22;      // 10^22 is the largest power of ten a double holds
+constexpr std::uint64_t kMaxExactMantissa = std::uint64_t{1} << 53;
+
+inline constexpr double kExactPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                               1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                               1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+inline constexpr std::uint64_t kIntegerPowersOfTen[] = {
+    1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000};
+
+// The value of eight digits held one per byte (first digit in the lowest byte), each already
+// reduced to 0-9: three multiplications instead of eight dependent steps.
+inline std::uint64_t EightDigitsValue(std::uint64_t digits) {
+    constexpr std::uint64_t kMask = 0x000000FF000000FF;
+    constexpr std::uint64_t kMul1 = 100 + (1000000ULL << 32);
+    constexpr std::uint64_t kMul2 = 1 + (10000ULL << 32);
+    digits = digits * 10 + (digits >> 8);
+    return (((digits & kMask) * kMul1) + (((digits >> 16) & kMask) * kMul2)) >> 32;
+}
+
+// Reads the run of digits at `p` (ending at `end` at the latest) onto `mantissa` (mantissa * 10^n
+// + run) and adds its length to `count`; returns the end of the run. Once `count` passes
+// kMaxMantissaDigits the mantissa is no longer meaningful (the caller then hands the text to the
+// full reading). Eight bytes are looked at a time while eight remain before `readable`.
+inline const char* ReadDigitRun(const char* p, const char* end, const char* readable,
+                                std::uint64_t& mantissa, int& count) {
+    if constexpr (std::endian::native == std::endian::little) {
+        while (readable - p >= 8) {
+            std::uint64_t word;
+            std::memcpy(&word, p, sizeof word);
+            // Bytes of a digit become 0-9; the first other byte becomes 10 or more (a borrow
+            // only ever reaches the bytes after it, which are not used).
+            const std::uint64_t reduced = word - 0x3030303030303030ULL;
+            const std::uint64_t other =
+                ((reduced + 0x7676767676767676ULL) | reduced) & 0x8080808080808080ULL;
+            int n = other ? std::countr_zero(other) >> 3 : 8;
+            if (end - p < n) n = static_cast<int>(end - p);
+            if (n <= 0) return p;
+            count += n;
+            if (count > kMaxMantissaDigits) return p + n;
+            // Shifting the n digits to the top puts zeros (leading zero digits) below them.
+            mantissa =
+                mantissa * kIntegerPowersOfTen[n] + EightDigitsValue(reduced << (64 - 8 * n));
+            p += n;
+            if (n < 8) return p;
+        }
+    }
+    for (; p < end && IsDigit(*p); ++p) {
+        if (++count <= kMaxMantissaDigits)
+            mantissa = mantissa * 10 + static_cast<unsigned>(*p - '0');
+    }
+    return p;
+}
+
+inline std::uint64_t LoadWord(const char* p) {
+    std::uint64_t word;
+    std::memcpy(&word, p, sizeof word);
+    return word;
+}
+
+// The number of leading digits (0-8) of eight bytes reduced by '0' each (see ReadDigitRun).
+inline int LeadingDigits(std::uint64_t reduced) {
+    const std::uint64_t other =
+        ((reduced + 0x7676767676767676ULL) | reduced) & 0x8080808080808080ULL;
+    return other ? std::countr_zero(other) >> 3 : 8;
+}
+
+// The value of the first n (0-8) of eight reduced digits.
+inline std::uint64_t LeadingDigitsValue(std::uint64_t reduced, int n) {
+    return n ? EightDigitsValue(reduced << (64 - 8 * n)) : 0;
+}
+
+// The commonest cell of a data file, an optional '-', one to seven digits and an optional
+// fraction of at most sixteen digits ("-0.3602258239"), read without loops when 25 bytes from
+// `begin` can be looked at: the whole part and the two words of the fraction are converted side
+// by side. Returns false (leaving `result` alone) for any other text, the quick reading's
+// limits included.
+inline bool ReadPlainDecimal(const char* begin, const char* end, const char* readable,
+                             ParsedNumber& result) {
+    if constexpr (std::endian::native != std::endian::little) return false;
+    if (readable - begin < 25) return false;
+    constexpr std::uint64_t kZeros = 0x3030303030303030ULL;
+    const bool negative = begin < end && *begin == '-';
+    const char* p = begin + negative;
+    const std::uint64_t whole = LoadWord(p) - kZeros;
+    const int wholeDigits = LeadingDigits(whole);
+    const char* point = p + wholeDigits;
+    if (wholeDigits == 0 || wholeDigits == 8 || point > end) return false;
+    int fractionDigits = 0;
+    std::uint64_t fraction1 = 0;
+    std::uint64_t fraction2 = 0;
+    int digits1 = 0;
+    int digits2 = 0;
+    const bool hasPoint = point < end && *point == '.';
+    if (hasPoint) {
+        fraction1 = LoadWord(point + 1) - kZeros;
+        fraction2 = LoadWord(point + 9) - kZeros;
+        digits1 = LeadingDigits(fraction1);
+        digits2 = digits1 == 8 ? LeadingDigits(fraction2) : 0;
+        fractionDigits = digits1 + digits2;
+        if (digits2 == 8 || point + 1 + fractionDigits > end) return false;
+    }
+    const char* stop = hasPoint ? point + 1 + fractionDigits : point;
+    if (stop < end && (*stop | 0x20) == 'e') return false;
+    if (wholeDigits + fractionDigits > kMaxMantissaDigits) return false;
+    const std::uint64_t mantissa =
+        (LeadingDigitsValue(whole, wholeDigits) * kIntegerPowersOfTen[digits1] +
+         LeadingDigitsValue(fraction1, digits1)) *
+            kIntegerPowersOfTen[digits2] +
+        LeadingDigitsValue(fraction2, digits2);
+    if (mantissa > kMaxExactMantissa) return false;
+    double value = static_cast<double>(mantissa);
+    if (fractionDigits > 0) value /= kExactPowersOfTen[fractionDigits];
+    // The sign goes on without a branch: data alternate between signs at random.
+    const std::uint64_t bits =
+        std::bit_cast<std::uint64_t>(value) | (static_cast<std::uint64_t>(negative) << 63);
+    result = {std::bit_cast<double>(bits), stop};
+    return true;
+}
+
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#define TAVREL_HAVE_SSSE3_READING 1
+
+// Whether the processor has SSSE3 (every x86-64 processor since about 2006 has), which the
+// vector reading of plain decimals below needs.
+inline bool HasSsse3() {
+    static const bool has = __builtin_cpu_supports("ssse3");
+    return has;
+}
+
+// For w whole digits and f fraction digits (w + f <= 16) after the sign, the byte shuffle that
+// lines the w + f digits up at the end of sixteen bytes (the point left out, zeros before them).
+struct DigitShuffles {
+    alignas(16) unsigned char masks[17][17][16];
+};
+inline constexpr DigitShuffles kDigitShuffles = [] {
+    DigitShuffles table{};
+    for (int w = 0; w <= 16; ++w) {
+        for (int f = 0; f <= 16; ++f) {
+            for (int i = 0; i < 16; ++i)
+                table.masks[w][f][i] = 0x80;  // a zero byte
+            const int total = w + f;
+            if (total > 16) continue;
+            for (int j = 0; j < total; ++j)
+                table.masks[w][f][16 - total + j] = static_cast<unsigned char>(j < w ? j : j + 1);
+        }
+    }
+    return table;
+}();
+
+// The plain decimals of ReadPlainDecimal (an optional '-', digits, an optional point and
+// fraction, no exponent, at most 16 digits in fifteen bytes after the sign), read with 16-byte
+// vector operations: the digits are found with one comparison, lined up with one shuffle and
+// converted with three multiply-adds. Needs HasSsse3() and 17 bytes from `begin` that can be
+// looked at. Returns false (leaving `result` alone) for any other text.
+__attribute__((target("ssse3"))) inline bool ReadPlainDecimalSsse3(
+    const char* begin, const char* end, const char* readable, ParsedNumber& result) {
+    if (readable - begin < 17 || begin == end) return false;
+    const bool negative = *begin == '-';
+    const char* p = begin + negative;
+    const __m128i text = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    const __m128i digits = _mm_sub_epi8(text, _mm_set1_epi8('0'));
+    // A byte is a digit when subtracting '0' left it at 9 or below.
+    const unsigned digitMask = static_cast<unsigned>(_mm_movemask_epi8(
+        _mm_cmpeq_epi8(_mm_min_epu8(digits, _mm_set1_epi8(9)), digits)));
+    const unsigned pointMask =
+        static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(text, _mm_set1_epi8('.'))));
+    const int whole = std::countr_zero(~digitMask);  // 0-16
+    const unsigned hasPoint = (pointMask >> whole) & 1u;
+    const int fraction = hasPoint ? std::countr_zero(~(digitMask >> (whole + 1))) : 0;
+    const int length = whole + static_cast<int>(hasPoint) + fraction;
+    const char* stop = p + length;
+    // The number must end inside the sixteen bytes (so that its end was seen) and inside [begin,
+    // end); an exponent is left to the full reading.
+    if (whole == 0 || length >= 16 || stop > end) return false;
+    if (stop < end && (*stop | 0x20) == 'e') return false;
+    __m128i lined = _mm_shuffle_epi8(
+        digits, _mm_load_si128(reinterpret_cast<const __m128i*>(kDigitShuffles.masks[whole][fraction])));
+    lined = _mm_maddubs_epi16(lined, _mm_setr_epi8(10, 1, 10, 1, 10, 1, 10, 1, 10, 1, 10, 1, 10, 1,
+                                                   10, 1));                         // 2 digits
+    lined = _mm_madd_epi16(lined, _mm_setr_epi16(100, 1, 100, 1, 100, 1, 100, 1));  // 4 digits
+    lined = _mm_packs_epi32(lined, lined);
+    lined = _mm_madd_epi16(lined, _mm_setr_epi16(10000, 1, 10000, 1, 10000, 1, 10000, 1));
+    const auto halves = static_cast<std::uint64_t>(_mm_cvtsi128_si64(lined));  // 8 digits each
+    const std::uint64_t mantissa = (halves & 0xFFFFFFFFu) * 100000000u + (halves >> 32);
+    if (mantissa > kMaxExactMantissa) return false;
+    double value = static_cast<double>(mantissa);
+    if (fraction > 0) value /= kExactPowersOfTen[fraction];
+    const std::uint64_t bits =
+        std::bit_cast<std::uint64_t>(value) | (static_cast<std::uint64_t>(negative) << 63);
+    result = {std::bit_cast<double>(bits), stop};
+    return true;
+}
+#endif
+
+}  // namespace number_parse
+
+// The quick reading takes an optional '-', digits (at most 19, leading zeros included) with an
+// optional fraction and an optional exponent. When the digits form an integer a double holds
+// exactly (at most 2^53) and the decimal exponent is within +-22, the value is that integer times
+// or divided by an exact power of ten: one correctly rounded operation, so the result is the
+// correctly rounded value of the text, as the full reading gives it. Anything else (white space,
+// '+', no digit, more digits, larger exponents) goes to the full reading.
+inline ParsedNumber ParseNumberPrefix(const char* begin, const char* end) {
+    return ParseNumberPrefix(begin, end, end);
+}
+
+inline ParsedNumber ParseNumberPrefix(const char* begin, const char* end, const char* readable) {
+    using namespace number_parse;
+    ParsedNumber plain;
+    if (ReadPlainDecimal(begin, end, readable, plain)) return plain;
+    const char* p = begin;
+    const bool negative = p < end && *p == '-';
+    p += negative;
+    std::uint64_t mantissa = 0;
+    int count = 0;
+    p = ReadDigitRun(p, end, readable, mantissa, count);
+    int exponent = 0;
+    if (p < end && *p == '.') {
+        const int whole = count;
+        p = ReadDigitRun(p + 1, end, readable, mantissa, count);
+        exponent = whole - count;
+    }
+    if (count == 0 || count > kMaxMantissaDigits || mantissa > kMaxExactMantissa)
+        return ParseAnyNumberPrefix(begin, end);
+    if (p < end && ((*p | 0x20) == 'e')) {
+        const char* e = p + 1;
+        const bool negativeExponent = e < end && *e == '-';
+        if (e < end && (*e == '+' || *e == '-')) ++e;
+        if (e < end && IsDigit(*e)) {
+            int written = 0;
+            for (; e < end && IsDigit(*e); ++e) {
+                // Saturate far outside the quick range; the remaining digits still belong to
+                // the number.
+                if (written < 100000) written = written * 10 + (*e - '0');
+            }
+            exponent += negativeExponent ? -written : written;
+            p = e;
+        }
+    }
+    double value = static_cast<double>(mantissa);
+    if (exponent < 0) {
+        if (exponent < -kMaxExactPower && mantissa != 0) return ParseAnyNumberPrefix(begin, end);
+        if (mantissa != 0) value /= kExactPowersOfTen[-exponent];
+    } else if (exponent > 0) {
+        if (exponent > kMaxExactPower && mantissa != 0) return ParseAnyNumberPrefix(begin, end);
+        if (mantissa != 0) value *= kExactPowersOfTen[exponent];
+    }
+    // The sign goes on without a branch: data alternate between signs at random.
+    const std::uint64_t bits =
+        std::bit_cast<std::uint64_t>(value) | (static_cast<std::uint64_t>(negative) << 63);
+    return {std::bit_cast<double>(bits), p};
 }
 
 }  // namespace tavrel

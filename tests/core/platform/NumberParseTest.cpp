@@ -101,13 +101,42 @@ TEST(NumberParse, ShortDecimalsReadExactlyAsStrtodReadsThem) {
     auto check = [](const std::string& text) {
         char* strtodEnd = nullptr;
         const double expected = std::strtod(text.c_str(), &strtodEnd);
-        const ParsedNumber got = ParseNumberPrefix(text.data(), text.data() + text.size());
-        EXPECT_EQ(std::memcmp(&expected, &got.value, sizeof expected), 0) << text;
-        EXPECT_EQ(got.end - text.data(), strtodEnd - text.c_str()) << text;
+        auto agrees = [&](const ParsedNumber& got, const char* begin, const char* how) {
+            EXPECT_EQ(std::memcmp(&expected, &got.value, sizeof expected), 0) << how << " " << text;
+            EXPECT_EQ(got.end - begin, strtodEnd - text.c_str()) << how << " " << text;
+        };
+        agrees(ParseNumberPrefix(text.data(), text.data() + text.size()), text.data(), "alone");
+        // The same text inside a larger buffer, as a cell of a line: the readings that look ahead
+        // eight or sixteen bytes at a time must stop at the text's end even when digits follow.
+        for (const char* after : {",1234567890,-0.5,2,3,4,5,6,7,8,9", "\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n",
+                                  "12345678901234567890123456789012", "7,1234567890,-0.5,2,3,4,5,6"}) {
+            const std::string buffer = text + after;
+            const char* begin = buffer.data();
+            const char* end = begin + text.size();
+            const char* readable = begin + buffer.size();
+            agrees(ParseNumberPrefix(begin, end, readable), begin, "look-ahead");
+            ParsedNumber plain{};
+            if (number_parse::ReadPlainDecimal(begin, end, readable, plain))
+                agrees(plain, begin, "plain");
+#if TAVREL_HAVE_SSSE3_READING
+            if (number_parse::HasSsse3() &&
+                number_parse::ReadPlainDecimalSsse3(begin, end, readable, plain))
+                agrees(plain, begin, "vector");
+#endif
+        }
     };
     for (const char* m : mantissas)
-        for (const char* e : exponents)
+        for (const char* e : exponents) {
             check(std::string(m) + e + ",9");
+            check(std::string(m) + e);
+        }
+    // The vector reading's limits: sixteen bytes after the sign, 16 digits, 2^53.
+    for (const char* text :
+         {"123456789012345", "12345678901234.5", "1234567.89012345", "1.23456789012345",
+          "1.234567890123456", "-0.00000000000001", "9007199254740993.", "0.9007199254740993",
+          "123.", "-7", "5E", "5e-3", "0000000000000000", "12345678", "-1234567.8", "", "-",
+          "."})
+        check(text);
     for (int i = 0; i < 20000; ++i) {
         // Random decimals in the export's "%0.10G" shapes and beyond.
         std::string text = std::rand() % 2 ? "-" : "";
