@@ -38,23 +38,25 @@ int FindCommas(const char* p, const char* end, const char* readable, std::ptrdif
     const char* const base = p;
     int count = 0;
 #if defined(__SSE2__)
-    // Sixteen bytes at a time; a block holds one or two commas of a line of numbers, so the
-    // first two positions are stored without asking whether they exist.
+    // Thirty-two bytes at a time; such a block holds two or three commas of a line of numbers,
+    // so the first three positions are stored without asking whether they exist.
     const __m128i comma = _mm_set1_epi8(',');
-    while (count < want && p < end && readable - p >= 16) {
-        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-        unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(block, comma)));
-        if (end - p < 16) mask &= (1u << (end - p)) - 1;
+    while (count < want && p < end && readable - p >= 32) {
+        const __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        const __m128i high = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16));
+        std::uint32_t mask =
+            static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(low, comma))) |
+            static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(high, comma))) << 16;
+        if (end - p < 32) mask &= (std::uint32_t{1} << (end - p)) - 1;
         const std::ptrdiff_t offset = p - base;
-        out[count] = offset + std::countr_zero(mask);
-        count += mask != 0;
-        mask &= mask - 1;
-        out[count] = offset + std::countr_zero(mask);
-        count += mask != 0;
-        mask &= mask - 1;
+        for (int i = 0; i < 3; ++i) {
+            out[count] = offset + std::countr_zero(mask);
+            count += mask != 0;
+            mask &= mask - 1;
+        }
         for (; mask != 0; mask &= mask - 1)
             out[count++] = offset + std::countr_zero(mask);
-        p += 16;
+        p += 32;
     }
     if (count >= want) return want;
 #endif
@@ -114,11 +116,14 @@ __attribute__((target("ssse3"))) void AppendCellsSsse3(std::vector<std::vector<d
                                                        const std::ptrdiff_t* commas, int found,
                                                        int cells, const char* end,
                                                        const char* readable) {
+    // Mostly every cell of a line has the sixteen bytes after its sign to look at.
+    const bool roomy = readable - end >= 17;
     const char* p = first;
     for (int k = 0; k < cells; ++k) {
         const char* cellEnd = k < found ? first + commas[k] : end;
         ParsedNumber number;
-        if (!number_parse::ReadPlainDecimalSsse3(p, cellEnd, readable, number))
+        if (!(roomy ? number_parse::ReadPlainDecimalSsse3InRoom(p, cellEnd, number)
+                    : number_parse::ReadPlainDecimalSsse3(p, cellEnd, readable, number)))
             number = ParseNumberPrefix(p, cellEnd, readable);
         columns[static_cast<std::size_t>(k)].push_back(number.value);
         p = cellEnd + 1;

@@ -54,7 +54,7 @@ class DataFileReader {
     void SplitLine(const char* begin, const char* end);
 
     // Room for the positions a sweep for commas may find beyond those asked for.
-    static constexpr int kCommaSlack = 16;
+    static constexpr int kCommaSlack = 32;
 
     std::vector<std::vector<double>>& m_columns;
     int& m_rowCount;

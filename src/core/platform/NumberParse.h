@@ -65,6 +65,12 @@ constexpr std::uint64_t kMaxExactMantissa = std::uint64_t{1} << 53;
 inline constexpr double kExactPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                                1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
                                                1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+// The divisors of the plain decimals: 10^f for a positive number, -10^f for a negative one (the
+// sign comes with the one division, without a branch: data alternate between signs at random).
+inline constexpr double kSignedPowersOfTen[2][16] = {
+    {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15},
+    {-1e0, -1e1, -1e2, -1e3, -1e4, -1e5, -1e6, -1e7, -1e8, -1e9, -1e10, -1e11, -1e12, -1e13, -1e14,
+     -1e15}};
 inline constexpr std::uint64_t kIntegerPowersOfTen[] = {
     1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000};
 
@@ -169,12 +175,7 @@ inline bool ReadPlainDecimal(const char* begin, const char* end, const char* rea
             kIntegerPowersOfTen[digits2] +
         LeadingDigitsValue(fraction2, digits2);
     if (mantissa > kMaxExactMantissa) return false;
-    double value = static_cast<double>(mantissa);
-    if (fractionDigits > 0) value /= kExactPowersOfTen[fractionDigits];
-    // The sign goes on without a branch: data alternate between signs at random.
-    const std::uint64_t bits =
-        std::bit_cast<std::uint64_t>(value) | (static_cast<std::uint64_t>(negative) << 63);
-    result = {std::bit_cast<double>(bits), stop};
+    result = {static_cast<double>(mantissa) / kSignedPowersOfTen[negative][fractionDigits], stop};
     return true;
 }
 
@@ -212,10 +213,10 @@ inline constexpr DigitShuffles kDigitShuffles = [] {
 // fraction, no exponent, at most 16 digits in fifteen bytes after the sign), read with 16-byte
 // vector operations: the digits are found with one comparison, lined up with one shuffle and
 // converted with three multiply-adds. Needs HasSsse3() and 17 bytes from `begin` that can be
-// looked at. Returns false (leaving `result` alone) for any other text.
-__attribute__((target("ssse3"))) inline bool ReadPlainDecimalSsse3(
-    const char* begin, const char* end, const char* readable, ParsedNumber& result) {
-    if (readable - begin < 17 || begin == end) return false;
+// looked at (`begin` may equal `end`). Returns false (leaving `result` alone) for any other text.
+__attribute__((target("ssse3"))) inline bool ReadPlainDecimalSsse3InRoom(const char* begin,
+                                                                       const char* end,
+                                                                       ParsedNumber& result) {
     const bool negative = *begin == '-';
     const char* p = begin + negative;
     const __m128i text = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
@@ -244,12 +245,16 @@ __attribute__((target("ssse3"))) inline bool ReadPlainDecimalSsse3(
     const auto halves = static_cast<std::uint64_t>(_mm_cvtsi128_si64(lined));  // 8 digits each
     const std::uint64_t mantissa = (halves & 0xFFFFFFFFu) * 100000000u + (halves >> 32);
     if (mantissa > kMaxExactMantissa) return false;
-    double value = static_cast<double>(mantissa);
-    if (fraction > 0) value /= kExactPowersOfTen[fraction];
-    const std::uint64_t bits =
-        std::bit_cast<std::uint64_t>(value) | (static_cast<std::uint64_t>(negative) << 63);
-    result = {std::bit_cast<double>(bits), stop};
+    result = {static_cast<double>(mantissa) / kSignedPowersOfTen[negative][fraction], stop};
     return true;
+}
+
+// The same where the bytes up to `readable` can be looked at.
+__attribute__((target("ssse3"))) inline bool ReadPlainDecimalSsse3(const char* begin,
+                                                                 const char* end,
+                                                                 const char* readable,
+                                                                 ParsedNumber& result) {
+    return readable - begin >= 17 && ReadPlainDecimalSsse3InRoom(begin, end, result);
 }
 #endif
 

@@ -5,6 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -185,6 +189,75 @@ TEST(DataFileReader, ChunkBoundariesDoNotChangeTheResult) {
     EXPECT_EQ(whole.columns[0], (Column{1.25, 3, 0.7, 10, 11}));
     EXPECT_EQ(whole.columns[1], (Column{-2000, 4, 0, 12}));
     EXPECT_EQ(whole.columns[3], (Column{6, 14}));
+}
+
+TEST(DataFileReader, RandomLinesReadAsSplittingAndStrtodReadThem) {
+    // Lines of random cells (numbers of the export's shapes and beyond, empty cells, runs of
+    // commas, spaces, stray signs, points and exponents), read in chunks of random sizes: every
+    // value must be strtod's of its cell (the text has no letters strtod reads otherwise) and
+    // every line must split as commas say.
+    std::mt19937 random(7);
+    auto pick = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
+    const std::string alphabet = "0123456789-+.,eE \t";
+    std::string text;
+    Result expected;
+    for (int line = 0; line < 400; ++line) {
+        std::vector<std::string> cells(static_cast<std::size_t>(1 + pick(40)));
+        for (std::string& cell : cells) {
+            if (pick(4) == 0) {
+                for (int n = pick(30); n > 0; --n)
+                    cell += alphabet[static_cast<std::size_t>(pick(static_cast<int>(alphabet.size())))];
+            } else {
+                char number[64];
+                const double value =
+                    std::ldexp(static_cast<double>(random()) - 2147483648.0, pick(40) - 40);
+                const int digits = pick(3) == 0 ? 15 : pick(12);
+                if (pick(2))
+                    std::snprintf(number, sizeof number, "%.10G", value);
+                else
+                    std::snprintf(number, sizeof number, "%.*f", digits, value);
+                cell = number;
+            }
+        }
+        std::string joined;
+        for (std::size_t k = 0; k < cells.size(); ++k)
+            joined += (k ? "," : "") + cells[k];
+        if (pick(5) == 0) joined += ",";
+        text += joined + (pick(2) ? "\r\n" : "\n");
+        if (joined.empty()) continue;
+        // The cells as the commas give them (random cells may hold commas too); a final comma
+        // ends the line without an empty cell after it.
+        std::vector<std::string> split;
+        for (std::size_t start = 0;;) {
+            const std::size_t comma = joined.find(',', start);
+            split.push_back(joined.substr(start, comma - start));
+            if (comma == std::string::npos || comma + 1 == joined.size()) break;
+            start = comma + 1;
+        }
+        for (std::size_t k = 0; k < split.size() && k < 16; ++k)
+            expected.columns[k].push_back(std::strtod(split[k].c_str(), nullptr));
+        ++expected.rows;
+    }
+    for (std::size_t piece : {std::size_t{0}, std::size_t{1} + static_cast<std::size_t>(pick(64)),
+                              std::size_t{4096} + static_cast<std::size_t>(pick(4096))}) {
+        Result r;
+        DataReadOptions options;
+        options.maxRows = 0;
+        DataFileReader reader(r.columns, r.rows, options, static_cast<std::int64_t>(text.size()),
+                              nullptr);
+        if (piece == 0) piece = text.size();
+        for (std::size_t at = 0; at < text.size(); at += piece)
+            reader.Feed(text.data() + at, std::min(piece, text.size() - at));
+        reader.Finish();
+        ASSERT_EQ(r.rows, expected.rows) << piece;
+        for (int k = 0; k < 16; ++k) {
+            ASSERT_EQ(r.columns[k].size(), expected.columns[k].size()) << piece << " " << k;
+            for (std::size_t i = 0; i < r.columns[k].size(); ++i)
+                ASSERT_EQ(std::memcmp(&r.columns[k][i], &expected.columns[k][i], sizeof(double)), 0)
+                    << piece << " column " << k << " row " << i << ": " << r.columns[k][i]
+                    << " against " << expected.columns[k][i];
+        }
+    }
 }
 
 TEST(DataFileReader, DegenerateInputsReadSafely) {
