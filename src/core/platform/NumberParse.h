@@ -189,19 +189,19 @@ inline bool HasSsse3() {
     return has;
 }
 
-// For w whole digits and f fraction digits (w + f <= 16) after the sign, the byte shuffle that
+// For w whole digits and f fraction digits (w + f <= 15) after the sign, the byte shuffle that
 // lines the w + f digits up at the end of sixteen bytes (the point left out, zeros before them).
 struct DigitShuffles {
-    alignas(16) unsigned char masks[17][17][16];
+    alignas(16) unsigned char masks[16][16][16];
 };
 inline constexpr DigitShuffles kDigitShuffles = [] {
     DigitShuffles table{};
-    for (int w = 0; w <= 16; ++w) {
-        for (int f = 0; f <= 16; ++f) {
+    for (int w = 0; w < 16; ++w) {
+        for (int f = 0; f < 16; ++f) {
             for (int i = 0; i < 16; ++i)
                 table.masks[w][f][i] = 0x80;  // a zero byte
             const int total = w + f;
-            if (total > 16) continue;
+            if (total > 15) continue;  // no such number fits in the sixteen bytes read
             for (int j = 0; j < total; ++j)
                 table.masks[w][f][16 - total + j] = static_cast<unsigned char>(j < w ? j : j + 1);
         }
@@ -209,16 +209,21 @@ inline constexpr DigitShuffles kDigitShuffles = [] {
     return table;
 }();
 
-// The plain decimals of ReadPlainDecimal (an optional '-', digits, an optional point and
-// fraction, no exponent, at most 16 digits in fifteen bytes after the sign), read with 16-byte
-// vector operations: the digits are found with one comparison, lined up with one shuffle and
-// converted with three multiply-adds. Needs HasSsse3() and 17 bytes from `begin` that can be
-// looked at (`begin` may equal `end`). Returns false (leaving `result` alone) for any other text.
+// A cell [begin, end) that holds nothing but a plain decimal (an optional '-', digits, an
+// optional point and fraction, fifteen bytes at most after the sign), read with 16-byte vector
+// operations: the digits are found with one comparison, lined up with one shuffle and converted
+// with three multiply-adds. Needs HasSsse3() and 17 bytes from `begin` that can be looked at
+// (`begin` may equal `end`). Returns false (leaving `result` alone) for any other cell.
 __attribute__((target("ssse3"))) inline bool ReadPlainDecimalSsse3InRoom(const char* begin,
                                                                        const char* end,
                                                                        ParsedNumber& result) {
     const bool negative = *begin == '-';
     const char* p = begin + negative;
+    // The cell after its sign: 1 to 15 bytes, each a digit or a point, the first a digit, at
+    // most one point. Anything else (an exponent, other text, more bytes) is left to the full
+    // reading.
+    const std::ptrdiff_t length = end - p;
+    if (length < 1 || length > 15) return false;
     const __m128i text = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
     const __m128i digits = _mm_sub_epi8(text, _mm_set1_epi8('0'));
     // A byte is a digit when subtracting '0' left it at 9 or below.
@@ -226,15 +231,14 @@ __attribute__((target("ssse3"))) inline bool ReadPlainDecimalSsse3InRoom(const c
         _mm_cmpeq_epi8(_mm_min_epu8(digits, _mm_set1_epi8(9)), digits)));
     const unsigned pointMask =
         static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(text, _mm_set1_epi8('.'))));
-    const int whole = std::countr_zero(~digitMask);  // 0-16
-    const unsigned hasPoint = (pointMask >> whole) & 1u;
-    const int fraction = hasPoint ? std::countr_zero(~(digitMask >> (whole + 1))) : 0;
-    const int length = whole + static_cast<int>(hasPoint) + fraction;
-    const char* stop = p + length;
-    // The number must end inside the sixteen bytes (so that its end was seen) and inside [begin,
-    // end); an exponent is left to the full reading.
-    if (whole == 0 || length >= 16 || stop > end) return false;
-    if (stop < end && (*stop | 0x20) == 'e') return false;
+    const unsigned cellMask = (1u << length) - 1;
+    const unsigned points = pointMask & cellMask;
+    if (((digitMask | points) & cellMask) != cellMask || (points & (points - 1)) != 0 ||
+        (digitMask & 1u) == 0)
+        return false;
+    // The point's place, or the cell's end when it has none.
+    const int whole = std::countr_zero(points | (1u << length));
+    const int fraction = static_cast<int>(length) - whole - (whole < length);
     __m128i lined = _mm_shuffle_epi8(
         digits, _mm_load_si128(reinterpret_cast<const __m128i*>(kDigitShuffles.masks[whole][fraction])));
     lined = _mm_maddubs_epi16(lined, _mm_setr_epi8(10, 1, 10, 1, 10, 1, 10, 1, 10, 1, 10, 1, 10, 1,
@@ -243,9 +247,9 @@ __attribute__((target("ssse3"))) inline bool ReadPlainDecimalSsse3InRoom(const c
     lined = _mm_packs_epi32(lined, lined);
     lined = _mm_madd_epi16(lined, _mm_setr_epi16(10000, 1, 10000, 1, 10000, 1, 10000, 1));
     const auto halves = static_cast<std::uint64_t>(_mm_cvtsi128_si64(lined));  // 8 digits each
+    // At most fifteen digits: the mantissa is below 2^53, a double holds it exactly.
     const std::uint64_t mantissa = (halves & 0xFFFFFFFFu) * 100000000u + (halves >> 32);
-    if (mantissa > kMaxExactMantissa) return false;
-    result = {static_cast<double>(mantissa) / kSignedPowersOfTen[negative][fraction], stop};
+    result = {static_cast<double>(mantissa) / kSignedPowersOfTen[negative][fraction], end};
     return true;
 }
 
