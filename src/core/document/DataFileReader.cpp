@@ -97,35 +97,33 @@ bool TakeColumnStorage(std::vector<double>& column, std::size_t capacity) {
 }
 
 // Appends the numbers of a line's first `cells` cells to the columns, cell k to column k. The cells
-// start at `first`; cell k ends at first + commas[k] for k < found, else at `end`.
-void AppendCells(std::vector<std::vector<double>>& columns, const char* first,
-                 const std::ptrdiff_t* commas, int found, int cells, const char* end,
-                 const char* readable) {
+// start at `first`; cell k ends at first + ends[k] and the next starts after it.
+void AppendCells(std::vector<double>* columns, const char* first, const std::ptrdiff_t* ends,
+                 int cells, const char* readable) {
     const char* p = first;
     for (int k = 0; k < cells; ++k) {
-        const char* cellEnd = k < found ? first + commas[k] : end;
-        columns[static_cast<std::size_t>(k)].push_back(ParseNumberPrefix(p, cellEnd, readable).value);
+        const char* cellEnd = first + ends[k];
+        columns[k].push_back(ParseNumberPrefix(p, cellEnd, readable).value);
         p = cellEnd + 1;
     }
 }
 
 #if TAVREL_HAVE_SSSE3_READING
-// The same with the vector reading of plain decimals, for processors that have it.
-__attribute__((target("ssse3"))) void AppendCellsSsse3(std::vector<std::vector<double>>& columns,
+// The same with the vector reading of plain decimals, for processors that have it. kRoomy: every
+// cell has the 17 bytes from its start to look at (all lines but the last few of a chunk).
+template <bool kRoomy>
+__attribute__((target("ssse3"))) void AppendCellsSsse3(std::vector<double>* columns,
                                                        const char* first,
-                                                       const std::ptrdiff_t* commas, int found,
-                                                       int cells, const char* end,
+                                                       const std::ptrdiff_t* ends, int cells,
                                                        const char* readable) {
-    // Mostly every cell of a line has the sixteen bytes after its sign to look at.
-    const bool roomy = readable - end >= 17;
     const char* p = first;
     for (int k = 0; k < cells; ++k) {
-        const char* cellEnd = k < found ? first + commas[k] : end;
+        const char* cellEnd = first + ends[k];
         ParsedNumber number;
-        if (!(roomy ? number_parse::ReadPlainDecimalSsse3InRoom(p, cellEnd, number)
-                    : number_parse::ReadPlainDecimalSsse3(p, cellEnd, readable, number)))
+        if (!(kRoomy ? number_parse::ReadPlainDecimalSsse3InRoom(p, cellEnd, number)
+                     : number_parse::ReadPlainDecimalSsse3(p, cellEnd, readable, number)))
             number = ParseNumberPrefix(p, cellEnd, readable);
-        columns[static_cast<std::size_t>(k)].push_back(number.value);
+        columns[k].push_back(number.value);
         p = cellEnd + 1;
     }
 }
@@ -225,12 +223,18 @@ void DataFileReader::SplitLine(const char* begin, const char* end) {
     // The ends of the (at most sixteen) cells are found first, in one sweep over the line; the
     // numbers are then read cell by cell, each from a known start, so that the reading of one
     // number does not wait for the end of the one before it.
-    std::ptrdiff_t commas[kColumns + kCommaSlack];
+    // Cell k ends at first + ends[k]: at a comma, or for the last cell of a line with fewer than
+    // sixteen commas, at the line's end.
+    std::ptrdiff_t ends[kColumns + kCommaSlack];
     const char* const first = p;
-    const int found = FindCommas(first, end, m_readable, commas, kColumns);
-    int cells = found < kColumns ? found + 1 : kColumns;
-    // A line that ends with a comma has no empty last cell.
-    if (found < kColumns && found > 0 && first + commas[found - 1] + 1 == end) --cells;
+    const int found = FindCommas(first, end, m_readable, ends, kColumns);
+    int cells = kColumns;
+    if (found < kColumns) {
+        ends[found] = end - first;
+        cells = found + 1;
+        // A line that ends with a comma has no empty last cell.
+        if (found > 0 && ends[found - 1] + 1 == ends[found]) --cells;
+    }
     if (m_firstDataLine) {
         for (int k = 0; k < cells; ++k) {
             std::vector<double>& column = m_columns[static_cast<std::size_t>(k)];
@@ -246,11 +250,14 @@ void DataFileReader::SplitLine(const char* begin, const char* end) {
     }
 #if TAVREL_HAVE_SSSE3_READING
     if (number_parse::HasSsse3()) {
-        AppendCellsSsse3(m_columns, first, commas, found, cells, end, m_readable);
+        if (m_readable - (first + ends[cells - 1]) >= 17)
+            AppendCellsSsse3<true>(m_columns.data(), first, ends, cells, m_readable);
+        else
+            AppendCellsSsse3<false>(m_columns.data(), first, ends, cells, m_readable);
     } else
 #endif
     {
-        AppendCells(m_columns, first, commas, found, cells, end, m_readable);
+        AppendCells(m_columns.data(), first, ends, cells, m_readable);
     }
     if (cells > 0) ++m_rowCount;
 }
