@@ -109,23 +109,35 @@ void AppendCells(std::vector<double>* columns, const char* first, const std::ptr
 }
 
 #if TAVREL_HAVE_SSSE3_READING
-// The same with the vector reading of plain decimals, for processors that have it. kRoomy: every
-// cell has the 17 bytes from its start to look at (all lines but the last few of a chunk).
-template <bool kRoomy>
-__attribute__((target("ssse3"))) void AppendCellsSsse3(std::vector<double>* columns,
-                                                       const char* first,
-                                                       const std::ptrdiff_t* ends, int cells,
-                                                       const char* readable) {
-    const char* p = first;
-    for (int k = 0; k < cells; ++k) {
-        const char* cellEnd = first + ends[k];
+// Reads a whole line's cells (up to sixteen) with the vector reading, finding each cell's end
+// from the sixteen bytes read at its start. Needs 17 bytes after `end` to look at. Returns the
+// number of cells read.
+__attribute__((target("ssse3"))) int ReadLineCellsSsse3(std::vector<double>* columns,
+                                                        const char* p, const char* end) {
+    const __m128i commaBytes = _mm_set1_epi8(',');
+    int k = 0;
+    while (k < 16) {
+        const __m128i text = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        const unsigned commas =
+            static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(text, commaBytes)));
+        const char* cellEnd;
+        if (commas != 0) {
+            cellEnd = p + std::countr_zero(commas);
+        } else {
+            const char* comma = end - p > 16 ? FindComma(p + 16, end) : nullptr;
+            cellEnd = comma ? comma : end;
+        }
+        if (cellEnd > end) cellEnd = end;
         ParsedNumber number;
-        if (!(kRoomy ? number_parse::ReadPlainDecimalSsse3InRoom(p, cellEnd, number)
-                     : number_parse::ReadPlainDecimalSsse3(p, cellEnd, readable, number)))
-            number = ParseNumberPrefix(p, cellEnd, readable);
-        columns[k].push_back(number.value);
+        if (!number_parse::ReadPlainDecimalSsse3(p, cellEnd, number))
+            number = ParseNumberPrefix(p, cellEnd, end + 17);
+        columns[k++].push_back(number.value);
+        if (cellEnd == end) break;
         p = cellEnd + 1;
+        // A line that ends with a comma has no empty last cell.
+        if (p == end) break;
     }
+    return k;
 }
 #endif
 
@@ -220,6 +232,15 @@ void DataFileReader::SplitLine(const char* begin, const char* end) {
         // A line that ends with a comma has no empty last cell.
         if (p == end) return;
     }
+#if TAVREL_HAVE_SSSE3_READING
+    // Nearly every line: read with vector operations, cell by cell. The first data line (which
+    // reserves storage in the columns it fills) and the last lines of a chunk (which lack room to
+    // look ahead) take the way below.
+    if (!m_firstDataLine && number_parse::HasSsse3() && m_readable - end >= 17) {
+        if (ReadLineCellsSsse3(m_columns.data(), p, end) > 0) ++m_rowCount;
+        return;
+    }
+#endif
     // The ends of the (at most sixteen) cells are found first, in one sweep over the line; the
     // numbers are then read cell by cell, each from a known start, so that the reading of one
     // number does not wait for the end of the one before it.
@@ -248,17 +269,7 @@ void DataFileReader::SplitLine(const char* begin, const char* end) {
             }
         }
     }
-#if TAVREL_HAVE_SSSE3_READING
-    if (number_parse::HasSsse3()) {
-        if (m_readable - (first + ends[cells - 1]) >= 17)
-            AppendCellsSsse3<true>(m_columns.data(), first, ends, cells, m_readable);
-        else
-            AppendCellsSsse3<false>(m_columns.data(), first, ends, cells, m_readable);
-    } else
-#endif
-    {
-        AppendCells(m_columns.data(), first, ends, cells, m_readable);
-    }
+    AppendCells(m_columns.data(), first, ends, cells, m_readable);
     if (cells > 0) ++m_rowCount;
 }
 

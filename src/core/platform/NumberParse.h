@@ -214,9 +214,9 @@ inline constexpr DigitShuffles kDigitShuffles = [] {
 // operations: the digits are found with one comparison, lined up with one shuffle and converted
 // with three multiply-adds. Needs HasSsse3() and 17 bytes from `begin` that can be looked at
 // (`begin` may equal `end`). Returns false (leaving `result` alone) for any other cell.
-__attribute__((target("ssse3"))) inline bool ReadPlainDecimalSsse3InRoom(const char* begin,
-                                                                       const char* end,
-                                                                       ParsedNumber& result) {
+__attribute__((target("ssse3"))) inline bool ReadPlainDecimalSsse3(const char* begin,
+                                                                 const char* end,
+                                                                 ParsedNumber& result) {
     const bool negative = *begin == '-';
     const char* p = begin + negative;
     // The cell after its sign: 1 to 15 bytes, each a digit or a point, the first a digit, at
@@ -251,14 +251,6 @@ __attribute__((target("ssse3"))) inline bool ReadPlainDecimalSsse3InRoom(const c
     const std::uint64_t mantissa = (halves & 0xFFFFFFFFu) * 100000000u + (halves >> 32);
     result = {static_cast<double>(mantissa) / kSignedPowersOfTen[negative][fraction], end};
     return true;
-}
-
-// The same where the bytes up to `readable` can be looked at.
-__attribute__((target("ssse3"))) inline bool ReadPlainDecimalSsse3(const char* begin,
-                                                                 const char* end,
-                                                                 const char* readable,
-                                                                 ParsedNumber& result) {
-    return readable - begin >= 17 && ReadPlainDecimalSsse3InRoom(begin, end, result);
 }
 #endif
 

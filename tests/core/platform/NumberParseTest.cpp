@@ -108,7 +108,7 @@ TEST(NumberParse, ShortDecimalsReadExactlyAsStrtodReadsThem) {
         agrees(ParseNumberPrefix(text.data(), text.data() + text.size()), text.data(), "alone");
         // The same text inside a larger buffer, as a cell of a line: the readings that look ahead
         // eight or sixteen bytes at a time must stop at the text's end even when digits follow.
-        for (const char* after : {",1234567890,-0.5,2,3,4,5,6,7,8,9", "\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n",
+        for (const char* after : {",1234567890,-0.5,2,3,4,5,6,7,8,9", "\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n",
                                   "12345678901234567890123456789012", "7,1234567890,-0.5,2,3,4,5,6"}) {
             const std::string buffer = text + after;
             const char* begin = buffer.data();
@@ -119,8 +119,7 @@ TEST(NumberParse, ShortDecimalsReadExactlyAsStrtodReadsThem) {
             if (number_parse::ReadPlainDecimal(begin, end, readable, plain))
                 agrees(plain, begin, "plain");
 #if TAVREL_HAVE_SSSE3_READING
-            if (number_parse::HasSsse3() &&
-                number_parse::ReadPlainDecimalSsse3(begin, end, readable, plain))
+            if (number_parse::HasSsse3() && number_parse::ReadPlainDecimalSsse3(begin, end, plain))
                 agrees(plain, begin, "vector");
 #endif
         }
