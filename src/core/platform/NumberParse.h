@@ -137,7 +137,7 @@ inline std::uint64_t LeadingDigitsValue(std::uint64_t reduced, int n) {
 }
 
 // The commonest cell of a data file, an optional '-', one to seven digits and an optional
-// fraction of at most sixteen digits ("-0.3602258239"), read without loops when 25 bytes from
+// fraction of at most fifteen digits ("-0.3602258239"), read without loops when 25 bytes from
 // `begin` can be looked at: the whole part and the two words of the fraction are converted side
 // by side. Returns false (leaving `result` alone) for any other text, the quick reading's
 // limits included.
@@ -182,8 +182,8 @@ inline bool ReadPlainDecimal(const char* begin, const char* end, const char* rea
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
 #define TAVREL_HAVE_SSSE3_READING 1
 
-// Whether the processor has SSSE3 (every x86-64 processor since about 2006 has), which the
-// vector reading of plain decimals below needs.
+// Whether the processor has SSSE3 (Intel's since 2006, AMD's since 2011), which the vector
+// reading of plain decimals below needs; without it the reading above serves.
 inline bool HasSsse3() {
     static const bool has = __builtin_cpu_supports("ssse3");
     return has;
