@@ -12,6 +12,7 @@
 #include <filesystem>
 
 #include "document/KaisekiDoc.h"
+#include "platform/TextCodec.h"
 
 namespace tavrel::cli {
 
@@ -95,34 +96,17 @@ QString DecodeArgument(std::string_view bytes) {
 std::string FileName(const QString& path) {
     std::string bytes;
     bytes.reserve(static_cast<std::size_t>(path.size()));
-    auto appendUtf8 = [&bytes](char32_t c) {
-        if (c < 0x80) {
-            bytes += static_cast<char>(c);
-        } else if (c < 0x800) {
-            bytes += static_cast<char>(0xC0 | (c >> 6));
-            bytes += static_cast<char>(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            bytes += static_cast<char>(0xE0 | (c >> 12));
-            bytes += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            bytes += static_cast<char>(0x80 | (c & 0x3F));
-        } else {
-            bytes += static_cast<char>(0xF0 | (c >> 18));
-            bytes += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-            bytes += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            bytes += static_cast<char>(0x80 | (c & 0x3F));
-        }
-    };
     for (qsizetype i = 0; i < path.size(); ++i) {
         const char16_t unit = path[i].unicode();
         if (QChar::isHighSurrogate(unit) && i + 1 < path.size() && path[i + 1].isLowSurrogate()) {
-            appendUtf8(QChar::surrogateToUcs4(unit, path[i + 1].unicode()));
+            AppendUtf8(bytes, QChar::surrogateToUcs4(unit, path[i + 1].unicode()));
             ++i;
         } else if (unit >= 0xDC80 && unit <= 0xDCFF) {
             bytes += static_cast<char>(unit - 0xDC00);  // a byte kept by DecodeArgument
         } else if (QChar::isSurrogate(unit)) {
-            appendUtf8(0xFFFD);
+            AppendUtf8(bytes, 0xFFFD);
         } else {
-            appendUtf8(unit);
+            AppendUtf8(bytes, unit);
         }
     }
     return bytes;

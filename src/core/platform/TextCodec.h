@@ -22,6 +22,10 @@ std::optional<std::string> Utf8ToCp932(std::string_view utf8);
 // written in CP932 whatever they hold (the export file).
 std::string Utf8ToCp932Lossy(std::string_view utf8);
 
+// Appends the UTF-8 bytes of one code point (surrogate code points included, as the escape scheme
+// needs them).
+void AppendUtf8(std::string& out, char32_t cp);
+
 // UTF-16 (as little-endian code units) to and from UTF-8; invalid sequences become U+FFFD.
 std::u16string Utf8ToUtf16(std::string_view utf8);
 std::string Utf16ToUtf8(std::u16string_view utf16);

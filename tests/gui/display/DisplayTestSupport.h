@@ -31,6 +31,16 @@ inline std::vector<std::string> ChannelLabels(const RecordingSurface& surface) {
     return labels;
 }
 
+// The pages of a PDF file's bytes (its "/Type /Page" objects, not the "/Type /Pages" tree).
+inline std::size_t PdfPageCount(const std::string& pdf) {
+    std::size_t pages = 0;
+    for (std::size_t at = pdf.find("/Type /Page"); at != std::string::npos;
+         at = pdf.find("/Type /Page", at + 1)) {
+        if (pdf.compare(at, 12, "/Type /Pages") != 0) ++pages;
+    }
+    return pages;
+}
+
 // Counts the document's requests to redraw.
 class CountingView : public DocView {
 public:

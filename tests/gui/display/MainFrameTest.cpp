@@ -52,6 +52,23 @@ QStringList Describe(const QMenu* menu) {
     return items;
 }
 
+// Looks at the active modal window from the event loop every 20 ms until `handle` takes it
+// (returns true); after two seconds closes whatever modal window is open so the test goes on.
+void PollModalWindow(QObject* context, std::function<bool(QWidget*)> handle, int tries) {
+    if (handle(QApplication::activeModalWidget())) return;
+    if (tries < 100) {
+        QTimer::singleShot(20, context, [context, handle, tries] {
+            PollModalWindow(context, handle, tries + 1);
+        });
+    } else if (QWidget* modal = QApplication::activeModalWidget()) {
+        modal->close();
+    }
+}
+
+void HandleModalWindow(QObject* context, std::function<bool(QWidget*)> handle) {
+    QTimer::singleShot(0, context, [context, handle] { PollModalWindow(context, handle, 1); });
+}
+
 class MainFrameTest : public ::testing::Test {
 protected:
     MainFrameTest() { doc.OnNewDocument(); }
@@ -422,21 +439,15 @@ TEST_F(MainFrameTest, PrintPreviewShowsEveryPageAndKeepsThePrintRange) {
     printer.setPrintRange(QPrinter::PageRange);
     printer.setFromTo(3, 3);
     int pages = -1;
-    int tries = 0;
     // The preview is modal: look at it from the event loop, then close it.
-    std::function<void()> inspect = [&] {
-        auto* preview = qobject_cast<QPrintPreviewDialog*>(QApplication::activeModalWidget());
+    HandleModalWindow(frame.get(), [&](QWidget* modal) {
+        auto* preview = qobject_cast<QPrintPreviewDialog*>(modal);
         auto* widget = preview ? preview->findChild<QPrintPreviewWidget*>() : nullptr;
-        if (widget && widget->pageCount() > 0) {
-            pages = widget->pageCount();
-            preview->reject();
-        } else if (++tries < 100) {
-            QTimer::singleShot(20, frame.get(), inspect);
-        } else if (QWidget* modal = QApplication::activeModalWidget()) {
-            modal->close();
-        }
-    };
-    QTimer::singleShot(0, frame.get(), inspect);
+        if (!widget || widget->pageCount() == 0) return false;
+        pages = widget->pageCount();
+        preview->reject();
+        return true;
+    });
     frame->Action(57609)->trigger();
     EXPECT_EQ(pages, 3);
     EXPECT_EQ(printer.printRange(), QPrinter::PageRange);
@@ -456,30 +467,20 @@ TEST_F(MainFrameTest, PrintCommandWritesThePagesToThePdfFileTheDialogNames) {
     printer.setOutputFileName(QString::fromStdString(file));
     int minPage = -1;
     int maxPage = -1;
-    int tries = 0;
-    std::function<void()> answer = [&] {
-        if (auto* dialog = qobject_cast<QPrintDialog*>(QApplication::activeModalWidget())) {
-            minPage = dialog->minPage();
-            maxPage = dialog->maxPage();
-            dialog->accept();
-        } else if (++tries < 100) {
-            QTimer::singleShot(20, frame.get(), answer);
-        } else if (QWidget* modal = QApplication::activeModalWidget()) {
-            modal->close();
-        }
-    };
-    QTimer::singleShot(0, frame.get(), answer);
+    HandleModalWindow(frame.get(), [&](QWidget* modal) {
+        auto* dialog = qobject_cast<QPrintDialog*>(modal);
+        if (!dialog) return false;
+        minPage = dialog->minPage();
+        maxPage = dialog->maxPage();
+        dialog->accept();
+        return true;
+    });
     frame->Action(57607)->trigger();
     EXPECT_EQ(minPage, 1);
     EXPECT_EQ(maxPage, 3);
     const std::string pdf = tavrel::test::ReadFileBytes(file);
     ASSERT_EQ(pdf.substr(0, 4), "%PDF");
-    std::size_t pages = 0;
-    for (std::size_t at = pdf.find("/Type /Page"); at != std::string::npos;
-         at = pdf.find("/Type /Page", at + 1)) {
-        if (pdf.compare(at, 12, "/Type /Pages") != 0) ++pages;
-    }
-    EXPECT_EQ(pages, 3u);
+    EXPECT_EQ(display_test::PdfPageCount(pdf), 3u);
     EXPECT_TRUE(host.messages.empty());
     EXPECT_EQ(doc.m_printing, 0);
 }

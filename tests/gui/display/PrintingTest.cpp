@@ -91,12 +91,7 @@ TEST_F(PrintingTest, PrintsThreePagesToPdfAndRestoresTheScrollSizes) {
     const std::string pdf = tavrel::test::ReadFileBytes(dir.File("graphs.pdf"));
     ASSERT_GT(pdf.size(), 1000u);
     EXPECT_EQ(pdf.substr(0, 4), "%PDF");
-    std::size_t pages = 0;
-    for (std::size_t at = pdf.find("/Type /Page"); at != std::string::npos;
-         at = pdf.find("/Type /Page", at + 1)) {
-        if (pdf.compare(at, 12, "/Type /Pages") != 0) ++pages;
-    }
-    EXPECT_EQ(pages, 3u);
+    EXPECT_EQ(display_test::PdfPageCount(pdf), 3u);
     EXPECT_EQ(view.TotalWidth(), 7700);
     EXPECT_EQ(view.horizontalScrollBar()->maximum(), 7700 - view.viewport()->width());
     EXPECT_EQ(doc.m_printing, 0);
@@ -104,24 +99,16 @@ TEST_F(PrintingTest, PrintsThreePagesToPdfAndRestoresTheScrollSizes) {
 
 TEST_F(PrintingTest, PrintsOnlyThePagesThePrinterNames) {
     tavrel::test::TempDir dir;
-    auto pagesIn = [](const std::string& pdf) {
-        std::size_t pages = 0;
-        for (std::size_t at = pdf.find("/Type /Page"); at != std::string::npos;
-             at = pdf.find("/Type /Page", at + 1)) {
-            if (pdf.compare(at, 12, "/Type /Pages") != 0) ++pages;
-        }
-        return pages;
-    };
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(QString::fromStdString(dir.File("p3.pdf")));
     printer.setFromTo(3, 5);  // beyond the last page: only page 3 exists
     ASSERT_TRUE(PrintPages(doc, printer, 6));
-    EXPECT_EQ(pagesIn(tavrel::test::ReadFileBytes(dir.File("p3.pdf"))), 1u);
+    EXPECT_EQ(display_test::PdfPageCount(tavrel::test::ReadFileBytes(dir.File("p3.pdf"))), 1u);
     printer.setOutputFileName(QString::fromStdString(dir.File("p12.pdf")));
     printer.setFromTo(1, 2);
     ASSERT_TRUE(PrintPages(doc, printer, 6));
-    EXPECT_EQ(pagesIn(tavrel::test::ReadFileBytes(dir.File("p12.pdf"))), 2u);
+    EXPECT_EQ(display_test::PdfPageCount(tavrel::test::ReadFileBytes(dir.File("p12.pdf"))), 2u);
 }
 
 TEST_F(PrintingTest, ImageExportWritesPngSvgAndPdf) {
