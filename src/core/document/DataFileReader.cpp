@@ -1,6 +1,5 @@
 #include "document/DataFileReader.h"
 
-#include <bit>
 #include <cstring>
 #include <iterator>
 #include <limits>
@@ -10,10 +9,6 @@
 #include "platform/Host.h"
 #include "platform/NumberParse.h"
 #include "platform/Rounding.h"
-
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 namespace tavrel {
 
@@ -28,45 +23,6 @@ inline const char* FindComma(const char* p, const char* end) {
     if (p == end) return nullptr;
     if (*p == ',') return p;
     return static_cast<const char*>(std::memchr(p, ',', static_cast<std::size_t>(end - p)));
-}
-
-// Writes the offsets from `p` of the first `want` commas of [p, end) to `out` and returns how many
-// there are (at most `want`). Bytes up to `readable` may be looked at; `out` has room for
-// kCommaSlack positions more than `want`.
-int FindCommas(const char* p, const char* end, const char* readable, std::ptrdiff_t* out,
-               int want) {
-    const char* const base = p;
-    int count = 0;
-#if defined(__SSE2__)
-    // Thirty-two bytes at a time; such a block holds two or three commas of a line of numbers,
-    // so the first three positions are stored without asking whether they exist.
-    const __m128i comma = _mm_set1_epi8(',');
-    while (count < want && p < end && readable - p >= 32) {
-        const __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-        const __m128i high = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16));
-        std::uint32_t mask =
-            static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(low, comma))) |
-            static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(high, comma))) << 16;
-        if (end - p < 32) mask &= (std::uint32_t{1} << (end - p)) - 1;
-        const std::ptrdiff_t offset = p - base;
-        for (int i = 0; i < 3; ++i) {
-            out[count] = offset + std::countr_zero(mask);
-            count += mask != 0;
-            mask &= mask - 1;
-        }
-        for (; mask != 0; mask &= mask - 1)
-            out[count++] = offset + std::countr_zero(mask);
-        p += 32;
-    }
-    if (count >= want) return want;
-#endif
-    while (count < want && p < end) {
-        const char* found = FindComma(p, end);
-        if (!found) break;
-        out[count++] = found - base;
-        p = found + 1;
-    }
-    return count;
 }
 
 constexpr std::size_t kKeptColumnValues = 8192;
@@ -96,27 +52,14 @@ bool TakeColumnStorage(std::vector<double>& column, std::size_t capacity) {
     return false;
 }
 
-// Appends the numbers of a line's first `cells` cells to the columns, cell k to column k. The cells
-// start at `first`; cell k ends at first + ends[k] and the next starts after it.
-void AppendCells(std::vector<double>* columns, const char* first, const std::ptrdiff_t* ends,
-                 int cells, const char* readable) {
-    const char* p = first;
-    for (int k = 0; k < cells; ++k) {
-        const char* cellEnd = first + ends[k];
-        columns[k].push_back(ParseNumberPrefix(p, cellEnd, readable).value);
-        p = cellEnd + 1;
-    }
-}
-
 #if TAVREL_HAVE_SSSE3_READING
 // Reads a whole line's cells (up to sixteen) with the vector reading, finding each cell's end
-// from the sixteen bytes read at its start. Needs 17 bytes after `end` to look at. Returns the
-// number of cells read.
-__attribute__((target("ssse3"))) int ReadLineCellsSsse3(std::vector<double>* columns,
+// from the sixteen bytes read at its start. Needs 17 bytes after `end` to look at.
+__attribute__((target("ssse3"))) void ReadLineCellsSsse3(std::vector<double>* columns,
                                                         const char* p, const char* end) {
     const __m128i commaBytes = _mm_set1_epi8(',');
     int k = 0;
-    while (k < 16) {
+    while (k < DataFileReader::kColumns) {
         const __m128i text = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
         const unsigned commas =
             static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(text, commaBytes)));
@@ -137,7 +80,6 @@ __attribute__((target("ssse3"))) int ReadLineCellsSsse3(std::vector<double>* col
         // A line that ends with a comma has no empty last cell.
         if (p == end) break;
     }
-    return k;
 }
 #endif
 
@@ -237,29 +179,16 @@ void DataFileReader::SplitLine(const char* begin, const char* end) {
     // reserves storage in the columns it fills) and the last lines of a chunk (which lack room to
     // look ahead) take the way below.
     if (!m_firstDataLine && number_parse::HasSsse3() && m_readable - end >= 17) {
-        if (ReadLineCellsSsse3(m_columns.data(), p, end) > 0) ++m_rowCount;
+        ReadLineCellsSsse3(m_columns.data(), p, end);
+        ++m_rowCount;
         return;
     }
 #endif
-    // The ends of the (at most sixteen) cells are found first, in one sweep over the line; the
-    // numbers are then read cell by cell, each from a known start, so that the reading of one
-    // number does not wait for the end of the one before it.
-    // Cell k ends at first + ends[k]: at a comma, or for the last cell of a line with fewer than
-    // sixteen commas, at the line's end.
-    std::ptrdiff_t ends[kColumns + kCommaSlack];
-    const char* const first = p;
-    const int found = FindCommas(first, end, m_readable, ends, kColumns);
-    int cells = kColumns;
-    if (found < kColumns) {
-        ends[found] = end - first;
-        cells = found + 1;
-        // A line that ends with a comma has no empty last cell.
-        if (found > 0 && ends[found - 1] + 1 == ends[found]) --cells;
-    }
-    if (m_firstDataLine) {
-        for (int k = 0; k < cells; ++k) {
-            std::vector<double>& column = m_columns[static_cast<std::size_t>(k)];
-            if (column.capacity() >= m_reserve || TakeColumnStorage(column, m_reserve)) continue;
+    for (int k = 0; k < kColumns; ++k) {
+        const ParsedNumber number = ParseNumberPrefix(p, end, m_readable);
+        std::vector<double>& column = m_columns[static_cast<std::size_t>(k)];
+        if (m_firstDataLine && column.capacity() < m_reserve &&
+            !TakeColumnStorage(column, m_reserve)) {
             // The reservation only saves later growth; without the memory for it the column
             // grows as it fills.
             try {
@@ -268,9 +197,15 @@ void DataFileReader::SplitLine(const char* begin, const char* end) {
             } catch (const std::length_error&) {
             }
         }
+        column.push_back(number.value);
+        // A number never holds a comma, so the cell's comma lies at or after its end.
+        const char* comma = FindComma(number.end, end);
+        if (!comma) break;
+        p = comma + 1;
+        // A line that ends with a comma has no empty last cell.
+        if (p == end) break;
     }
-    AppendCells(m_columns.data(), first, ends, cells, m_readable);
-    if (cells > 0) ++m_rowCount;
+    ++m_rowCount;
 }
 
 void KeepColumnStorage(std::vector<double>& column) {

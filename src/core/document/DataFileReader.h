@@ -53,9 +53,6 @@ class DataFileReader {
     bool HandleLine(const char* begin, const char* end);
     void SplitLine(const char* begin, const char* end);
 
-    // Room for the positions a sweep for commas may find beyond those asked for.
-    static constexpr int kCommaSlack = 32;
-
     std::vector<std::vector<double>>& m_columns;
     int& m_rowCount;
     Progress* m_progress;

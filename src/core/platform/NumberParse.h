@@ -118,72 +118,11 @@ inline const char* ReadDigitRun(const char* p, const char* end, const char* read
     return p;
 }
 
-inline std::uint64_t LoadWord(const char* p) {
-    std::uint64_t word;
-    std::memcpy(&word, p, sizeof word);
-    return word;
-}
-
-// The number of leading digits (0-8) of eight bytes reduced by '0' each (see ReadDigitRun).
-inline int LeadingDigits(std::uint64_t reduced) {
-    const std::uint64_t other =
-        ((reduced + 0x7676767676767676ULL) | reduced) & 0x8080808080808080ULL;
-    return other ? std::countr_zero(other) >> 3 : 8;
-}
-
-// The value of the first n (0-8) of eight reduced digits.
-inline std::uint64_t LeadingDigitsValue(std::uint64_t reduced, int n) {
-    return n ? EightDigitsValue(reduced << (64 - 8 * n)) : 0;
-}
-
-// The commonest cell of a data file, an optional '-', one to seven digits and an optional
-// fraction of at most fifteen digits ("-0.3602258239"), read without loops when 25 bytes from
-// `begin` can be looked at: the whole part and the two words of the fraction are converted side
-// by side. Returns false (leaving `result` alone) for any other text, the quick reading's
-// limits included.
-inline bool ReadPlainDecimal(const char* begin, const char* end, const char* readable,
-                             ParsedNumber& result) {
-    if constexpr (std::endian::native != std::endian::little) return false;
-    if (readable - begin < 25) return false;
-    constexpr std::uint64_t kZeros = 0x3030303030303030ULL;
-    const bool negative = begin < end && *begin == '-';
-    const char* p = begin + negative;
-    const std::uint64_t whole = LoadWord(p) - kZeros;
-    const int wholeDigits = LeadingDigits(whole);
-    const char* point = p + wholeDigits;
-    if (wholeDigits == 0 || wholeDigits == 8 || point > end) return false;
-    int fractionDigits = 0;
-    std::uint64_t fraction1 = 0;
-    std::uint64_t fraction2 = 0;
-    int digits1 = 0;
-    int digits2 = 0;
-    const bool hasPoint = point < end && *point == '.';
-    if (hasPoint) {
-        fraction1 = LoadWord(point + 1) - kZeros;
-        fraction2 = LoadWord(point + 9) - kZeros;
-        digits1 = LeadingDigits(fraction1);
-        digits2 = digits1 == 8 ? LeadingDigits(fraction2) : 0;
-        fractionDigits = digits1 + digits2;
-        if (digits2 == 8 || point + 1 + fractionDigits > end) return false;
-    }
-    const char* stop = hasPoint ? point + 1 + fractionDigits : point;
-    if (stop < end && (*stop | 0x20) == 'e') return false;
-    if (wholeDigits + fractionDigits > kMaxMantissaDigits) return false;
-    const std::uint64_t mantissa =
-        (LeadingDigitsValue(whole, wholeDigits) * kIntegerPowersOfTen[digits1] +
-         LeadingDigitsValue(fraction1, digits1)) *
-            kIntegerPowersOfTen[digits2] +
-        LeadingDigitsValue(fraction2, digits2);
-    if (mantissa > kMaxExactMantissa) return false;
-    result = {static_cast<double>(mantissa) / kSignedPowersOfTen[negative][fractionDigits], stop};
-    return true;
-}
-
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
 #define TAVREL_HAVE_SSSE3_READING 1
 
 // Whether the processor has SSSE3 (Intel's since 2006, AMD's since 2011), which the vector
-// reading of plain decimals below needs; without it the reading above serves.
+// reading of plain decimals below needs; without it ParseNumberPrefix reads every cell.
 inline bool HasSsse3() {
     static const bool has = __builtin_cpu_supports("ssse3");
     return has;
@@ -268,8 +207,6 @@ inline ParsedNumber ParseNumberPrefix(const char* begin, const char* end) {
 
 inline ParsedNumber ParseNumberPrefix(const char* begin, const char* end, const char* readable) {
     using namespace number_parse;
-    ParsedNumber plain;
-    if (ReadPlainDecimal(begin, end, readable, plain)) return plain;
     const char* p = begin;
     const bool negative = p < end && *p == '-';
     p += negative;
