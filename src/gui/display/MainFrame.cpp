@@ -6,7 +6,6 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QMimeData>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QIcon>
 #include <QLabel>
@@ -29,6 +28,7 @@
 #include "gui/display/MagView.h"
 #include "gui/display/MagWnd.h"
 #include "gui/display/ToolBarIcons.h"
+#include "gui/platform/FileChooser.h"
 #include "platform/Host.h"
 
 namespace tavrel::qt {
@@ -472,10 +472,15 @@ void CMainFrame::OnExportImage() {
     if (!m_doc) return;
     QString base = QString::fromStdString(m_doc->GetPathName());
     base = base.isEmpty() ? QStringLiteral("graph") : QFileInfo(base).completeBaseName();
-    QString filter;
-    QString path = QFileDialog::getSaveFileName(
-        this, QStringLiteral("グラフ画像を保存"), base + QStringLiteral(".png"),
-        QStringLiteral("PNG 画像 (*.png);;SVG 画像 (*.svg);;PDF ファイル (*.pdf)"), &filter);
+    FileQuestion question;
+    question.kind = FileQuestion::Kind::Save;
+    question.title = QStringLiteral("グラフ画像を保存");
+    question.proposed = base + QStringLiteral(".png");
+    question.filters = {QStringLiteral("PNG 画像 (*.png)"), QStringLiteral("SVG 画像 (*.svg)"),
+                        QStringLiteral("PDF ファイル (*.pdf)")};
+    FileAnswer answer = ChooseFile(this, question);
+    QString path = answer.path;
+    const QString& filter = answer.filter;
     if (path.isEmpty()) return;
     if (QFileInfo(path).suffix().isEmpty()) {
         if (filter.contains(QLatin1String("svg")))

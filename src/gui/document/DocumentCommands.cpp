@@ -1,34 +1,36 @@
 #include "gui/document/DocumentCommands.h"
 
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QPushButton>
 
 #include "document/KaisekiDoc.h"
 #include "gui/document/DataReading.h"
+#include "gui/platform/FileChooser.h"
 #include "gui/platform/QtHost.h"
 #include "platform/Host.h"
 
 namespace tavrel::qt {
 
 namespace {
-const QString kDocumentFilter = QStringLiteral("Tavrel ﾌｧｲﾙ (*.kcd);;All Files (*)");
+const QStringList kDocumentFilters = {QStringLiteral("Tavrel ﾌｧｲﾙ (*.kcd)"),
+                                      QStringLiteral("All Files (*)")};
 
 QString DefaultOpenPath(QWidget* window) {
-    return QFileDialog::getOpenFileName(window, QStringLiteral("開く"), QString(),
-                                        kDocumentFilter);
+    FileQuestion question;
+    question.title = QStringLiteral("開く");
+    question.filters = kDocumentFilters;
+    return ChooseFile(window, question).path;
 }
 
 QString DefaultSavePath(QWidget* window, const QString& proposed) {
-    QFileDialog dialog(window, QStringLiteral("名前を付けて保存"));
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setNameFilters(kDocumentFilter.split(QStringLiteral(";;")));
-    dialog.setDefaultSuffix(QStringLiteral("kcd"));
-    dialog.selectFile(proposed);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
-    return dialog.selectedFiles().first();
+    FileQuestion question;
+    question.kind = FileQuestion::Kind::Save;
+    question.title = QStringLiteral("名前を付けて保存");
+    question.filters = kDocumentFilters;
+    question.defaultSuffix = QStringLiteral("kcd");
+    question.proposed = proposed;
+    return ChooseFile(window, question).path;
 }
 
 DocumentCommands::SaveAnswer DefaultSaveQuestion(QWidget* window, const QString& title) {

@@ -2,7 +2,6 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QFileDialog>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -12,6 +11,7 @@
 #include "gui/document/DataFileDlg.h"
 #include "gui/document/DataReading.h"
 #include "gui/platform/DialogLayout.h"
+#include "gui/platform/FileChooser.h"
 #include "platform/Host.h"
 
 namespace tavrel::qt {
@@ -107,8 +107,9 @@ void CProcSetDlg::RefreshFromDocument() {
 
 void CProcSetDlg::OnBrowse() {
     if (RefuseWhileReading()) return;
-    QString path = QFileDialog::getOpenFileName(
-        this, QString(), QString(), QStringLiteral("Data Files (*.csv);;All Files (*)"));
+    FileQuestion question;
+    question.filters = {QStringLiteral("Data Files (*.csv)"), QStringLiteral("All Files (*)")};
+    QString path = ChooseFile(this, question).path;
     if (!path.isEmpty()) Control<QLineEdit>(this, kPathEdit)->setText(path);
 }
 

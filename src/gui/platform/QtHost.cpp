@@ -1,9 +1,10 @@
 #include "gui/platform/QtHost.h"
 
 #include <QApplication>
-#include <QFileDialog>
 #include <QGuiApplication>
 #include <QMessageBox>
+
+#include "gui/platform/FileChooser.h"
 
 namespace tavrel::qt {
 
@@ -59,24 +60,22 @@ bool QtHost::RunModuleDialog(ModuleDialog& dialog) {
 }
 
 std::optional<std::string> QtHost::ChooseSaveFile(const SaveFileRequest& request) {
-    QFileDialog dialog(ParentWindow());
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setDefaultSuffix(QString::fromStdString(request.defaultExtension));
+    FileQuestion question;
+    question.kind = FileQuestion::Kind::Save;
+    question.proposed = QString::fromStdString(request.proposedName);
+    question.defaultSuffix = QString::fromStdString(request.defaultExtension);
     // "Data Files (*.csv)|*.csv|All Files (*.*)|*.*||" becomes Qt's "name (pattern)" list. The
     // pattern "*.*" means every file, also one without a dot, which Qt writes "*".
-    QStringList filters;
     QStringList parts = QString::fromStdString(request.filter).split('|');
     for (int i = 0; i + 1 < parts.size(); i += 2) {
         if (parts[i].isEmpty()) continue;
         QString name = parts[i];
         if (parts[i + 1] == QStringLiteral("*.*")) name.replace(QStringLiteral("(*.*)"), "(*)");
-        filters << name;
+        question.filters << name;
     }
-    if (!filters.isEmpty()) dialog.setNameFilters(filters);
-    dialog.selectFile(QString::fromStdString(request.proposedName));
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
-    return dialog.selectedFiles().first().toStdString();
+    FileAnswer answer = ChooseFile(ParentWindow(), question);
+    if (answer.path.isEmpty()) return {};
+    return answer.path.toStdString();
 }
 
 bool QtHost::RunExportSettings(ExportSettings& settings) {

@@ -1,11 +1,10 @@
-// The processed-data export as the user meets it: the file-save dialog proposes "処理済" + the
-// data file's name with the CSV filter and asks before replacing a file, then the export settings
+// The processed-data export as the user meets it: the file-save question proposes "処理済" + the
+// data file's name with the CSV filter, then the export settings
 // dialog opens with a header line and no number column; cancelling either writes nothing.
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
 #include <QCheckBox>
-#include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
@@ -16,6 +15,7 @@
 #include "gui/document/ModalHelper.h"
 #include "gui/platform/DialogLayout.h"
 #include "gui/platform/QtHost.h"
+#include "gui/platform/ScriptedFileChooser.h"
 #include "support/TempDir.h"
 
 using tavrel::CKaisekiDoc;
@@ -46,101 +46,68 @@ TEST(ExportCommand, ProposesTheNameAsksBeforeReplacingAndWritesWithTheChosenSett
     ExportFixture f;
     ASSERT_EQ(f.doc.m_rowCount, 2);
     const std::string target = f.dir.Write("out.csv", "old contents");
+    tavrel::test::ScriptedFileChooser files;
+    files.Answer(QString::fromStdString(target));
 
-    QString proposed;
-    QStringList filters;
-    QString suffix;
-    bool confirmsOverwrite = false;
-    QString question;
     bool settingsOpened = false;
-    OnNextModal([&](QWidget* w) {
-        auto* files = qobject_cast<QFileDialog*>(w);
-        ASSERT_NE(files, nullptr);
-        if (!files->selectedFiles().isEmpty()) proposed = files->selectedFiles().first();
-        filters = files->nameFilters();
-        suffix = files->defaultSuffix();
-        confirmsOverwrite = !files->testOption(QFileDialog::DontConfirmOverwrite);
-        // Replacing the existing file is asked first ...
-        OnNextModal(
-            [&](QWidget* box) {
-                auto* message = qobject_cast<QMessageBox*>(box);
-                ASSERT_NE(message, nullptr);
-                question = message->text();
-                // ... and then the export settings follow.
-                OnNextModal(
-                    [&](QWidget* settings) {
-                        auto* dialog = qobject_cast<CExportSetDlg*>(settings);
-                        ASSERT_NE(dialog, nullptr);
-                        settingsOpened = true;
-                        auto* header = Control<QCheckBox>(dialog, CExportSetDlg::kHeaderCheck);
-                        auto* number = Control<QCheckBox>(dialog, CExportSetDlg::kNumberCheck);
-                        auto* serial = Control<QRadioButton>(dialog, CExportSetDlg::kSerialRadio);
-                        auto* time = Control<QRadioButton>(dialog, CExportSetDlg::kTimeRadio);
-                        EXPECT_TRUE(header->isChecked());
-                        EXPECT_FALSE(number->isChecked());
-                        EXPECT_TRUE(serial->isChecked());
-                        EXPECT_TRUE(time->isEnabled());
-                        number->click();
-                        time->click();
-                        Control<QPushButton>(dialog, 1)->click();
-                    },
-                    box);
-                message->button(QMessageBox::Yes)->click();
-            },
-            files);
-        files->selectFile(QString::fromStdString(target));
-        static_cast<QDialog*>(files)->accept();  // the dialog's own accept, as its button does
+    OnNextModal([&](QWidget* settings) {
+        auto* dialog = qobject_cast<CExportSetDlg*>(settings);
+        ASSERT_NE(dialog, nullptr);
+        settingsOpened = true;
+        auto* header = Control<QCheckBox>(dialog, CExportSetDlg::kHeaderCheck);
+        auto* number = Control<QCheckBox>(dialog, CExportSetDlg::kNumberCheck);
+        auto* serial = Control<QRadioButton>(dialog, CExportSetDlg::kSerialRadio);
+        auto* time = Control<QRadioButton>(dialog, CExportSetDlg::kTimeRadio);
+        EXPECT_TRUE(header->isChecked());
+        EXPECT_FALSE(number->isChecked());
+        EXPECT_TRUE(serial->isChecked());
+        EXPECT_TRUE(time->isEnabled());
+        number->click();
+        time->click();
+        Control<QPushButton>(dialog, 1)->click();
     });
     f.doc.ExportProcessedData();
 
-    EXPECT_TRUE(proposed.endsWith(QStringLiteral("/処理済run1.csv"))) << proposed.toStdString();
-    EXPECT_EQ(filters, QStringList({QStringLiteral("Data Files (*.csv)"),
-                                    QStringLiteral("All Files (*)")}));
-    EXPECT_EQ(suffix, QStringLiteral("csv"));
-    EXPECT_TRUE(confirmsOverwrite);
-    EXPECT_TRUE(question.contains(QStringLiteral("out.csv"))) << question.toStdString();
+    // A save question (which asks before replacing a file) with the proposed name and filters.
+    ASSERT_EQ(files.questions.size(), 1u);
+    const tavrel::qt::FileQuestion& question = files.questions[0];
+    EXPECT_EQ(question.kind, tavrel::qt::FileQuestion::Kind::Save);
+    EXPECT_EQ(question.proposed, QStringLiteral("処理済run1.csv"));
+    EXPECT_EQ(question.filters, QStringList({QStringLiteral("Data Files (*.csv)"),
+                                             QStringLiteral("All Files (*)")}));
+    EXPECT_EQ(question.defaultSuffix, QStringLiteral("csv"));
     EXPECT_TRUE(settingsOpened);
     EXPECT_EQ(tavrel::test::ReadFileBytes(target),
               "Time([ms]),CH1([mV]),CH2([mV])\r\n0,1,2\r\n0.5,3,4\r\n");
 }
 
 TEST(ExportCommand, CancellingEitherDialogWritesNothing) {
-    // Without a data file the proposal is "Untitled"; cancelling the file dialog ends the command.
+    // Without a data file the proposal is "Untitled"; cancelling the file question ends the
+    // command before the settings dialog.
     {
         ExportFixture f(false);
-        QString proposed;
-        OnNextModal([&](QWidget* w) {
-            auto* files = qobject_cast<QFileDialog*>(w);
-            ASSERT_NE(files, nullptr);
-            proposed = files->selectedFiles().value(0);
-            files->reject();
-        });
+        tavrel::test::ScriptedFileChooser files;
         f.doc.ExportProcessedData();
-        // The default extension completes the proposal.
-        EXPECT_TRUE(proposed.endsWith(QStringLiteral("/Untitled.csv"))) << proposed.toStdString();
+        ASSERT_EQ(files.questions.size(), 1u);
+        EXPECT_EQ(files.questions[0].proposed, QStringLiteral("Untitled"));
         EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
     }
     // A new file chosen, then the settings cancelled: the file is not created.
     {
         ExportFixture f;
         const std::string target = f.dir.File("new.csv");
+        tavrel::test::ScriptedFileChooser files;
+        files.Answer(QString::fromStdString(target));
         bool settingsCancelled = false;
-        OnNextModal([&](QWidget* w) {
-            auto* files = qobject_cast<QFileDialog*>(w);
-            ASSERT_NE(files, nullptr);
-            OnNextModal(
-                [&](QWidget* settings) {
-                    auto* dialog = qobject_cast<CExportSetDlg*>(settings);
-                    ASSERT_NE(dialog, nullptr);
-                    Control<QPushButton>(dialog, 2)->click();
-                    settingsCancelled = true;
-                },
-                files);
-            files->selectFile(QString::fromStdString(target));
-            static_cast<QDialog*>(files)->accept();  // the dialog's own accept, as its button does
+        OnNextModal([&](QWidget* settings) {
+            auto* dialog = qobject_cast<CExportSetDlg*>(settings);
+            ASSERT_NE(dialog, nullptr);
+            Control<QPushButton>(dialog, 2)->click();
+            settingsCancelled = true;
         });
         f.doc.ExportProcessedData();
         EXPECT_TRUE(settingsCancelled);
         EXPECT_FALSE(std::filesystem::exists(target));
     }
 }
+

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
-#include <QFileDialog>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QtTest/QTest>
@@ -12,6 +11,7 @@
 #include "document/KaisekiDoc.h"
 #include "gui/document/DataReading.h"
 #include "gui/document/ModalHelper.h"
+#include "gui/platform/ScriptedFileChooser.h"
 #include "gui/document/ProcSetDlg.h"
 #include "pipeline/ModuleRegistry.h"
 #include "gui/platform/DialogLayout.h"
@@ -341,17 +341,13 @@ TEST(ProcSetDlg, BrowsePutsTheChosenPathIntoTheEditOnly) {
     const std::string chosen = dir.Write("run1.csv", "1,2\r\n");
     f.doc.m_dataFilePath = "/data/old.csv";
     f.dialog->RefreshFromDocument();
-    QStringList filters;
-    OnNextModal([&](QWidget* w) {
-        auto* files = qobject_cast<QFileDialog*>(w);
-        ASSERT_NE(files, nullptr);
-        filters = files->nameFilters();
-        files->selectFile(QString::fromStdString(chosen));
-        static_cast<QDialog*>(files)->accept();
-    });
+    test::ScriptedFileChooser files;
+    files.Answer(QString::fromStdString(chosen));
     Click(f.dialog.get(), CProcSetDlg::kBrowseButton);
-    EXPECT_EQ(filters, QStringList({QStringLiteral("Data Files (*.csv)"),
-                                    QStringLiteral("All Files (*)")}));
+    ASSERT_EQ(files.questions.size(), 1u);
+    EXPECT_EQ(files.questions[0].kind, qt::FileQuestion::Kind::Open);
+    EXPECT_EQ(files.questions[0].filters, QStringList({QStringLiteral("Data Files (*.csv)"),
+                                                       QStringLiteral("All Files (*)")}));
     EXPECT_EQ(Control<QLineEdit>(f.dialog.get(), 1000)->text().toStdString(), chosen);
     // Nothing is applied until "決定".
     EXPECT_EQ(f.doc.m_dataFilePath, "/data/old.csv");
