@@ -126,10 +126,22 @@ void PrepareDocument(CKaisekiDoc& doc, const std::string& documentPath, const Da
     } else if (!hadChains) {
         doc.m_dataFilePath.clear();
     }
-    if (doc.TryLoadDataFile(options.maxRows) == DataLoadResult::CannotOpen) {
+    const DataLoadResult loaded = doc.TryLoadDataFile(options.maxRows);
+    if (loaded == DataLoadResult::CannotOpen) {
         host.TakeMessages();  // the reader's message box; the line below replaces it
         throw FileError(
             named, "cannot open the data file (" + OpenFailureReason(doc.m_dataFilePath) + ")");
+    }
+    if (loaded == DataLoadResult::OutOfMemory) {
+        host.TakeMessages();
+        throw FileError(named, "out of memory while reading the data file");
+    }
+    if (doc.m_rowsLeftOut) {
+        const std::string cap = std::to_string(options.maxRows);
+        std::fprintf(stderr,
+                     "tavrel-cli: warning: %s: only the first %s rows were read (--max-rows %s; "
+                     "0 reads all)\n",
+                     named.c_str(), cap.c_str(), cap.c_str());
     }
     doc.m_probeDisplay = options.probe ? 1 : 0;
 }

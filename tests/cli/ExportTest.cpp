@@ -1,6 +1,8 @@
 // `export`: the processed data written as the GUI's export writes them, with every option.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -114,7 +116,10 @@ class CliExport : public ::testing::Test {
         options.insert(options.begin(), {"export", doc, "-o", out});
         auto result = RunCli(options);
         EXPECT_EQ(result.status, 0) << result.err;
-        EXPECT_TRUE(result.err.empty()) << result.err;
+        // Nothing on stderr but the notice of rows left out at the row cap.
+        EXPECT_TRUE(result.err.empty() || (result.ErrLines() == 1 &&
+                                           result.err.find("rows were read") != std::string::npos))
+            << result.err;
         return test::ReadFileBytes(out);
     }
     TempDir dir;
@@ -264,6 +269,27 @@ TEST_F(CliExport, RowCapAndProbeDisplay) {
     EXPECT_EQ(lines(with({})), 8192);
     EXPECT_EQ(lines(with({"--max-rows", "0"})), 9000);
     EXPECT_EQ(lines(with({"--max-rows", "100"})), 100);
+
+    // Rows left out are told on stderr, exactly then, and change neither status nor output.
+    const std::string exact =
+        test::WriteCsv(dir, "exact.csv", 100, 1, [](int r, int) { return r; });
+    for (const auto& [data, cap, warned] : std::vector<std::tuple<std::string, std::string, bool>>{
+             {big, "100", true}, {big, "0", false}, {exact, "100", false}, {big, "9000", false}}) {
+        const std::string out = dir.File("cap.csv");
+        std::vector<std::string> args{
+            "export",         doc, "-o",         out, "--data", data, "--header-rows", "0",
+            "--skip-columns", "0", "--max-rows", cap};
+        auto result = RunCli(args);
+        EXPECT_EQ(result.status, 0) << result.err;
+        const std::string warning = "tavrel-cli: warning: " + data + ": only the first " + cap +
+                                    " rows were read (--max-rows " + cap + "; 0 reads all)\n";
+        EXPECT_EQ(result.err, warned ? warning : std::string()) << data << " " << cap;
+        if (warned) {
+            EXPECT_EQ(test::ReadFileBytes(out),
+                      Export({"--data", big, "--header-rows", "0", "--skip-columns", "0",
+                              "--max-rows", "100"}));
+        }
+    }
 
     if (!Registered("CDmyPipe")) GTEST_SKIP() << "the probe is not built yet";
     doc = test::WriteDocument(dir, "probe.kcd", [&](CKaisekiDoc& d) {

@@ -60,11 +60,8 @@ FilePtr OpenDataFile(const std::string& dataPath, const std::string& documentPat
 
 }  // namespace
 
-void CKaisekiDoc::LoadDataFile(int maxRows) {
-    TryLoadDataFile(maxRows);
-}
-
 DataLoadResult CKaisekiDoc::TryLoadDataFile(int maxRows) {
+    m_rowsLeftOut = false;
     if (m_dataFilePath.empty()) return DataLoadResult::NoPath;
     std::int64_t length = 0;
     FilePtr file = OpenDataFile(m_dataFilePath, m_pathName, length);
@@ -93,6 +90,7 @@ DataLoadResult CKaisekiDoc::TryLoadDataFile(int maxRows) {
     options.skipColumns = m_skipColumns;
     options.maxRows = maxRows;
     DataFileReader reader(m_columns, m_rowCount, options, length, progress.get());
+    bool outOfMemory = false;
     try {
         std::unique_ptr<char[]> chunk = TakeChunk();
         for (;;) {
@@ -103,7 +101,18 @@ DataLoadResult CKaisekiDoc::TryLoadDataFile(int maxRows) {
         reader.Finish();
         g_spareChunk = std::move(chunk);
     } catch (const std::bad_alloc&) {
-        // Out of memory (a line or a column too long for it): the rows read so far stay.
+        outOfMemory = true;
+    }
+    m_rowsLeftOut = reader.RowsLeftOut();
+    if (outOfMemory) {
+        // A line or a column too long for the memory: the rows read so far stay. A line cut off
+        // in the middle may have added its first cells; no column keeps more values than rows.
+        for (std::vector<double>& column : m_columns) {
+            if (column.size() > static_cast<std::size_t>(m_rowCount))
+                column.resize(static_cast<std::size_t>(m_rowCount));
+        }
+        GetHost().MessageBox("メモリが不足しています。");
+        return DataLoadResult::OutOfMemory;
     }
     if (reader.Cancelled()) {
         GetHost().Beep();

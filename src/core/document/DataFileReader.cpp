@@ -152,7 +152,15 @@ bool DataFileReader::HandleLine(const char* begin, const char* end) {
             return false;
         }
     }
-    if (m_rowCount >= m_cap || m_columns.size() < kColumns) {
+    if (m_columns.size() < kColumns) {
+        m_stopped = true;
+        return false;
+    }
+    if (m_rowCount >= m_cap) {
+        // Empty lines after the last row are passed over; the first line with content ends the
+        // reading with rows left out.
+        if (begin == end) return true;
+        m_rowsLeftOut = true;
         m_stopped = true;
         return false;
     }

@@ -4,8 +4,9 @@
 // chunk boundary is copied).
 //
 // Per line, in file order: the progress is stepped by the line's length + 2 and the user
-// interface pumped (a cancel stops the reading); reading stops at the first line reached while
-// the row cap is met; header lines are skipped; the cells after the skipped leading cells go into
+// interface pumped (a cancel stops the reading); reading stops at the first line with content
+// reached while the row cap is met (empty lines after the last row are passed over, so that a
+// file that ends within the cap is not taken for a cut one); header lines are skipped; the cells after the skipped leading cells go into
 // columns 0-15 (further cells are ignored); the first data line reserves L / 50 values in each
 // column it fills (L = file length), at most as many as the row cap.
 #pragma once
@@ -45,6 +46,8 @@ class DataFileReader {
 
     bool Stopped() const { return m_stopped; }
     bool Cancelled() const { return m_cancelled; }
+    // True when the row cap stopped the reading while a line with content was still unread.
+    bool RowsLeftOut() const { return m_rowsLeftOut; }
     // Lines seen so far (header lines and the line at which reading stopped included).
     std::int64_t Lines() const { return m_lines; }
 
@@ -63,6 +66,7 @@ class DataFileReader {
     bool m_firstDataLine = true;
     bool m_stopped = false;
     bool m_cancelled = false;
+    bool m_rowsLeftOut = false;
     std::int64_t m_lines = 0;
     std::string m_carry;  // the start of a line that continues in the next chunk
     // The end of the bytes the current line lies in (the chunk, or the carried line): the reading

@@ -54,6 +54,7 @@ void CKaisekiDoc::DeleteContents() {
         KeepColumnStorage(column);
     m_columns.clear();
     m_dataFilePath.clear();
+    m_rowsLeftOut = false;
 }
 
 void CKaisekiDoc::NormaliseChannelLists() {

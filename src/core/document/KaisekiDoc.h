@@ -35,6 +35,7 @@ enum class DataLoadResult {
     Loaded,      // the file was read (possibly no rows)
     Cancelled,   // the user cancelled; the rows read so far were kept
     CannotOpen,  // the file could not be opened; the user was told and nothing changed
+    OutOfMemory,  // the memory ran out; the user was told and the rows read so far were kept
 };
 
 class CKaisekiDoc {
@@ -75,10 +76,12 @@ public:
     void LoadFromBytes(std::string_view bytes);
 
     // Reads the data file named by m_dataFilePath into the source columns, keeping at most
-    // `maxRows` rows (0 = no cap).
-    void LoadDataFile(int maxRows = kMaxRows);
+    // `maxRows` rows (0 = no cap); without an argument, at most m_rowLimit rows.
+    void LoadDataFile() { TryLoadDataFile(m_rowLimit); }
+    void LoadDataFile(int maxRows) { TryLoadDataFile(maxRows); }
     // The same, telling the caller how it ended (the command-line tool fails on CannotOpen).
-    DataLoadResult TryLoadDataFile(int maxRows = kMaxRows);
+    DataLoadResult TryLoadDataFile() { return TryLoadDataFile(m_rowLimit); }
+    DataLoadResult TryLoadDataFile(int maxRows);
     // The "save processed data" command: asks the host for the file and the settings, then writes.
     void ExportProcessedData();
     void GetChannelData(std::vector<double>* values, std::string* label,
@@ -119,6 +122,11 @@ public:
     std::string m_dataFilePath;
     std::vector<std::uint8_t> m_channelEnabled;
     std::vector<HeadPtr> m_chains;
+
+    // Not part of the document file: the row cap the program reads data files with (a setting of
+    // the user, 0 = no cap), and whether the last reading stopped at the cap with rows left out.
+    int m_rowLimit = kMaxRows;
+    bool m_rowsLeftOut = false;
 
 private:
     void SetUpChannels();

@@ -11,6 +11,7 @@
 #include <cstdio>
 
 #include "gui/app/AboutDlg.h"
+#include "gui/app/OptionsDlg.h"
 #include "gui/display/CommandIds.h"
 #include "gui/display/KaisekiView.h"
 #include "gui/display/MainFrame.h"
@@ -72,6 +73,7 @@ bool CKaisekiApp::InitInstance(const QStringList& arguments) {
         return false;
     }
 
+    m_doc.m_rowLimit = UserOptions::Load().RowLimit();
     m_doc.OnNewDocument();
     m_frame = std::make_unique<CMainFrame>(&m_doc);
     m_frame->setWindowIcon(AppIcon());
@@ -116,6 +118,7 @@ void CKaisekiApp::ConnectCommands() {
     on(ID_FILE_SAVE, [commands] { commands->OnFileSave(); });
     on(ID_FILE_SAVE_AS, [commands] { commands->OnFileSaveAs(); });
     on(ID_APP_ABOUT, [this] { OnAppAbout(); });
+    on(ID_TOOLS_OPTIONS, [this] { OnOptions(); });
     connect(frame, &CMainFrame::recentFileRequested, this, [frame, commands](const QString& p) {
         commands->OpenDocumentFile(p);
         frame->UpdateCommandUI();
@@ -130,6 +133,15 @@ void CKaisekiApp::ConnectCommands() {
         });
     frame->SetRecentFiles(commands->Recent().Files());
     frame->setWindowTitle(commands->WindowTitle());
+}
+
+void CKaisekiApp::OnOptions() {
+    COptionsDlg dialog(m_frame.get());
+    dialog.m_options = UserOptions::Load();
+    if (dialog.exec() != QDialog::Accepted) return;
+    dialog.m_options.Save();
+    // The next reading of a data file uses the new limit; what is loaded stays as it is.
+    m_doc.m_rowLimit = dialog.m_options.RowLimit();
 }
 
 void CKaisekiApp::OnAppAbout() {

@@ -55,6 +55,9 @@ public:
 
     // "Tavrel のﾊﾞｰｼﾞｮﾝ情報": the about box, modally.
     void OnAppAbout();
+    // "オプション...": the options dialog; on OK the options are stored for the user and the
+    // row limit applies from the next reading of a data file.
+    void OnOptions();
     // Opens each file in turn, as for files dropped onto the main window.
     void OpenDroppedFiles(const QStringList& paths);
 

@@ -38,6 +38,8 @@ enum CommandId : int {
     ID_ZOOMY_1 = 32783,
     ID_ZOOMY_2 = 32784,
     ID_PROC_SETTINGS = 32771,
+    // Added command: the program's options (the data file's row limit).
+    ID_TOOLS_OPTIONS = 32800,
     ID_APP_ABOUT = 57664,
     ID_NEXT_PANE = 57680,
     ID_PREV_PANE = 57681,

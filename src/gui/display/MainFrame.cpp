@@ -28,6 +28,7 @@
 #include "gui/display/MagView.h"
 #include "gui/display/MagWnd.h"
 #include "gui/display/ToolBarIcons.h"
+#include "gui/document/DataReading.h"
 #include "gui/platform/FileChooser.h"
 #include "platform/Host.h"
 
@@ -182,6 +183,8 @@ void CMainFrame::CreateMenus() {
 
     QMenu* proc = bar->addMenu(QStringLiteral("処理設定"));
     AddCommand(proc, ID_PROC_SETTINGS);
+    proc->addSeparator();
+    AddCommand(proc, ID_TOOLS_OPTIONS);
 
     QMenu* help = bar->addMenu(QStringLiteral("ﾍﾙﾌﾟ(&H)"));
     AddCommand(help, ID_APP_ABOUT);
@@ -384,6 +387,9 @@ void CMainFrame::OnProcSettings() {
 
 void CMainFrame::OnViewUpdate() {
     if (m_procSetDlg && m_procSetDlgRefresh) m_procSetDlgRefresh(m_procSetDlg.data());
+    // A data file cut at the row limit is told in the first pane until the next reading.
+    const QString notice = m_doc ? RowsLeftOutNotice(*m_doc) : QString();
+    m_idleText->setText(notice.isEmpty() ? QStringLiteral("ﾚﾃﾞｨ") : notice);
     UpdateCommandUI();
 }
 

@@ -56,4 +56,10 @@ void ReadDataFile(CKaisekiDoc& doc) {
     doc.LoadDataFile();
 }
 
+QString RowsLeftOutNotice(const CKaisekiDoc& doc) {
+    if (!doc.m_rowsLeftOut) return {};
+    return QStringLiteral("データファイルの先頭 %1 行だけを読み込みました（上限はオプションで変更できます）")
+        .arg(doc.m_rowCount);
+}
+
 }  // namespace tavrel::qt

@@ -3,6 +3,7 @@
 // (they check RefuseWhileReading), so nothing re-enters the document in the middle of a read.
 #pragma once
 
+#include <QString>
 #include <string>
 
 namespace tavrel {
@@ -25,5 +26,9 @@ std::string DataPathForReading(const std::string& dataPath, const std::string& d
 // Reads the document's data file (LoadDataFile) with commands held off. The stored path is left
 // as it was, even when the file was found next to the document.
 void ReadDataFile(CKaisekiDoc& doc);
+
+// The notice shown while the document holds a data file cut at the row limit (empty when the
+// whole file was read): in the status bar and in the processing-settings dialog.
+QString RowsLeftOutNotice(const CKaisekiDoc& doc);
 
 }  // namespace tavrel::qt

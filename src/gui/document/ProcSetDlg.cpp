@@ -1,11 +1,14 @@
 #include "gui/document/ProcSetDlg.h"
 
+#include <algorithm>
+
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <algorithm>
 
 #include "gui/document/ChAssignDlg.h"
 #include "gui/document/DataFileDlg.h"
@@ -49,7 +52,12 @@ CProcSetDlg::CProcSetDlg(CKaisekiDoc* doc, QWidget* parent) : QDialog(parent), m
     DialogUnits du;
     SizeDialog(this, du, 274, 300);
 
-    AddControl<QGroupBox>(this, du, 0, 19, 16, 237, 43, QStringLiteral("入力データファイルパス"));
+    auto* pathGroup = AddControl<QGroupBox>(this, du, 0, 19, 16, 237, 43,
+                                            QStringLiteral("入力データファイルパス"));
+    pathGroup->setObjectName(QStringLiteral("pathGroup"));
+    auto* notice = AddControl<QLabel>(this, du, kRowsNotice, 24, 49, 226, 8);
+    notice->setWordWrap(true);
+    notice->hide();
     AddControl<QLineEdit>(this, du, kPathEdit, 24, 33, 170, 14);
     auto* browse = AddControl<QPushButton>(this, du, kBrowseButton, 195, 33, 15, 14,
                                            QStringLiteral("参照"));
@@ -103,6 +111,29 @@ void CProcSetDlg::RefreshFromDocument() {
         Control(this, SettingsId(i + 1))->setEnabled(enabled);
     }
     Control<QLineEdit>(this, kPathEdit)->setText(QString::fromStdString(m_doc->m_dataFilePath));
+    ShowRowsNotice(RowsLeftOutNotice(*m_doc));
+}
+
+void CProcSetDlg::ShowRowsNotice(const QString& text) {
+    auto* notice = Control<QLabel>(this, kRowsNotice);
+    notice->setText(text);
+    notice->setVisible(!text.isEmpty());
+    // The notice wraps within the path's box; what it needs beyond its one line moves the path
+    // box's lower edge and everything below it down.
+    const int lineHeight = notice->height() - m_noticeHeight;
+    const int needed =
+        text.isEmpty() ? 0 : std::max(0, notice->heightForWidth(notice->width()) - lineHeight);
+    const int delta = needed - m_noticeHeight;
+    if (delta == 0) return;
+    m_noticeHeight = needed;
+    auto* pathGroup = findChild<QGroupBox*>(QStringLiteral("pathGroup"));
+    const int below = pathGroup->geometry().bottom();
+    for (QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (child->y() > below) child->move(child->x(), child->y() + delta);
+    }
+    notice->resize(notice->width(), lineHeight + needed);
+    pathGroup->resize(pathGroup->width(), pathGroup->height() + delta);
+    setFixedSize(width(), height() + delta);
 }
 
 void CProcSetDlg::OnBrowse() {

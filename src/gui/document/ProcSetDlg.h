@@ -24,6 +24,8 @@ public:
     static constexpr int kBrowseButton = 1001;
     static constexpr int kApplyButton = 1034;
     static constexpr int kAssignButton = 1046;
+    // Under the path: the notice of a data file cut at the row limit (hidden otherwise).
+    static constexpr int kRowsNotice = 1100;
     // Screen channel k (1-16): check box 1000 + 2k, "設定" button 1001 + 2k.
     static constexpr int CheckId(int screenChannel) { return 1000 + 2 * screenChannel; }
     static constexpr int SettingsId(int screenChannel) { return 1001 + 2 * screenChannel; }
@@ -58,6 +60,12 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void reject() override;
+
+private:
+    // Shows `text` under the path (none when empty); the dialog grows by the lines it takes.
+    void ShowRowsNotice(const QString& text);
+
+    int m_noticeHeight = 0;  // pixels the dialog has grown by for the notice
 };
 
 }  // namespace tavrel::qt

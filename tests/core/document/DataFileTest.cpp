@@ -2,7 +2,12 @@
 // cancelling, the row cap and the names under which data files are found.
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -177,7 +182,8 @@ TEST_F(DataFile, StorageOfAClosedDocumentServesTheNextReadingWithoutItsValues) {
     // Lines of over 50 bytes: the L / 50 values reserved hold every row.
     std::string text;
     for (int row = 0; row < 200; ++row)
-        text += std::to_string(row) + ",-" + std::to_string(row) + ".5" + std::string(50, ' ') + "\n";
+        text +=
+            std::to_string(row) + ",-" + std::to_string(row) + ".5" + std::string(50, ' ') + "\n";
     std::vector<const double*> closedStorage;
     {
         CKaisekiDoc closed;
@@ -221,6 +227,80 @@ TEST_F(DataFile, RowCapIsAParameter) {
     doc.LoadDataFile(10);
     EXPECT_EQ(doc.m_rowCount, 10);
 }
+
+TEST_F(DataFile, RowsLeftOutAreKnownOnlyWhenTheCapCutsLinesWithContent) {
+    struct Case {
+        const char* text;
+        int limit;
+        bool leftOut;
+    } cases[] = {
+        {"1\n2\n3\n", 3, false},           // ends at the cap
+        {"1\r\n2\r\n\r\n\r\n", 2, false},  // only empty lines after the cap
+        {"1\n2\n3", 2, true},              // a last line without a line end
+        {"1\n2\n\n\n3\n", 2, true},        // content after empty lines
+        {"1\n2\n3\n", 0, false},           // no cap
+    };
+    for (const Case& c : cases) {
+        doc.m_dataFilePath = dir.Write("cap.csv", c.text);
+        doc.m_rowLimit = c.limit;
+        EXPECT_EQ(doc.TryLoadDataFile(), DataLoadResult::Loaded) << c.text;
+        EXPECT_EQ(doc.m_rowsLeftOut, c.leftOut) << c.text;
+    }
+    // A new document forgets it, and the document's own limit is what a plain reading uses.
+    doc.m_rowLimit = 1;
+    doc.LoadDataFile();
+    EXPECT_EQ(doc.m_rowCount, 1);
+    EXPECT_TRUE(doc.m_rowsLeftOut);
+    doc.OnNewDocument();
+    EXPECT_FALSE(doc.m_rowsLeftOut);
+    EXPECT_EQ(doc.m_rowLimit, 1);
+}
+
+#if !defined(__SANITIZE_ADDRESS__) && !defined(__has_feature)
+#define TAVREL_CAN_LIMIT_MEMORY 1
+#elif defined(__has_feature)
+#if !__has_feature(address_sanitizer)
+#define TAVREL_CAN_LIMIT_MEMORY 1
+#endif
+#endif
+
+#ifdef TAVREL_CAN_LIMIT_MEMORY
+// Memory that runs out while reading stops the reading with a message; the rows read so far stay,
+// and no column holds more values than there are rows.
+TEST_F(DataFile, MemoryThatRunsOutKeepsTheRowsReadAndSaysSo) {
+    const std::string path = dir.File("big.csv");
+    {
+        std::ofstream out(path, std::ios::binary);
+        const std::string line = "1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16\n";
+        for (int i = 0; i < 1200000; ++i)
+            out << line;
+    }
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        long pages = 0;
+        std::ifstream("/proc/self/statm") >> pages;
+        const rlim_t room =
+            static_cast<rlim_t>(pages) * static_cast<rlim_t>(sysconf(_SC_PAGESIZE)) + (48u << 20);
+        rlimit limit{room, room};
+        setrlimit(RLIMIT_AS, &limit);
+        doc.m_dataFilePath = path;
+        const DataLoadResult result = doc.TryLoadDataFile(0);
+        bool columnsFit = true;
+        for (const Column& column : doc.m_columns)
+            columnsFit = columnsFit && column.size() <= static_cast<std::size_t>(doc.m_rowCount);
+        const bool told = host.messages == std::vector<std::string>{"メモリが不足しています。"};
+        _exit(result == DataLoadResult::OutOfMemory && doc.m_rowCount > 0 &&
+                      doc.m_rowCount < 1200000 && columnsFit && told
+                  ? 0
+                  : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+}
+#endif
 
 TEST_F(DataFile, ReadingSettingsOfTheDocumentApply) {
     doc.m_dataFilePath = dir.Write("s.csv", "title\nt,a,b\n0.0,1.5,2.5\n0.5,3.5,4.5\n");

@@ -1,0 +1,47 @@
+// COptionsDlg: "オプション", the program's own settings, kept per user in the settings store and
+// never in the document: the row limit of the data-file reader. The dialog stacks one group per
+// subject in its left column, so later settings add a group below the last.
+#pragma once
+
+#include <QDialog>
+
+namespace tavrel::qt {
+
+// The user's options as stored.
+struct UserOptions {
+    static constexpr int kDefaultMaxRows = 8192;
+    static constexpr int kLowestMaxRows = 8192;
+    static constexpr int kHighestMaxRows = 100000000;
+
+    int maxRows = kDefaultMaxRows;  // "データの最大行数"
+    bool noRowLimit = false;        // "制限しない"
+
+    // The cap the data-file reader is given: 0 for no cap.
+    int RowLimit() const { return noRowLimit ? 0 : maxRows; }
+
+    // From and to the per-user settings store; a stored value out of range reads as the default.
+    static UserOptions Load();
+    void Save() const;
+};
+
+class COptionsDlg : public QDialog {
+    Q_OBJECT
+  public:
+    enum ControlId : int {
+        kMaxRowsEdit = 1000,
+        kNoLimitCheck = 1001,
+    };
+
+    explicit COptionsDlg(QWidget* parent = nullptr);
+
+    // Opens with `m_options` and, on OK, leaves the accepted values there.
+    int exec() override;
+    void accept() override;
+
+    UserOptions m_options;
+
+  private:
+    void OnNoLimitChanged();
+};
+
+}  // namespace tavrel::qt
