@@ -1,7 +1,5 @@
 #include "gui/document/ProcSetDlg.h"
 
-#include <algorithm>
-
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QGroupBox>
@@ -15,6 +13,7 @@
 #include "gui/document/DataReading.h"
 #include "gui/platform/DialogLayout.h"
 #include "gui/platform/FileChooser.h"
+#include "pipeline/ChainEdit.h"
 #include "platform/Host.h"
 
 namespace tavrel::qt {
@@ -24,27 +23,11 @@ CProcSetDlg::ChainEditor& Editor() {
     static CProcSetDlg::ChainEditor editor;
     return editor;
 }
-
-// Discards a chain the way the document does: the modules after the head, then the head.
-void DiscardChain(HeadPtr& head) { head.reset(); }
 }  // namespace
 
-HeadPtr CopyChain(const CHeadFilter* head) {
-    if (!head) return nullptr;
-    std::unique_ptr<CModBase> headClone = head->Clone();
-    auto* copiedHead = dynamic_cast<CHeadFilter*>(headClone.get());
-    if (!copiedHead) return nullptr;
-    headClone.release();
-    HeadPtr copy(copiedHead);
-    for (const CModBase* m = head->m_next; m; m = m->m_next) {
-        std::unique_ptr<CModBase> clone = m->Clone();
-        // Every module of a chain is of a registered class; one that is not cannot be copied.
-        if (clone) CModBase::AppendModule(copy.get(), clone.release());
-    }
-    return copy;
+void CProcSetDlg::SetChainEditor(ChainEditor editor) {
+    Editor() = std::move(editor);
 }
-
-void CProcSetDlg::SetChainEditor(ChainEditor editor) { Editor() = std::move(editor); }
 
 CProcSetDlg::CProcSetDlg(CKaisekiDoc* doc, QWidget* parent) : QDialog(parent), m_doc(doc) {
     setWindowTitle(QStringLiteral("処理設定"));
@@ -59,8 +42,8 @@ CProcSetDlg::CProcSetDlg(CKaisekiDoc* doc, QWidget* parent) : QDialog(parent), m
     notice->setWordWrap(true);
     notice->hide();
     AddControl<QLineEdit>(this, du, kPathEdit, 24, 33, 170, 14);
-    auto* browse = AddControl<QPushButton>(this, du, kBrowseButton, 195, 33, 15, 14,
-                                           QStringLiteral("参照"));
+    auto* browse =
+        AddControl<QPushButton>(this, du, kBrowseButton, 195, 33, 15, 14, QStringLiteral("参照"));
     auto* apply =
         AddControl<QPushButton>(this, du, kApplyButton, 214, 33, 36, 14, QStringLiteral("決定"));
     AddControl<QGroupBox>(this, du, 0, 19, 67, 237, 218, QStringLiteral("CH設定"));
@@ -81,8 +64,8 @@ CProcSetDlg::CProcSetDlg(CKaisekiDoc* doc, QWidget* parent) : QDialog(parent), m
             box->setEnabled(false);
             AddControl<QLabel>(this, du, 0, 40, 107, 20, 8, QStringLiteral("CH1"));
         } else {
-            box = AddControl<QCheckBox>(this, du, CheckId(k), right ? 145 : 29, 107 + 22 * row,
-                                        36, 10, QStringLiteral("CH%1").arg(k));
+            box = AddControl<QCheckBox>(this, du, CheckId(k), right ? 145 : 29, 107 + 22 * row, 36,
+                                        10, QStringLiteral("CH%1").arg(k));
         }
         auto* settings = AddControl<QPushButton>(this, du, SettingsId(k), right ? 187 : 71,
                                                  105 + 22 * row, 50, 14, QStringLiteral("設定"));
@@ -175,31 +158,7 @@ void CProcSetDlg::OnChannelCheck(int channel, bool checked) {
         return;
     }
     Control(this, SettingsId(channel + 1))->setEnabled(checked);
-    if (checked) {
-        // The channel keeps its current chain (a copy of the one before it) as its own list.
-        m_doc->m_channelEnabled[static_cast<std::size_t>(channel)] = 1;
-        m_doc->SetModifiedFlag();
-        return;
-    }
-    m_doc->m_channelEnabled[static_cast<std::size_t>(channel)] = 0;
-    PropagateChains(channel);
-    m_doc->UpdateAllViews();
-    m_doc->SetModifiedFlag();
-}
-
-void CProcSetDlg::PropagateChains(int channel) {
-    if (!m_doc || channel < 1) return;
-    auto& chains = m_doc->m_chains;
-    int count = std::min<int>(CKaisekiDoc::kChannels, static_cast<int>(chains.size()));
-    for (int a = channel; a < count; ++a) {
-        auto index = static_cast<std::size_t>(a);
-        if (index < m_doc->m_channelEnabled.size() && m_doc->m_channelEnabled[index] == 1) break;
-        HeadPtr copy = CopyChain(chains[index - 1].get());
-        if (chains[index] && copy) copy->m_channel = chains[index]->m_channel;
-        HeadPtr old = std::move(chains[index]);
-        chains[index] = std::move(copy);
-        DiscardChain(old);
-    }
+    SetChannelEnabled(*m_doc, channel, checked);
 }
 
 void CProcSetDlg::OnChannelSettings(int channel) {
@@ -209,22 +168,8 @@ void CProcSetDlg::OnChannelSettings(int channel) {
         GetHost().Beep();
         return;
     }
-    auto index = static_cast<std::size_t>(channel);
-    HeadPtr working = CopyChain(m_doc->m_chains[index].get());
-    if (!working) {
-        working.reset(new CHeadFilter);
-        working->m_doc = m_doc;
-    }
-    if (!Editor()(this, working.get(), channel)) {
-        DiscardChain(working);
-        return;
-    }
-    HeadPtr old = std::move(m_doc->m_chains[index]);
-    m_doc->m_chains[index] = std::move(working);
-    PropagateChains(channel + 1);
-    m_doc->SetModifiedFlag();
-    m_doc->UpdateAllViews();
-    DiscardChain(old);
+    EditChannelChain(*m_doc, channel,
+                     [&](CHeadFilter* working) { return Editor()(this, working, channel); });
 }
 
 void CProcSetDlg::closeEvent(QCloseEvent* event) {
@@ -232,6 +177,8 @@ void CProcSetDlg::closeEvent(QCloseEvent* event) {
     hide();
 }
 
-void CProcSetDlg::reject() { hide(); }
+void CProcSetDlg::reject() {
+    hide();
+}
 
 }  // namespace tavrel::qt

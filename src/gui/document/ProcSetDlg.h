@@ -2,7 +2,8 @@
 // file to read, which channels have a processing list of their own, each such channel's list, and
 // which data column feeds which channel. Every change goes straight into the document; there is
 // no OK or Cancel, and closing only hides it. It is attached to the document as a view, so every
-// view update brings it in line with the document.
+// view update brings it in line with the document. The chains themselves are copied, put in
+// place and propagated by the core (pipeline/ChainEdit.h).
 #pragma once
 
 #include <QDialog>
@@ -12,13 +13,9 @@
 
 namespace tavrel::qt {
 
-// A copy of a chain: its head cloned, then a clone of every later module appended in order. Null
-// when there is no chain to copy.
-HeadPtr CopyChain(const CHeadFilter* head);
-
 class CProcSetDlg : public QDialog, public DocView {
     Q_OBJECT
-public:
+  public:
     static constexpr int kTemplateId = 102;
     static constexpr int kPathEdit = 1000;
     static constexpr int kBrowseButton = 1001;
@@ -51,13 +48,9 @@ public:
     void OnChannelCheck(int channel, bool checked);
     void OnChannelSettings(int channel);
 
-    // Gives channels channel .. 15 that are not enabled copies of the chain before them, stopping
-    // at the first enabled one.
-    void PropagateChains(int channel);
-
     CKaisekiDoc* m_doc;
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* event) override;
     void reject() override;
 

@@ -4,12 +4,8 @@
 #include <QListWidget>
 #include <QPushButton>
 
-#include "document/KaisekiDoc.h"
 #include "gui/pipeline/DialogTemplates.h"
 #include "gui/platform/DialogLayout.h"
-#include "pipeline/HeadFilter.h"
-#include "pipeline/ModuleRegistry.h"
-#include "platform/Host.h"
 
 namespace tavrel::qt {
 
@@ -38,7 +34,7 @@ CChProcDlg::CChProcDlg(QWidget* parent, CHeadFilter* head, int channel)
 
 CChProcDlg::CChProcDlg(QWidget* parent, CHeadFilter* head, int channel,
                        const std::vector<const char*>& catalogueClasses)
-    : QDialog(parent), m_head(head), m_channel(channel) {
+    : QDialog(parent), m_edit(head, catalogueClasses), m_channel(channel) {
     const DialogTemplate& tmpl = *FindDialogTemplate(kChainEditorTemplate);
     BuildControls(this, tmpl, DialogUnits());
     setModal(true);
@@ -50,17 +46,12 @@ CChProcDlg::CChProcDlg(QWidget* parent, CHeadFilter* head, int channel,
     m_change = Control<QPushButton>(this, kChangeId);
 
     // The list: the display name of every module after the head, in chain order.
-    for (CModBase* m = m_head ? m_head->m_next : nullptr; m; m = m->m_next) {
-        m_list->addItem(QString::fromStdString(m->m_name));
-    }
-    // The catalogue: one prototype of each offered class, in menu order. The drop-down starts
+    for (const std::string& name : m_edit.EntryNames())
+        m_list->addItem(QString::fromStdString(name));
+    // The catalogue: the display name of each offered class, in menu order. The drop-down starts
     // without a choice, so Add and Insert wait for the user to pick an entry.
-    for (const char* name : catalogueClasses) {
-        if (std::unique_ptr<CModBase> prototype = CreateModule(name)) {
-            m_menu->addItem(QString::fromStdString(prototype->m_name));
-            m_catalogue.push_back(std::move(prototype));
-        }
-    }
+    for (const std::unique_ptr<CModBase>& prototype : m_edit.Catalogue())
+        m_menu->addItem(QString::fromStdString(prototype->m_name));
     m_menu->setCurrentIndex(-1);
 
     // Title: the channel number (1-based) after the first two characters of the caption.
@@ -90,95 +81,51 @@ int CChProcDlg::SelectedEntry() const {
     return selected.isEmpty() ? -1 : m_list->row(selected.first());
 }
 
-std::unique_ptr<CModBase> CChProcDlg::CloneChosen() const {
-    const int entry = m_menu->currentIndex();
-    if (entry < 0 || entry >= static_cast<int>(m_catalogue.size())) return nullptr;
-    return m_catalogue[static_cast<std::size_t>(entry)]->Clone();
-}
-
 void CChProcDlg::EnableEditButtons(bool enabled) {
     m_delete->setEnabled(enabled);
     m_change->setEnabled(enabled);
 }
 
+void CChProcDlg::ShowAdded(int entry) {
+    if (entry < 0) return;
+    m_updating = true;
+    m_list->insertItem(entry, QString::fromStdString(m_edit.EntryName(entry)));
+    m_updating = false;
+}
+
 void CChProcDlg::OnAdd() {
-    // After the selected entry: in front of the module after the selected one, or at the end;
-    // the new entry becomes the selection.
-    AddChosen(1, true);
+    // After the selected entry (at the end without one); the new entry becomes the selection
+    // when there was one.
+    const int s = SelectedEntry();
+    const int entry = m_edit.Add(m_menu->currentIndex(), s);
+    ShowAdded(entry);
+    if (entry >= 0 && s >= 0) {
+        m_updating = true;
+        m_list->setCurrentRow(entry);
+        m_updating = false;
+    }
 }
 
 void CChProcDlg::OnInsert() {
-    // In front of the selected entry; the selection stays with the entry it was on.
-    AddChosen(0, false);
-}
-
-void CChProcDlg::AddChosen(int offset, bool selectNew) {
-    std::unique_ptr<CModBase> module = CloneChosen();
-    if (!module || !m_head) return;
-    const QString text = QString::fromStdString(module->m_name);
-    const int s = SelectedEntry();
-    m_updating = true;
-    if (s < 0) {
-        // Nothing selected: at the end of the chain.
-        m_list->addItem(text);
-        CModBase::AppendModule(m_head, module.release());
-    } else {
-        // List entry s is chain position s + 1 (the head is position 0).
-        m_list->insertItem(s + offset, text);
-        CModBase::InsertModuleAt(m_head, s + offset + 1, module.release());
-        if (selectNew) m_list->setCurrentRow(s + offset);
-    }
-    m_updating = false;
+    // In front of the selected entry (at the end without one); the selection stays with the
+    // entry it was on.
+    ShowAdded(m_edit.Insert(m_menu->currentIndex(), SelectedEntry()));
 }
 
 void CChProcDlg::OnDelete() {
     const int s = SelectedEntry();
-    if (s < 0 || !m_head) return;
+    if (s < 0 || !m_edit.Head()) return;
     m_updating = true;
-    delete m_list->takeItem(s);
+    m_list->model()->removeRow(s);
     m_list->clearSelection();
     m_updating = false;
-    if (CModBase* module = CModBase::ModuleAt(m_head, s + 1)) {
-        CModBase::RemoveModuleAt(m_head, s + 1);
-        delete module;
-    }
+    m_edit.Delete(s);
     EnableEditButtons(false);
 }
 
 void CChProcDlg::OnChange() {
-    const int s = SelectedEntry();
-    if (s < 0 || !m_head) return;
-    CModBase* module = CModBase::ModuleAt(m_head, s + 1);
-    // The backup restores the settings in force before the dialog if the user cancels; without
-    // one nothing could be restored, so the dialog does not open.
-    std::unique_ptr<CModBase> backup = module ? module->Clone() : nullptr;
-    if (!backup) {
-        GetHost().MessageBox("メモリが不足しています。");
-        return;
-    }
-
-    // The module keeps its input while the dialog is open, so that every paint of the preview
-    // recomputes its output with the settings being edited.
-    module->m_editing = 1;
-    {
-        WaitCursor wait;
-        module->PullInput();
-    }
-    // The preview shows the module's own output even when the main window shows probe data.
-    CKaisekiDoc* doc = module->m_doc;
-    const int probeDisplay = doc ? doc->m_probeDisplay : 0;
-    if (probeDisplay) doc->m_probeDisplay = 0;
-
-    if (module->EditSettings() == 1) {
-        module->m_editing = 0;
-        // The changed settings take effect at the next draw of this module and those after it.
-        module->ClearBuffers();
-    } else {
-        // The list text stays: the backup carries the same name.
-        CModBase::ReplaceModuleAt(m_head, s + 1, backup.release());
-        delete module;
-    }
-    if (probeDisplay) doc->m_probeDisplay = probeDisplay;
+    // The list text stays on Cancel too: the backup that takes the module's place has its name.
+    m_edit.Change(SelectedEntry());
 }
 
 bool RunChainEditor(QWidget* parent, CHeadFilter* head, int channel) {

@@ -1,17 +1,15 @@
 // CChProcDlg: the processing-list editor of one channel. It offers the module catalogue in a
 // drop-down list, lists the modules after the chain's head, and adds, inserts, deletes and
-// re-configures modules, working directly on the chain it is given (the caller decides whether
-// the changed chain is kept).
+// re-configures modules through the core's ChainEdit, working directly on the chain it is given
+// (the caller decides whether the changed chain is kept). The dialog keeps its list in step and
+// enables its buttons; the chain itself is changed only by ChainEdit.
 #pragma once
 
 #include <QDialog>
 #include <memory>
 #include <vector>
 
-namespace tavrel {
-class CHeadFilter;
-class CModBase;
-}  // namespace tavrel
+#include "pipeline/ChainEdit.h"
 
 class QComboBox;
 class QListWidget;
@@ -33,29 +31,24 @@ class CChProcDlg : public QDialog {
     ~CChProcDlg() override;
 
     // The catalogue prototypes, in menu order (classes not available are left out).
-    const std::vector<std::unique_ptr<CModBase>>& Catalogue() const { return m_catalogue; }
+    const std::vector<std::unique_ptr<CModBase>>& Catalogue() const { return m_edit.Catalogue(); }
 
     // The button actions (also reachable through the buttons with ids 1001-1004).
     void OnAdd();
     void OnInsert();
     void OnDelete();
-    // Runs the settings dialog of the selected module; on Cancel the module is replaced by a
-    // clone taken before the dialog opened.
+    // Runs the settings dialog of the selected module (ChainEdit::Change).
     void OnChange();
 
   private:
     // The selected list entry, or -1.
     int SelectedEntry() const;
-    // A fresh module of the chosen catalogue entry, or null.
-    std::unique_ptr<CModBase> CloneChosen() const;
-    // Adds a clone of the chosen catalogue class `offset` entries after the selected one (at the
-    // end when nothing is selected), selecting it when `selectNew`.
-    void AddChosen(int offset, bool selectNew);
+    // Shows the module added at list entry `entry` (-1: none was added).
+    void ShowAdded(int entry);
     void EnableEditButtons(bool enabled);
 
-    CHeadFilter* m_head;
+    ChainEdit m_edit;
     int m_channel;
-    std::vector<std::unique_ptr<CModBase>> m_catalogue;
     QComboBox* m_menu = nullptr;
     QListWidget* m_list = nullptr;
     QPushButton* m_add = nullptr;
