@@ -21,7 +21,7 @@ public:
     void SerializeOwn(Archive& ar) override;
     void CopySettings(const CModBase& source) override;
     int GetMarkerIndex() const override;
-    // The selection; in cut mode an empty range gives an output of zero samples and returns 0.
+    // The selection; in cut mode an empty range gives no output (count 0) and returns 0.
     int Compute() override;
     int EditSettings() override;
 
