@@ -1,6 +1,7 @@
 #include "modules/analysis/ClipFilter.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <string>
 #include <utility>
 
@@ -104,8 +105,8 @@ CClipDlg::CClipDlg(CClipFilter& module)
     : ModuleDialog(module, 117, "クリップ設定", true), m_clip(module) {
     m_minMs = 0;
     m_maxMs = SampleToMs(module.m_samplingRate, module.m_inputCount);
-    m_startMs = module.m_startMs;
-    m_endMs = module.m_endMs;
+    m_startMs = static_cast<std::uint32_t>(module.m_startMs);
+    m_endMs = static_cast<std::uint32_t>(module.m_endMs);
     m_cut = module.IsCutMode() ? 1 : 0;
     SetText(1000, std::to_string(m_startMs));
     SetText(1002, std::to_string(m_endMs));

@@ -257,6 +257,22 @@ TEST_F(ClipDialogTest, ApplyAndOkStoreRangeAndMode) {
     EXPECT_EQ(f.m_rangeEnd, -1);
 }
 
+TEST_F(ClipDialogTest, DamagedNegativeRangeOpensUnsignedAndTakesACorrectedEntry) {
+    f.m_startMs = -5;
+    f.m_endMs = -3;
+    host.dialogScript = [&](ModuleDialog& d) {
+        EXPECT_EQ(d.Text(1000), "4294967291");
+        EXPECT_EQ(d.Text(1002), "4294967293");
+        d.SetText(1000, "100");
+        d.SetText(1002, "200");
+        EXPECT_TRUE(d.Apply().ok);
+        return test::PressOk(d);
+    };
+    EXPECT_EQ(f.EditSettings(), 1);
+    EXPECT_EQ(f.m_startMs, 100);
+    EXPECT_EQ(f.m_endMs, 200);
+}
+
 TEST_F(ClipDialogTest, RangeDraggedInThePreviewFillsMilliseconds) {
     host.dialogScript = [&](ModuleDialog& d) {
         d.OnRangeSelected(200, 400);
