@@ -52,7 +52,7 @@ const char* const kGeometryKey = "MainFrame/geometry";
 QString RecentCaption(int index, const QString& path) {
     // "&1 name": the path shortened to its file name when it is long, like the framework's list.
     QString shown = path;
-    if (shown.size() > 40) shown = QStringLiteral("...\\") + QFileInfo(path).fileName();
+    if (shown.size() > 40) shown = QStringLiteral(".../") + QFileInfo(path).fileName();
     shown.replace(QLatin1Char('&'), QStringLiteral("&&"));
     return QStringLiteral("&%1 %2").arg(index + 1).arg(shown);
 }

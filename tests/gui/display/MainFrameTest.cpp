@@ -342,6 +342,9 @@ TEST_F(MainFrameTest, RecentFileEntries) {
     frame->Action(57617)->trigger();
     ASSERT_EQ(chosen.count(), 1);
     EXPECT_EQ(chosen[0][0].toString(), "/data/b&c.kcd");
+    // A long path is shortened to its file name, with the platform's separator.
+    frame->SetRecentFiles({"/home/someone/measurements/2026/december/long-session.kcd"});
+    EXPECT_EQ(first->text(), "&1 .../long-session.kcd");
     frame->SetRecentFiles({});
     EXPECT_EQ(first->text(), "最近使ったﾌｧｲﾙ");
     EXPECT_FALSE(first->isEnabled());
