@@ -12,7 +12,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
-#include <QPageSetupDialog>
+#include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QScreen>
@@ -464,7 +464,12 @@ void CMainFrame::OnFilePrintPreview() {
 }
 
 void CMainFrame::OnFilePrintSetup() {
-    QPageSetupDialog dialog(&Printer(), this);
+    // The platform's print dialog as the printer set-up: it chooses the printer, and its
+    // properties the paper and the orientation; nothing is printed. The page range belongs to
+    // the print command.
+    QPrintDialog dialog(&Printer(), this);
+    dialog.setWindowTitle(QStringLiteral("ﾌﾟﾘﾝﾀの設定"));
+    dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize);
     dialog.exec();
 }
 

@@ -7,6 +7,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QDialog>
+#include <QFileInfo>
 #include <QImage>
 #include <QLabel>
 #include <QMenu>
@@ -486,6 +487,30 @@ TEST_F(MainFrameTest, PrintCommandWritesThePagesToThePdfFileTheDialogNames) {
     EXPECT_EQ(display_test::PdfPageCount(pdf), 3u);
     EXPECT_TRUE(host.messages.empty());
     EXPECT_EQ(doc.m_printing, 0);
+}
+
+TEST_F(MainFrameTest, PrinterSetupChoosesThePrinterAndPrintsNothing) {
+    frame->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(frame.get()));
+    tavrel::test::TempDir dir;
+    const QString file = QString::fromStdString(dir.File("setup.pdf"));
+    QPrinter& printer = frame->Printer();
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(file);
+    bool chosen = false;
+    HandleModalWindow(frame.get(), [&](QWidget* modal) {
+        // The platform's print dialog, where the printer is chosen (its properties hold the
+        // paper and the orientation), set up for choosing only: no page range.
+        auto* dialog = qobject_cast<QPrintDialog*>(modal);
+        if (!dialog) return false;
+        chosen = dialog->printer() == &printer &&
+                 !dialog->testOption(QAbstractPrintDialog::PrintPageRange);
+        dialog->accept();
+        return true;
+    });
+    frame->Action(57606)->trigger();
+    EXPECT_TRUE(chosen);
+    EXPECT_FALSE(QFileInfo::exists(file));
 }
 
 }  // namespace
