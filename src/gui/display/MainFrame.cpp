@@ -397,12 +397,14 @@ int CMainFrame::ShowMagnifier(int channel, const int* range) {
         last = range[1];
     }
     if (!m_magWnd) {
-        // 600 x 250, centred on the frame's screen rectangle.
+        // A window rectangle (frame and caption included) of 600 x 250, centred on the frame's
+        // screen rectangle.
         const QRect frame = frameGeometry();
         const int cx = (frame.left() + frame.left() + frame.width()) / 2;
         const int cy = (frame.top() + frame.top() + frame.height()) / 2;
         auto* wnd = new CMagWnd(m_doc, this);
-        wnd->setGeometry(cx - kMagWidth / 2, cy - kMagHeight / 2, kMagWidth, kMagHeight);
+        wnd->SetFrameGeometry(
+            QRect(cx - kMagWidth / 2, cy - kMagHeight / 2, kMagWidth, kMagHeight));
         m_magWnd = wnd;
     }
     CMagView* view = m_magWnd->View();
