@@ -3,9 +3,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDragEnterEvent>
-#include <QDropEvent>
-#include <QMimeData>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QIcon>
@@ -35,15 +32,6 @@ namespace tavrel::qt {
 
 namespace {
 
-QStringList LocalFiles(const QMimeData* data) {
-    QStringList paths;
-    if (!data || !data->hasUrls()) return paths;
-    for (const QUrl& url : data->urls()) {
-        if (url.isLocalFile()) paths << url.toLocalFile();
-    }
-    return paths;
-}
-
 constexpr int kMagWidth = 600;
 constexpr int kMagHeight = 250;
 constexpr int kKeyStatePollMs = 250;
@@ -61,7 +49,6 @@ QString RecentCaption(int index, const QString& path) {
 
 CMainFrame::CMainFrame(CKaisekiDoc* doc, QWidget* parent) : QMainWindow(parent), m_doc(doc) {
     setWindowTitle(QStringLiteral("Tavrel"));
-    setAcceptDrops(true);
 
     CreateActions();
     CreateMenus();
@@ -554,17 +541,6 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
     if (m_magWnd) m_magWnd->Hide();
     if (m_procSetDlg) m_procSetDlg->hide();
     event->accept();
-}
-
-void CMainFrame::dragEnterEvent(QDragEnterEvent* event) {
-    if (!LocalFiles(event->mimeData()).isEmpty()) event->acceptProposedAction();
-}
-
-void CMainFrame::dropEvent(QDropEvent* event) {
-    const QStringList paths = LocalFiles(event->mimeData());
-    if (paths.isEmpty()) return;
-    event->acceptProposedAction();
-    emit filesDropped(paths);
 }
 
 }  // namespace tavrel::qt

@@ -110,13 +110,9 @@ public:
 signals:
     // A recent-file entry was chosen.
     void recentFileRequested(const QString& path);
-    // Files were dropped onto the window (local paths, in the order given).
-    void filesDropped(const QStringList& paths);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
-    void dragEnterEvent(QDragEnterEvent* event) override;
-    void dropEvent(QDropEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
 

@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QMimeData>
 #include <QPrinterInfo>
+#include <QTest>
 #include <QUrl>
 
 #include "gui/app/AboutDlg.h"
@@ -135,10 +136,32 @@ TEST(KaisekiApp, DroppedDocumentsOpenInTurnAndTheLastStays) {
     EXPECT_TRUE(enter.isAccepted());
     QDropEvent drop(QPointF(50, 50), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(app->MainFrame(), &drop);
+    EXPECT_TRUE(drop.isAccepted());
+    // Opened once the drop has finished, so the dragging program is not kept waiting.
+    EXPECT_EQ(app->Document().m_channelEnabled[2], 0);
+    EXPECT_EQ(app->Document().m_channelEnabled[9], 0);
+    QTest::qWait(20);
     EXPECT_EQ(app->Document().m_channelEnabled[9], 1);
     EXPECT_EQ(app->Document().m_channelEnabled[2], 0);
     EXPECT_EQ(app->MainFrame()->windowTitle(), QStringLiteral("second.kcd - Tavrel"));
     EXPECT_EQ(app->MainFrame()->RecentFiles(), (QStringList{Q(second), Q(first)}));
+}
+
+TEST(KaisekiApp, OnlyLocalFilesAreAcceptedForDropping) {
+    tavrel::test::TempDir dir;
+    auto app = MakeApp(dir);
+    ASSERT_TRUE(app->InitInstance({}));
+    QMimeData web;
+    web.setUrls({QUrl(QStringLiteral("https://example.org/x.kcd"))});
+    QDragEnterEvent webEnter(QPoint(50, 50), Qt::CopyAction, &web, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(app->MainFrame(), &webEnter);
+    EXPECT_FALSE(webEnter.isAccepted());
+    QMimeData text;
+    text.setText(QStringLiteral("no files"));
+    QDragEnterEvent textEnter(QPoint(50, 50), Qt::CopyAction, &text, Qt::LeftButton,
+                              Qt::NoModifier);
+    QApplication::sendEvent(app->MainFrame(), &textEnter);
+    EXPECT_FALSE(textEnter.isAccepted());
 }
 
 TEST(KaisekiApp, ClosingAModifiedDocumentAsksFirst) {

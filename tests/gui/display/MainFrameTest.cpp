@@ -383,24 +383,6 @@ TEST_F(MainFrameTest, CloseQueryCanKeepTheWindowOpen) {
     EXPECT_FALSE(frame->isVisible());
 }
 
-TEST_F(MainFrameTest, DroppedFilesAreHandedOn) {
-    QSignalSpy dropped(frame.get(), &CMainFrame::filesDropped);
-    QMimeData data;
-    data.setUrls({QUrl::fromLocalFile("/data/a.kcd"), QUrl("https://example.org/b.kcd")});
-    QDragEnterEvent enter(QPoint(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(frame.get(), &enter);
-    EXPECT_TRUE(enter.isAccepted());
-    QDropEvent drop(QPointF(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(frame.get(), &drop);
-    ASSERT_EQ(dropped.count(), 1);
-    EXPECT_EQ(dropped[0][0].toStringList(), QStringList{"/data/a.kcd"});
-    QMimeData text;
-    text.setText("no files");
-    QDragEnterEvent refused(QPoint(50, 50), Qt::CopyAction, &text, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(frame.get(), &refused);
-    EXPECT_FALSE(refused.isAccepted());
-}
-
 TEST_F(MainFrameTest, WindowPlaceIsRememberedBetweenRuns) {
     // The per-user settings go to a private folder for this test.
     tavrel::test::TempDir dir;
