@@ -123,6 +123,7 @@ void CKaisekiApp::ConnectCommands() {
     });
     connect(commands, &DocumentCommands::titleChanged, frame, &QWidget::setWindowTitle);
     connect(commands, &DocumentCommands::recentFilesChanged, frame, &CMainFrame::SetRecentFiles);
+    connect(commands, &DocumentCommands::initialUpdate, frame, &CMainFrame::InitialUpdateFrame);
     frame->SetCloseQuery([commands] { return commands->SaveModified(); });
     frame->SetProcSetDlgFactory(
         [this](QWidget* parent) -> QWidget* { return new CProcSetDlg(&m_doc, parent); },

@@ -374,6 +374,11 @@ void CMainFrame::OnViewUpdate() {
     UpdateCommandUI();
 }
 
+void CMainFrame::InitialUpdateFrame() {
+    for (CKaisekiView* view : m_wndSplitter->Panes())
+        view->OnInitialUpdate();
+}
+
 // ---- magnifier ---------------------------------------------------------------------------------
 
 int CMainFrame::ShowMagnifier(int channel, const int* range) {

@@ -70,6 +70,8 @@ public:
 
     // Called by a graph view whenever the document updates it.
     void OnViewUpdate();
+    // After a new document or an opened one: every graph view takes its initial update.
+    void InitialUpdateFrame();
 
     // Brings ticks, greyed entries and the captions of the menus and toolbar up to date with the
     // document; runs before a menu is shown and after every command.

@@ -13,6 +13,7 @@
 #include "gui/app/AboutDlg.h"
 #include "gui/app/KaisekiApp.h"
 #include "gui/display/CommandIds.h"
+#include "gui/display/KaisekiView.h"
 #include "gui/display/MainFrame.h"
 #include "gui/document/DocumentCommands.h"
 #include "gui/document/ModalHelper.h"
@@ -162,6 +163,30 @@ TEST(KaisekiApp, OnlyLocalFilesAreAcceptedForDropping) {
                               Qt::NoModifier);
     QApplication::sendEvent(app->MainFrame(), &textEnter);
     EXPECT_FALSE(textEnter.isAccepted());
+}
+
+TEST(KaisekiApp, NewAndOpenGiveTheViewsTheirInitialUpdate) {
+    tavrel::test::TempDir dir;
+    const std::string path = SaveDocument(dir, "a.kcd", 3);
+    auto app = MakeApp(dir);
+    ASSERT_TRUE(app->InitInstance({}));
+    CMainFrame* frame = app->MainFrame();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(frame));
+    QTest::qWait(20);
+    auto widened = [&] {
+        frame->resize(1400, frame->height());
+        QTest::qWait(20);
+        return frame->width() == 1400;
+    };
+    // The zoom factors are taken from the document and the frame shrinks to the graphs.
+    ASSERT_TRUE(widened());
+    app->Document().m_zoomY = 2;
+    frame->Action(ID_FILE_NEW)->trigger();
+    EXPECT_EQ(frame->GetActiveView()->TotalHeight(), 5120);
+    EXPECT_LT(frame->width(), 1400);
+    ASSERT_TRUE(widened());
+    ASSERT_TRUE(app->Commands().OpenDocumentFile(Q(path)));
+    EXPECT_LT(frame->width(), 1400);
 }
 
 TEST(KaisekiApp, ClosingAModifiedDocumentAsksFirst) {
