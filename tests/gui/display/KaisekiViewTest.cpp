@@ -232,6 +232,43 @@ TEST_F(SelectionTest, ReleaseWithoutPressIsIgnored) {
     EXPECT_EQ(frame->Magnifier(), nullptr);
 }
 
+// A chain end that counts its computations and yields no output, so that nothing computed is
+// kept from one drawing of its band to the next.
+class CountingModule : public CModBase {
+public:
+    explicit CountingModule(int* computes) : m_computes(computes) {}
+    int Compute() override {
+        ++*m_computes;
+        return -1;
+    }
+
+private:
+    int* m_computes;
+};
+
+TEST_F(SelectionTest, EachBandIsComputedOncePerPaintAndNotForTheDragPicture) {
+    int computes = 0;
+    auto* module = new CountingModule(&computes);
+    module->m_doc = &doc;
+    CModBase::AppendModule(doc.m_chains[0].get(), module);
+    QWidget* port = view->viewport();
+    port->repaint();
+    ASSERT_EQ(computes, 1);
+    // Two pieces of band 0 in one paint: its chain is computed once.
+    computes = 0;
+    QRegion region(QRect(100, 10, 30, 30));
+    region += QRect(400, 100, 30, 30);
+    port->repaint(region);
+    EXPECT_EQ(computes, 1);
+    // Pressing the button takes the picture on screen; nothing is drawn again for it.
+    computes = 0;
+    QTest::mousePress(port, Qt::LeftButton, {}, QPoint(100, 200));
+    QTest::mouseMove(port, QPoint(300, 290));
+    port->repaint();
+    EXPECT_EQ(computes, 0);
+    QTest::mouseRelease(port, Qt::LeftButton, {}, QPoint(300, 290));
+}
+
 TEST_F(SelectionTest, ZoomShrinksTheFrameButNeverEnlargesIt) {
     const QSize before = frame->size();
     frame->resize(1400, before.height());
@@ -271,6 +308,9 @@ TEST_F(SelectionTest, ProbeDisplayRepaintsTheMagnifierWithTheProbeData) {
     rectifier->m_halfWave = 0;
     append(rectifier);
     doc.m_chains[1]->ClearBuffers();
+    // As after every change of a chain, the views are drawn again before the user drags.
+    doc.UpdateAllViews();
+    view->viewport()->repaint();
     Drag({150, 160 + 20}, {400, 160 + 120});
     CMagWnd* mag = frame->Magnifier();
     ASSERT_NE(mag, nullptr);
