@@ -165,6 +165,12 @@ void CKaisekiView::focusInEvent(QFocusEvent* event) {
     emit activated(this);
 }
 
+void CKaisekiView::focusOutEvent(QFocusEvent* event) {
+    // A popup or another window that takes the focus takes the mouse as well.
+    LoseCapture();
+    QAbstractScrollArea::focusOutEvent(event);
+}
+
 // ---- drawing -----------------------------------------------------------------------------------
 
 void CKaisekiView::OnDraw(Surface& surface, const Rect& visible) {
@@ -276,6 +282,11 @@ void CKaisekiView::mousePressEvent(QMouseEvent* event) {
 
 void CKaisekiView::mouseMoveEvent(QMouseEvent* event) {
     if (!m_capturing) return;
+    if (!(event->buttons() & Qt::LeftButton)) {
+        // The button came up where the view did not see it.
+        LoseCapture();
+        return;
+    }
     const QPoint q = event->position().toPoint();
     const Rect next{std::min(m_anchor.x(), q.x()), std::min(m_anchor.y(), q.y()),
                     std::max(m_anchor.x(), q.x()), std::max(m_anchor.y(), q.y())};
@@ -300,9 +311,16 @@ void CKaisekiView::mouseReleaseEvent(QMouseEvent* event) {
     if (CMainFrame* frame = Frame()) frame->ShowMagnifier(channel, range);
 }
 
-void CKaisekiView::hideEvent(QHideEvent* event) {
-    // A hidden view cannot hold the mouse; the next button release is ignored.
+void CKaisekiView::LoseCapture() {
+    if (!m_capturing) return;
+    // The selection rectangle stays as it was; the next button release is ignored.
     m_capturing = false;
+    UpdateOutline(m_dragRect);
+}
+
+void CKaisekiView::hideEvent(QHideEvent* event) {
+    // A hidden view cannot hold the mouse.
+    LoseCapture();
     QAbstractScrollArea::hideEvent(event);
 }
 

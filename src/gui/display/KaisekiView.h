@@ -83,6 +83,7 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
     void hideEvent(QHideEvent* event) override;
 
 private:
@@ -94,6 +95,9 @@ private:
     // Draws the graphs of `region` (client coordinates) into the picture: the measuring pass,
     // then each band that crosses the region, once.
     void DrawPicture(const QRegion& region);
+    // The mouse went elsewhere before the button came up (a popup, another window, the window
+    // manager): the drag ends without a selection and its outline goes.
+    void LoseCapture();
     // Repaints the one-pixel outline of a rectangle in client coordinates.
     void UpdateOutline(const Rect& rect);
     CMainFrame* Frame() const;

@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QImage>
+#include <QMenu>
 #include <QMenuBar>
 #include <QWheelEvent>
 #include <QScrollBar>
@@ -229,6 +230,26 @@ TEST_F(SelectionTest, ClickWithoutMoveSelectsTheEmptyRectangleAtThePress) {
 
 TEST_F(SelectionTest, ReleaseWithoutPressIsIgnored) {
     QTest::mouseRelease(view->viewport(), Qt::LeftButton, {}, QPoint(200, 170));
+    EXPECT_EQ(frame->Magnifier(), nullptr);
+}
+
+TEST_F(SelectionTest, LostMouseGrabEndsTheDrag) {
+    frame->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(frame.get()));
+    view->setFocus();
+    QWidget* port = view->viewport();
+    const QImage before = port->grab().toImage();
+    QTest::mousePress(port, Qt::LeftButton, {}, QPoint(100, 200));
+    QTest::mouseMove(port, QPoint(300, 290));
+    // A popup takes the pointer before the button comes up: the outline goes with the drag.
+    QMenu popup;
+    popup.addAction(QStringLiteral("x"));
+    popup.popup(frame->mapToGlobal(QPoint(20, 20)));
+    popup.close();
+    QApplication::processEvents();
+    EXPECT_EQ(port->grab().toImage(), before);
+    // The release that arrives later belongs to no drag.
+    QTest::mouseRelease(port, Qt::LeftButton, {}, QPoint(300, 290));
     EXPECT_EQ(frame->Magnifier(), nullptr);
 }
 
