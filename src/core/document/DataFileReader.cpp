@@ -27,6 +27,10 @@ inline const char* FindComma(const char* p, const char* end) {
 
 constexpr std::size_t kKeptColumnValues = 8192;
 
+// The UTF-8 byte-order mark, skipped where it opens the file.
+constexpr char kUtf8Mark[] = "\xEF\xBB\xBF";
+constexpr int kMarkLength = 3;
+
 // Column arrays kept from closed documents, at most one per column.
 struct SpareColumns {
     std::mutex lock;
@@ -106,6 +110,21 @@ bool DataFileReader::Feed(const char* data, std::size_t size) {
     if (m_stopped) return false;
     const char* p = data;
     const char* end = data + size;
+    if (m_markBytes >= 0) {
+        while (p < end && m_markBytes < kMarkLength && *p == kUtf8Mark[m_markBytes]) {
+            ++p;
+            ++m_markBytes;
+        }
+        if (m_markBytes == kMarkLength) {
+            m_markBytes = -1;
+        } else if (p < end) {
+            // Not a mark after all: the bytes matched so far start the first line.
+            m_carry.assign(kUtf8Mark, static_cast<std::size_t>(m_markBytes));
+            m_markBytes = -1;
+        }
+        size = static_cast<std::size_t>(end - p);
+        if (size == 0) return true;
+    }
     if (!m_carry.empty()) {
         const char* lf = static_cast<const char*>(std::memchr(p, '\n', size));
         if (!lf) {
@@ -134,6 +153,9 @@ bool DataFileReader::Feed(const char* data, std::size_t size) {
 }
 
 void DataFileReader::Finish() {
+    // A file that ends inside the first bytes of a mark holds just those bytes.
+    if (m_markBytes > 0) m_carry.assign(kUtf8Mark, static_cast<std::size_t>(m_markBytes));
+    m_markBytes = -1;
     if (m_stopped || m_carry.empty()) return;
     // The last line has no line end; a CR at its end is part of it.
     m_readable = m_carry.data() + m_carry.size();

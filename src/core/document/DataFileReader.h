@@ -3,6 +3,9 @@
 // blocks without holding it whole, and a line may be of any length (only a line that crosses a
 // chunk boundary is copied).
 //
+// A UTF-8 byte-order mark at offset 0 (spreadsheet programs write one at the start of "CSV UTF-8"
+// files) is skipped; every other byte is read as it is.
+//
 // Per line, in file order: the progress is stepped by the line's length + 2 and the user
 // interface pumped (a cancel stops the reading); reading stops at the first line with content
 // reached while the row cap is met (empty lines after the last row are passed over, so that a
@@ -69,6 +72,9 @@ class DataFileReader {
     bool m_rowsLeftOut = false;
     std::int64_t m_lines = 0;
     std::string m_carry;  // the start of a line that continues in the next chunk
+    // Bytes of a UTF-8 byte-order mark matched at the start of the file so far; -1 once the
+    // start has been passed.
+    int m_markBytes = 0;
     // The end of the bytes the current line lies in (the chunk, or the carried line): the reading
     // of a line may look ahead up to here.
     const char* m_readable = nullptr;

@@ -7,6 +7,7 @@
 #include <QMimeData>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QTimer>
 #include <QUrl>
 #include <cstdio>
 
@@ -125,6 +126,7 @@ void CKaisekiApp::ConnectCommands() {
     });
     connect(commands, &DocumentCommands::titleChanged, frame, &QWidget::setWindowTitle);
     connect(commands, &DocumentCommands::recentFilesChanged, frame, &CMainFrame::SetRecentFiles);
+    connect(commands, &DocumentCommands::initialUpdate, frame, &CMainFrame::InitialUpdateFrame);
     frame->SetCloseQuery([commands] { return commands->SaveModified(); });
     frame->SetProcSetDlgFactory(
         [this](QWidget* parent) -> QWidget* { return new CProcSetDlg(&m_doc, parent); },
@@ -157,15 +159,25 @@ void CKaisekiApp::OpenDroppedFiles(const QStringList& paths) {
 bool CKaisekiApp::eventFilter(QObject* watched, QEvent* event) {
     if (watched == m_frame.get()) {
         if (event->type() == QEvent::DragEnter) {
+            // Only local files can be opened; anything else is refused while it is dragged.
             auto* drag = static_cast<QDragEnterEvent*>(event);
-            if (drag->mimeData()->hasUrls()) {
+            if (drag->mimeData() && !DroppedFiles(*drag->mimeData()).isEmpty())
                 drag->acceptProposedAction();
-                return true;
-            }
+            else
+                drag->ignore();
+            return true;
         } else if (event->type() == QEvent::Drop) {
             auto* drop = static_cast<QDropEvent*>(event);
+            const QStringList paths =
+                drop->mimeData() ? DroppedFiles(*drop->mimeData()) : QStringList();
+            if (paths.isEmpty()) {
+                drop->ignore();
+                return true;
+            }
             drop->acceptProposedAction();
-            OpenDroppedFiles(DroppedFiles(*drop->mimeData()));
+            // Opened once the drop has finished: the save question, the progress window and
+            // error messages must not run while the dragging program waits for the drop.
+            QTimer::singleShot(0, this, [this, paths] { OpenDroppedFiles(paths); });
             return true;
         }
     }

@@ -131,6 +131,10 @@ CKaisekiView* GraphSplitter::CreateView(QSplitter* row, int index, const CKaisek
     row->insertWidget(index, view);
     row->setCollapsible(index, true);
     connect(view, &CKaisekiView::activated, this, [this](CKaisekiView* v) { SetActiveView(v); });
+    connect(view->horizontalScrollBar(), &QScrollBar::valueChanged, this,
+            [this, view](int value) { OnPaneScrolled(view, Qt::Horizontal, value); });
+    connect(view->verticalScrollBar(), &QScrollBar::valueChanged, this,
+            [this, view](int value) { OnPaneScrolled(view, Qt::Vertical, value); });
 
     auto* rowBox = new SplitBox(
         Qt::Vertical,
@@ -219,11 +223,44 @@ void GraphSplitter::ActivateNext(bool previous) {
 void GraphSplitter::UpdateSplitBoxes() {
     const bool canSplitRows = RowCount() < kMaxRows;
     const bool canSplitColumns = ColumnCount() < kMaxColumns;
+    // A pane without a bar of its own still scrolls (its hidden bar follows the shared one), so
+    // the wheel and the keys work in every pane.
+    for (int r = 0; r < RowCount(); ++r) {
+        for (int c = 0; c < ColumnCount(); ++c) {
+            CKaisekiView* view = Pane(r, c);
+            if (!view) continue;
+            view->setHorizontalScrollBarPolicy(r == RowCount() - 1 ? Qt::ScrollBarAlwaysOn
+                                                                   : Qt::ScrollBarAlwaysOff);
+            view->setVerticalScrollBarPolicy(c == ColumnCount() - 1 ? Qt::ScrollBarAlwaysOn
+                                                                    : Qt::ScrollBarAlwaysOff);
+        }
+    }
     for (CKaisekiView* view : Panes()) {
         if (auto* box = view->findChild<QWidget*>(QStringLiteral("splitRows")))
             box->setVisible(canSplitRows);
         if (auto* box = view->findChild<QWidget*>(QStringLiteral("splitColumns")))
             box->setVisible(canSplitColumns);
+    }
+}
+
+void GraphSplitter::OnPaneScrolled(CKaisekiView* view, Qt::Orientation orientation, int value) {
+    for (int r = 0; r < RowCount(); ++r) {
+        for (int c = 0; c < ColumnCount(); ++c) {
+            if (Pane(r, c) != view) continue;
+            // Setting a bar to the value it has does nothing, so the panes settle at once.
+            if (orientation == Qt::Horizontal) {
+                for (int other = 0; other < RowCount(); ++other) {
+                    if (CKaisekiView* pane = Pane(other, c))
+                        pane->horizontalScrollBar()->setValue(value);
+                }
+            } else {
+                for (int other = 0; other < ColumnCount(); ++other) {
+                    if (CKaisekiView* pane = Pane(r, other))
+                        pane->verticalScrollBar()->setValue(value);
+                }
+            }
+            return;
+        }
     }
 }
 

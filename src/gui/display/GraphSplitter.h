@@ -1,7 +1,9 @@
 // The client area of the main frame: a dynamic splitter of up to 2 x 2 graph views, all showing
-// the one document and each scrolling on its own. Dragging the small split box at the top of a
-// view's vertical scroll bar (or the left end of its horizontal one) splits the panes there, a
-// click on it splits in the middle; dragging a split bar to the edge joins the panes again.
+// the one document. The scroll bars belong to the splitter: the panes of a column share one
+// horizontal bar (under the column) and scroll sideways together, the panes of a row share one
+// vertical bar (beside the row) and scroll up and down together. Dragging the small split box at
+// the top of a vertical scroll bar (or the left end of a horizontal one) splits the panes there,
+// a click on it splits in the middle; dragging a split bar to the edge joins the panes again.
 #pragma once
 
 #include <QPointer>
@@ -50,7 +52,11 @@ private:
     QSplitter* Row(int row) const;
     CKaisekiView* CreateView(QSplitter* row, int index, const CKaisekiView* like);
     QSplitter* CreateRow(int index);
+    // Shows each column's horizontal bar under its last row and each row's vertical bar beside
+    // its last column, and the split boxes while a split that way is still possible.
     void UpdateSplitBoxes();
+    // A pane scrolled: the other panes of its column (horizontal) or row (vertical) follow.
+    void OnPaneScrolled(CKaisekiView* view, Qt::Orientation orientation, int value);
     void OnRowsMoved();
     void OnColumnsMoved(QSplitter* source);
 

@@ -25,10 +25,9 @@ bool Intersects(const Rect& a, const Rect& b) {
            std::max(a.top, b.top) < std::min(a.bottom, b.bottom);
 }
 
-Rect FromQRect(const QRect& r) { return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()}; }
-
-// More rectangles than this in a paint region are painted as their bounding rectangle.
-constexpr int kMaxPaintRects = 12;
+QRect ToQRect(const Rect& r) {
+    return QRect(r.left, r.top, r.right - r.left, r.bottom - r.top);
+}
 
 }  // namespace
 
@@ -70,7 +69,7 @@ void CKaisekiView::ScrollTo(const QPoint& position) {
 // ---- document notifications and scrolling geometry --------------------------------------------
 
 void CKaisekiView::OnUpdate() {
-    m_dragPicture = QPixmap();
+    m_pictureValid = QRegion();
     if (CMainFrame* frame = Frame()) frame->OnViewUpdate();
     viewport()->update();
 }
@@ -108,6 +107,7 @@ void CKaisekiView::UpdateScrollBars() {
 }
 
 void CKaisekiView::ApplyScrollSizes() {
+    m_pictureValid = QRegion();
     UpdateScrollBars();
     viewport()->update();
     // Only the main frame is shrunk; a view on its own (or a maximised frame) keeps its size.
@@ -131,6 +131,14 @@ void CKaisekiView::resizeEvent(QResizeEvent* event) {
 }
 
 void CKaisekiView::scrollContentsBy(int dx, int dy) {
+    // The picture moves with the graphs; what comes into view is drawn when it is painted.
+    if (!m_picture.isNull() && m_picture.devicePixelRatio() == 1.0) {
+        m_picture.scroll(dx, dy, m_picture.rect());
+        m_pictureValid.translate(dx, dy);
+        m_pictureValid &= viewport()->rect();
+    } else {
+        m_pictureValid = QRegion();
+    }
     // The drag outline lives in client coordinates, so while it is shown everything repaints.
     if (m_capturing) {
         viewport()->update();
@@ -155,6 +163,12 @@ void CKaisekiView::wheelEvent(QWheelEvent* event) {
 void CKaisekiView::focusInEvent(QFocusEvent* event) {
     QAbstractScrollArea::focusInEvent(event);
     emit activated(this);
+}
+
+void CKaisekiView::focusOutEvent(QFocusEvent* event) {
+    // A popup or another window that takes the focus takes the mouse as well.
+    LoseCapture();
+    QAbstractScrollArea::focusOutEvent(event);
 }
 
 // ---- drawing -----------------------------------------------------------------------------------
@@ -187,40 +201,44 @@ void CKaisekiView::DrawBands(Surface& surface, const Rect& visible) {
     }
 }
 
-void CKaisekiView::paintEvent(QPaintEvent* event) {
-    QPainter painter(viewport());
+void CKaisekiView::DrawPicture(const QRegion& region) {
+    QPainter painter(&m_picture);
+    painter.setClipRegion(region);
+    painter.fillRect(region.boundingRect(), Qt::white);
+    m_pictureValid += region;
+    if (!m_doc) return;
+    WaitCursor wait;
     const QPoint scroll = ScrollPosition();
-    QList<QRect> rects;
-    for (const QRect& r : event->region()) rects.append(r);
-    if (rects.size() > kMaxPaintRects || rects.isEmpty()) rects = {event->rect()};
-    const bool fromPicture = m_capturing && !m_dragPicture.isNull() &&
-                             m_dragPictureScroll == scroll &&
-                             m_dragPicture.deviceIndependentSize().toSize() == viewport()->size();
-    if (fromPicture) {
-        painter.save();
-        painter.setClipRegion(event->region());
-        painter.drawPixmap(0, 0, m_dragPicture);
-        painter.restore();
-    } else {
-        painter.fillRect(event->rect(), Qt::white);
+    painter.translate(-scroll);
+    const QRegion area = region.translated(scroll);
+    QPainterSurface surface(painter, area.boundingRect());
+    MeasureCommonMax(surface);
+    // Each band once, however many rectangles of the region it crosses: a band's chain is
+    // computed once per paint.
+    for (int k = 0; k < CKaisekiDoc::kChannels; ++k) {
+        const Rect band = BandRect(k);
+        if (area.intersects(ToQRect(band))) m_doc->DrawChannel(&surface, band, k, nullptr, nullptr);
     }
+}
 
-    // The measuring pass runs once per paint; each rectangle of the region then draws the bands
-    // that cross it, with the surface's clip box limited to that rectangle.
-    if (m_doc && !fromPicture) {
-        WaitCursor wait;
-        for (int i = 0; i < rects.size(); ++i) {
-            const QRect& r = rects[i];
-            painter.save();
-            painter.setClipRect(r);
-            painter.translate(-scroll);
-            const QRect area = r.translated(scroll);
-            QPainterSurface surface(painter, area);
-            if (i == 0) MeasureCommonMax(surface);
-            DrawBands(surface, FromQRect(area));
-            painter.restore();
-        }
+void CKaisekiView::paintEvent(QPaintEvent* event) {
+    const QRegion region = event->region();
+    const qreal ratio = viewport()->devicePixelRatioF();
+    const QSize size = viewport()->size();
+    if (m_picture.isNull() || m_picture.devicePixelRatio() != ratio ||
+        m_picture.deviceIndependentSize().toSize() != size) {
+        m_picture = QPixmap(size * ratio);
+        m_picture.setDevicePixelRatio(ratio);
+        m_pictureValid = QRegion();
     }
+    // Outside a drag everything asked for is drawn anew; during one, only what the picture
+    // does not hold yet (after scrolling, say).
+    const QRegion stale = m_capturing ? region.subtracted(m_pictureValid) : region;
+    if (!stale.isEmpty()) DrawPicture(stale);
+
+    QPainter painter(viewport());
+    painter.setClipRegion(region);
+    painter.drawPixmap(0, 0, m_picture);
 
     if (m_capturing) {
         // The selection outline, inverted over the graphs.
@@ -256,8 +274,6 @@ void CKaisekiView::mousePressEvent(QMouseEvent* event) {
         return;
     }
     const QPoint p = event->position().toPoint();
-    m_dragPicture = viewport()->grab();
-    m_dragPictureScroll = ScrollPosition();
     m_dragRect = {p.x(), p.y(), p.x(), p.y()};
     m_anchor = p;
     m_capturing = true;
@@ -266,6 +282,11 @@ void CKaisekiView::mousePressEvent(QMouseEvent* event) {
 
 void CKaisekiView::mouseMoveEvent(QMouseEvent* event) {
     if (!m_capturing) return;
+    if (!(event->buttons() & Qt::LeftButton)) {
+        // The button came up where the view did not see it.
+        LoseCapture();
+        return;
+    }
     const QPoint q = event->position().toPoint();
     const Rect next{std::min(m_anchor.x(), q.x()), std::min(m_anchor.y(), q.y()),
                     std::max(m_anchor.x(), q.x()), std::max(m_anchor.y(), q.y())};
@@ -277,7 +298,6 @@ void CKaisekiView::mouseMoveEvent(QMouseEvent* event) {
 void CKaisekiView::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton || !m_capturing) return;
     m_capturing = false;
-    m_dragPicture = QPixmap();
     UpdateOutline(m_dragRect);
     if (!m_doc) return;
     const QPoint scroll = ScrollPosition();
@@ -291,10 +311,16 @@ void CKaisekiView::mouseReleaseEvent(QMouseEvent* event) {
     if (CMainFrame* frame = Frame()) frame->ShowMagnifier(channel, range);
 }
 
-void CKaisekiView::hideEvent(QHideEvent* event) {
-    // A hidden view cannot hold the mouse; the next button release is ignored.
+void CKaisekiView::LoseCapture() {
+    if (!m_capturing) return;
+    // The selection rectangle stays as it was; the next button release is ignored.
     m_capturing = false;
-    m_dragPicture = QPixmap();
+    UpdateOutline(m_dragRect);
+}
+
+void CKaisekiView::hideEvent(QHideEvent* event) {
+    // A hidden view cannot hold the mouse.
+    LoseCapture();
     QAbstractScrollArea::hideEvent(event);
 }
 

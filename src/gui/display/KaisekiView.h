@@ -7,6 +7,7 @@
 #include <QAbstractScrollArea>
 #include <QPixmap>
 #include <QPoint>
+#include <QRegion>
 
 #include "document/KaisekiDoc.h"
 #include "platform/Surface.h"
@@ -82,6 +83,7 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
     void hideEvent(QHideEvent* event) override;
 
 private:
@@ -90,6 +92,12 @@ private:
     // as the document's common maximum.
     void MeasureCommonMax(Surface& surface);
     void DrawBands(Surface& surface, const Rect& visible);
+    // Draws the graphs of `region` (client coordinates) into the picture: the measuring pass,
+    // then each band that crosses the region, once.
+    void DrawPicture(const QRegion& region);
+    // The mouse went elsewhere before the button came up (a popup, another window, the window
+    // manager): the drag ends without a selection and its outline goes.
+    void LoseCapture();
     // Repaints the one-pixel outline of a rectangle in client coordinates.
     void UpdateOutline(const Rect& rect);
     CMainFrame* Frame() const;
@@ -101,11 +109,12 @@ private:
     int m_xZoom = 1;
     QPoint m_anchor;
     bool m_capturing = false;
-    // While a selection is dragged the graphs do not change: the picture taken at the press
-    // (with the scroll position it was taken at) is repainted under the moving outline instead
-    // of drawing and measuring the channels again for every mouse move.
-    QPixmap m_dragPicture;
-    QPoint m_dragPictureScroll;
+    // The graphs as last drawn, and the part of the client area where they are still current.
+    // Paints draw into it and show it; while a selection is dragged the graphs do not change,
+    // so the picture is shown under the moving outline instead of drawing and measuring the
+    // channels again for every mouse move.
+    QPixmap m_picture;
+    QRegion m_pictureValid;
 };
 
 }  // namespace tavrel::qt

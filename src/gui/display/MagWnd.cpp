@@ -1,7 +1,9 @@
 #include "gui/display/MagWnd.h"
 
 #include <QCloseEvent>
+#include <QTimer>
 #include <QVBoxLayout>
+#include <QWindow>
 
 #include "gui/display/MagView.h"
 
@@ -22,6 +24,32 @@ CMagWnd::CMagWnd(CKaisekiDoc* doc, QWidget* owner)
 }
 
 void CMagWnd::Hide() { hide(); }
+
+void CMagWnd::SetFrameGeometry(const QRect& rect) {
+    m_frameRect = rect;
+    // Creating the platform window tells the frame's margins where the platform knows them
+    // before the window is shown.
+    winId();
+    PlaceFrame();
+}
+
+void CMagWnd::PlaceFrame() {
+    const QMargins margins = windowHandle() ? windowHandle()->frameMargins() : QMargins();
+    m_placed = m_frameRect.marginsRemoved(margins);
+    setGeometry(m_placed);
+}
+
+void CMagWnd::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (m_frameRect.isNull()) return;
+    // Shown, the window has its frame on every platform: place it once more if the frame
+    // turned out different and the window is still where it was put.
+    QTimer::singleShot(0, this, [this] {
+        if (m_frameRect.isNull()) return;
+        if (geometry() == m_placed && frameGeometry() != m_frameRect) PlaceFrame();
+        m_frameRect = QRect();
+    });
+}
 
 void CMagWnd::closeEvent(QCloseEvent* event) {
     // The close box and Alt+F4 only hide the magnifier; it lives as long as the main frame.

@@ -2,6 +2,7 @@
 // pane is a CMagView. Closing it only hides it, so it keeps its view, place and size.
 #pragma once
 
+#include <QRect>
 #include <QWidget>
 
 #include "document/KaisekiDoc.h"
@@ -18,14 +19,23 @@ public:
     CMagWnd(CKaisekiDoc* doc, QWidget* owner);
 
     CMagView* View() const { return m_view; }
+    // Places the window so that its whole rectangle, frame and caption included, is `rect`.
+    // A platform that tells the frame's size only once the window is shown has it corrected
+    // then, unless the user has moved or resized the window meanwhile.
+    void SetFrameGeometry(const QRect& rect);
     // Hides the window; view, fields, position and size remain.
     virtual void Hide();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
+    void PlaceFrame();
+
     CMagView* m_view = nullptr;
+    QRect m_frameRect;  // the window rectangle to meet until first shown; null afterwards
+    QRect m_placed;     // the client rectangle it was given for it
 };
 
 }  // namespace tavrel::qt

@@ -3,15 +3,12 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDragEnterEvent>
-#include <QDropEvent>
-#include <QMimeData>
 #include <QFileInfo>
 #include <QIcon>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
-#include <QPageSetupDialog>
+#include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QScreen>
@@ -36,15 +33,6 @@ namespace tavrel::qt {
 
 namespace {
 
-QStringList LocalFiles(const QMimeData* data) {
-    QStringList paths;
-    if (!data || !data->hasUrls()) return paths;
-    for (const QUrl& url : data->urls()) {
-        if (url.isLocalFile()) paths << url.toLocalFile();
-    }
-    return paths;
-}
-
 constexpr int kMagWidth = 600;
 constexpr int kMagHeight = 250;
 constexpr int kKeyStatePollMs = 250;
@@ -53,7 +41,7 @@ const char* const kGeometryKey = "MainFrame/geometry";
 QString RecentCaption(int index, const QString& path) {
     // "&1 name": the path shortened to its file name when it is long, like the framework's list.
     QString shown = path;
-    if (shown.size() > 40) shown = QStringLiteral("...\\") + QFileInfo(path).fileName();
+    if (shown.size() > 40) shown = QStringLiteral(".../") + QFileInfo(path).fileName();
     shown.replace(QLatin1Char('&'), QStringLiteral("&&"));
     return QStringLiteral("&%1 %2").arg(index + 1).arg(shown);
 }
@@ -62,7 +50,6 @@ QString RecentCaption(int index, const QString& path) {
 
 CMainFrame::CMainFrame(CKaisekiDoc* doc, QWidget* parent) : QMainWindow(parent), m_doc(doc) {
     setWindowTitle(QStringLiteral("Tavrel"));
-    setAcceptDrops(true);
 
     CreateActions();
     CreateMenus();
@@ -393,6 +380,11 @@ void CMainFrame::OnViewUpdate() {
     UpdateCommandUI();
 }
 
+void CMainFrame::InitialUpdateFrame() {
+    for (CKaisekiView* view : m_wndSplitter->Panes())
+        view->OnInitialUpdate();
+}
+
 // ---- magnifier ---------------------------------------------------------------------------------
 
 int CMainFrame::ShowMagnifier(int channel, const int* range) {
@@ -403,12 +395,14 @@ int CMainFrame::ShowMagnifier(int channel, const int* range) {
         last = range[1];
     }
     if (!m_magWnd) {
-        // 600 x 250, centred on the frame's screen rectangle.
+        // A window rectangle (frame and caption included) of 600 x 250, centred on the frame's
+        // screen rectangle.
         const QRect frame = frameGeometry();
         const int cx = (frame.left() + frame.left() + frame.width()) / 2;
         const int cy = (frame.top() + frame.top() + frame.height()) / 2;
         auto* wnd = new CMagWnd(m_doc, this);
-        wnd->setGeometry(cx - kMagWidth / 2, cy - kMagHeight / 2, kMagWidth, kMagHeight);
+        wnd->SetFrameGeometry(
+            QRect(cx - kMagWidth / 2, cy - kMagHeight / 2, kMagWidth, kMagHeight));
         m_magWnd = wnd;
     }
     CMagView* view = m_magWnd->View();
@@ -470,7 +464,12 @@ void CMainFrame::OnFilePrintPreview() {
 }
 
 void CMainFrame::OnFilePrintSetup() {
-    QPageSetupDialog dialog(&Printer(), this);
+    // The platform's print dialog as the printer set-up: it chooses the printer, and its
+    // properties the paper and the orientation; nothing is printed. The page range belongs to
+    // the print command.
+    QPrintDialog dialog(&Printer(), this);
+    dialog.setWindowTitle(QStringLiteral("ﾌﾟﾘﾝﾀの設定"));
+    dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize);
     dialog.exec();
 }
 
@@ -558,17 +557,6 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
     if (m_magWnd) m_magWnd->Hide();
     if (m_procSetDlg) m_procSetDlg->hide();
     event->accept();
-}
-
-void CMainFrame::dragEnterEvent(QDragEnterEvent* event) {
-    if (!LocalFiles(event->mimeData()).isEmpty()) event->acceptProposedAction();
-}
-
-void CMainFrame::dropEvent(QDropEvent* event) {
-    const QStringList paths = LocalFiles(event->mimeData());
-    if (paths.isEmpty()) return;
-    event->acceptProposedAction();
-    emit filesDropped(paths);
 }
 
 }  // namespace tavrel::qt

@@ -70,6 +70,8 @@ public:
 
     // Called by a graph view whenever the document updates it.
     void OnViewUpdate();
+    // After a new document or an opened one: every graph view takes its initial update.
+    void InitialUpdateFrame();
 
     // Brings ticks, greyed entries and the captions of the menus and toolbar up to date with the
     // document; runs before a menu is shown and after every command.
@@ -110,13 +112,9 @@ public:
 signals:
     // A recent-file entry was chosen.
     void recentFileRequested(const QString& path);
-    // Files were dropped onto the window (local paths, in the order given).
-    void filesDropped(const QStringList& paths);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
-    void dragEnterEvent(QDragEnterEvent* event) override;
-    void dropEvent(QDropEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
 

@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <algorithm>
 
 #include "gui/document/FieldExchange.h"
 #include "gui/platform/DialogLayout.h"
@@ -57,7 +58,11 @@ void CDataSetDlg::OnInitDialog() {
     Control<QLineEdit>(this, kRateEdit)->setText(QString::number(m_rateValue));
     Control<QLineEdit>(this, kFactorEdit)->setText(QString::number(m_factor));
     auto* otherUnit = Control<QLineEdit>(this, kOtherUnitEdit);
-    otherUnit->setText(QString::fromStdString(m_otherUnit));
+    // Typing stops at ten characters, but a longer unit from a document is shown whole (the
+    // limit would cut it) and refused on OK with the length message.
+    const QString unit = QString::fromStdString(m_otherUnit);
+    otherUnit->setMaxLength(std::max<int>(kMaxUnitChars, static_cast<int>(unit.size())));
+    otherUnit->setText(unit);
     otherUnit->setEnabled(m_unitChoice == 2);
 }
 

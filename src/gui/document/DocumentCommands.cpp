@@ -95,6 +95,7 @@ bool DocumentCommands::OnFileNew() {
     if (RefuseWhileReading() || !SaveModified()) return false;
     m_doc.OnNewDocument();
     m_doc.UpdateAllViews();
+    emit initialUpdate();
     Announce();
     return true;
 }
@@ -126,6 +127,7 @@ bool DocumentCommands::OpenDocumentFile(const QString& name) {
     // Only a document that held chains reads its data file.
     if (hadChains) ReadDataFile(m_doc);
     m_doc.UpdateAllViews();
+    emit initialUpdate();
     return true;
 }
 

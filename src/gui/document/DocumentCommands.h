@@ -64,6 +64,9 @@ signals:
     // The document was replaced, saved under another name or renamed: the title changed.
     void titleChanged(const QString& windowTitle);
     void recentFilesChanged(const QStringList& files);
+    // A new document was set up or a document file opened: the views take their initial update
+    // (scrolling sizes from the document, the frame shrunk to the graphs).
+    void initialUpdate();
 
 private:
     void Announce();

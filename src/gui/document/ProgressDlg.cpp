@@ -4,6 +4,8 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <algorithm>
+#include <limits>
 
 #include "gui/platform/DialogLayout.h"
 
@@ -20,7 +22,9 @@ CProgressDlg::CProgressDlg(QWidget* parent)
     AddControl<QLabel>(this, du, 0, 20, 15, 179, 8, QStringLiteral("処理しています..."));
     m_bar = AddControl<QProgressBar>(this, du, kProgressBar, 20, 36, 179, 14);
     m_bar->setTextVisible(false);
-    m_bar->setRange(0, 0);
+    // A bar whose minimum equals its maximum shows an endless busy animation; this one always
+    // has a range and stays empty until it advances.
+    m_bar->setRange(0, 100);
     m_bar->setValue(0);
     auto* cancel = AddControl<QPushButton>(this, du, 2, 84, 67, 50, 14, QStringLiteral("ｷｬﾝｾﾙ"));
     connect(cancel, &QPushButton::clicked, this, &CProgressDlg::reject);
@@ -35,8 +39,15 @@ CProgressDlg::~CProgressDlg() = default;
 
 void CProgressDlg::SetRange(int low, int high) {
     m_counter.SetRange(low, high);
-    m_bar->setRange(low, std::max(low, high));
-    m_bar->setValue(low);
+    // An empty range (an empty file) is a bar that never fills, not a busy one.
+    const int top = high > low ? high : (low < std::numeric_limits<int>::max() ? low + 1 : low);
+    const int bottom = top > low ? low : low - 1;
+    m_bar->setRange(bottom, top);
+    m_bar->setValue(bottom);
+    if (m_showOnRange) {
+        m_showOnRange = false;
+        if (!m_counter.IsCancelled()) show();
+    }
 }
 
 void CProgressDlg::Step(int amount) {
@@ -55,8 +66,9 @@ void CProgressDlg::reject() {
 }
 
 std::unique_ptr<Progress> CreateProgressWindow(QWidget* parent) {
+    // Created hidden: the reader gives it its range, and then it shows.
     auto window = std::make_unique<CProgressDlg>(parent);
-    window->show();
+    window->ShowOnRange();
     return window;
 }
 

@@ -24,6 +24,8 @@ public:
     // Created hidden, centred on its parent; the caller shows it.
     explicit CProgressDlg(QWidget* parent = nullptr);
     ~CProgressDlg() override;
+    // The next SetRange shows the window, so it is never seen without its range.
+    void ShowOnRange() { m_showOnRange = true; }
 
     void SetRange(int low, int high) override;
     void Step(int amount) override;
@@ -40,9 +42,10 @@ public:
 private:
     ProgressCounter m_counter;
     QProgressBar* m_bar;
+    bool m_showOnRange = false;
 };
 
-// The progress window for the Qt host: created on `parent` and shown at once.
+// The progress window for the Qt host: created hidden on `parent`, shown once it has its range.
 std::unique_ptr<Progress> CreateProgressWindow(QWidget* parent);
 
 }  // namespace tavrel::qt

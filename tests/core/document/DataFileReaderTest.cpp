@@ -191,6 +191,31 @@ TEST(DataFileReader, ChunkBoundariesDoNotChangeTheResult) {
     EXPECT_EQ(whole.columns[3], (Column{6, 14}));
 }
 
+TEST(DataFileReader, ByteOrderMarkAtTheStartIsSkipped) {
+    // "CSV UTF-8" as spreadsheet programs save it: the mark is no part of the first value, in
+    // whatever pieces the file arrives.
+    const std::string mark = "\xEF\xBB\xBF";
+    const std::string text = mark + "1.5,2\n3,4\n";
+    for (std::size_t piece : {std::size_t{1}, std::size_t{2}, std::size_t{4}, text.size()}) {
+        Result r;
+        DataFileReader reader(r.columns, r.rows, {}, static_cast<std::int64_t>(text.size()),
+                              nullptr);
+        for (std::size_t at = 0; at < text.size(); at += piece)
+            reader.Feed(text.data() + at, std::min(piece, text.size() - at));
+        reader.Finish();
+        EXPECT_EQ(r.columns[0], (Column{1.5, 3})) << piece;
+        EXPECT_EQ(r.columns[1], (Column{2, 4})) << piece;
+    }
+    // Only those three bytes at offset 0: a mark further on, or the start of one that does not
+    // go on, is read as before.
+    EXPECT_EQ(Read("1\n" + mark + "2\n").columns[0], (Column{1, 0}));
+    const Result cut = Read(mark.substr(0, 2) + "7,8\n");
+    EXPECT_EQ(cut.columns[0], (Column{0}));
+    EXPECT_EQ(cut.columns[1], (Column{8}));
+    EXPECT_EQ(Read(mark.substr(0, 2)).rows, 1);
+    EXPECT_EQ(Read(mark).rows, 0);
+}
+
 TEST(DataFileReader, RandomLinesReadAsSplittingAndStrtodReadThem) {
     // Lines of random cells (numbers of the export's shapes and beyond, empty cells, runs of
     // commas, spaces, stray signs, points and exponents), read in chunks of random sizes: every

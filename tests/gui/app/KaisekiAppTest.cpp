@@ -7,11 +7,13 @@
 #include <QLabel>
 #include <QMimeData>
 #include <QPrinterInfo>
+#include <QTest>
 #include <QUrl>
 
 #include "gui/app/AboutDlg.h"
 #include "gui/app/KaisekiApp.h"
 #include "gui/display/CommandIds.h"
+#include "gui/display/KaisekiView.h"
 #include "gui/display/MainFrame.h"
 #include "gui/document/DocumentCommands.h"
 #include "gui/document/ModalHelper.h"
@@ -135,10 +137,56 @@ TEST(KaisekiApp, DroppedDocumentsOpenInTurnAndTheLastStays) {
     EXPECT_TRUE(enter.isAccepted());
     QDropEvent drop(QPointF(50, 50), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(app->MainFrame(), &drop);
+    EXPECT_TRUE(drop.isAccepted());
+    // Opened once the drop has finished, so the dragging program is not kept waiting.
+    EXPECT_EQ(app->Document().m_channelEnabled[2], 0);
+    EXPECT_EQ(app->Document().m_channelEnabled[9], 0);
+    QTest::qWait(20);
     EXPECT_EQ(app->Document().m_channelEnabled[9], 1);
     EXPECT_EQ(app->Document().m_channelEnabled[2], 0);
     EXPECT_EQ(app->MainFrame()->windowTitle(), QStringLiteral("second.kcd - Tavrel"));
     EXPECT_EQ(app->MainFrame()->RecentFiles(), (QStringList{Q(second), Q(first)}));
+}
+
+TEST(KaisekiApp, OnlyLocalFilesAreAcceptedForDropping) {
+    tavrel::test::TempDir dir;
+    auto app = MakeApp(dir);
+    ASSERT_TRUE(app->InitInstance({}));
+    QMimeData web;
+    web.setUrls({QUrl(QStringLiteral("https://example.org/x.kcd"))});
+    QDragEnterEvent webEnter(QPoint(50, 50), Qt::CopyAction, &web, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(app->MainFrame(), &webEnter);
+    EXPECT_FALSE(webEnter.isAccepted());
+    QMimeData text;
+    text.setText(QStringLiteral("no files"));
+    QDragEnterEvent textEnter(QPoint(50, 50), Qt::CopyAction, &text, Qt::LeftButton,
+                              Qt::NoModifier);
+    QApplication::sendEvent(app->MainFrame(), &textEnter);
+    EXPECT_FALSE(textEnter.isAccepted());
+}
+
+TEST(KaisekiApp, NewAndOpenGiveTheViewsTheirInitialUpdate) {
+    tavrel::test::TempDir dir;
+    const std::string path = SaveDocument(dir, "a.kcd", 3);
+    auto app = MakeApp(dir);
+    ASSERT_TRUE(app->InitInstance({}));
+    CMainFrame* frame = app->MainFrame();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(frame));
+    QTest::qWait(20);
+    auto widened = [&] {
+        frame->resize(1400, frame->height());
+        QTest::qWait(20);
+        return frame->width() == 1400;
+    };
+    // The zoom factors are taken from the document and the frame shrinks to the graphs.
+    ASSERT_TRUE(widened());
+    app->Document().m_zoomY = 2;
+    frame->Action(ID_FILE_NEW)->trigger();
+    EXPECT_EQ(frame->GetActiveView()->TotalHeight(), 5120);
+    EXPECT_LT(frame->width(), 1400);
+    ASSERT_TRUE(widened());
+    ASSERT_TRUE(app->Commands().OpenDocumentFile(Q(path)));
+    EXPECT_LT(frame->width(), 1400);
 }
 
 TEST(KaisekiApp, ClosingAModifiedDocumentAsksFirst) {

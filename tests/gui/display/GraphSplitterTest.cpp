@@ -1,10 +1,14 @@
-// The splitter of graph views: up to 2 x 2 panes on one document, each scrolling on its own,
-// split from the split boxes and joined by dragging a split bar to the edge.
+// The splitter of graph views: up to 2 x 2 panes on one document, split from the split boxes and
+// joined by dragging a split bar to the edge; a column of panes scrolls sideways together, a row
+// up and down together.
 #include "gui/display/GraphSplitter.h"
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QScrollBar>
 #include <QTest>
+#include <QWheelEvent>
 
 #include "gui/display/KaisekiView.h"
 
@@ -41,15 +45,51 @@ TEST_F(GraphSplitterTest, SplitsUpToTwoByTwoPanesOnOneDocument) {
     EXPECT_EQ(splitter->ColumnCount(), 2);
     EXPECT_EQ(GraphViews(), 4);
     for (CKaisekiView* view : splitter->Panes()) EXPECT_EQ(view->TotalWidth(), 3080);
-    // A new pane starts where the pane it came from was; then each scrolls on its own.
+    // A new pane starts where the pane it came from was.
     EXPECT_EQ(splitter->Pane(1, 0)->ScrollPosition(), QPoint(500, 300));
-    splitter->Pane(1, 0)->ScrollTo({0, 900});
-    EXPECT_EQ(splitter->Pane(0, 0)->ScrollPosition(), QPoint(500, 300));
+    EXPECT_EQ(splitter->Pane(1, 1)->ScrollPosition(), QPoint(500, 300));
     EXPECT_NEAR(splitter->Pane(0, 0)->width(), 300, 2);
     // Zooming reaches every pane.
     doc.m_zoomX = 10;
     doc.ApplyZoomToViews();
     for (CKaisekiView* view : splitter->Panes()) EXPECT_EQ(view->TotalWidth(), 7700);
+}
+
+TEST_F(GraphSplitterTest, ColumnsShareAHorizontalAndRowsAVerticalScrollBar) {
+    ASSERT_TRUE(splitter->SplitRows());
+    ASSERT_TRUE(splitter->SplitColumns());
+    auto pane = [&](int r, int c) { return splitter->Pane(r, c); };
+    // One horizontal bar under each column, one vertical bar beside each row.
+    EXPECT_FALSE(pane(0, 0)->horizontalScrollBar()->isVisible());
+    EXPECT_FALSE(pane(0, 1)->horizontalScrollBar()->isVisible());
+    EXPECT_TRUE(pane(1, 0)->horizontalScrollBar()->isVisible());
+    EXPECT_TRUE(pane(1, 1)->horizontalScrollBar()->isVisible());
+    EXPECT_FALSE(pane(0, 0)->verticalScrollBar()->isVisible());
+    EXPECT_FALSE(pane(1, 0)->verticalScrollBar()->isVisible());
+    EXPECT_TRUE(pane(0, 1)->verticalScrollBar()->isVisible());
+    EXPECT_TRUE(pane(1, 1)->verticalScrollBar()->isVisible());
+
+    pane(1, 0)->horizontalScrollBar()->setValue(700);
+    pane(0, 1)->verticalScrollBar()->setValue(900);
+    EXPECT_EQ(pane(0, 0)->ScrollPosition(), QPoint(700, 900));
+    EXPECT_EQ(pane(1, 0)->ScrollPosition(), QPoint(700, 0));
+    EXPECT_EQ(pane(0, 1)->ScrollPosition(), QPoint(0, 900));
+    EXPECT_EQ(pane(1, 1)->ScrollPosition(), QPoint(0, 0));
+    // The wheel over a pane without a bar of its own moves its whole row.
+    QWheelEvent wheel(QPointF(50, 50), pane(1, 0)->viewport()->mapToGlobal(QPointF(50, 50)),
+                      QPoint(), QPoint(0, -120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase,
+                      false);
+    QApplication::sendEvent(pane(1, 0)->viewport(), &wheel);
+    EXPECT_GT(pane(1, 1)->ScrollPosition().y(), 0);
+    EXPECT_EQ(pane(1, 1)->ScrollPosition().y(), pane(1, 0)->ScrollPosition().y());
+
+    // Joined again, the remaining pane has both bars.
+    splitter->DeleteRow(1);
+    splitter->DeleteColumn(1);
+    QTest::qWait(10);
+    EXPECT_TRUE(pane(0, 0)->horizontalScrollBar()->isVisible());
+    EXPECT_TRUE(pane(0, 0)->verticalScrollBar()->isVisible());
+    EXPECT_EQ(pane(0, 0)->ScrollPosition(), QPoint(700, 900));
 }
 
 TEST_F(GraphSplitterTest, RefusesPanesBelowTheMinimumSize) {

@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QImage>
+#include <QMenu>
 #include <QMenuBar>
 #include <QWheelEvent>
 #include <QScrollBar>
@@ -165,9 +166,11 @@ TEST_F(SelectionTest, DragAcrossBandOpensAndThenUpdatesTheMagnifier) {
     const auto range = ExpectedRange(3, {150, 500, 300, 600});
     EXPECT_EQ(mag->View()->m_firstSample, range.first);
     EXPECT_EQ(mag->View()->m_lastSample, range.second);
-    EXPECT_EQ(mag->size(), QSize(600, 250));
+    // The window rectangle, frame and caption included, is 600 x 250 centred on the frame.
     const QRect f = frame->frameGeometry();
-    EXPECT_EQ(mag->geometry().center().x() / 10, (f.left() + f.left() + f.width()) / 2 / 10);
+    const QPoint centre((f.left() + f.left() + f.width()) / 2,
+                        (f.top() + f.top() + f.height()) / 2);
+    EXPECT_EQ(mag->frameGeometry(), QRect(centre - QPoint(300, 125), QSize(600, 250)));
 
     // A second drag changes what the open magnifier shows, not where it is.
     mag->move(mag->pos() + QPoint(37, 21));
@@ -230,6 +233,63 @@ TEST_F(SelectionTest, ReleaseWithoutPressIsIgnored) {
     EXPECT_EQ(frame->Magnifier(), nullptr);
 }
 
+TEST_F(SelectionTest, LostMouseGrabEndsTheDrag) {
+    frame->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(frame.get()));
+    view->setFocus();
+    QWidget* port = view->viewport();
+    const QImage before = port->grab().toImage();
+    QTest::mousePress(port, Qt::LeftButton, {}, QPoint(100, 200));
+    QTest::mouseMove(port, QPoint(300, 290));
+    // A popup takes the pointer before the button comes up: the outline goes with the drag.
+    QMenu popup;
+    popup.addAction(QStringLiteral("x"));
+    popup.popup(frame->mapToGlobal(QPoint(20, 20)));
+    popup.close();
+    QApplication::processEvents();
+    EXPECT_EQ(port->grab().toImage(), before);
+    // The release that arrives later belongs to no drag.
+    QTest::mouseRelease(port, Qt::LeftButton, {}, QPoint(300, 290));
+    EXPECT_EQ(frame->Magnifier(), nullptr);
+}
+
+// A chain end that counts its computations and yields no output, so that nothing computed is
+// kept from one drawing of its band to the next.
+class CountingModule : public CModBase {
+public:
+    explicit CountingModule(int* computes) : m_computes(computes) {}
+    int Compute() override {
+        ++*m_computes;
+        return -1;
+    }
+
+private:
+    int* m_computes;
+};
+
+TEST_F(SelectionTest, EachBandIsComputedOncePerPaintAndNotForTheDragPicture) {
+    int computes = 0;
+    auto* module = new CountingModule(&computes);
+    module->m_doc = &doc;
+    CModBase::AppendModule(doc.m_chains[0].get(), module);
+    QWidget* port = view->viewport();
+    port->repaint();
+    ASSERT_EQ(computes, 1);
+    // Two pieces of band 0 in one paint: its chain is computed once.
+    computes = 0;
+    QRegion region(QRect(100, 10, 30, 30));
+    region += QRect(400, 100, 30, 30);
+    port->repaint(region);
+    EXPECT_EQ(computes, 1);
+    // Pressing the button takes the picture on screen; nothing is drawn again for it.
+    computes = 0;
+    QTest::mousePress(port, Qt::LeftButton, {}, QPoint(100, 200));
+    QTest::mouseMove(port, QPoint(300, 290));
+    port->repaint();
+    EXPECT_EQ(computes, 0);
+    QTest::mouseRelease(port, Qt::LeftButton, {}, QPoint(300, 290));
+}
+
 TEST_F(SelectionTest, ZoomShrinksTheFrameButNeverEnlargesIt) {
     const QSize before = frame->size();
     frame->resize(1400, before.height());
@@ -269,6 +329,9 @@ TEST_F(SelectionTest, ProbeDisplayRepaintsTheMagnifierWithTheProbeData) {
     rectifier->m_halfWave = 0;
     append(rectifier);
     doc.m_chains[1]->ClearBuffers();
+    // As after every change of a chain, the views are drawn again before the user drags.
+    doc.UpdateAllViews();
+    view->viewport()->repaint();
     Drag({150, 160 + 20}, {400, 160 + 120});
     CMagWnd* mag = frame->Magnifier();
     ASSERT_NE(mag, nullptr);

@@ -7,6 +7,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QDialog>
+#include <QFileInfo>
 #include <QImage>
 #include <QLabel>
 #include <QMenu>
@@ -342,6 +343,9 @@ TEST_F(MainFrameTest, RecentFileEntries) {
     frame->Action(57617)->trigger();
     ASSERT_EQ(chosen.count(), 1);
     EXPECT_EQ(chosen[0][0].toString(), "/data/b&c.kcd");
+    // A long path is shortened to its file name, with the platform's separator.
+    frame->SetRecentFiles({"/home/someone/measurements/2026/december/long-session.kcd"});
+    EXPECT_EQ(first->text(), "&1 .../long-session.kcd");
     frame->SetRecentFiles({});
     EXPECT_EQ(first->text(), "最近使ったﾌｧｲﾙ");
     EXPECT_FALSE(first->isEnabled());
@@ -377,24 +381,6 @@ TEST_F(MainFrameTest, CloseQueryCanKeepTheWindowOpen) {
     allow = true;
     frame->Action(57665)->trigger();
     EXPECT_FALSE(frame->isVisible());
-}
-
-TEST_F(MainFrameTest, DroppedFilesAreHandedOn) {
-    QSignalSpy dropped(frame.get(), &CMainFrame::filesDropped);
-    QMimeData data;
-    data.setUrls({QUrl::fromLocalFile("/data/a.kcd"), QUrl("https://example.org/b.kcd")});
-    QDragEnterEvent enter(QPoint(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(frame.get(), &enter);
-    EXPECT_TRUE(enter.isAccepted());
-    QDropEvent drop(QPointF(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(frame.get(), &drop);
-    ASSERT_EQ(dropped.count(), 1);
-    EXPECT_EQ(dropped[0][0].toStringList(), QStringList{"/data/a.kcd"});
-    QMimeData text;
-    text.setText("no files");
-    QDragEnterEvent refused(QPoint(50, 50), Qt::CopyAction, &text, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(frame.get(), &refused);
-    EXPECT_FALSE(refused.isAccepted());
 }
 
 TEST_F(MainFrameTest, WindowPlaceIsRememberedBetweenRuns) {
@@ -483,6 +469,30 @@ TEST_F(MainFrameTest, PrintCommandWritesThePagesToThePdfFileTheDialogNames) {
     EXPECT_EQ(display_test::PdfPageCount(pdf), 3u);
     EXPECT_TRUE(host.messages.empty());
     EXPECT_EQ(doc.m_printing, 0);
+}
+
+TEST_F(MainFrameTest, PrinterSetupChoosesThePrinterAndPrintsNothing) {
+    frame->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(frame.get()));
+    tavrel::test::TempDir dir;
+    const QString file = QString::fromStdString(dir.File("setup.pdf"));
+    QPrinter& printer = frame->Printer();
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(file);
+    bool chosen = false;
+    HandleModalWindow(frame.get(), [&](QWidget* modal) {
+        // The platform's print dialog, where the printer is chosen (its properties hold the
+        // paper and the orientation), set up for choosing only: no page range.
+        auto* dialog = qobject_cast<QPrintDialog*>(modal);
+        if (!dialog) return false;
+        chosen = dialog->printer() == &printer &&
+                 !dialog->testOption(QAbstractPrintDialog::PrintPageRange);
+        dialog->accept();
+        return true;
+    });
+    frame->Action(57606)->trigger();
+    EXPECT_TRUE(chosen);
+    EXPECT_FALSE(QFileInfo::exists(file));
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include "gui/document/ExportSetDlg.h"
 #include "gui/document/ModalHelper.h"
 #include "gui/platform/DialogLayout.h"
+#include "pipeline/ModuleDialog.h"
 
 using namespace tavrel::qt;
 using tavrel::test::CloseNextMessage;
@@ -183,6 +184,32 @@ TEST(DataSetDlg, FrequencyUpTo100000AndFactorRangeAndUnitTextLength) {
     EXPECT_EQ(dialog.m_factor, 1000u);
     EXPECT_EQ(dialog.m_unitChoice, 2);
     EXPECT_EQ(dialog.m_otherUnit, "あいうえおかきくけこ");
+}
+
+TEST(DataSetDlg, LongerUnitFromADocumentIsShownWholeAndRefused) {
+    CDataSetDlg dialog;
+    dialog.m_rateChoice = 0;
+    dialog.m_unitChoice = 2;
+    dialog.m_rateValue = 2000;
+    dialog.m_factor = 1;
+    dialog.m_otherUnit = "abcdefghijkl";
+    QString message;
+    bool keptOpen = false;
+    OnNextModal([&](QWidget* w) {
+        auto* set = static_cast<CDataSetDlg*>(w);
+        // Not cut: the user sees what the document holds and is told about it on OK.
+        EXPECT_EQ(Edit(set, 1044)->text(), QStringLiteral("abcdefghijkl"));
+        CloseNextMessage(&message, set);
+        set->accept();
+        keptOpen = set->isVisible();
+        EXPECT_EQ(set->focusWidget(), Edit(set, 1044));
+        Edit(set, 1044)->setText(QStringLiteral("abcdefghij"));
+        set->accept();
+    });
+    ASSERT_EQ(dialog.exec(), QDialog::Accepted);
+    EXPECT_TRUE(keptOpen);
+    EXPECT_EQ(message, QString::fromStdString(tavrel::TextLengthMessage(10)));
+    EXPECT_EQ(dialog.m_otherUnit, "abcdefghij");
 }
 
 TEST(ExportSetDlg, OpensWithTheGivenAnswersAndKeepsRadiosUsable) {

@@ -69,3 +69,16 @@ TEST(ProgressDlg, CancelledReadKeepsTheRowsRead) {
     EXPECT_EQ(doc.m_rowCount, 3);
     EXPECT_EQ(doc.m_columns[0], (std::vector<double>{1, 2, 3}));
 }
+
+TEST(ProgressDlg, ShownOnlyOnceItHasItsRangeAndNeverBusy) {
+    std::unique_ptr<tavrel::Progress> progress = tavrel::qt::CreateProgressWindow(nullptr);
+    auto* window = dynamic_cast<CProgressDlg*>(progress.get());
+    ASSERT_NE(window, nullptr);
+    EXPECT_FALSE(window->isVisible());
+    // An empty file: a range of (0, 0) shows an empty bar, not the endless busy animation
+    // (which a bar shows when its minimum and maximum are equal).
+    progress->SetRange(0, 0);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_LT(window->Bar()->minimum(), window->Bar()->maximum());
+    EXPECT_EQ(window->Bar()->value(), window->Bar()->minimum());
+}

@@ -1,6 +1,7 @@
 #include "modules/analysis/ClipFilter.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <string>
 #include <utility>
 
@@ -64,19 +65,23 @@ int CClipFilter::Compute() {
     // The length before clamping decides whether the cut is empty (64-bit: the ends of a stored
     // range may lie far apart).
     const long long length = cut ? static_cast<long long>(last) - first : n;
+    if (length <= 0) {
+        // An empty cut has no output: nothing goes down the chain.
+        m_output.reset();
+        m_outputCount = 0;
+        return 0;
+    }
     first = std::clamp(first, 0, n);
     last = std::clamp(last, 0, n);
     if (first > last) std::swap(first, last);
-    // An empty cut is still an output, of zero samples: the chain end then delivers its unit
-    // label and no values.
-    const int count = length <= 0 ? 0 : (cut ? last - first : n);
+    const int count = cut ? last - first : n;
     SampleBuffer out = AllocSamples(count);
     if (!out) return -1;
     const double* x = m_input.get();
     double* y = out.get();
-    if (count > 0 && cut) {
+    if (cut) {
         std::copy(x + first, x + last, y);
-    } else if (count > 0) {
+    } else {
         std::fill(y, y + first, 0.0);
         std::copy(x + first, x + last, y + first);
         std::fill(y + last, y + n, 0.0);
@@ -100,8 +105,8 @@ CClipDlg::CClipDlg(CClipFilter& module)
     : ModuleDialog(module, 117, "クリップ設定", true), m_clip(module) {
     m_minMs = 0;
     m_maxMs = SampleToMs(module.m_samplingRate, module.m_inputCount);
-    m_startMs = module.m_startMs;
-    m_endMs = module.m_endMs;
+    m_startMs = static_cast<std::uint32_t>(module.m_startMs);
+    m_endMs = static_cast<std::uint32_t>(module.m_endMs);
     m_cut = module.IsCutMode() ? 1 : 0;
     SetText(1000, std::to_string(m_startMs));
     SetText(1002, std::to_string(m_endMs));

@@ -21,7 +21,7 @@ public:
     void SerializeOwn(Archive& ar) override;
     void CopySettings(const CModBase& source) override;
     int GetMarkerIndex() const override;
-    // The selection; in cut mode an empty range gives an output of zero samples and returns 0.
+    // The selection; in cut mode an empty range gives no output (count 0) and returns 0.
     int Compute() override;
     int EditSettings() override;
 
@@ -47,7 +47,8 @@ public:
     void Commit() override;
     void OnRangeSelected(int first, int last) override;
 
-    // The values the controls hold after the last successful exchange.
+    // The values the controls hold after the last successful exchange (unsigned in the dialog:
+    // a negative stored range opens as large values that a corrected entry replaces).
     long long m_minMs = 0;
     long long m_maxMs = 0;
     long long m_startMs = 0;

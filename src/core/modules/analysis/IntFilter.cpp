@@ -1,6 +1,7 @@
 #include "modules/analysis/IntFilter.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <string>
 #include <utility>
 
@@ -81,8 +82,8 @@ CIntDlg::CIntDlg(CIntFilter& module)
     : ModuleDialog(module, 115, "積分範囲設定", true), m_int(module) {
     m_minMs = 0;
     m_maxMs = SampleToMs(module.m_samplingRate, module.m_inputCount);
-    m_startMs = module.m_startMs;
-    m_endMs = module.m_endMs;
+    m_startMs = static_cast<std::uint32_t>(module.m_startMs);
+    m_endMs = static_cast<std::uint32_t>(module.m_endMs);
     SetText(1038, std::to_string(m_minMs));
     SetText(1039, std::to_string(m_maxMs));
     SetText(1000, std::to_string(m_startMs));

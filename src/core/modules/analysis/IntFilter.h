@@ -42,8 +42,8 @@ public:
     void Commit() override;
     void OnRangeSelected(int first, int last) override;
 
-    // The values the controls hold after the last successful exchange (unsigned in the dialog;
-    // wide enough for any stored value).
+    // The values the controls hold after the last successful exchange (unsigned in the dialog:
+    // a negative stored range opens as large values that a corrected entry replaces).
     long long m_minMs = 0;
     long long m_maxMs = 0;
     long long m_startMs = 0;

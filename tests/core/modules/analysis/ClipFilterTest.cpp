@@ -67,14 +67,14 @@ TEST(ClipFilter, OnlyTheStoredValueOneSelectsCutMode) {
     EXPECT_EQ(f.m_rangeStart, -1);
 }
 
-TEST(ClipFilter, EmptyCutIsAnOutputOfZeroSamples) {
+TEST(ClipFilter, EmptyCutHasNoOutput) {
     CClipFilter f;
     f.m_startMs = 100;
     f.m_endMs = 100;
     f.m_cut = 1;
     Feed(f, test::Ramp(1000), 2000);
     EXPECT_EQ(f.Compute(), 0);
-    EXPECT_TRUE(f.m_output);
+    EXPECT_FALSE(f.m_output);
     EXPECT_EQ(f.m_outputCount, 0);
 
     // A start beyond the input is lowered to its duration; in cut mode nothing is left.
@@ -83,6 +83,7 @@ TEST(ClipFilter, EmptyCutIsAnOutputOfZeroSamples) {
     late.m_cut = 1;
     Feed(late, test::Ramp(1000), 2000);
     EXPECT_EQ(late.Compute(), 0);
+    EXPECT_FALSE(late.m_output);
     EXPECT_EQ(late.m_startMs, 500);
     EXPECT_EQ(late.m_endMs, 500);
 }
@@ -109,9 +110,9 @@ TEST(ClipFilter, EmptyCutAtTheChainEndDeliversItsLabelAndNoValues) {
     EXPECT_EQ(max, 0.0);
 }
 
-TEST(ClipFilter, EmptyCutIsHandedDownAsAnOutputOfZeroSamples) {
-    // A module after an empty cut still receives an array (of no samples) with the inherited
-    // properties, so the chain end delivers its own unit label and no values.
+TEST(ClipFilter, NothingIsHandedDownAfterAnEmptyCut) {
+    // A module after an empty cut receives nothing, so the chain end delivers no label and no
+    // values, and measures nothing.
     CKaisekiDoc doc;
     doc.OnNewDocument();
     doc.m_columns[0] = test::Ramp(10);
@@ -121,21 +122,19 @@ TEST(ClipFilter, EmptyCutIsHandedDownAsAnOutputOfZeroSamples) {
     clip->m_startMs = 3;
     clip->m_endMs = 3;
     auto* integrator = new CIntFilter;
-    integrator->m_samplingRate = 1000;
     CModBase::AppendModule(doc.Head(0), clip);
     CModBase::AppendModule(doc.Head(0), integrator);
     std::vector<double> values{-1.0};
     std::vector<double> times;
     std::string label;
     doc.Head(0)->ChainGetData(&values, &label, &times);
-    EXPECT_EQ(label, "[mV]*[ms]");
+    EXPECT_EQ(label, "");
     EXPECT_EQ(values, (std::vector<double>{-1.0}));
     EXPECT_TRUE(times.empty());
-    EXPECT_EQ(integrator->m_samplingRate, 2000);
-    EXPECT_EQ(integrator->m_inputCount, 0);
+    EXPECT_FALSE(integrator->m_output);
     double max = -1.0;
     doc.Head(0)->ChainDraw(nullptr, {0, 0, 100, 100}, &max, nullptr);
-    EXPECT_EQ(max, 0.0);
+    EXPECT_EQ(max, -1.0);
 }
 
 TEST(ClipFilter, CutMarkerTravelsDownTheChainShifted) {
@@ -256,6 +255,22 @@ TEST_F(ClipDialogTest, ApplyAndOkStoreRangeAndMode) {
     EXPECT_EQ(f.m_cut, 1);
     EXPECT_EQ(f.m_rangeStart, -1);
     EXPECT_EQ(f.m_rangeEnd, -1);
+}
+
+TEST_F(ClipDialogTest, DamagedNegativeRangeOpensUnsignedAndTakesACorrectedEntry) {
+    f.m_startMs = -5;
+    f.m_endMs = -3;
+    host.dialogScript = [&](ModuleDialog& d) {
+        EXPECT_EQ(d.Text(1000), "4294967291");
+        EXPECT_EQ(d.Text(1002), "4294967293");
+        d.SetText(1000, "100");
+        d.SetText(1002, "200");
+        EXPECT_TRUE(d.Apply().ok);
+        return test::PressOk(d);
+    };
+    EXPECT_EQ(f.EditSettings(), 1);
+    EXPECT_EQ(f.m_startMs, 100);
+    EXPECT_EQ(f.m_endMs, 200);
 }
 
 TEST_F(ClipDialogTest, RangeDraggedInThePreviewFillsMilliseconds) {

@@ -188,6 +188,26 @@ TEST_F(IntDialogTest, ApplyStoresAndHighlightsAndValidationFollowsTheFieldOrder)
     f.EditSettings();
 }
 
+TEST_F(IntDialogTest, DamagedNegativeRangeOpensUnsignedAndTakesACorrectedEntry) {
+    // Both ends negative (a damaged document): the fields hold them as unsigned values, and a
+    // corrected entry passes Apply and OK.
+    f.m_startMs = -5;
+    f.m_endMs = -3;
+    host.dialogScript = [&](ModuleDialog& d) {
+        EXPECT_EQ(d.Text(1000), "4294967291");
+        EXPECT_EQ(d.Text(1002), "4294967293");
+        d.SetText(1000, "100");
+        d.SetText(1002, "200");
+        EXPECT_TRUE(d.Apply().ok);
+        EXPECT_EQ(f.m_startMs, 100);
+        d.SetText(1002, "300");
+        return test::PressOk(d);
+    };
+    EXPECT_EQ(f.EditSettings(), 1);
+    EXPECT_EQ(f.m_startMs, 100);
+    EXPECT_EQ(f.m_endMs, 300);
+}
+
 TEST_F(IntDialogTest, RangeDraggedInThePreviewFillsMilliseconds) {
     host.dialogScript = [&](ModuleDialog& d) {
         d.OnRangeSelected(200, 400);
