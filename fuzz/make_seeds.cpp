@@ -30,7 +30,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     std::string dir = argv[1];
-    auto classes = Modules().ClassNames();
+    auto classes = ModuleClassNames();
     {
         CKaisekiDoc doc;
         doc.OnNewDocument();

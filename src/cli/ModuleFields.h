@@ -1,5 +1,5 @@
-// The own fields of each module class as `info` names them: the field names without the m_
-// prefix, in the order in which the class stores them after the base record of its chain.
+// The own fields of a module as `info` shows them, under the keys and in the stored order of its
+// class's field list in the table of module classes.
 //
 // The values are read back from the module's own persistent record (SerializeOwn), so the tool
 // shows exactly what a document file holds and needs no knowledge of the classes beyond their
@@ -12,18 +12,9 @@
 #include <string_view>
 #include <vector>
 
-namespace tavrel {
-class CModBase;
-}
+#include "pipeline/ModuleRegistry.h"
 
 namespace tavrel::cli {
-
-enum class FieldType { Int, Double };
-
-struct FieldSpec {
-    const char* key;
-    FieldType type;
-};
 
 struct FieldValue {
     const char* key;
@@ -32,8 +23,8 @@ struct FieldValue {
     double doubleValue = 0.0;
 };
 
-// The record layout of a module class, or nothing for a class the table does not know.
-std::optional<std::span<const FieldSpec>> OwnFieldsOf(std::string_view className);
+// The record layout of a module class, or nothing for a class that is not a module class.
+std::optional<std::span<const ModuleField>> OwnFieldsOf(std::string_view className);
 
 // The module's own fields read from its record. Nothing when the class is unknown or its record
 // does not have the layout of the table; `record` then receives the record's bytes.

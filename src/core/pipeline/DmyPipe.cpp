@@ -5,16 +5,11 @@
 
 namespace tavrel {
 
-CDmyPipe::CDmyPipe() { m_name = "プローブ"; }
+CDmyPipe::CDmyPipe() { m_name = kDisplayName; }
 
 void CDmyPipe::SerializeOwn(Archive& ar) {
     CModBase::SerializeOwn(ar);
     ar.Int(m_probeOn);
-}
-
-void CDmyPipe::CopySettings(const CModBase& source) {
-    if (auto* probe = dynamic_cast<const CDmyPipe*>(&source)) m_probeOn = probe->m_probeOn;
-    CModBase::CopySettings(source);
 }
 
 bool CDmyPipe::StopsForwarding() const {
@@ -27,7 +22,8 @@ int CDmyPipe::EditSettings() {
 }
 
 CProbeDlg::CProbeDlg(CDmyPipe& module)
-    : ModuleDialog(module, 118, "プローブ設定", false), m_probe(module) {
+    : ModuleDialog(module, dialog_ids::probe::kTemplate, "プローブ設定", false),
+      m_probe(module) {
     m_probeOn = module.m_probeOn != 0 ? 1 : 0;
     SetCheck(kEnable, m_probeOn);
 }

@@ -6,6 +6,7 @@
 // CProbeDlg: its settings dialog (one check box, no "適用").
 #pragma once
 
+#include "pipeline/DialogIds.h"
 #include "pipeline/ModBase.h"
 #include "pipeline/ModuleDialog.h"
 
@@ -14,12 +15,12 @@ namespace tavrel {
 class CDmyPipe : public CModBase {
 public:
     static constexpr const char* kClassName = "CDmyPipe";
+    static constexpr const char* kDisplayName = "プローブ";
 
     CDmyPipe();
     const char* GetClassName() const override { return kClassName; }
 
     void SerializeOwn(Archive& ar) override;
-    void CopySettings(const CModBase& source) override;
     int EditSettings() override;
     // Probing is active: the probe function is on (any nonzero value), the module has a document
     // and the document is in probe display.
@@ -30,7 +31,7 @@ public:
 
 class CProbeDlg : public ModuleDialog {
 public:
-    static constexpr int kEnable = 1002;
+    static constexpr int kEnable = dialog_ids::probe::kEnable;
 
     explicit CProbeDlg(CDmyPipe& module);
     // Reads the check box into the dialog's copy of the enable value.

@@ -7,16 +7,11 @@
 
 namespace tavrel {
 
-CHeadFilter::CHeadFilter() { m_name = "HeadFilter"; }
+CHeadFilter::CHeadFilter() { m_name = kDisplayName; }
 
 void CHeadFilter::SerializeOwn(Archive& ar) {
     CModBase::SerializeOwn(ar);
     ar.Int(m_channel);
-}
-
-void CHeadFilter::CopySettings(const CModBase& source) {
-    if (auto* head = dynamic_cast<const CHeadFilter*>(&source)) m_channel = head->m_channel;
-    CModBase::CopySettings(source);
 }
 
 SampleBuffer CHeadFilter::TakeLocalOutput() {

@@ -9,12 +9,12 @@ namespace tavrel {
 class CHeadFilter : public CModBase {
 public:
     static constexpr const char* kClassName = "CHeadFilter";
+    static constexpr const char* kDisplayName = "HeadFilter";
 
     CHeadFilter();
     const char* GetClassName() const override { return kClassName; }
 
     void SerializeOwn(Archive& ar) override;
-    void CopySettings(const CModBase& source) override;
     void DrawOrMeasure(Surface* surface, const Rect& plot, double* maxAbs,
                        const SampleRange* range) override;
     int RecomputeAndGetData(std::vector<double>* values, std::string* label,

@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <atomic>
 #include <new>
+#include <string_view>
 
 #include "document/KaisekiDoc.h"
+#include "pipeline/DialogIds.h"
 #include "pipeline/ModuleDialog.h"
 #include "pipeline/ModuleRegistry.h"
 #include "platform/Archive.h"
@@ -297,7 +299,7 @@ void ChainDeleter::operator()(CModBase* first) const {
 }
 
 int CModBase::EditSettings() {
-    ModuleDialog dialog(*this, 104, "確認", false);
+    ModuleDialog dialog(*this, dialog_ids::confirm::kTemplate, "確認", false);
     return RunModuleDialog(dialog);
 }
 
@@ -307,7 +309,33 @@ std::unique_ptr<CModBase> CModBase::Clone() const {
     return clone;
 }
 
+namespace {
+
+// The own fields of `source` read into `target` through the persistent record, when the two
+// classes store records of one layout (a module of the same class, or the band-pass and band-stop
+// filters, whose records hold the same two cut-offs).
+void CopyOwnFields(CModBase& target, const CModBase& source) {
+    const ModuleClass* to = FindModuleClass(target.GetClassName());
+    const ModuleClass* from = FindModuleClass(source.GetClassName());
+    if (!to || !from || to->fields.empty()) return;
+    const auto sameField = [](const ModuleField& a, const ModuleField& b) {
+        return std::string_view(a.key) == b.key && a.type == b.type;
+    };
+    if (!std::equal(to->fields.begin(), to->fields.end(), from->fields.begin(), from->fields.end(),
+                    sameField))
+        return;
+    Archive record;
+    // Storing only reads the source's fields.
+    const_cast<CModBase&>(source).SerializeOwn(record);
+    if (record.Bytes().size() != OwnRecordSize(to->fields)) return;
+    Archive load(record.Bytes());
+    target.SerializeOwn(load);
+}
+
+}  // namespace
+
 void CModBase::CopySettings(const CModBase& source) {
+    if (&source != this) CopyOwnFields(*this, source);
     m_doc = source.m_doc;
     m_name = source.m_name;
     m_samplingRate = source.m_samplingRate;

@@ -44,6 +44,7 @@ struct SampleRange {
 class CModBase {
 public:
     static constexpr const char* kClassName = "CModBase";
+    static constexpr const char* kDisplayName = "ベースクラス";
 
     CModBase();
     virtual ~CModBase();
@@ -94,7 +95,8 @@ public:
     // A new module of the same class with the same settings, without buffers or links.
     std::unique_ptr<CModBase> Clone() const;
     virtual void DrawGraph(Surface* surface, const Rect& plot, const SampleRange* range);
-    // Copies the settings of another module of the same class (own fields, then the base record).
+    // Copies the settings of another module of the same class: its own fields (read through the
+    // persistent record, see the table of module classes), then the base record.
     virtual void CopySettings(const CModBase& source);
 
     // Whether the chain-end operations stop at this module instead of going on (an active probe).
@@ -127,7 +129,7 @@ public:
     CModBase* m_prev = nullptr;
     CModBase* m_next = nullptr;
     CKaisekiDoc* m_doc = nullptr;
-    std::string m_name = "ベースクラス";
+    std::string m_name = kDisplayName;
 
 protected:
     // Hooks of the pull step. TakeOutput walks upstream while WantsUpstream() holds, lets the

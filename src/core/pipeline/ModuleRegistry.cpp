@@ -1,41 +1,88 @@
 #include "pipeline/ModuleRegistry.h"
 
+#include <algorithm>
+#include <array>
+
+#include "pipeline/DialogIds.h"
 #include "pipeline/DmyPipe.h"
 #include "pipeline/HeadFilter.h"
 #include "pipeline/ModBase.h"
 
 namespace tavrel {
 
-void ModuleRegistry::Add(std::string_view className, ModuleFactory factory) {
-    m_classes.emplace_back(std::string(className), factory);
+namespace {
+
+constexpr std::array<ModuleField, 1> kHeadFields{{{"channel", FieldType::Int}}};
+constexpr std::array<ModuleField, 1> kProbeFields{{{"probeOn", FieldType::Int}}};
+
+// The base class and the head are stored in every document but never offered; the base class
+// opens the plain frame, and so does the head (which no editor lists).
+const std::array<ModuleClass, 3> kPipelineClasses{{
+    {CModBase::kClassName,
+     CModBase::kDisplayName,
+     &MakeModule<CModBase>,
+     kNotInCatalogue,
+     dialog_ids::confirm::kTemplate,
+     {}},
+    {CHeadFilter::kClassName, CHeadFilter::kDisplayName, &MakeModule<CHeadFilter>, kNotInCatalogue,
+     dialog_ids::confirm::kTemplate, kHeadFields},
+    {CDmyPipe::kClassName, CDmyPipe::kDisplayName, &MakeModule<CDmyPipe>, 1,
+     dialog_ids::probe::kTemplate, kProbeFields},
+}};
+
+}  // namespace
+
+std::size_t OwnRecordSize(std::span<const ModuleField> fields) {
+    std::size_t size = 0;
+    for (const ModuleField& f : fields)
+        size += f.type == FieldType::Int ? 4 : 8;
+    return size;
 }
 
-std::unique_ptr<CModBase> ModuleRegistry::Create(std::string_view className) const {
-    for (const auto& [name, factory] : m_classes) {
-        if (name == className) return factory();
+std::span<const ModuleClass> PipelineModuleClasses() {
+    return kPipelineClasses;
+}
+
+const std::vector<const ModuleClass*>& ModuleClasses() {
+    static const std::vector<const ModuleClass*> classes = [] {
+        std::vector<const ModuleClass*> all;
+        for (auto table : {PipelineModuleClasses(), FilterModuleClasses(), AnalysisModuleClasses()})
+            for (const ModuleClass& c : table)
+                all.push_back(&c);
+        return all;
+    }();
+    return classes;
+}
+
+const ModuleClass* FindModuleClass(std::string_view className) {
+    for (const ModuleClass* c : ModuleClasses()) {
+        if (className == c->className) return c;
     }
     return nullptr;
 }
 
-std::vector<std::string> ModuleRegistry::ClassNames() const {
+std::vector<std::string> ModuleClassNames() {
     std::vector<std::string> names;
-    for (const auto& entry : m_classes) names.push_back(entry.first);
+    for (const ModuleClass* c : ModuleClasses())
+        names.emplace_back(c->className);
     return names;
 }
 
-const ModuleRegistry& Modules() {
-    static const ModuleRegistry registry = [] {
-        ModuleRegistry r;
-        RegisterPipelineModules(r);
-        RegisterFilterModules(r);
-        RegisterAnalysisModules(r);
-        return r;
-    }();
-    return registry;
+std::vector<const ModuleClass*> CatalogueClasses() {
+    std::vector<const ModuleClass*> offered;
+    for (const ModuleClass* c : ModuleClasses()) {
+        if (c->cataloguePosition != kNotInCatalogue) offered.push_back(c);
+    }
+    std::stable_sort(offered.begin(), offered.end(),
+                     [](const ModuleClass* a, const ModuleClass* b) {
+                         return a->cataloguePosition < b->cataloguePosition;
+                     });
+    return offered;
 }
 
 std::unique_ptr<CModBase> CreateModule(std::string_view className) {
-    return Modules().Create(className);
+    const ModuleClass* c = FindModuleClass(className);
+    return c ? c->factory() : nullptr;
 }
 
 std::unique_ptr<CModBase> CreateModuleForArchive(const Archive::Tag& tag) {
@@ -43,12 +90,6 @@ std::unique_ptr<CModBase> CreateModuleForArchive(const Archive::Tag& tag) {
     if (!module) throw ArchiveError(ArchiveError::Kind::BadClass, "not a module class");
     if (tag.schema != 1) throw ArchiveError(ArchiveError::Kind::BadSchema, "bad schema");
     return module;
-}
-
-void RegisterPipelineModules(ModuleRegistry& registry) {
-    registry.Add(CModBase::kClassName, &MakeModule<CModBase>);
-    registry.Add(CHeadFilter::kClassName, &MakeModule<CHeadFilter>);
-    registry.Add(CDmyPipe::kClassName, &MakeModule<CDmyPipe>);
 }
 
 }  // namespace tavrel

@@ -21,11 +21,12 @@ constexpr int kChangeId = 1004;
 }  // namespace
 
 const std::vector<const char*>& CChProcDlg::CatalogueClasses() {
-    static const std::vector<const char*> classes = {
-        "CDmyPipe",     "CClipFilter", "CDiodeFilter", "CReSmplFilter",
-        "CSmothFilter", "CLPFilter",   "CHPFilter",    "CBPFilter",
-        "CBSFilter",    "CDiffFilter", "CIntFilter",   "CFFTViewFilter",
-    };
+    static const std::vector<const char*> classes = [] {
+        std::vector<const char*> names;
+        for (const ModuleClass* c : tavrel::CatalogueClasses())
+            names.push_back(c->className);
+        return names;
+    }();
     return classes;
 }
 

@@ -19,27 +19,28 @@ namespace tavrel::qt {
 namespace {
 
 using K = ControlKind;
+namespace ids = dialog_ids;
 
 // Every module dialog is 410 x 201 units with the preview above the separator and the three
 // buttons at the lower right; the module's own controls come first so that the tab order starts
 // with them.
-DialogTemplate ModuleTemplate(int id, const char* title, std::vector<ControlSpec> own) {
+DialogTemplate ModuleTemplate(int id, std::vector<ControlSpec> own) {
     own.push_back({K::DefaultButton, kIdOk, "OK", 353, 162, 50, 14});
     own.push_back({K::PushButton, kIdCancel, "ｷｬﾝｾﾙ", 353, 179, 50, 14});
     own.push_back({K::PushButton, kIdApply, "適用", 279, 180, 50, 14});
     own.push_back({K::Separator, 0, nullptr, 7, 107, 396, 2});
-    return {id, title, 410, 201, std::move(own)};
+    return {id, nullptr, 410, 201, std::move(own)};
 }
 
 // The cut-off group of the low-pass and high-pass dialogs.
 std::vector<ControlSpec> CutoffControls() {
     return {
         {K::GroupBox, 0, "カットオフ周波数（Hz）", 19, 122, 94, 65},
-        {K::ReadOnlyEdit, 1038, nullptr, 24, 139, 28, 14, kAlignRight},
+        {K::ReadOnlyEdit, ids::cutoff::kLowestField, nullptr, 24, 139, 28, 14, kAlignRight},
         {K::Label, 0, "～", 57, 141, 8, 8},
-        {K::ReadOnlyEdit, 1039, nullptr, 69, 139, 28, 14, kAlignRight},
+        {K::ReadOnlyEdit, ids::cutoff::kHighestField, nullptr, 69, 139, 28, 14, kAlignRight},
         {K::Label, 0, "Hz", 101, 141, 8, 8},
-        {K::Edit, 1000, nullptr, 24, 163, 28, 14, kAlignRight},
+        {K::Edit, ids::cutoff::kCutoffEdit, nullptr, 24, 163, 28, 14, kAlignRight},
         {K::Label, 0, "Hz", 55, 166, 33, 8},
     };
 }
@@ -48,19 +49,19 @@ std::vector<ControlSpec> CutoffControls() {
 std::vector<ControlSpec> BandControls(const char* between) {
     return {
         {K::GroupBox, 0, "低域カットオフ周波数（Hz）", 19, 122, 94, 65},
-        {K::ReadOnlyEdit, 1038, nullptr, 24, 139, 28, 14, kAlignRight},
+        {K::ReadOnlyEdit, ids::band::kLowMinField, nullptr, 24, 139, 28, 14, kAlignRight},
         {K::Label, 0, "～", 57, 141, 8, 8},
-        {K::ReadOnlyEdit, 1039, nullptr, 69, 139, 28, 14, kAlignRight},
+        {K::ReadOnlyEdit, ids::band::kLowMaxField, nullptr, 69, 139, 28, 14, kAlignRight},
         {K::Label, 0, "Hz", 101, 141, 8, 8},
-        {K::Edit, 1000, nullptr, 24, 163, 28, 14, kAlignRight},
+        {K::Edit, ids::band::kLowEdit, nullptr, 24, 163, 28, 14, kAlignRight},
         {K::Label, 0, "Hz", 55, 166, 33, 8},
         {K::Label, 0, between, 126, 167, 8, 8},
         {K::GroupBox, 0, "高域カットオフ周波数（Hz）", 145, 122, 94, 65},
-        {K::ReadOnlyEdit, 1040, nullptr, 150, 140, 28, 14, kAlignRight},
+        {K::ReadOnlyEdit, ids::band::kHighMinField, nullptr, 150, 140, 28, 14, kAlignRight},
         {K::Label, 0, "～", 183, 142, 8, 8},
-        {K::ReadOnlyEdit, 1041, nullptr, 195, 140, 28, 14, kAlignRight},
+        {K::ReadOnlyEdit, ids::band::kHighMaxField, nullptr, 195, 140, 28, 14, kAlignRight},
         {K::Label, 0, "Hz", 227, 142, 8, 8},
-        {K::Edit, 1002, nullptr, 150, 164, 28, 14, kAlignRight},
+        {K::Edit, ids::band::kHighEdit, nullptr, 150, 164, 28, 14, kAlignRight},
         {K::Label, 0, "Hz", 181, 166, 33, 8},
     };
 }
@@ -87,113 +88,122 @@ std::vector<DialogTemplate> MakeTemplates() {
                  }});
 
     // The plain frame: preview, OK, Cancel (Apply hidden by the dialog object).
-    t.push_back(ModuleTemplate(kFrameTemplate, "確認", {}));
+    t.push_back(ModuleTemplate(kFrameTemplate, {}));
 
-    t.push_back(ModuleTemplate(107, "整流器設定",
-                               {
-                                   {K::GroupBox, 0, "種別", 19, 147, 58, 40},
-                                   {K::RadioButton, 1039, "全波整流", 26, 159, 43, 10, kGroupStart},
-                                   {K::RadioButton, 1040, "半波整流", 26, 173, 43, 10},
-                                   {K::GroupBox, 0, "極性", 89, 147, 43, 40},
-                                   {K::RadioButton, 1041, "正", 97, 159, 23, 10, kGroupStart},
-                                   {K::RadioButton, 1042, "負", 97, 173, 23, 10},
-                               }));
+    t.push_back(ModuleTemplate(
+        ids::rectifier::kTemplate,
+        {
+            {K::GroupBox, 0, "種別", 19, 147, 58, 40},
+            {K::RadioButton, ids::rectifier::kFullWave, "全波整流", 26, 159, 43, 10, kGroupStart},
+            {K::RadioButton, ids::rectifier::kHalfWave, "半波整流", 26, 173, 43, 10},
+            {K::GroupBox, 0, "極性", 89, 147, 43, 40},
+            {K::RadioButton, ids::rectifier::kPositive, "正", 97, 159, 23, 10, kGroupStart},
+            {K::RadioButton, ids::rectifier::kNegative, "負", 97, 173, 23, 10},
+        }));
 
-    t.push_back(ModuleTemplate(108, "間引き設定",
-                               {
-                                   {K::GroupBox, 0, "間引き頻度", 19, 147, 72, 40},
-                                   {K::Edit, 1000, nullptr, 24, 163, 28, 14, kAlignRight},
-                                   {K::Label, 0, "ポイント毎", 55, 166, 33, 8},
-                               }));
+    t.push_back(ModuleTemplate(
+        ids::decimation::kTemplate,
+        {
+            {K::GroupBox, 0, "間引き頻度", 19, 147, 72, 40},
+            {K::Edit, ids::decimation::kStepEdit, nullptr, 24, 163, 28, 14, kAlignRight},
+            {K::Label, 0, "ポイント毎", 55, 166, 33, 8},
+        }));
 
-    t.push_back(ModuleTemplate(109, "移動平均設定",
-                               {
-                                   {K::GroupBox, 0, "平滑度", 19, 147, 72, 40},
-                                   {K::Edit, 1000, nullptr, 24, 163, 28, 14, kAlignRight},
-                                   {K::Label, 0, "ポイント", 55, 166, 33, 8},
-                               }));
+    t.push_back(ModuleTemplate(
+        ids::smoothing::kTemplate,
+        {
+            {K::GroupBox, 0, "平滑度", 19, 147, 72, 40},
+            {K::Edit, ids::smoothing::kPointsEdit, nullptr, 24, 163, 28, 14, kAlignRight},
+            {K::Label, 0, "ポイント", 55, 166, 33, 8},
+        }));
 
-    t.push_back(ModuleTemplate(110, "低域通過フィルタ設定", CutoffControls()));
-    t.push_back(ModuleTemplate(111, "高域通過フィルタ設定", CutoffControls()));
-    t.push_back(ModuleTemplate(112, "帯域通過フィルタ設定", BandControls("～")));
-    t.push_back(ModuleTemplate(113, "帯域阻止フィルタ設定", BandControls("×")));
+    t.push_back(ModuleTemplate(ids::cutoff::kLowPassTemplate, CutoffControls()));
+    t.push_back(ModuleTemplate(ids::cutoff::kHighPassTemplate, CutoffControls()));
+    t.push_back(ModuleTemplate(ids::band::kBandPassTemplate, BandControls("～")));
+    t.push_back(ModuleTemplate(ids::band::kBandStopTemplate, BandControls("×")));
 
-    t.push_back(ModuleTemplate(114, "自動活動抽出設定",
-                               {
-                                   {K::GroupBox, 0, "活動判定条件", 19, 147, 225, 40},
-                                   {K::Label, 0, "最大振幅の", 23, 165, 35, 8},
-                                   {K::Edit, 1000, nullptr, 62, 163, 28, 14, kAlignRight},
-                                   {K::Label, 0, "％以上の振幅が", 94, 165, 50, 8},
-                                   {K::Edit, 1002, nullptr, 147, 163, 28, 14, kAlignRight},
-                                   {K::Label, 0, "ms以上経過", 179, 165, 50, 8},
-                               }));
+    t.push_back(ModuleTemplate(
+        ids::amplitude::kTemplate,
+        {
+            {K::GroupBox, 0, "活動判定条件", 19, 147, 225, 40},
+            {K::Label, 0, "最大振幅の", 23, 165, 35, 8},
+            {K::Edit, ids::amplitude::kThresholdEdit, nullptr, 62, 163, 28, 14, kAlignRight},
+            {K::Label, 0, "％以上の振幅が", 94, 165, 50, 8},
+            {K::Edit, ids::amplitude::kDurationEdit, nullptr, 147, 163, 28, 14, kAlignRight},
+            {K::Label, 0, "ms以上経過", 179, 165, 50, 8},
+        }));
 
-    t.push_back(ModuleTemplate(115, "積分範囲設定",
-                               {
-                                   {K::GroupBox, 0, "積分範囲（ms）", 19, 122, 96, 65},
-                                   {K::ReadOnlyEdit, 1038, nullptr, 24, 139, 28, 14, kAlignRight},
-                                   {K::Label, 0, "～", 57, 141, 8, 8},
-                                   {K::ReadOnlyEdit, 1039, nullptr, 69, 139, 28, 14, kAlignRight},
-                                   {K::Label, 0, "ms", 101, 141, 8, 8},
-                                   {K::Edit, 1000, nullptr, 24, 163, 28, 14, kAlignRight},
-                                   {K::Label, 0, "～", 57, 166, 8, 8},
-                                   {K::Edit, 1002, nullptr, 69, 163, 28, 14, kAlignRight},
-                                   {K::Label, 0, "ms", 101, 166, 8, 8},
-                               }));
+    t.push_back(ModuleTemplate(
+        ids::integrator::kTemplate,
+        {
+            {K::GroupBox, 0, "積分範囲（ms）", 19, 122, 96, 65},
+            {K::ReadOnlyEdit, ids::integrator::kMinField, nullptr, 24, 139, 28, 14, kAlignRight},
+            {K::Label, 0, "～", 57, 141, 8, 8},
+            {K::ReadOnlyEdit, ids::integrator::kMaxField, nullptr, 69, 139, 28, 14, kAlignRight},
+            {K::Label, 0, "ms", 101, 141, 8, 8},
+            {K::Edit, ids::integrator::kStartEdit, nullptr, 24, 163, 28, 14, kAlignRight},
+            {K::Label, 0, "～", 57, 166, 8, 8},
+            {K::Edit, ids::integrator::kEndEdit, nullptr, 69, 163, 28, 14, kAlignRight},
+            {K::Label, 0, "ms", 101, 166, 8, 8},
+        }));
 
-    t.push_back(ModuleTemplate(116, "SD活動抽出設定",
-                               {
-                                   {K::GroupBox, 0, "活動判定条件", 19, 119, 234, 68},
-                                   {K::Label, 0, "基準範囲：", 26, 134, 32, 8},
-                                   {K::Edit, 1038, nullptr, 61, 132, 26, 14, kAlignRight},
-                                   {K::Label, 0, "msから", 90, 134, 22, 8},
-                                   {K::Edit, 1039, nullptr, 114, 132, 26, 14, kAlignRight},
-                                   {K::Label, 0, "ms間", 143, 134, 16, 8},
-                                   {K::Label, 0, "（", 161, 134, 8, 8},
-                                   {K::ReadOnlyEdit, 1040, nullptr, 169, 132, 26, 14, kAlignRight},
-                                   {K::Label, 0, "～", 199, 134, 8, 8},
-                                   {K::ReadOnlyEdit, 1041, nullptr, 208, 132, 26, 14, kAlignRight},
-                                   {K::Label, 0, "ms）", 237, 134, 13, 8},
-                                   {K::Label, 0, "基準範囲SDの", 26, 165, 44, 8},
-                                   {K::Edit, 1000, nullptr, 72, 163, 28, 14, kAlignRight},
-                                   {K::Label, 0, "倍以上のSDが", 103, 165, 44, 8},
-                                   {K::Edit, 1002, nullptr, 151, 163, 28, 14, kAlignRight},
-                                   {K::Label, 0, "ms以上経過", 183, 165, 50, 8},
-                               }));
+    t.push_back(ModuleTemplate(
+        ids::sd::kTemplate,
+        {
+            {K::GroupBox, 0, "活動判定条件", 19, 119, 234, 68},
+            {K::Label, 0, "基準範囲：", 26, 134, 32, 8},
+            {K::Edit, ids::sd::kRefStartEdit, nullptr, 61, 132, 26, 14, kAlignRight},
+            {K::Label, 0, "msから", 90, 134, 22, 8},
+            {K::Edit, ids::sd::kRefLengthEdit, nullptr, 114, 132, 26, 14, kAlignRight},
+            {K::Label, 0, "ms間", 143, 134, 16, 8},
+            {K::Label, 0, "（", 161, 134, 8, 8},
+            {K::ReadOnlyEdit, ids::sd::kMinField, nullptr, 169, 132, 26, 14, kAlignRight},
+            {K::Label, 0, "～", 199, 134, 8, 8},
+            {K::ReadOnlyEdit, ids::sd::kMaxField, nullptr, 208, 132, 26, 14, kAlignRight},
+            {K::Label, 0, "ms）", 237, 134, 13, 8},
+            {K::Label, 0, "基準範囲SDの", 26, 165, 44, 8},
+            {K::Edit, ids::sd::kFactorEdit, nullptr, 72, 163, 28, 14, kAlignRight},
+            {K::Label, 0, "倍以上のSDが", 103, 165, 44, 8},
+            {K::Edit, ids::sd::kWindowEdit, nullptr, 151, 163, 28, 14, kAlignRight},
+            {K::Label, 0, "ms以上経過", 183, 165, 50, 8},
+        }));
 
-    t.push_back(ModuleTemplate(117, "クリップ設定",
-                               {
-                                   {K::GroupBox, 0, "選択範囲（ms）", 19, 122, 155, 65},
-                                   {K::Edit, 1000, nullptr, 24, 163, 28, 14, kAlignRight},
-                                   {K::Label, 0, "～", 57, 166, 8, 8},
-                                   {K::Edit, 1002, nullptr, 69, 163, 28, 14, kAlignRight},
-                                   {K::Label, 0, "ms", 101, 166, 8, 8},
-                                   {K::CheckBox, 1004, "切り取り", 131, 165, 36, 10},
-                                   {K::ReadOnlyEdit, 1038, nullptr, 24, 139, 28, 14, kAlignRight},
-                                   {K::Label, 0, "～", 57, 141, 8, 8},
-                                   {K::ReadOnlyEdit, 1039, nullptr, 69, 139, 28, 14, kAlignRight},
-                                   {K::Label, 0, "ms", 101, 141, 8, 8},
-                               }));
+    t.push_back(ModuleTemplate(
+        ids::clip::kTemplate,
+        {
+            {K::GroupBox, 0, "選択範囲（ms）", 19, 122, 155, 65},
+            {K::Edit, ids::clip::kStartEdit, nullptr, 24, 163, 28, 14, kAlignRight},
+            {K::Label, 0, "～", 57, 166, 8, 8},
+            {K::Edit, ids::clip::kEndEdit, nullptr, 69, 163, 28, 14, kAlignRight},
+            {K::Label, 0, "ms", 101, 166, 8, 8},
+            {K::CheckBox, ids::clip::kCut, "切り取り", 131, 165, 36, 10},
+            {K::ReadOnlyEdit, ids::clip::kMinField, nullptr, 24, 139, 28, 14, kAlignRight},
+            {K::Label, 0, "～", 57, 141, 8, 8},
+            {K::ReadOnlyEdit, ids::clip::kMaxField, nullptr, 69, 139, 28, 14, kAlignRight},
+            {K::Label, 0, "ms", 101, 141, 8, 8},
+        }));
 
-    t.push_back(ModuleTemplate(118, "プローブ設定",
-                               {
-                                   {K::GroupBox, 0, "プローブ機能", 19, 139, 85, 40},
-                                   {K::CheckBox, 1002, "有効にする", 30, 156, 49, 10},
-                               }));
+    t.push_back(
+        ModuleTemplate(ids::probe::kTemplate,
+                       {
+                           {K::GroupBox, 0, "プローブ機能", 19, 139, 85, 40},
+                           {K::CheckBox, ids::probe::kEnable, "有効にする", 30, 156, 49, 10},
+                       }));
 
-    t.push_back(ModuleTemplate(122, "FFT設定",
-                               {
-                                   {K::GroupBox, 0, "計算範囲（ms）", 19, 122, 163, 65},
-                                   {K::ReadOnlyEdit, 1038, nullptr, 24, 139, 28, 14, kAlignRight},
-                                   {K::Label, 0, "～", 57, 141, 8, 8},
-                                   {K::ReadOnlyEdit, 1039, nullptr, 69, 139, 28, 14, kAlignRight},
-                                   {K::Label, 0, "ms", 101, 141, 8, 8},
-                                   {K::Edit, 1000, nullptr, 24, 163, 28, 14, kAlignRight},
-                                   {K::Label, 0, "ms から", 57, 166, 24, 8},
-                                   {K::ReadOnlyEdit, 1002, nullptr, 85, 163, 28, 14, kAlignRight},
-                                   {K::Label, 0, "点の", 119, 166, 16, 8},
-                                   {K::ReadOnlyEdit, 1044, nullptr, 137, 163, 26, 14},
-                               }));
+    t.push_back(ModuleTemplate(
+        ids::fft::kTemplate,
+        {
+            {K::GroupBox, 0, "計算範囲（ms）", 19, 122, 163, 65},
+            {K::ReadOnlyEdit, ids::fft::kMinField, nullptr, 24, 139, 28, 14, kAlignRight},
+            {K::Label, 0, "～", 57, 141, 8, 8},
+            {K::ReadOnlyEdit, ids::fft::kMaxField, nullptr, 69, 139, 28, 14, kAlignRight},
+            {K::Label, 0, "ms", 101, 141, 8, 8},
+            {K::Edit, ids::fft::kStartEdit, nullptr, 24, 163, 28, 14, kAlignRight},
+            {K::Label, 0, "ms から", 57, 166, 24, 8},
+            {K::ReadOnlyEdit, ids::fft::kPointsField, nullptr, 85, 163, 28, 14, kAlignRight},
+            {K::Label, 0, "点の", 119, 166, 16, 8},
+            {K::ReadOnlyEdit, ids::fft::kMethodField, nullptr, 137, 163, 26, 14},
+        }));
     return t;
 }
 
@@ -220,7 +230,7 @@ QWidget* CreateControl(QWidget* dialog, const ControlSpec& ctl, QButtonGroup*& r
         case K::ReadOnlyEdit: {
             auto* edit = new QLineEdit(dialog);
             edit->setAlignment((ctl.style & kAlignRight) ? Qt::AlignRight | Qt::AlignVCenter
-                                                          : Qt::AlignLeft | Qt::AlignVCenter);
+                                                         : Qt::AlignLeft | Qt::AlignVCenter);
             if (ctl.kind == K::ReadOnlyEdit) {
                 // Read-only fields show the dialog's colour, as read-only edits do, and are
                 // skipped by Tab (a click still lets the user select and copy their text).

@@ -1,11 +1,13 @@
 // The control layouts of the module settings dialogs and of the processing-list editor: for each
-// template id the title, the size and every control with its id, caption and dialog-unit geometry,
+// template id the size and every control with its id, caption and dialog-unit geometry,
 // in the order the controls are created (which is also their tab order). BuildControls turns a
 // template into Qt widgets named by their ids.
 #pragma once
 
 #include <QString>
 #include <vector>
+
+#include "pipeline/DialogIds.h"
 
 class QWidget;
 
@@ -44,13 +46,15 @@ struct ControlSpec {
 
 struct DialogTemplate {
     int id;
-    const char* title;  // UTF-8
+    // UTF-8; only the processing-list editor shows its template's caption (a module dialog's
+    // title comes from its dialog object), so the module templates have none.
+    const char* title;
     int width, height;  // dialog units
     std::vector<ControlSpec> controls;
 };
 
 // Template ids.
-constexpr int kFrameTemplate = 104;
+constexpr int kFrameTemplate = dialog_ids::confirm::kTemplate;
 constexpr int kChainEditorTemplate = 103;
 
 // The template of the given id, or null.
@@ -59,9 +63,9 @@ const DialogTemplate* FindDialogTemplate(int id);
 const std::vector<DialogTemplate>& AllDialogTemplates();
 
 // The frame's button ids.
-constexpr int kIdOk = 1;
-constexpr int kIdCancel = 2;
-constexpr int kIdApply = 1001;
+constexpr int kIdOk = dialog_ids::kOk;
+constexpr int kIdCancel = dialog_ids::kCancel;
+constexpr int kIdApply = dialog_ids::kApply;
 
 // Creates the controls of a template as children of `dialog`, in template order, each named by
 // its id, and gives the dialog its size and font. Radio buttons of one group share a

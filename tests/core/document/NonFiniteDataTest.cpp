@@ -23,7 +23,7 @@ constexpr double kInf = std::numeric_limits<double>::infinity();
 // Every module class a chain can hold.
 std::vector<std::string> ChainClasses() {
     std::vector<std::string> names;
-    for (const auto& name : Modules().ClassNames())
+    for (const auto& name : ModuleClassNames())
         if (name != "CHeadFilter" && name != "CModBase" && name != "CDFilBase")
             names.push_back(name);
     return names;

@@ -47,7 +47,7 @@ constexpr int kRows = 8192;
 // Every module class a user can put into a chain.
 std::vector<std::string> ChainClasses() {
     std::vector<std::string> names;
-    for (const auto& name : Modules().ClassNames())
+    for (const auto& name : ModuleClassNames())
         if (name != "CHeadFilter" && name != "CModBase" && name != "CDFilBase") names.push_back(name);
     return names;
 }

@@ -9,12 +9,14 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QRadioButton>
+#include <set>
 
 #include "DialogTestSupport.h"
 #include "gui/pipeline/ChProcDlg.h"
 #include "gui/pipeline/DialogTemplates.h"
 #include "gui/pipeline/FilterDlgBase.h"
 #include "gui/pipeline/PreviewWnd.h"
+#include "pipeline/ModuleRegistry.h"
 #include "support/ScriptedHost.h"
 
 namespace tavrel::test {
@@ -35,9 +37,17 @@ TEST(DialogLayout, EveryModuleTemplateLaysOutInsideTheDialogBelowThePreview) {
     CModBase* module = signal.Append(std::make_unique<CModBase>());
     SignalDocument::StartEditing(*module);
     const qt::DialogUnits units;
+    // The templates are exactly those the module classes open.
+    std::set<int> opened;
+    for (const ModuleClass* c : ModuleClasses()) {
+        if (c->dialogTemplate == 0) continue;
+        opened.insert(c->dialogTemplate);
+        EXPECT_NE(qt::FindDialogTemplate(c->dialogTemplate), nullptr) << c->className;
+    }
     for (const qt::DialogTemplate& tmpl : qt::AllDialogTemplates()) {
         if (tmpl.id == qt::kChainEditorTemplate) continue;
-        ModuleDialog logic(*module, tmpl.id, tmpl.title, tmpl.id != qt::kFrameTemplate);
+        EXPECT_TRUE(opened.count(tmpl.id)) << tmpl.id << " is laid out but no module opens it";
+        ModuleDialog logic(*module, tmpl.id, "", tmpl.id != qt::kFrameTemplate);
         qt::CFilterDlgBase window(logic);
         window.show();
         SCOPED_TRACE(tmpl.id);

@@ -5,10 +5,13 @@
 #include <cstdint>
 #include <string>
 
+#include "pipeline/DialogIds.h"
 #include "platform/Archive.h"
 #include "platform/Rounding.h"
 
 namespace tavrel {
+
+namespace ids = dialog_ids;
 
 int FindAmplitudeOnset(const double* x, int n, int rate, int thresholdPercent, int minDurationMs) {
     double largest = 0.0;
@@ -55,20 +58,12 @@ int FindAmplitudeOnset(const double* x, int n, int rate, int thresholdPercent, i
     return -1;
 }
 
-CAActDetFilter::CAActDetFilter() { m_name = "自動活動抽出"; }
+CAActDetFilter::CAActDetFilter() { m_name = kDisplayName; }
 
 void CAActDetFilter::SerializeOwn(Archive& ar) {
     CModBase::SerializeOwn(ar);
     ar.Int(m_thresholdPercent);
     ar.Int(m_minDurationMs);
-}
-
-void CAActDetFilter::CopySettings(const CModBase& source) {
-    if (auto* det = dynamic_cast<const CAActDetFilter*>(&source)) {
-        m_thresholdPercent = det->m_thresholdPercent;
-        m_minDurationMs = det->m_minDurationMs;
-    }
-    CModBase::CopySettings(source);
 }
 
 int CAActDetFilter::Compute() {
@@ -92,18 +87,19 @@ int CAActDetFilter::EditSettings() {
 }
 
 CAActDetDlg::CAActDetDlg(CAActDetFilter& module)
-    : ModuleDialog(module, 114, "自動活動抽出設定", true), m_detector(module) {
+    : ModuleDialog(module, ids::amplitude::kTemplate, "自動活動抽出設定", true),
+      m_detector(module) {
     m_thresholdPercent = module.m_thresholdPercent;
     m_minDurationMs = module.m_minDurationMs;
-    SetText(1000, std::to_string(m_thresholdPercent));
-    SetText(1002, std::to_string(m_minDurationMs));
+    SetText(ids::amplitude::kThresholdEdit, std::to_string(m_thresholdPercent));
+    SetText(ids::amplitude::kDurationEdit, std::to_string(m_minDurationMs));
 }
 
 DialogCheck CAActDetDlg::Validate() {
     long long v = 0;
-    if (auto c = ReadInt(1000, 1, 100, v); !c.ok) return c;
+    if (auto c = ReadInt(ids::amplitude::kThresholdEdit, 1, 100, v); !c.ok) return c;
     m_thresholdPercent = v;
-    if (auto c = ReadInt(1002, 1, 100, v); !c.ok) return c;
+    if (auto c = ReadInt(ids::amplitude::kDurationEdit, 1, 100, v); !c.ok) return c;
     m_minDurationMs = v;
     return {};
 }

@@ -13,12 +13,12 @@ namespace tavrel {
 class CAActDetFilter : public CModBase {
 public:
     static constexpr const char* kClassName = "CAActDetFilter";
+    static constexpr const char* kDisplayName = "自動活動抽出";
 
     CAActDetFilter();
     const char* GetClassName() const override { return kClassName; }
 
     void SerializeOwn(Archive& ar) override;
-    void CopySettings(const CModBase& source) override;
     // The scan (setting m_markerIndex on an onset) and a copy of the input as output.
     int Compute() override;
     int EditSettings() override;

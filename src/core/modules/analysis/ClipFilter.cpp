@@ -5,27 +5,21 @@
 #include <string>
 #include <utility>
 
+#include "pipeline/DialogIds.h"
 #include "platform/Archive.h"
 #include "platform/Rounding.h"
 
 namespace tavrel {
 
-CClipFilter::CClipFilter() { m_name = "クリップ"; }
+namespace ids = dialog_ids;
+
+CClipFilter::CClipFilter() { m_name = kDisplayName; }
 
 void CClipFilter::SerializeOwn(Archive& ar) {
     CModBase::SerializeOwn(ar);
     ar.Int(m_startMs);
     ar.Int(m_endMs);
     ar.Int(m_cut);
-}
-
-void CClipFilter::CopySettings(const CModBase& source) {
-    if (auto* clip = dynamic_cast<const CClipFilter*>(&source)) {
-        m_startMs = clip->m_startMs;
-        m_endMs = clip->m_endMs;
-        m_cut = clip->m_cut;
-    }
-    CModBase::CopySettings(source);
 }
 
 int CClipFilter::GetMarkerIndex() const {
@@ -102,30 +96,30 @@ int CClipFilter::EditSettings() {
 }
 
 CClipDlg::CClipDlg(CClipFilter& module)
-    : ModuleDialog(module, 117, "クリップ設定", true), m_clip(module) {
+    : ModuleDialog(module, ids::clip::kTemplate, "クリップ設定", true), m_clip(module) {
     m_minMs = 0;
     m_maxMs = SampleToMs(module.m_samplingRate, module.m_inputCount);
     m_startMs = static_cast<std::uint32_t>(module.m_startMs);
     m_endMs = static_cast<std::uint32_t>(module.m_endMs);
     m_cut = module.IsCutMode() ? 1 : 0;
-    SetText(1000, std::to_string(m_startMs));
-    SetText(1002, std::to_string(m_endMs));
+    SetText(ids::clip::kStartEdit, std::to_string(m_startMs));
+    SetText(ids::clip::kEndEdit, std::to_string(m_endMs));
     SetCheck(kCut, m_cut);
-    SetText(1038, std::to_string(m_minMs));
-    SetText(1039, std::to_string(m_maxMs));
+    SetText(ids::clip::kMinField, std::to_string(m_minMs));
+    SetText(ids::clip::kMaxField, std::to_string(m_maxMs));
 }
 
 DialogCheck CClipDlg::Validate() {
     long long v = 0;
     // The start may reach the end held before this exchange; the end then starts at the start.
-    if (auto c = ReadInt(1000, m_minMs, m_endMs, v); !c.ok) return c;
+    if (auto c = ReadInt(ids::clip::kStartEdit, m_minMs, m_endMs, v); !c.ok) return c;
     m_startMs = v;
-    if (auto c = ReadInt(1002, m_startMs, m_maxMs, v); !c.ok) return c;
+    if (auto c = ReadInt(ids::clip::kEndEdit, m_startMs, m_maxMs, v); !c.ok) return c;
     m_endMs = v;
     m_cut = Check(kCut) != 0 ? 1 : 0;
-    if (auto c = ReadInt(1038, 0, 1000000, v); !c.ok) return c;
+    if (auto c = ReadInt(ids::clip::kMinField, 0, 1000000, v); !c.ok) return c;
     m_minMs = v;
-    if (auto c = ReadInt(1039, 0, 4294967295LL, v); !c.ok) return c;
+    if (auto c = ReadInt(ids::clip::kMaxField, 0, 4294967295LL, v); !c.ok) return c;
     m_maxMs = v;
     return {};
 }
@@ -148,8 +142,8 @@ void CClipDlg::Commit() { Store(); }
 
 void CClipDlg::OnRangeSelected(int first, int last) {
     const int rate = m_clip.m_samplingRate;
-    SetText(1000, std::to_string(SampleToMs(rate, first)));
-    SetText(1002, std::to_string(SampleToMs(rate, last)));
+    SetText(ids::clip::kStartEdit, std::to_string(SampleToMs(rate, first)));
+    SetText(ids::clip::kEndEdit, std::to_string(SampleToMs(rate, last)));
 }
 
 }  // namespace tavrel

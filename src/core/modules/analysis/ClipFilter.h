@@ -7,6 +7,7 @@
 #pragma once
 
 #include "pipeline/ModBase.h"
+#include "pipeline/DialogIds.h"
 #include "pipeline/ModuleDialog.h"
 
 namespace tavrel {
@@ -14,12 +15,12 @@ namespace tavrel {
 class CClipFilter : public CModBase {
 public:
     static constexpr const char* kClassName = "CClipFilter";
+    static constexpr const char* kDisplayName = "クリップ";
 
     CClipFilter();
     const char* GetClassName() const override { return kClassName; }
 
     void SerializeOwn(Archive& ar) override;
-    void CopySettings(const CModBase& source) override;
     int GetMarkerIndex() const override;
     // The selection; in cut mode an empty range gives no output (count 0) and returns 0.
     int Compute() override;
@@ -38,7 +39,7 @@ public:
 
 class CClipDlg : public ModuleDialog {
 public:
-    static constexpr int kCut = 1004;
+    static constexpr int kCut = dialog_ids::clip::kCut;
 
     explicit CClipDlg(CClipFilter& module);
 

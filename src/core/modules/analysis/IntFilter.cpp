@@ -5,25 +5,20 @@
 #include <string>
 #include <utility>
 
+#include "pipeline/DialogIds.h"
 #include "platform/Archive.h"
 #include "platform/Rounding.h"
 
 namespace tavrel {
 
-CIntFilter::CIntFilter() { m_name = "積分器"; }
+namespace ids = dialog_ids;
+
+CIntFilter::CIntFilter() { m_name = kDisplayName; }
 
 void CIntFilter::SerializeOwn(Archive& ar) {
     CModBase::SerializeOwn(ar);
     ar.Int(m_startMs);
     ar.Int(m_endMs);
-}
-
-void CIntFilter::CopySettings(const CModBase& source) {
-    if (auto* in = dynamic_cast<const CIntFilter*>(&source)) {
-        m_startMs = in->m_startMs;
-        m_endMs = in->m_endMs;
-    }
-    CModBase::CopySettings(source);
 }
 
 int CIntFilter::GetTimeExponent() const {
@@ -79,27 +74,27 @@ int CIntFilter::EditSettings() {
 }
 
 CIntDlg::CIntDlg(CIntFilter& module)
-    : ModuleDialog(module, 115, "積分範囲設定", true), m_int(module) {
+    : ModuleDialog(module, ids::integrator::kTemplate, "積分範囲設定", true), m_int(module) {
     m_minMs = 0;
     m_maxMs = SampleToMs(module.m_samplingRate, module.m_inputCount);
     m_startMs = static_cast<std::uint32_t>(module.m_startMs);
     m_endMs = static_cast<std::uint32_t>(module.m_endMs);
-    SetText(1038, std::to_string(m_minMs));
-    SetText(1039, std::to_string(m_maxMs));
-    SetText(1000, std::to_string(m_startMs));
-    SetText(1002, std::to_string(m_endMs));
+    SetText(ids::integrator::kMinField, std::to_string(m_minMs));
+    SetText(ids::integrator::kMaxField, std::to_string(m_maxMs));
+    SetText(ids::integrator::kStartEdit, std::to_string(m_startMs));
+    SetText(ids::integrator::kEndEdit, std::to_string(m_endMs));
 }
 
 DialogCheck CIntDlg::Validate() {
     long long v = 0;
-    if (auto c = ReadInt(1038, 0, 1000000, v); !c.ok) return c;
+    if (auto c = ReadInt(ids::integrator::kMinField, 0, 1000000, v); !c.ok) return c;
     m_minMs = v;
-    if (auto c = ReadInt(1039, 0, 4294967295LL, v); !c.ok) return c;
+    if (auto c = ReadInt(ids::integrator::kMaxField, 0, 4294967295LL, v); !c.ok) return c;
     m_maxMs = v;
     // The start may reach the end held before this exchange; the end then starts at the start.
-    if (auto c = ReadInt(1000, m_minMs, m_endMs, v); !c.ok) return c;
+    if (auto c = ReadInt(ids::integrator::kStartEdit, m_minMs, m_endMs, v); !c.ok) return c;
     m_startMs = v;
-    if (auto c = ReadInt(1002, m_startMs, m_maxMs, v); !c.ok) return c;
+    if (auto c = ReadInt(ids::integrator::kEndEdit, m_startMs, m_maxMs, v); !c.ok) return c;
     m_endMs = v;
     return {};
 }
@@ -121,8 +116,8 @@ void CIntDlg::Commit() { Store(); }
 
 void CIntDlg::OnRangeSelected(int first, int last) {
     const int rate = m_int.m_samplingRate;
-    SetText(1000, std::to_string(SampleToMs(rate, first)));
-    SetText(1002, std::to_string(SampleToMs(rate, last)));
+    SetText(ids::integrator::kStartEdit, std::to_string(SampleToMs(rate, first)));
+    SetText(ids::integrator::kEndEdit, std::to_string(SampleToMs(rate, last)));
 }
 
 }  // namespace tavrel

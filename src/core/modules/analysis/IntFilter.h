@@ -13,12 +13,12 @@ namespace tavrel {
 class CIntFilter : public CModBase {
 public:
     static constexpr const char* kClassName = "CIntFilter";
+    static constexpr const char* kDisplayName = "積分器";
 
     CIntFilter();
     const char* GetClassName() const override { return kClassName; }
 
     void SerializeOwn(Archive& ar) override;
-    void CopySettings(const CModBase& source) override;
     int GetTimeExponent() const override;
     int Compute() override;
     int EditSettings() override;

@@ -5,11 +5,14 @@
 #include <cstdint>
 #include <string>
 
+#include "pipeline/DialogIds.h"
 #include "platform/Archive.h"
 #include "platform/NumberFormat.h"
 #include "platform/Rounding.h"
 
 namespace tavrel {
+
+namespace ids = dialog_ids;
 
 int MsTimesRateToSample(long long ms, int rate) {
     // The product is formed in double, which holds it exactly for every value that can stand for
@@ -57,7 +60,7 @@ int FindSdOnset(const double* x, int n, int window, double threshold) {
     return -1;
 }
 
-CSDActDetFilter::CSDActDetFilter() { m_name = "SD活動抽出"; }
+CSDActDetFilter::CSDActDetFilter() { m_name = kDisplayName; }
 
 void CSDActDetFilter::SerializeOwn(Archive& ar) {
     CModBase::SerializeOwn(ar);
@@ -65,16 +68,6 @@ void CSDActDetFilter::SerializeOwn(Archive& ar) {
     ar.Int(m_refLengthMs);
     ar.Double(m_sdFactor);
     ar.Int(m_windowMs);
-}
-
-void CSDActDetFilter::CopySettings(const CModBase& source) {
-    if (auto* det = dynamic_cast<const CSDActDetFilter*>(&source)) {
-        m_refStartMs = det->m_refStartMs;
-        m_refLengthMs = det->m_refLengthMs;
-        m_sdFactor = det->m_sdFactor;
-        m_windowMs = det->m_windowMs;
-    }
-    CModBase::CopySettings(source);
 }
 
 int CSDActDetFilter::DurationMs(int n) const {
@@ -135,36 +128,37 @@ int CSDActDetFilter::EditSettings() {
 }
 
 CSDActDetDlg::CSDActDetDlg(CSDActDetFilter& module, int durationMs)
-    : ModuleDialog(module, 116, "SD活動抽出設定", true), m_detector(module) {
+    : ModuleDialog(module, ids::sd::kTemplate, "SD活動抽出設定", true), m_detector(module) {
     m_refStartMs = module.m_refStartMs;
     m_refLengthMs = module.m_refLengthMs;
     m_minMs = 0;
     m_maxMs = durationMs;
     m_sdFactor = module.m_sdFactor;
     m_windowMs = module.m_windowMs;
-    SetText(1038, std::to_string(m_refStartMs));
-    SetText(1039, std::to_string(m_refLengthMs));
-    SetText(1040, std::to_string(m_minMs));
-    SetText(1041, std::to_string(m_maxMs));
-    SetText(1000, FormatG(m_sdFactor, 15));
-    SetText(1002, std::to_string(m_windowMs));
+    SetText(ids::sd::kRefStartEdit, std::to_string(m_refStartMs));
+    SetText(ids::sd::kRefLengthEdit, std::to_string(m_refLengthMs));
+    SetText(ids::sd::kMinField, std::to_string(m_minMs));
+    SetText(ids::sd::kMaxField, std::to_string(m_maxMs));
+    SetText(ids::sd::kFactorEdit, FormatG(m_sdFactor, 15));
+    SetText(ids::sd::kWindowEdit, std::to_string(m_windowMs));
 }
 
 DialogCheck CSDActDetDlg::Validate() {
     long long v = 0;
     // The start and length are checked against the limits shown (held before this exchange).
-    if (auto c = ReadInt(1038, m_minMs, m_maxMs - 1, v); !c.ok) return c;
+    if (auto c = ReadInt(ids::sd::kRefStartEdit, m_minMs, m_maxMs - 1, v); !c.ok) return c;
     m_refStartMs = v;
-    if (auto c = ReadInt(1039, 1, m_maxMs - m_minMs - m_refStartMs, v); !c.ok) return c;
+    if (auto c = ReadInt(ids::sd::kRefLengthEdit, 1, m_maxMs - m_minMs - m_refStartMs, v); !c.ok)
+        return c;
     m_refLengthMs = v;
-    if (auto c = ReadInt(1040, 0, 1000000, v); !c.ok) return c;
+    if (auto c = ReadInt(ids::sd::kMinField, 0, 1000000, v); !c.ok) return c;
     m_minMs = v;
-    if (auto c = ReadInt(1041, 0, 4294967295LL, v); !c.ok) return c;
+    if (auto c = ReadInt(ids::sd::kMaxField, 0, 4294967295LL, v); !c.ok) return c;
     m_maxMs = v;
     double k = 0.0;
-    if (auto c = ReadNumber(1000, 0.01, 100.0, k); !c.ok) return c;
+    if (auto c = ReadNumber(ids::sd::kFactorEdit, 0.01, 100.0, k); !c.ok) return c;
     m_sdFactor = k;
-    if (auto c = ReadInt(1002, 1, 100, v); !c.ok) return c;
+    if (auto c = ReadInt(ids::sd::kWindowEdit, 1, 100, v); !c.ok) return c;
     m_windowMs = v;
     return {};
 }
@@ -191,8 +185,9 @@ void CSDActDetDlg::Commit() { Store(); }
 void CSDActDetDlg::OnRangeSelected(int first, int last) {
     const int rate = m_detector.m_samplingRate;
     const int start = SampleToMs(rate, first);
-    SetText(1038, std::to_string(start));
-    SetText(1039, std::to_string(static_cast<long long>(SampleToMs(rate, last)) - start));
+    SetText(ids::sd::kRefStartEdit, std::to_string(start));
+    SetText(ids::sd::kRefLengthEdit,
+            std::to_string(static_cast<long long>(SampleToMs(rate, last)) - start));
 }
 
 }  // namespace tavrel

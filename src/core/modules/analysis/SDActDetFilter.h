@@ -14,12 +14,12 @@ namespace tavrel {
 class CSDActDetFilter : public CModBase {
 public:
     static constexpr const char* kClassName = "CSDActDetFilter";
+    static constexpr const char* kDisplayName = "SD活動抽出";
 
     CSDActDetFilter();
     const char* GetClassName() const override { return kClassName; }
 
     void SerializeOwn(Archive& ar) override;
-    void CopySettings(const CModBase& source) override;
     // The scan (setting m_markerIndex on a hit) and a copy of the input as output.
     int Compute() override;
     int EditSettings() override;

@@ -4,7 +4,8 @@
 
 namespace tavrel {
 
-CBPDlg::CBPDlg(CBPFilter& module) : CBPDlg(module, 112, "帯域通過フィルタ設定") {}
+CBPDlg::CBPDlg(CBPFilter& module)
+    : CBPDlg(module, dialog_ids::band::kBandPassTemplate, "帯域通過フィルタ設定") {}
 
 CBPDlg::CBPDlg(CBPFilter& module, int templateId, std::string title)
     : ModuleDialog(module, templateId, std::move(title), true), m_filter(module) {
@@ -64,6 +65,7 @@ DialogCheck CBPDlg::Apply() {
 
 void CBPDlg::Commit() { WriteIntoModule(); }
 
-CBSDlg::CBSDlg(CBPFilter& module) : CBPDlg(module, 113, "帯域阻止フィルタ設定") {}
+CBSDlg::CBSDlg(CBPFilter& module)
+    : CBPDlg(module, dialog_ids::band::kBandStopTemplate, "帯域阻止フィルタ設定") {}
 
 }  // namespace tavrel

@@ -7,18 +7,19 @@
 #include <cstdint>
 
 #include "modules/filters/BPFilter.h"
+#include "pipeline/DialogIds.h"
 #include "pipeline/ModuleDialog.h"
 
 namespace tavrel {
 
 class CBPDlg : public ModuleDialog {
 public:
-    static constexpr int kLowEdit = 1000;
-    static constexpr int kHighEdit = 1002;
-    static constexpr int kLowMinField = 1038;
-    static constexpr int kLowMaxField = 1039;
-    static constexpr int kHighMinField = 1040;
-    static constexpr int kHighMaxField = 1041;
+    static constexpr int kLowEdit = dialog_ids::band::kLowEdit;
+    static constexpr int kHighEdit = dialog_ids::band::kHighEdit;
+    static constexpr int kLowMinField = dialog_ids::band::kLowMinField;
+    static constexpr int kLowMaxField = dialog_ids::band::kLowMaxField;
+    static constexpr int kHighMinField = dialog_ids::band::kHighMinField;
+    static constexpr int kHighMaxField = dialog_ids::band::kHighMaxField;
 
     explicit CBPDlg(CBPFilter& module);
 

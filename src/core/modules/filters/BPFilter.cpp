@@ -8,7 +8,7 @@
 
 namespace tavrel {
 
-CBPFilter::CBPFilter() { m_name = "帯域通過フィルタ"; }
+CBPFilter::CBPFilter() { m_name = kDisplayName; }
 
 CBPFilter::~CBPFilter() = default;
 
@@ -47,12 +47,6 @@ int CBPFilter::EditSettings() {
 void CBPFilter::SerializeOwn(Archive& ar) {
     CDFilBase::SerializeOwn(ar);
     ar.Double(m_cutoffHigh);
-}
-
-void CBPFilter::CopySettings(const CModBase& source) {
-    if (auto* filter = dynamic_cast<const CBPFilter*>(&source))
-        m_cutoffHigh = filter->m_cutoffHigh;
-    CDFilBase::CopySettings(source);
 }
 
 void CBPFilter::ReleaseCoefficients() {

@@ -10,6 +10,7 @@ namespace tavrel {
 class CBPFilter : public CDFilBase {
 public:
     static constexpr const char* kClassName = "CBPFilter";
+    static constexpr const char* kDisplayName = "帯域通過フィルタ";
 
     CBPFilter();
     ~CBPFilter() override;
@@ -19,7 +20,6 @@ public:
     // The band-pass settings dialog (CBPDlg).
     int EditSettings() override;
     void SerializeOwn(Archive& ar) override;
-    void CopySettings(const CModBase& source) override;
     // Releases both tap sets.
     void ReleaseCoefficients() override;
 

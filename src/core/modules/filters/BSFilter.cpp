@@ -5,7 +5,7 @@
 
 namespace tavrel {
 
-CBSFilter::CBSFilter() { m_name = "帯域阻止フィルタ"; }
+CBSFilter::CBSFilter() { m_name = kDisplayName; }
 
 int CBSFilter::Compute() {
     if (!m_coefficients) {

@@ -9,6 +9,7 @@ namespace tavrel {
 class CBSFilter : public CBPFilter {
 public:
     static constexpr const char* kClassName = "CBSFilter";
+    static constexpr const char* kDisplayName = "帯域阻止フィルタ";
 
     CBSFilter();
     const char* GetClassName() const override { return kClassName; }

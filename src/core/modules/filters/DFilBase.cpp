@@ -9,7 +9,7 @@
 
 namespace tavrel {
 
-CDFilBase::CDFilBase() { m_name = "デジタルフィルタ"; }
+CDFilBase::CDFilBase() { m_name = kDisplayName; }
 
 CDFilBase::~CDFilBase() = default;
 
@@ -23,7 +23,6 @@ void CDFilBase::SerializeOwn(Archive& ar) {
 }
 
 void CDFilBase::CopySettings(const CModBase& source) {
-    if (auto* filter = dynamic_cast<const CDFilBase*>(&source)) m_cutoff = filter->m_cutoff;
     // Taps designed for the cut-off this module had are not valid for the copied one.
     ReleaseCoefficients();
     CModBase::CopySettings(source);

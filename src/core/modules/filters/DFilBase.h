@@ -21,6 +21,7 @@ using TapArray = std::unique_ptr<double[]>;
 class CDFilBase : public CModBase {
 public:
     static constexpr const char* kClassName = "CDFilBase";
+    static constexpr const char* kDisplayName = "デジタルフィルタ";
 
     CDFilBase();
     ~CDFilBase() override;

@@ -7,7 +7,7 @@
 
 namespace tavrel {
 
-CDiffFilter::CDiffFilter() { m_name = "微分器"; }
+CDiffFilter::CDiffFilter() { m_name = kDisplayName; }
 
 int CDiffFilter::Compute() {
     if (!m_input || m_inputCount <= 0) return -1;

@@ -10,6 +10,7 @@ namespace tavrel {
 class CDiffFilter : public CModBase {
 public:
     static constexpr const char* kClassName = "CDiffFilter";
+    static constexpr const char* kDisplayName = "微分器";
 
     CDiffFilter();
     const char* GetClassName() const override { return kClassName; }

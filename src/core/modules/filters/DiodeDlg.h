@@ -3,16 +3,17 @@
 #pragma once
 
 #include "modules/filters/DiodeFilter.h"
+#include "pipeline/DialogIds.h"
 #include "pipeline/ModuleDialog.h"
 
 namespace tavrel {
 
 class CDiodeDlg : public ModuleDialog {
 public:
-    static constexpr int kFullWave = 1039;
-    static constexpr int kHalfWave = 1040;
-    static constexpr int kPositive = 1041;
-    static constexpr int kNegative = 1042;
+    static constexpr int kFullWave = dialog_ids::rectifier::kFullWave;
+    static constexpr int kHalfWave = dialog_ids::rectifier::kHalfWave;
+    static constexpr int kPositive = dialog_ids::rectifier::kPositive;
+    static constexpr int kNegative = dialog_ids::rectifier::kNegative;
 
     explicit CDiodeDlg(CDiodeFilter& module);
 

@@ -5,7 +5,7 @@
 
 namespace tavrel {
 
-CDiodeFilter::CDiodeFilter() { m_name = "整流器"; }
+CDiodeFilter::CDiodeFilter() { m_name = kDisplayName; }
 
 int CDiodeFilter::Compute() {
     if (!m_input || m_inputCount <= 0) return -1;
@@ -39,14 +39,6 @@ void CDiodeFilter::SerializeOwn(Archive& ar) {
     CModBase::SerializeOwn(ar);
     ar.Int(m_halfWave);
     ar.Int(m_positive);
-}
-
-void CDiodeFilter::CopySettings(const CModBase& source) {
-    if (auto* diode = dynamic_cast<const CDiodeFilter*>(&source)) {
-        m_halfWave = diode->m_halfWave;
-        m_positive = diode->m_positive;
-    }
-    CModBase::CopySettings(source);
 }
 
 }  // namespace tavrel

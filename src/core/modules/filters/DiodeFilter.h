@@ -9,6 +9,7 @@ namespace tavrel {
 class CDiodeFilter : public CModBase {
 public:
     static constexpr const char* kClassName = "CDiodeFilter";
+    static constexpr const char* kDisplayName = "整流器";
 
     CDiodeFilter();
     const char* GetClassName() const override { return kClassName; }
@@ -17,7 +18,6 @@ public:
     // The rectifier settings dialog (CDiodeDlg).
     int EditSettings() override;
     void SerializeOwn(Archive& ar) override;
-    void CopySettings(const CModBase& source) override;
 
     // Flags stored as ints: any nonzero value counts as set.
     int m_positive = 1;  // nonzero: positive polarity, 0: negative

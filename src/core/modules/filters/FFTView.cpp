@@ -4,25 +4,20 @@
 #include <utility>
 
 #include "modules/filters/Spectrum.h"
+#include "pipeline/DialogIds.h"
 #include "platform/Archive.h"
 #include "platform/Rounding.h"
 
 namespace tavrel {
 
-CFFTViewFilter::CFFTViewFilter() { m_name = "FFT View"; }
+namespace ids = dialog_ids;
+
+CFFTViewFilter::CFFTViewFilter() { m_name = kDisplayName; }
 
 void CFFTViewFilter::SerializeOwn(Archive& ar) {
     CModBase::SerializeOwn(ar);
     ar.Int(m_points);
     ar.Int(m_start);
-}
-
-void CFFTViewFilter::CopySettings(const CModBase& source) {
-    if (auto* fft = dynamic_cast<const CFFTViewFilter*>(&source)) {
-        m_points = fft->m_points;
-        m_start = fft->m_start;
-    }
-    CModBase::CopySettings(source);
 }
 
 int CFFTViewFilter::FittedSize() const {
@@ -166,28 +161,28 @@ int CFFTViewFilter::EditSettings() {
     dialog.m_pointCount = static_cast<unsigned>(size);
     // The method actually used: sizes that are not powers of two go through the DFT.
     dialog.m_method = spectrum::UsesFft(size) ? "FFT" : "DFT";
-    dialog.SetText(1038, std::to_string(dialog.m_fromMs));
-    dialog.SetText(1039, std::to_string(dialog.m_toMs));
-    dialog.SetText(1000, std::to_string(dialog.m_startMs));
-    dialog.SetText(1002, std::to_string(dialog.m_pointCount));
-    dialog.SetText(1044, dialog.m_method);
+    dialog.SetText(ids::fft::kMinField, std::to_string(dialog.m_fromMs));
+    dialog.SetText(ids::fft::kMaxField, std::to_string(dialog.m_toMs));
+    dialog.SetText(ids::fft::kStartEdit, std::to_string(dialog.m_startMs));
+    dialog.SetText(ids::fft::kPointsField, std::to_string(dialog.m_pointCount));
+    dialog.SetText(ids::fft::kMethodField, dialog.m_method);
     return RunModuleDialog(dialog);
 }
 
 CFFTDlg::CFFTDlg(CFFTViewFilter& module)
-    : ModuleDialog(module, 122, "FFT設定", true), m_fft(module) {}
+    : ModuleDialog(module, ids::fft::kTemplate, "FFT設定", true), m_fft(module) {}
 
 DialogCheck CFFTDlg::Validate() {
     long long v = 0;
-    if (auto c = ReadInt(1038, 0, 4294967295LL, v); !c.ok) return c;
+    if (auto c = ReadInt(ids::fft::kMinField, 0, 4294967295LL, v); !c.ok) return c;
     m_fromMs = static_cast<unsigned>(v);
-    if (auto c = ReadInt(1039, 0, 4294967295LL, v); !c.ok) return c;
+    if (auto c = ReadInt(ids::fft::kMaxField, 0, 4294967295LL, v); !c.ok) return c;
     m_toMs = static_cast<unsigned>(v);
-    if (auto c = ReadInt(1000, m_fromMs, m_maxStartMs, v); !c.ok) return c;
+    if (auto c = ReadInt(ids::fft::kStartEdit, m_fromMs, m_maxStartMs, v); !c.ok) return c;
     m_startMs = static_cast<unsigned>(v);
-    if (auto c = ReadInt(1002, 0, 5000, v); !c.ok) return c;
+    if (auto c = ReadInt(ids::fft::kPointsField, 0, 5000, v); !c.ok) return c;
     m_pointCount = static_cast<unsigned>(v);
-    return ReadText(1044, 10, m_method);
+    return ReadText(ids::fft::kMethodField, 10, m_method);
 }
 
 void CFFTDlg::StoreStart() { m_fft.m_start = MsToSample(m_fft.m_samplingRate, m_startMs); }

@@ -17,12 +17,12 @@ namespace tavrel {
 class CFFTViewFilter : public CModBase {
 public:
     static constexpr const char* kClassName = "CFFTViewFilter";
+    static constexpr const char* kDisplayName = "FFT View";
 
     CFFTViewFilter();
     const char* GetClassName() const override { return kClassName; }
 
     void SerializeOwn(Archive& ar) override;
-    void CopySettings(const CModBase& source) override;
     // The spectrum of the window: N / 2 levels (N the fitted size), or -1 without a spectrum.
     int Compute() override;
     // Export at the FFT view delivers its input samples and their times, not the spectrum.

@@ -4,7 +4,7 @@
 
 namespace tavrel {
 
-CHPFilter::CHPFilter() { m_name = "高域通過フィルタ"; }
+CHPFilter::CHPFilter() { m_name = kDisplayName; }
 
 int CHPFilter::Compute() {
     if (!m_coefficients) DesignHighPass(m_cutoff);

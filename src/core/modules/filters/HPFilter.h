@@ -8,6 +8,7 @@ namespace tavrel {
 class CHPFilter : public CDFilBase {
 public:
     static constexpr const char* kClassName = "CHPFilter";
+    static constexpr const char* kDisplayName = "高域通過フィルタ";
 
     CHPFilter();
     const char* GetClassName() const override { return kClassName; }

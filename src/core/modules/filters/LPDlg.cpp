@@ -4,7 +4,8 @@
 
 namespace tavrel {
 
-CLPDlg::CLPDlg(CDFilBase& module) : CLPDlg(module, 110, "低域通過フィルタ設定") {}
+CLPDlg::CLPDlg(CDFilBase& module)
+    : CLPDlg(module, dialog_ids::cutoff::kLowPassTemplate, "低域通過フィルタ設定") {}
 
 CLPDlg::CLPDlg(CDFilBase& module, int templateId, std::string title)
     : ModuleDialog(module, templateId, std::move(title), true), m_filter(module) {
@@ -41,6 +42,7 @@ DialogCheck CLPDlg::Apply() {
 
 void CLPDlg::Commit() { WriteIntoModule(); }
 
-CHPDlg::CHPDlg(CDFilBase& module) : CLPDlg(module, 111, "高域通過フィルタ設定") {}
+CHPDlg::CHPDlg(CDFilBase& module)
+    : CLPDlg(module, dialog_ids::cutoff::kHighPassTemplate, "高域通過フィルタ設定") {}
 
 }  // namespace tavrel

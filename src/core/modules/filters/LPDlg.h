@@ -7,15 +7,16 @@
 #include <cstdint>
 
 #include "modules/filters/DFilBase.h"
+#include "pipeline/DialogIds.h"
 #include "pipeline/ModuleDialog.h"
 
 namespace tavrel {
 
 class CLPDlg : public ModuleDialog {
 public:
-    static constexpr int kCutoffEdit = 1000;
-    static constexpr int kLowestField = 1038;
-    static constexpr int kHighestField = 1039;
+    static constexpr int kCutoffEdit = dialog_ids::cutoff::kCutoffEdit;
+    static constexpr int kLowestField = dialog_ids::cutoff::kLowestField;
+    static constexpr int kHighestField = dialog_ids::cutoff::kHighestField;
 
     explicit CLPDlg(CDFilBase& module);
 

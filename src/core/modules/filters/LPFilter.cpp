@@ -4,7 +4,7 @@
 
 namespace tavrel {
 
-CLPFilter::CLPFilter() { m_name = "低域通過フィルタ"; }
+CLPFilter::CLPFilter() { m_name = kDisplayName; }
 
 int CLPFilter::Compute() {
     if (!m_coefficients) DesignLowPass(m_cutoff);

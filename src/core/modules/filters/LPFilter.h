@@ -8,6 +8,7 @@ namespace tavrel {
 class CLPFilter : public CDFilBase {
 public:
     static constexpr const char* kClassName = "CLPFilter";
+    static constexpr const char* kDisplayName = "低域通過フィルタ";
 
     CLPFilter();
     const char* GetClassName() const override { return kClassName; }

@@ -5,7 +5,8 @@
 namespace tavrel {
 
 CReSmplDlg::CReSmplDlg(CReSmplFilter& module)
-    : ModuleDialog(module, 108, "間引き設定", true), m_decimation(module) {
+    : ModuleDialog(module, dialog_ids::decimation::kTemplate, "間引き設定", true),
+      m_decimation(module) {
     // The dialog's field is unsigned: a stored negative step shows as its unsigned value and is
     // refused until a step of 1 to 100 is entered.
     m_step = static_cast<std::uint32_t>(module.m_step);

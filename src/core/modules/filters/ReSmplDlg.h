@@ -5,13 +5,14 @@
 #include <cstdint>
 
 #include "modules/filters/ReSmplFilter.h"
+#include "pipeline/DialogIds.h"
 #include "pipeline/ModuleDialog.h"
 
 namespace tavrel {
 
 class CReSmplDlg : public ModuleDialog {
 public:
-    static constexpr int kStepEdit = 1000;
+    static constexpr int kStepEdit = dialog_ids::decimation::kStepEdit;
 
     explicit CReSmplDlg(CReSmplFilter& module);
 

@@ -8,7 +8,7 @@
 
 namespace tavrel {
 
-CReSmplFilter::CReSmplFilter() { m_name = "間引き"; }
+CReSmplFilter::CReSmplFilter() { m_name = kDisplayName; }
 
 int CReSmplFilter::Compute() {
     if (!m_input || m_inputCount <= 0) return -1;
@@ -39,11 +39,6 @@ int CReSmplFilter::EditSettings() {
 void CReSmplFilter::SerializeOwn(Archive& ar) {
     CModBase::SerializeOwn(ar);
     ar.Int(m_step);
-}
-
-void CReSmplFilter::CopySettings(const CModBase& source) {
-    if (auto* decimation = dynamic_cast<const CReSmplFilter*>(&source)) m_step = decimation->m_step;
-    CModBase::CopySettings(source);
 }
 
 }  // namespace tavrel

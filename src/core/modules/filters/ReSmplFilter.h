@@ -14,6 +14,7 @@ namespace tavrel {
 class CReSmplFilter : public CModBase {
 public:
     static constexpr const char* kClassName = "CReSmplFilter";
+    static constexpr const char* kDisplayName = "間引き";
 
     CReSmplFilter();
     const char* GetClassName() const override { return kClassName; }
@@ -26,7 +27,6 @@ public:
     // The decimation settings dialog (CReSmplDlg).
     int EditSettings() override;
     void SerializeOwn(Archive& ar) override;
-    void CopySettings(const CModBase& source) override;
 
     int m_step = 5;  // keep one sample in every m_step; the dialog accepts 1 to 100
 

@@ -5,7 +5,8 @@
 namespace tavrel {
 
 CSmothDlg::CSmothDlg(CSmothFilter& module)
-    : ModuleDialog(module, 109, "移動平均設定", true), m_smooth(module) {
+    : ModuleDialog(module, dialog_ids::smoothing::kTemplate, "移動平均設定", true),
+      m_smooth(module) {
     // The dialog's field is unsigned: a stored negative length shows as its unsigned value and is
     // refused until a length of 1 to 1000 is entered.
     m_points = static_cast<std::uint32_t>(module.m_points);

@@ -5,13 +5,14 @@
 #include <cstdint>
 
 #include "modules/filters/SmothFilter.h"
+#include "pipeline/DialogIds.h"
 #include "pipeline/ModuleDialog.h"
 
 namespace tavrel {
 
 class CSmothDlg : public ModuleDialog {
 public:
-    static constexpr int kPointsEdit = 1000;
+    static constexpr int kPointsEdit = dialog_ids::smoothing::kPointsEdit;
 
     explicit CSmothDlg(CSmothFilter& module);
 

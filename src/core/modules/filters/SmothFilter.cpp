@@ -8,7 +8,7 @@
 
 namespace tavrel {
 
-CSmothFilter::CSmothFilter() { m_name = "移動平均"; }
+CSmothFilter::CSmothFilter() { m_name = kDisplayName; }
 
 int CSmothFilter::Compute() {
     if (!m_input || m_inputCount <= 0) return -1;
@@ -30,11 +30,6 @@ int CSmothFilter::EditSettings() {
 void CSmothFilter::SerializeOwn(Archive& ar) {
     CModBase::SerializeOwn(ar);
     ar.Int(m_points);
-}
-
-void CSmothFilter::CopySettings(const CModBase& source) {
-    if (auto* smooth = dynamic_cast<const CSmothFilter*>(&source)) m_points = smooth->m_points;
-    CModBase::CopySettings(source);
 }
 
 }  // namespace tavrel

@@ -9,6 +9,7 @@ namespace tavrel {
 class CSmothFilter : public CModBase {
 public:
     static constexpr const char* kClassName = "CSmothFilter";
+    static constexpr const char* kDisplayName = "移動平均";
 
     CSmothFilter();
     const char* GetClassName() const override { return kClassName; }
@@ -17,7 +18,6 @@ public:
     // The moving-average settings dialog (CSmothDlg).
     int EditSettings() override;
     void SerializeOwn(Archive& ar) override;
-    void CopySettings(const CModBase& source) override;
 
     int m_points = 5;  // window length N; the dialog accepts 1 to 1000
 };
