@@ -6,6 +6,7 @@
 
 #include "gui/pipeline/DialogTemplates.h"
 #include "gui/platform/DialogLayout.h"
+#include "pipeline/ModuleRegistry.h"
 
 namespace tavrel::qt {
 
@@ -23,7 +24,7 @@ constexpr int kChangeId = 1004;
 const std::vector<const char*>& CChProcDlg::CatalogueClasses() {
     static const std::vector<const char*> classes = [] {
         std::vector<const char*> names;
-        for (const ModuleClass* c : tavrel::CatalogueClasses())
+        for (const tavrel::ModuleClass* c : tavrel::CatalogueClasses())
             names.push_back(c->className);
         return names;
     }();
