@@ -73,12 +73,11 @@ void StagesPlain(double* re, double* im, std::size_t n, double sign, double scal
 
 #if TAVREL_HAVE_X86_KERNELS
 
-// W doubles side by side, the same at any address of a double, and a shuffle mask.
+// W doubles side by side, and the same at any address of a double.
 template <int W>
 struct Lanes {
     typedef double Vec __attribute__((vector_size(8 * W)));
     typedef double Unaligned __attribute__((vector_size(8 * W), aligned(8), may_alias));
-    typedef long long Mask __attribute__((vector_size(8 * W)));
 };
 
 template <int W>
@@ -91,27 +90,70 @@ template <int W>
     return *reinterpret_cast<const typename Lanes<W>::Unaligned*>(p);
 }
 
-// A stage whose blocks (c = 2 half elements) are narrower than two vectors: each pair of vectors
-// holds whole blocks, and shuffles gather their E elements into one vector and their O elements
-// into another (and put the results back), so that the W butterflies run side by side.
+// The shuffles of a stage whose blocks (c = 2 H elements) are narrower than two vectors of W
+// lanes: Even and Odd gather the E and the O elements of the blocks in the 2W elements of two
+// vectors, Low and High put 2W results (E results first) back in order. They are always inlined
+// into the kernels, so no vector crosses a call (the compilers' note on the ABI of passing AVX
+// vectors without AVX does not apply).
+#pragma GCC diagnostic ignored "-Wpsabi"
+template <int W, int H>
+struct Gather;
+
+template <>
+struct Gather<2, 1> {
+    using Vec = Lanes<2>::Vec;
+    [[gnu::always_inline]] static Vec Even(Vec a, Vec b) {
+        return __builtin_shufflevector(a, b, 0, 2);
+    }
+    [[gnu::always_inline]] static Vec Odd(Vec a, Vec b) {
+        return __builtin_shufflevector(a, b, 1, 3);
+    }
+    [[gnu::always_inline]] static Vec Low(Vec e, Vec o) {
+        return __builtin_shufflevector(e, o, 0, 2);
+    }
+    [[gnu::always_inline]] static Vec High(Vec e, Vec o) {
+        return __builtin_shufflevector(e, o, 1, 3);
+    }
+};
+
+template <>
+struct Gather<4, 1> {
+    using Vec = Lanes<4>::Vec;
+    [[gnu::always_inline]] static Vec Even(Vec a, Vec b) {
+        return __builtin_shufflevector(a, b, 0, 2, 4, 6);
+    }
+    [[gnu::always_inline]] static Vec Odd(Vec a, Vec b) {
+        return __builtin_shufflevector(a, b, 1, 3, 5, 7);
+    }
+    [[gnu::always_inline]] static Vec Low(Vec e, Vec o) {
+        return __builtin_shufflevector(e, o, 0, 4, 1, 5);
+    }
+    [[gnu::always_inline]] static Vec High(Vec e, Vec o) {
+        return __builtin_shufflevector(e, o, 2, 6, 3, 7);
+    }
+};
+
+template <>
+struct Gather<4, 2> {
+    using Vec = Lanes<4>::Vec;
+    [[gnu::always_inline]] static Vec Even(Vec a, Vec b) {
+        return __builtin_shufflevector(a, b, 0, 1, 4, 5);
+    }
+    [[gnu::always_inline]] static Vec Odd(Vec a, Vec b) {
+        return __builtin_shufflevector(a, b, 2, 3, 6, 7);
+    }
+    [[gnu::always_inline]] static Vec Low(Vec e, Vec o) { return Even(e, o); }
+    [[gnu::always_inline]] static Vec High(Vec e, Vec o) { return Odd(e, o); }
+};
+
+// A stage whose blocks are narrower than two vectors: each pair of vectors holds whole blocks,
+// whose E and O elements are gathered so that the W butterflies run side by side.
 template <int W, int H>
 [[gnu::always_inline]] inline void NarrowStage(double* re, double* im, std::size_t n, double sign,
                                                double scale, const double* cosines,
                                                const double* sines) {
     using Vec = typename Lanes<W>::Vec;
-    using Mask = typename Lanes<W>::Mask;
-    // even / odd pick the E / O elements out of the 2W elements of two vectors; low / high put
-    // the 2W results back in order.
-    Mask even, odd, low, high;
-    if constexpr (W == 2) {
-        even = Mask{0, 2}, odd = Mask{1, 3}, low = Mask{0, 2}, high = Mask{1, 3};
-    } else if constexpr (H == 1) {
-        even = Mask{0, 2, 4, 6}, odd = Mask{1, 3, 5, 7};
-        low = Mask{0, 4, 1, 5}, high = Mask{2, 6, 3, 7};
-    } else {
-        even = Mask{0, 1, 4, 5}, odd = Mask{2, 3, 6, 7};
-        low = Mask{0, 1, 4, 5}, high = Mask{2, 3, 6, 7};
-    }
+    using G = Gather<W, H>;
     Vec wr, wi;
     for (int l = 0; l < W; ++l) {
         wr[l] = cosines[H + l % H];
@@ -120,20 +162,20 @@ template <int W, int H>
     for (std::size_t p = 0; p < n; p += 2 * W) {
         const Vec ar = At<W>(re + p), br = At<W>(re + p + W);
         const Vec ai = At<W>(im + p), bi = At<W>(im + p + W);
-        const Vec orr = __builtin_shuffle(ar, br, odd);
-        const Vec oi = __builtin_shuffle(ai, bi, odd);
-        const Vec xr = __builtin_shuffle(ar, br, even);
-        const Vec xi = __builtin_shuffle(ai, bi, even);
+        const Vec orr = G::Odd(ar, br);
+        const Vec oi = G::Odd(ai, bi);
+        const Vec xr = G::Even(ar, br);
+        const Vec xi = G::Even(ai, bi);
         const Vec tr = wr * orr - wi * oi;
         const Vec ti = wr * oi + wi * orr;
         const Vec er = (xr + tr) * scale;
         const Vec ei = (xi + ti) * scale;
         const Vec outr = (xr - tr) * scale;
         const Vec outi = (xi - ti) * scale;
-        At<W>(re + p) = __builtin_shuffle(er, outr, low);
-        At<W>(re + p + W) = __builtin_shuffle(er, outr, high);
-        At<W>(im + p) = __builtin_shuffle(ei, outi, low);
-        At<W>(im + p + W) = __builtin_shuffle(ei, outi, high);
+        At<W>(re + p) = G::Low(er, outr);
+        At<W>(re + p + W) = G::High(er, outr);
+        At<W>(im + p) = G::Low(ei, outi);
+        At<W>(im + p + W) = G::High(ei, outi);
     }
 }
 
