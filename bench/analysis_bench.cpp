@@ -56,19 +56,32 @@ std::vector<double> Noise(std::size_t n, unsigned seed) {
 
 // ---- FFT ---------------------------------------------------------------------------------------
 
+// The radix-2 transform with the widest instruction set the processor has, and by the plain
+// butterfly loop (one butterfly at a time).
+template <InstructionSet kSet>
 void BM_RadixTwoFft(benchmark::State& state) {
     const auto n = static_cast<std::size_t>(state.range(0));
     std::vector<double> s = Noise(n, 1);
     std::vector<double> re(n), im(n);
+    const InstructionSet set = kSet == InstructionSet::Avx2 ? BestInstructionSet() : kSet;
     for (auto _ : state) {
-        spectrum::RadixTwoFft(s, re, im);
+        spectrum::RadixTwoFft(s, re, im, set);
         benchmark::DoNotOptimize(re.data());
         benchmark::DoNotOptimize(im.data());
     }
     state.SetItemsProcessed(static_cast<long long>(state.iterations()));
     state.SetLabel("transforms");
 }
-BENCHMARK(BM_RadixTwoFft)->Arg(128)->Arg(1024);
+BENCHMARK_TEMPLATE(BM_RadixTwoFft, InstructionSet::Avx2)
+    ->Name("BM_RadixTwoFft")
+    ->Arg(128)
+    ->Arg(1024)
+    ->Arg(8192);
+BENCHMARK_TEMPLATE(BM_RadixTwoFft, InstructionSet::Plain)
+    ->Name("BM_RadixTwoFftPlain")
+    ->Arg(128)
+    ->Arg(1024)
+    ->Arg(8192);
 
 #ifdef TAVREL_HAVE_FFTW
 void BM_FftwComplex(benchmark::State& state) {
@@ -188,7 +201,8 @@ void BM_NumpyFFT(benchmark::State& state) {
         }
         return;
     }
-    for (auto _ : state) state.SetIterationTime(seconds);
+    for (auto _ : state)
+        state.SetIterationTime(seconds);
     state.SetItemsProcessed(static_cast<long long>(state.iterations()) * static_cast<long long>(n));
 }
 BENCHMARK(BM_NumpyFFT)->Arg(1024)->Arg(8192)->UseManualTime()->Iterations(1);

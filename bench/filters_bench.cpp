@@ -4,8 +4,12 @@
 // mode "same" and the same 41 taps on the same data, and numpy's band-pass as two such passes,
 // timed in the same run by the system Python.
 //
-// The numpy baselines need /usr/bin/python3 with numpy (Debian: python3-numpy); without it those
-// benchmarks report an error and the others run as usual.
+// The moving average stands beside its plain loop and, as its peers, pandas' rolling sum and
+// scipy's uniform_filter1d with the same window on the same data.
+//
+// The Python baselines need /usr/bin/python3 with numpy, pandas and scipy (Debian: python3-numpy,
+// python3-pandas, python3-scipy); without them those benchmarks report an error and the others run
+// as usual.
 #include <benchmark/benchmark.h>
 
 #include <unistd.h>
@@ -116,7 +120,7 @@ void BM_Convolve(benchmark::State& state) {
 // the other benchmarks' samples per second, so that a busy machine does not tilt the comparison.
 double TimeNumpyPass(std::size_t n,
                      const std::vector<std::pair<std::string, const double*>>& tapSets,
-                     const std::string& pass) {
+                     const std::string& pass, const std::string& imports = "") {
     const auto& channels = Channels(n);
     const std::filesystem::path dir = std::filesystem::temp_directory_path() /
                                       ("tavrel-filters-bench-" + std::to_string(::getpid()));
@@ -135,14 +139,17 @@ double TimeNumpyPass(std::size_t n,
     std::string script =
         "import sys, time, numpy as np\n"
         "d = sys.argv[1]; n = int(sys.argv[2])\n"
-        "x = np.fromfile(d + '/x.f64').reshape(16, n)\n";
+        "x = np.fromfile(d + '/x.f64').reshape(16, n)\n" +
+        imports;
     for (const auto& tapSet : tapSets)
         script += tapSet.first + " = np.fromfile(d + '/" + tapSet.first + ".f64')\n";
     script +=
         "best = 1e9\n"
         "for _ in range(5):\n"
         "    t = time.process_time()\n"
-        "    for c in range(16): " + pass + "\n"
+        "    for c in range(16): " +
+        pass +
+        "\n"
         "    best = min(best, time.process_time() - t)\n"
         "print(repr(best))\n";
     {
@@ -158,12 +165,13 @@ double TimeNumpyPass(std::size_t n,
 // Reports a pass timed by Python as the time of one iteration (manual time) over 16 x n samples.
 void ReportNumpyPass(benchmark::State& state, std::size_t n, double seconds) {
     if (seconds <= 0.0) {
-        state.SkipWithError("python3 with numpy not available");
+        state.SkipWithError("python3 with numpy, pandas or scipy not available");
         for (auto _ : state) {
         }
         return;
     }
-    for (auto _ : state) state.SetIterationTime(seconds);
+    for (auto _ : state)
+        state.SetIterationTime(seconds);
     state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()) * kChannels *
                             static_cast<std::int64_t>(n));
 }
@@ -193,17 +201,74 @@ void BM_NumpyBandPass(benchmark::State& state) {
                                   "mode='same')"));
 }
 
-void BM_LowPass(benchmark::State& s) { BM_Module<CLPFilter>(s, nullptr); }
-void BM_HighPass(benchmark::State& s) { BM_Module<CHPFilter>(s, nullptr); }
-void BM_BandPass(benchmark::State& s) { BM_Module<CBPFilter>(s, nullptr); }
-void BM_BandStop(benchmark::State& s) { BM_Module<CBSFilter>(s, nullptr); }
-void BM_Rectifier(benchmark::State& s) { BM_Module<CDiodeFilter>(s, nullptr); }
-void BM_MovingAverage5(benchmark::State& s) { BM_Module<CSmothFilter>(s, nullptr); }
+// The moving average's peers over the same sixteen channels: pandas' centred rolling sum (the sum
+// of each window's samples inside the data) and scipy's uniform_filter1d (the mean of each
+// window, zeros beyond the ends). Both keep a running sum, so their cost does not grow
+// with the window; the module's fixed order of additions makes its cost grow with N.
+void BM_PandasRollingSum(benchmark::State& state) {
+    const std::size_t n = static_cast<std::size_t>(state.range(0));
+    const std::string points = std::to_string(state.range(1));
+    ReportNumpyPass(state, n,
+                    TimeNumpyPass(n, {},
+                                  "y = pd.Series(x[c]).rolling(" + points +
+                                      ", center=True, min_periods=1).sum().to_numpy()",
+                                  "import pandas as pd\n"));
+}
+
+void BM_ScipyUniformFilter(benchmark::State& state) {
+    const std::size_t n = static_cast<std::size_t>(state.range(0));
+    const std::string points = std::to_string(state.range(1));
+    ReportNumpyPass(
+        state, n,
+        TimeNumpyPass(n, {}, "y = uniform_filter1d(x[c], " + points + ", mode='constant')",
+                      "from scipy.ndimage import uniform_filter1d\n"));
+}
+
+// The moving average computed by its plain loop alone (one output at a time), beside the module,
+// whose kernel computes neighbouring outputs side by side with the widest instruction set the
+// processor has.
+void BM_MovingAveragePlain(benchmark::State& state) {
+    const std::size_t n = static_cast<std::size_t>(state.range(0));
+    const int points = static_cast<int>(state.range(1));
+    const auto& channels = Channels(n);
+    std::vector<double> y(n);
+    for (auto _ : state) {
+        for (const std::vector<double>& x : channels) {
+            kernels::MovingAveragePlain(x, points, y);
+            benchmark::DoNotOptimize(y.data());
+        }
+    }
+    state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()) * kChannels *
+                            static_cast<std::int64_t>(n));
+}
+
+void BM_LowPass(benchmark::State& s) {
+    BM_Module<CLPFilter>(s, nullptr);
+}
+void BM_HighPass(benchmark::State& s) {
+    BM_Module<CHPFilter>(s, nullptr);
+}
+void BM_BandPass(benchmark::State& s) {
+    BM_Module<CBPFilter>(s, nullptr);
+}
+void BM_BandStop(benchmark::State& s) {
+    BM_Module<CBSFilter>(s, nullptr);
+}
+void BM_Rectifier(benchmark::State& s) {
+    BM_Module<CDiodeFilter>(s, nullptr);
+}
+void BM_MovingAverage5(benchmark::State& s) {
+    BM_Module<CSmothFilter>(s, nullptr);
+}
 void BM_MovingAverage1000(benchmark::State& s) {
     BM_Module<CSmothFilter>(s, [](CSmothFilter& m) { m.m_points = 1000; });
 }
-void BM_Decimation5(benchmark::State& s) { BM_Module<CReSmplFilter>(s, nullptr); }
-void BM_Differentiator(benchmark::State& s) { BM_Module<CDiffFilter>(s, nullptr); }
+void BM_Decimation5(benchmark::State& s) {
+    BM_Module<CReSmplFilter>(s, nullptr);
+}
+void BM_Differentiator(benchmark::State& s) {
+    BM_Module<CDiffFilter>(s, nullptr);
+}
 
 void Sizes(benchmark::internal::Benchmark* b) {
     b->Arg(8192)->Arg(1000000)->Unit(benchmark::kMillisecond);
@@ -223,6 +288,13 @@ BENCHMARK(BM_Rectifier)->Apply(Sizes);
 BENCHMARK(BM_MovingAverage5)->Apply(Sizes);
 // The widest window the dialog accepts, on the longest data a data file gives.
 BENCHMARK(BM_MovingAverage1000)->Arg(8192)->Unit(benchmark::kMillisecond);
+// Samples per channel and window length.
+void MovingAverageCases(benchmark::internal::Benchmark* b) {
+    b->Args({8192, 5})->Args({1000000, 5})->Args({8192, 1000})->Unit(benchmark::kMillisecond);
+}
+BENCHMARK(BM_MovingAveragePlain)->Apply(MovingAverageCases);
+BENCHMARK(BM_PandasRollingSum)->Apply(MovingAverageCases)->UseManualTime()->Iterations(1);
+BENCHMARK(BM_ScipyUniformFilter)->Apply(MovingAverageCases)->UseManualTime()->Iterations(1);
 BENCHMARK(BM_Decimation5)->Apply(Sizes);
 BENCHMARK(BM_Differentiator)->Apply(Sizes);
 

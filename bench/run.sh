@@ -8,9 +8,9 @@ cd "$(dirname "$0")/.."
 reps=3
 [ "${1:-}" = "--quick" ] && reps=1
 
-# The peers: numpy, pandas (system Python) and FFTW.
+# The peers: numpy, pandas, scipy (system Python) and FFTW.
 need=()
-for p in python3-numpy python3-pandas libfftw3-dev libbenchmark-dev; do
+for p in python3-numpy python3-pandas python3-scipy libfftw3-dev libbenchmark-dev; do
     dpkg -s "$p" >/dev/null 2>&1 || need+=("$p")
 done
 if [ ${#need[@]} -gt 0 ]; then

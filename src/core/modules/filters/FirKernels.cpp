@@ -25,7 +25,8 @@ void DesignLowPass(Taps h, double x) {
 }
 
 void MirrorToHighPass(Taps h) {
-    for (int i = 1; i < kTapCount; i += 2) h[i] = -h[i];
+    for (int i = 1; i < kTapCount; i += 2)
+        h[i] = -h[i];
 }
 
 void ConvolveCentredPlain(std::span<const double> x, ConstTaps h, std::span<double> y) {
@@ -58,11 +59,13 @@ __attribute__((target_clones("avx2", "default")))
 #endif
 void ConvolveBlock(const double* __restrict p, const double* __restrict h, double* __restrict y,
                    std::size_t len) {
-    for (std::size_t m = 0; m < len; ++m) y[m] = 0.0;
+    for (std::size_t m = 0; m < len; ++m)
+        y[m] = 0.0;
     for (int k = 0; k < kTapCount; ++k) {
         const double hk = h[k];
         const double* __restrict src = p + k;
-        for (std::size_t m = 0; m < len; ++m) y[m] += hk * src[m];
+        for (std::size_t m = 0; m < len; ++m)
+            y[m] += hk * src[m];
     }
 }
 
@@ -134,7 +137,7 @@ void ConvolveCentredTwice(std::span<const double> x, ConstTaps first, ConstTaps 
     }
 }
 
-void MovingAverage(std::span<const double> x, int points, std::span<double> y) {
+void MovingAveragePlain(std::span<const double> x, int points, std::span<double> y) {
     const long long n = static_cast<long long>(x.size());
     if (points <= 1) {
         std::copy(x.begin(), x.end(), y.begin());
@@ -169,13 +172,15 @@ void Decimate(std::span<const double> x, int step, std::span<double> y) {
     }
     const std::size_t count = DecimatedCount(x.size(), step);
     const std::size_t stride = static_cast<std::size_t>(step);
-    for (std::size_t i = 0; i < count; ++i) y[i] = x[i * stride];
+    for (std::size_t i = 0; i < count; ++i)
+        y[i] = x[i * stride];
 }
 
 void Differentiate(std::span<const double> x, double k, std::span<double> y) {
     if (x.empty()) return;
     y[0] = k * x[0];
-    for (std::size_t i = 1; i < x.size(); ++i) y[i] = (x[i] - x[i - 1]) * k;
+    for (std::size_t i = 1; i < x.size(); ++i)
+        y[i] = (x[i] - x[i - 1]) * k;
 }
 
 }  // namespace tavrel::kernels

@@ -10,6 +10,8 @@
 #include <cstddef>
 #include <span>
 
+#include "platform/InstructionSet.h"
+
 namespace tavrel::kernels {
 
 // The FIR filters have 41 taps, centred on tap 20.
@@ -48,9 +50,16 @@ void ConvolveCentredPlain(std::span<const double> x, ConstTaps h, std::span<doub
 
 // Moving average over `points` window positions: y[i] = (x[i] + the other samples of the window
 // i - points / 2 ... i - points / 2 + points - 1 that lie inside the data, in increasing index) /
-// (points + 1). points <= 1 copies. y must have the size of x. The work is bounded by the data:
+// (points + 1). points <= 1 copies. y must have the size of x. The vector paths compute
+// neighbouring outputs side by side, each lane adding its own terms in exactly that order, so
+// every path gives the plain loop's result bit for bit; `set` is narrowed to what the processor
+// runs. A window longer than the data takes the plain loop.
+void MovingAverage(std::span<const double> x, int points, std::span<double> y,
+                   InstructionSet set = BestInstructionSet());
+
+// The plain loop of the moving average, one output at a time. The work is bounded by the data:
 // only window positions inside the data are visited.
-void MovingAverage(std::span<const double> x, int points, std::span<double> y);
+void MovingAveragePlain(std::span<const double> x, int points, std::span<double> y);
 
 // Number of samples that decimation by `step` keeps of n samples: n itself for a step below 2,
 // otherwise n / step.

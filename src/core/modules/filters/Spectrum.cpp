@@ -5,92 +5,19 @@
 #include <numbers>
 #include <vector>
 
+#include "modules/filters/FftKernel.h"
+
 namespace tavrel::spectrum {
 
 namespace {
 
 constexpr double kPi = std::numbers::pi;
 
-// The twiddle factors of an n-point radix-2 transform, kept for the last size used: the stage of
-// block size c (half = c / 2) finds cos and sin of 2 pi j / c, j = 0 .. half - 1, at the
-// indices half + j, so each stage reads its factors in order.
-struct Twiddles {
-    std::size_t n = 0;
-    std::vector<double> cosines;
-    std::vector<double> sines;
-};
-
-const Twiddles& TwiddlesFor(std::size_t n) {
-    thread_local Twiddles table;
-    if (table.n != n) {
-        table.n = 0;
-        table.cosines.assign(n, 0.0);
-        table.sines.assign(n, 0.0);
-        for (std::size_t half = 1; half < n; half *= 2) {
-            const std::size_t c = 2 * half;
-            for (std::size_t j = 0; j < half; ++j) {
-                const double angle = 2.0 * kPi * static_cast<double>(j) / static_cast<double>(c);
-                table.cosines[half + j] = std::cos(angle);
-                table.sines[half + j] = std::sin(angle);
-            }
-        }
-        table.n = n;
-    }
-    return table;
-}
-
-// In-place complex radix-2 transform of n = 2^m points (decimation in time): the elements are
-// put into bit-reversed order (the order that splitting every block into its even-indexed
-// elements followed by its odd-indexed ones, from the whole array down to pairs, produces), then
-// the butterflies run stage by stage with block sizes c = 2, 4, ... n: E at j and O at j + c/2 of
-// each block become E + W O and E - W O. With `halve` every butterfly output is divided by 2,
-// which scales the whole result by 1/n. `sign` is -1 for the forward transform
-// (W = cos(2 pi j / c) + i sin(-2 pi j / c)) and +1 for the inverse.
-void FftInPlace(double* re, double* im, std::size_t n, double sign, bool halve) {
-    for (std::size_t i = 1, j = 0; i < n; ++i) {
-        std::size_t bit = n >> 1;
-        for (; j & bit; bit >>= 1)
-            j ^= bit;
-        j |= bit;
-        if (i < j) {
-            std::swap(re[i], re[j]);
-            std::swap(im[i], im[j]);
-        }
-    }
-    const Twiddles& w = TwiddlesFor(n);
-    const double* cosines = w.cosines.data();
-    const double* sines = w.sines.data();
-    const double scale = halve ? 0.5 : 1.0;
-    for (std::size_t c = 2; c <= n; c *= 2) {
-        const std::size_t half = c / 2;
-        const double* wcos = cosines + half;
-        const double* wsin = sines + half;
-        for (std::size_t b = 0; b < n; b += c) {
-            double* er = re + b;
-            double* ei = im + b;
-            double* orr = er + half;
-            double* oi = ei + half;
-            // Each butterfly reads only the two elements it writes, so working in place gives
-            // exactly the values of a stage computed into separate arrays.
-            for (std::size_t j = 0; j < half; ++j) {
-                const double wr = wcos[j];
-                const double wi = sign * wsin[j];  // sin is odd: sin(-x) = -sin(x)
-                const double tr = wr * orr[j] - wi * oi[j];
-                const double ti = wr * oi[j] + wi * orr[j];
-                const double xr = er[j];
-                const double xi = ei[j];
-                er[j] = (xr + tr) * scale;
-                ei[j] = (xi + ti) * scale;
-                orr[j] = (xr - tr) * scale;
-                oi[j] = (xi - ti) * scale;
-            }
-        }
-    }
-}
-
 }  // namespace
 
-bool IsPowerOfTwo(long long n) { return n > 0 && (n & (n - 1)) == 0; }
+bool IsPowerOfTwo(long long n) {
+    return n > 0 && (n & (n - 1)) == 0;
+}
 
 int FitTransformSize(int points, int count) {
     if (count < 3) return 0;
@@ -148,16 +75,13 @@ void DirectDft(std::span<const double> s, std::span<double> re, std::span<double
     }
 }
 
-void RadixTwoFft(std::span<const double> s, std::span<double> re, std::span<double> im) {
-    const std::size_t n = s.size();
-    for (std::size_t i = 0; i < n; ++i) {
-        re[i] = s[i];
-        im[i] = 0.0;
-    }
-    FftInPlace(re.data(), im.data(), n, -1.0, true);
+void RadixTwoFft(std::span<const double> s, std::span<double> re, std::span<double> im,
+                 InstructionSet set) {
+    FftOfReal(s.data(), re.data(), im.data(), s.size(), set);
 }
 
-void ChirpZDft(std::span<const double> s, std::span<double> re, std::span<double> im) {
+void ChirpZDft(std::span<const double> s, std::span<double> re, std::span<double> im,
+               InstructionSet set) {
     // X[k] = w[k] * sum_j (s[j] w[j]) conj(w[k - j]) with w[m] = exp(-i pi m^2 / n): a circular
     // convolution of length M >= 2n - 1, done with power-of-two FFTs.
     const std::size_t n = s.size();
@@ -184,15 +108,15 @@ void ChirpZDft(std::span<const double> s, std::span<double> re, std::span<double
         br[j] = br[m - j] = wr[j];
         bi[j] = bi[m - j] = -wi[j];
     }
-    FftInPlace(ar.data(), ai.data(), m, -1.0, false);
-    FftInPlace(br.data(), bi.data(), m, -1.0, false);
+    FftInPlace(ar.data(), ai.data(), m, -1.0, false, set);
+    FftInPlace(br.data(), bi.data(), m, -1.0, false, set);
     for (std::size_t j = 0; j < m; ++j) {
         const double r = ar[j] * br[j] - ai[j] * bi[j];
         const double i = ar[j] * bi[j] + ai[j] * br[j];
         ar[j] = r;
         ai[j] = i;
     }
-    FftInPlace(ar.data(), ai.data(), m, 1.0, false);
+    FftInPlace(ar.data(), ai.data(), m, 1.0, false, set);
     const double scale = 1.0 / (static_cast<double>(m) * static_cast<double>(n));
     for (std::size_t k = 0; k < n; ++k) {
         re[k] = (wr[k] * ar[k] - wi[k] * ai[k]) * scale;
@@ -200,16 +124,17 @@ void ChirpZDft(std::span<const double> s, std::span<double> re, std::span<double
     }
 }
 
-bool Transform(std::span<const double> s, std::span<double> re, std::span<double> im) {
+bool Transform(std::span<const double> s, std::span<double> re, std::span<double> im,
+               InstructionSet set) {
     const std::size_t n = s.size();
     try {
         if (n >= static_cast<std::size_t>(kFftMinPoints) &&
             IsPowerOfTwo(static_cast<long long>(n))) {
-            RadixTwoFft(s, re, im);
+            RadixTwoFft(s, re, im, set);
         } else if (n <= static_cast<std::size_t>(kDirectDftLimit)) {
             DirectDft(s, re, im);
         } else {
-            ChirpZDft(s, re, im);
+            ChirpZDft(s, re, im, set);
         }
     } catch (const std::bad_alloc&) {
         return false;
@@ -217,16 +142,49 @@ bool Transform(std::span<const double> s, std::span<double> re, std::span<double
     return true;
 }
 
+namespace {
+
+// Two doubles side by side (SSE2), loaded from any address of a double; the magnitudes are
+// computed two at a time with the same operations (square roots and quotients are correctly
+// rounded, so they give the same bits two at a time as one at a time).
+typedef double Pair __attribute__((vector_size(16)));
+typedef double UnalignedPair __attribute__((vector_size(16), aligned(8), may_alias));
+
+Pair LoadPair(const double* p) {
+    return *reinterpret_cast<const UnalignedPair*>(p);
+}
+
+// The largest re[k]^2 + im[k]^2, a square that is NaN never counting. Each lane keeps the largest
+// of its squares; the largest of a set does not depend on the order it is looked through (no
+// square is -0.0, so equal squares are the same bits).
+double PeakSquare(std::span<const double> re, std::span<const double> im) {
+    const std::size_t n = re.size();
+    std::size_t k = 0;
+    double peak = 0.0;
+    if (n >= 2) {
+        Pair lanes = {0.0, 0.0};
+        for (; k + 2 <= n; k += 2) {
+            const Pair r = LoadPair(re.data() + k);
+            const Pair i = LoadPair(im.data() + k);
+            const Pair square = r * r + i * i;
+            lanes = square > lanes ? square : lanes;
+        }
+        peak = lanes[1] > lanes[0] ? lanes[1] : lanes[0];
+    }
+    for (; k < n; ++k) {
+        const double square = re[k] * re[k] + im[k] * im[k];
+        if (square > peak) peak = square;
+    }
+    return peak;
+}
+
+}  // namespace
+
 void Levels(std::span<const double> re, std::span<const double> im, std::span<double> levels) {
     // The peak is taken over every bin of the transform. The square root is correctly rounded
     // and never decreasing, so the root of the largest squared magnitude is the largest
     // magnitude.
-    double peakSquare = 0.0;
-    for (std::size_t k = 0; k < re.size(); ++k) {
-        const double square = re[k] * re[k] + im[k] * im[k];
-        if (square > peakSquare) peakSquare = square;
-    }
-    const double peak = std::sqrt(peakSquare);
+    const double peak = std::sqrt(PeakSquare(re, im));
     const std::size_t n = levels.size();
     if (!(peak > 0.0)) {
         // An all-zero window has no peak to refer to.
@@ -234,16 +192,35 @@ void Levels(std::span<const double> re, std::span<const double> im, std::span<do
             levels[k] = kLevelFloor;
         return;
     }
+    // First m / P for every bin, two at a time; then the logarithms, which only the C library's
+    // log10 computes with its rounding.
+    std::size_t k = 0;
+#if TAVREL_HAVE_X86_KERNELS
+    for (; k + 2 <= n; k += 2) {
+        const Pair r = LoadPair(re.data() + k);
+        const Pair i = LoadPair(im.data() + k);
+        const Pair ratio = __builtin_ia32_sqrtpd(r * r + i * i) / peak;
+        levels[k] = ratio[0];
+        levels[k + 1] = ratio[1];
+    }
+#endif
+    for (; k < n; ++k)
+        levels[k] = std::sqrt(re[k] * re[k] + im[k] * im[k]) / peak;
     double lowest = kLevelFloor;
-    for (std::size_t k = 0; k < n; ++k) {
+    bool undefined = false;
+    for (k = 0; k < n; ++k) {
         // 20 log10(0) is minus infinity (a zero bin), and non-finite samples give no number;
         // both are replaced below by the floor.
-        const double m = std::sqrt(re[k] * re[k] + im[k] * im[k]);
-        const double level = 20.0 * std::log10(m / peak) + 40.0;
+        const double level = 20.0 * std::log10(levels[k]) + 40.0;
         levels[k] = level;
-        if (std::isfinite(level) && level < lowest) lowest = level;
+        if (!std::isfinite(level)) {
+            undefined = true;
+        } else if (level < lowest) {
+            lowest = level;
+        }
     }
-    for (std::size_t k = 0; k < n; ++k) {
+    if (!undefined) return;
+    for (k = 0; k < n; ++k) {
         if (!std::isfinite(levels[k])) levels[k] = lowest;
     }
 }

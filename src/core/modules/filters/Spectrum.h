@@ -5,6 +5,8 @@
 
 #include <span>
 
+#include "platform/InstructionSet.h"
+
 namespace tavrel::spectrum {
 
 // The largest transform the FFT view requests by default.
@@ -29,18 +31,25 @@ int FitTransformSize(int points, int count);
 bool IsPowerOfTwo(long long n);
 
 // Whether a window of n points goes through the radix-2 FFT.
-inline bool UsesFft(int n) { return n >= kFftMinPoints && IsPowerOfTwo(n); }
+inline bool UsesFft(int n) {
+    return n >= kFftMinPoints && IsPowerOfTwo(n);
+}
 
 // Forward transforms of the real samples s (n = s.size()), scaled by 1/n:
 // re[k] = 1/n sum s[j] cos(2 pi j k / n), im[k] = 1/n sum s[j] sin(-2 pi j k / n).
 // re and im must hold n values each.
 void DirectDft(std::span<const double> s, std::span<double> re, std::span<double> im);
-// n must be a power of two.
-void RadixTwoFft(std::span<const double> s, std::span<double> re, std::span<double> im);
+// The radix-2 transforms below run their butterflies side by side with `set` (narrowed to what the
+// processor runs); every set gives the same bits.
+// n must be a power of two. May throw std::bad_alloc (the twiddle table).
+void RadixTwoFft(std::span<const double> s, std::span<double> re, std::span<double> im,
+                 InstructionSet set = BestInstructionSet());
 // Any n >= 1; cost n log n (Bluestein's chirp-z method over power-of-two FFTs).
-void ChirpZDft(std::span<const double> s, std::span<double> re, std::span<double> im);
+void ChirpZDft(std::span<const double> s, std::span<double> re, std::span<double> im,
+               InstructionSet set = BestInstructionSet());
 // The transform the FFT view uses for a window of this size. Returns false when memory is short.
-bool Transform(std::span<const double> s, std::span<double> re, std::span<double> im);
+bool Transform(std::span<const double> s, std::span<double> re, std::span<double> im,
+               InstructionSet set = BestInstructionSet());
 
 // Levels 20 log10(m / P) + 40 of the first levels.size() bins (m a bin's magnitude, P the largest
 // magnitude of all re.size() bins); bins without a finite level get the floor described at

@@ -4,8 +4,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <numbers>
 #include <random>
+#include <vector>
 
 #include "core/modules/analysis/ModuleFeed.h"
 #include "document/KaisekiDoc.h"
@@ -135,8 +137,8 @@ void LiteralFft(const std::vector<double>& s, std::vector<double>& re, std::vect
     for (std::size_t c = 2; c <= n; c *= 2) {
         for (std::size_t b = 0; b < n; b += c) {
             for (std::size_t j = 0; j < c / 2; ++j) {
-                const double angle = 2.0 * std::numbers::pi * static_cast<double>(j) /
-                                     static_cast<double>(c);
+                const double angle =
+                    2.0 * std::numbers::pi * static_cast<double>(j) / static_cast<double>(c);
                 const double wr = std::cos(angle);
                 const double wi = std::sin(-angle);
                 const double er = re[b + j], ei = im[b + j];
@@ -154,17 +156,54 @@ void LiteralFft(const std::vector<double>& s, std::vector<double>& re, std::vect
     }
 }
 
+// The instruction sets this processor runs, the plain loop first.
+std::vector<InstructionSet> RunnableSets() {
+    std::vector<InstructionSet> sets;
+    for (InstructionSet set : {InstructionSet::Plain, InstructionSet::Sse2, InstructionSet::Avx2}) {
+        if (UsableInstructionSet(set) == set) sets.push_back(set);
+    }
+    return sets;
+}
+
+bool SameBits(double a, double b) {
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
 TEST(Spectrum, FftIsBitIdenticalToTheStepwiseDefinition) {
-    // Sizes of the FFT view, and a transform of another size before them (the twiddle factors are
-    // kept per size).
-    for (int n : {1024, 128, 256, 512, 1024, 8192}) {
-        std::vector<double> s = Noise(n, static_cast<unsigned>(n));
-        std::vector<double> re(n), im(n), lr, li;
-        spectrum::RadixTwoFft(s, re, im);
-        LiteralFft(s, lr, li);
-        for (int k = 0; k < n; ++k) {
-            ASSERT_EQ(re[k], lr[k]) << n << " " << k;
-            ASSERT_EQ(im[k], li[k]) << n << " " << k;
+    // Sizes of the FFT view, a transform of another size before them (the twiddle factors are
+    // kept across sizes), and sizes narrower than the vector paths' blocks; on every path.
+    for (InstructionSet set : RunnableSets()) {
+        for (int n : {1024, 128, 256, 512, 1024, 8192, 2, 4, 8, 16, 64}) {
+            std::vector<double> s = Noise(n, static_cast<unsigned>(n));
+            if (n >= 16) s[3] = -0.0, s[7] = 1e300;
+            std::vector<double> re(n), im(n), lr, li;
+            spectrum::RadixTwoFft(s, re, im, set);
+            LiteralFft(s, lr, li);
+            for (int k = 0; k < n; ++k) {
+                ASSERT_TRUE(SameBits(re[k], lr[k]))
+                    << static_cast<int>(set) << " " << n << " " << k;
+                ASSERT_TRUE(SameBits(im[k], li[k]))
+                    << static_cast<int>(set) << " " << n << " " << k;
+            }
+        }
+    }
+}
+
+TEST(Spectrum, ChirpZGivesTheSameBitsOnEveryPath) {
+    // Its three unscaled power-of-two transforms (one inverse) run the same butterflies.
+    for (int n : {1, 3, 5, 1000, 9000}) {
+        std::vector<double> s = Noise(n, 11);
+        std::vector<double> pr(n), pi(n);
+        spectrum::ChirpZDft(s, pr, pi, InstructionSet::Plain);
+        for (InstructionSet set : RunnableSets()) {
+            std::vector<double> re(n), im(n);
+            spectrum::ChirpZDft(s, re, im, set);
+            for (int k = 0; k < n; ++k) {
+                ASSERT_TRUE(SameBits(re[k], pr[k]))
+                    << static_cast<int>(set) << " " << n << " " << k;
+                ASSERT_TRUE(SameBits(im[k], pi[k]))
+                    << static_cast<int>(set) << " " << n << " " << k;
+            }
         }
     }
 }
@@ -185,6 +224,27 @@ TEST(Spectrum, ZeroBinsAndSilentWindowsGetAFiniteFloor) {
     spectrum::Levels(std::vector<double>(3, 0.0), std::vector<double>(3, 0.0), levels);
     for (double v : levels)
         EXPECT_EQ(v, spectrum::kLevelFloor);
+}
+
+TEST(Spectrum, LevelsAreThoseOfThePlainFormula) {
+    // Every level is 20 log10(sqrt(re^2 + im^2) / P) + 40 to the bit, with P the root of the
+    // largest square over all bins (the last bins, not levelled, hold the peak), for an odd count.
+    const int n = 301;
+    std::vector<double> re = Noise(n, 21), im = Noise(n, 22);
+    re[n - 1] = 3.0;
+    im[5] = re[5] = 0.0;
+    std::vector<double> levels(n / 2);
+    spectrum::Levels(re, im, levels);
+    const double peak = std::sqrt(re[n - 1] * re[n - 1] + im[n - 1] * im[n - 1]);
+    double lowest = spectrum::kLevelFloor;
+    for (int k = 0; k < n / 2; ++k) {
+        if (k == 5) continue;
+        const double expected =
+            20.0 * std::log10(std::sqrt(re[k] * re[k] + im[k] * im[k]) / peak) + 40.0;
+        ASSERT_TRUE(SameBits(levels[k], expected)) << k;
+        lowest = std::min(lowest, expected);
+    }
+    EXPECT_EQ(levels[5], lowest);
 }
 
 TEST(FFTViewFilter, SineAtABinReadsFortyThereAndFarLowerElsewhere) {
@@ -302,7 +362,7 @@ TEST(FFTViewFilter, DrawingRestoresTheFieldsItRelabels) {
 // ---- pass-through in a chain -------------------------------------------------------------------
 
 class FFTChainTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         doc.OnNewDocument();
         doc.m_columns[0] = Noise(300, 6);

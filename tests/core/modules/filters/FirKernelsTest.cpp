@@ -8,6 +8,7 @@
 #include <limits>
 #include <numbers>
 #include <random>
+#include <utility>
 #include <vector>
 
 namespace tavrel::kernels {
@@ -185,8 +186,9 @@ TEST(Convolution, TwoPassesBlockByBlockEqualTwoPlainPasses) {
     MirrorToHighPass(high);
     TapSet low = LowPass(0.6);
     // Lengths around the tap count, twice the padding and the block boundaries.
-    for (std::size_t n : {1u, 2u, 20u, 21u, 39u, 40u, 41u, 61u, 80u, 81u, 1023u, 1024u, 1025u,
-                          1043u, 1044u, 1045u, 1063u, 1064u, 1065u, 2047u, 2048u, 2049u, 3000u}) {
+    for (std::size_t n :
+         {1u,    2u,    20u,   21u,   39u,   40u,   41u,   61u,   80u,   81u,   1023u, 1024u,
+          1025u, 1043u, 1044u, 1045u, 1063u, 1064u, 1065u, 2047u, 2048u, 2049u, 3000u}) {
         std::vector<double> x(n);
         for (double& v : x)
             v = dist(rng);
@@ -294,6 +296,74 @@ TEST(MovingAverageKernel, HugeWindowSumsTheWholeDataWithoutOverflow) {
     EXPECT_EQ(y[0], ((1.0 + 2.0) + 4.0) / divisor);
     EXPECT_EQ(y[1], ((2.0 + 1.0) + 4.0) / divisor);
     EXPECT_EQ(y[2], ((4.0 + 1.0) + 2.0) / divisor);
+}
+
+// The instruction sets this processor runs, the plain loop first.
+std::vector<InstructionSet> RunnableSets() {
+    std::vector<InstructionSet> sets;
+    for (InstructionSet set : {InstructionSet::Plain, InstructionSet::Sse2, InstructionSet::Avx2}) {
+        if (UsableInstructionSet(set) == set) sets.push_back(set);
+    }
+    return sets;
+}
+
+// Samples whose sums depend on the order of the additions: magnitudes from 1e-3 to 1e16 and both
+// signs, so that any other order would change some last bits; a few zeros of either sign.
+std::vector<double> OrderSensitive(std::size_t n, unsigned seed) {
+    std::mt19937_64 rng(seed);
+    std::uniform_real_distribution<double> mantissa(-1.0, 1.0);
+    std::uniform_int_distribution<int> exponent(-3, 16);
+    std::vector<double> x(n);
+    for (std::size_t i = 0; i < n; ++i)
+        x[i] = mantissa(rng) * std::pow(10.0, exponent(rng));
+    if (n > 3) x[1] = -0.0, x[n - 2] = 0.0;
+    return x;
+}
+
+TEST(MovingAverageKernel, EveryPathIsBitIdenticalToThePlainLoop) {
+    // Every window of 2 to 64 positions, odd and even, on lengths below, at and around the block
+    // widths of the vector paths, so that windows reach past both ends of the data; then the
+    // widest windows the dialog accepts.
+    std::vector<std::pair<int, std::size_t>> cases;
+    for (int points = 2; points <= 64; ++points) {
+        for (std::size_t n : {std::size_t(1), std::size_t(points - 1), std::size_t(points),
+                              std::size_t(31), std::size_t(33), std::size_t(70), std::size_t(517)})
+            cases.emplace_back(points, n);
+    }
+    for (int points : {999, 1000}) {
+        for (std::size_t n : {std::size_t(1000), std::size_t(1031), std::size_t(4133)})
+            cases.emplace_back(points, n);
+    }
+    const std::vector<InstructionSet> sets = RunnableSets();
+    unsigned seed = 1;
+    for (const auto& [points, n] : cases) {
+        const std::vector<double> x = OrderSensitive(n, seed++);
+        std::vector<double> plain(n);
+        MovingAveragePlain(x, points, plain);
+        for (InstructionSet set : sets) {
+            std::vector<double> y(n, 7.0);
+            MovingAverage(x, points, y, set);
+            for (std::size_t i = 0; i < n; ++i) {
+                ASSERT_EQ(std::memcmp(&y[i], &plain[i], sizeof(double)), 0)
+                    << "set " << static_cast<int>(set) << " N " << points << " n " << n << " i "
+                    << i << ": " << y[i] << " vs " << plain[i];
+            }
+        }
+    }
+}
+
+TEST(MovingAverageKernel, NegativeZeroAndNonFiniteSamplesSurviveTheEnds) {
+    // A sum of -0.0 only stays -0.0 and infinities stay infinite where the window is cut off by
+    // the ends of the data, on every path.
+    std::vector<double> x(100, -0.0);
+    x[99] = std::numeric_limits<double>::infinity();
+    for (InstructionSet set : RunnableSets()) {
+        std::vector<double> y(100);
+        MovingAverage(x, 9, y, set);
+        EXPECT_TRUE(std::signbit(y[0]) && y[0] == 0.0) << static_cast<int>(set);
+        EXPECT_TRUE(std::signbit(y[90]) && y[90] == 0.0) << static_cast<int>(set);
+        EXPECT_EQ(y[95], std::numeric_limits<double>::infinity()) << static_cast<int>(set);
+    }
 }
 
 TEST(DecimationKernel, KeepsEveryStepthSampleAndDropsTheRest) {
