@@ -1,18 +1,18 @@
 // What every command of tavrel-cli shares: the failure that ends a command with its exit status,
 // the host that keeps the core's messages instead of showing them, opening a document file with
 // the reason of a failure, and the conversions between Qt's strings and the core's UTF-8 and file
-// names.
+// names. Output files are written through cli/AtomicFile.h, included here.
 #pragma once
 
 #include <QCommandLineParser>
 #include <QString>
-#include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "cli/AtomicFile.h"
 #include "platform/Host.h"
 
 namespace tavrel {
@@ -82,18 +82,12 @@ inline CliError FileError(const std::string& file, const std::string& reason) {
     return CliError(kExitFile, file + ": " + reason);
 }
 
-// The host of the command-line tool: never blocks, answers no question, and keeps the messages
-// the core would show so that the command decides whether they are a failure or a warning.
-class CliHost : public Host {
+// The host of the command-line tool: the core's null host (never blocks, answers no question),
+// except that it keeps the messages the core would show, so that the command decides whether they
+// are a failure or a warning.
+class CliHost : public NullHost {
   public:
     void MessageBox(const std::string& utf8Text) override { m_messages.push_back(utf8Text); }
-    void Beep() override {}
-    void BeginWaitCursor() override {}
-    void EndWaitCursor() override {}
-    std::unique_ptr<Progress> CreateProgress() override;
-    bool RunModuleDialog(ModuleDialog&) override { return false; }
-    std::optional<std::string> ChooseSaveFile(const SaveFileRequest&) override { return {}; }
-    bool RunExportSettings(ExportSettings&) override { return false; }
 
     // The messages kept since the last call, oldest first.
     std::vector<std::string> TakeMessages();
@@ -127,44 +121,9 @@ QString DecodeArgument(std::string_view bytes);
 // DecodeArgument kept given back as they were, so any file name on the disk can be named.
 std::string FileName(const QString& path);
 
-// The largest document file the tool reads; the program's documents are a few kilobytes.
-inline constexpr std::size_t kMaxDocumentBytes = std::size_t{64} << 20;
-
-// Loads the set-up stored in a document file (not its data file). A file that cannot be read, is
-// larger than kMaxDocumentBytes or is not a valid document ends the command with status 2.
-// Returns whether the file held chains.
+// Loads the set-up stored in a document file (not its data file) with the core's document reader.
+// A file that cannot be read, is too large or is not a valid document ends the command with status
+// 2 and the reader's reason. Returns whether the file held chains.
 bool OpenDocumentFile(CKaisekiDoc& doc, const std::string& path);
-
-// An output file written through a temporary file in the same folder, which replaces the target
-// only when everything was written: a failure, or the tool stopped by SIGINT, SIGTERM, SIGHUP or
-// SIGQUIT, leaves neither a partial file nor a damaged earlier one. A read-only target is not
-// replaced; a symbolic link is written through. (No flush to the disk is forced; the replacement
-// itself is atomic.)
-class AtomicFile {
-  public:
-    // Creates the temporary file; a folder that does not exist or cannot be written, or a target
-    // that is a folder, ends the command with status 2.
-    explicit AtomicFile(std::string path);
-    ~AtomicFile();
-    AtomicFile(const AtomicFile&) = delete;
-    AtomicFile& operator=(const AtomicFile&) = delete;
-
-    // Appends bytes; false (and the reason kept) when they cannot be written.
-    bool Write(std::string_view bytes);
-    // Ends the command with the reason of the failed write (status 2).
-    [[noreturn]] void Fail();
-    // Puts the file in place of the target; status 2 when that fails.
-    void Commit();
-
-  private:
-    std::string m_path;    // as given, for messages
-    std::string m_target;  // the file replaced: the path, or the file a symbolic link names
-    std::string m_temporary;
-    int m_fd = -1;
-    int m_error = 0;
-};
-
-// Writes `bytes` to `path` through an AtomicFile.
-void WriteFileAtomically(const std::string& path, std::string_view bytes);
 
 }  // namespace tavrel::cli

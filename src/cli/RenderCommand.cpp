@@ -93,15 +93,7 @@ void Paint(QPainter& painter, CKaisekiDoc& doc, const RenderRequest& request) {
     }
     const int bandHeight = request.height / CKaisekiDoc::kChannels;
     auto band = [&](int k) { return Rect{0, k * bandHeight, request.width, (k + 1) * bandHeight}; };
-    if (doc.m_absoluteScale) {
-        double largest = 0.0;
-        for (int k = 0; k < CKaisekiDoc::kChannels; ++k) {
-            double value = 0.0;
-            doc.DrawChannel(&surface, band(0), k, &value, nullptr);
-            if (value > largest) largest = value;
-        }
-        doc.m_commonMax = largest;
-    }
+    doc.MeasureCommonMax(&surface, band(0));
     for (int k = 0; k < CKaisekiDoc::kChannels; ++k)
         doc.DrawChannel(&surface, band(k), k, nullptr, nullptr);
 }

@@ -6,6 +6,16 @@
 //   4. data file path  string
 //   5. header rows     int
 //   6. skipped columns int
+//
+// Also the one reader of a document file's bytes, with its size cap and refusal reasons.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <new>
+
 #include "document/KaisekiDoc.h"
 #include "pipeline/ModuleRegistry.h"
 #include "platform/Archive.h"
@@ -78,6 +88,51 @@ void CKaisekiDoc::Serialize(Archive& ar) {
     m_dataFilePath = ar.ReadString();
     m_headerRows = ar.ReadInt();
     m_skipColumns = ar.ReadInt();
+}
+
+namespace {
+
+std::string ReadBytes(const std::string& path, std::string& bytes) {
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return std::strerror(errno);
+    struct Closer {
+        int fd;
+        ~Closer() { close(fd); }
+    } closer{fd};
+    struct stat info {};
+    if (fstat(fd, &info) != 0) return std::strerror(errno);
+    if (S_ISDIR(info.st_mode)) return std::strerror(EISDIR);
+    if (S_ISREG(info.st_mode) && info.st_size > 0 &&
+        static_cast<std::uintmax_t>(info.st_size) <= kMaxDocumentBytes)
+        bytes.reserve(static_cast<std::size_t>(info.st_size));
+    char chunk[65536];
+    for (;;) {
+        const ssize_t n = read(fd, chunk, sizeof chunk);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return std::strerror(errno);
+        }
+        if (n == 0) return {};
+        if (bytes.size() + static_cast<std::size_t>(n) > kMaxDocumentBytes) {
+            return "too large for a document (more than " +
+                   std::to_string(kMaxDocumentBytes >> 20) + " MiB)";
+        }
+        bytes.append(chunk, static_cast<std::size_t>(n));
+    }
+}
+
+}  // namespace
+
+std::string ReadDocumentFileBytes(const std::string& path, std::string& bytes) {
+    bytes.clear();
+    std::string reason;
+    try {
+        reason = ReadBytes(path, bytes);
+    } catch (const std::bad_alloc&) {
+        reason = "not enough memory";
+    }
+    if (!reason.empty()) bytes.clear();
+    return reason;
 }
 
 }  // namespace tavrel

@@ -2,14 +2,10 @@
 
 #include <algorithm>
 #include <array>
-#include <cerrno>
 #include <charconv>
-#include <cstdio>
-#include <cstring>
-#include <filesystem>
-#include <system_error>
 
 #include "document/KaisekiDoc.h"
+#include "platform/AtomicFile.h"
 #include "platform/NumberFormat.h"
 #include "platform/TextCodec.h"
 
@@ -126,30 +122,12 @@ ExportResult WriteProcessedData(CKaisekiDoc& doc, const std::string& path,
         ChannelExport& channel = channels[static_cast<std::size_t>(d)];
         doc.GetChannelData(&channel.values, &channel.label, &channel.times, d);
     }
-    ExportResult result;
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file) {
-        result.ok = false;
-        result.reason = std::strerror(errno);
-        return result;
-    }
-    int writeError = 0;
-    bool written = WriteExport(channels, settings, [file, &writeError](std::string_view bytes) {
-        if (std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size()) return true;
-        writeError = errno;
-        return false;
-    });
-    if (std::fclose(file) != 0 && written) {
-        written = false;
-        writeError = errno;
-    }
-    if (written) return result;
-    // A half-written file is not left behind (a device or other special file is left alone).
-    std::error_code ec;
-    if (std::filesystem::is_regular_file(path, ec)) std::filesystem::remove(path, ec);
-    result.ok = false;
-    result.reason = std::strerror(writeError != 0 ? writeError : EIO);
-    return result;
+    // Written beside the target and put in its place only when complete, so a failure leaves
+    // an earlier file as it was and no partial file.
+    AtomicFile file(path);
+    const auto sink = [&file](std::string_view bytes) { return file.Write(bytes); };
+    if (file.IsOpen() && WriteExport(channels, settings, sink) && file.Commit()) return {};
+    return {false, file.Reason()};
 }
 
 }  // namespace tavrel

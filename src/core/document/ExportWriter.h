@@ -56,10 +56,11 @@ struct ExportResult {
 };
 
 // Asks every channel of the document for its data (GetChannelData: each chain computes its output
-// afresh, which is why the document is not const) and writes the export to `path`, creating or
-// truncating the file. Shows nothing to the user: the command-line tool exports with it, and
-// ExportProcessedData turns a failure into its message. When the file cannot be created or
-// written, the result says why and no partial file is left behind.
+// afresh, which is why the document is not const) and writes the export to `path` through an
+// AtomicFile, which replaces an existing file only once the whole export is on the disk. Shows
+// nothing to the user: ExportProcessedData turns a failure into its message. When the file cannot
+// be created or written, the result says why, an earlier file is left as it was and no partial
+// file is left behind.
 ExportResult WriteProcessedData(CKaisekiDoc& doc, const std::string& path,
                                 const ExportSettings& settings);
 

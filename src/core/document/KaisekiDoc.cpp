@@ -1,15 +1,12 @@
 #include "document/KaisekiDoc.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <iterator>
 #include <new>
 
 #include "document/DataFileReader.h"
 #include "platform/Archive.h"
+#include "platform/AtomicFile.h"
 #include "platform/Host.h"
 
 namespace tavrel {
@@ -77,34 +74,7 @@ void CKaisekiDoc::NormaliseChannelLists() {
 bool CKaisekiDoc::ReadDocumentFile(const std::string& path, std::string* reason,
                                    bool* hadChains) {
     std::string bytes;
-    std::string why;
-    std::error_code ec;
-    if (std::filesystem::is_directory(path, ec)) {
-        why = std::strerror(EISDIR);
-    } else {
-        std::ifstream in{path, std::ios::binary};
-        if (!in) {
-            why = std::strerror(errno);
-        } else {
-            // Read in pieces up to a bound far above any real document, so a path naming a
-            // device that never ends (/dev/zero) is refused instead of filling the memory. The
-            // stream library reports some read errors by throwing.
-            constexpr std::size_t kMaxDocumentBytes = std::size_t{256} << 20;
-            try {
-                char chunk[1 << 16];
-                while (in && bytes.size() <= kMaxDocumentBytes) {
-                    in.read(chunk, sizeof chunk);
-                    bytes.append(chunk, static_cast<std::size_t>(in.gcount()));
-                }
-                if (in.bad())
-                    why = "read error";
-                else if (bytes.size() > kMaxDocumentBytes)
-                    why = std::strerror(EFBIG);
-            } catch (const std::exception&) {
-                why = "read error";
-            }
-        }
-    }
+    std::string why = ReadDocumentFileBytes(path, bytes);
     if (!why.empty()) {
         DeleteContents();
         if (reason) *reason = why;
@@ -163,11 +133,9 @@ bool CKaisekiDoc::OnOpenDocument(const std::string& path) {
 }
 
 bool CKaisekiDoc::OnSaveDocument(const std::string& path) {
-    std::string bytes = SaveToBytes();
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (out) out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    if (out) out.close();
-    if (!out) {
+    // Written beside the old file and put in its place only when complete: a failure leaves the
+    // old document as it was.
+    if (!WriteFileAtomically(path, SaveToBytes())) {
         GetHost().MessageBox("ドキュメントを保存できません。\n" + path);
         return false;
     }
@@ -220,6 +188,17 @@ void CKaisekiDoc::DrawChannel(Surface* surface, const Rect& band, int channel, d
                      "CH[" + std::to_string(channel + 1) + "]");
     head->ChainDraw(surface, {band.left + 70 * scale[0], band.top, band.right, band.bottom},
                     nullptr, range);
+}
+
+void CKaisekiDoc::MeasureCommonMax(Surface* surface, const Rect& band) {
+    if (!m_absoluteScale) return;
+    double largest = 0.0;
+    for (int k = 0; k < kChannels; ++k) {
+        double value = 0.0;
+        DrawChannel(surface, band, k, &value, nullptr);
+        if (value > largest) largest = value;
+    }
+    m_commonMax = largest;
 }
 
 void CKaisekiDoc::ChannelPixelsToRange(int channel, int, const Rect& plot, const Rect& selection,

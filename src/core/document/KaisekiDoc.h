@@ -3,6 +3,7 @@
 // path with its two reading settings, and the display state that all views share.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -38,6 +39,16 @@ enum class DataLoadResult {
     OutOfMemory,  // the memory ran out; the user was told and the rows read so far were kept
 };
 
+// The largest document file the program reads; its documents are a few kilobytes.
+inline constexpr std::size_t kMaxDocumentBytes = std::size_t{64} << 20;
+
+// Reads the bytes of a document file to its end into `bytes`: regular files and pipes (a document
+// handed over by another program). Returns the reason of a refusal - the system's text when the
+// file cannot be opened or read or is a folder, "too large for a document (more than 64 MiB)" past
+// kMaxDocumentBytes (so a device that never ends, such as /dev/zero, cannot fill the memory) - or
+// an empty text when the bytes were read.
+std::string ReadDocumentFileBytes(const std::string& path, std::string& bytes);
+
 class CKaisekiDoc {
 public:
     static constexpr int kChannels = 16;
@@ -57,9 +68,11 @@ public:
     bool OnOpenDocument(const std::string& path);
     // Loads the set-up stored in a document file without reading its data file and without
     // telling the user anything: the lists brought to sixteen entries (a file without chains gets
-    // the set-up of a new document), sixteen empty source columns. On failure `reason` says why,
-    // the document is set up anew and false is returned. `hadChains` reports whether the file
-    // held chains (only then does opening read the data file).
+    // the set-up of a new document), sixteen empty source columns. On failure `reason` says why
+    // (ReadDocumentFileBytes, or "not a valid document (...)", or "not enough memory"), the
+    // document is set up anew and false is returned. `hadChains` reports whether the file held
+    // chains (only then does opening read the data file). The GUI and the command-line tool both
+    // open documents through it.
     bool ReadDocumentFile(const std::string& path, std::string* reason = nullptr,
                           bool* hadChains = nullptr);
     // The same over the bytes of a document file (the path name is left as it is).
@@ -88,6 +101,11 @@ public:
                         std::vector<double>* times, int channel);
     void DrawChannel(Surface* surface, const Rect& band, int channel, double* maximum,
                      const SampleRange* range);
+    // Absolute scaling's measuring pass: every channel's largest absolute value over a plot in
+    // `band` (DrawChannel with a maximum, drawing nothing), the largest of them stored as
+    // m_commonMax. Nothing is done in relative scaling. The view measures before each paint,
+    // printing before its pages, the command-line tool before its picture.
+    void MeasureCommonMax(Surface* surface, const Rect& band);
     void ChannelPixelsToRange(int channel, int ignored, const Rect& plot, const Rect& selection,
                               int out[2]);
     void GetPrintScale(int out[2]) const;

@@ -154,12 +154,9 @@ double* CModBase::PullInput() {
 
 int CModBase::Compute() {
     if (!m_input || m_inputCount <= 0) return -1;
-    SampleBuffer out = AllocSamples(m_inputCount);
-    if (!out) return -1;
-    std::copy(m_input.get(), m_input.get() + m_inputCount, out.get());
-    m_output = std::move(out);
-    m_outputCount = m_inputCount;
-    return m_outputCount;
+    return StoreOutput(m_inputCount, [this](double* y) {
+        std::copy(m_input.get(), m_input.get() + m_inputCount, y);
+    });
 }
 
 void CModBase::DrawOrMeasure(Surface* surface, const Rect& plot, double* maxAbs,

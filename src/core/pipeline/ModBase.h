@@ -143,6 +143,18 @@ protected:
     void WriteInheritedProperties() const;
     // Releases this module's own buffers and caches (ClearBuffers applies it along the chain).
     virtual void ReleaseBuffers();
+    // The common end of a Compute: allocates `count` samples, has `fill` write them (it gets the
+    // array) and stores them as the output. Returns `count`, or -1 with the output unchanged when
+    // the array cannot be allocated.
+    template <class Fill>
+    int StoreOutput(int count, Fill&& fill) {
+        SampleBuffer out = AllocSamples(count);
+        if (!out) return -1;
+        fill(out.get());
+        m_output = std::move(out);
+        m_outputCount = count;
+        return count;
+    }
 
 private:
     // The last vertical maximum measured, kept for the output array of that serial number: every

@@ -45,17 +45,8 @@ int PrintPageCount(int channelsPerPage) {
 }
 
 void PrintChannels(CKaisekiDoc& doc, Surface& surface, int firstChannel, int count, int top) {
-    if (doc.m_absoluteScale) {
-        // Measured before the printing state is set, with the on-screen graph offset.
-        double largest = 0.0;
-        const Rect measureBand{0, 0, kPrintPageWidth, kPrintBandHeight};
-        for (int k = 0; k < CKaisekiDoc::kChannels; ++k) {
-            double value = 0.0;
-            doc.DrawChannel(&surface, measureBand, k, &value, nullptr);
-            if (value > largest) largest = value;
-        }
-        doc.m_commonMax = largest;
-    }
+    // Measured before the printing state is set, with the on-screen graph offset.
+    doc.MeasureCommonMax(&surface, {0, 0, kPrintPageWidth, kPrintBandHeight});
     PrintingState printing(doc);
     Rect band{0, top, kPrintPageWidth, top + kPrintBandHeight};
     for (int i = 0; i < count; ++i) {

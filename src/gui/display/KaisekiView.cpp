@@ -181,16 +181,8 @@ void CKaisekiView::OnDraw(Surface& surface, const Rect& visible) {
 }
 
 void CKaisekiView::MeasureCommonMax(Surface& surface) {
-    if (!m_doc || !m_doc->m_absoluteScale) return;
     // Measured over all channels on every paint, visible or not.
-    double largest = 0.0;
-    const Rect band0 = BandRect(0);
-    for (int k = 0; k < CKaisekiDoc::kChannels; ++k) {
-        double value = 0.0;
-        m_doc->DrawChannel(&surface, band0, k, &value, nullptr);
-        if (value > largest) largest = value;
-    }
-    m_doc->m_commonMax = largest;
+    if (m_doc) m_doc->MeasureCommonMax(&surface, BandRect(0));
 }
 
 void CKaisekiView::DrawBands(Surface& surface, const Rect& visible) {

@@ -1,6 +1,10 @@
 // Reading a document file's set-up without its data file, and the reason of a failure.
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
+#include <utility>
+
 #include "document/KaisekiDoc.h"
 #include "support/ScriptedHost.h"
 #include "support/TempDir.h"
@@ -15,12 +19,17 @@ TEST(ReadDocumentFile, FailuresGiveAReasonAndANewDocumentWithoutTellingTheUser) 
     doc.OnNewDocument();
     const std::string truncated = doc.SaveToBytes().substr(0, 50);
     // /dev/zero never ends: it is refused once it passes any real document's size.
-    for (const std::string& path : {dir.File("missing.kcd"), dir.Path().string(),
-                                    dir.Write("cut.kcd", truncated), std::string("/dev/zero")}) {
+    const std::pair<std::string, std::string> cases[] = {
+        {dir.File("missing.kcd"), std::strerror(ENOENT)},
+        {dir.Path().string(), std::strerror(EISDIR)},
+        {dir.Write("cut.kcd", truncated), "not a valid document ("},
+        {"/dev/zero", "too large for a document (more than 64 MiB)"},
+    };
+    for (const auto& [path, expected] : cases) {
         doc.m_dataFilePath = "stale.csv";
         std::string reason;
         EXPECT_FALSE(doc.ReadDocumentFile(path, &reason)) << path;
-        EXPECT_FALSE(reason.empty()) << path;
+        EXPECT_EQ(reason.substr(0, expected.size()), expected) << path;
         EXPECT_EQ(doc.m_chains.size(), 16u);
         EXPECT_TRUE(doc.m_dataFilePath.empty());
     }

@@ -73,12 +73,7 @@ int CAActDetFilter::Compute() {
         FindAmplitudeOnset(m_input.get(), n, m_samplingRate, m_thresholdPercent, m_minDurationMs);
     // Without an onset the marker keeps what it held (one inherited from upstream, for example).
     if (onset >= 0) m_markerIndex = onset;
-    SampleBuffer out = AllocSamples(n);
-    if (!out) return -1;
-    std::copy(m_input.get(), m_input.get() + n, out.get());
-    m_output = std::move(out);
-    m_outputCount = n;
-    return n;
+    return StoreOutput(n, [&](double* y) { std::copy(m_input.get(), m_input.get() + n, y); });
 }
 
 int CAActDetFilter::EditSettings() {

@@ -46,21 +46,17 @@ int CIntFilter::Compute() {
     int first = std::clamp(RoundToInt(f * m_startMs), 0, n);
     int last = std::clamp(RoundToInt(f * m_endMs), 0, n);
     if (first > last) std::swap(first, last);
-    SampleBuffer out = AllocSamples(n);
-    if (!out) return -1;
     const double* x = m_input.get();
-    double* y = out.get();
-    std::fill(y, y + first, 0.0);
-    // The running sum times the sample period in ms, including the current sample.
-    double sum = 0.0;
-    for (int i = first; i < last; ++i) {
-        sum = sum + x[i];
-        y[i] = sum / (m_samplingRate * 0.001);
-    }
-    std::fill(y + last, y + n, 0.0);
-    m_output = std::move(out);
-    m_outputCount = n;
-    return n;
+    return StoreOutput(n, [&](double* y) {
+        std::fill(y, y + first, 0.0);
+        // The running sum times the sample period in ms, including the current sample.
+        double sum = 0.0;
+        for (int i = first; i < last; ++i) {
+            sum = sum + x[i];
+            y[i] = sum / (m_samplingRate * 0.001);
+        }
+        std::fill(y + last, y + n, 0.0);
+    });
 }
 
 int CIntFilter::EditSettings() {

@@ -102,12 +102,7 @@ int CSDActDetFilter::Compute() {
     // Without a hit (or on a hit of the very first window) the marker keeps what it held.
     const int onset = FindSdOnset(x, n, window, threshold);
     if (onset >= 0) m_markerIndex = onset;
-    SampleBuffer out = AllocSamples(n);
-    if (!out) return -1;
-    std::copy(x, x + n, out.get());
-    m_output = std::move(out);
-    m_outputCount = n;
-    return n;
+    return StoreOutput(n, [&](double* y) { std::copy(x, x + n, y); });
 }
 
 int CSDActDetFilter::EditSettings() {

@@ -27,16 +27,14 @@ int CBPFilter::Compute() {
     // the upper edge over that result cut to the input's length (padded with zeros afresh). The
     // kernel runs both block by block, so the intermediate result needs no array of its own.
     if (!m_input || m_inputCount <= 0) return -1;
-    SampleBuffer out = AllocSamples(m_inputCount);
-    if (!out) return -1;
     const auto n = static_cast<std::size_t>(m_inputCount);
-    kernels::ConvolveCentredTwice(std::span<const double>(m_input.get(), n),
-                                  kernels::ConstTaps(m_coefficients.get(), kernels::kTapCount),
-                                  kernels::ConstTaps(m_coefficientsHigh.get(), kernels::kTapCount),
-                                  std::span<double>(out.get(), n));
-    m_output = std::move(out);
-    m_outputCount = m_inputCount;
-    return m_outputCount;
+    return StoreOutput(m_inputCount, [&](double* y) {
+        kernels::ConvolveCentredTwice(
+            std::span<const double>(m_input.get(), n),
+            kernels::ConstTaps(m_coefficients.get(), kernels::kTapCount),
+            kernels::ConstTaps(m_coefficientsHigh.get(), kernels::kTapCount),
+            std::span<double>(y, n));
+    });
 }
 
 int CBPFilter::EditSettings() {

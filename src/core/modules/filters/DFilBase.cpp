@@ -43,19 +43,16 @@ int CDFilBase::DesignHighPass(double x) {
 
 int CDFilBase::ApplyCoefficients(const double* h) {
     if (!m_input || m_inputCount <= 0) return -1;
-    SampleBuffer out = AllocSamples(m_inputCount);
-    if (!out) return -1;
     const std::size_t n = static_cast<std::size_t>(m_inputCount);
     std::span<const double> x(m_input.get(), n);
-    std::span<double> y(out.get(), n);
-    if (h) {
-        kernels::ConvolveCentred(x, kernels::ConstTaps(h, kernels::kTapCount), y);
-    } else {
-        std::copy(x.begin(), x.end(), y.begin());
-    }
-    m_output = std::move(out);
-    m_outputCount = m_inputCount;
-    return m_outputCount;
+    return StoreOutput(m_inputCount, [&](double* out) {
+        std::span<double> y(out, n);
+        if (h) {
+            kernels::ConvolveCentred(x, kernels::ConstTaps(h, kernels::kTapCount), y);
+        } else {
+            std::copy(x.begin(), x.end(), y.begin());
+        }
+    });
 }
 
 void CDFilBase::ReleaseCoefficients() { m_coefficients.reset(); }

@@ -11,16 +11,13 @@ CDiffFilter::CDiffFilter() { m_name = kDisplayName; }
 
 int CDiffFilter::Compute() {
     if (!m_input || m_inputCount <= 0) return -1;
-    SampleBuffer out = AllocSamples(m_inputCount);
-    if (!out) return -1;
     const std::size_t n = static_cast<std::size_t>(m_inputCount);
     // Samples per millisecond; a multiplication, so any rate is safe.
     const double k = m_samplingRate * 0.001;
-    kernels::Differentiate(std::span<const double>(m_input.get(), n), k,
-                           std::span<double>(out.get(), n));
-    m_output = std::move(out);
-    m_outputCount = m_inputCount;
-    return m_outputCount;
+    return StoreOutput(m_inputCount, [&](double* y) {
+        kernels::Differentiate(std::span<const double>(m_input.get(), n), k,
+                               std::span<double>(y, n));
+    });
 }
 
 int CDiffFilter::GetTimeExponent() const {

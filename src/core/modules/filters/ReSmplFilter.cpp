@@ -15,13 +15,10 @@ int CReSmplFilter::Compute() {
     const std::size_t n = static_cast<std::size_t>(m_inputCount);
     const std::size_t count = kernels::DecimatedCount(n, m_step);
     // An empty result (fewer samples than one step) is still an output, of zero samples.
-    SampleBuffer out = AllocSamples(static_cast<long long>(count));
-    if (!out) return -1;
-    kernels::Decimate(std::span<const double>(m_input.get(), n), m_step,
-                      std::span<double>(out.get(), count));
-    m_output = std::move(out);
-    m_outputCount = static_cast<int>(count);
-    return m_outputCount;
+    return StoreOutput(static_cast<int>(count), [&](double* y) {
+        kernels::Decimate(std::span<const double>(m_input.get(), n), m_step,
+                          std::span<double>(y, count));
+    });
 }
 
 int CReSmplFilter::GetSamplingRate() const { return m_samplingRate / EffectiveStep(); }
