@@ -63,7 +63,7 @@ CMeasureWnd::CMeasureWnd(CKaisekiDoc* doc, QWidget* owner)
     layout->addLayout(buttons);
     connect(copy, &QPushButton::clicked, this, [this] { CopyToClipboard(); });
     connect(save, &QPushButton::clicked, this, [this] { OnSave(); });
-    resize(900, 360);
+    resize(1130, 360);
     if (m_doc) m_doc->AddView(this);
 }
 

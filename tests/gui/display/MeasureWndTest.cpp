@@ -150,7 +150,7 @@ TEST_F(MeasureWndTest, Screenshot) {
     }
     CMeasureWnd* wnd = Open();
     ASSERT_TRUE(wnd);
-    wnd->resize(980, 330);
+    wnd->resize(1130, 330);
     ASSERT_TRUE(QTest::qWaitForWindowExposed(wnd));
     QTest::qWait(200);
     QDir().mkpath(QString::fromLocal8Bit(folder));
