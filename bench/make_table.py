@@ -197,6 +197,31 @@ def cli_rows(out_dir):
     return rows
 
 
+def measure_rows(out_dir):
+    """The rows of bench/cli_measure_vs_pandas.py's report (bench/out/cli_measure.txt)."""
+    path = os.path.join(out_dir, "cli_measure.txt")
+    if not os.path.exists(path):
+        return []
+    text = open(path).read()
+    one = re.search(r"tavrel-cli --jobs 1:\s+([\d.]+) s\s+([\d.]+) s", text)
+    two = re.search(r"tavrel-cli --jobs 2:\s+([\d.]+) s\s+([\d.]+) s", text)
+    py = re.search(r"pandas \+ numpy:\s+([\d.]+) s\s+([\d.]+) s", text)
+    if not (one and two and py):
+        return []
+    w1, c1 = map(float, one.groups())
+    w2, c2 = map(float, two.groups())
+    wp, cp = map(float, py.groups())
+    what = "Results table: `tavrel-cli measure` of 200 recordings of 16 x 8192 rows"
+    return [
+        (what + " (wall / CPU time)", "%.2f s / %.2f s (--jobs 2)" % (w2, c2),
+         "tavrel-cli measure --jobs 1", "%.2f s / %.2f s" % (w1, c1),
+         "%.2fx" % (w1 / w2 if w2 else 0), "threads speed-up, best wall time of the passes"),
+        (what + " (wall / CPU time)", "%.2f s / %.2f s (--jobs 2)" % (w2, c2),
+         "pandas.read_csv + numpy per file", "%.2f s / %.2f s" % (wp, cp),
+         "%.2fx" % (wp / w2 if w2 else 0), "CPU-time ratio %.2fx" % (cp / c2 if c2 else 0)),
+    ]
+
+
 def machine():
     cpu = ""
     try:
@@ -236,7 +261,7 @@ def main():
         p = metric(results, peer, pm)
         lines.append("| %s | %s | %s | %s | %s | %s |" % (what, show(o, om), peer_name, show(p, pm),
                                                      ratio(o, p, om), note))
-    for row in cli_rows(out_dir):
+    for row in cli_rows(out_dir) + measure_rows(out_dir):
         lines.append("| %s | %s | %s | %s | %s | %s |" % row)
     lines += ["", "Details and the reasoning behind each figure: `bench/results/*.md`.", ""]
     with open(readme, "w") as f:

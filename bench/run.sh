@@ -36,5 +36,9 @@ if [ -f bench/cli_export_vs_pandas.py ]; then
     echo "== tavrel-cli export against pandas + numpy"
     /usr/bin/python3 bench/cli_export_vs_pandas.py build/bin/tavrel-cli | tee "$out/cli_export.txt"
 fi
+if [ -f bench/cli_measure_vs_pandas.py ]; then
+    echo "== tavrel-cli measure against pandas + numpy"
+    /usr/bin/python3 bench/cli_measure_vs_pandas.py build/bin/tavrel-cli | tee "$out/cli_measure.txt"
+fi
 /usr/bin/python3 bench/make_table.py "$out" bench/README.md
 echo "bench/README.md written"

@@ -14,7 +14,11 @@ std::vector<std::string> CliHost::TakeMessages() {
 }
 
 void CliHost::FlushWarnings() {
-    for (const std::string& message : TakeMessages()) {
+    WriteWarnings(TakeMessages());
+}
+
+void WriteWarnings(const std::vector<std::string>& messages) {
+    for (const std::string& message : messages) {
         std::string line = message;
         for (char& c : line) {
             if (c == '\n' || c == '\r') c = ' ';

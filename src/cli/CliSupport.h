@@ -98,7 +98,11 @@ class CliHost : public NullHost {
     std::vector<std::string> m_messages;
 };
 
-// Installs a CliHost for the lifetime of the object.
+// Writes messages kept by a host to stderr as warnings, one line each.
+void WriteWarnings(const std::vector<std::string>& messages);
+
+// Installs a CliHost for the lifetime of the object, on the calling thread (each thread has its
+// own host).
 class ScopedCliHost {
   public:
     ScopedCliHost() : m_previous(SetHost(&m_host)) {}

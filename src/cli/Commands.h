@@ -10,5 +10,6 @@ int RunNew(const QStringList& arguments);
 int RunInfo(const QStringList& arguments);
 int RunExport(const QStringList& arguments);
 int RunRender(const QStringList& arguments);
+int RunMeasure(const QStringList& arguments);
 
 }  // namespace tavrel::cli

@@ -1,13 +1,18 @@
 // `export`: opens a document as the GUI does (reading its data file) and writes the processed
 // data of all sixteen channels as the "save processed data" command does, the export dialog's
-// answers given by options. With several data files, each gets its own result in the folder
-// named by -o, under the name the GUI proposes ("処理済" + the data file's name).
+// answers given by options. With several data files (or a list of them), each gets its own result
+// in the folder named by -o, under the name the GUI proposes ("処理済" + the data file's name);
+// the files are read on several threads, one document each, and written in the order given.
 #include <algorithm>
 #include <array>
 #include <cstdio>
 #include <filesystem>
+#include <new>
+#include <string>
 #include <system_error>
+#include <vector>
 
+#include "cli/Batch.h"
 #include "cli/CliSupport.h"
 #include "cli/Commands.h"
 #include "cli/DataOptions.h"
@@ -63,6 +68,34 @@ void ExportOne(const std::string& documentPath, const DataOptions& options, cons
     host.Get().FlushWarnings();
 }
 
+// One data file's export in memory, for the writing thread; or why it failed.
+struct ExportBytes {
+    std::string bytes;
+    std::string error;
+    std::vector<std::string> warnings;
+};
+
+void ExportToMemory(const std::string& documentPath, const DataOptions& options,
+                    const QString& dataFile, const ExportSettings& settings, ExportBytes& result) {
+    ScopedCliHost host;  // this thread's own
+    try {
+        std::array<ChannelExport, CKaisekiDoc::kChannels> channels;
+        {
+            CKaisekiDoc doc;
+            PrepareDocument(doc, documentPath, options, dataFile, host.Get());
+            channels = GatherChannels(doc);
+        }
+        result.bytes = FormatExport(channels, settings);
+    } catch (const CliError& error) {
+        result.bytes.clear();
+        result.error = error.what();
+    } catch (const std::bad_alloc&) {
+        result.bytes.clear();
+        result.error = FileName(dataFile) + ": not enough memory";
+    }
+    result.warnings = host.Get().TakeMessages();
+}
+
 }  // namespace
 
 int RunExport(const QStringList& arguments) {
@@ -77,6 +110,7 @@ int RunExport(const QStringList& arguments) {
                     "Read this data file instead of the document's (repeatable; each result is "
                     "named \"処理済\" + the data file's name).",
                     "PATH"});
+    AddBatchOptions(line);
     line.AddOption({"no-header", "Write no header line."});
     line.AddOption({"number", "Add the data-number column: serial or time (ms).", "serial|time"});
     AddDataOptions(line);
@@ -103,17 +137,18 @@ int RunExport(const QStringList& arguments) {
             "tavrel-cli: warning: --unit \"" + *options.unit +
             "\" has characters that Shift-JIS lacks; the export file shows '?' for them\n";
 
-    if (options.dataFiles.size() <= 1) {
-        ExportOne(documentPath, options,
-                  options.dataFiles.isEmpty() ? QString() : options.dataFiles.first(), settings,
-                  FileName(out));
+    const QStringList dataFiles = BatchDataFiles(line, options.dataFiles);
+    const int jobs = BatchJobs(line);
+    if (dataFiles.size() <= 1 && !line.IsSet("data-list")) {
+        ExportOne(documentPath, options, dataFiles.isEmpty() ? QString() : dataFiles.first(),
+                  settings, FileName(out));
         std::fputs(unitWarning.c_str(), stderr);
         return kExitOk;
     }
 
     // Two data files of the same name would write the same result file.
     std::vector<std::string> names;
-    for (const QString& dataFile : options.dataFiles) {
+    for (const QString& dataFile : dataFiles) {
         const std::string name = ProposeExportName(FileName(dataFile));
         if (std::find(names.begin(), names.end(), name) != names.end())
             throw line.UsageError("--data: two data files would both be written as " + name);
@@ -132,16 +167,25 @@ int RunExport(const QStringList& arguments) {
     if (!std::filesystem::is_directory(folder, ec)) throw FileError(folder, "not a folder");
     int status = kExitOk;
     bool written = false;
-    for (qsizetype i = 0; i < options.dataFiles.size(); ++i) {
+    std::vector<ExportBytes> results(static_cast<std::size_t>(dataFiles.size()));
+    auto work = [&](std::size_t i) {
+        ExportToMemory(documentPath, options, dataFiles[static_cast<qsizetype>(i)], settings,
+                       results[i]);
+    };
+    // Written by this thread alone, in the order given.
+    auto deliver = [&](std::size_t i) {
+        ExportBytes result = std::move(results[i]);
         try {
-            ExportOne(documentPath, options, options.dataFiles[i], settings,
-                      folder + "/" + names[static_cast<std::size_t>(i)]);
+            if (!result.error.empty()) throw CliError(kExitFile, result.error);
+            WriteFileAtomically(folder + "/" + names[i], result.bytes);
             written = true;
         } catch (const CliError& error) {
             std::fprintf(stderr, "tavrel-cli: %s\n", error.what());
             status = error.Status();
         }
-    }
+        WriteWarnings(result.warnings);
+    };
+    RunInOrder(results.size(), jobs, work, deliver);
     if (written) std::fputs(unitWarning.c_str(), stderr);
     return status;
 }

@@ -1,5 +1,6 @@
 // tavrel-cli: the program's headless front end. It creates, describes, exports and renders
-// documents without dialogs or a display, for batch work and scripted checks.
+// documents and measures recordings without dialogs or a display, for batch work and scripted
+// checks.
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QStringList>
@@ -23,6 +24,8 @@ constexpr const char* kUsage =
     "  export DOC.kcd -o OUT.csv ...   write the processed data as the GUI saves them\n"
     "  render DOC.kcd -o OUT.png ...   draw the graph view or a magnifier picture\n"
     "                                  (PNG, SVG or PDF by the output's extension)\n"
+    "  measure DOC.kcd [-o OUT] ...    measure every channel of each data file into one table\n"
+    "                                  (CSV, or JSON when OUT ends in .json)\n"
     "\n"
     "  tavrel-cli COMMAND --help       options of a command (also: tavrel-cli help COMMAND)\n"
     "  tavrel-cli --version            version of the program\n"
@@ -36,6 +39,7 @@ Command FindCommand(const char* word) {
     if (std::strcmp(word, "info") == 0) return tavrel::cli::RunInfo;
     if (std::strcmp(word, "export") == 0) return tavrel::cli::RunExport;
     if (std::strcmp(word, "render") == 0) return tavrel::cli::RunRender;
+    if (std::strcmp(word, "measure") == 0) return tavrel::cli::RunMeasure;
     return nullptr;
 }
 

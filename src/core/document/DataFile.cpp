@@ -17,8 +17,9 @@ constexpr std::size_t kChunkBytes = 256 << 10;
 
 // The chunk buffer is kept from one reading to the next: fresh memory costs as much to touch as
 // the parsing of what is read into it. A reading started while another is pumping the user
-// interface finds no buffer here and takes a new one, so two readings never share one.
-std::unique_ptr<char[]> g_spareChunk;
+// interface finds no buffer here and takes a new one, so two readings never share one. Each
+// thread keeps its own (the command-line tool reads several files at once).
+thread_local std::unique_ptr<char[]> g_spareChunk;
 
 std::unique_ptr<char[]> TakeChunk() {
     if (g_spareChunk) return std::move(g_spareChunk);

@@ -70,14 +70,11 @@ void CModBase::Serialize(Archive& ar) {
 
 // ---- chain-end operations ----------------------------------------------------------------------
 
-namespace {
-// The module where a chain-end operation started at `from` is carried out.
-CModBase* ChainEnd(CModBase* from) {
+CModBase* CModBase::ChainEnd(CModBase* from) {
     CModBase* m = from;
     while (m->m_next && !m->StopsForwarding()) m = m->m_next;
     return m;
 }
-}  // namespace
 
 void CModBase::ChainPixelsToRange(Surface* surface, const Rect& plot, const Rect& selection,
                                   int out[2]) {

@@ -101,6 +101,9 @@ public:
 
     // Whether the chain-end operations stop at this module instead of going on (an active probe).
     virtual bool StopsForwarding() const { return false; }
+    // The module where a chain-end operation started at `from` is carried out: the last module,
+    // or the first one before it that stops the forwarding.
+    static CModBase* ChainEnd(CModBase* from);
 
     // Chain-position operations; all take the first module of a chain.
     static CModBase* ModuleAt(CModBase* first, int n);

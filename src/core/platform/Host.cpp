@@ -11,8 +11,12 @@ public:
     int PumpMessages() override { return 0; }
 };
 
+// The null host holds no state, so all threads may share it.
 NullHost g_nullHost;
-Host* g_host = &g_nullHost;
+// Each thread has its own current host: the program installs its host on the user-interface
+// thread, and each worker thread of the command-line tool installs one of its own, so the
+// messages of one document never reach another thread's host.
+thread_local Host* g_host = &g_nullHost;
 
 }  // namespace
 

@@ -63,8 +63,11 @@ public:
     bool RunExportSettings(ExportSettings&) override { return false; }
 };
 
+// The current host of the calling thread (each thread has its own; the null host until one is
+// installed on that thread).
 Host& GetHost();
-// Installs a host (not owned); nullptr puts the null host back. Returns the previous one.
+// Installs a host (not owned) for the calling thread; nullptr puts the null host back. Returns
+// the previous one.
 Host* SetHost(Host* host);
 
 // Shows the wait cursor for the lifetime of the object.

@@ -12,6 +12,8 @@ enum CommandId : int {
     ID_FILE_SAVE_PROCESSED = 32772,
     // Added command: the graphs as an image or PDF file, drawn like the printout.
     ID_FILE_EXPORT_IMAGE = 32790,
+    // Added command: the results window (a table of measurements of every channel).
+    ID_VIEW_MEASUREMENTS = 32791,
     ID_FILE_PRINT = 57607,
     ID_FILE_PRINT_DIRECT = 57608,
     ID_FILE_PRINT_PREVIEW = 57609,

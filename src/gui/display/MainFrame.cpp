@@ -24,6 +24,7 @@
 #include "gui/display/KeyStates.h"
 #include "gui/display/MagView.h"
 #include "gui/display/MagWnd.h"
+#include "gui/display/MeasureWnd.h"
 #include "gui/display/ToolBarIcons.h"
 #include "gui/document/DataReading.h"
 #include "gui/platform/FileChooser.h"
@@ -167,6 +168,8 @@ void CMainFrame::CreateMenus() {
         AddCommand(zoomX, id);
     QMenu* zoomY = view->addMenu(QStringLiteral("Y軸拡大率"));
     for (int id : {ID_ZOOMY_1, ID_ZOOMY_2}) AddCommand(zoomY, id);
+    view->addSeparator();
+    AddCommand(view, ID_VIEW_MEASUREMENTS);
 
     QMenu* proc = bar->addMenu(QStringLiteral("処理設定"));
     AddCommand(proc, ID_PROC_SETTINGS);
@@ -258,6 +261,7 @@ void CMainFrame::ConnectCommands() {
     on(ID_ZOOMY_1, [this] { SetZoomY(1); });
     on(ID_ZOOMY_2, [this] { SetZoomY(2); });
     on(ID_PROC_SETTINGS, [this] { OnProcSettings(); });
+    on(ID_VIEW_MEASUREMENTS, [this] { OnMeasurements(); });
     on(ID_NEXT_PANE, [this] { m_wndSplitter->ActivateNext(false); });
     on(ID_PREV_PANE, [this] { m_wndSplitter->ActivateNext(true); });
     for (int i = 0; i < kMaxRecentFiles; ++i) {
@@ -370,6 +374,12 @@ void CMainFrame::OnProcSettings() {
     }
     m_procSetDlg->setVisible(!m_procSetDlg->isVisible());
     UpdateCommandUI();
+}
+
+void CMainFrame::OnMeasurements() {
+    if (!m_measureWnd) m_measureWnd = new CMeasureWnd(m_doc, this);
+    m_measureWnd->show();
+    m_measureWnd->raise();
 }
 
 void CMainFrame::OnViewUpdate() {

@@ -68,6 +68,10 @@ public:
     // Command 32771: creates the dialog on first use, then shows or hides it.
     void OnProcSettings();
 
+    // The results window: created on first use, then shown and raised.
+    void OnMeasurements();
+    QWidget* MeasureWnd() const { return m_measureWnd.data(); }
+
     // Called by a graph view whenever the document updates it.
     void OnViewUpdate();
     // After a new document or an opened one: every graph view takes its initial update.
@@ -131,6 +135,7 @@ private:
     QStatusBar* m_wndStatusBar = nullptr;
     QToolBar* m_wndToolBar = nullptr;
     QPointer<CMagWnd> m_magWnd;
+    QPointer<QWidget> m_measureWnd;
     GraphSplitter* m_wndSplitter = nullptr;
 
     std::function<QWidget*(QWidget*)> m_procSetDlgCreate;

@@ -1,0 +1,35 @@
+// Working through many data files: the list of files a command takes (--data, then the lines of
+// --data-list), the number of threads (--jobs), and running one piece of work per file on those
+// threads while the results are handed on in the order the files were given, so that what a
+// command writes never depends on the number of threads.
+#pragma once
+
+#include <QStringList>
+#include <cstddef>
+#include <functional>
+
+#include "cli/CliSupport.h"
+
+namespace tavrel::cli {
+
+// Declares --data-list FILE and --jobs N.
+void AddBatchOptions(CommandLine& line);
+
+// The data files: those of --data as given, then the lines of the --data-list file (LF or CR LF
+// line ends, empty lines ignored, every other line a path as it stands). A list that cannot be
+// read ends the command with status 2.
+QStringList BatchDataFiles(const CommandLine& line, const QStringList& dataOptions);
+
+// The number of threads: --jobs, or the number of processor cores.
+int BatchJobs(const CommandLine& line);
+
+// Calls work(i) for every i below `count` on up to `jobs` threads (each call on one thread, the
+// calls of different files at the same time) and deliver(i) on the calling thread for i = 0, 1,
+// ... in order, each as soon as work(i) has returned. Work runs at most 2 x `jobs` files ahead of
+// the delivery, so the results waiting to be delivered stay few. With one job everything runs on
+// the calling thread. An exception thrown by work or
+// deliver stops the run: the threads finish the file they are on, then it is thrown on.
+void RunInOrder(std::size_t count, int jobs, const std::function<void(std::size_t)>& work,
+                const std::function<void(std::size_t)>& deliver);
+
+}  // namespace tavrel::cli

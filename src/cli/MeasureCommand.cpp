@@ -1,0 +1,154 @@
+// `measure`: the results table over many recordings. Each data file is read into a document of its
+// own (one per thread), every channel measured as the program's results window measures it, and
+// the rows written in the order the files were given, as CSV or JSON, into one table.
+#include <QString>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "cli/Batch.h"
+#include "cli/CliSupport.h"
+#include "cli/Commands.h"
+#include "cli/DataOptions.h"
+#include "document/KaisekiDoc.h"
+#include "document/Measurements.h"
+
+namespace tavrel::cli {
+
+namespace {
+
+// What measuring one data file gave: its formatted rows, or the line saying why it failed, and
+// the messages the core would have shown meanwhile.
+struct FileResult {
+    std::string text;
+    std::string error;
+    std::vector<std::string> warnings;
+};
+
+// Where the table goes: the -o file (written whole or not at all) or standard output.
+class TableOutput {
+  public:
+    explicit TableOutput(const QString& path) {
+        if (!path.isEmpty()) m_file = std::make_unique<AtomicFile>(FileName(path));
+    }
+    void Write(std::string_view bytes) {
+        if (bytes.empty()) return;
+        if (m_file) {
+            if (!m_file->Write(bytes)) m_file->Fail();
+        } else if (std::fwrite(bytes.data(), 1, bytes.size(), stdout) != bytes.size()) {
+            throw FileError("standard output", std::strerror(errno));
+        }
+    }
+    void Finish() {
+        if (m_file) {
+            m_file->Commit();
+        } else if (std::fflush(stdout) != 0) {
+            throw FileError("standard output", std::strerror(errno));
+        }
+    }
+
+  private:
+    std::unique_ptr<AtomicFile> m_file;
+};
+
+bool EndsWithJson(const QString& path) {
+    return path.endsWith(QStringLiteral(".json"), Qt::CaseInsensitive);
+}
+
+}  // namespace
+
+int RunMeasure(const QStringList& arguments) {
+    CommandLine line("measure DOC.kcd [-o OUT.csv|OUT.json] [options]",
+                     "Measures every channel of the document for each data file (samples, rate, "
+                     "duration, min, max, mean, RMS, peak, marker, last value) into one table.");
+    line.AddPositional("DOC.kcd", "The document file.");
+    line.AddOption({{"o", "output"},
+                    "The table to write: JSON when the name ends in .json, CSV otherwise "
+                    "(default: CSV on standard output).",
+                    "OUT"});
+    line.AddOption({"data",
+                    "Measure this data file instead of the document's (repeatable; rows follow "
+                    "the order of the files).",
+                    "PATH"});
+    AddBatchOptions(line);
+    line.AddOption({"no-header", "Write no header line (CSV)."});
+    AddDataOptions(line);
+    line.Parse(arguments);
+
+    const DataOptions options = ReadDataOptions(line);
+    const int jobs = BatchJobs(line);
+    const bool header = !line.IsSet("no-header");
+    const QString out = line.IsSet("output") ? line.Value("output") : QString();
+    if (line.IsSet("output") && out.isEmpty()) throw line.UsageError("-o: the name is empty");
+    const bool json = EndsWithJson(out);
+    QStringList files = BatchDataFiles(line, options.dataFiles);
+    // Without data files, the document's own.
+    if (files.isEmpty() && !line.IsSet("data-list")) files.append(QString());
+    const std::string documentPath = FileName(line.Positional(0));
+
+    // A document that cannot be read fails once, before any output is made.
+    {
+        CKaisekiDoc check;
+        OpenDocumentFile(check, documentPath);
+    }
+    TableOutput output(out);
+
+    std::vector<FileResult> results(static_cast<std::size_t>(files.size()));
+    auto work = [&](std::size_t i) {
+        FileResult& result = results[i];
+        const QString& dataFile = files[static_cast<qsizetype>(i)];
+        ScopedCliHost host;  // this thread's own
+        try {
+            CKaisekiDoc doc;
+            PrepareDocument(doc, documentPath, options, dataFile, host.Get());
+            // The file column: the path as given, or the one the document stores.
+            const std::string name = dataFile.isEmpty() ? doc.m_dataFilePath : FileName(dataFile);
+            const std::vector<MeasurementRow> rows = MeasureDocument(doc, name, true);
+            if (json)
+                AppendMeasurementJson(result.text, rows);
+            else
+                AppendMeasurementRows(result.text, rows);
+        } catch (const CliError& error) {
+            result.text.clear();
+            result.error = error.what();
+        } catch (const std::bad_alloc&) {
+            result.text.clear();
+            result.error = FileName(dataFile) + ": not enough memory";
+        }
+        result.warnings = host.Get().TakeMessages();
+    };
+
+    int status = kExitOk;
+    bool anyObject = false;
+    if (json) {
+        output.Write("[");
+    } else if (header) {
+        std::string line0;
+        AppendMeasurementHeader(line0);
+        output.Write(line0);
+    }
+    auto deliver = [&](std::size_t i) {
+        FileResult result = std::move(results[i]);
+        WriteWarnings(result.warnings);
+        if (!result.error.empty()) {
+            std::fprintf(stderr, "tavrel-cli: %s\n", result.error.c_str());
+            status = kExitFile;
+            return;
+        }
+        if (json && !result.text.empty()) {
+            output.Write(anyObject ? ",\n" : "\n");
+            anyObject = true;
+        }
+        output.Write(result.text);
+    };
+    RunInOrder(results.size(), jobs, work, deliver);
+    if (json) output.Write(anyObject ? "\n]\n" : "]\n");
+    output.Finish();
+    return status;
+}
+
+}  // namespace tavrel::cli

@@ -1,0 +1,300 @@
+#include "document/Measurements.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+
+#include "document/KaisekiDoc.h"
+#include "pipeline/ModBase.h"
+#include "platform/NumberFormat.h"
+#include "platform/Rounding.h"
+#include "platform/TextCodec.h"
+
+namespace tavrel {
+
+const std::array<const char*, kMeasurementColumns> kMeasurementColumnNames = {
+    "file", "channel", "unit", "samples",  "rate_hz",      "duration_ms", "min",
+    "max",  "mean",    "rms",  "peak_abs", "marker_index", "marker_ms",   "last"};
+
+namespace {
+
+constexpr int kDigits = 10;  // "%0.10G", as the export
+
+// Whether the head of `channel` has source samples to deliver: the document holds rows and the
+// channel's source column is a column with values (a missing column holds none).
+bool HeadHasSamples(const CKaisekiDoc& doc, int channel) {
+    const CHeadFilter* head = doc.Head(channel);
+    if (!head || doc.m_rowCount <= 0) return false;
+    const auto own = static_cast<std::size_t>(head->m_channel);
+    if (head->m_channel < 0 || own >= doc.m_channelSource.size()) return false;
+    const std::size_t column = doc.m_channelSource[own];
+    return column < CKaisekiDoc::kChannels && column < doc.m_columns.size() &&
+           !doc.m_columns[column].empty();
+}
+
+// The statistics of the values: sums in index order, so that the figures do not depend on how
+// the loop is compiled; min and max over the finite values only.
+void Measure(const std::vector<double>& values, MeasurementRow& row) {
+    row.samples = static_cast<long long>(values.size());
+    if (values.empty()) return;
+    double sum = 0.0;
+    double squares = 0.0;
+    bool anyFinite = false;
+    double low = 0.0;
+    double high = 0.0;
+    for (double v : values) {
+        sum += v;
+        squares += v * v;
+        if (!std::isfinite(v)) continue;
+        if (!anyFinite) {
+            low = high = v;
+            anyFinite = true;
+        } else {
+            low = std::min(low, v);
+            high = std::max(high, v);
+        }
+    }
+    const double n = static_cast<double>(values.size());
+    row.mean = sum / n;
+    row.rms = std::sqrt(squares / n);
+    row.last = values.back();
+    if (anyFinite) {
+        row.min = low;
+        row.max = high;
+        row.peakAbs = std::max(std::fabs(low), std::fabs(high));
+    }
+}
+
+void AppendInt(std::string& out, long long value) {
+    char digits[24];
+    const auto r = std::to_chars(digits, digits + sizeof digits, value);
+    out.append(digits, r.ptr);
+}
+
+void AppendField(std::string& out, const std::string& field, char separator) {
+    if (field.find_first_of(std::string{separator, '"', '\r', '\n'}) == std::string::npos) {
+        out += field;
+        return;
+    }
+    out += '"';
+    for (char c : field) {
+        if (c == '"') out += '"';
+        out += c;
+    }
+    out += '"';
+}
+
+}  // namespace
+
+std::vector<MeasurementRow> MeasureDocument(CKaisekiDoc& doc, const std::string& file,
+                                            bool releaseBuffers) {
+    std::vector<MeasurementRow> rows;
+    std::vector<double> values;
+    std::vector<double> times;  // received and not used: GetData delivers values with times
+    for (int d = 0; d < CKaisekiDoc::kChannels; ++d) {
+        if (!HeadHasSamples(doc, d)) continue;
+        values.clear();
+        times.clear();
+        std::string label;
+        doc.GetChannelData(&values, &label, &times, d);
+        CHeadFilter* head = doc.Head(d);
+        if (!label.empty() && head) {
+            MeasurementRow row;
+            row.file = file;
+            row.channel = d + 1;
+            // As the export writes the label, but in UTF-8.
+            std::replace_if(
+                label.begin(), label.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
+            row.unit = std::move(label);
+            // The module that delivered the values: the chain's end, or an active probe.
+            const CModBase* end = CModBase::ChainEnd(head);
+            row.rateHz = end->GetSamplingRate();
+            Measure(values, row);
+            if (row.rateHz > 0)
+                row.durationMs = SampleToMs(row.rateHz, static_cast<double>(row.samples));
+            const int marker = end->GetMarkerIndex();
+            if (marker >= 0) {
+                row.markerIndex = marker;
+                if (row.rateHz > 0) row.markerMs = SampleToMs(row.rateHz, marker);
+            }
+            rows.push_back(std::move(row));
+        }
+        if (releaseBuffers && head) head->ClearBuffers();
+    }
+    return rows;
+}
+
+std::string MeasurementCell(const MeasurementRow& row, int column) {
+    std::string out;
+    auto integer = [&out](std::optional<long long> v) {
+        if (v) AppendInt(out, *v);
+    };
+    auto real = [&out](const std::optional<double>& v) {
+        if (v) AppendG(out, *v, kDigits);
+    };
+    switch (column) {
+        case 0:
+            return row.file;
+        case 1:
+            integer(row.channel);
+            break;
+        case 2:
+            return row.unit;
+        case 3:
+            integer(row.samples);
+            break;
+        case 4:
+            integer(row.rateHz);
+            break;
+        case 5:
+            if (row.durationMs) integer(*row.durationMs);
+            break;
+        case 6:
+            real(row.min);
+            break;
+        case 7:
+            real(row.max);
+            break;
+        case 8:
+            real(row.mean);
+            break;
+        case 9:
+            real(row.rms);
+            break;
+        case 10:
+            real(row.peakAbs);
+            break;
+        case 11:
+            if (row.markerIndex) integer(*row.markerIndex);
+            break;
+        case 12:
+            if (row.markerMs) integer(*row.markerMs);
+            break;
+        case 13:
+            real(row.last);
+            break;
+        default:
+            break;
+    }
+    return out;
+}
+
+void AppendCsvField(std::string& out, const std::string& field) {
+    AppendField(out, field, ',');
+}
+
+void AppendMeasurementHeader(std::string& out, char separator) {
+    for (int k = 0; k < kMeasurementColumns; ++k) {
+        if (k) out += separator;
+        out += kMeasurementColumnNames[static_cast<std::size_t>(k)];
+    }
+    out += '\n';
+}
+
+void AppendMeasurementRows(std::string& out, std::span<const MeasurementRow> rows, char separator) {
+    for (const MeasurementRow& row : rows) {
+        for (int k = 0; k < kMeasurementColumns; ++k) {
+            if (k) out += separator;
+            AppendField(out, MeasurementCell(row, k), separator);
+        }
+        out += '\n';
+    }
+}
+
+namespace {
+
+void AppendJsonString(std::string& out, std::string_view utf8) {
+    // Invalid UTF-8 (a file name in another encoding) becomes U+FFFD, so the output stays valid.
+    const std::string clean = Utf16ToUtf8(Utf8ToUtf16(utf8));
+    static const char kHex[] = "0123456789abcdef";
+    out += '"';
+    for (char c : clean) {
+        const auto u = static_cast<unsigned char>(c);
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += c;
+        } else if (c == '\n') {
+            out += "\\n";
+        } else if (c == '\r') {
+            out += "\\r";
+        } else if (c == '\t') {
+            out += "\\t";
+        } else if (u < 0x20) {
+            out += "\\u00";
+            out += kHex[u >> 4];
+            out += kHex[u & 15];
+        } else {
+            out += c;
+        }
+    }
+    out += '"';
+}
+
+void AppendJsonReal(std::string& out, const std::optional<double>& value) {
+    if (!value || !std::isfinite(*value)) {
+        out += "null";
+        return;
+    }
+    char buffer[40];
+    const auto r =
+        std::to_chars(buffer, buffer + sizeof buffer, *value, std::chars_format::general, 17);
+    out.append(buffer, r.ptr);
+}
+
+void AppendJsonInt(std::string& out, std::optional<long long> value) {
+    if (value)
+        AppendInt(out, *value);
+    else
+        out += "null";
+}
+
+}  // namespace
+
+void AppendMeasurementJson(std::string& out, std::span<const MeasurementRow> rows) {
+    bool first = true;
+    for (const MeasurementRow& row : rows) {
+        if (!first) out += ",\n";
+        first = false;
+        auto key = [&out](int column) {
+            if (column) out += ',';
+            out += '"';
+            out += kMeasurementColumnNames[static_cast<std::size_t>(column)];
+            out += "\":";
+        };
+        auto optionalInt = [](const std::optional<int>& v) {
+            return v ? std::optional<long long>(*v) : std::nullopt;
+        };
+        out += '{';
+        key(0);
+        AppendJsonString(out, row.file);
+        key(1);
+        AppendJsonInt(out, row.channel);
+        key(2);
+        AppendJsonString(out, row.unit);
+        key(3);
+        AppendJsonInt(out, row.samples);
+        key(4);
+        AppendJsonInt(out, row.rateHz);
+        key(5);
+        AppendJsonInt(out, optionalInt(row.durationMs));
+        key(6);
+        AppendJsonReal(out, row.min);
+        key(7);
+        AppendJsonReal(out, row.max);
+        key(8);
+        AppendJsonReal(out, row.mean);
+        key(9);
+        AppendJsonReal(out, row.rms);
+        key(10);
+        AppendJsonReal(out, row.peakAbs);
+        key(11);
+        AppendJsonInt(out, optionalInt(row.markerIndex));
+        key(12);
+        AppendJsonInt(out, optionalInt(row.markerMs));
+        key(13);
+        AppendJsonReal(out, row.last);
+        out += '}';
+    }
+}
+
+}  // namespace tavrel
