@@ -9,6 +9,7 @@
 #include <new>
 
 #include "document/DataFileReader.h"
+#include "document/DataSettings.h"
 #include "platform/Archive.h"
 #include "platform/Host.h"
 
@@ -155,6 +156,8 @@ bool CKaisekiDoc::OnOpenDocument(const std::string& path) {
     }
     // Only a file that held chains reads its data file.
     if (hadChains) {
+        // A recording brings its own rate and unit.
+        ApplyRecordingSettings(*this);
         LoadDataFile();
         UpdateAllViews();
     }

@@ -37,6 +37,11 @@ enum class DataLoadResult {
     CannotOpen,  // the file could not be opened; the user was told and nothing changed
 };
 
+// The file that LoadDataFile reads for the data-file path `dataPath` of a document stored at
+// `documentPath`: the path as named, or, for a relative one that does not open as it is, the path
+// relative to the document's folder. Empty when neither names a regular file.
+std::string DataFileForReading(const std::string& dataPath, const std::string& documentPath);
+
 class CKaisekiDoc {
 public:
     static constexpr int kChannels = 16;
@@ -77,8 +82,9 @@ public:
     // Reads the data file named by m_dataFilePath into the source columns, keeping at most
     // `maxRows` rows (0 = no cap).
     void LoadDataFile(int maxRows = kMaxRows);
-    // The same, telling the caller how it ended (the command-line tool fails on CannotOpen).
-    DataLoadResult TryLoadDataFile(int maxRows = kMaxRows);
+    // The same, telling the caller how it ended (the command-line tool fails on CannotOpen). EDF
+    // and BDF recordings are read through EDFlib; why EDFlib refused one goes to `reason`.
+    DataLoadResult TryLoadDataFile(int maxRows = kMaxRows, std::string* reason = nullptr);
     // The "save processed data" command: asks the host for the file and the settings, then writes.
     void ExportProcessedData();
     void GetChannelData(std::vector<double>* values, std::string* label,

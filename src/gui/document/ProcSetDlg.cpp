@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "document/DataSettings.h"
 #include "gui/document/ChAssignDlg.h"
 #include "gui/document/DataFileDlg.h"
 #include "gui/document/DataReading.h"
@@ -108,17 +109,20 @@ void CProcSetDlg::RefreshFromDocument() {
 void CProcSetDlg::OnBrowse() {
     if (RefuseWhileReading()) return;
     QString path = QFileDialog::getOpenFileName(
-        this, QString(), QString(), QStringLiteral("Data Files (*.csv);;All Files (*)"));
+        this, QString(), QString(),
+        QStringLiteral("データファイル (*.csv *.txt *.edf *.bdf);;All Files (*)"));
     if (!path.isEmpty()) Control<QLineEdit>(this, kPathEdit)->setText(path);
 }
 
 void CProcSetDlg::OnApply() {
     if (!m_doc || RefuseWhileReading()) return;
     CDataFileDlg dialog(this);
-    dialog.FillFromDocument(*m_doc);
+    const std::string path = Control<QLineEdit>(this, kPathEdit)->text().toStdString();
+    // An EDF or BDF recording fills in its own rate and unit.
+    dialog.SetSettings(FillDataFileSettings(*m_doc, path));
     if (dialog.exec() != QDialog::Accepted) return;
     dialog.ApplyToDocument(*m_doc);
-    m_doc->m_dataFilePath = Control<QLineEdit>(this, kPathEdit)->text().toStdString();
+    m_doc->m_dataFilePath = path;
     m_doc->SetModifiedFlag();
     ReadDataFile(*m_doc);
     m_doc->UpdateAllViews();
