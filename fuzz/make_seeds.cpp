@@ -3,7 +3,8 @@
 // without chains. Run it after adding a module class and check the output in under
 // fuzz/corpus/document. With --edf it writes the seeds of the recording fuzzer instead (small
 // EDF, EDF+, BDF and BDF+ files written by EDFlib, each behind the fuzzer's two option bytes)
-// for fuzz/corpus/edf.
+// for fuzz/corpus/edf. (EDFlib writes only the "+" forms; the fuzzer reaches plain EDF and BDF
+// by changing their format mark.)
 #include <edflib.h>
 
 #include <cmath>
@@ -87,13 +88,13 @@ int WriteRecordingSeeds(const std::string& dir) {
         int type, options, signals, perRecord, secondRate, records, duration;
     };
     const Seed seeds[] = {
-        {"edf-three-signals", EDFLIB_FILETYPE_EDF, 0, 3, 20, 20, 3, 100000},
+        {"edfplus-three-signals", EDFLIB_FILETYPE_EDFPLUS, 0, 3, 20, 20, 3, 100000},
         {"edfplus-annotation", EDFLIB_FILETYPE_EDFPLUS, 10, 3, 20, 20, 2, 100000},
-        {"bdf-three-signals", EDFLIB_FILETYPE_BDF, 31, 3, 16, 16, 3, 100000},
+        {"bdfplus-three-signals", EDFLIB_FILETYPE_BDFPLUS, 31, 3, 16, 16, 3, 100000},
         {"bdfplus-annotation", EDFLIB_FILETYPE_BDFPLUS, 0, 2, 25, 25, 2, 50000},
-        {"edf-two-rates", EDFLIB_FILETYPE_EDF, 0, 4, 20, 5, 2, 100000},
-        {"bdf-seventeen-signals", EDFLIB_FILETYPE_BDF, 1, 17, 4, 4, 2, 100000},
-        {"edf-short-records", EDFLIB_FILETYPE_EDF, 40, 2, 3, 3, 4, 3},
+        {"edfplus-two-rates", EDFLIB_FILETYPE_EDFPLUS, 0, 4, 20, 5, 2, 100000},
+        {"bdfplus-seventeen-signals", EDFLIB_FILETYPE_BDFPLUS, 1, 17, 4, 4, 2, 100000},
+        {"edfplus-short-records", EDFLIB_FILETYPE_EDFPLUS, 40, 2, 3, 3, 4, 3},
     };
     for (const Seed& s : seeds) {
         if (!SaveRecordingSeed(dir, s.name, s.type, s.options, s.signals, s.perRecord, s.secondRate,

@@ -1,6 +1,7 @@
 // The processing-settings dialog: the check-box rule with the propagation of chains to the
 // channels that follow, the "設定" sequence, "決定" with its data-file dialog, the assignment
 // button, and commands held off while the data file is read.
+#include <edflib.h>
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
@@ -10,11 +11,13 @@
 #include <QtTest/QTest>
 
 #include "document/KaisekiDoc.h"
+#include "gui/document/DataFileDlg.h"
 #include "gui/document/DataReading.h"
 #include "gui/document/ModalHelper.h"
 #include "gui/document/ProcSetDlg.h"
 #include "pipeline/ModuleRegistry.h"
 #include "gui/platform/DialogLayout.h"
+#include "support/EdfWriter.h"
 #include "support/ScriptedHost.h"
 #include "support/TempDir.h"
 
@@ -247,6 +250,34 @@ TEST(ProcSetDlg, ApplyReadsTheFileWithTheNewSettings) {
     }
 }
 
+TEST(ProcSetDlg, ApplyOnARecordingFillsTheDataSettingsFromTheFile) {
+    Fixture f;
+    test::TempDir dir;
+    const std::string recording = dir.File("run.bdf");
+    ASSERT_TRUE(test::WriteEdf(recording, test::ThreeSines(EDFLIB_FILETYPE_BDFPLUS)));
+    Control<QLineEdit>(f.dialog.get(), 1000)->setText(QString::fromStdString(recording));
+    qt::CDataFileDlg* seen = nullptr;
+    int rate = 0, unitChoice = 0, factor = 0;
+    std::string otherUnit;
+    OnNextModal([&](QWidget* w) {
+        seen = qobject_cast<qt::CDataFileDlg*>(w);
+        ASSERT_NE(seen, nullptr);
+        rate = seen->m_rateValue;
+        unitChoice = seen->m_unitChoice;
+        otherUnit = seen->m_otherUnit;
+        factor = seen->m_factor;
+        Click(w, 1);
+    });
+    f.dialog->OnApply();
+    EXPECT_EQ(rate, 2000);
+    EXPECT_EQ(unitChoice, 2);
+    EXPECT_EQ(otherUnit, "uV");
+    EXPECT_EQ(factor, 1);
+    EXPECT_EQ(f.doc.m_rowCount, 6000);
+    EXPECT_EQ(f.doc.m_chains[15]->m_unit, "uV");
+    EXPECT_TRUE(f.host.messages.empty());
+}
+
 TEST(ProcSetDlg, AssignmentAcceptedMarksModifiedAndRedraws) {
     Fixture f;
     OnNextModal([](QWidget* w) {
@@ -350,7 +381,7 @@ TEST(ProcSetDlg, BrowsePutsTheChosenPathIntoTheEditOnly) {
         static_cast<QDialog*>(files)->accept();
     });
     Click(f.dialog.get(), CProcSetDlg::kBrowseButton);
-    EXPECT_EQ(filters, QStringList({QStringLiteral("Data Files (*.csv)"),
+    EXPECT_EQ(filters, QStringList({QStringLiteral("データファイル (*.csv *.txt *.edf *.bdf)"),
                                     QStringLiteral("All Files (*)")}));
     EXPECT_EQ(Control<QLineEdit>(f.dialog.get(), 1000)->text().toStdString(), chosen);
     // Nothing is applied until "決定".
