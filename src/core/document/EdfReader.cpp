@@ -3,7 +3,9 @@
 #include <edflib.h>
 
 #include <algorithm>
+#include <charconv>
 #include <condition_variable>
+#include <cstdint>
 #include <cstdio>
 #include <limits>
 #include <mutex>
@@ -71,6 +73,11 @@ int SignalRate(const edf_hdr_struct& header, int signal) {
                       static_cast<int>(kMaxRateValue));
 }
 
+// The length of column 0 (0 when there are no columns).
+int Rows(const std::vector<std::vector<double>>& columns) {
+    return columns.empty() ? 0 : static_cast<int>(columns[0].size());
+}
+
 // Why an open recording cannot be read, or empty.
 std::string Unreadable(const EdfFile& file) {
     if (!file.IsOpen()) return file.Error();
@@ -98,7 +105,8 @@ bool IsRecordingFile(const std::string& path) {
     return IsRecordingHeader(std::string_view(head, got));
 }
 
-EdfFile::EdfFile(const std::string& path) : m_header(std::make_unique<edf_hdr_struct>()) {
+EdfFile::EdfFile(const std::string& path)
+    : m_header(std::make_unique<edf_hdr_struct>()), m_path(path) {
     std::unique_lock<std::mutex> hold(g_edfLock);
     g_edfClosed.wait(hold, [&] { return !edflib_is_file_used(path.c_str()); });
     if (edfopen_file_readonly(path.c_str(), m_header.get(), EDFLIB_DO_NOT_READ_ANNOTATIONS) == 0)
@@ -134,57 +142,208 @@ bool ReadRecordingValues(const std::string& path, int skipSignals, RecordingValu
     return true;
 }
 
+namespace {
+
+// The signals to read and how many samples each gives.
+struct ReadPlan {
+    int first = 0;          // the first signal read (EDFlib's numbering of ordinary signals)
+    std::vector<int> read;  // columns k whose signal first + k is read
+    long long count = 0;    // samples read of each
+};
+
+// Reads through EDFlib's own sample reading.
+bool ReadThroughEdflib(const EdfFile& file, const ReadPlan& plan,
+                       std::vector<std::vector<double>>& columns, int& rowCount,
+                       Progress* progress) {
+    for (long long done = 0; done < plan.count;) {
+        // The user interface replaced the document's contents while the progress window was
+        // pumping: stop.
+        if (columns.size() < static_cast<std::size_t>(kColumns)) return false;
+        const int n = static_cast<int>(std::min<long long>(kChunkSamples, plan.count - done));
+        for (int k : plan.read) {
+            std::vector<double>& column = columns[static_cast<std::size_t>(k)];
+            const std::size_t at = column.size();
+            column.resize(at + static_cast<std::size_t>(n));
+            const int got =
+                edfread_physical_samples(file.Handle(), plan.first + k, n, column.data() + at);
+            // The file changed under the reader: keep what was read.
+            if (got < n) {
+                column.resize(at + static_cast<std::size_t>(std::max(got, 0)));
+                return false;
+            }
+            if (progress) progress->Step(n);
+        }
+        done += n;
+        rowCount = Rows(columns);
+        if (progress && progress->PumpMessages()) return true;
+    }
+    return false;
+}
+
+// A whole number of a header field that EDFlib has already checked ("  123   ").
+bool FieldNumber(std::string_view field, long long& value) {
+    std::size_t at = field.find_first_not_of(' ');
+    if (at == std::string_view::npos) return false;
+    if (field[at] == '+') ++at;
+    const auto parsed = std::from_chars(field.data() + at, field.data() + field.size(), value);
+    return parsed.ec == std::errc() && parsed.ptr != field.data() + at;
+}
+
+// Where the ordinary signals lie in a data record, from the header bytes that EDFlib has
+// checked. False when anything differs from what EDFlib reported (the samples are then read
+// through EDFlib).
+struct RecordLayout {
+    long long headerBytes = 0;
+    long long recordBytes = 0;
+    int sampleBytes = 2;
+    std::vector<long long> offsets;  // in a record, of each ordinary signal
+};
+
+bool ReadLayout(std::FILE* file, const edf_hdr_struct& header, RecordLayout& layout) {
+    const bool plus =
+        header.filetype == EDFLIB_FILETYPE_EDFPLUS || header.filetype == EDFLIB_FILETYPE_BDFPLUS;
+    const bool bdf =
+        header.filetype == EDFLIB_FILETYPE_BDF || header.filetype == EDFLIB_FILETYPE_BDFPLUS;
+    layout.sampleBytes = bdf ? 3 : 2;
+    std::string head(256, '\0');
+    long long all = 0;
+    if (std::fread(head.data(), 1, head.size(), file) != head.size() ||
+        !FieldNumber(std::string_view(head).substr(252, 4), all) || all < 1 ||
+        all > EDFLIB_MAXSIGNALS)
+        return false;
+    const std::size_t signals = static_cast<std::size_t>(all);
+    std::string table(signals * 256, '\0');
+    if (std::fread(table.data(), 1, table.size(), file) != table.size()) return false;
+    layout.headerBytes = 256 + static_cast<long long>(table.size());
+    const std::string_view annotation = bdf ? "BDF Annotations " : "EDF Annotations ";
+    for (std::size_t i = 0; i < signals; ++i) {
+        long long samples = 0;
+        if (!FieldNumber(std::string_view(table).substr(signals * 216 + i * 8, 8), samples) ||
+            samples < 1)
+            return false;
+        if (!(plus && std::string_view(table).substr(i * 16, 16) == annotation)) {
+            const std::size_t j = layout.offsets.size();
+            if (j >= static_cast<std::size_t>(header.edfsignals) ||
+                samples != header.signalparam[j].smp_in_datarecord)
+                return false;
+            layout.offsets.push_back(layout.recordBytes);
+        }
+        layout.recordBytes += samples * layout.sampleBytes;
+    }
+    if (layout.offsets.size() != static_cast<std::size_t>(header.edfsignals)) return false;
+    // The file holds exactly the records the header names.
+    if (std::fseek(file, 0, SEEK_END) != 0) return false;
+    const long long size = std::ftell(file);
+    return header.datarecords_in_file >= 0 &&
+           size == layout.headerBytes + header.datarecords_in_file * layout.recordBytes &&
+           std::fseek(file, static_cast<long>(layout.headerBytes), SEEK_SET) == 0;
+}
+
+// Reads whole data records in large blocks and scales the digital values exactly as EDFlib does
+// (clamped to the digital range, then bitvalue x (offset + value)); EDFlib itself fetches every
+// byte of a sample with a call of its own. Returns false when the file is not laid out as
+// expected, before anything was read.
+bool ReadRecords(const std::string& path, const edf_hdr_struct& header, const ReadPlan& plan,
+                 std::vector<std::vector<double>>& columns, int& rowCount, Progress* progress,
+                 bool& cancelled) {
+    struct Closer {
+        void operator()(std::FILE* f) const { std::fclose(f); }
+    };
+    std::unique_ptr<std::FILE, Closer> file(std::fopen(path.c_str(), "rb"));
+    RecordLayout layout;
+    if (!file || !ReadLayout(file.get(), header, layout)) return false;
+    for (int k : plan.read) {
+        const edf_param_struct& signal = header.signalparam[plan.first + k];
+        if (signal.dig_min >= signal.dig_max || signal.phys_min == signal.phys_max) return false;
+    }
+    const long long perRecord = header.signalparam[plan.first].smp_in_datarecord;
+    const long long batch = std::max<long long>(1, (4 << 20) / layout.recordBytes);
+    std::vector<unsigned char> block;
+    constexpr long long kScratch = 2048;
+    double scratch[kScratch];
+    for (long long done = 0; done < plan.count;) {
+        if (columns.size() < static_cast<std::size_t>(kColumns)) return true;
+        const long long records = std::min(batch, (plan.count - done + perRecord - 1) / perRecord);
+        block.resize(static_cast<std::size_t>(records * layout.recordBytes));
+        if (std::fread(block.data(), 1, block.size(), file.get()) != block.size()) return true;
+        const long long n = std::min(records * perRecord, plan.count - done);
+        for (int k : plan.read) {
+            const edf_param_struct& signal = header.signalparam[plan.first + k];
+            const double bitvalue =
+                (signal.phys_max - signal.phys_min) / (signal.dig_max - signal.dig_min);
+            const double offset = signal.phys_max / bitvalue - signal.dig_max;
+            std::vector<double>& column = columns[static_cast<std::size_t>(k)];
+            const long long start = layout.offsets[static_cast<std::size_t>(plan.first + k)];
+            const int low = signal.dig_min, high = signal.dig_max;
+            // Scaled a piece at a time into a small buffer that stays in the cache, then
+            // appended: the column's memory is written once.
+            for (long long i = 0; i < n;) {
+                const long long r = i / perRecord, j0 = i % perRecord;
+                const long long m = std::min({perRecord - j0, n - i, kScratch});
+                const unsigned char* p =
+                    block.data() + r * layout.recordBytes + start + j0 * layout.sampleBytes;
+                if (layout.sampleBytes == 3) {
+                    for (long long j = 0; j < m; ++j, p += 3) {
+                        const int digital =
+                            static_cast<std::int32_t>(static_cast<std::uint32_t>(p[2]) << 24 |
+                                                      static_cast<std::uint32_t>(p[1]) << 16 |
+                                                      static_cast<std::uint32_t>(p[0]) << 8) >>
+                            8;
+                        scratch[j] = bitvalue * (offset + std::clamp(digital, low, high));
+                    }
+                } else {
+                    for (long long j = 0; j < m; ++j, p += 2) {
+                        const int digital = static_cast<std::int16_t>(p[0] | p[1] << 8);
+                        scratch[j] = bitvalue * (offset + std::clamp(digital, low, high));
+                    }
+                }
+                column.insert(column.end(), scratch, scratch + m);
+                i += m;
+            }
+            if (progress) progress->Step(static_cast<int>(n));
+        }
+        done += n;
+        rowCount = Rows(columns);
+        if (progress && progress->PumpMessages()) {
+            cancelled = true;
+            return true;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
 RecordingReadResult ReadRecordingSignals(const EdfFile& file, int skipSignals, int maxRows,
                                          std::vector<std::vector<double>>& columns, int& rowCount,
                                          Progress* progress) {
     RecordingReadResult result;
     const edf_hdr_struct& header = file.Header();
-    const int first = std::max(skipSignals, 0);
-    const int signals = std::min(file.Signals() - first, kColumns);
+    ReadPlan plan;
+    plan.first = std::max(skipSignals, 0);
+    const int signals = std::min(file.Signals() - plan.first, kColumns);
     if (signals <= 0 || columns.size() < static_cast<std::size_t>(kColumns)) return result;
 
     // The signals read and how many samples each gives: all of its samples up to the cap.
     const long long cap = maxRows > 0 ? maxRows : std::numeric_limits<int>::max();
-    const int perRecord = header.signalparam[first].smp_in_datarecord;
-    std::vector<int> read;
+    const int perRecord = header.signalparam[plan.first].smp_in_datarecord;
     long long total = 0;
-    const long long count = std::min(header.signalparam[first].smp_in_file, cap);
+    plan.count = std::min(header.signalparam[plan.first].smp_in_file, cap);
     for (int k = 0; k < signals; ++k) {
-        const edf_param_struct& signal = header.signalparam[first + k];
+        const edf_param_struct& signal = header.signalparam[plan.first + k];
         if (signal.smp_in_datarecord != perRecord) {
             result.otherRate.push_back(Trimmed(signal.label));
             continue;
         }
-        read.push_back(k);
-        columns[static_cast<std::size_t>(k)].reserve(static_cast<std::size_t>(count));
-        total += count;
+        plan.read.push_back(k);
+        columns[static_cast<std::size_t>(k)].reserve(static_cast<std::size_t>(plan.count));
+        total += plan.count;
     }
     if (progress) progress->SetRange(0, SaturateToInt(total));
 
-    for (long long done = 0; done < count;) {
-        const int n = static_cast<int>(std::min<long long>(kChunkSamples, count - done));
-        for (int k : read) {
-            std::vector<double>& column = columns[static_cast<std::size_t>(k)];
-            const std::size_t at = column.size();
-            column.resize(at + static_cast<std::size_t>(n));
-            const int got =
-                edfread_physical_samples(file.Handle(), first + k, n, column.data() + at);
-            // The file changed under the reader: keep what was read.
-            if (got < n) {
-                column.resize(at + static_cast<std::size_t>(std::max(got, 0)));
-                rowCount = static_cast<int>(columns[0].size());
-                return result;
-            }
-            if (progress) progress->Step(n);
-        }
-        done += n;
-        rowCount = static_cast<int>(columns[0].size());
-        if (progress && progress->PumpMessages()) {
-            result.cancelled = true;
-            break;
-        }
-    }
-    rowCount = static_cast<int>(columns[0].size());
+    if (!ReadRecords(file.Path(), header, plan, columns, rowCount, progress, result.cancelled))
+        result.cancelled = ReadThroughEdflib(file, plan, columns, rowCount, progress);
+    rowCount = Rows(columns);
     return result;
 }
 
@@ -213,9 +372,9 @@ DataLoadResult LoadRecording(CKaisekiDoc& doc, const std::string& path, int maxR
                                       doc.m_rowCount, progress.get());
     } catch (const std::bad_alloc&) {
         // Out of memory: the samples read so far stay.
-        doc.m_rowCount = static_cast<int>(doc.m_columns[0].size());
+        doc.m_rowCount = Rows(doc.m_columns);
     } catch (const std::length_error&) {
-        doc.m_rowCount = static_cast<int>(doc.m_columns[0].size());
+        doc.m_rowCount = Rows(doc.m_columns);
     }
     progress.reset();
     if (!result.otherRate.empty()) {

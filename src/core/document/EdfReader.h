@@ -9,6 +9,10 @@
 // record over the record's duration, rounded by adding 0.5); a signal with another rate is not
 // read and its column stays empty.
 //
+// EDFlib opens and checks the file and gives the signals' scaling; the data records are read in
+// large blocks here and scaled exactly as EDFlib scales them (EDFlib fetches every byte of a
+// sample with a call of its own), with EDFlib's own sample reading as the fallback.
+//
 // EDFlib keeps its open files in a table of its own, which opening and closing change without any
 // lock; here both are done under one lock, so several threads may read recordings at once.
 #pragma once
@@ -44,11 +48,13 @@ class EdfFile {
     const std::string& Error() const { return m_error; }
     int Handle() const { return m_handle; }
     const edf_hdr_struct& Header() const { return *m_header; }
+    const std::string& Path() const { return m_path; }
     // The ordinary signals (EDFlib hides the annotation signals).
     int Signals() const;
 
   private:
     std::unique_ptr<edf_hdr_struct> m_header;
+    std::string m_path;
     int m_handle = -1;
     std::string m_error;
 };
