@@ -58,7 +58,7 @@ test::EdfSpec TwentySignals() {
         signal.label = "S" + std::to_string(s);
         signal.samplesPerRecord = 100;
         signal.value = [s](int i) { return (s + 1) * 37.5 * std::cos(0.01 * (s + 1) * i); };
-        spec.signals.push_back(signal);
+        spec.channels.push_back(signal);
     }
     return spec;
 }
@@ -77,8 +77,8 @@ test::EdfSpec NearTheDigitalLimits() {
         const double edge = (i % 2 ? signal.physMax : signal.physMin);
         return edge - (i % 2 ? 1 : -1) * step * (i % 5) + (i % 7 == 0 ? (i % 2 ? 5 : -5) : 0);
     };
-    spec.signals = {signal, signal};
-    spec.signals[1].label = "Limits2";
+    spec.channels = {signal, signal};
+    spec.channels[1].label = "Limits2";
     return spec;
 }
 
@@ -90,7 +90,7 @@ TEST_F(CliEdfExport, RecordingsExportAsTheSameValuesReadFromCsv) {
         std::vector<std::string> csvOptions;
     };
     test::EdfSpec twoRates = test::ThreeSines(EDFLIB_FILETYPE_EDFPLUS);
-    twoRates.signals[2].samplesPerRecord = 1000;
+    twoRates.channels[2].samplesPerRecord = 1000;
     std::vector<Case> cases{
         {"sines.edf", test::ThreeSines(EDFLIB_FILETYPE_EDF), 3, {"--unit", "uV"}},
         {"sines-plus.edf", test::ThreeSines(EDFLIB_FILETYPE_EDFPLUS), 3, {"--unit", "uV"}},
@@ -105,7 +105,7 @@ TEST_F(CliEdfExport, RecordingsExportAsTheSameValuesReadFromCsv) {
         const std::string recording = dir.File(c.name);
         ASSERT_TRUE(test::WriteEdf(recording, c.spec));
         const std::string csv = SameValuesAsCsv(recording, c.sameRate);
-        const int rate = c.spec.signals[0].samplesPerRecord;
+        const int rate = c.spec.channels[0].samplesPerRecord;
         std::vector<std::string> csvOptions{"--data",   csv, "--rate", std::to_string(rate),
                                             "--factor", "1"};
         csvOptions.insert(csvOptions.end(), c.csvOptions.begin(), c.csvOptions.end());
@@ -145,8 +145,8 @@ TEST_F(CliEdfExport, OptionsReplaceTheRecordingsRateAndUnit) {
 
 TEST_F(CliEdfExport, SignalsOfAnotherRateAreOneWarningLine) {
     test::EdfSpec spec = test::ThreeSines(EDFLIB_FILETYPE_BDFPLUS);
-    spec.signals[1].samplesPerRecord = 250;
-    spec.signals[1].label = "Resp";
+    spec.channels[1].samplesPerRecord = 250;
+    spec.channels[1].label = "Resp";
     const std::string recording = dir.File("rates.bdf");
     ASSERT_TRUE(test::WriteEdf(recording, spec));
     std::string err;

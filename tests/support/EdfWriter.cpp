@@ -21,7 +21,7 @@ EdfSpec ThreeSines(int fileType) {
         EdfSignalSpec signal;
         signal.label = "EMG" + std::to_string(s + 1);
         signal.value = [=](int i) { return amplitude[s] * std::sin(2 * pi * hz[s] * i / 2000.0); };
-        spec.signals.push_back(signal);
+        spec.channels.push_back(signal);
     }
     return spec;
 }
@@ -85,7 +85,7 @@ bool WriteEdf(const std::string& path, const EdfSpec& spec) {
             << WithoutAnnotations(bytes, spec.fileType == EDFLIB_FILETYPE_BDF);
         return true;
     }
-    const int count = static_cast<int>(spec.signals.size());
+    const int count = static_cast<int>(spec.channels.size());
     const int handle = edfopen_file_writeonly(path.c_str(), spec.fileType, count);
     EXPECT_GE(handle, 0) << "EDFlib cannot write " << path << " (" << handle << ")";
     if (handle < 0) return false;
@@ -93,7 +93,7 @@ bool WriteEdf(const std::string& path, const EdfSpec& spec) {
         spec.fileType == EDFLIB_FILETYPE_BDF || spec.fileType == EDFLIB_FILETYPE_BDFPLUS;
     bool ok = edf_set_datarecord_duration(handle, spec.recordDuration) == 0;
     for (int s = 0; s < count; ++s) {
-        const EdfSignalSpec& signal = spec.signals[static_cast<std::size_t>(s)];
+        const EdfSignalSpec& signal = spec.channels[static_cast<std::size_t>(s)];
         const bool fullRange = signal.digMin == 0 && signal.digMax == 0;
         ok = ok && edf_set_samplefrequency(handle, s, signal.samplesPerRecord) == 0 &&
              edf_set_physical_maximum(handle, s, signal.physMax) == 0 &&
@@ -107,7 +107,7 @@ bool WriteEdf(const std::string& path, const EdfSpec& spec) {
     }
     std::vector<double> buffer;
     for (int r = 0; ok && r < spec.records; ++r) {
-        for (const EdfSignalSpec& signal : spec.signals) {
+        for (const EdfSignalSpec& signal : spec.channels) {
             buffer.resize(static_cast<std::size_t>(signal.samplesPerRecord));
             for (int i = 0; i < signal.samplesPerRecord; ++i)
                 buffer[static_cast<std::size_t>(i)] = signal.value(r * signal.samplesPerRecord + i);

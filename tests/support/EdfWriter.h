@@ -26,7 +26,7 @@ struct EdfSpec {
     int records = 3;
     // Record duration in units of 10 microseconds (EDFlib's writer unit); 100000 = one second.
     int recordDuration = 100000;
-    std::vector<EdfSignalSpec> signals;
+    std::vector<EdfSignalSpec> channels;  // "signals" is a Qt macro
 };
 
 // Three sines of known frequency and amplitude at 2000 Hz ("uV"), three records of one second.

@@ -85,7 +85,7 @@ TEST_F(EdfReading, SkipColumnsSkipsLeadingSignalsAndAtMostSixteenAreRead) {
         signal.label = "S" + std::to_string(s);
         signal.samplesPerRecord = 100;
         signal.value = [s](int i) { return s * 100.0 + i; };
-        spec.signals.push_back(signal);
+        spec.channels.push_back(signal);
     }
     const std::string path = Write("twenty.edf", spec);
     const Columns expected = test::ReadEdfPhysical(path);
@@ -115,10 +115,10 @@ TEST_F(EdfReading, RowLimitCountsSamplesPerSignal) {
 
 TEST_F(EdfReading, SignalsOfAnotherRateAreLeftOutAndNamedOnce) {
     test::EdfSpec spec = test::ThreeSines(EDFLIB_FILETYPE_EDFPLUS);
-    spec.signals[1].samplesPerRecord = 500;
-    spec.signals[1].label = "Resp";
-    spec.signals.push_back(spec.signals[1]);
-    spec.signals.back().label = "SpO2";
+    spec.channels[1].samplesPerRecord = 500;
+    spec.channels[1].label = "Resp";
+    spec.channels.push_back(spec.channels[1]);
+    spec.channels.back().label = "SpO2";
     const std::string path = Write("rates.edf", spec);
     const Columns expected = test::ReadEdfPhysical(path);
     ASSERT_EQ(Load(path), DataLoadResult::Loaded);
@@ -180,8 +180,8 @@ TEST_F(EdfReading, RefusalsNameEdflibsReasonAndKeepThePreviousData) {
 TEST_F(EdfReading, RateAndUnitFillTheDataSettingsAndOpeningWritesThemIntoEveryHead) {
     test::EdfSpec spec = test::ThreeSines(EDFLIB_FILETYPE_EDF);
     spec.recordDuration = 30000;  // 0.3 s: 2000 samples per record are 6666.67 Hz
-    spec.signals[0].unit = "mV";
-    spec.signals[1].unit = "uV";
+    spec.channels[0].unit = "mV";
+    spec.channels[1].unit = "uV";
     const std::string path = Write("fast.edf", spec);
 
     DataFileSettings settings = FillDataFileSettings(doc, path);
