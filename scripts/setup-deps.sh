@@ -6,6 +6,7 @@ set -euo pipefail
 packages=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev
+    libedf-dev
     libgtest-dev googletest libbenchmark-dev
     clang libclang-rt-14-dev
     fonts-ipafont-gothic xvfb xauth locales

@@ -7,6 +7,7 @@
 #include <limits>
 
 #include "document/DataSettings.h"
+#include "document/EdfReader.h"
 #include "document/KaisekiDoc.h"
 
 namespace tavrel::cli {
@@ -49,7 +50,8 @@ DataOptions ReadDataOptions(const CommandLine& line) {
 
 namespace {
 
-// What the data-settings dialog would write, had the user entered the options given.
+// What the data-settings dialog would write, had the user entered the options given. An EDF or
+// BDF data file brings its own rate, unit and factor 1, which the options given replace.
 void ApplySettings(CKaisekiDoc& doc, const DataOptions& options) {
     DataFileSettings settings = FillDataFileSettings(doc);
     InitDataFileChecks(settings);
@@ -61,7 +63,16 @@ void ApplySettings(CKaisekiDoc& doc, const DataOptions& options) {
         settings.m_skipColumnsValue = static_cast<unsigned>(*options.skipColumns);
         settings.m_skipCheck = 1;
     }
-    const bool valueSettings = options.rate || options.period || options.unit || options.factor;
+    bool valueSettings = options.rate || options.period || options.unit || options.factor;
+    const std::string dataFile = DataFileForReading(doc.m_dataFilePath, doc.GetPathName());
+    RecordingValues recording;
+    if (!dataFile.empty() && IsRecordingFile(dataFile) &&
+        ReadRecordingValues(
+            dataFile, settings.m_skipCheck ? static_cast<int>(settings.m_skipColumnsValue) : 0,
+            recording)) {
+        TakeRecordingValues(settings, recording);
+        valueSettings = true;
+    }
     if (!valueSettings) {
         // Only the reading settings change; the heads keep what the document stored.
         doc.m_headerRows =
@@ -112,7 +123,6 @@ std::string OpenFailureReason(const std::string& path) {
 void PrepareDocument(CKaisekiDoc& doc, const std::string& documentPath, const DataOptions& options,
                      const QString& dataFile, CliHost& host) {
     const bool hadChains = OpenDocumentFile(doc, documentPath);
-    ApplySettings(doc, options);
     // As opening in the GUI: a document without chains reads no data file, unless one is given.
     // A relative path stored in the document is also looked for beside the document (the reader
     // does that); one given on the command line means the working folder only, so it is made
@@ -126,11 +136,13 @@ void PrepareDocument(CKaisekiDoc& doc, const std::string& documentPath, const Da
     } else if (!hadChains) {
         doc.m_dataFilePath.clear();
     }
-    const DataLoadResult loaded = doc.TryLoadDataFile(options.maxRows);
+    ApplySettings(doc, options);
+    std::string reason;
+    const DataLoadResult loaded = doc.TryLoadDataFile(options.maxRows, &reason);
     if (loaded == DataLoadResult::CannotOpen) {
         host.TakeMessages();  // the reader's message box; the line below replaces it
-        throw FileError(
-            named, "cannot open the data file (" + OpenFailureReason(doc.m_dataFilePath) + ")");
+        if (reason.empty()) reason = OpenFailureReason(doc.m_dataFilePath);
+        throw FileError(named, "cannot open the data file (" + reason + ")");
     }
     if (loaded == DataLoadResult::OutOfMemory) {
         host.TakeMessages();

@@ -5,6 +5,7 @@
 #include <new>
 
 #include "document/DataFileReader.h"
+#include "document/EdfReader.h"
 #include "document/KaisekiDoc.h"
 #include "platform/Host.h"
 
@@ -47,29 +48,48 @@ FilePtr OpenForReading(const std::filesystem::path& path, std::int64_t& length) 
 }
 
 // The data file as named, or, for a relative name that does not open as it is, relative to the
-// folder of the document file (so a document and its data can move together).
+// folder of the document file (so a document and its data can move together). The path opened
+// goes to `opened`.
 FilePtr OpenDataFile(const std::string& dataPath, const std::string& documentPath,
-                     std::int64_t& length) {
-    std::filesystem::path named(dataPath);
-    if (FilePtr file = OpenForReading(named, length)) return file;
-    if (named.is_relative() && !documentPath.empty()) {
+                     std::int64_t& length, std::filesystem::path& opened) {
+    opened = dataPath;
+    if (FilePtr file = OpenForReading(opened, length)) return file;
+    if (opened.is_relative() && !documentPath.empty()) {
         std::filesystem::path folder = std::filesystem::path(documentPath).parent_path();
-        if (!folder.empty()) return OpenForReading(folder / named, length);
+        if (!folder.empty()) {
+            opened = folder / std::filesystem::path(dataPath);
+            return OpenForReading(opened, length);
+        }
     }
     return nullptr;
 }
 
 }  // namespace
 
-DataLoadResult CKaisekiDoc::TryLoadDataFile(int maxRows) {
+std::string DataFileForReading(const std::string& dataPath, const std::string& documentPath) {
+    std::int64_t length = 0;
+    std::filesystem::path opened;
+    if (dataPath.empty() || !OpenDataFile(dataPath, documentPath, length, opened)) return {};
+    return opened.string();
+}
+
+DataLoadResult CKaisekiDoc::TryLoadDataFile(int maxRows, std::string* reason) {
     m_rowsLeftOut = false;
     if (m_dataFilePath.empty()) return DataLoadResult::NoPath;
     std::int64_t length = 0;
-    FilePtr file = OpenDataFile(m_dataFilePath, m_pathName, length);
+    std::filesystem::path opened;
+    FilePtr file = OpenDataFile(m_dataFilePath, m_pathName, length, opened);
     if (!file) {
         GetHost().MessageBox("データファイルが開けません。");
         return DataLoadResult::CannotOpen;
     }
+    // An EDF or BDF recording, recognised by its first bytes, is read through EDFlib.
+    char head[8];
+    if (IsRecordingHeader({head, std::fread(head, 1, sizeof head, file.get())})) {
+        file.reset();
+        return LoadRecording(*this, opened.string(), maxRows, reason);
+    }
+    std::rewind(file.get());
 
     std::unique_ptr<Progress> progress = GetHost().CreateProgress();
     WaitCursor wait;

@@ -2,10 +2,36 @@
 
 #include <limits>
 
+#include "document/EdfReader.h"
 #include "document/KaisekiDoc.h"
 #include "platform/Rounding.h"
 
 namespace tavrel {
+
+namespace {
+
+void SetUnit(DataFileSettings& settings, const std::string& unit) {
+    if (unit == "V") {
+        settings.m_unitChoice = 0;
+        settings.m_otherUnit.clear();
+    } else if (unit == "mV") {
+        settings.m_unitChoice = 1;
+        settings.m_otherUnit.clear();
+    } else {
+        settings.m_unitChoice = 2;
+        settings.m_otherUnit = unit;
+    }
+}
+
+// The recording's values for the data file named `dataPath`, when it is a recording.
+bool RecordingValuesFor(const CKaisekiDoc& doc, const std::string& dataPath,
+                        RecordingValues& values) {
+    const std::string path = DataFileForReading(dataPath, doc.GetPathName());
+    if (path.empty() || !IsRecordingFile(path)) return false;
+    return ReadRecordingValues(path, doc.m_skipColumns, values);
+}
+
+}  // namespace
 
 DataFileSettings FillDataFileSettings(const CKaisekiDoc& doc) {
     DataFileSettings settings;
@@ -16,18 +42,32 @@ DataFileSettings FillDataFileSettings(const CKaisekiDoc& doc) {
     if (const CHeadFilter* head = doc.Head(0)) {
         settings.m_rateValue = head->m_samplingRate;
         settings.m_factor = head->m_unitFactor;
-        if (head->m_unit == "V") {
-            settings.m_unitChoice = 0;
-            settings.m_otherUnit.clear();
-        } else if (head->m_unit == "mV") {
-            settings.m_unitChoice = 1;
-            settings.m_otherUnit.clear();
-        } else {
-            settings.m_unitChoice = 2;
-            settings.m_otherUnit = head->m_unit;
-        }
+        SetUnit(settings, head->m_unit);
     }
     return settings;
+}
+
+void TakeRecordingValues(DataFileSettings& settings, const RecordingValues& values) {
+    settings.m_rateChoice = 0;
+    settings.m_rateValue = values.rate;
+    settings.m_factor = 1;
+    SetUnit(settings, values.unit);
+}
+
+DataFileSettings FillDataFileSettings(const CKaisekiDoc& doc, const std::string& dataPath) {
+    DataFileSettings settings = FillDataFileSettings(doc);
+    RecordingValues values;
+    if (RecordingValuesFor(doc, dataPath, values)) TakeRecordingValues(settings, values);
+    return settings;
+}
+
+bool ApplyRecordingSettings(CKaisekiDoc& doc) {
+    RecordingValues values;
+    if (!RecordingValuesFor(doc, doc.m_dataFilePath, values)) return false;
+    DataFileSettings settings = FillDataFileSettings(doc);
+    TakeRecordingValues(settings, values);
+    ApplyValueSettings(doc, settings);
+    return true;
 }
 
 void InitDataFileChecks(DataFileSettings& settings) {
@@ -82,6 +122,10 @@ void ApplyDataFileSettings(CKaisekiDoc& doc, const DataFileSettings& settings) {
     auto toInt = [](unsigned v) { return static_cast<int>(v > kIntMax ? kIntMax : v); };
     doc.m_headerRows = settings.m_headerCheck ? toInt(settings.m_headerRowsValue) : 0;
     doc.m_skipColumns = settings.m_skipCheck ? toInt(settings.m_skipColumnsValue) : 0;
+    ApplyValueSettings(doc, settings);
+}
+
+void ApplyValueSettings(CKaisekiDoc& doc, const DataFileSettings& settings) {
     std::string unit = UnitText(settings.m_unitChoice, settings.m_otherUnit);
     int rate = RateFromSettings(settings.m_rateChoice, settings.m_rateValue);
     for (int channel = 0; channel < CKaisekiDoc::kChannels; ++channel) {

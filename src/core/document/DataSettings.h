@@ -9,6 +9,7 @@
 namespace tavrel {
 
 class CKaisekiDoc;
+struct RecordingValues;
 
 // Ranges the dialogs validate on OK.
 inline constexpr unsigned kMaxHeaderRows = 99;  // edit 1000 of the data-file dialog, 0-99
@@ -72,5 +73,19 @@ int RateFromSettings(int rateChoice, int rateValue);
 // "Applying the settings" after the data-file dialog ended with OK: the two reading settings of
 // the document, and rate, unit text and factor of every chain head.
 void ApplyDataFileSettings(CKaisekiDoc& doc, const DataFileSettings& settings);
+// The second half of it: rate, unit text and factor of every chain head.
+void ApplyValueSettings(CKaisekiDoc& doc, const DataFileSettings& settings);
+
+// An EDF or BDF recording brings its own rate and unit: the rate in Hz, the unit "V" or "mV" as
+// those choices and any other text as the other unit, and the factor 1.
+void TakeRecordingValues(DataFileSettings& settings, const RecordingValues& values);
+// The apply button's filling for the data file `dataPath` (as the path edit names it): as above,
+// except that a recording's rate, unit and factor replace those of channel 0's head. The first
+// read signal is the one after the document's skipped columns.
+DataFileSettings FillDataFileSettings(const CKaisekiDoc& doc, const std::string& dataPath);
+// Opening a document whose data file is a recording: the recording's rate, unit and factor 1
+// written into all sixteen heads as the data-settings dialog writes them. Returns whether the
+// data file is a recording whose header could be read.
+bool ApplyRecordingSettings(CKaisekiDoc& doc);
 
 }  // namespace tavrel

@@ -5,6 +5,7 @@
 #include <new>
 
 #include "document/DataFileReader.h"
+#include "document/DataSettings.h"
 #include "platform/Archive.h"
 #include "platform/AtomicFile.h"
 #include "platform/Host.h"
@@ -126,6 +127,8 @@ bool CKaisekiDoc::OnOpenDocument(const std::string& path) {
     }
     // Only a file that held chains reads its data file.
     if (hadChains) {
+        // A recording brings its own rate and unit.
+        ApplyRecordingSettings(*this);
         LoadDataFile();
         UpdateAllViews();
     }

@@ -49,6 +49,11 @@ inline constexpr std::size_t kMaxDocumentBytes = std::size_t{64} << 20;
 // an empty text when the bytes were read.
 std::string ReadDocumentFileBytes(const std::string& path, std::string& bytes);
 
+// The file that LoadDataFile reads for the data-file path `dataPath` of a document stored at
+// `documentPath`: the path as named, or, for a relative one that does not open as it is, the path
+// relative to the document's folder. Empty when neither names a regular file.
+std::string DataFileForReading(const std::string& dataPath, const std::string& documentPath);
+
 class CKaisekiDoc {
 public:
     static constexpr int kChannels = 16;
@@ -92,9 +97,10 @@ public:
     // `maxRows` rows (0 = no cap); without an argument, at most m_rowLimit rows.
     void LoadDataFile() { TryLoadDataFile(m_rowLimit); }
     void LoadDataFile(int maxRows) { TryLoadDataFile(maxRows); }
-    // The same, telling the caller how it ended (the command-line tool fails on CannotOpen).
+    // The same, telling the caller how it ended (the command-line tool fails on CannotOpen). EDF
+    // and BDF recordings are read through EDFlib; why EDFlib refused one goes to `reason`.
     DataLoadResult TryLoadDataFile() { return TryLoadDataFile(m_rowLimit); }
-    DataLoadResult TryLoadDataFile(int maxRows);
+    DataLoadResult TryLoadDataFile(int maxRows, std::string* reason = nullptr);
     // The "save processed data" command: asks the host for the file and the settings, then writes.
     void ExportProcessedData();
     void GetChannelData(std::vector<double>* values, std::string* label,

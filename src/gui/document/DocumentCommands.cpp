@@ -4,6 +4,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+#include "document/DataSettings.h"
 #include "document/KaisekiDoc.h"
 #include "gui/document/DataReading.h"
 #include "gui/platform/FileChooser.h"
@@ -124,8 +125,12 @@ bool DocumentCommands::OpenDocumentFile(const QString& name) {
     }
     m_recent->Add(path);
     Announce();
-    // Only a document that held chains reads its data file.
-    if (hadChains) ReadDataFile(m_doc);
+    // Only a document that held chains reads its data file; a recording brings its own rate and
+    // unit.
+    if (hadChains) {
+        ApplyRecordingSettings(m_doc);
+        ReadDataFile(m_doc);
+    }
     m_doc.UpdateAllViews();
     emit initialUpdate();
     return true;

@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <algorithm>
 
+#include "document/DataSettings.h"
 #include "gui/document/ChAssignDlg.h"
 #include "gui/document/DataFileDlg.h"
 #include "gui/document/DataReading.h"
@@ -122,7 +123,8 @@ void CProcSetDlg::ShowRowsNotice(const QString& text) {
 void CProcSetDlg::OnBrowse() {
     if (RefuseWhileReading()) return;
     FileQuestion question;
-    question.filters = {QStringLiteral("Data Files (*.csv)"), QStringLiteral("All Files (*)")};
+    question.filters = {QStringLiteral("データファイル (*.csv *.txt *.edf *.bdf)"),
+                        QStringLiteral("All Files (*)")};
     QString path = ChooseFile(this, question).path;
     if (!path.isEmpty()) Control<QLineEdit>(this, kPathEdit)->setText(path);
 }
@@ -130,10 +132,12 @@ void CProcSetDlg::OnBrowse() {
 void CProcSetDlg::OnApply() {
     if (!m_doc || RefuseWhileReading()) return;
     CDataFileDlg dialog(this);
-    dialog.FillFromDocument(*m_doc);
+    const std::string path = Control<QLineEdit>(this, kPathEdit)->text().toStdString();
+    // An EDF or BDF recording fills in its own rate and unit.
+    dialog.SetSettings(FillDataFileSettings(*m_doc, path));
     if (dialog.exec() != QDialog::Accepted) return;
     dialog.ApplyToDocument(*m_doc);
-    m_doc->m_dataFilePath = Control<QLineEdit>(this, kPathEdit)->text().toStdString();
+    m_doc->m_dataFilePath = path;
     m_doc->SetModifiedFlag();
     ReadDataFile(*m_doc);
     m_doc->UpdateAllViews();

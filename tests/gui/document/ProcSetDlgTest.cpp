@@ -1,6 +1,8 @@
 // The processing-settings dialog: its check boxes and "設定" buttons wired to the document's
-// chain operations (tested with the core's ChainEdit), "決定" with its data-file dialog, the
-// assignment button, and commands held off while the data file is read.
+// chain operations (tested with the core's ChainEdit), "決定" with its data-file dialog (filled
+// from a recording's header for EDF and BDF files), the assignment button, and commands held off
+// while the data file is read.
+#include <edflib.h>
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
@@ -9,12 +11,14 @@
 #include <QtTest/QTest>
 
 #include "document/KaisekiDoc.h"
+#include "gui/document/DataFileDlg.h"
 #include "gui/document/DataReading.h"
 #include "gui/document/ModalHelper.h"
 #include "gui/platform/ScriptedFileChooser.h"
 #include "gui/document/ProcSetDlg.h"
 #include "gui/platform/DialogLayout.h"
 #include "pipeline/ModuleRegistry.h"
+#include "support/EdfWriter.h"
 #include "support/ScriptedHost.h"
 #include "support/TempDir.h"
 
@@ -193,6 +197,34 @@ TEST(ProcSetDlg, ApplyReadsTheFileWithTheNewSettings) {
     }
 }
 
+TEST(ProcSetDlg, ApplyOnARecordingFillsTheDataSettingsFromTheFile) {
+    Fixture f;
+    test::TempDir dir;
+    const std::string recording = dir.File("run.bdf");
+    ASSERT_TRUE(test::WriteEdf(recording, test::ThreeSines(EDFLIB_FILETYPE_BDFPLUS)));
+    Control<QLineEdit>(f.dialog.get(), 1000)->setText(QString::fromStdString(recording));
+    qt::CDataFileDlg* seen = nullptr;
+    int rate = 0, unitChoice = 0, factor = 0;
+    std::string otherUnit;
+    OnNextModal([&](QWidget* w) {
+        seen = qobject_cast<qt::CDataFileDlg*>(w);
+        ASSERT_NE(seen, nullptr);
+        rate = seen->m_rateValue;
+        unitChoice = seen->m_unitChoice;
+        otherUnit = seen->m_otherUnit;
+        factor = seen->m_factor;
+        Click(w, 1);
+    });
+    f.dialog->OnApply();
+    EXPECT_EQ(rate, 2000);
+    EXPECT_EQ(unitChoice, 2);
+    EXPECT_EQ(otherUnit, "uV");
+    EXPECT_EQ(factor, 1);
+    EXPECT_EQ(f.doc.m_rowCount, 6000);
+    EXPECT_EQ(f.doc.m_chains[15]->m_unit, "uV");
+    EXPECT_TRUE(f.host.messages.empty());
+}
+
 TEST(ProcSetDlg, AssignmentAcceptedMarksModifiedAndRedraws) {
     Fixture f;
     OnNextModal([](QWidget* w) {
@@ -292,8 +324,9 @@ TEST(ProcSetDlg, BrowsePutsTheChosenPathIntoTheEditOnly) {
     Click(f.dialog.get(), CProcSetDlg::kBrowseButton);
     ASSERT_EQ(files.questions.size(), 1u);
     EXPECT_EQ(files.questions[0].kind, qt::FileQuestion::Kind::Open);
-    EXPECT_EQ(files.questions[0].filters, QStringList({QStringLiteral("Data Files (*.csv)"),
-                                                       QStringLiteral("All Files (*)")}));
+    EXPECT_EQ(files.questions[0].filters,
+              QStringList({QStringLiteral("データファイル (*.csv *.txt *.edf *.bdf)"),
+                           QStringLiteral("All Files (*)")}));
     EXPECT_EQ(Control<QLineEdit>(f.dialog.get(), 1000)->text().toStdString(), chosen);
     // Nothing is applied until "決定".
     EXPECT_EQ(f.doc.m_dataFilePath, "/data/old.csv");

@@ -1,0 +1,401 @@
+#include "document/EdfReader.h"
+
+#include <edflib.h>
+
+#include <algorithm>
+#include <charconv>
+#include <condition_variable>
+#include <cstdint>
+#include <cstdio>
+#include <limits>
+#include <mutex>
+#include <new>
+
+#include "document/DataSettings.h"
+#include "document/KaisekiDoc.h"
+#include "platform/Host.h"
+#include "platform/Rounding.h"
+
+namespace tavrel {
+
+namespace {
+
+constexpr int kColumns = CKaisekiDoc::kChannels;
+// Samples read from each signal in turn, so that the columns grow together and a cancel leaves
+// them of about equal length.
+constexpr int kChunkSamples = 1 << 16;
+
+// EDFlib's table of open files is changed by opening and closing without a lock of its own. It
+// also refuses a path that is already open; a second reader of the same file waits for the first
+// to close it.
+std::mutex g_edfLock;
+std::condition_variable g_edfClosed;
+
+std::string EdfError(int code) {
+    switch (code) {
+        case EDFLIB_MALLOC_ERROR:
+            return "EDFlib: not enough memory";
+        case EDFLIB_NO_SUCH_FILE_OR_DIRECTORY:
+            return "EDFlib: no such file or directory";
+        case EDFLIB_FILE_CONTAINS_FORMAT_ERRORS:
+            return "EDFlib: the file contains format errors (a damaged header or a file shorter "
+                   "or longer than its header says)";
+        case EDFLIB_MAXFILES_REACHED:
+            return "EDFlib: too many files are open";
+        case EDFLIB_FILE_READ_ERROR:
+            return "EDFlib: read error";
+        case EDFLIB_FILE_ALREADY_OPENED:
+            return "EDFlib: the file is already open";
+        case EDFLIB_FILE_IS_DISCONTINUOUS:
+            return "EDFlib: a discontinuous recording (EDF+D or BDF+D) cannot be read";
+        default:
+            return "EDFlib: error " + std::to_string(code);
+    }
+}
+
+std::string Trimmed(const char* text) {
+    std::string_view view(text);
+    const auto first = view.find_first_not_of(' ');
+    if (first == std::string_view::npos) return {};
+    const auto last = view.find_last_not_of(' ');
+    // EDFlib admits only printable ASCII in the header, so the text is already UTF-8.
+    return std::string(view.substr(first, last - first + 1));
+}
+
+// Samples per second of a signal: its samples per data record over the record's duration (in
+// EDFlib's units of 100 ns), plus 0.5, truncated; kept within 1-100000, the rates the
+// data-settings dialog takes.
+int SignalRate(const edf_hdr_struct& header, int signal) {
+    const double perSecond = header.signalparam[signal].smp_in_datarecord *
+                             static_cast<double>(EDFLIB_TIME_DIMENSION) /
+                             static_cast<double>(header.datarecord_duration);
+    return std::clamp(RoundToInt(perSecond), static_cast<int>(kMinRateValue),
+                      static_cast<int>(kMaxRateValue));
+}
+
+// The length of column 0 (0 when there are no columns).
+int Rows(const std::vector<std::vector<double>>& columns) {
+    return columns.empty() ? 0 : static_cast<int>(columns[0].size());
+}
+
+// Why an open recording cannot be read, or empty.
+std::string Unreadable(const EdfFile& file) {
+    if (!file.IsOpen()) return file.Error();
+    if (file.Header().datarecord_duration <= 0) return "EDFlib: the data record duration is 0";
+    return {};
+}
+
+}  // namespace
+
+bool IsRecordingHeader(std::string_view head) {
+    if (head.size() < 8) return false;
+    return head.substr(0, 8) == std::string_view("0       ", 8) ||
+           head.substr(0, 8) == std::string_view(
+                                    "\xFF"
+                                    "BIOSEMI",
+                                    8);
+}
+
+bool IsRecordingFile(const std::string& path) {
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file) return false;
+    char head[8];
+    const std::size_t got = std::fread(head, 1, sizeof head, file);
+    std::fclose(file);
+    return IsRecordingHeader(std::string_view(head, got));
+}
+
+EdfFile::EdfFile(const std::string& path)
+    : m_header(std::make_unique<edf_hdr_struct>()), m_path(path) {
+    std::unique_lock<std::mutex> hold(g_edfLock);
+    g_edfClosed.wait(hold, [&] { return !edflib_is_file_used(path.c_str()); });
+    if (edfopen_file_readonly(path.c_str(), m_header.get(), EDFLIB_DO_NOT_READ_ANNOTATIONS) == 0)
+        m_handle = m_header->handle;
+    else
+        m_error = EdfError(m_header->filetype);
+}
+
+EdfFile::~EdfFile() {
+    if (m_handle < 0) return;
+    {
+        std::lock_guard<std::mutex> hold(g_edfLock);
+        edfclose_file(m_handle);
+    }
+    g_edfClosed.notify_all();
+}
+
+int EdfFile::Signals() const {
+    return IsOpen() ? std::clamp(m_header->edfsignals, 0, EDFLIB_MAXSIGNALS) : 0;
+}
+
+bool ReadRecordingValues(const std::string& path, int skipSignals, RecordingValues& values,
+                         std::string* reason) {
+    EdfFile file(path);
+    if (std::string why = Unreadable(file); !why.empty()) {
+        if (reason) *reason = why;
+        return false;
+    }
+    const int first = std::max(skipSignals, 0);
+    if (first >= file.Signals()) return false;
+    values.rate = SignalRate(file.Header(), first);
+    values.unit = Trimmed(file.Header().signalparam[first].physdimension);
+    return true;
+}
+
+namespace {
+
+// The signals to read and how many samples each gives.
+struct ReadPlan {
+    int first = 0;          // the first signal read (EDFlib's numbering of ordinary signals)
+    std::vector<int> read;  // columns k whose signal first + k is read
+    long long count = 0;    // samples read of each
+};
+
+// Reads through EDFlib's own sample reading.
+bool ReadThroughEdflib(const EdfFile& file, const ReadPlan& plan,
+                       std::vector<std::vector<double>>& columns, int& rowCount,
+                       Progress* progress) {
+    for (long long done = 0; done < plan.count;) {
+        // The user interface replaced the document's contents while the progress window was
+        // pumping: stop.
+        if (columns.size() < static_cast<std::size_t>(kColumns)) return false;
+        const int n = static_cast<int>(std::min<long long>(kChunkSamples, plan.count - done));
+        for (int k : plan.read) {
+            std::vector<double>& column = columns[static_cast<std::size_t>(k)];
+            const std::size_t at = column.size();
+            column.resize(at + static_cast<std::size_t>(n));
+            const int got =
+                edfread_physical_samples(file.Handle(), plan.first + k, n, column.data() + at);
+            // The file changed under the reader: keep what was read.
+            if (got < n) {
+                column.resize(at + static_cast<std::size_t>(std::max(got, 0)));
+                return false;
+            }
+            if (progress) progress->Step(n);
+        }
+        done += n;
+        rowCount = Rows(columns);
+        if (progress && progress->PumpMessages()) return true;
+    }
+    return false;
+}
+
+// A whole number of a header field that EDFlib has already checked ("  123   ").
+bool FieldNumber(std::string_view field, long long& value) {
+    std::size_t at = field.find_first_not_of(' ');
+    if (at == std::string_view::npos) return false;
+    if (field[at] == '+') ++at;
+    const auto parsed = std::from_chars(field.data() + at, field.data() + field.size(), value);
+    return parsed.ec == std::errc() && parsed.ptr != field.data() + at;
+}
+
+// Where the ordinary signals lie in a data record, from the header bytes that EDFlib has
+// checked. False when anything differs from what EDFlib reported (the samples are then read
+// through EDFlib).
+struct RecordLayout {
+    long long headerBytes = 0;
+    long long recordBytes = 0;
+    int sampleBytes = 2;
+    std::vector<long long> offsets;  // in a record, of each ordinary signal
+};
+
+bool ReadLayout(std::FILE* file, const edf_hdr_struct& header, RecordLayout& layout) {
+    const bool plus =
+        header.filetype == EDFLIB_FILETYPE_EDFPLUS || header.filetype == EDFLIB_FILETYPE_BDFPLUS;
+    const bool bdf =
+        header.filetype == EDFLIB_FILETYPE_BDF || header.filetype == EDFLIB_FILETYPE_BDFPLUS;
+    layout.sampleBytes = bdf ? 3 : 2;
+    std::string head(256, '\0');
+    long long all = 0;
+    if (std::fread(head.data(), 1, head.size(), file) != head.size() ||
+        !FieldNumber(std::string_view(head).substr(252, 4), all) || all < 1 ||
+        all > EDFLIB_MAXSIGNALS)
+        return false;
+    const std::size_t signals = static_cast<std::size_t>(all);
+    std::string table(signals * 256, '\0');
+    if (std::fread(table.data(), 1, table.size(), file) != table.size()) return false;
+    layout.headerBytes = 256 + static_cast<long long>(table.size());
+    const std::string_view annotation = bdf ? "BDF Annotations " : "EDF Annotations ";
+    for (std::size_t i = 0; i < signals; ++i) {
+        long long samples = 0;
+        if (!FieldNumber(std::string_view(table).substr(signals * 216 + i * 8, 8), samples) ||
+            samples < 1)
+            return false;
+        if (!(plus && std::string_view(table).substr(i * 16, 16) == annotation)) {
+            const std::size_t j = layout.offsets.size();
+            if (j >= static_cast<std::size_t>(header.edfsignals) ||
+                samples != header.signalparam[j].smp_in_datarecord)
+                return false;
+            layout.offsets.push_back(layout.recordBytes);
+        }
+        layout.recordBytes += samples * layout.sampleBytes;
+    }
+    if (layout.offsets.size() != static_cast<std::size_t>(header.edfsignals)) return false;
+    // The file holds exactly the records the header names.
+    if (std::fseek(file, 0, SEEK_END) != 0) return false;
+    const long long size = std::ftell(file);
+    return header.datarecords_in_file >= 0 &&
+           size == layout.headerBytes + header.datarecords_in_file * layout.recordBytes &&
+           std::fseek(file, static_cast<long>(layout.headerBytes), SEEK_SET) == 0;
+}
+
+// Reads whole data records in large blocks and scales the digital values exactly as EDFlib does
+// (clamped to the digital range, then bitvalue x (offset + value)); EDFlib itself fetches every
+// byte of a sample with a call of its own. Returns false when the file is not laid out as
+// expected, before anything was read.
+bool ReadRecords(const std::string& path, const edf_hdr_struct& header, const ReadPlan& plan,
+                 std::vector<std::vector<double>>& columns, int& rowCount, Progress* progress,
+                 bool& cancelled) {
+    struct Closer {
+        void operator()(std::FILE* f) const { std::fclose(f); }
+    };
+    std::unique_ptr<std::FILE, Closer> file(std::fopen(path.c_str(), "rb"));
+    RecordLayout layout;
+    if (!file || !ReadLayout(file.get(), header, layout)) return false;
+    for (int k : plan.read) {
+        const edf_param_struct& signal = header.signalparam[plan.first + k];
+        if (signal.dig_min >= signal.dig_max || signal.phys_min == signal.phys_max) return false;
+    }
+    const long long perRecord = header.signalparam[plan.first].smp_in_datarecord;
+    const long long batch = std::max<long long>(1, (4 << 20) / layout.recordBytes);
+    std::vector<unsigned char> block;
+    constexpr long long kScratch = 2048;
+    double scratch[kScratch];
+    for (long long done = 0; done < plan.count;) {
+        if (columns.size() < static_cast<std::size_t>(kColumns)) return true;
+        const long long records = std::min(batch, (plan.count - done + perRecord - 1) / perRecord);
+        block.resize(static_cast<std::size_t>(records * layout.recordBytes));
+        if (std::fread(block.data(), 1, block.size(), file.get()) != block.size()) return true;
+        const long long n = std::min(records * perRecord, plan.count - done);
+        for (int k : plan.read) {
+            const edf_param_struct& signal = header.signalparam[plan.first + k];
+            const double bitvalue =
+                (signal.phys_max - signal.phys_min) / (signal.dig_max - signal.dig_min);
+            const double offset = signal.phys_max / bitvalue - signal.dig_max;
+            std::vector<double>& column = columns[static_cast<std::size_t>(k)];
+            const long long start = layout.offsets[static_cast<std::size_t>(plan.first + k)];
+            const int low = signal.dig_min, high = signal.dig_max;
+            // Scaled a piece at a time into a small buffer that stays in the cache, then
+            // appended: the column's memory is written once.
+            for (long long i = 0; i < n;) {
+                const long long r = i / perRecord, j0 = i % perRecord;
+                const long long m = std::min({perRecord - j0, n - i, kScratch});
+                const unsigned char* p =
+                    block.data() + r * layout.recordBytes + start + j0 * layout.sampleBytes;
+                if (layout.sampleBytes == 3) {
+                    for (long long j = 0; j < m; ++j, p += 3) {
+                        const int digital =
+                            static_cast<std::int32_t>(static_cast<std::uint32_t>(p[2]) << 24 |
+                                                      static_cast<std::uint32_t>(p[1]) << 16 |
+                                                      static_cast<std::uint32_t>(p[0]) << 8) >>
+                            8;
+                        scratch[j] = bitvalue * (offset + std::clamp(digital, low, high));
+                    }
+                } else {
+                    for (long long j = 0; j < m; ++j, p += 2) {
+                        const int digital = static_cast<std::int16_t>(p[0] | p[1] << 8);
+                        scratch[j] = bitvalue * (offset + std::clamp(digital, low, high));
+                    }
+                }
+                column.insert(column.end(), scratch, scratch + m);
+                i += m;
+            }
+            if (progress) progress->Step(static_cast<int>(n));
+        }
+        done += n;
+        rowCount = Rows(columns);
+        if (progress && progress->PumpMessages()) {
+            cancelled = true;
+            return true;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+RecordingReadResult ReadRecordingSignals(const EdfFile& file, int skipSignals, int maxRows,
+                                         std::vector<std::vector<double>>& columns, int& rowCount,
+                                         Progress* progress) {
+    RecordingReadResult result;
+    const edf_hdr_struct& header = file.Header();
+    ReadPlan plan;
+    plan.first = std::max(skipSignals, 0);
+    const int signals = std::min(file.Signals() - plan.first, kColumns);
+    if (signals <= 0 || columns.size() < static_cast<std::size_t>(kColumns)) return result;
+
+    // The signals read and how many samples each gives: all of its samples up to the cap.
+    const long long cap = maxRows > 0 ? maxRows : std::numeric_limits<int>::max();
+    const int perRecord = header.signalparam[plan.first].smp_in_datarecord;
+    long long total = 0;
+    plan.count = std::min(header.signalparam[plan.first].smp_in_file, cap);
+    result.rowsLeftOut = header.signalparam[plan.first].smp_in_file > cap;
+    for (int k = 0; k < signals; ++k) {
+        const edf_param_struct& signal = header.signalparam[plan.first + k];
+        if (signal.smp_in_datarecord != perRecord) {
+            result.otherRate.push_back(Trimmed(signal.label));
+            continue;
+        }
+        plan.read.push_back(k);
+        columns[static_cast<std::size_t>(k)].reserve(static_cast<std::size_t>(plan.count));
+        total += plan.count;
+    }
+    if (progress) progress->SetRange(0, SaturateToInt(total));
+
+    if (!ReadRecords(file.Path(), header, plan, columns, rowCount, progress, result.cancelled))
+        result.cancelled = ReadThroughEdflib(file, plan, columns, rowCount, progress);
+    rowCount = Rows(columns);
+    return result;
+}
+
+DataLoadResult LoadRecording(CKaisekiDoc& doc, const std::string& path, int maxRows,
+                             std::string* reason) {
+    EdfFile file(path);
+    if (std::string why = Unreadable(file); !why.empty()) {
+        GetHost().MessageBox("データファイルが開けません。\n" + why);
+        if (reason) *reason = why;
+        return DataLoadResult::CannotOpen;
+    }
+
+    std::unique_ptr<Progress> progress = GetHost().CreateProgress();
+    WaitCursor wait;
+    if (doc.m_columns.size() < static_cast<std::size_t>(kColumns)) doc.m_columns.resize(kColumns);
+    if (doc.m_rowCount > 0) {
+        for (int i = 0; i < kColumns; ++i) {
+            doc.m_columns[static_cast<std::size_t>(i)].clear();
+            if (CHeadFilter* head = doc.Head(i)) head->ClearBuffers();
+        }
+        doc.m_rowCount = 0;
+    }
+    RecordingReadResult result;
+    bool outOfMemory = false;
+    try {
+        result = ReadRecordingSignals(file, doc.m_skipColumns, maxRows, doc.m_columns,
+                                      doc.m_rowCount, progress.get());
+    } catch (const std::bad_alloc&) {
+        outOfMemory = true;
+    } catch (const std::length_error&) {
+        outOfMemory = true;
+    }
+    progress.reset();
+    if (outOfMemory) {
+        // The samples read so far stay.
+        doc.m_rowCount = Rows(doc.m_columns);
+        GetHost().MessageBox("メモリが不足しています。");
+        return DataLoadResult::OutOfMemory;
+    }
+    doc.m_rowsLeftOut = result.rowsLeftOut && !result.cancelled;
+    if (!result.otherRate.empty()) {
+        std::string labels;
+        for (const std::string& label : result.otherRate)
+            labels += (labels.empty() ? "" : ", ") + label;
+        GetHost().MessageBox("サンプリング周波数が異なる信号は読み込みませんでした: " + labels);
+    }
+    if (result.cancelled) {
+        GetHost().Beep();
+        return DataLoadResult::Cancelled;
+    }
+    return DataLoadResult::Loaded;
+}
+
+}  // namespace tavrel

@@ -1,0 +1,248 @@
+// EDF and BDF recordings read through EDFlib: recognition by content, the mapping of signals to
+// columns, the rate and unit they bring, refusals that keep the previous data, and readers on
+// several threads.
+#include <edflib.h>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+#include "document/DataSettings.h"
+#include "document/EdfReader.h"
+#include "document/KaisekiDoc.h"
+#include "support/EdfWriter.h"
+#include "support/ScriptedHost.h"
+#include "support/TempDir.h"
+
+namespace tavrel {
+namespace {
+
+using Columns = std::vector<std::vector<double>>;
+
+class EdfReading : public ::testing::Test {
+  protected:
+    void SetUp() override { doc.OnNewDocument(); }
+
+    std::string Write(const std::string& name, const test::EdfSpec& spec) {
+        const std::string path = dir.File(name);
+        test::WriteEdf(path, spec);
+        return path;
+    }
+    DataLoadResult Load(const std::string& path, int maxRows = CKaisekiDoc::kMaxRows) {
+        doc.m_dataFilePath = path;
+        return doc.TryLoadDataFile(maxRows, &reason);
+    }
+
+    test::ScriptedHost host;
+    test::TempDir dir;
+    CKaisekiDoc doc;
+    std::string reason;
+};
+
+TEST(EdfRecognition, ByTheFirstEightBytesOnly) {
+    EXPECT_TRUE(IsRecordingHeader(std::string("0       80 chars of patient")));
+    EXPECT_TRUE(
+        IsRecordingHeader(std::string("\xFF"
+                                      "BIOSEMI")));
+    EXPECT_FALSE(IsRecordingHeader(std::string("0      ")));      // too short
+    EXPECT_FALSE(IsRecordingHeader(std::string("0,1,2,3\r\n")));  // a data line
+    EXPECT_FALSE(IsRecordingHeader(std::string("0      \t")));    // not seven spaces
+    EXPECT_FALSE(
+        IsRecordingHeader(std::string("\xFE"
+                                      "BIOSEMI")));  // wrong first byte
+}
+
+TEST_F(EdfReading, EveryFormatGivesEdflibsPhysicalValuesInFileOrder) {
+    for (int type : {EDFLIB_FILETYPE_EDF, EDFLIB_FILETYPE_EDFPLUS, EDFLIB_FILETYPE_BDF,
+                     EDFLIB_FILETYPE_BDFPLUS}) {
+        const std::string path = Write("sines" + std::to_string(type), test::ThreeSines(type));
+        EXPECT_EQ(EdfFile(path).Header().filetype, type);
+        const Columns expected = test::ReadEdfPhysical(path);
+        ASSERT_EQ(expected.size(), 3u);  // the annotation signal of EDF+ and BDF+ is left out
+        EXPECT_EQ(Load(path, 0), DataLoadResult::Loaded) << type;
+        EXPECT_EQ(doc.m_rowCount, 6000);
+        for (int k = 0; k < 3; ++k)
+            EXPECT_EQ(doc.m_columns[k], expected[k]) << type;
+        for (int k = 3; k < 16; ++k)
+            EXPECT_TRUE(doc.m_columns[k].empty());
+        // Reading leaves the heads' settings to the caller.
+        EXPECT_EQ(doc.Head(0)->m_samplingRate, 2000);
+        EXPECT_EQ(doc.Head(0)->m_unit, "mV");
+    }
+    // The sines are what was written, within the 16-bit resolution of EDF.
+    EXPECT_NEAR(doc.m_columns[2][5], 2900.0 * std::sin(2 * std::acos(-1.0) * 120 * 5 / 2000.0),
+                6000.0 / 65535);
+    EXPECT_TRUE(host.messages.empty());
+}
+
+TEST_F(EdfReading, SkipColumnsSkipsLeadingSignalsAndAtMostSixteenAreRead) {
+    test::EdfSpec spec;
+    spec.records = 1;
+    for (int s = 0; s < 20; ++s) {
+        test::EdfSignalSpec signal;
+        signal.label = "S" + std::to_string(s);
+        signal.samplesPerRecord = 100;
+        signal.value = [s](int i) { return s * 100.0 + i; };
+        spec.channels.push_back(signal);
+    }
+    const std::string path = Write("twenty.edf", spec);
+    const Columns expected = test::ReadEdfPhysical(path);
+    // Header rows mean nothing for a recording.
+    doc.m_headerRows = 7;
+    for (int skip : {0, 3, 9}) {
+        doc.m_skipColumns = skip;
+        ASSERT_EQ(Load(path), DataLoadResult::Loaded);
+        for (int k = 0; k < 16; ++k) {
+            const std::size_t signal = static_cast<std::size_t>(skip + k);
+            EXPECT_EQ(doc.m_columns[k], signal < 20 ? expected[signal] : std::vector<double>{})
+                << skip << " " << k;
+        }
+        EXPECT_EQ(doc.m_rowCount, 100);
+    }
+}
+
+TEST_F(EdfReading, RowLimitCountsSamplesPerSignal) {
+    const std::string path = Write("sines.bdf", test::ThreeSines(EDFLIB_FILETYPE_BDF));
+    const Columns expected = test::ReadEdfPhysical(path);
+    ASSERT_EQ(Load(path, 2500), DataLoadResult::Loaded);
+    EXPECT_EQ(doc.m_rowCount, 2500);
+    for (int k = 0; k < 3; ++k)
+        EXPECT_EQ(doc.m_columns[k],
+                  std::vector<double>(expected[k].begin(), expected[k].begin() + 2500));
+}
+
+TEST_F(EdfReading, SignalsOfAnotherRateAreLeftOutAndNamedOnce) {
+    test::EdfSpec spec = test::ThreeSines(EDFLIB_FILETYPE_EDFPLUS);
+    spec.channels[1].samplesPerRecord = 500;
+    spec.channels[1].label = "Resp";
+    spec.channels.push_back(spec.channels[1]);
+    spec.channels.back().label = "SpO2";
+    const std::string path = Write("rates.edf", spec);
+    const Columns expected = test::ReadEdfPhysical(path);
+    ASSERT_EQ(Load(path), DataLoadResult::Loaded);
+    EXPECT_EQ(doc.m_columns[0], expected[0]);
+    EXPECT_TRUE(doc.m_columns[1].empty());
+    EXPECT_EQ(doc.m_columns[2], expected[2]);
+    EXPECT_TRUE(doc.m_columns[3].empty());
+    EXPECT_EQ(host.messages,
+              std::vector<std::string>{
+                  "サンプリング周波数が異なる信号は読み込みませんでした: Resp, SpO2"});
+
+    // With the first signal skipped, the 500 Hz signal decides the rate.
+    host.messages.clear();
+    doc.m_skipColumns = 1;
+    ASSERT_EQ(Load(path), DataLoadResult::Loaded);
+    EXPECT_EQ(doc.m_columns[0], expected[1]);
+    EXPECT_EQ(doc.m_columns[2], expected[3]);
+    EXPECT_EQ(doc.m_rowCount, 1500);
+    RecordingValues values;
+    ASSERT_TRUE(ReadRecordingValues(path, 1, values));
+    EXPECT_EQ(values.rate, 500);
+}
+
+TEST_F(EdfReading, RefusalsNameEdflibsReasonAndKeepThePreviousData) {
+    doc.m_dataFilePath = dir.Write("first.csv", "1,2\n3,4\n");
+    doc.LoadDataFile();
+    ASSERT_EQ(doc.m_rowCount, 2);
+    std::vector<double> out, times;
+    std::string label;
+    doc.GetChannelData(&out, &label, &times, 0);  // the chain holds computed samples
+
+    const std::string good = Write("good.bdf", test::ThreeSines(EDFLIB_FILETYPE_BDF));
+    std::string bytes = test::ReadFileBytes(good);
+    const std::string truncated = dir.Write("truncated.bdf", bytes.substr(0, bytes.size() - 100));
+    std::string zero = bytes;
+    zero.replace(244, 8, "0       ");  // data record duration
+    const std::string zeroDuration = dir.Write("zero.bdf", zero);
+    std::string damaged = bytes;
+    damaged[252] = 'x';  // number of signals
+    const std::string damagedHeader = dir.Write("damaged.bdf", damaged);
+
+    for (const std::string& path : {truncated, zeroDuration, damagedHeader}) {
+        host.messages.clear();
+        reason.clear();
+        EXPECT_EQ(Load(path), DataLoadResult::CannotOpen) << path;
+        ASSERT_EQ(host.messages.size(), 1u);
+        EXPECT_EQ(host.messages[0], "データファイルが開けません。\n" + reason);
+        EXPECT_NE(reason.find("EDFlib"), std::string::npos) << reason;
+        EXPECT_EQ(doc.m_rowCount, 2);
+        EXPECT_EQ(doc.m_columns[0], (std::vector<double>{1, 3}));
+        EXPECT_EQ(doc.m_columns[1], (std::vector<double>{2, 4}));
+        std::vector<double> again;
+        doc.GetChannelData(&again, &label, &times, 0);
+        EXPECT_EQ(again, (std::vector<double>{1, 3}));
+        EXPECT_FALSE(ReadRecordingValues(path, 0, *std::make_unique<RecordingValues>()));
+    }
+}
+
+TEST_F(EdfReading, RateAndUnitFillTheDataSettingsAndOpeningWritesThemIntoEveryHead) {
+    test::EdfSpec spec = test::ThreeSines(EDFLIB_FILETYPE_EDF);
+    spec.recordDuration = 30000;  // 0.3 s: 2000 samples per record are 6666.67 Hz
+    spec.channels[0].unit = "mV";
+    spec.channels[1].unit = "uV";
+    const std::string path = Write("fast.edf", spec);
+
+    DataFileSettings settings = FillDataFileSettings(doc, path);
+    EXPECT_EQ(settings.m_rateChoice, 0);
+    EXPECT_EQ(settings.m_rateValue, 6667);
+    EXPECT_EQ(settings.m_unitChoice, 1);
+    EXPECT_EQ(settings.m_factor, 1);
+    doc.m_skipColumns = 1;
+    settings = FillDataFileSettings(doc, path);
+    EXPECT_EQ(settings.m_unitChoice, 2);
+    EXPECT_EQ(settings.m_otherUnit, "uV");
+    // A comma-separated file keeps channel 0's head as the source.
+    doc.Head(0)->m_unitFactor = 7;
+    settings = FillDataFileSettings(doc, dir.Write("plain.csv", "1\n"));
+    EXPECT_EQ(settings.m_factor, 7);
+    EXPECT_EQ(settings.m_rateValue, 2000);
+
+    // Opening a document whose data file is the recording.
+    doc.m_dataFilePath = "fast.edf";  // relative: found beside the document
+    const std::string document = dir.File("rec.kcd");
+    ASSERT_TRUE(doc.OnSaveDocument(document));
+    CKaisekiDoc opened;
+    ASSERT_TRUE(opened.OnOpenDocument(document));
+    EXPECT_EQ(opened.m_rowCount, 6000);
+    for (int k = 0; k < 16; ++k) {
+        EXPECT_EQ(opened.Head(k)->m_samplingRate, 6667);
+        EXPECT_EQ(opened.Head(k)->m_unit, "uV");
+        EXPECT_EQ(opened.Head(k)->m_unitFactor, 1);
+    }
+    EXPECT_TRUE(host.messages.empty());
+}
+
+TEST_F(EdfReading, ThreadsReadTheSameFileAtOnce) {
+    const std::string path = Write("shared.bdf", test::ThreeSines(EDFLIB_FILETYPE_BDFPLUS));
+    const Columns expected = test::ReadEdfPhysical(path);
+    std::vector<Columns> results(8, Columns(16));
+    std::vector<std::string> errors(8);
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 8; ++t) {
+        threads.emplace_back([&, t] {
+            for (int pass = 0; pass < 5; ++pass) {
+                EdfFile file(path);
+                if (!file.IsOpen()) {
+                    errors[t] = file.Error();
+                    return;
+                }
+                Columns columns(16);
+                int rows = 0;
+                ReadRecordingSignals(file, 0, 0, columns, rows, nullptr);
+                results[t] = std::move(columns);
+            }
+        });
+    }
+    for (std::thread& thread : threads)
+        thread.join();
+    for (int t = 0; t < 8; ++t) {
+        EXPECT_EQ(errors[t], "");
+        for (int k = 0; k < 3; ++k)
+            EXPECT_EQ(results[t][k], expected[k]);
+    }
+}
+
+}  // namespace
+}  // namespace tavrel
