@@ -10,7 +10,7 @@ packages=(
     clang libclang-rt-14-dev
     fonts-ipafont-gothic xvfb xauth locales
     desktop-file-utils shared-mime-info
-    help2man lintian appstream dpkg-dev man-db fakeroot gzip
+    help2man lintian appstream dpkg-dev man-db fakeroot gzip bash-completion
     "$@"
 )
 

@@ -64,9 +64,16 @@ run(COMMAND ${root}/usr/bin/tavrel-cli --version OUTPUT out)
 if(NOT out STREQUAL "tavrel-cli ${VERSION}\n")
     message(FATAL_ERROR "unexpected version: ${out}")
 endif()
-run(COMMAND ${root}/usr/bin/tavrel --version OUTPUT out)
+# The program answers these without a display.
+set(noDisplay ${CMAKE_COMMAND} -E env --unset=DISPLAY --unset=WAYLAND_DISPLAY
+    --unset=QT_QPA_PLATFORM)
+run(COMMAND ${noDisplay} ${root}/usr/bin/tavrel --version OUTPUT out)
 if(NOT out STREQUAL "tavrel ${VERSION}\n")
     message(FATAL_ERROR "unexpected version of the program: ${out}")
+endif()
+run(COMMAND ${noDisplay} ${root}/usr/bin/tavrel --help OUTPUT out)
+if(NOT out MATCHES "Usage: tavrel .*--print DOCUMENT.kcd")
+    message(FATAL_ERROR "unexpected help of the program: ${out}")
 endif()
 run(COMMAND ${root}/usr/bin/tavrel-cli render ${root}/usr/share/tavrel/examples/emg-demo.kcd
     -o ${WORK}/example.png)
