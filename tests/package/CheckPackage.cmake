@@ -57,6 +57,14 @@ if(NOT depends MATCHES "fonts-ipafont-gothic" OR NOT depends MATCHES "libqt6gui6
     message(FATAL_ERROR "the dependencies miss the font or the Qt libraries: ${depends}")
 endif()
 
+# The AppStream description and the change log name the version that is packaged.
+file(READ ${SOURCE}/data/tavrel.metainfo.xml metainfo)
+file(READ ${SOURCE}/packaging/changelog changelog)
+if(NOT metainfo MATCHES "<release version=\"${VERSION}\""
+        OR NOT changelog MATCHES "^tavrel \\(${VERSION}\\)")
+    message(FATAL_ERROR "the metainfo's or the change log's latest release is not ${VERSION}")
+endif()
+
 # The unpacked programs, on the unpacked example.
 set(root ${WORK}/root)
 run(COMMAND dpkg-deb -x ${deb} ${root})
@@ -88,9 +96,11 @@ run(COMMAND desktop-file-validate ${root}/usr/share/applications/tavrel.desktop 
 if(out MATCHES "error")
     message(FATAL_ERROR "desktop-file-validate:\n${out}")
 endif()
-execute_process(COMMAND appstreamcli validate --no-net ${root}/usr/share/metainfo/tavrel.metainfo.xml
+execute_process(
+    COMMAND appstreamcli validate --no-net ${root}/usr/share/metainfo/tavrel.metainfo.xml
     OUTPUT_VARIABLE out ERROR_VARIABLE err)
-if("${out}${err}" MATCHES "(^|\n)E:" OR NOT "${out}${err}" MATCHES "Validation (was successful|failed: warnings)")
+if("${out}${err}" MATCHES "(^|\n)E:"
+        OR NOT "${out}${err}" MATCHES "Validation (was successful|failed: warnings)")
     message(FATAL_ERROR "appstreamcli validate:\n${out}${err}")
 endif()
 file(READ ${SOURCE}/docs/packaging.md notes)
@@ -103,7 +113,8 @@ string(REGEX MATCHALL "(^|\n)W: [^ ]+ ([a-z0-9-]+)" lintianWarnings "${out}")
 foreach(warning IN LISTS warnings lintianWarnings)
     string(REGEX REPLACE ".* " "" tag "${warning}")
     if(NOT notes MATCHES "`${tag}`")
-        message(FATAL_ERROR "the warning ${tag} is not explained in docs/packaging.md:\n${out}${err}")
+        message(FATAL_ERROR
+            "the warning ${tag} is not explained in docs/packaging.md:\n${out}${err}")
     endif()
 endforeach()
 
@@ -116,6 +127,7 @@ foreach(page tavrel tavrel-cli)
         message(FATAL_ERROR "man -l ${page}.1.gz (${status}):\n${err}\n${out}")
     endif()
 endforeach()
+set(completion ${root}/usr/share/bash-completion/completions/tavrel-cli)
 tavrel_check_options_documented(${root}/usr/bin/tavrel-cli
-    ${root}/usr/share/man/man1/tavrel-cli.1.gz ${root}/usr/share/bash-completion/completions/tavrel-cli)
-run(COMMAND bash -n ${root}/usr/share/bash-completion/completions/tavrel-cli)
+    ${root}/usr/share/man/man1/tavrel-cli.1.gz ${completion})
+run(COMMAND bash -n ${completion})
