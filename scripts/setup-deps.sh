@@ -12,6 +12,7 @@ packages=(
     fonts-ipafont-gothic xvfb xauth locales
     desktop-file-utils shared-mime-info
     parallel
+    help2man lintian appstream dpkg-dev man-db fakeroot gzip bash-completion
     "$@"
 )
 
