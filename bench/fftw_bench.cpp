@@ -17,7 +17,8 @@ void BM_FFTW(benchmark::State& state) {
     std::vector<double> levels(static_cast<size_t>(n / 2));
     // Planning with FFTW_MEASURE overwrites the input; an out-of-place real-input transform then
     // leaves it alone, so it is filled once.
-    for (int i = 0; i < n; ++i) in[i] = std::sin(0.37 * i) + 0.25 * std::sin(2.9 * i);
+    for (int i = 0; i < n; ++i)
+        in[i] = std::sin(0.37 * i) + 0.25 * std::sin(2.9 * i);
     for (auto _ : state) {
         fftw_execute(plan);
         for (int k = 0; k < n / 2; ++k)

@@ -79,7 +79,8 @@ std::unique_ptr<CKaisekiDoc> LoadRecording(int rows) {
 }
 
 void ClearChains(CKaisekiDoc& doc) {
-    for (int k = 0; k < CKaisekiDoc::kChannels; ++k) doc.Head(k)->ClearBuffers();
+    for (int k = 0; k < CKaisekiDoc::kChannels; ++k)
+        doc.Head(k)->ClearBuffers();
 }
 
 // Paints the part `strip` of the window with the view scrolled to `scroll`.
@@ -89,8 +90,8 @@ void Paint(CKaisekiView& view, QImage& image, QRect strip, QPoint scroll) {
     painter.translate(-scroll);
     const QRect area = strip.translated(scroll);
     tavrel::qt::QPainterSurface surface(painter, area);
-    view.OnDraw(surface, {area.left(), area.top(), area.left() + area.width(),
-                          area.top() + area.height()});
+    view.OnDraw(surface,
+                {area.left(), area.top(), area.left() + area.width(), area.top() + area.height()});
 }
 
 struct Window {
@@ -109,7 +110,8 @@ struct Window {
 void BM_ReadWholeFile(benchmark::State& state) {
     const int rows = static_cast<int>(state.range(0));
     DataFile(rows);
-    for (auto _ : state) benchmark::DoNotOptimize(LoadRecording(rows));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(LoadRecording(rows));
     state.SetItemsProcessed(state.iterations() * rows * CKaisekiDoc::kChannels);
 }
 
@@ -135,7 +137,8 @@ void BM_AbsoluteMeasuringPass(benchmark::State& state) {
 void BM_ScrollStrip(benchmark::State& state) {
     Window w(static_cast<int>(state.range(0)), true);
     Paint(*w.view, w.image, QRect(0, 0, kWidth, kHeight), QPoint(0, 0));
-    for (auto _ : state) Paint(*w.view, w.image, QRect(0, kHeight - 25, kWidth, 25), QPoint(0, 0));
+    for (auto _ : state)
+        Paint(*w.view, w.image, QRect(0, kHeight - 25, kWidth, 25), QPoint(0, 0));
 }
 
 // The magnifier over a dragged range of a tenth of the recording, painted once per drag step.
@@ -162,7 +165,8 @@ void BM_ModuleDialogApply(benchmark::State& state) {
     Window w(static_cast<int>(state.range(0)), false);
     Paint(*w.view, w.image, QRect(0, 0, kWidth, kHeight), QPoint(0, 0));
     tavrel::CModBase* last = w.doc->Head(0);
-    while (last->m_next) last = last->m_next;
+    while (last->m_next)
+        last = last->m_next;
     auto* average = dynamic_cast<tavrel::CSmothFilter*>(last);
     int points = 100;
     for (auto _ : state) {

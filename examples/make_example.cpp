@@ -33,7 +33,7 @@ constexpr double kPi = 3.14159265358979323846;
 
 // A small deterministic generator, so that the files never change between runs and machines.
 class Noise {
-public:
+  public:
     explicit Noise(unsigned seed) : m_state(seed) {}
     // Uniform in [-1, 1).
     double Next() {
@@ -41,7 +41,7 @@ public:
         return static_cast<double>(m_state >> 8) / 8388608.0 - 1.0;
     }
 
-private:
+  private:
     unsigned m_state;
 };
 
@@ -86,7 +86,8 @@ std::vector<std::vector<double>> MakeSignals() {
             low2 = lowPass * low2 + (1.0 - lowPass) * low1;
             double carrier = 4.0 * low2;
             double activity = 0.0;
-            for (const Burst& b : bursts[c]) activity += b.amplitude * Envelope(t, b.start, b.end);
+            for (const Burst& b : bursts[c])
+                activity += b.amplitude * Envelope(t, b.start, b.end);
             double value = activity * carrier + 0.02 * noise.Next() +
                            hum * std::sin(2.0 * kPi * 50.0 * t) +
                            0.15 * std::sin(2.0 * kPi * 0.3 * t + c);
@@ -98,8 +99,8 @@ std::vector<std::vector<double>> MakeSignals() {
 
 void AppendFixed(std::string& line, double value, int decimals) {
     char buffer[64];
-    auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed,
-                                decimals);
+    auto result =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
     line.append(buffer, result.ptr);
 }
 
@@ -119,7 +120,9 @@ bool WriteCsv(const std::string& path, const std::vector<std::vector<double>>& s
 }
 
 // Normalised cut-off of `hz` at the example's rate, as the filter dialogs store it.
-double Cutoff(int hz) { return 2.0 * hz / kRate; }
+double Cutoff(int hz) {
+    return 2.0 * hz / kRate;
+}
 
 template <class M>
 M* Append(CKaisekiDoc& doc, int channel) {
@@ -173,12 +176,13 @@ void BuildSetUp(CKaisekiDoc& doc) {
     Append<CSmothFilter>(doc, 3)->m_points = 200;
 
     // CH5 - CH8: the raw recordings of the four columns, through CH5's list (its head alone).
-    for (int c = 0; c < 4; ++c) doc.m_channelSource[static_cast<std::size_t>(4 + c)] =
-        static_cast<std::uint8_t>(c);
+    for (int c = 0; c < 4; ++c)
+        doc.m_channelSource[static_cast<std::size_t>(4 + c)] = static_cast<std::uint8_t>(c);
     // CH9 - CH16 have no source: the file has only four data columns.
     for (int c = 8; c < CKaisekiDoc::kChannels; ++c)
         doc.m_channelSource[static_cast<std::size_t>(c)] = CKaisekiDoc::kNoSource;
-    for (int c = 0; c < 5; ++c) doc.m_channelEnabled[static_cast<std::size_t>(c)] = 1;
+    for (int c = 0; c < 5; ++c)
+        doc.m_channelEnabled[static_cast<std::size_t>(c)] = 1;
 }
 
 }  // namespace

@@ -14,8 +14,8 @@ namespace tavrel::fuzz {
 // few hundred hertz at 2000 Hz on a slow baseline, different in each column).
 void FillTestRecording(CKaisekiDoc& doc, int rows);
 
-// Draws, measures, reads out and exports every channel, in display and in print scale, and checks that
-// saving the document again gives a file that loads to the same bytes. Aborts on any
+// Draws, measures, reads out and exports every channel, in display and in print scale, and checks
+// that saving the document again gives a file that loads to the same bytes. Aborts on any
 // inconsistency so that the fuzzer reports it.
 void ExerciseDocument(CKaisekiDoc& doc);
 

@@ -18,7 +18,8 @@ using namespace tavrel;
 
 namespace {
 
-bool SameBits(const std::vector<std::vector<double>>& a, const std::vector<std::vector<double>>& b) {
+bool SameBits(const std::vector<std::vector<double>>& a,
+              const std::vector<std::vector<double>>& b) {
     if (a.size() != b.size()) return false;
     for (std::size_t c = 0; c < a.size(); ++c) {
         if (a[c].size() != b[c].size()) return false;

@@ -25,24 +25,26 @@ namespace {
 }
 
 class Input {
-public:
+  public:
     Input(const std::uint8_t* data, std::size_t size) : m_data(data), m_size(size) {}
     bool Empty() const { return m_at >= m_size; }
     std::uint8_t Byte() { return m_at < m_size ? m_data[m_at++] : 0; }
     double Double() {
         std::uint64_t bits = 0;
-        for (int i = 0; i < 8; ++i) bits = bits << 8 | Byte();
+        for (int i = 0; i < 8; ++i)
+            bits = bits << 8 | Byte();
         double value;
         std::memcpy(&value, &bits, sizeof value);
         return value;
     }
     std::string Text(std::size_t length) {
         std::string text;
-        while (text.size() < length && !Empty()) text += static_cast<char>(Byte());
+        while (text.size() < length && !Empty())
+            text += static_cast<char>(Byte());
         return text;
     }
 
-private:
+  private:
     const std::uint8_t* m_data;
     std::size_t m_size;
     std::size_t m_at = 0;
@@ -52,7 +54,8 @@ bool SameNumber(double written, double read) {
     if (std::isnan(written)) return std::isnan(read);
     // The largest doubles round up past the largest double at ten digits and read back infinite.
     if (std::isinf(read) && !std::isinf(written))
-        return std::fabs(written) >= 1.7976931345e308 && std::signbit(read) == std::signbit(written);
+        return std::fabs(written) >= 1.7976931345e308 &&
+               std::signbit(read) == std::signbit(written);
     if (std::isinf(written) || std::isinf(read)) return written == read;
     if (written == 0.0) return read == 0.0;
     // Ten significant digits; subnormals keep fewer, so allow their absolute spacing too.
@@ -116,7 +119,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         rest.remove_prefix(end + 2);
     }
     std::size_t longest = 0;
-    for (const auto& channel : channels) longest = std::max(longest, channel.values.size());
+    for (const auto& channel : channels)
+        longest = std::max(longest, channel.values.size());
     // The header names the channels up to the last one with values (CH1 alone when none has any).
     std::size_t first = settings.m_header ? 1 : 0;
     if (lines.size() < first || lines.size() - first != longest)
@@ -136,8 +140,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 Fail("line " + std::to_string(i) + " channel " + std::to_string(c) + " reads " +
                      std::string(fields[lead + c]));
         }
-        if (settings.m_numberColumn && !settings.m_numberKind &&
-            fields[0] != std::to_string(i))
+        if (settings.m_numberColumn && !settings.m_numberKind && fields[0] != std::to_string(i))
             Fail("serial number " + std::string(fields[0]) + " on line " + std::to_string(i));
     }
     return 0;

@@ -29,8 +29,9 @@ class CliEdfExport : public ::testing::Test {
         if (err)
             *err = result.err;
         else  // nothing but the notice of rows left out at the row cap
-            EXPECT_TRUE(result.err.empty() || (result.ErrLines() == 1 &&
-                                               result.err.find("rows were read") != std::string::npos))
+            EXPECT_TRUE(
+                result.err.empty() ||
+                (result.ErrLines() == 1 && result.err.find("rows were read") != std::string::npos))
                 << result.err;
         return test::ReadFileBytes(out);
     }

@@ -7,7 +7,7 @@ namespace tavrel::test {
 namespace {
 
 class ScriptedProgress : public Progress {
-public:
+  public:
     explicit ScriptedProgress(ScriptedHost& host) : m_host(host) {}
     void SetRange(int low, int high) override {
         m_host.progressRanges.emplace_back(low, high);
@@ -22,7 +22,7 @@ public:
         return m_host.cancelAfterPumps >= 0 && m_host.pumps > m_host.cancelAfterPumps;
     }
 
-private:
+  private:
     ScriptedHost& m_host;
     ProgressCounter m_counter;
 };
@@ -31,7 +31,9 @@ private:
 
 ScriptedHost::ScriptedHost() : m_previous(SetHost(this)) {}
 
-ScriptedHost::~ScriptedHost() { SetHost(m_previous); }
+ScriptedHost::~ScriptedHost() {
+    SetHost(m_previous);
+}
 
 std::unique_ptr<Progress> ScriptedHost::CreateProgress() {
     return std::make_unique<ScriptedProgress>(*this);
@@ -53,6 +55,8 @@ bool ScriptedHost::RunExportSettings(ExportSettings& settings) {
     return exportScript(settings);
 }
 
-bool PressOk(ModuleDialog& dialog) { return dialog.Validate().ok; }
+bool PressOk(ModuleDialog& dialog) {
+    return dialog.Validate().ok;
+}
 
 }  // namespace tavrel::test

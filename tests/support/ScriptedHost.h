@@ -13,13 +13,16 @@
 namespace tavrel::test {
 
 class ScriptedHost : public Host {
-public:
+  public:
     ScriptedHost();
     ~ScriptedHost() override;
 
     void MessageBox(const std::string& utf8Text) override { messages.push_back(utf8Text); }
     void Beep() override { ++beeps; }
-    void BeginWaitCursor() override { ++waitDepth; ++waitCursors; }
+    void BeginWaitCursor() override {
+        ++waitDepth;
+        ++waitCursors;
+    }
     void EndWaitCursor() override { --waitDepth; }
     std::unique_ptr<Progress> CreateProgress() override;
     bool RunModuleDialog(ModuleDialog& dialog) override;
@@ -48,7 +51,7 @@ public:
     // window's own counting (a step advances the bar only past a hundredth of the range).
     std::vector<int> progressPositions;
 
-private:
+  private:
     Host* m_previous;
 };
 

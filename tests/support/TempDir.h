@@ -9,7 +9,7 @@
 namespace tavrel::test {
 
 class TempDir {
-public:
+  public:
     TempDir();
     ~TempDir();
     TempDir(const TempDir&) = delete;
@@ -21,7 +21,7 @@ public:
     // Writes `bytes` to a file named `name` inside the directory and returns its path.
     std::string Write(const std::string& name, const std::string& bytes) const;
 
-private:
+  private:
     std::filesystem::path m_path;
 };
 

@@ -60,7 +60,7 @@ bool TakeColumnStorage(std::vector<double>& column, std::size_t capacity) {
 // Reads a whole line's cells (up to sixteen) with the vector reading, finding each cell's end
 // from the sixteen bytes read at its start. Needs 17 bytes after `end` to look at.
 __attribute__((target("ssse3"))) void ReadLineCellsSsse3(std::vector<double>* columns,
-                                                        const char* p, const char* end) {
+                                                         const char* p, const char* end) {
     const __m128i commaBytes = _mm_set1_epi8(',');
     int k = 0;
     while (k < DataFileReader::kColumns) {

@@ -9,9 +9,10 @@
 // Per line, in file order: the progress is stepped by the line's length + 2 and the user
 // interface pumped (a cancel stops the reading); reading stops at the first line with content
 // reached while the row cap is met (empty lines after the last row are passed over, so that a
-// file that ends within the cap is not taken for a cut one); header lines are skipped; the cells after the skipped leading cells go into
-// columns 0-15 (further cells are ignored); the first data line reserves L / 50 values in each
-// column it fills (L = file length), at most as many as the row cap.
+// file that ends within the cap is not taken for a cut one); header lines are skipped; the cells
+// after the skipped leading cells go into columns 0-15 (further cells are ignored); the first data
+// line reserves L / 50 values in each column it fills (L = file length), at most as many as the row
+// cap.
 #pragma once
 
 #include <cstddef>

@@ -26,7 +26,8 @@ namespace {
 
 void StoreBytes(Archive& ar, const std::vector<std::uint8_t>& bytes) {
     ar.WriteCount(bytes.size());
-    for (std::uint8_t b : bytes) ar.WriteByte(b);
+    for (std::uint8_t b : bytes)
+        ar.WriteByte(b);
 }
 
 std::vector<std::uint8_t> LoadBytes(Archive& ar) {
@@ -59,7 +60,8 @@ HeadPtr LoadChain(Archive& ar, CKaisekiDoc* doc) {
     HeadPtr head(static_cast<CHeadFilter*>(module.release()));
     ar.MapLoadedObject(head.get());
     head->Serialize(ar);
-    for (CModBase* m = head.get(); m; m = m->m_next) m->m_doc = doc;
+    for (CModBase* m = head.get(); m; m = m->m_next)
+        m->m_doc = doc;
     return head;
 }
 
@@ -69,7 +71,8 @@ void CKaisekiDoc::Serialize(Archive& ar) {
     if (ar.IsStoring()) {
         StoreBytes(ar, m_channelEnabled);
         ar.WriteCount(m_chains.size());
-        for (const HeadPtr& head : m_chains) StoreChain(ar, head.get());
+        for (const HeadPtr& head : m_chains)
+            StoreChain(ar, head.get());
         StoreBytes(ar, m_channelSource);
         ar.WriteString(m_dataFilePath);
         ar.WriteInt(m_headerRows);
@@ -83,7 +86,8 @@ void CKaisekiDoc::Serialize(Archive& ar) {
         throw ArchiveError(ArchiveError::Kind::EndOfFile, "chain count beyond end of file");
     m_chains.clear();
     m_chains.reserve(static_cast<std::size_t>(chains));
-    for (std::uint64_t i = 0; i < chains; ++i) m_chains.push_back(LoadChain(ar, this));
+    for (std::uint64_t i = 0; i < chains; ++i)
+        m_chains.push_back(LoadChain(ar, this));
     m_channelSource = LoadBytes(ar);
     m_dataFilePath = ar.ReadString();
     m_headerRows = ar.ReadInt();

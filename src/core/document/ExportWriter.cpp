@@ -28,8 +28,9 @@ void AppendInt(std::string& out, long long value) {
 void AppendLabel(std::string& out, const std::string& label) {
     std::size_t from = out.size();
     out += Utf8ToCp932Lossy(label);
-    std::replace_if(out.begin() + static_cast<std::ptrdiff_t>(from), out.end(),
-                    [](char c) { return c == '\r' || c == '\n'; }, ' ');
+    std::replace_if(
+        out.begin() + static_cast<std::ptrdiff_t>(from), out.end(),
+        [](char c) { return c == '\r' || c == '\n'; }, ' ');
 }
 
 }  // namespace

@@ -14,7 +14,9 @@ namespace tavrel {
 
 CKaisekiDoc::CKaisekiDoc() = default;
 
-CKaisekiDoc::~CKaisekiDoc() { DeleteContents(); }
+CKaisekiDoc::~CKaisekiDoc() {
+    DeleteContents();
+}
 
 CHeadFilter* CKaisekiDoc::Head(int channel) const {
     if (channel < 0 || static_cast<std::size_t>(channel) >= m_chains.size()) return nullptr;
@@ -47,7 +49,8 @@ void CKaisekiDoc::DeleteContents() {
     m_channelEnabled.clear();
     m_channelSource.clear();
     // Each chain is deleted from its head (the deleter walks it without recursion).
-    while (!m_chains.empty()) m_chains.pop_back();
+    while (!m_chains.empty())
+        m_chains.pop_back();
     for (std::vector<double>& column : m_columns)
         KeepColumnStorage(column);
     m_columns.clear();
@@ -63,7 +66,8 @@ void CKaisekiDoc::NormaliseChannelLists() {
     };
     fit(m_channelEnabled, [](int i) { return static_cast<std::uint8_t>(i == 0 ? 1 : 0); });
     fit(m_channelSource, [](int i) { return static_cast<std::uint8_t>(i); });
-    while (m_chains.size() > kChannels) m_chains.pop_back();
+    while (m_chains.size() > kChannels)
+        m_chains.pop_back();
     for (std::size_t i = m_chains.size(); i < kChannels; ++i) {
         HeadPtr head(new CHeadFilter);
         head->m_doc = this;
@@ -72,8 +76,7 @@ void CKaisekiDoc::NormaliseChannelLists() {
     }
 }
 
-bool CKaisekiDoc::ReadDocumentFile(const std::string& path, std::string* reason,
-                                   bool* hadChains) {
+bool CKaisekiDoc::ReadDocumentFile(const std::string& path, std::string* reason, bool* hadChains) {
     std::string bytes;
     std::string why = ReadDocumentFileBytes(path, bytes);
     if (!why.empty()) {
@@ -87,8 +90,7 @@ bool CKaisekiDoc::ReadDocumentFile(const std::string& path, std::string* reason,
     return true;
 }
 
-bool CKaisekiDoc::ReadDocumentBytes(std::string_view bytes, std::string* reason,
-                                    bool* hadChains) {
+bool CKaisekiDoc::ReadDocumentBytes(std::string_view bytes, std::string* reason, bool* hadChains) {
     std::string why;
     DeleteContents();
     try {
@@ -222,9 +224,13 @@ void CKaisekiDoc::ApplyZoomToViews() {
     UpdateAllViews();
 }
 
-void CKaisekiDoc::AddView(DocView* view) { m_views.push_back(view); }
+void CKaisekiDoc::AddView(DocView* view) {
+    m_views.push_back(view);
+}
 
-void CKaisekiDoc::RemoveView(DocView* view) { std::erase(m_views, view); }
+void CKaisekiDoc::RemoveView(DocView* view) {
+    std::erase(m_views, view);
+}
 
 void CKaisekiDoc::UpdateAllViews(DocView* sender) {
     // A view may attach or detach others while updating; walk a copy.

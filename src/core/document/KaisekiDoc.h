@@ -19,7 +19,7 @@ class Archive;
 
 // What the document needs of a view attached to it.
 class DocView {
-public:
+  public:
     virtual ~DocView() = default;
     // The document changed: refresh and repaint.
     virtual void OnUpdate() = 0;
@@ -32,10 +32,10 @@ using HeadPtr = std::unique_ptr<CHeadFilter, ChainDeleter>;
 
 // How a reading of the data file ended.
 enum class DataLoadResult {
-    NoPath,      // no data file is named; nothing was done
-    Loaded,      // the file was read (possibly no rows)
-    Cancelled,   // the user cancelled; the rows read so far were kept
-    CannotOpen,  // the file could not be opened; the user was told and nothing changed
+    NoPath,       // no data file is named; nothing was done
+    Loaded,       // the file was read (possibly no rows)
+    Cancelled,    // the user cancelled; the rows read so far were kept
+    CannotOpen,   // the file could not be opened; the user was told and nothing changed
     OutOfMemory,  // the memory ran out; the user was told and the rows read so far were kept
 };
 
@@ -55,7 +55,7 @@ std::string ReadDocumentFileBytes(const std::string& path, std::string& bytes);
 std::string DataFileForReading(const std::string& dataPath, const std::string& documentPath);
 
 class CKaisekiDoc {
-public:
+  public:
     static constexpr int kChannels = 16;
     static constexpr int kNoSource = 255;
     // The row cap of the program's data-file reader.
@@ -103,8 +103,8 @@ public:
     DataLoadResult TryLoadDataFile(int maxRows, std::string* reason = nullptr);
     // The "save processed data" command: asks the host for the file and the settings, then writes.
     void ExportProcessedData();
-    void GetChannelData(std::vector<double>* values, std::string* label,
-                        std::vector<double>* times, int channel);
+    void GetChannelData(std::vector<double>* values, std::string* label, std::vector<double>* times,
+                        int channel);
     void DrawChannel(Surface* surface, const Rect& band, int channel, double* maximum,
                      const SampleRange* range);
     // Absolute scaling's measuring pass: every channel's largest absolute value over a plot in
@@ -152,7 +152,7 @@ public:
     int m_rowLimit = kMaxRows;
     bool m_rowsLeftOut = false;
 
-private:
+  private:
     void SetUpChannels();
     // Brings lists of other lengths read from a file to 16 entries.
     void NormaliseChannelLists();

@@ -5,7 +5,9 @@
 
 namespace tavrel {
 
-CDmyPipe::CDmyPipe() { m_name = kDisplayName; }
+CDmyPipe::CDmyPipe() {
+    m_name = kDisplayName;
+}
 
 void CDmyPipe::SerializeOwn(Archive& ar) {
     CModBase::SerializeOwn(ar);
@@ -22,8 +24,7 @@ int CDmyPipe::EditSettings() {
 }
 
 CProbeDlg::CProbeDlg(CDmyPipe& module)
-    : ModuleDialog(module, dialog_ids::probe::kTemplate, "プローブ設定", false),
-      m_probe(module) {
+    : ModuleDialog(module, dialog_ids::probe::kTemplate, "プローブ設定", false), m_probe(module) {
     m_probeOn = module.m_probeOn != 0 ? 1 : 0;
     SetCheck(kEnable, m_probeOn);
 }
@@ -33,6 +34,8 @@ DialogCheck CProbeDlg::Validate() {
     return {};
 }
 
-void CProbeDlg::Commit() { m_probe.m_probeOn = m_probeOn; }
+void CProbeDlg::Commit() {
+    m_probe.m_probeOn = m_probeOn;
+}
 
 }  // namespace tavrel

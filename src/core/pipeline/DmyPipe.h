@@ -13,7 +13,7 @@
 namespace tavrel {
 
 class CDmyPipe : public CModBase {
-public:
+  public:
     static constexpr const char* kClassName = "CDmyPipe";
     static constexpr const char* kDisplayName = "プローブ";
 
@@ -30,7 +30,7 @@ public:
 };
 
 class CProbeDlg : public ModuleDialog {
-public:
+  public:
     static constexpr int kEnable = dialog_ids::probe::kEnable;
 
     explicit CProbeDlg(CDmyPipe& module);
@@ -41,7 +41,7 @@ public:
 
     int m_probeOn = 0;
 
-private:
+  private:
     CDmyPipe& m_probe;
 };
 

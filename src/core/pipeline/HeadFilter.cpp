@@ -7,7 +7,9 @@
 
 namespace tavrel {
 
-CHeadFilter::CHeadFilter() { m_name = kDisplayName; }
+CHeadFilter::CHeadFilter() {
+    m_name = kDisplayName;
+}
 
 void CHeadFilter::SerializeOwn(Archive& ar) {
     CModBase::SerializeOwn(ar);

@@ -7,7 +7,7 @@
 namespace tavrel {
 
 class CHeadFilter : public CModBase {
-public:
+  public:
     static constexpr const char* kClassName = "CHeadFilter";
     static constexpr const char* kDisplayName = "HeadFilter";
 
@@ -22,11 +22,11 @@ public:
 
     int m_channel = 0;
 
-protected:
+  protected:
     bool WantsUpstream() const override { return false; }
     SampleBuffer TakeLocalOutput() override;
 
-private:
+  private:
     // Makes sure the head holds its output, fetching it from the document when absent.
     void FetchOutput();
 };

@@ -65,14 +65,16 @@ void CModBase::Serialize(Archive& ar) {
         }
     }
     // Own fields follow in reverse chain order: the last module's first.
-    for (auto it = chain.rbegin(); it != chain.rend(); ++it) (*it)->SerializeOwn(ar);
+    for (auto it = chain.rbegin(); it != chain.rend(); ++it)
+        (*it)->SerializeOwn(ar);
 }
 
 // ---- chain-end operations ----------------------------------------------------------------------
 
 CModBase* CModBase::ChainEnd(CModBase* from) {
     CModBase* m = from;
-    while (m->m_next && !m->StopsForwarding()) m = m->m_next;
+    while (m->m_next && !m->StopsForwarding())
+        m = m->m_next;
     return m;
 }
 
@@ -110,7 +112,9 @@ SampleBuffer CModBase::HandDownOutput() {
     return std::move(m_output);
 }
 
-bool CModBase::WantsUpstream() const { return !m_output && !m_input && m_prev; }
+bool CModBase::WantsUpstream() const {
+    return !m_output && !m_input && m_prev;
+}
 
 SampleBuffer CModBase::TakeLocalOutput() {
     if (m_output) return HandDownOutput();
@@ -202,7 +206,8 @@ void CModBase::GetData(std::vector<double>* values, std::string* label,
         double step = rate > 0 ? 1000.0 / rate : 0.0;
         values->insert(values->end(), m_output.get(), m_output.get() + m_outputCount);
         times->reserve(times->size() + static_cast<std::size_t>(m_outputCount));
-        for (int i = 0; i < m_outputCount; ++i) times->push_back(step * i);
+        for (int i = 0; i < m_outputCount; ++i)
+            times->push_back(step * i);
     }
 }
 
@@ -273,7 +278,8 @@ void CModBase::ReleaseBuffers() {
 }
 
 void CModBase::ClearBuffers() {
-    for (CModBase* m = this; m; m = m->m_next) m->ReleaseBuffers();
+    for (CModBase* m = this; m; m = m->m_next)
+        m->ReleaseBuffers();
 }
 
 void CModBase::DeleteDownstream() {
@@ -348,13 +354,15 @@ void CModBase::CopySettings(const CModBase& source) {
 CModBase* CModBase::ModuleAt(CModBase* first, int n) {
     if (n < 0) return nullptr;
     CModBase* m = first;
-    for (int i = 0; i < n && m; ++i) m = m->m_next;
+    for (int i = 0; i < n && m; ++i)
+        m = m->m_next;
     return m;
 }
 
 CModBase* CModBase::AppendModule(CModBase* first, CModBase* module) {
     CModBase* last = first;
-    while (last && last->m_next) last = last->m_next;
+    while (last && last->m_next)
+        last = last->m_next;
     module->m_prev = last;
     module->m_next = nullptr;
     if (last) last->m_next = module;

@@ -42,7 +42,7 @@ struct SampleRange {
 };
 
 class CModBase {
-public:
+  public:
     static constexpr const char* kClassName = "CModBase";
     static constexpr const char* kDisplayName = "ベースクラス";
 
@@ -134,7 +134,7 @@ public:
     CKaisekiDoc* m_doc = nullptr;
     std::string m_name = kDisplayName;
 
-protected:
+  protected:
     // Hooks of the pull step. TakeOutput walks upstream while WantsUpstream() holds, lets the
     // first module that does not want upstream produce its output (TakeLocalOutput), then passes
     // the array down again through TakeOutputFrom of each module on the way.
@@ -159,7 +159,7 @@ protected:
         return count;
     }
 
-private:
+  private:
     // The last vertical maximum measured, kept for the output array of that serial number: every
     // paint scales by the maximum of the whole visible range, and a repaint of a narrow strip
     // should cost the strip, not a scan of the whole record.

@@ -19,25 +19,35 @@ std::string ModuleDialog::Text(int id) const {
     return it == m_texts.end() ? std::string() : it->second;
 }
 
-void ModuleDialog::SetText(int id, std::string text) { m_texts[id] = std::move(text); }
+void ModuleDialog::SetText(int id, std::string text) {
+    m_texts[id] = std::move(text);
+}
 
 int ModuleDialog::Check(int id) const {
     auto it = m_checks.find(id);
     return it == m_checks.end() ? 0 : it->second;
 }
 
-void ModuleDialog::SetCheck(int id, int state) { m_checks[id] = state; }
+void ModuleDialog::SetCheck(int id, int state) {
+    m_checks[id] = state;
+}
 
 bool ModuleDialog::IsEnabled(int id) const {
     auto it = m_enabled.find(id);
     return it == m_enabled.end() ? true : it->second;
 }
 
-void ModuleDialog::Enable(int id, bool enabled) { m_enabled[id] = enabled; }
+void ModuleDialog::Enable(int id, bool enabled) {
+    m_enabled[id] = enabled;
+}
 
 void ModuleDialog::OnClicked(int) {}
-DialogCheck ModuleDialog::Apply() { return {}; }
-DialogCheck ModuleDialog::Validate() { return {}; }
+DialogCheck ModuleDialog::Apply() {
+    return {};
+}
+DialogCheck ModuleDialog::Validate() {
+    return {};
+}
 void ModuleDialog::Commit() {}
 void ModuleDialog::OnRangeSelected(int, int) {}
 
@@ -45,15 +55,18 @@ namespace {
 
 std::string_view Trim(std::string_view s) {
     auto space = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
-    while (!s.empty() && space(s.front())) s.remove_prefix(1);
-    while (!s.empty() && space(s.back())) s.remove_suffix(1);
+    while (!s.empty() && space(s.front()))
+        s.remove_prefix(1);
+    while (!s.empty() && space(s.back()))
+        s.remove_suffix(1);
     return s;
 }
 
 }  // namespace
 
 std::string IntRangeMessage(long long low, long long high) {
-    return std::to_string(low) + " から " + std::to_string(high) + " までの整数を入力してください。";
+    return std::to_string(low) + " から " + std::to_string(high) +
+           " までの整数を入力してください。";
 }
 
 std::string NumberRangeMessage(double low, double high) {
@@ -93,7 +106,8 @@ DialogCheck ModuleDialog::ReadText(int id, std::size_t maxChars, std::string& va
     std::string text = Text(id);
     // Characters, not bytes: count UTF-8 lead bytes.
     std::size_t chars = 0;
-    for (unsigned char c : text) chars += (c & 0xC0) != 0x80;
+    for (unsigned char c : text)
+        chars += (c & 0xC0) != 0x80;
     if (chars > maxChars) return DialogCheck::Refuse(id, TextLengthMessage(maxChars));
     value = std::move(text);
     return {};

@@ -27,7 +27,7 @@ struct DialogCheck {
 };
 
 class ModuleDialog {
-public:
+  public:
     ModuleDialog(CModBase& module, int templateId, std::string title, bool hasApply);
     virtual ~ModuleDialog();
 
@@ -57,7 +57,7 @@ public:
     // A sample range picked with the mouse in the preview.
     virtual void OnRangeSelected(int first, int last);
 
-protected:
+  protected:
     // Data exchange in the manner of the classic dialog validation: whole numbers and decimal
     // numbers with an optional range, and texts with a length limit. On failure the returned
     // check names the control and the standard message.
@@ -65,7 +65,7 @@ protected:
     DialogCheck ReadNumber(int id, double low, double high, double& value) const;
     DialogCheck ReadText(int id, std::size_t maxChars, std::string& value) const;
 
-private:
+  private:
     CModBase& m_module;
     int m_templateId;
     std::string m_title;

@@ -19,15 +19,21 @@ constexpr std::uint16_t kMaxClassName = 64;
 
 Archive::Archive() : m_storing(true) {}
 
-Archive::Archive(std::string_view bytes) : m_storing(false), m_in(bytes) { m_loaded.emplace_back(); }
+Archive::Archive(std::string_view bytes) : m_storing(false), m_in(bytes) {
+    m_loaded.emplace_back();
+}
 
-void Archive::Fail(ArchiveError::Kind kind, const char* what) const { throw ArchiveError(kind, what); }
+void Archive::Fail(ArchiveError::Kind kind, const char* what) const {
+    throw ArchiveError(kind, what);
+}
 
 void Archive::Need(std::size_t n) const {
     if (n > Remaining()) Fail(ArchiveError::Kind::EndOfFile, "unexpected end of file");
 }
 
-void Archive::WriteByte(std::uint8_t v) { m_out += static_cast<char>(v); }
+void Archive::WriteByte(std::uint8_t v) {
+    m_out += static_cast<char>(v);
+}
 
 void Archive::WriteWord(std::uint16_t v) {
     WriteByte(static_cast<std::uint8_t>(v));
@@ -86,7 +92,8 @@ void Archive::WriteString(std::string_view utf8) {
     WriteByte(0xFF);
     WriteWord(0xFFFE);
     WriteLengthPrefix(*this, utf16.size());
-    for (char16_t c : utf16) WriteWord(static_cast<std::uint16_t>(c));
+    for (char16_t c : utf16)
+        WriteWord(static_cast<std::uint16_t>(c));
 }
 
 std::uint8_t Archive::ReadByte() {
@@ -159,7 +166,8 @@ std::string Archive::ReadString() {
     }
     if (length > Remaining() / 2) Fail(ArchiveError::Kind::EndOfFile, "string beyond end of file");
     std::u16string text(static_cast<std::size_t>(length), u'\0');
-    for (auto& c : text) c = static_cast<char16_t>(ReadWord());
+    for (auto& c : text)
+        c = static_cast<char16_t>(ReadWord());
     return Utf16ToUtf8(text);
 }
 
@@ -193,7 +201,9 @@ void Archive::WriteClassTag(const std::string& className, std::uint16_t schema) 
     m_storedClasses.emplace(className, m_mapCount++);
 }
 
-void Archive::MapStoredObject(const void* object) { m_storedObjects.emplace(object, m_mapCount++); }
+void Archive::MapStoredObject(const void* object) {
+    m_storedObjects.emplace(object, m_mapCount++);
+}
 
 Archive::Tag Archive::ReadTag() {
     Tag tag;

@@ -26,17 +26,17 @@
 namespace tavrel {
 
 class ArchiveError : public std::runtime_error {
-public:
+  public:
     enum class Kind { EndOfFile, BadClass, BadSchema, BadIndex, Malformed };
     ArchiveError(Kind kind, const std::string& what) : std::runtime_error(what), m_kind(kind) {}
     Kind GetKind() const { return m_kind; }
 
-private:
+  private:
     Kind m_kind;
 };
 
 class Archive {
-public:
+  public:
     // An archive that stores into its own byte buffer.
     Archive();
     // An archive that loads from the given bytes (which must outlive it).
@@ -70,16 +70,22 @@ public:
 
     // Both directions, for Serialize functions that read or write the same fields.
     void Int(int& v) {
-        if (m_storing) WriteInt(v);
-        else v = ReadInt();
+        if (m_storing)
+            WriteInt(v);
+        else
+            v = ReadInt();
     }
     void Double(double& v) {
-        if (m_storing) WriteDouble(v);
-        else v = ReadDouble();
+        if (m_storing)
+            WriteDouble(v);
+        else
+            v = ReadDouble();
     }
     void String(std::string& v) {
-        if (m_storing) WriteString(v);
-        else v = ReadString();
+        if (m_storing)
+            WriteString(v);
+        else
+            v = ReadString();
     }
 
     // Object references when storing. WriteObjectReference writes the reference of an object
@@ -93,8 +99,8 @@ public:
     // Object references when loading.
     struct Tag {
         enum class Kind { Null, NewObject, ObjectReference } kind = Kind::Null;
-        std::string className;        // for NewObject
-        std::uint16_t schema = 0;     // for NewObject: the schema stored with the class
+        std::string className;          // for NewObject
+        std::uint16_t schema = 0;       // for NewObject: the schema stored with the class
         std::uint32_t objectIndex = 0;  // for ObjectReference
     };
     // Reads one tag. A reference to an index that has not appeared, or to a class where an
@@ -104,7 +110,7 @@ public:
     void MapLoadedObject(void* object);
     void* LoadedObject(std::uint32_t index) const;
 
-private:
+  private:
     [[noreturn]] void Fail(ArchiveError::Kind kind, const char* what) const;
     void Need(std::size_t n) const;
 

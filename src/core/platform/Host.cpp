@@ -5,7 +5,7 @@ namespace tavrel {
 namespace {
 
 class NullProgress : public Progress {
-public:
+  public:
     void SetRange(int, int) override {}
     void Step(int) override {}
     int PumpMessages() override { return 0; }
@@ -20,9 +20,13 @@ thread_local Host* g_host = &g_nullHost;
 
 }  // namespace
 
-std::unique_ptr<Progress> NullHost::CreateProgress() { return std::make_unique<NullProgress>(); }
+std::unique_ptr<Progress> NullHost::CreateProgress() {
+    return std::make_unique<NullProgress>();
+}
 
-Host& GetHost() { return *g_host; }
+Host& GetHost() {
+    return *g_host;
+}
 
 Host* SetHost(Host* host) {
     Host* previous = g_host == &g_nullHost ? nullptr : g_host;

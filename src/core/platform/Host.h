@@ -15,7 +15,7 @@ class ModuleDialog;
 
 // A progress window driven by a long operation on the user-interface thread.
 class Progress {
-public:
+  public:
     virtual ~Progress() = default;
     virtual void SetRange(int low, int high) = 0;
     virtual void Step(int amount) = 0;
@@ -25,13 +25,13 @@ public:
 
 // The file-save question of the processed-data export.
 struct SaveFileRequest {
-    std::string proposedName;   // UTF-8 file name proposed to the user
+    std::string proposedName;      // UTF-8 file name proposed to the user
     std::string defaultExtension;  // "csv"
-    std::string filter;         // "Data Files (*.csv)|*.csv|All Files (*.*)|*.*||"
+    std::string filter;            // "Data Files (*.csv)|*.csv|All Files (*.*)|*.*||"
 };
 
 class Host {
-public:
+  public:
     virtual ~Host() = default;
 
     // Modal warning message box with an OK button and the application title.
@@ -52,7 +52,7 @@ public:
 
 // A host that shows nothing and cancels every question; the default until one is installed.
 class NullHost : public Host {
-public:
+  public:
     void MessageBox(const std::string&) override {}
     void Beep() override {}
     void BeginWaitCursor() override {}
@@ -72,7 +72,7 @@ Host* SetHost(Host* host);
 
 // Shows the wait cursor for the lifetime of the object.
 class WaitCursor {
-public:
+  public:
     WaitCursor() { GetHost().BeginWaitCursor(); }
     ~WaitCursor() { GetHost().EndWaitCursor(); }
     WaitCursor(const WaitCursor&) = delete;

@@ -71,8 +71,8 @@ inline constexpr double kSignedPowersOfTen[2][16] = {
     {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15},
     {-1e0, -1e1, -1e2, -1e3, -1e4, -1e5, -1e6, -1e7, -1e8, -1e9, -1e10, -1e11, -1e12, -1e13, -1e14,
      -1e15}};
-inline constexpr std::uint64_t kIntegerPowersOfTen[] = {
-    1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000};
+inline constexpr std::uint64_t kIntegerPowersOfTen[] = {1,      10,      100,      1000,     10000,
+                                                        100000, 1000000, 10000000, 100000000};
 
 // The value of eight digits held one per byte (first digit in the lowest byte), each already
 // reduced to 0-9: three multiplications instead of eight dependent steps.
@@ -154,8 +154,8 @@ inline constexpr DigitShuffles kDigitShuffles = [] {
 // with three multiply-adds. Needs HasSsse3() and 17 bytes from `begin` that can be looked at
 // (`begin` may equal `end`). Returns false (leaving `result` alone) for any other cell.
 __attribute__((target("ssse3"))) inline bool ReadPlainDecimalSsse3(const char* begin,
-                                                                 const char* end,
-                                                                 ParsedNumber& result) {
+                                                                   const char* end,
+                                                                   ParsedNumber& result) {
     const bool negative = *begin == '-';
     const char* p = begin + negative;
     // The cell after its sign: 1 to 15 bytes, each a digit or a point, the first a digit, at
@@ -166,8 +166,8 @@ __attribute__((target("ssse3"))) inline bool ReadPlainDecimalSsse3(const char* b
     const __m128i text = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
     const __m128i digits = _mm_sub_epi8(text, _mm_set1_epi8('0'));
     // A byte is a digit when subtracting '0' left it at 9 or below.
-    const unsigned digitMask = static_cast<unsigned>(_mm_movemask_epi8(
-        _mm_cmpeq_epi8(_mm_min_epu8(digits, _mm_set1_epi8(9)), digits)));
+    const unsigned digitMask = static_cast<unsigned>(
+        _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_min_epu8(digits, _mm_set1_epi8(9)), digits)));
     const unsigned pointMask =
         static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(text, _mm_set1_epi8('.'))));
     const unsigned cellMask = (1u << length) - 1;
@@ -179,10 +179,11 @@ __attribute__((target("ssse3"))) inline bool ReadPlainDecimalSsse3(const char* b
     const int whole = std::countr_zero(points | (1u << length));
     const int fraction = static_cast<int>(length) - whole - (whole < length);
     __m128i lined = _mm_shuffle_epi8(
-        digits, _mm_load_si128(reinterpret_cast<const __m128i*>(kDigitShuffles.masks[whole][fraction])));
-    lined = _mm_maddubs_epi16(lined, _mm_setr_epi8(10, 1, 10, 1, 10, 1, 10, 1, 10, 1, 10, 1, 10, 1,
-                                                   10, 1));                         // 2 digits
-    lined = _mm_madd_epi16(lined, _mm_setr_epi16(100, 1, 100, 1, 100, 1, 100, 1));  // 4 digits
+        digits,
+        _mm_load_si128(reinterpret_cast<const __m128i*>(kDigitShuffles.masks[whole][fraction])));
+    lined = _mm_maddubs_epi16(
+        lined, _mm_setr_epi8(10, 1, 10, 1, 10, 1, 10, 1, 10, 1, 10, 1, 10, 1, 10, 1));  // 2 digits
+    lined = _mm_madd_epi16(lined, _mm_setr_epi16(100, 1, 100, 1, 100, 1, 100, 1));      // 4 digits
     lined = _mm_packs_epi32(lined, lined);
     lined = _mm_madd_epi16(lined, _mm_setr_epi16(10000, 1, 10000, 1, 10000, 1, 10000, 1));
     const auto halves = static_cast<std::uint64_t>(_mm_cvtsi128_si64(lined));  // 8 digits each

@@ -21,7 +21,9 @@ inline int TruncToInt(double v) {
 }
 
 // "Add 0.5 and truncate toward zero", saturating; NaN gives 0.
-inline int RoundToInt(double v) { return TruncToInt(v + 0.5); }
+inline int RoundToInt(double v) {
+    return TruncToInt(v + 0.5);
+}
 
 // Clamps a 64-bit value into the int range.
 inline int SaturateToInt(std::int64_t v) {
@@ -31,7 +33,9 @@ inline int SaturateToInt(std::int64_t v) {
 }
 
 // Sample index of a time in milliseconds at rate R: (int)(R * 0.001 * ms + 0.5).
-inline int MsToSample(int rate, double ms) { return RoundToInt(rate * 0.001 * ms); }
+inline int MsToSample(int rate, double ms) {
+    return RoundToInt(rate * 0.001 * ms);
+}
 
 // Milliseconds of a sample index at rate R: (int)(1000.0 / R * index + 0.5); 0 for a rate <= 0.
 inline int SampleToMs(int rate, double index) {

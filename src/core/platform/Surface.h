@@ -28,7 +28,7 @@ struct Color {
 };
 
 class Surface {
-public:
+  public:
     virtual ~Surface() = default;
 
     // One-unit outline along the inside of the rectangle.

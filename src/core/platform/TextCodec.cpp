@@ -12,7 +12,7 @@ namespace {
 
 // One iconv conversion descriptor per direction and thread, opened on first use.
 class Converter {
-public:
+  public:
     Converter(const char* to, const char* from) : m_cd(iconv_open(to, from)) {}
     ~Converter() {
         if (m_cd != reinterpret_cast<iconv_t>(-1)) iconv_close(m_cd);
@@ -39,7 +39,7 @@ public:
         return in.size() - srcLeft;
     }
 
-private:
+  private:
     iconv_t m_cd;
 };
 
@@ -52,7 +52,6 @@ Converter& ToCp932() {
     thread_local Converter c("CP932", "UTF-8");
     return c;
 }
-
 
 // Decodes one UTF-8 sequence at `i`, advancing it; U+FFFD for an invalid sequence. Surrogate code
 // points are decoded as they stand (the escape scheme relies on them).
@@ -86,7 +85,9 @@ char32_t NextCodePoint(std::string_view s, size_t& i) {
     return cp;
 }
 
-bool IsEscape(char32_t cp) { return cp >= 0xDC80 && cp <= 0xDCFF; }
+bool IsEscape(char32_t cp) {
+    return cp >= 0xDC80 && cp <= 0xDCFF;
+}
 
 std::optional<std::string> EncodeCp932(std::string_view utf8, bool lossy) {
     std::string out;
@@ -164,9 +165,13 @@ std::string Cp932ToUtf8(std::string_view cp932) {
     return out;
 }
 
-std::optional<std::string> Utf8ToCp932(std::string_view utf8) { return EncodeCp932(utf8, false); }
+std::optional<std::string> Utf8ToCp932(std::string_view utf8) {
+    return EncodeCp932(utf8, false);
+}
 
-std::string Utf8ToCp932Lossy(std::string_view utf8) { return *EncodeCp932(utf8, true); }
+std::string Utf8ToCp932Lossy(std::string_view utf8) {
+    return *EncodeCp932(utf8, true);
+}
 
 std::u16string Utf8ToUtf16(std::string_view utf8) {
     std::u16string out;

@@ -6,7 +6,9 @@
 #include "gui/platform/DialogLayout.h"
 
 // The resources live in a static library; they are registered once on first use.
-static void InitTavrelResources() { Q_INIT_RESOURCE(tavrel); }
+static void InitTavrelResources() {
+    Q_INIT_RESOURCE(tavrel);
+}
 
 namespace tavrel::qt {
 
@@ -29,7 +31,8 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     int side = std::min(iconRect.width(), iconRect.height());
     icon->setPixmap(AppIcon().pixmap(side, side));
     AddControl<QLabel>(this, du, 0, 40, 10, 119, 8, QStringLiteral("Tavrel Version 1.0.1"));
-    AddControl<QLabel>(this, du, 0, 40, 25, 119, 8, QStringLiteral("多チャンネル波形解析プログラム"));
+    AddControl<QLabel>(this, du, 0, 40, 25, 119, 8,
+                       QStringLiteral("多チャンネル波形解析プログラム"));
     auto* ok = AddControl<QPushButton>(this, du, 1, 178, 7, 50, 14, QStringLiteral("OK"));
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &CAboutDlg::accept);

@@ -12,7 +12,7 @@ QIcon AppIcon();
 
 class CAboutDlg : public QDialog {
     Q_OBJECT
-public:
+  public:
     static constexpr int kTemplateId = 100;
     explicit CAboutDlg(QWidget* parent = nullptr);
 };

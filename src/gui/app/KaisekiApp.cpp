@@ -152,7 +152,8 @@ void CKaisekiApp::OnAppAbout() {
 }
 
 void CKaisekiApp::OpenDroppedFiles(const QStringList& paths) {
-    for (const QString& path : paths) m_commands->OpenDocumentFile(path);
+    for (const QString& path : paths)
+        m_commands->OpenDocumentFile(path);
     if (m_frame) m_frame->UpdateCommandUI();
 }
 

@@ -37,7 +37,7 @@ void InstallDialogs(QtHost& host);
 
 class CKaisekiApp : public QObject {
     Q_OBJECT
-public:
+  public:
     // `recent` is the recent-file list to use (the per-user settings store when null).
     explicit CKaisekiApp(std::unique_ptr<RecentFileList> recent = nullptr);
     ~CKaisekiApp() override;
@@ -66,10 +66,10 @@ public:
     DocumentCommands& Commands() { return *m_commands; }
     QtHost& Host() { return m_host; }
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     void ConnectCommands();
     // Prints the opened document to the default printer, or to a PDF file beside it when the
     // machine has no printer.

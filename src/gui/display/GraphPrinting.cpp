@@ -1,11 +1,11 @@
 #include "gui/display/GraphPrinting.h"
 
 #include <QFileInfo>
-#include <algorithm>
 #include <QImage>
 #include <QPainter>
 #include <QPrinter>
 #include <QSvgGenerator>
+#include <algorithm>
 
 #include "gui/platform/DialogLayout.h"
 #include "gui/platform/QPainterSurface.h"
@@ -16,13 +16,13 @@ namespace {
 
 // Puts the document back into screen state however the drawing ends.
 class PrintingState {
-public:
+  public:
     explicit PrintingState(CKaisekiDoc& doc) : m_doc(doc) { m_doc.m_printing = 1; }
     ~PrintingState() { m_doc.m_printing = 0; }
     PrintingState(const PrintingState&) = delete;
     PrintingState& operator=(const PrintingState&) = delete;
 
-private:
+  private:
     CKaisekiDoc& m_doc;
 };
 

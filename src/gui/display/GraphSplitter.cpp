@@ -18,9 +18,9 @@ namespace {
 // its horizontal one (splits into columns). Pressing and releasing it without moving splits in
 // the middle; dragging it splits where the button is released.
 class SplitBox : public QWidget {
-public:
-    SplitBox(Qt::Orientation splitDirection, std::function<void(QPoint globalRelease, bool moved)> split,
-             QWidget* parent)
+  public:
+    SplitBox(Qt::Orientation splitDirection,
+             std::function<void(QPoint globalRelease, bool moved)> split, QWidget* parent)
         : QWidget(parent), m_direction(splitDirection), m_split(std::move(split)) {
         setCursor(m_direction == Qt::Vertical ? Qt::SplitVCursor : Qt::SplitHCursor);
         // As wide as the scroll bar it sits on, a few pixels long.
@@ -34,7 +34,7 @@ public:
 
     QSize sizeHint() const override { return {7, 7}; }
 
-protected:
+  protected:
     void paintEvent(QPaintEvent*) override {
         QPainter painter(this);
         QStyleOptionFrame option;
@@ -55,10 +55,11 @@ protected:
         const QPoint release = event->globalPosition().toPoint();
         const bool moved = (release - m_press).manhattanLength() > 3;
         // The split creates and re-lays out widgets; leave this handler first.
-        QTimer::singleShot(0, parentWidget(), [split = m_split, release, moved] { split(release, moved); });
+        QTimer::singleShot(0, parentWidget(),
+                           [split = m_split, release, moved] { split(release, moved); });
     }
 
-private:
+  private:
     Qt::Orientation m_direction;
     std::function<void(QPoint, bool)> m_split;
     QPoint m_press;
@@ -76,7 +77,9 @@ GraphSplitter::GraphSplitter(CKaisekiDoc* doc, QWidget* parent)
     UpdateSplitBoxes();
 }
 
-int GraphSplitter::RowCount() const { return count(); }
+int GraphSplitter::RowCount() const {
+    return count();
+}
 
 int GraphSplitter::ColumnCount() const {
     QSplitter* first = Row(0);

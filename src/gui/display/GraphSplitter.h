@@ -18,7 +18,7 @@ class CKaisekiView;
 class GraphSplitter : public QSplitter {
     Q_OBJECT
 
-public:
+  public:
     static constexpr int kMaxRows = 2;
     static constexpr int kMaxColumns = 2;
     static constexpr int kMinPaneWidth = 60;
@@ -48,7 +48,7 @@ public:
     // Moves the focus to the next pane (F6) or the previous one (Shift+F6), row by row.
     void ActivateNext(bool previous);
 
-private:
+  private:
     QSplitter* Row(int row) const;
     CKaisekiView* CreateView(QSplitter* row, int index, const CKaisekiView* like);
     QSplitter* CreateRow(int index);

@@ -46,11 +46,17 @@ CKaisekiView::~CKaisekiView() {
     if (m_doc) m_doc->RemoveView(this);
 }
 
-CMainFrame* CKaisekiView::Frame() const { return qobject_cast<CMainFrame*>(window()); }
+CMainFrame* CKaisekiView::Frame() const {
+    return qobject_cast<CMainFrame*>(window());
+}
 
-int CKaisekiView::TotalWidth() const { return kBaseWidth * m_xZoom; }
+int CKaisekiView::TotalWidth() const {
+    return kBaseWidth * m_xZoom;
+}
 
-int CKaisekiView::TotalHeight() const { return kBaseHeight * m_yZoom; }
+int CKaisekiView::TotalHeight() const {
+    return kBaseHeight * m_yZoom;
+}
 
 Rect CKaisekiView::BandRect(int channel) const {
     const int h = BandHeight();
@@ -318,7 +324,9 @@ void CKaisekiView::hideEvent(QHideEvent* event) {
 
 // ---- printing ----------------------------------------------------------------------------------
 
-int CKaisekiView::PageCount() const { return PrintPageCount(m_channelsPerPage); }
+int CKaisekiView::PageCount() const {
+    return PrintPageCount(m_channelsPerPage);
+}
 
 bool CKaisekiView::OnPreparePrinting(QPrinter& printer) {
     QPrintDialog dialog(&printer, this);

@@ -22,7 +22,7 @@ class CMainFrame;
 class CKaisekiView : public QAbstractScrollArea, public DocView {
     Q_OBJECT
 
-public:
+  public:
     static constexpr int kBaseWidth = 770;
     static constexpr int kBaseHeight = 2560;
 
@@ -70,11 +70,11 @@ public:
     // could not be opened.
     bool PrintTo(QPrinter& printer);
 
-signals:
+  signals:
     // The view got the focus: it is now the active view of the frame.
     void activated(CKaisekiView* view);
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
@@ -86,7 +86,7 @@ protected:
     void focusOutEvent(QFocusEvent* event) override;
     void hideEvent(QHideEvent* event) override;
 
-private:
+  private:
     void UpdateScrollBars();
     // The measuring pass of absolute display: stores the largest output value of all channels
     // as the document's common maximum.

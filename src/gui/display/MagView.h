@@ -11,7 +11,7 @@ namespace tavrel::qt {
 class CMagView : public QWidget, public DocView {
     Q_OBJECT
 
-public:
+  public:
     explicit CMagView(CKaisekiDoc* doc, QWidget* parent = nullptr);
     ~CMagView() override;
 
@@ -26,10 +26,10 @@ public:
     int m_lastSample = 0;
     int m_channel = 0;
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
 
-private:
+  private:
     CKaisekiDoc* m_doc;
 };
 

@@ -23,7 +23,9 @@ CMagWnd::CMagWnd(CKaisekiDoc* doc, QWidget* owner)
     layout->addWidget(m_view);
 }
 
-void CMagWnd::Hide() { hide(); }
+void CMagWnd::Hide() {
+    hide();
+}
 
 void CMagWnd::SetFrameGeometry(const QRect& rect) {
     m_frameRect = rect;

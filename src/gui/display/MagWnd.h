@@ -14,7 +14,7 @@ class CMagView;
 class CMagWnd : public QWidget {
     Q_OBJECT
 
-public:
+  public:
     // A free-floating tool window owned by `owner`, showing a view of `doc`.
     CMagWnd(CKaisekiDoc* doc, QWidget* owner);
 
@@ -26,11 +26,11 @@ public:
     // Hides the window; view, fields, position and size remain.
     virtual void Hide();
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
-private:
+  private:
     void PlaceFrame();
 
     CMagView* m_view = nullptr;

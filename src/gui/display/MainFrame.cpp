@@ -104,10 +104,14 @@ void CMainFrame::CreateActions() {
     keys(ID_FILE_OPEN, {QKeySequence(Qt::CTRL | Qt::Key_O)});
     keys(ID_FILE_SAVE, {QKeySequence(Qt::CTRL | Qt::Key_S)});
     keys(ID_FILE_PRINT, {QKeySequence(Qt::CTRL | Qt::Key_P)});
-    keys(ID_EDIT_UNDO, {QKeySequence(Qt::CTRL | Qt::Key_Z), QKeySequence(Qt::ALT | Qt::Key_Backspace)});
-    keys(ID_EDIT_CUT, {QKeySequence(Qt::CTRL | Qt::Key_X), QKeySequence(Qt::SHIFT | Qt::Key_Delete)});
-    keys(ID_EDIT_COPY, {QKeySequence(Qt::CTRL | Qt::Key_C), QKeySequence(Qt::CTRL | Qt::Key_Insert)});
-    keys(ID_EDIT_PASTE, {QKeySequence(Qt::CTRL | Qt::Key_V), QKeySequence(Qt::SHIFT | Qt::Key_Insert)});
+    keys(ID_EDIT_UNDO,
+         {QKeySequence(Qt::CTRL | Qt::Key_Z), QKeySequence(Qt::ALT | Qt::Key_Backspace)});
+    keys(ID_EDIT_CUT,
+         {QKeySequence(Qt::CTRL | Qt::Key_X), QKeySequence(Qt::SHIFT | Qt::Key_Delete)});
+    keys(ID_EDIT_COPY,
+         {QKeySequence(Qt::CTRL | Qt::Key_C), QKeySequence(Qt::CTRL | Qt::Key_Insert)});
+    keys(ID_EDIT_PASTE,
+         {QKeySequence(Qt::CTRL | Qt::Key_V), QKeySequence(Qt::SHIFT | Qt::Key_Insert)});
     keys(ID_NEXT_PANE, {QKeySequence(Qt::Key_F6)});
     keys(ID_PREV_PANE, {QKeySequence(Qt::SHIFT | Qt::Key_F6)});
     // The pane keys have no menu entry; the window itself carries them.
@@ -123,8 +127,8 @@ void CMainFrame::CreateActions() {
     for (int id : {ID_EDIT_UNDO, ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE, ID_ZOOMX_100})
         Action(id)->setEnabled(false);
 
-    for (int id : {ID_FILE_NEW, ID_FILE_OPEN, ID_FILE_SAVE, ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE,
-                   ID_FILE_PRINT, ID_APP_ABOUT})
+    for (int id : {ID_FILE_NEW, ID_FILE_OPEN, ID_FILE_SAVE, ID_EDIT_CUT, ID_EDIT_COPY,
+                   ID_EDIT_PASTE, ID_FILE_PRINT, ID_APP_ABOUT})
         Action(id)->setIcon(ToolBarIcon(id));
 }
 
@@ -137,37 +141,44 @@ QAction* CMainFrame::AddCommand(QMenu* menu, int id) {
 void CMainFrame::CreateMenus() {
     QMenuBar* bar = menuBar();
     QMenu* file = bar->addMenu(QStringLiteral("ﾌｧｲﾙ(&F)"));
-    for (int id : {ID_FILE_NEW, ID_FILE_OPEN, ID_FILE_SAVE, ID_FILE_SAVE_AS}) AddCommand(file, id);
+    for (int id : {ID_FILE_NEW, ID_FILE_OPEN, ID_FILE_SAVE, ID_FILE_SAVE_AS})
+        AddCommand(file, id);
     file->addSeparator();
     AddCommand(file, ID_FILE_SAVE_PROCESSED);
     AddCommand(file, ID_FILE_EXPORT_IMAGE);
     file->addSeparator();
-    for (int id : {ID_FILE_PRINT, ID_FILE_PRINT_PREVIEW, ID_FILE_PRINT_SETUP}) AddCommand(file, id);
+    for (int id : {ID_FILE_PRINT, ID_FILE_PRINT_PREVIEW, ID_FILE_PRINT_SETUP})
+        AddCommand(file, id);
     file->addSeparator();
-    for (int i = 0; i < kMaxRecentFiles; ++i) AddCommand(file, ID_FILE_MRU_FILE1 + i);
+    for (int i = 0; i < kMaxRecentFiles; ++i)
+        AddCommand(file, ID_FILE_MRU_FILE1 + i);
     file->addSeparator();
     AddCommand(file, ID_APP_EXIT);
 
     QMenu* edit = bar->addMenu(QStringLiteral("編集(&E)"));
     AddCommand(edit, ID_EDIT_UNDO);
     edit->addSeparator();
-    for (int id : {ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE}) AddCommand(edit, id);
+    for (int id : {ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE})
+        AddCommand(edit, id);
 
     QMenu* view = bar->addMenu(QStringLiteral("表示(&V)"));
     AddCommand(view, ID_VIEW_TOOLBAR);
     AddCommand(view, ID_VIEW_STATUS_BAR);
     view->addSeparator();
     QMenu* data = view->addMenu(QStringLiteral("グラフ表示データ"));
-    for (int id : {ID_DISPLAY_NORMAL, ID_DISPLAY_PROBE}) AddCommand(data, id);
+    for (int id : {ID_DISPLAY_NORMAL, ID_DISPLAY_PROBE})
+        AddCommand(data, id);
     QMenu* scale = view->addMenu(QStringLiteral("グラフY軸表示"));
-    for (int id : {ID_SCALE_RELATIVE, ID_SCALE_ABSOLUTE}) AddCommand(scale, id);
+    for (int id : {ID_SCALE_RELATIVE, ID_SCALE_ABSOLUTE})
+        AddCommand(scale, id);
     view->addSeparator();
     QMenu* zoomX = view->addMenu(QStringLiteral("X軸拡大率"));
-    for (int id : {ID_ZOOMX_1, ID_ZOOMX_2, ID_ZOOMX_4, ID_ZOOMX_10, ID_ZOOMX_20, ID_ZOOMX_40,
-                   ID_ZOOMX_100})
+    for (int id :
+         {ID_ZOOMX_1, ID_ZOOMX_2, ID_ZOOMX_4, ID_ZOOMX_10, ID_ZOOMX_20, ID_ZOOMX_40, ID_ZOOMX_100})
         AddCommand(zoomX, id);
     QMenu* zoomY = view->addMenu(QStringLiteral("Y軸拡大率"));
-    for (int id : {ID_ZOOMY_1, ID_ZOOMY_2}) AddCommand(zoomY, id);
+    for (int id : {ID_ZOOMY_1, ID_ZOOMY_2})
+        AddCommand(zoomY, id);
     view->addSeparator();
     AddCommand(view, ID_VIEW_MEASUREMENTS);
 
@@ -194,9 +205,11 @@ void CMainFrame::CreateToolBar() {
     m_wndToolBar->setFloatable(true);
     m_wndToolBar->setAllowedAreas(Qt::AllToolBarAreas);
     m_wndToolBar->setToolButtonStyle(Qt::ToolButtonIconOnly);
-    for (int id : {ID_FILE_NEW, ID_FILE_OPEN, ID_FILE_SAVE}) m_wndToolBar->addAction(Action(id));
+    for (int id : {ID_FILE_NEW, ID_FILE_OPEN, ID_FILE_SAVE})
+        m_wndToolBar->addAction(Action(id));
     m_wndToolBar->addSeparator();
-    for (int id : {ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE}) m_wndToolBar->addAction(Action(id));
+    for (int id : {ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE})
+        m_wndToolBar->addAction(Action(id));
     m_wndToolBar->addSeparator();
     m_wndToolBar->addAction(Action(ID_FILE_PRINT));
     m_wndToolBar->addSeparator();
@@ -255,9 +268,10 @@ void CMainFrame::ConnectCommands() {
     const struct {
         int id;
         int factor;
-    } zoomsX[] = {{ID_ZOOMX_1, 1}, {ID_ZOOMX_2, 2},   {ID_ZOOMX_4, 4},
+    } zoomsX[] = {{ID_ZOOMX_1, 1},   {ID_ZOOMX_2, 2},   {ID_ZOOMX_4, 4},
                   {ID_ZOOMX_10, 10}, {ID_ZOOMX_20, 20}, {ID_ZOOMX_40, 40}};
-    for (const auto& z : zoomsX) on(z.id, [this, f = z.factor] { SetZoomX(f); });
+    for (const auto& z : zoomsX)
+        on(z.id, [this, f = z.factor] { SetZoomX(f); });
     on(ID_ZOOMY_1, [this] { SetZoomY(1); });
     on(ID_ZOOMY_2, [this] { SetZoomY(2); });
     on(ID_PROC_SETTINGS, [this] { OnProcSettings(); });
@@ -301,13 +315,15 @@ void CMainFrame::UpdateCommandUI() {
     const struct {
         int id;
         int factor;
-    } zoomsX[] = {{ID_ZOOMX_1, 1},   {ID_ZOOMX_2, 2},   {ID_ZOOMX_4, 4},  {ID_ZOOMX_10, 10},
+    } zoomsX[] = {{ID_ZOOMX_1, 1},   {ID_ZOOMX_2, 2},   {ID_ZOOMX_4, 4},    {ID_ZOOMX_10, 10},
                   {ID_ZOOMX_20, 20}, {ID_ZOOMX_40, 40}, {ID_ZOOMX_100, 100}};
-    for (const auto& z : zoomsX) Action(z.id)->setChecked(hasDoc && m_doc->m_zoomX == z.factor);
+    for (const auto& z : zoomsX)
+        Action(z.id)->setChecked(hasDoc && m_doc->m_zoomX == z.factor);
     Action(ID_ZOOMY_1)->setChecked(hasDoc && m_doc->m_zoomY == 1);
     Action(ID_ZOOMY_2)->setChecked(hasDoc && m_doc->m_zoomY == 2);
     const bool dialogShown = m_procSetDlg && m_procSetDlg->isVisible();
-    Action(ID_PROC_SETTINGS)->setText(dialogShown ? QStringLiteral("隠す") : QStringLiteral("表示"));
+    Action(ID_PROC_SETTINGS)
+        ->setText(dialogShown ? QStringLiteral("隠す") : QStringLiteral("表示"));
 }
 
 void CMainFrame::SetRecentFiles(const QStringList& paths) {

@@ -37,7 +37,7 @@ struct KeyStates {
 class CMainFrame : public QMainWindow {
     Q_OBJECT
 
-public:
+  public:
     static constexpr int kMaxRecentFiles = 4;
 
     explicit CMainFrame(CKaisekiDoc* doc, QWidget* parent = nullptr);
@@ -113,16 +113,16 @@ public:
     // Writes the image export to `path` without asking; false after telling the user.
     bool ExportImageTo(const QString& path);
 
-signals:
+  signals:
     // A recent-file entry was chosen.
     void recentFileRequested(const QString& path);
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
 
-private:
+  private:
     QAction* AddCommand(QMenu* menu, int id);
     void CreateActions();
     void CreateMenus();

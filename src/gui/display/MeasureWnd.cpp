@@ -28,7 +28,6 @@ const char* const kHeadings[] = {
 constexpr int kShownColumns = static_cast<int>(sizeof kHeadings / sizeof kHeadings[0]);
 static_assert(kShownColumns == kMeasurementColumns - kFirstShownColumn);
 
-
 }  // namespace
 
 CMeasureWnd::CMeasureWnd(CKaisekiDoc* doc, QWidget* owner)

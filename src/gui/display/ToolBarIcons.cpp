@@ -26,9 +26,9 @@ void Page(QPainter& p, const QRectF& r) {
     p.setPen(QPen(kInk, 1));
     p.setBrush(kPaper);
     p.drawPath(page);
-    p.drawPolyline(QPolygonF({QPointF(r.right() - fold, r.top()),
-                              QPointF(r.right() - fold, r.top() + fold),
-                              QPointF(r.right(), r.top() + fold)}));
+    p.drawPolyline(
+        QPolygonF({QPointF(r.right() - fold, r.top()), QPointF(r.right() - fold, r.top() + fold),
+                   QPointF(r.right(), r.top() + fold)}));
 }
 
 void TextLines(QPainter& p, const QRectF& r, int lines) {
@@ -39,7 +39,9 @@ void TextLines(QPainter& p, const QRectF& r, int lines) {
     }
 }
 
-void DrawNew(QPainter& p) { Page(p, QRectF(3.5, 1.5, 9, 13)); }
+void DrawNew(QPainter& p) {
+    Page(p, QRectF(3.5, 1.5, 9, 13));
+}
 
 void DrawOpen(QPainter& p) {
     p.setPen(QPen(QColor(120, 90, 20), 1));
@@ -47,8 +49,8 @@ void DrawOpen(QPainter& p) {
     p.drawPolygon(QPolygonF({QPointF(1.5, 3.5), QPointF(5.5, 3.5), QPointF(6.5, 4.5),
                              QPointF(12.5, 4.5), QPointF(12.5, 13.5), QPointF(1.5, 13.5)}));
     p.setBrush(QColor(250, 215, 110));
-    p.drawPolygon(QPolygonF({QPointF(3.5, 7.5), QPointF(15.5, 7.5), QPointF(12.5, 13.5),
-                             QPointF(1.5, 13.5)}));
+    p.drawPolygon(QPolygonF(
+        {QPointF(3.5, 7.5), QPointF(15.5, 7.5), QPointF(12.5, 13.5), QPointF(1.5, 13.5)}));
 }
 
 void DrawSave(QPainter& p) {
@@ -117,29 +119,47 @@ using Drawing = void (*)(QPainter&);
 
 Drawing DrawingFor(int commandId) {
     switch (commandId) {
-        case ID_FILE_NEW: return DrawNew;
-        case ID_FILE_OPEN: return DrawOpen;
-        case ID_FILE_SAVE: return DrawSave;
-        case ID_EDIT_CUT: return DrawCut;
-        case ID_EDIT_COPY: return DrawCopy;
-        case ID_EDIT_PASTE: return DrawPaste;
-        case ID_FILE_PRINT: return DrawPrint;
-        case ID_APP_ABOUT: return DrawAbout;
-        default: return nullptr;
+        case ID_FILE_NEW:
+            return DrawNew;
+        case ID_FILE_OPEN:
+            return DrawOpen;
+        case ID_FILE_SAVE:
+            return DrawSave;
+        case ID_EDIT_CUT:
+            return DrawCut;
+        case ID_EDIT_COPY:
+            return DrawCopy;
+        case ID_EDIT_PASTE:
+            return DrawPaste;
+        case ID_FILE_PRINT:
+            return DrawPrint;
+        case ID_APP_ABOUT:
+            return DrawAbout;
+        default:
+            return nullptr;
     }
 }
 
 const char* ThemeName(int commandId) {
     switch (commandId) {
-        case ID_FILE_NEW: return "document-new";
-        case ID_FILE_OPEN: return "document-open";
-        case ID_FILE_SAVE: return "document-save";
-        case ID_EDIT_CUT: return "edit-cut";
-        case ID_EDIT_COPY: return "edit-copy";
-        case ID_EDIT_PASTE: return "edit-paste";
-        case ID_FILE_PRINT: return "document-print";
-        case ID_APP_ABOUT: return "help-about";
-        default: return nullptr;
+        case ID_FILE_NEW:
+            return "document-new";
+        case ID_FILE_OPEN:
+            return "document-open";
+        case ID_FILE_SAVE:
+            return "document-save";
+        case ID_EDIT_CUT:
+            return "edit-cut";
+        case ID_EDIT_COPY:
+            return "edit-copy";
+        case ID_EDIT_PASTE:
+            return "edit-paste";
+        case ID_FILE_PRINT:
+            return "document-print";
+        case ID_APP_ABOUT:
+            return "help-about";
+        default:
+            return nullptr;
     }
 }
 

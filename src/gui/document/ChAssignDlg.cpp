@@ -37,7 +37,8 @@ void CChAssignDlg::OnInitDialog() {
     for (int i = 0; i < CKaisekiDoc::kChannels; ++i) {
         auto* list = Control<QComboBox>(this, ListId(i + 1));
         list->clear();
-        for (int item = 1; item <= CKaisekiDoc::kChannels; ++item) list->addItem(QString::number(item));
+        for (int item = 1; item <= CKaisekiDoc::kChannels; ++item)
+            list->addItem(QString::number(item));
         int source = CKaisekiDoc::kNoSource;
         if (m_doc && i < static_cast<int>(m_doc->m_channelSource.size())) {
             source = m_doc->m_channelSource[static_cast<std::size_t>(i)];

@@ -13,7 +13,7 @@ namespace tavrel::qt {
 
 class CChAssignDlg : public QDialog {
     Q_OBJECT
-public:
+  public:
     static constexpr int kTemplateId = 132;
     // Channel k (1-16) has check box 1001 + k and drop-down list 1034 + k.
     static constexpr int CheckId(int channel) { return 1001 + channel; }

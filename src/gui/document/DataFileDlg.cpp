@@ -18,8 +18,8 @@ CDataFileDlg::CDataFileDlg(QWidget* parent) : QDialog(parent) {
     SizeDialog(this, du, 250, 140);
 
     AddControl<QGroupBox>(this, du, 0, 7, 7, 170, 36, QStringLiteral("ヘッダ行スキップ"));
-    auto* header = AddControl<QCheckBox>(this, du, kHeaderCheck, 15, 22, 30, 10,
-                                         QStringLiteral("する"));
+    auto* header =
+        AddControl<QCheckBox>(this, du, kHeaderCheck, 15, 22, 30, 10, QStringLiteral("する"));
     AddControl<QLineEdit>(this, du, kHeaderRowsEdit, 52, 20, 30, 14)->setEnabled(false);
     AddControl<QLabel>(this, du, 0, 87, 23, 60, 8, QStringLiteral("行スキップ"));
 

@@ -16,7 +16,7 @@ namespace tavrel::qt {
 
 class CDataFileDlg : public QDialog {
     Q_OBJECT
-public:
+  public:
     static constexpr int kTemplateId = 105;
     static constexpr int kHeaderRowsEdit = 1000;
     static constexpr int kDataSettingsButton = 1001;

@@ -13,7 +13,7 @@ int g_readingDepth = 0;
 
 // Marks the span of a read; restores the state on every way out.
 class ReadingScope {
-public:
+  public:
     ReadingScope() { ++g_readingDepth; }
     ~ReadingScope() { --g_readingDepth; }
     ReadingScope(const ReadingScope&) = delete;
@@ -21,7 +21,9 @@ public:
 };
 }  // namespace
 
-bool IsReadingData() { return g_readingDepth > 0; }
+bool IsReadingData() {
+    return g_readingDepth > 0;
+}
 
 bool RefuseWhileReading() {
     if (!IsReadingData()) return false;
@@ -58,7 +60,8 @@ void ReadDataFile(CKaisekiDoc& doc) {
 
 QString RowsLeftOutNotice(const CKaisekiDoc& doc) {
     if (!doc.m_rowsLeftOut) return {};
-    return QStringLiteral("データファイルの先頭 %1 行だけを読み込みました（上限はオプションで変更できます）")
+    return QStringLiteral(
+               "データファイルの先頭 %1 行だけを読み込みました（上限はオプションで変更できます）")
         .arg(doc.m_rowCount);
 }
 

@@ -22,8 +22,8 @@ CDataSetDlg::CDataSetDlg(QWidget* parent) : QDialog(parent) {
     AddControl<QLineEdit>(this, du, kRateEdit, 15, 24, 50, 14);
     auto* frequency = AddControl<QRadioButton>(this, du, kFrequencyRadio, 75, 20, 75, 10,
                                                QStringLiteral("周波数（Hz）"));
-    auto* period =
-        AddControl<QRadioButton>(this, du, kPeriodRadio, 75, 36, 75, 10, QStringLiteral("周期（ms）"));
+    auto* period = AddControl<QRadioButton>(this, du, kPeriodRadio, 75, 36, 75, 10,
+                                            QStringLiteral("周期（ms）"));
     m_rateGroup = new QButtonGroup(this);
     m_rateGroup->addButton(frequency, kFrequencyRadio);
     m_rateGroup->addButton(period, kPeriodRadio);
@@ -31,7 +31,8 @@ CDataSetDlg::CDataSetDlg(QWidget* parent) : QDialog(parent) {
     AddControl<QGroupBox>(this, du, 0, 7, 62, 150, 79, QStringLiteral("値（縦軸）"));
     AddControl<QLabel>(this, du, 0, 15, 76, 40, 8, QStringLiteral("単位"));
     AddControl<QLineEdit>(this, du, kFactorEdit, 15, 87, 45, 14);
-    auto* volt = AddControl<QRadioButton>(this, du, kVoltRadio, 75, 76, 70, 10, QStringLiteral("V"));
+    auto* volt =
+        AddControl<QRadioButton>(this, du, kVoltRadio, 75, 76, 70, 10, QStringLiteral("V"));
     auto* milliVolt =
         AddControl<QRadioButton>(this, du, kMilliVoltRadio, 75, 90, 70, 10, QStringLiteral("mV"));
     auto* other =

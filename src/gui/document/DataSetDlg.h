@@ -12,7 +12,7 @@ namespace tavrel::qt {
 
 class CDataSetDlg : public QDialog {
     Q_OBJECT
-public:
+  public:
     static constexpr int kTemplateId = 106;
     static constexpr int kRateEdit = 1000;
     static constexpr int kFactorEdit = 1038;
@@ -40,13 +40,13 @@ public:
     void accept() override;
 
     // Members, in declaration order.
-    int m_rateChoice = -1;   // 0 = frequency (Hz), 1 = period (ms), -1 = none selected
-    int m_unitChoice = -1;   // 0 = "V", 1 = "mV", 2 = other, -1 = none selected
+    int m_rateChoice = -1;  // 0 = frequency (Hz), 1 = period (ms), -1 = none selected
+    int m_unitChoice = -1;  // 0 = "V", 1 = "mV", 2 = other, -1 = none selected
     unsigned m_rateValue = 0;
     unsigned m_factor = 0;
     std::string m_otherUnit;  // UTF-8
 
-private:
+  private:
     void OnUnitClicked(int id);
 
     QButtonGroup* m_rateGroup;

@@ -20,7 +20,7 @@ namespace tavrel::qt {
 
 class DocumentCommands : public QObject {
     Q_OBJECT
-public:
+  public:
     // The answer to the save question.
     enum class SaveAnswer { Save, Discard, Cancel };
 
@@ -60,7 +60,7 @@ public:
     std::function<QString(const QString& proposed)> askSavePath;
     std::function<SaveAnswer(const QString& title)> askSaveChanges;
 
-signals:
+  signals:
     // The document was replaced, saved under another name or renamed: the title changed.
     void titleChanged(const QString& windowTitle);
     void recentFilesChanged(const QStringList& files);
@@ -68,7 +68,7 @@ signals:
     // (scrolling sizes from the document, the frame shrunk to the graphs).
     void initialUpdate();
 
-private:
+  private:
     void Announce();
 
     CKaisekiDoc& m_doc;

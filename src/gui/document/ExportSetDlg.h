@@ -11,7 +11,7 @@ namespace tavrel::qt {
 
 class CExportSetDlg : public QDialog {
     Q_OBJECT
-public:
+  public:
     static constexpr int kTemplateId = 119;
     static constexpr int kHeaderCheck = 1002;
     static constexpr int kNumberCheck = 1004;

@@ -54,7 +54,7 @@ class CProcSetDlg : public QDialog, public DocView {
     void closeEvent(QCloseEvent* event) override;
     void reject() override;
 
-private:
+  private:
     // Shows `text` under the path (none when empty); the dialog grows by the lines it takes.
     void ShowRowsNotice(const QString& text);
 

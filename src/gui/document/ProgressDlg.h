@@ -17,7 +17,7 @@ namespace tavrel::qt {
 
 class CProgressDlg : public QDialog, public Progress {
     Q_OBJECT
-public:
+  public:
     static constexpr int kTemplateId = 121;
     static constexpr int kProgressBar = 1045;
 
@@ -39,7 +39,7 @@ public:
     const ProgressCounter& Counter() const { return m_counter; }
     QProgressBar* Bar() const { return m_bar; }
 
-private:
+  private:
     ProgressCounter m_counter;
     QProgressBar* m_bar;
     bool m_showOnRange = false;

@@ -8,7 +8,9 @@ namespace tavrel::qt {
 namespace {
 const QString kSection = QStringLiteral("Recent File List");
 
-QString Key(int i) { return kSection + QStringLiteral("/File%1").arg(i + 1); }
+QString Key(int i) {
+    return kSection + QStringLiteral("/File%1").arg(i + 1);
+}
 
 // Two names of the same file compare equal.
 QString Canonical(const QString& path) {
@@ -18,7 +20,9 @@ QString Canonical(const QString& path) {
 }
 }  // namespace
 
-RecentFileList::RecentFileList() : m_store(std::make_unique<QSettings>()) { Load(); }
+RecentFileList::RecentFileList() : m_store(std::make_unique<QSettings>()) {
+    Load();
+}
 
 RecentFileList::RecentFileList(const QString& iniFile)
     : m_store(std::make_unique<QSettings>(iniFile, QSettings::IniFormat)) {
@@ -52,7 +56,8 @@ void RecentFileList::Add(const QString& path) {
     QString canonical = Canonical(entry);
     m_files.removeIf([&](const QString& f) { return Canonical(f) == canonical; });
     m_files.prepend(entry);
-    while (m_files.size() > kSize) m_files.removeLast();
+    while (m_files.size() > kSize)
+        m_files.removeLast();
     Store();
 }
 

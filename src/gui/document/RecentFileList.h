@@ -12,7 +12,7 @@ class QSettings;
 namespace tavrel::qt {
 
 class RecentFileList {
-public:
+  public:
     static constexpr int kSize = 4;
 
     // The program's own settings store; or, for tests and tools, an INI file of their own.
@@ -26,7 +26,7 @@ public:
     void Remove(const QString& path);
     const QStringList& Files() const { return m_files; }
 
-private:
+  private:
     void Load();
     void Store();
 

@@ -30,9 +30,13 @@ DialogUnits::DialogUnits(const QFont& font) {
     if (m_baseY <= 0) m_baseY = 12;
 }
 
-int DialogUnits::X(int units) const { return static_cast<int>(std::lround(units * m_baseX / 4.0)); }
+int DialogUnits::X(int units) const {
+    return static_cast<int>(std::lround(units * m_baseX / 4.0));
+}
 
-int DialogUnits::Y(int units) const { return static_cast<int>(std::lround(units * m_baseY / 8.0)); }
+int DialogUnits::Y(int units) const {
+    return static_cast<int>(std::lround(units * m_baseY / 8.0));
+}
 
 QRect DialogUnits::Rect(int x, int y, int width, int height) const {
     int left = X(x);
@@ -40,7 +44,9 @@ QRect DialogUnits::Rect(int x, int y, int width, int height) const {
     return QRect(left, top, X(x + width) - left, Y(y + height) - top);
 }
 
-QSize DialogUnits::Size(int width, int height) const { return QSize(X(width), Y(height)); }
+QSize DialogUnits::Size(int width, int height) const {
+    return QSize(X(width), Y(height));
+}
 
 void Place(QWidget* control, const DialogUnits& units, int id, int x, int y, int width,
            int height) {

@@ -15,21 +15,20 @@ namespace tavrel::qt {
 QFont DialogFont();
 
 class DialogUnits {
-public:
+  public:
     explicit DialogUnits(const QFont& font = DialogFont());
     int X(int units) const;
     int Y(int units) const;
     QRect Rect(int x, int y, int width, int height) const;
     QSize Size(int width, int height) const;
 
-private:
+  private:
     double m_baseX;
     double m_baseY;
 };
 
 // Places a control at a template position and names it by its id (no name when id is 0).
-void Place(QWidget* control, const DialogUnits& units, int id, int x, int y, int width,
-           int height);
+void Place(QWidget* control, const DialogUnits& units, int id, int x, int y, int width, int height);
 
 // Creates a control of type W as a child of `parent` with the caption (if W takes one), places it
 // and names it.
@@ -37,9 +36,9 @@ template <class W>
 W* AddControl(QWidget* parent, const DialogUnits& units, int id, int x, int y, int width,
               int height, const QString& caption = {}) {
     auto* w = new W(parent);
-    if constexpr (requires(W* p) { p->setText(caption); }) {
+    if constexpr (requires(W * p) { p->setText(caption); }) {
         if (!caption.isNull()) w->setText(caption);
-    } else if constexpr (requires(W* p) { p->setTitle(caption); }) {
+    } else if constexpr (requires(W * p) { p->setTitle(caption); }) {
         if (!caption.isNull()) w->setTitle(caption);
     }
     Place(w, units, id, x, y, width, height);

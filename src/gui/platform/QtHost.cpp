@@ -12,7 +12,7 @@ namespace {
 QtHost* g_instance = nullptr;
 
 class SilentProgress : public Progress {
-public:
+  public:
     void SetRange(int, int) override {}
     void Step(int) override {}
     int PumpMessages() override {
@@ -22,16 +22,22 @@ public:
 };
 }  // namespace
 
-QString ApplicationTitle() { return QStringLiteral("Tavrel"); }
+QString ApplicationTitle() {
+    return QStringLiteral("Tavrel");
+}
 
-QtHost::QtHost() : m_previous(SetHost(this)) { g_instance = this; }
+QtHost::QtHost() : m_previous(SetHost(this)) {
+    g_instance = this;
+}
 
 QtHost::~QtHost() {
     SetHost(m_previous);
     if (g_instance == this) g_instance = nullptr;
 }
 
-QtHost* QtHost::Instance() { return g_instance; }
+QtHost* QtHost::Instance() {
+    return g_instance;
+}
 
 QWidget* QtHost::ParentWindow() const {
     if (QWidget* modal = QApplication::activeModalWidget()) return modal;
@@ -44,11 +50,17 @@ void QtHost::MessageBox(const std::string& utf8Text) {
     box.exec();
 }
 
-void QtHost::Beep() { QApplication::beep(); }
+void QtHost::Beep() {
+    QApplication::beep();
+}
 
-void QtHost::BeginWaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
+void QtHost::BeginWaitCursor() {
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+}
 
-void QtHost::EndWaitCursor() { QGuiApplication::restoreOverrideCursor(); }
+void QtHost::EndWaitCursor() {
+    QGuiApplication::restoreOverrideCursor();
+}
 
 std::unique_ptr<Progress> QtHost::CreateProgress() {
     if (progressFactory) return progressFactory(ParentWindow());

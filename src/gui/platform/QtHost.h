@@ -12,7 +12,7 @@
 namespace tavrel::qt {
 
 class QtHost : public Host {
-public:
+  public:
     QtHost();
     ~QtHost() override;
 
@@ -36,7 +36,7 @@ public:
 
     static QtHost* Instance();
 
-private:
+  private:
     QPointer<QWidget> m_parent;
     Host* m_previous = nullptr;
 };

@@ -231,7 +231,8 @@ TEST(DataFileReader, RandomLinesReadAsSplittingAndStrtodReadThem) {
         for (std::string& cell : cells) {
             if (pick(4) == 0) {
                 for (int n = pick(30); n > 0; --n)
-                    cell += alphabet[static_cast<std::size_t>(pick(static_cast<int>(alphabet.size())))];
+                    cell +=
+                        alphabet[static_cast<std::size_t>(pick(static_cast<int>(alphabet.size())))];
             } else {
                 char number[64];
                 const double value =

@@ -20,7 +20,8 @@ std::string NewDocumentBytes() {
 
 std::string Bytes(std::initializer_list<int> values) {
     std::string s;
-    for (int v : values) s += static_cast<char>(v);
+    for (int v : values)
+        s += static_cast<char>(v);
     return s;
 }
 
@@ -31,13 +32,19 @@ TEST(DocumentFile, NewDocumentIsExactly430Bytes) {
     std::string expected = Bytes({0x10, 0x00, 0x01});
     expected += std::string(15, '\0');
     expected += Bytes({0x10, 0x00, 0xFF, 0xFF, 0x01, 0x00, 0x0B, 0x00}) + "CHeadFilter";
-    expected += "\x0A" "HeadFilter" + Bytes({0xD0, 0x07, 0, 0, 0, 0, 0, 0, 0, 0});
+    expected +=
+        "\x0A"
+        "HeadFilter" +
+        Bytes({0xD0, 0x07, 0, 0, 0, 0, 0, 0, 0, 0});
     for (int i = 1; i < 16; ++i) {
-        expected += Bytes({0x01, 0x80}) + "\x0A" "HeadFilter" +
+        expected += Bytes({0x01, 0x80}) +
+                    "\x0A"
+                    "HeadFilter" +
                     Bytes({0xD0, 0x07, 0, 0, 0, 0, i, 0, 0, 0});
     }
     expected += Bytes({0x10, 0x00});
-    for (int i = 0; i < 16; ++i) expected += static_cast<char>(i);
+    for (int i = 0; i < 16; ++i)
+        expected += static_cast<char>(i);
     expected += std::string(9, '\0');
     EXPECT_EQ(b, expected);
 }
@@ -120,7 +127,7 @@ TEST(DocumentFile, LoadedHeadKeepsItsStoredChannel) {
 }
 
 class OpenTest : public ::testing::Test {
-protected:
+  protected:
     std::string Write(const std::string& bytes) {
         return dir.Write("open_" + std::to_string(counter++) + ".kcd", bytes);
     }
@@ -184,7 +191,9 @@ TEST_F(OpenTest, WrongSchemaUnknownClassAndNonHeadRootsAreRefused) {
 
     // A chain whose root is a plain module, not a head.
     std::string root = Bytes({0x10, 0x00}) + std::string(16, '\0') + Bytes({0x01, 0x00}) +
-                       Bytes({0xFF, 0xFF, 0x01, 0x00, 0x08, 0x00}) + "CModBase" + "\x01" "x" +
+                       Bytes({0xFF, 0xFF, 0x01, 0x00, 0x08, 0x00}) + "CModBase" +
+                       "\x01"
+                       "x" +
                        Bytes({0, 0, 0, 0, 0, 0}) + Bytes({0x10, 0x00}) + std::string(16, '\0') +
                        std::string(9, '\0');
     ExpectRefused(root);
@@ -210,31 +219,41 @@ TEST_F(OpenTest, ReferencesToUnseenOrEarlierObjectsAreRefused) {
 TEST_F(OpenTest, HugeCountsAndLengthsAreRefusedWithoutAllocating) {
     ExpectRefused(Bytes({0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x7F}));
     std::string b = NewDocumentBytes();
-    std::string chains = b.substr(0, 18) + Bytes({0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x7F}) + b.substr(20);
+    std::string chains =
+        b.substr(0, 18) + Bytes({0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x7F}) + b.substr(20);
     ExpectRefused(chains);
     // The head's name claims a 2 GB length.
-    std::string name = b.substr(0, 37) + Bytes({0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x7F}) +
-                       b.substr(38);
+    std::string name =
+        b.substr(0, 37) + Bytes({0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x7F}) + b.substr(38);
     ExpectRefused(name);
 }
 
 TEST_F(OpenTest, VeryLongChainLoadsAndIsDeletedWithoutOverflowingTheStack) {
     // Head 0 followed by 100000 modules of one class.
     std::string b = Bytes({0x10, 0x00, 0x01}) + std::string(15, '\0') + Bytes({0x01, 0x00});
-    b += Bytes({0xFF, 0xFF, 0x01, 0x00, 0x0B, 0x00}) + "CHeadFilter" + "\x01" "H" +
+    b += Bytes({0xFF, 0xFF, 0x01, 0x00, 0x0B, 0x00}) + "CHeadFilter" +
+         "\x01"
+         "H" +
          Bytes({0xD0, 0x07, 0, 0});
-    b += Bytes({0xFF, 0xFF, 0x01, 0x00, 0x08, 0x00}) + "CModBase" + "\x01" "m" +
+    b += Bytes({0xFF, 0xFF, 0x01, 0x00, 0x08, 0x00}) + "CModBase" +
+         "\x01"
+         "m" +
          Bytes({0xD0, 0x07, 0, 0});
     // The class is index 3; objects take 4, 5, ... and the class reference 0x8003 follows.
-    for (int i = 1; i < 100000; ++i) b += Bytes({0x03, 0x80}) + "\x01" "m" + Bytes({0xD0, 0x07, 0, 0});
-    b += Bytes({0, 0});                // end of chain
-    b += Bytes({0, 0, 0, 0});          // head's m_channel
-    b += Bytes({0x01, 0x00, 0x00});    // one channel source
+    for (int i = 1; i < 100000; ++i)
+        b += Bytes({0x03, 0x80}) +
+             "\x01"
+             "m" +
+             Bytes({0xD0, 0x07, 0, 0});
+    b += Bytes({0, 0});              // end of chain
+    b += Bytes({0, 0, 0, 0});        // head's m_channel
+    b += Bytes({0x01, 0x00, 0x00});  // one channel source
     b += std::string(9, '\0');
     CKaisekiDoc doc;
     ASSERT_TRUE(doc.OnOpenDocument(Write(b)));
     int length = 0;
-    for (CModBase* m = doc.Head(0); m; m = m->m_next) ++length;
+    for (CModBase* m = doc.Head(0); m; m = m->m_next)
+        ++length;
     EXPECT_EQ(length, 100001);
     // Other counts are brought to 16 entries with the set-up defaults.
     EXPECT_EQ(doc.m_chains.size(), 16u);
@@ -264,7 +283,9 @@ TEST_F(OpenTest, DocumentWithoutChainsOpensAsASetUpDocument) {
 TEST_F(OpenTest, SeventeenChainsAreCutToSixteen) {
     std::string b = NewDocumentBytes();
     std::string extra = b.substr(0, 18) + Bytes({0x11, 0x00}) + b.substr(20, 38 + 15 * 23) +
-                        Bytes({0x01, 0x80}) + "\x0A" "HeadFilter" +
+                        Bytes({0x01, 0x80}) +
+                        "\x0A"
+                        "HeadFilter" +
                         Bytes({0xD0, 0x07, 0, 0, 0, 0, 16, 0, 0, 0}) + b.substr(20 + 38 + 15 * 23);
     CKaisekiDoc doc;
     ASSERT_TRUE(doc.OnOpenDocument(Write(extra)));

@@ -38,10 +38,11 @@ TEST(KaisekiDoc, NewDocumentKeepsReadingAndDisplaySettings) {
 }
 
 class DataDoc : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         doc.OnNewDocument();
-        for (int c = 0; c < 16; ++c) doc.m_columns[c] = {double(c), double(c) + 0.5};
+        for (int c = 0; c < 16; ++c)
+            doc.m_columns[c] = {double(c), double(c) + 0.5};
         doc.m_rowCount = 2;
     }
     CKaisekiDoc doc;
@@ -63,8 +64,8 @@ TEST_F(DataDoc, ChannelWithoutSourceDrawsItsOutlineAndLabelAndMeasuresZero) {
     doc.DrawChannel(&s, {0, 160, 900, 320}, 5, nullptr, nullptr);
     // The head alone is its chain's end: its empty graph (frame and centre line) follows.
     EXPECT_EQ(s.Log(), (std::vector<std::string>{"Frame 0 160 900 320 0,0,0", "Text 10 170 CH[6]",
-                                                 "Frame 70 160 900 320 10,10,10",
-                                                 "MoveTo 110 240", "LineTo 860 240"}));
+                                                 "Frame 70 160 900 320 10,10,10", "MoveTo 110 240",
+                                                 "LineTo 860 240"}));
     double max = -1;
     doc.DrawChannel(nullptr, {0, 160, 900, 320}, 5, &max, nullptr);
     EXPECT_EQ(max, 0.0);
@@ -73,7 +74,8 @@ TEST_F(DataDoc, ChannelWithoutSourceDrawsItsOutlineAndLabelAndMeasuresZero) {
     CModBase::AppendModule(doc.Head(5), new CModBase);
     s.Clear();
     doc.DrawChannel(&s, {0, 160, 900, 320}, 5, nullptr, nullptr);
-    EXPECT_EQ(s.Log(), (std::vector<std::string>{"Frame 0 160 900 320 0,0,0", "Text 10 170 CH[6]"}));
+    EXPECT_EQ(s.Log(),
+              (std::vector<std::string>{"Frame 0 160 900 320 0,0,0", "Text 10 170 CH[6]"}));
 }
 
 TEST_F(DataDoc, RemappedSourceFeedsTheChannelsOwnChain) {

@@ -97,7 +97,7 @@ TEST_F(NonFiniteData, InfinitiesAreKeptAsReadAndWrittenInOneSpelling) {
     const std::string text = test::ReadFileBytes(dir.File("out.csv"));
     EXPECT_EQ(text.substr(0, text.find("\r\n", text.find("\r\n") + 2) + 2),
               "Time([ms]),CH1([mV]),CH2([mV])\r\n0,0,-INF\r\n");
-    EXPECT_NE(text.find("\r\n5,INF,-INF\r\n"), std::string::npos);   // row 10
+    EXPECT_NE(text.find("\r\n5,INF,-INF\r\n"), std::string::npos);    // row 10
     EXPECT_NE(text.find("\r\n10,-INF,-INF\r\n"), std::string::npos);  // row 20
     EXPECT_EQ(text.find("inf"), std::string::npos);
 }

@@ -14,7 +14,7 @@ namespace {
 
 // Channel 0: head -> probe -> integrator -> clip (cut to 100 .. 200 ms).
 class ProbeTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         doc.OnNewDocument();
         for (int i = 0; i < 1000; ++i)

@@ -11,7 +11,7 @@ namespace {
 
 // A pass-through module that counts its computations.
 class CountingModule : public CModBase {
-public:
+  public:
     int Compute() override {
         ++computes;
         return CModBase::Compute();
@@ -20,7 +20,7 @@ public:
 };
 
 class ChainTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         doc.OnNewDocument();
         doc.m_columns[0] = {1.0, -4.0, 2.0, 3.0};

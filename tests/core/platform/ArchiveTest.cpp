@@ -108,7 +108,10 @@ TEST(Archive, InvalidShiftJisBytesRoundTripByteExact) {
 }
 
 TEST(Archive, ReadingPastTheEndThrows) {
-    Archive in(std::string_view("\x05" "abc", 4));
+    Archive in(
+        std::string_view("\x05"
+                         "abc",
+                         4));
     EXPECT_THROW(in.ReadString(), ArchiveError);
     Archive huge(std::string_view("\xFF\xFF\xFF\xFF\xFF\xFF\x7F", 7));
     EXPECT_THROW(huge.ReadString(), ArchiveError);
@@ -174,8 +177,7 @@ TEST(Archive, LargeIndexFormsAreRead) {
 TEST(Archive, ReferencesToIndicesNotYetSeenAreRefused) {
     EXPECT_THROW(Archive(std::string_view("\x01\x80", 2)).ReadTag(), ArchiveError);
     EXPECT_THROW(Archive(std::string_view("\x01\x00", 2)).ReadTag(), ArchiveError);
-    EXPECT_THROW(Archive(std::string_view("\xFF\x7F\x05\x00\x00\x80", 6)).ReadTag(),
-                 ArchiveError);
+    EXPECT_THROW(Archive(std::string_view("\xFF\x7F\x05\x00\x00\x80", 6)).ReadTag(), ArchiveError);
     // An object index that names a class, and a class index that names an object.
     Archive in(std::string_view("\xFF\xFF\x01\x00\x01\x00X\x01\x00", 9));
     in.ReadTag();

@@ -57,8 +57,8 @@ TEST(Rounding, SaturatesOnValuesNoIntCanHold) {
 
 TEST(Rounding, MillisecondsAndSamples) {
     EXPECT_EQ(MsToSample(2000, 100), 200);
-    EXPECT_EQ(SampleToMs(2000, 3), 2);     // 1.5 ms rounds up
-    EXPECT_EQ(SampleToMs(3000, 4), 1);     // 1.333 ms
+    EXPECT_EQ(SampleToMs(2000, 3), 2);  // 1.5 ms rounds up
+    EXPECT_EQ(SampleToMs(3000, 4), 1);  // 1.333 ms
     EXPECT_EQ(SampleToMs(0, 100), 0);
 }
 

@@ -92,12 +92,23 @@ TEST(NumberParse, ShortDecimalsReadExactlyAsStrtodReadsThem) {
     // digits) must give strtod's double bit for bit and end where strtod ends.
     std::setlocale(LC_ALL, "C");
     std::srand(12345);
-    const char* mantissas[] = {"0", "-0", "1", "9007199254740992", "9007199254740993",
-                               "1234567890123456789", "12345678901234567890", "0.1", "-.5",
-                               "000000000000000000000000123", "3.14159265358979323846",
-                               "0.0000000000000000000000012", "1.", "+7.25", "99999999999999999"};
-    const char* exponents[] = {"", "e0", "E+22", "e22", "e23", "e-22", "E-23", "e-5", "e+",
-                               "e", "E-", "e999999999", "e-999999999", "E010"};
+    const char* mantissas[] = {"0",
+                               "-0",
+                               "1",
+                               "9007199254740992",
+                               "9007199254740993",
+                               "1234567890123456789",
+                               "12345678901234567890",
+                               "0.1",
+                               "-.5",
+                               "000000000000000000000000123",
+                               "3.14159265358979323846",
+                               "0.0000000000000000000000012",
+                               "1.",
+                               "+7.25",
+                               "99999999999999999"};
+    const char* exponents[] = {"",    "e0", "E+22", "e22", "e23",        "e-22",        "E-23",
+                               "e-5", "e+", "e",    "E-",  "e999999999", "e-999999999", "E010"};
     auto check = [](const std::string& text) {
         char* strtodEnd = nullptr;
         const double expected = std::strtod(text.c_str(), &strtodEnd);
@@ -108,8 +119,9 @@ TEST(NumberParse, ShortDecimalsReadExactlyAsStrtodReadsThem) {
         agrees(ParseNumberPrefix(text.data(), text.data() + text.size()), text.data(), "alone");
         // The same text inside a larger buffer, as a cell of a line: the readings that look ahead
         // eight or sixteen bytes at a time must stop at the text's end even when digits follow.
-        for (const char* after : {",1234567890,-0.5,2,3,4,5,6,7,8,9", "\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n",
-                                  "12345678901234567890123456789012", "7,1234567890,-0.5,2,3,4,5,6"}) {
+        for (const char* after :
+             {",1234567890,-0.5,2,3,4,5,6,7,8,9", "\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n",
+              "12345678901234567890123456789012", "7,1234567890,-0.5,2,3,4,5,6"}) {
             const std::string buffer = text + after;
             const char* begin = buffer.data();
             const char* end = begin + text.size();
@@ -128,11 +140,33 @@ TEST(NumberParse, ShortDecimalsReadExactlyAsStrtodReadsThem) {
             check(std::string(m) + e);
         }
     // The vector reading's limits: sixteen bytes after the sign, 16 digits, 2^53.
-    for (const char* text :
-         {"123456789012345", "12345678901234.5", "1234567.89012345", "1.23456789012345",
-          "1.234567890123456", "-0.00000000000001", "9007199254740993.", "0.9007199254740993",
-          "123.", "-7", "5E", "5e-3", "0000000000000000", "12345678", "-1234567.8", "", "-",
-          ".", "1.5.5", "12..5", ".5", "-.5", "1.2e", "+1.5", " 1.5", "1.5 ", "123456789012.34"})
+    for (const char* text : {"123456789012345",
+                             "12345678901234.5",
+                             "1234567.89012345",
+                             "1.23456789012345",
+                             "1.234567890123456",
+                             "-0.00000000000001",
+                             "9007199254740993.",
+                             "0.9007199254740993",
+                             "123.",
+                             "-7",
+                             "5E",
+                             "5e-3",
+                             "0000000000000000",
+                             "12345678",
+                             "-1234567.8",
+                             "",
+                             "-",
+                             ".",
+                             "1.5.5",
+                             "12..5",
+                             ".5",
+                             "-.5",
+                             "1.2e",
+                             "+1.5",
+                             " 1.5",
+                             "1.5 ",
+                             "123456789012.34"})
         check(text);
     for (int i = 0; i < 20000; ++i) {
         // Random decimals in the export's "%0.10G" shapes and beyond.

@@ -48,7 +48,8 @@ constexpr int kRows = 8192;
 std::vector<std::string> ChainClasses() {
     std::vector<std::string> names;
     for (const auto& name : ModuleClassNames())
-        if (name != "CHeadFilter" && name != "CModBase" && name != "CDFilBase") names.push_back(name);
+        if (name != "CHeadFilter" && name != "CModBase" && name != "CDFilBase")
+            names.push_back(name);
     return names;
 }
 
@@ -72,7 +73,8 @@ void BuildLongChains(CKaisekiDoc& doc) {
         for (std::size_t k = 0; k < classes.size(); ++k) {
             const std::string& name = classes[(k + ch) % classes.size()];
             CModBase::AppendModule(doc.Head(ch), CreateModule(name).release());
-            if (k % 4 == static_cast<std::size_t>(ch % 4)) CModBase::AppendModule(doc.Head(ch), CreateModule(name).release());
+            if (k % 4 == static_cast<std::size_t>(ch % 4))
+                CModBase::AppendModule(doc.Head(ch), CreateModule(name).release());
         }
     }
 }
@@ -127,7 +129,8 @@ TEST(ChainStress, EveryClassOnEveryChannelGivesTheSameResultsWithoutGrowingMemor
 
     // Warm-up cycles settle caches and allocator pools before memory is measured, the column
     // storage kept from closed documents included (one reload fills it).
-    for (int i = 0; i < 3; ++i) RunCycle(doc);
+    for (int i = 0; i < 3; ++i)
+        RunCycle(doc);
     ASSERT_TRUE(doc.ReadDocumentBytes(doc.SaveToBytes()));
     FillRecording(doc);
     RunCycle(doc);

@@ -15,8 +15,8 @@ TEST(Example, OpensFromAnyFolderWithItsData) {
     test::TempDir dir;
     std::filesystem::path before = std::filesystem::current_path();
     std::filesystem::current_path(dir.Path());  // far from examples/
-    qt::CKaisekiApp app(std::make_unique<qt::RecentFileList>(
-        QString::fromStdString(dir.File("settings.ini"))));
+    qt::CKaisekiApp app(
+        std::make_unique<qt::RecentFileList>(QString::fromStdString(dir.File("settings.ini"))));
     app.SetRestoreWindowState(false);
     test::ScriptedHost host;  // records what would be shown, after the application's own host
     bool started = app.InitInstance({QStringLiteral(TAVREL_SOURCE_DIR "/examples/emg-demo.kcd")});
@@ -41,7 +41,8 @@ TEST(Example, OpensFromAnyFolderWithItsData) {
     }
     // The amplitude detector at the end of CH1 found the first burst (0.6 s .. 1.3 s).
     const CModBase* last = doc.m_chains[0].get();
-    while (last->m_next) last = last->m_next;
+    while (last->m_next)
+        last = last->m_next;
     int onset = last->GetMarkerIndex();
     EXPECT_GT(onset, 1000);
     EXPECT_LT(onset, 2600);

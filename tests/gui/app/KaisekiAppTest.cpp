@@ -28,7 +28,9 @@ using Action = CommandLine::Action;
 
 namespace {
 
-QString Q(const std::string& s) { return QString::fromStdString(s); }
+QString Q(const std::string& s) {
+    return QString::fromStdString(s);
+}
 
 std::unique_ptr<CKaisekiApp> MakeApp(const tavrel::test::TempDir& dir) {
     auto app = std::make_unique<CKaisekiApp>(
@@ -218,7 +220,8 @@ TEST(AboutDlg, ShowsTheVersion) {
     QString title;
     OnNextModal([&](QWidget* w) {
         title = w->windowTitle();
-        for (QLabel* label : w->findChildren<QLabel*>()) texts << label->text();
+        for (QLabel* label : w->findChildren<QLabel*>())
+            texts << label->text();
         static_cast<QDialog*>(w)->accept();
     });
     app->MainFrame()->Action(ID_APP_ABOUT)->trigger();

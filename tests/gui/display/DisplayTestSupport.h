@@ -43,13 +43,13 @@ inline std::size_t PdfPageCount(const std::string& pdf) {
 
 // Counts the document's requests to redraw.
 class CountingView : public DocView {
-public:
+  public:
     explicit CountingView(CKaisekiDoc& doc) : m_doc(doc) { m_doc.AddView(this); }
     ~CountingView() override { m_doc.RemoveView(this); }
     void OnUpdate() override { ++updates; }
     int updates = 0;
 
-private:
+  private:
     CKaisekiDoc& m_doc;
 };
 

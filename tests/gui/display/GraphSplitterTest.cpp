@@ -16,7 +16,7 @@ namespace tavrel::qt {
 namespace {
 
 class GraphSplitterTest : public ::testing::Test {
-protected:
+  protected:
     GraphSplitterTest() {
         doc.OnNewDocument();
         doc.m_zoomX = 4;
@@ -27,7 +27,8 @@ protected:
     }
     int GraphViews() {
         int n = 0;
-        for (DocView* v : doc.Views()) n += v->IsGraphView() ? 1 : 0;
+        for (DocView* v : doc.Views())
+            n += v->IsGraphView() ? 1 : 0;
         return n;
     }
     CKaisekiDoc doc;
@@ -44,7 +45,8 @@ TEST_F(GraphSplitterTest, SplitsUpToTwoByTwoPanesOnOneDocument) {
     EXPECT_EQ(splitter->RowCount(), 2);
     EXPECT_EQ(splitter->ColumnCount(), 2);
     EXPECT_EQ(GraphViews(), 4);
-    for (CKaisekiView* view : splitter->Panes()) EXPECT_EQ(view->TotalWidth(), 3080);
+    for (CKaisekiView* view : splitter->Panes())
+        EXPECT_EQ(view->TotalWidth(), 3080);
     // A new pane starts where the pane it came from was.
     EXPECT_EQ(splitter->Pane(1, 0)->ScrollPosition(), QPoint(500, 300));
     EXPECT_EQ(splitter->Pane(1, 1)->ScrollPosition(), QPoint(500, 300));
@@ -52,7 +54,8 @@ TEST_F(GraphSplitterTest, SplitsUpToTwoByTwoPanesOnOneDocument) {
     // Zooming reaches every pane.
     doc.m_zoomX = 10;
     doc.ApplyZoomToViews();
-    for (CKaisekiView* view : splitter->Panes()) EXPECT_EQ(view->TotalWidth(), 7700);
+    for (CKaisekiView* view : splitter->Panes())
+        EXPECT_EQ(view->TotalWidth(), 7700);
 }
 
 TEST_F(GraphSplitterTest, ColumnsShareAHorizontalAndRowsAVerticalScrollBar) {

@@ -9,11 +9,10 @@
 #include <QImage>
 #include <QMenu>
 #include <QMenuBar>
-#include <QWheelEvent>
 #include <QScrollBar>
 #include <QTest>
+#include <QWheelEvent>
 
-#include "support/ScriptedHost.h"
 #include "gui/display/DisplayTestSupport.h"
 #include "gui/display/MagView.h"
 #include "gui/display/MagWnd.h"
@@ -21,12 +20,13 @@
 #include "modules/filters/DiodeFilter.h"
 #include "pipeline/DmyPipe.h"
 #include "platform/RecordingSurface.h"
+#include "support/ScriptedHost.h"
 
 namespace tavrel::qt {
 namespace {
 
 class KaisekiViewTest : public ::testing::Test {
-protected:
+  protected:
     KaisekiViewTest() { doc.OnNewDocument(); }
     tavrel::test::ScriptedHost host;
     CKaisekiDoc doc;
@@ -113,19 +113,19 @@ TEST_F(KaisekiViewTest, WheelScrollsVerticallyAndWithShiftHorizontally) {
 
 // Counts the paint events of a widget.
 class PaintCounter : public QObject {
-public:
+  public:
     explicit PaintCounter(int* paints) : m_paints(paints) {}
     bool eventFilter(QObject*, QEvent* event) override {
         if (event->type() == QEvent::Paint) ++*m_paints;
         return false;
     }
 
-private:
+  private:
     int* m_paints;
 };
 
 class SelectionTest : public KaisekiViewTest {
-protected:
+  protected:
     SelectionTest() {
         display_test::FillSines(doc, 2000);
         frame = std::make_unique<CMainFrame>(&doc);
@@ -204,10 +204,11 @@ TEST_F(SelectionTest, DraggingRedrawsOnlyTheOutlineOverThePictureOfThePress) {
     // The outline (100, 200) .. (300, 290) is the inverse of the graphs; inside and outside it
     // the graphs are as they were, and the first outline has gone.
     const QRgb corner = before.pixel(100, 200);
-    EXPECT_EQ(during.pixel(100, 200), qRgb(255 - qRed(corner), 255 - qGreen(corner), 255 - qBlue(corner)));
-    EXPECT_EQ(during.pixel(299, 289), qRgb(255 - qRed(before.pixel(299, 289)),
-                                           255 - qGreen(before.pixel(299, 289)),
-                                           255 - qBlue(before.pixel(299, 289))));
+    EXPECT_EQ(during.pixel(100, 200),
+              qRgb(255 - qRed(corner), 255 - qGreen(corner), 255 - qBlue(corner)));
+    EXPECT_EQ(during.pixel(299, 289),
+              qRgb(255 - qRed(before.pixel(299, 289)), 255 - qGreen(before.pixel(299, 289)),
+                   255 - qBlue(before.pixel(299, 289))));
     EXPECT_EQ(during.pixel(150, 240), before.pixel(150, 240));
     EXPECT_EQ(during.pixel(179, 259), before.pixel(179, 259));
     EXPECT_EQ(during.pixel(400, 400), before.pixel(400, 400));
@@ -256,14 +257,14 @@ TEST_F(SelectionTest, LostMouseGrabEndsTheDrag) {
 // A chain end that counts its computations and yields no output, so that nothing computed is
 // kept from one drawing of its band to the next.
 class CountingModule : public CModBase {
-public:
+  public:
     explicit CountingModule(int* computes) : m_computes(computes) {}
     int Compute() override {
         ++*m_computes;
         return -1;
     }
 
-private:
+  private:
     int* m_computes;
 };
 
@@ -309,7 +310,8 @@ TEST_F(SelectionTest, DocumentUpdatesRepaintTheMagnifier) {
     CMagWnd* mag = frame->Magnifier();
     ASSERT_NE(mag, nullptr);
     bool attached = false;
-    for (DocView* v : doc.Views()) attached |= v == mag->View();
+    for (DocView* v : doc.Views())
+        attached |= v == mag->View();
     EXPECT_TRUE(attached);
     // Zoom reaches only graph views: the magnifier is not zoomed.
     frame->Action(32782)->trigger();

@@ -17,22 +17,22 @@
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
-#include <QTimer>
-#include <functional>
-#include <QUrl>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QStatusBar>
 #include <QTest>
+#include <QTimer>
 #include <QToolBar>
+#include <QUrl>
+#include <functional>
 
-#include "support/ScriptedHost.h"
-#include "support/TempDir.h"
 #include "gui/display/CommandIds.h"
 #include "gui/display/DisplayTestSupport.h"
 #include "gui/display/GraphSplitter.h"
 #include "gui/display/KaisekiView.h"
 #include "gui/display/ToolBarIcons.h"
+#include "support/ScriptedHost.h"
+#include "support/TempDir.h"
 
 namespace tavrel::qt {
 namespace {
@@ -58,9 +58,8 @@ QStringList Describe(const QMenu* menu) {
 void PollModalWindow(QObject* context, std::function<bool(QWidget*)> handle, int tries) {
     if (handle(QApplication::activeModalWidget())) return;
     if (tries < 100) {
-        QTimer::singleShot(20, context, [context, handle, tries] {
-            PollModalWindow(context, handle, tries + 1);
-        });
+        QTimer::singleShot(
+            20, context, [context, handle, tries] { PollModalWindow(context, handle, tries + 1); });
     } else if (QWidget* modal = QApplication::activeModalWidget()) {
         modal->close();
     }
@@ -71,10 +70,11 @@ void HandleModalWindow(QObject* context, std::function<bool(QWidget*)> handle) {
 }
 
 class MainFrameTest : public ::testing::Test {
-protected:
+  protected:
     MainFrameTest() { doc.OnNewDocument(); }
     void OpenMenus() {
-        for (QMenu* menu : frame->menuBar()->findChildren<QMenu*>()) emit menu->aboutToShow();
+        for (QMenu* menu : frame->menuBar()->findChildren<QMenu*>())
+            emit menu->aboutToShow();
     }
     bool Ticked(int id) { return frame->Action(id)->isChecked(); }
 
@@ -85,16 +85,18 @@ protected:
 
 TEST_F(MainFrameTest, MenuBarHoldsTheCommandsInOrder) {
     QStringList titles;
-    for (QAction* action : frame->menuBar()->actions()) titles << action->text();
+    for (QAction* action : frame->menuBar()->actions())
+        titles << action->text();
     EXPECT_EQ(titles, (QStringList{"ﾌｧｲﾙ(&F)", "編集(&E)", "表示(&V)", "処理設定", "ﾍﾙﾌﾟ(&H)"}));
     const QList<QAction*> top = frame->menuBar()->actions();
     EXPECT_EQ(Describe(top[0]->menu()).join(' '),
               "57600 57601 57603 57604 - 32772 32790 - 57607 57609 57606 - 57616 57617 57618 "
               "57619 - 57665");
     EXPECT_EQ(Describe(top[1]->menu()).join(' '), "57643 - 57635 57634 57637");
-    EXPECT_EQ(Describe(top[2]->menu()).join(' '),
-              "59392 59393 - グラフ表示データ[32776 32777] グラフY軸表示[32778 32779] - "
-              "X軸拡大率[32780 32781 32782 32785 32786 32787 32788] Y軸拡大率[32783 32784] - 32791");
+    EXPECT_EQ(
+        Describe(top[2]->menu()).join(' '),
+        "59392 59393 - グラフ表示データ[32776 32777] グラフY軸表示[32778 32779] - "
+        "X軸拡大率[32780 32781 32782 32785 32786 32787 32788] Y軸拡大率[32783 32784] - 32791");
     EXPECT_EQ(Describe(top[3]->menu()).join(' '), "32771 - 32800");
     EXPECT_EQ(Describe(top[4]->menu()).join(' '), "57664");
 }
@@ -122,7 +124,8 @@ TEST_F(MainFrameTest, CommandsCarryTheirCaptionsPromptsAndTooltips) {
 TEST_F(MainFrameTest, AcceleratorsAreTheProgramsKeys) {
     auto keys = [&](int id) {
         QStringList list;
-        for (const QKeySequence& k : frame->Action(id)->shortcuts()) list << k.toString();
+        for (const QKeySequence& k : frame->Action(id)->shortcuts())
+            list << k.toString();
         return list.join(' ');
     };
     EXPECT_EQ(keys(57600), "Ctrl+N");
@@ -154,7 +157,8 @@ TEST_F(MainFrameTest, TicksFollowTheDocument) {
     EXPECT_TRUE(Ticked(32777));
     EXPECT_FALSE(Ticked(32778));
     EXPECT_TRUE(Ticked(32779));
-    for (int id : {32780, 32781, 32782, 32786, 32787, 32788}) EXPECT_FALSE(Ticked(id)) << id;
+    for (int id : {32780, 32781, 32782, 32786, 32787, 32788})
+        EXPECT_FALSE(Ticked(id)) << id;
     EXPECT_TRUE(Ticked(32785));
     EXPECT_FALSE(Ticked(32783));
     EXPECT_TRUE(Ticked(32784));
@@ -162,7 +166,8 @@ TEST_F(MainFrameTest, TicksFollowTheDocument) {
 
 TEST_F(MainFrameTest, WithoutDocumentNothingIsTickedAndCommandsDoNothing) {
     CMainFrame empty(nullptr);
-    for (QMenu* menu : empty.menuBar()->findChildren<QMenu*>()) emit menu->aboutToShow();
+    for (QMenu* menu : empty.menuBar()->findChildren<QMenu*>())
+        emit menu->aboutToShow();
     for (int id : {32776, 32777, 32778, 32779, 32780, 32783})
         EXPECT_FALSE(empty.Action(id)->isChecked()) << id;
     EXPECT_FALSE(empty.Action(32772)->isEnabled());
@@ -177,7 +182,8 @@ TEST_F(MainFrameTest, WithoutDocumentNothingIsTickedAndCommandsDoNothing) {
 TEST_F(MainFrameTest, EditCommandsAndX100StayGreyedAndInert) {
     display_test::CountingView counter(doc);
     OpenMenus();
-    for (int id : {57643, 57635, 57634, 57637, 32788}) EXPECT_FALSE(frame->Action(id)->isEnabled());
+    for (int id : {57643, 57635, 57634, 57637, 32788})
+        EXPECT_FALSE(frame->Action(id)->isEnabled());
     frame->Action(32788)->trigger();
     EXPECT_EQ(doc.m_zoomX, 1);
     EXPECT_EQ(counter.updates, 0);
@@ -278,7 +284,8 @@ TEST_F(MainFrameTest, ToolbarHoldsTheStandardButtons) {
         ASSERT_EQ(image.size(), QSize(16, 16)) << id;
         int inked = 0;
         for (int y = 0; y < 16; ++y)
-            for (int x = 0; x < 16; ++x) inked += qAlpha(image.pixel(x, y)) > 0;
+            for (int x = 0; x < 16; ++x)
+                inked += qAlpha(image.pixel(x, y)) > 0;
         EXPECT_GT(inked, 40) << id;
         EXPECT_FALSE(drawn.contains(image)) << id;
         drawn << image;

@@ -9,17 +9,17 @@
 #include <QPrinter>
 #include <QScrollBar>
 
-#include "support/ScriptedHost.h"
-#include "support/TempDir.h"
 #include "gui/display/DisplayTestSupport.h"
 #include "gui/display/KaisekiView.h"
 #include "platform/RecordingSurface.h"
+#include "support/ScriptedHost.h"
+#include "support/TempDir.h"
 
 namespace tavrel::qt {
 namespace {
 
 class PrintingTest : public ::testing::Test {
-protected:
+  protected:
     PrintingTest() {
         doc.OnNewDocument();
         display_test::FillSines(doc, 400);
@@ -39,7 +39,8 @@ TEST_F(PrintingTest, PagesHoldSixBandsEachAndPageThreeTheLastFour) {
     EXPECT_EQ(PrintPageCount(6), 3);
     RecordingSurface page3;
     PrintPage(doc, page3, 3, 6);
-    EXPECT_EQ(display_test::ChannelLabels(page3), (std::vector<std::string>{"CH[13]", "CH[14]", "CH[15]", "CH[16]"}));
+    EXPECT_EQ(display_test::ChannelLabels(page3),
+              (std::vector<std::string>{"CH[13]", "CH[14]", "CH[15]", "CH[16]"}));
     const std::vector<Rect> frames = Frames(page3);
     ASSERT_EQ(frames.size(), 4u);
     EXPECT_EQ(frames[0], (Rect{0, 320, 3080, 960}));
@@ -129,7 +130,8 @@ TEST_F(PrintingTest, ImageExportWritesPngSvgAndPdf) {
     EXPECT_EQ(tavrel::test::ReadFileBytes(dir.File("g.pdf")).substr(0, 4), "%PDF");
     EXPECT_FALSE(ExportGraphImage(doc, QString::fromStdString(dir.File("g.bmpx")), 6, &error));
     EXPECT_FALSE(error.isEmpty());
-    EXPECT_FALSE(ExportGraphImage(doc, QString::fromStdString(dir.File("missing/g.png")), 6, &error));
+    EXPECT_FALSE(
+        ExportGraphImage(doc, QString::fromStdString(dir.File("missing/g.png")), 6, &error));
     EXPECT_EQ(doc.m_printing, 0);
 }
 

@@ -37,8 +37,7 @@ void FillBursts(CKaisekiDoc& doc, int rows) {
         for (int i = 0; i < rows; ++i) {
             const double phase = std::fmod(i + 70.0 * k, period) / period;
             const double envelope = phase < 0.35 ? std::sin(phase / 0.35 * M_PI) : 0.0;
-            column[static_cast<std::size_t>(i)] =
-                (0.05 + envelope) * (0.2 + 0.15 * k) * noise();
+            column[static_cast<std::size_t>(i)] = (0.05 + envelope) * (0.2 + 0.15 * k) * noise();
         }
     }
     doc.m_rowCount = rows;

@@ -21,8 +21,12 @@ using tavrel::test::OnNextModal;
 
 namespace {
 
-QLineEdit* Edit(QWidget* d, int id) { return Control<QLineEdit>(d, id); }
-QAbstractButton* Button(QWidget* d, int id) { return Control<QAbstractButton>(d, id); }
+QLineEdit* Edit(QWidget* d, int id) {
+    return Control<QLineEdit>(d, id);
+}
+QAbstractButton* Button(QWidget* d, int id) {
+    return Control<QAbstractButton>(d, id);
+}
 // Clicks near the left edge, where check boxes and radio buttons have their indicator.
 void Click(QWidget* d, int id) {
     QAbstractButton* b = Button(d, id);

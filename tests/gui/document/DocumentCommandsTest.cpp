@@ -16,7 +16,9 @@ using Answer = DocumentCommands::SaveAnswer;
 
 namespace {
 
-QString Q(const std::string& s) { return QString::fromStdString(s); }
+QString Q(const std::string& s) {
+    return QString::fromStdString(s);
+}
 
 struct Fixture {
     tavrel::test::TempDir dir;

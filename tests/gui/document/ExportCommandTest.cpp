@@ -19,8 +19,8 @@
 #include "support/TempDir.h"
 
 using tavrel::CKaisekiDoc;
-using tavrel::qt::Control;
 using tavrel::qt::CExportSetDlg;
+using tavrel::qt::Control;
 using tavrel::test::OnNextModal;
 
 namespace {
@@ -73,8 +73,8 @@ TEST(ExportCommand, ProposesTheNameAsksBeforeReplacingAndWritesWithTheChosenSett
     const tavrel::qt::FileQuestion& question = files.questions[0];
     EXPECT_EQ(question.kind, tavrel::qt::FileQuestion::Kind::Save);
     EXPECT_EQ(question.proposed, QStringLiteral("処理済run1.csv"));
-    EXPECT_EQ(question.filters, QStringList({QStringLiteral("Data Files (*.csv)"),
-                                             QStringLiteral("All Files (*)")}));
+    EXPECT_EQ(question.filters,
+              QStringList({QStringLiteral("Data Files (*.csv)"), QStringLiteral("All Files (*)")}));
     EXPECT_EQ(question.defaultSuffix, QStringLiteral("csv"));
     EXPECT_TRUE(settingsOpened);
     EXPECT_EQ(tavrel::test::ReadFileBytes(target),
@@ -110,4 +110,3 @@ TEST(ExportCommand, CancellingEitherDialogWritesNothing) {
         EXPECT_FALSE(std::filesystem::exists(target));
     }
 }
-

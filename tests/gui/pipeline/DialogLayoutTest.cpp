@@ -3,9 +3,9 @@
 // set, each dialog is also written there as a PNG for a look by eye.
 #include <gtest/gtest.h>
 
+#include <QCheckBox>
 #include <QDir>
 #include <QFontInfo>
-#include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QRadioButton>

@@ -118,7 +118,8 @@ TEST_F(ModuleDialogScreenshots, EveryModuleDialogAndTheEditor) {
                           [](CFFTViewFilter& m) { m.m_start = 1100; });
 
     // The editor over a chain of every module shown, with an entry selected.
-    for (auto& module : shown) CModBase::AppendModule(signal.Head(), module.release());
+    for (auto& module : shown)
+        CModBase::AppendModule(signal.Head(), module.release());
     qt::CChProcDlg editor(nullptr, signal.Head(), 0);
     editor.show();
     EXPECT_TRUE(QTest::qWaitForWindowExposed(&editor));

@@ -58,7 +58,9 @@ int FindAmplitudeOnset(const double* x, int n, int rate, int thresholdPercent, i
     return -1;
 }
 
-CAActDetFilter::CAActDetFilter() { m_name = kDisplayName; }
+CAActDetFilter::CAActDetFilter() {
+    m_name = kDisplayName;
+}
 
 void CAActDetFilter::SerializeOwn(Archive& ar) {
     CModBase::SerializeOwn(ar);
@@ -113,6 +115,8 @@ DialogCheck CAActDetDlg::Apply() {
     return check;
 }
 
-void CAActDetDlg::Commit() { Store(); }
+void CAActDetDlg::Commit() {
+    Store();
+}
 
 }  // namespace tavrel

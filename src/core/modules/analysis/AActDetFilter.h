@@ -11,7 +11,7 @@
 namespace tavrel {
 
 class CAActDetFilter : public CModBase {
-public:
+  public:
     static constexpr const char* kClassName = "CAActDetFilter";
     static constexpr const char* kDisplayName = "自動活動抽出";
 
@@ -28,7 +28,7 @@ public:
 };
 
 class CAActDetDlg : public ModuleDialog {
-public:
+  public:
     explicit CAActDetDlg(CAActDetFilter& module);
 
     DialogCheck Apply() override;
@@ -38,7 +38,7 @@ public:
     long long m_thresholdPercent = 0;
     long long m_minDurationMs = 0;
 
-private:
+  private:
     void Store();
     CAActDetFilter& m_detector;
 };

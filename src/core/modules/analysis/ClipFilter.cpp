@@ -13,7 +13,9 @@ namespace tavrel {
 
 namespace ids = dialog_ids;
 
-CClipFilter::CClipFilter() { m_name = kDisplayName; }
+CClipFilter::CClipFilter() {
+    m_name = kDisplayName;
+}
 
 void CClipFilter::SerializeOwn(Archive& ar) {
     CModBase::SerializeOwn(ar);
@@ -138,7 +140,9 @@ DialogCheck CClipDlg::Apply() {
     return check;
 }
 
-void CClipDlg::Commit() { Store(); }
+void CClipDlg::Commit() {
+    Store();
+}
 
 void CClipDlg::OnRangeSelected(int first, int last) {
     const int rate = m_clip.m_samplingRate;

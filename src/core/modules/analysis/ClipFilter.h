@@ -6,14 +6,14 @@
 // CClipDlg: its settings dialog (the range in whole milliseconds and the cut-out check box).
 #pragma once
 
-#include "pipeline/ModBase.h"
 #include "pipeline/DialogIds.h"
+#include "pipeline/ModBase.h"
 #include "pipeline/ModuleDialog.h"
 
 namespace tavrel {
 
 class CClipFilter : public CModBase {
-public:
+  public:
     static constexpr const char* kClassName = "CClipFilter";
     static constexpr const char* kDisplayName = "クリップ";
 
@@ -38,7 +38,7 @@ public:
 };
 
 class CClipDlg : public ModuleDialog {
-public:
+  public:
     static constexpr int kCut = dialog_ids::clip::kCut;
 
     explicit CClipDlg(CClipFilter& module);
@@ -56,7 +56,7 @@ public:
     long long m_endMs = 0;
     int m_cut = 0;
 
-private:
+  private:
     void Store();
     CClipFilter& m_clip;
 };

@@ -13,7 +13,9 @@ namespace tavrel {
 
 namespace ids = dialog_ids;
 
-CIntFilter::CIntFilter() { m_name = kDisplayName; }
+CIntFilter::CIntFilter() {
+    m_name = kDisplayName;
+}
 
 void CIntFilter::SerializeOwn(Archive& ar) {
     CModBase::SerializeOwn(ar);
@@ -108,7 +110,9 @@ DialogCheck CIntDlg::Apply() {
     return check;
 }
 
-void CIntDlg::Commit() { Store(); }
+void CIntDlg::Commit() {
+    Store();
+}
 
 void CIntDlg::OnRangeSelected(int first, int last) {
     const int rate = m_int.m_samplingRate;

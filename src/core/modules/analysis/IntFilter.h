@@ -11,7 +11,7 @@
 namespace tavrel {
 
 class CIntFilter : public CModBase {
-public:
+  public:
     static constexpr const char* kClassName = "CIntFilter";
     static constexpr const char* kDisplayName = "積分器";
 
@@ -34,7 +34,7 @@ public:
 };
 
 class CIntDlg : public ModuleDialog {
-public:
+  public:
     explicit CIntDlg(CIntFilter& module);
 
     DialogCheck Apply() override;
@@ -49,7 +49,7 @@ public:
     long long m_startMs = 0;
     long long m_endMs = 0;
 
-private:
+  private:
     void Store();
     CIntFilter& m_int;
 };

@@ -60,7 +60,9 @@ int FindSdOnset(const double* x, int n, int window, double threshold) {
     return -1;
 }
 
-CSDActDetFilter::CSDActDetFilter() { m_name = kDisplayName; }
+CSDActDetFilter::CSDActDetFilter() {
+    m_name = kDisplayName;
+}
 
 void CSDActDetFilter::SerializeOwn(Archive& ar) {
     CModBase::SerializeOwn(ar);
@@ -175,7 +177,9 @@ DialogCheck CSDActDetDlg::Apply() {
     return check;
 }
 
-void CSDActDetDlg::Commit() { Store(); }
+void CSDActDetDlg::Commit() {
+    Store();
+}
 
 void CSDActDetDlg::OnRangeSelected(int first, int last) {
     const int rate = m_detector.m_samplingRate;

@@ -12,7 +12,7 @@
 namespace tavrel {
 
 class CSDActDetFilter : public CModBase {
-public:
+  public:
     static constexpr const char* kClassName = "CSDActDetFilter";
     static constexpr const char* kDisplayName = "SD活動抽出";
 
@@ -39,7 +39,7 @@ public:
 };
 
 class CSDActDetDlg : public ModuleDialog {
-public:
+  public:
     // durationMs: the input's duration shown as the maximum of the reference stretch.
     CSDActDetDlg(CSDActDetFilter& module, int durationMs);
 
@@ -56,7 +56,7 @@ public:
     double m_sdFactor = 0.0;
     long long m_windowMs = 0;
 
-private:
+  private:
     void Store();
     CSDActDetFilter& m_detector;
 };

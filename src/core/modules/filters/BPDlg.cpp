@@ -63,7 +63,9 @@ DialogCheck CBPDlg::Apply() {
     return check;
 }
 
-void CBPDlg::Commit() { WriteIntoModule(); }
+void CBPDlg::Commit() {
+    WriteIntoModule();
+}
 
 CBSDlg::CBSDlg(CBPFilter& module)
     : CBPDlg(module, dialog_ids::band::kBandStopTemplate, "帯域阻止フィルタ設定") {}

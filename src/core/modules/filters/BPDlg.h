@@ -13,7 +13,7 @@
 namespace tavrel {
 
 class CBPDlg : public ModuleDialog {
-public:
+  public:
     static constexpr int kLowEdit = dialog_ids::band::kLowEdit;
     static constexpr int kHighEdit = dialog_ids::band::kHighEdit;
     static constexpr int kLowMinField = dialog_ids::band::kLowMinField;
@@ -36,16 +36,16 @@ public:
     std::uint32_t m_highMinHz = 0;
     std::uint32_t m_highMaxHz = 0;
 
-protected:
+  protected:
     CBPDlg(CBPFilter& module, int templateId, std::string title);
 
-private:
+  private:
     void WriteIntoModule();
     CBPFilter& m_filter;
 };
 
 class CBSDlg : public CBPDlg {
-public:
+  public:
     explicit CBSDlg(CBPFilter& module);
 };
 

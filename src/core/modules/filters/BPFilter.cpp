@@ -8,7 +8,9 @@
 
 namespace tavrel {
 
-CBPFilter::CBPFilter() { m_name = kDisplayName; }
+CBPFilter::CBPFilter() {
+    m_name = kDisplayName;
+}
 
 CBPFilter::~CBPFilter() = default;
 

@@ -8,7 +8,7 @@
 namespace tavrel {
 
 class CBPFilter : public CDFilBase {
-public:
+  public:
     static constexpr const char* kClassName = "CBPFilter";
     static constexpr const char* kDisplayName = "帯域通過フィルタ";
 
@@ -26,7 +26,7 @@ public:
     double m_cutoffHigh = 0.6;
     TapArray m_coefficientsHigh;
 
-protected:
+  protected:
     // Designs taps into a fresh m_coefficientsHigh with the given design, leaving m_coefficients
     // as it was: the design writes into m_coefficients, so that array is set aside meanwhile.
     void DesignIntoHighSet(int (CDFilBase::*design)(double), double x);

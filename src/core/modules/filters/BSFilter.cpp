@@ -5,13 +5,16 @@
 
 namespace tavrel {
 
-CBSFilter::CBSFilter() { m_name = kDisplayName; }
+CBSFilter::CBSFilter() {
+    m_name = kDisplayName;
+}
 
 int CBSFilter::Compute() {
     if (!m_coefficients) {
         DesignLowPass(m_cutoff);
         if (!m_coefficientsHigh) DesignIntoHighSet(&CDFilBase::DesignHighPass, m_cutoffHigh);
-        for (int i = 0; i < kernels::kTapCount; ++i) m_coefficients[i] += m_coefficientsHigh[i];
+        for (int i = 0; i < kernels::kTapCount; ++i)
+            m_coefficients[i] += m_coefficientsHigh[i];
         m_coefficientsHigh.reset();
     }
     return ApplyCoefficients(m_coefficients.get());

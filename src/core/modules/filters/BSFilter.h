@@ -7,7 +7,7 @@
 namespace tavrel {
 
 class CBSFilter : public CBPFilter {
-public:
+  public:
     static constexpr const char* kClassName = "CBSFilter";
     static constexpr const char* kDisplayName = "帯域阻止フィルタ";
 

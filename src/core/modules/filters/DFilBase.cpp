@@ -9,13 +9,19 @@
 
 namespace tavrel {
 
-CDFilBase::CDFilBase() { m_name = kDisplayName; }
+CDFilBase::CDFilBase() {
+    m_name = kDisplayName;
+}
 
 CDFilBase::~CDFilBase() = default;
 
-int CDFilBase::Compute() { return -1; }
+int CDFilBase::Compute() {
+    return -1;
+}
 
-int CDFilBase::EditSettings() { return 0; }
+int CDFilBase::EditSettings() {
+    return 0;
+}
 
 void CDFilBase::SerializeOwn(Archive& ar) {
     CModBase::SerializeOwn(ar);
@@ -55,7 +61,9 @@ int CDFilBase::ApplyCoefficients(const double* h) {
     });
 }
 
-void CDFilBase::ReleaseCoefficients() { m_coefficients.reset(); }
+void CDFilBase::ReleaseCoefficients() {
+    m_coefficients.reset();
+}
 
 void CDFilBase::ReleaseBuffers() {
     CModBase::ReleaseBuffers();
@@ -69,9 +77,13 @@ std::uint32_t ShownHz(double x, int fs) {
     return static_cast<std::uint32_t>(hz);
 }
 
-std::uint32_t LowestHz(int fs) { return fs / 2 <= 100 ? 0u : 10u; }
+std::uint32_t LowestHz(int fs) {
+    return fs / 2 <= 100 ? 0u : 10u;
+}
 
-std::uint32_t HighestHz(int fs) { return fs > 0 ? static_cast<std::uint32_t>(fs / 2) : 0u; }
+std::uint32_t HighestHz(int fs) {
+    return fs > 0 ? static_cast<std::uint32_t>(fs / 2) : 0u;
+}
 
 bool HzToCutoff(std::uint32_t hz, int fs, double& cutoff) {
     if (fs <= 0) return false;

@@ -19,7 +19,7 @@ namespace tavrel {
 using TapArray = std::unique_ptr<double[]>;
 
 class CDFilBase : public CModBase {
-public:
+  public:
     static constexpr const char* kClassName = "CDFilBase";
     static constexpr const char* kDisplayName = "デジタルフィルタ";
 
@@ -48,7 +48,7 @@ public:
     double m_cutoff = 0.3;
     TapArray m_coefficients;
 
-protected:
+  protected:
     void ReleaseBuffers() override;
 };
 

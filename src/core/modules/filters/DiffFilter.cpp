@@ -7,7 +7,9 @@
 
 namespace tavrel {
 
-CDiffFilter::CDiffFilter() { m_name = kDisplayName; }
+CDiffFilter::CDiffFilter() {
+    m_name = kDisplayName;
+}
 
 int CDiffFilter::Compute() {
     if (!m_input || m_inputCount <= 0) return -1;

@@ -8,7 +8,7 @@
 namespace tavrel {
 
 class CDiffFilter : public CModBase {
-public:
+  public:
     static constexpr const char* kClassName = "CDiffFilter";
     static constexpr const char* kDisplayName = "微分器";
 

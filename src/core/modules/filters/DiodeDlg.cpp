@@ -14,8 +14,7 @@ int RadioIndex(const ModuleDialog& dialog, int first, int second) {
 }  // namespace
 
 CDiodeDlg::CDiodeDlg(CDiodeFilter& module)
-    : ModuleDialog(module, dialog_ids::rectifier::kTemplate, "整流器設定", true),
-      m_diode(module) {
+    : ModuleDialog(module, dialog_ids::rectifier::kTemplate, "整流器設定", true), m_diode(module) {
     m_type = module.m_halfWave != 0 ? 1 : 0;
     m_polarity = module.m_positive != 0 ? 0 : 1;
     SetCheck(kFullWave, m_type == 0);
@@ -51,6 +50,8 @@ DialogCheck CDiodeDlg::Apply() {
     return check;
 }
 
-void CDiodeDlg::Commit() { WriteIntoModule(); }
+void CDiodeDlg::Commit() {
+    WriteIntoModule();
+}
 
 }  // namespace tavrel

@@ -9,7 +9,7 @@
 namespace tavrel {
 
 class CDiodeDlg : public ModuleDialog {
-public:
+  public:
     static constexpr int kFullWave = dialog_ids::rectifier::kFullWave;
     static constexpr int kHalfWave = dialog_ids::rectifier::kHalfWave;
     static constexpr int kPositive = dialog_ids::rectifier::kPositive;
@@ -29,7 +29,7 @@ public:
     int m_type = -1;      // 0 full-wave, 1 half-wave
     int m_polarity = -1;  // 0 positive, 1 negative
 
-private:
+  private:
     void WriteIntoModule();
     CDiodeFilter& m_diode;
 };

@@ -5,7 +5,9 @@
 
 namespace tavrel {
 
-CDiodeFilter::CDiodeFilter() { m_name = kDisplayName; }
+CDiodeFilter::CDiodeFilter() {
+    m_name = kDisplayName;
+}
 
 int CDiodeFilter::Compute() {
     if (!m_input || m_inputCount <= 0) return -1;

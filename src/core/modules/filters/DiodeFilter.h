@@ -7,7 +7,7 @@
 namespace tavrel {
 
 class CDiodeFilter : public CModBase {
-public:
+  public:
     static constexpr const char* kClassName = "CDiodeFilter";
     static constexpr const char* kDisplayName = "整流器";
 

@@ -12,7 +12,9 @@ namespace tavrel {
 
 namespace ids = dialog_ids;
 
-CFFTViewFilter::CFFTViewFilter() { m_name = kDisplayName; }
+CFFTViewFilter::CFFTViewFilter() {
+    m_name = kDisplayName;
+}
 
 void CFFTViewFilter::SerializeOwn(Archive& ar) {
     CModBase::SerializeOwn(ar);
@@ -32,7 +34,9 @@ void CFFTViewFilter::ClampStart(int n) {
 // ---- pass-through
 // --------------------------------------------------------------------------------
 
-bool CFFTViewFilter::WantsUpstream() const { return !m_input && m_prev; }
+bool CFFTViewFilter::WantsUpstream() const {
+    return !m_input && m_prev;
+}
 
 void CFFTViewFilter::PassInputThrough() {
     m_output = std::move(m_input);
@@ -94,7 +98,7 @@ namespace {
 
 // Puts the six fields that the common drawing reads for its labels and axes back on leaving.
 class DrawingFieldsRestorer {
-public:
+  public:
     explicit DrawingFieldsRestorer(CModBase& m)
         : m_module(m),
           m_timeExponent(m.m_timeExponent),
@@ -114,7 +118,7 @@ public:
     DrawingFieldsRestorer(const DrawingFieldsRestorer&) = delete;
     DrawingFieldsRestorer& operator=(const DrawingFieldsRestorer&) = delete;
 
-private:
+  private:
     CModBase& m_module;
     int m_timeExponent;
     int m_unitFactor;
@@ -185,7 +189,9 @@ DialogCheck CFFTDlg::Validate() {
     return ReadText(ids::fft::kMethodField, 10, m_method);
 }
 
-void CFFTDlg::StoreStart() { m_fft.m_start = MsToSample(m_fft.m_samplingRate, m_startMs); }
+void CFFTDlg::StoreStart() {
+    m_fft.m_start = MsToSample(m_fft.m_samplingRate, m_startMs);
+}
 
 DialogCheck CFFTDlg::Apply() {
     DialogCheck check = Validate();
@@ -193,6 +199,8 @@ DialogCheck CFFTDlg::Apply() {
     return check;
 }
 
-void CFFTDlg::Commit() { StoreStart(); }
+void CFFTDlg::Commit() {
+    StoreStart();
+}
 
 }  // namespace tavrel

@@ -15,7 +15,7 @@
 namespace tavrel {
 
 class CFFTViewFilter : public CModBase {
-public:
+  public:
     static constexpr const char* kClassName = "CFFTViewFilter";
     static constexpr const char* kDisplayName = "FFT View";
 
@@ -40,14 +40,14 @@ public:
     int m_start = 0;
     int m_points = 1024;
 
-protected:
+  protected:
     // Pass-through: the input is pulled from upstream whatever this module held before and handed
     // on unchanged; a spectrum held for drawing is dropped on the way.
     bool WantsUpstream() const override;
     SampleBuffer TakeLocalOutput() override;
     SampleBuffer TakeOutputFrom(SampleBuffer upstream) override;
 
-private:
+  private:
     // Turns the held input into the output unchanged (dropping any spectrum).
     void PassInputThrough();
 };
@@ -58,7 +58,7 @@ private:
 int SpectrumDrawingRate(int rate, int binCount);
 
 class CFFTDlg : public ModuleDialog {
-public:
+  public:
     explicit CFFTDlg(CFFTViewFilter& module);
 
     DialogCheck Apply() override;
@@ -72,7 +72,7 @@ public:
     unsigned m_pointCount = 0;
     std::string m_method;
 
-private:
+  private:
     // Writes the dialog's start (ms) into the module as a sample index.
     void StoreStart();
     CFFTViewFilter& m_fft;

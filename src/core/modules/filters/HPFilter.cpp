@@ -4,7 +4,9 @@
 
 namespace tavrel {
 
-CHPFilter::CHPFilter() { m_name = kDisplayName; }
+CHPFilter::CHPFilter() {
+    m_name = kDisplayName;
+}
 
 int CHPFilter::Compute() {
     if (!m_coefficients) DesignHighPass(m_cutoff);

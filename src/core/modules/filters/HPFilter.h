@@ -6,7 +6,7 @@
 namespace tavrel {
 
 class CHPFilter : public CDFilBase {
-public:
+  public:
     static constexpr const char* kClassName = "CHPFilter";
     static constexpr const char* kDisplayName = "高域通過フィルタ";
 

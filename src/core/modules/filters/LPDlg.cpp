@@ -40,7 +40,9 @@ DialogCheck CLPDlg::Apply() {
     return check;
 }
 
-void CLPDlg::Commit() { WriteIntoModule(); }
+void CLPDlg::Commit() {
+    WriteIntoModule();
+}
 
 CHPDlg::CHPDlg(CDFilBase& module)
     : CLPDlg(module, dialog_ids::cutoff::kHighPassTemplate, "高域通過フィルタ設定") {}

@@ -13,7 +13,7 @@
 namespace tavrel {
 
 class CLPDlg : public ModuleDialog {
-public:
+  public:
     static constexpr int kCutoffEdit = dialog_ids::cutoff::kCutoffEdit;
     static constexpr int kLowestField = dialog_ids::cutoff::kLowestField;
     static constexpr int kHighestField = dialog_ids::cutoff::kHighestField;
@@ -31,16 +31,16 @@ public:
     std::uint32_t m_minHz = 0;
     std::uint32_t m_maxHz = 0;
 
-protected:
+  protected:
     CLPDlg(CDFilBase& module, int templateId, std::string title);
 
-private:
+  private:
     void WriteIntoModule();
     CDFilBase& m_filter;
 };
 
 class CHPDlg : public CLPDlg {
-public:
+  public:
     explicit CHPDlg(CDFilBase& module);
 };
 

@@ -4,7 +4,9 @@
 
 namespace tavrel {
 
-CLPFilter::CLPFilter() { m_name = kDisplayName; }
+CLPFilter::CLPFilter() {
+    m_name = kDisplayName;
+}
 
 int CLPFilter::Compute() {
     if (!m_coefficients) DesignLowPass(m_cutoff);

@@ -6,7 +6,7 @@
 namespace tavrel {
 
 class CLPFilter : public CDFilBase {
-public:
+  public:
     static constexpr const char* kClassName = "CLPFilter";
     static constexpr const char* kDisplayName = "低域通過フィルタ";
 

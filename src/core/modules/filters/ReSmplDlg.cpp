@@ -26,6 +26,8 @@ DialogCheck CReSmplDlg::Apply() {
     return check;
 }
 
-void CReSmplDlg::Commit() { m_decimation.m_step = static_cast<int>(m_step); }
+void CReSmplDlg::Commit() {
+    m_decimation.m_step = static_cast<int>(m_step);
+}
 
 }  // namespace tavrel

@@ -11,7 +11,7 @@
 namespace tavrel {
 
 class CReSmplDlg : public ModuleDialog {
-public:
+  public:
     static constexpr int kStepEdit = dialog_ids::decimation::kStepEdit;
 
     explicit CReSmplDlg(CReSmplFilter& module);
@@ -23,7 +23,7 @@ public:
 
     std::uint32_t m_step = 0;
 
-private:
+  private:
     CReSmplFilter& m_decimation;
 };
 

@@ -8,7 +8,9 @@
 
 namespace tavrel {
 
-CReSmplFilter::CReSmplFilter() { m_name = kDisplayName; }
+CReSmplFilter::CReSmplFilter() {
+    m_name = kDisplayName;
+}
 
 int CReSmplFilter::Compute() {
     if (!m_input || m_inputCount <= 0) return -1;
@@ -21,7 +23,9 @@ int CReSmplFilter::Compute() {
     });
 }
 
-int CReSmplFilter::GetSamplingRate() const { return m_samplingRate / EffectiveStep(); }
+int CReSmplFilter::GetSamplingRate() const {
+    return m_samplingRate / EffectiveStep();
+}
 
 int CReSmplFilter::GetMarkerIndex() const {
     if (m_markerIndex <= 0) return m_markerIndex;

@@ -12,7 +12,7 @@
 namespace tavrel {
 
 class CReSmplFilter : public CModBase {
-public:
+  public:
     static constexpr const char* kClassName = "CReSmplFilter";
     static constexpr const char* kDisplayName = "間引き";
 
@@ -30,7 +30,7 @@ public:
 
     int m_step = 5;  // keep one sample in every m_step; the dialog accepts 1 to 100
 
-private:
+  private:
     // The step in effect: m_step, or 1 for a stored step below 1.
     int EffectiveStep() const { return m_step < 1 ? 1 : m_step; }
 };

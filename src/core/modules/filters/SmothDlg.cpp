@@ -26,6 +26,8 @@ DialogCheck CSmothDlg::Apply() {
     return check;
 }
 
-void CSmothDlg::Commit() { m_smooth.m_points = static_cast<int>(m_points); }
+void CSmothDlg::Commit() {
+    m_smooth.m_points = static_cast<int>(m_points);
+}
 
 }  // namespace tavrel

@@ -11,7 +11,7 @@
 namespace tavrel {
 
 class CSmothDlg : public ModuleDialog {
-public:
+  public:
     static constexpr int kPointsEdit = dialog_ids::smoothing::kPointsEdit;
 
     explicit CSmothDlg(CSmothFilter& module);
@@ -23,7 +23,7 @@ public:
 
     std::uint32_t m_points = 0;
 
-private:
+  private:
     CSmothFilter& m_smooth;
 };
 

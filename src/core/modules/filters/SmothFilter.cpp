@@ -8,7 +8,9 @@
 
 namespace tavrel {
 
-CSmothFilter::CSmothFilter() { m_name = kDisplayName; }
+CSmothFilter::CSmothFilter() {
+    m_name = kDisplayName;
+}
 
 int CSmothFilter::Compute() {
     if (!m_input || m_inputCount <= 0) return -1;

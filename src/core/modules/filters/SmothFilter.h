@@ -7,7 +7,7 @@
 namespace tavrel {
 
 class CSmothFilter : public CModBase {
-public:
+  public:
     static constexpr const char* kClassName = "CSmothFilter";
     static constexpr const char* kDisplayName = "移動平均";
 

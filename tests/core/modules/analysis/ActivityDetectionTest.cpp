@@ -209,7 +209,7 @@ TEST(SDActDetFilter, WindowOfNoSamplesAndHostileValuesStayInsideTheData) {
 }
 
 class SDDialogTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { Feed(f, test::Ramp(2000), 2000); }  // 1000 ms
     test::ScriptedHost host;
     CSDActDetFilter f;

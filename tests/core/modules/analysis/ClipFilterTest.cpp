@@ -192,7 +192,7 @@ TEST(ClipFilter, HostileStoredValuesStayInsideTheInput) {
 // ---- settings dialog ---------------------------------------------------------------------------
 
 class ClipDialogTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { Feed(f, test::Ramp(1000), 2000); }
     test::ScriptedHost host;
     CClipFilter f;

@@ -111,7 +111,7 @@ TEST(IntFilter, UnitLabelCarriesOneMorePowerOfTime) {
 // ---- settings dialog ---------------------------------------------------------------------------
 
 class IntDialogTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         Feed(f, test::Ramp(1000), 2000);  // 500 ms
     }

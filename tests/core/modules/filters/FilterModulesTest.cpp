@@ -280,7 +280,7 @@ TEST(FilterModules, DifferentiatorExamples) {
 // ---- in a chain ------------------------------------------------------------------------------
 
 class FilterChain : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         doc.OnNewDocument();
         doc.m_columns[0] = {1.0, 2.0, 4.0, 8.0};
