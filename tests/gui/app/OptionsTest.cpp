@@ -5,11 +5,13 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSettings>
 #include <QStatusBar>
+#include <QTest>
 
 #include "document/DataSettings.h"
 #include "gui/app/KaisekiApp.h"
@@ -151,5 +153,30 @@ TEST(Options, ALongRecordingIsCutAtTheLimitWithANoticeOrReadWhole) {
     EXPECT_GT(times.back(), 299990.0);
     EXPECT_EQ(StatusText(*app), QStringLiteral("ﾚﾃﾞｨ"));
     EXPECT_TRUE(notice->isHidden());
+    QSettings().remove(QStringLiteral("Options"));
+}
+
+// The options dialog and the main window over a whole long recording, for docs/ (written when
+// TAVREL_SCREENSHOT_DIR is set).
+TEST(Options, Screenshots) {
+    const char* folder = std::getenv("TAVREL_SCREENSHOT_DIR");
+    if (!folder) GTEST_SKIP() << "set TAVREL_SCREENSHOT_DIR to write the screenshots";
+    const QDir out(QString::fromLocal8Bit(folder));
+    QDir().mkpath(out.path());
+    QSettings().remove(QStringLiteral("Options"));
+    tavrel::test::TempDir dir;
+    const std::string document = SaveLongRecording(dir);
+    auto app = StartApp(dir);
+    RunOptions(*app, [&](COptionsDlg* dialog) {
+        Control<QLineEdit>(dialog, COptionsDlg::kMaxRowsEdit)->setText(QStringLiteral("200000"));
+        QTest::qWait(100);
+        EXPECT_TRUE(dialog->grab().save(out.filePath(QStringLiteral("options-dialog.png"))));
+        Control<QPushButton>(dialog, 1)->click();
+    });
+    ASSERT_TRUE(app->Commands().OpenDocumentFile(QString::fromStdString(document)));
+    app->MainFrame()->resize(900, 640);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(app->MainFrame()));
+    QTest::qWait(200);
+    EXPECT_TRUE(app->MainFrame()->grab().save(out.filePath(QStringLiteral("long-recording.png"))));
     QSettings().remove(QStringLiteral("Options"));
 }
