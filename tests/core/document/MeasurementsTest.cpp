@@ -131,7 +131,8 @@ TEST_F(Measurements, MarkersComeFromTheDeliveringModule) {
 }
 
 TEST_F(Measurements, ProbeDisplayMeasuresTheProbesData) {
-    const MeasurementRow* normal = Row(MeasureDocument(doc, "f"), 8);
+    const std::vector<MeasurementRow> normalRows = MeasureDocument(doc, "f");
+    const MeasurementRow* normal = Row(normalRows, 8);
     ASSERT_TRUE(normal);
     EXPECT_EQ(normal->unit, "[mV]*[ms]");
     doc.m_probeDisplay = 1;

@@ -5,6 +5,7 @@
 // contraction of multiplications and additions, and the AVX2 copy enables no fused multiply-add.
 #include <algorithm>
 #include <cstddef>
+#include <cstring>
 #include <new>
 #include <vector>
 
@@ -15,16 +16,24 @@ namespace tavrel::kernels {
 #if TAVREL_HAVE_X86_KERNELS
 namespace {
 
-// W doubles side by side, and the same loaded from or stored to any address of a double.
+// W doubles side by side.
 template <int W>
 struct Lanes {
     typedef double Vec __attribute__((vector_size(8 * W)));
-    typedef double Unaligned __attribute__((vector_size(8 * W), aligned(8), may_alias));
 };
 
+// Loads and stores at any address of a double. Copying through memcpy makes both compilers emit
+// unaligned vector moves; a vector type with a lowered alignment is not honoured by every
+// compiler, and an aligned move of an unaligned address stops the program.
+// (Vectors pass by reference: by value their layout would depend on the instruction set.)
 template <int W>
-[[gnu::always_inline]] inline const typename Lanes<W>::Unaligned& At(const double* p) {
-    return *reinterpret_cast<const typename Lanes<W>::Unaligned*>(p);
+[[gnu::always_inline]] inline void LoadAt(typename Lanes<W>::Vec& v, const double* p) {
+    std::memcpy(&v, p, sizeof v);
+}
+
+template <int W>
+[[gnu::always_inline]] inline void StoreAt(double* p, const typename Lanes<W>::Vec& v) {
+    std::memcpy(p, &v, sizeof v);
 }
 
 // Each block computes kChains vectors of outputs, each with its own sum, so that the processor
@@ -53,14 +62,16 @@ template <int W>
         const bool every = t >= kSpan && t < points && (t < before || t > before + kSpan);
         if (every) {
             for (; t < next; ++t) {
-                const Vec v = At<W>(p + t);
+                Vec v;
+                LoadAt<W>(v, p + t);
                 for (int c = 0; c < kChains; ++c)
                     sum[c] += v;
             }
             continue;
         }
         for (; t < next; ++t) {
-            const Vec v = At<W>(p + t);
+            Vec v;
+            LoadAt<W>(v, p + t);
             for (int c = 0; c < kChains; ++c) {
                 const std::ptrdiff_t k = t - W * c;
                 if (k >= 0 && k < points && k != before) sum[c] += v;
@@ -77,19 +88,22 @@ template <int W>
     using Vec = typename Lanes<W>::Vec;
     Vec sum[kChains];
     for (int c = 0; c < kChains; ++c)
-        sum[c] = At<W>(p + before + W * c);
+        LoadAt<W>(sum[c], p + before + W * c);
     if (points >= kSharedLoadPoints) {
         AddSharedLoads<W>(sum, p, points, before);
     } else {
         for (std::ptrdiff_t k = 0; k < points; ++k) {
             if (k == before) continue;
-            for (int c = 0; c < kChains; ++c)
-                sum[c] += At<W>(p + k + W * c);
+            for (int c = 0; c < kChains; ++c) {
+                Vec v;
+                LoadAt<W>(v, p + k + W * c);
+                sum[c] += v;
+            }
         }
     }
     for (int c = 0; c < kChains; ++c) {
         const Vec out = sum[c] / divisor;
-        *reinterpret_cast<typename Lanes<W>::Unaligned*>(y + W * c) = out;
+        StoreAt<W>(y + W * c, out);
     }
 }
 
