@@ -14,6 +14,10 @@ extern char** environ;
 
 namespace tavrel::test {
 
+bool CliResult::QuietButRowsNotice() const {
+    return err.empty() || (ErrLines() == 1 && err.find("rows were read") != std::string::npos);
+}
+
 int CliResult::ErrLines() const {
     return static_cast<int>(std::count(err.begin(), err.end(), '\n'));
 }

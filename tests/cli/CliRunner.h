@@ -13,6 +13,8 @@ struct CliResult {
     std::string err;
     // The number of lines written to stderr.
     int ErrLines() const;
+    // True when stderr is empty or holds only the notice of rows left out at the row cap.
+    bool QuietButRowsNotice() const;
 };
 
 // How the process is started: environment variables set or replaced (the rest of the test's

@@ -29,10 +29,7 @@ class CliEdfExport : public ::testing::Test {
         if (err)
             *err = result.err;
         else  // nothing but the notice of rows left out at the row cap
-            EXPECT_TRUE(
-                result.err.empty() ||
-                (result.ErrLines() == 1 && result.err.find("rows were read") != std::string::npos))
-                << result.err;
+            EXPECT_TRUE(result.QuietButRowsNotice()) << result.err;
         return test::ReadFileBytes(out);
     }
     // A document naming `dataFile` as its data file.

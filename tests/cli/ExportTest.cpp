@@ -117,9 +117,7 @@ class CliExport : public ::testing::Test {
         auto result = RunCli(options);
         EXPECT_EQ(result.status, 0) << result.err;
         // Nothing on stderr but the notice of rows left out at the row cap.
-        EXPECT_TRUE(result.err.empty() || (result.ErrLines() == 1 &&
-                                           result.err.find("rows were read") != std::string::npos))
-            << result.err;
+        EXPECT_TRUE(result.QuietButRowsNotice()) << result.err;
         return test::ReadFileBytes(out);
     }
     TempDir dir;

@@ -73,6 +73,17 @@ std::string DataFileForReading(const std::string& dataPath, const std::string& d
     return opened.string();
 }
 
+void CKaisekiDoc::ClearSourceData() {
+    if (m_columns.size() < kChannels) m_columns.resize(kChannels);
+    if (m_rowCount == 0) return;
+    // Values go, reserved capacity stays; the chains forget what they computed.
+    for (int i = 0; i < kChannels; ++i) {
+        m_columns[static_cast<std::size_t>(i)].clear();
+        if (CHeadFilter* head = Head(i)) head->ClearBuffers();
+    }
+    m_rowCount = 0;
+}
+
 DataLoadResult CKaisekiDoc::TryLoadDataFile(int maxRows, std::string* reason) {
     m_rowsLeftOut = false;
     if (m_dataFilePath.empty()) return DataLoadResult::NoPath;
@@ -93,15 +104,7 @@ DataLoadResult CKaisekiDoc::TryLoadDataFile(int maxRows, std::string* reason) {
 
     std::unique_ptr<Progress> progress = GetHost().CreateProgress();
     WaitCursor wait;
-    if (m_columns.size() < kChannels) m_columns.resize(kChannels);
-    if (m_rowCount > 0) {
-        // Values go, reserved capacity stays; the chains forget what they computed.
-        for (int i = 0; i < kChannels; ++i) {
-            m_columns[static_cast<std::size_t>(i)].clear();
-            if (CHeadFilter* head = Head(i)) head->ClearBuffers();
-        }
-        m_rowCount = 0;
-    }
+    ClearSourceData();
     // The bar's range is 32-bit; a longer file fills it up to its end.
     int range = length > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<int>(length);
     if (progress) progress->SetRange(0, range);

@@ -359,14 +359,7 @@ DataLoadResult LoadRecording(CKaisekiDoc& doc, const std::string& path, int maxR
 
     std::unique_ptr<Progress> progress = GetHost().CreateProgress();
     WaitCursor wait;
-    if (doc.m_columns.size() < static_cast<std::size_t>(kColumns)) doc.m_columns.resize(kColumns);
-    if (doc.m_rowCount > 0) {
-        for (int i = 0; i < kColumns; ++i) {
-            doc.m_columns[static_cast<std::size_t>(i)].clear();
-            if (CHeadFilter* head = doc.Head(i)) head->ClearBuffers();
-        }
-        doc.m_rowCount = 0;
-    }
+    doc.ClearSourceData();
     RecordingReadResult result;
     bool outOfMemory = false;
     try {

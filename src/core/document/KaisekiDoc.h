@@ -97,6 +97,9 @@ class CKaisekiDoc {
     // `maxRows` rows (0 = no cap); without an argument, at most m_rowLimit rows.
     void LoadDataFile() { TryLoadDataFile(m_rowLimit); }
     void LoadDataFile(int maxRows) { TryLoadDataFile(maxRows); }
+    // Before a reading: sixteen source columns without values (their capacity kept), no rows, and
+    // every chain's computed buffers released.
+    void ClearSourceData();
     // The same, telling the caller how it ended (the command-line tool fails on CannotOpen). EDF
     // and BDF recordings are read through EDFlib; why EDFlib refused one goes to `reason`.
     DataLoadResult TryLoadDataFile() { return TryLoadDataFile(m_rowLimit); }

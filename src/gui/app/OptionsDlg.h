@@ -5,12 +5,14 @@
 
 #include <QDialog>
 
+#include "document/KaisekiDoc.h"
+
 namespace tavrel::qt {
 
 // The user's options as stored.
 struct UserOptions {
-    static constexpr int kDefaultMaxRows = 8192;
-    static constexpr int kLowestMaxRows = 8192;
+    static constexpr int kDefaultMaxRows = CKaisekiDoc::kMaxRows;
+    static constexpr int kLowestMaxRows = CKaisekiDoc::kMaxRows;
     static constexpr int kHighestMaxRows = 100000000;
 
     int maxRows = kDefaultMaxRows;  // "データの最大行数"
