@@ -85,9 +85,13 @@ int RunMeasure(const QStringList& arguments) {
     const QString out = line.IsSet("output") ? line.Value("output") : QString();
     if (line.IsSet("output") && out.isEmpty()) throw line.UsageError("-o: the name is empty");
     const bool json = EndsWithJson(out);
-    QStringList files = BatchDataFiles(line, options.dataFiles);
-    // Without data files, the document's own.
-    if (files.isEmpty() && !line.IsSet("data-list")) files.append(QString());
+    // Without data files, the document's own. The list is const from here on: the threads index
+    // it at the same time, and a non-const index of a shared list would copy it under them.
+    const QStringList files = [&] {
+        QStringList given = BatchDataFiles(line, options.dataFiles);
+        if (given.isEmpty() && !line.IsSet("data-list")) given.append(QString());
+        return given;
+    }();
     const std::string documentPath = FileName(line.Positional(0));
 
     // A document that cannot be read fails once, before any output is made.
