@@ -1,6 +1,7 @@
 // Runs the GUI tests inside a QApplication on the offscreen platform. The per-user settings (the
 // recent files, the file dialog's history) go to a folder of this run that is removed at the end,
-// so the tests never read or write the user's own.
+// so the tests never read or write the user's own. TAVREL_LANG=en runs them in English, as the
+// program does - for the screenshot tests; the other tests assert the Japanese texts.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -9,6 +10,7 @@
 #include <cstdlib>
 
 #include "gui/document/ModalHelper.h"
+#include "gui/platform/Translation.h"
 
 namespace {
 
@@ -28,6 +30,7 @@ int main(int argc, char** argv) {
            1);
 
     QApplication app(argc, argv);
+    if (std::getenv("TAVREL_LANG")) tavrel::qt::InstallLanguage(tavrel::qt::StartupLanguage());
     ::testing::InitGoogleTest(&argc, argv);
     ::testing::UnitTest::GetInstance()->listeners().Append(new ModalWaitListener);
     return RUN_ALL_TESTS();

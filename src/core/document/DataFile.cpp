@@ -8,6 +8,7 @@
 #include "document/EdfReader.h"
 #include "document/KaisekiDoc.h"
 #include "platform/Host.h"
+#include "platform/Translate.h"
 
 namespace tavrel {
 
@@ -91,7 +92,7 @@ DataLoadResult CKaisekiDoc::TryLoadDataFile(int maxRows, std::string* reason) {
     std::filesystem::path opened;
     FilePtr file = OpenDataFile(m_dataFilePath, m_pathName, length, opened);
     if (!file) {
-        GetHost().MessageBox("データファイルが開けません。");
+        GetHost().MessageBox(Translate("Document", "データファイルが開けません。"));
         return DataLoadResult::CannotOpen;
     }
     // An EDF or BDF recording, recognised by its first bytes, is read through EDFlib.
@@ -135,7 +136,7 @@ DataLoadResult CKaisekiDoc::TryLoadDataFile(int maxRows, std::string* reason) {
             if (column.size() > static_cast<std::size_t>(m_rowCount))
                 column.resize(static_cast<std::size_t>(m_rowCount));
         }
-        GetHost().MessageBox("メモリが不足しています。");
+        GetHost().MessageBox(Translate("Document", "メモリが不足しています。"));
         return DataLoadResult::OutOfMemory;
     }
     if (reader.Cancelled()) {

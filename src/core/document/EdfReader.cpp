@@ -15,6 +15,7 @@
 #include "document/KaisekiDoc.h"
 #include "platform/Host.h"
 #include "platform/Rounding.h"
+#include "platform/Translate.h"
 
 namespace tavrel {
 
@@ -352,7 +353,7 @@ DataLoadResult LoadRecording(CKaisekiDoc& doc, const std::string& path, int maxR
                              std::string* reason) {
     EdfFile file(path);
     if (std::string why = Unreadable(file); !why.empty()) {
-        GetHost().MessageBox("データファイルが開けません。\n" + why);
+        GetHost().MessageBox(Translate("Document", "データファイルが開けません。") + "\n" + why);
         if (reason) *reason = why;
         return DataLoadResult::CannotOpen;
     }
@@ -374,7 +375,7 @@ DataLoadResult LoadRecording(CKaisekiDoc& doc, const std::string& path, int maxR
     if (outOfMemory) {
         // The samples read so far stay.
         doc.m_rowCount = Rows(doc.m_columns);
-        GetHost().MessageBox("メモリが不足しています。");
+        GetHost().MessageBox(Translate("Document", "メモリが不足しています。"));
         return DataLoadResult::OutOfMemory;
     }
     doc.m_rowsLeftOut = result.rowsLeftOut && !result.cancelled;
@@ -382,7 +383,9 @@ DataLoadResult LoadRecording(CKaisekiDoc& doc, const std::string& path, int maxR
         std::string labels;
         for (const std::string& label : result.otherRate)
             labels += (labels.empty() ? "" : ", ") + label;
-        GetHost().MessageBox("サンプリング周波数が異なる信号は読み込みませんでした: " + labels);
+        GetHost().MessageBox(
+            Translate("Document", "サンプリング周波数が異なる信号は読み込みませんでした: ") +
+            labels);
     }
     if (result.cancelled) {
         GetHost().Beep();

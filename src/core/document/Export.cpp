@@ -5,6 +5,7 @@
 #include "document/ExportWriter.h"
 #include "document/KaisekiDoc.h"
 #include "platform/Host.h"
+#include "platform/Translate.h"
 
 namespace tavrel {
 
@@ -22,7 +23,7 @@ void CKaisekiDoc::ExportProcessedData() {
     if (!GetHost().RunExportSettings(settings)) return;
     if (path->empty()) return;
     if (!WriteProcessedData(*this, *path, settings))
-        GetHost().MessageBox("ファイルが開けませんでした。");
+        GetHost().MessageBox(Translate("Document", "ファイルが開けませんでした。"));
 }
 
 }  // namespace tavrel

@@ -8,6 +8,7 @@
 #include "platform/AtomicFile.h"
 #include "platform/NumberFormat.h"
 #include "platform/TextCodec.h"
+#include "platform/Translate.h"
 
 namespace tavrel {
 
@@ -112,7 +113,8 @@ std::string ProposeExportName(const std::string& dataFilePath) {
     if (dataFilePath.empty()) return "Untitled";
     std::size_t slash = dataFilePath.find_last_of("/\\");
     std::string name = slash == std::string::npos ? dataFilePath : dataFilePath.substr(slash + 1);
-    return "処理済" + name;
+    // The prefix of the proposed name is a text the user reads (and edits) in the save dialog.
+    return Translate("Document", "処理済") + name;
 }
 
 ExportResult WriteProcessedData(CKaisekiDoc& doc, const std::string& path,

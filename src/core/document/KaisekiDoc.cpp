@@ -9,6 +9,7 @@
 #include "platform/Archive.h"
 #include "platform/AtomicFile.h"
 #include "platform/Host.h"
+#include "platform/Translate.h"
 
 namespace tavrel {
 
@@ -124,7 +125,8 @@ bool CKaisekiDoc::ReadDocumentBytes(std::string_view bytes, std::string* reason,
 bool CKaisekiDoc::OnOpenDocument(const std::string& path) {
     bool hadChains = false;
     if (!ReadDocumentFile(path, nullptr, &hadChains)) {
-        GetHost().MessageBox("ドキュメントを開くことができません。\n" + path);
+        GetHost().MessageBox(Translate("Document", "ドキュメントを開くことができません。") + "\n" +
+                             path);
         return false;
     }
     // Only a file that held chains reads its data file.
@@ -141,7 +143,7 @@ bool CKaisekiDoc::OnSaveDocument(const std::string& path) {
     // Written beside the old file and put in its place only when complete: a failure leaves the
     // old document as it was.
     if (!WriteFileAtomically(path, SaveToBytes())) {
-        GetHost().MessageBox("ドキュメントを保存できません。\n" + path);
+        GetHost().MessageBox(Translate("Document", "ドキュメントを保存できません。") + "\n" + path);
         return false;
     }
     m_pathName = path;

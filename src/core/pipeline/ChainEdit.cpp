@@ -4,6 +4,7 @@
 
 #include "pipeline/ModuleRegistry.h"
 #include "platform/Host.h"
+#include "platform/Translate.h"
 
 namespace tavrel {
 
@@ -105,13 +106,13 @@ ChainEdit::~ChainEdit() = default;
 std::vector<std::string> ChainEdit::EntryNames() const {
     std::vector<std::string> names;
     for (const CModBase* m = m_head ? m_head->m_next : nullptr; m; m = m->m_next)
-        names.push_back(m->m_name);
+        names.push_back(ShownModuleName(*m));
     return names;
 }
 
 std::string ChainEdit::EntryName(int entry) const {
     const CModBase* module = entry >= 0 ? CModBase::ModuleAt(m_head, entry + 1) : nullptr;
-    return module ? module->m_name : std::string();
+    return module ? ShownModuleName(*module) : std::string();
 }
 
 int ChainEdit::Place(int item, int position) {
@@ -154,7 +155,7 @@ ChainEdit::ChangeResult ChainEdit::Change(int selected) {
     // one nothing could be restored, so the dialog does not open.
     std::unique_ptr<CModBase> backup = module ? module->Clone() : nullptr;
     if (!backup) {
-        GetHost().MessageBox("メモリが不足しています。");
+        GetHost().MessageBox(Translate("Document", "メモリが不足しています。"));
         return ChangeResult::NoModule;
     }
 

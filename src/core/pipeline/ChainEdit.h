@@ -59,9 +59,10 @@ class ChainEdit {
 
     CHeadFilter* Head() const { return m_head; }
     const std::vector<std::unique_ptr<CModBase>>& Catalogue() const { return m_catalogue; }
-    // The display names of the modules after the head, in chain order (the list's entries).
+    // The names the user reads (ShownModuleName) of the modules after the head, in chain order
+    // (the list's entries).
     std::vector<std::string> EntryNames() const;
-    // The display name of list entry `entry`, empty when there is no module behind it.
+    // The name the user reads of list entry `entry`, empty when there is no module behind it.
     std::string EntryName(int entry) const;
 
     // A fresh module of catalogue entry `item` after list entry `selected` (at the end when

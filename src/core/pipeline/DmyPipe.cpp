@@ -2,6 +2,7 @@
 
 #include "document/KaisekiDoc.h"
 #include "platform/Archive.h"
+#include "platform/Translate.h"
 
 namespace tavrel {
 
@@ -24,7 +25,9 @@ int CDmyPipe::EditSettings() {
 }
 
 CProbeDlg::CProbeDlg(CDmyPipe& module)
-    : ModuleDialog(module, dialog_ids::probe::kTemplate, "プローブ設定", false), m_probe(module) {
+    : ModuleDialog(module, dialog_ids::probe::kTemplate, Translate("ModuleDialog", "プローブ設定"),
+                   false),
+      m_probe(module) {
     m_probeOn = module.m_probeOn != 0 ? 1 : 0;
     SetCheck(kEnable, m_probeOn);
 }

@@ -9,13 +9,14 @@
 #include "pipeline/DialogIds.h"
 #include "pipeline/ModBase.h"
 #include "pipeline/ModuleDialog.h"
+#include "platform/Translate.h"
 
 namespace tavrel {
 
 class CDmyPipe : public CModBase {
   public:
     static constexpr const char* kClassName = "CDmyPipe";
-    static constexpr const char* kDisplayName = "プローブ";
+    static constexpr const char* kDisplayName = TAVREL_TRANSLATE_NOOP("Module", "プローブ");
 
     CDmyPipe();
     const char* GetClassName() const override { return kClassName; }

@@ -3,13 +3,14 @@
 #pragma once
 
 #include "pipeline/ModBase.h"
+#include "platform/Translate.h"
 
 namespace tavrel {
 
 class CHeadFilter : public CModBase {
   public:
     static constexpr const char* kClassName = "CHeadFilter";
-    static constexpr const char* kDisplayName = "HeadFilter";
+    static constexpr const char* kDisplayName = TAVREL_TRANSLATE_NOOP("Module", "HeadFilter");
 
     CHeadFilter();
     const char* GetClassName() const override { return kClassName; }

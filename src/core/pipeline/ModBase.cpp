@@ -11,6 +11,7 @@
 #include "pipeline/ModuleRegistry.h"
 #include "platform/Archive.h"
 #include "platform/Rounding.h"
+#include "platform/Translate.h"
 
 namespace tavrel {
 
@@ -299,7 +300,8 @@ void ChainDeleter::operator()(CModBase* first) const {
 }
 
 int CModBase::EditSettings() {
-    ModuleDialog dialog(*this, dialog_ids::confirm::kTemplate, "確認", false);
+    ModuleDialog dialog(*this, dialog_ids::confirm::kTemplate, Translate("ModuleDialog", "確認"),
+                        false);
     return RunModuleDialog(dialog);
 }
 

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "platform/Surface.h"
+#include "platform/Translate.h"
 
 namespace tavrel {
 
@@ -44,7 +45,7 @@ struct SampleRange {
 class CModBase {
   public:
     static constexpr const char* kClassName = "CModBase";
-    static constexpr const char* kDisplayName = "ベースクラス";
+    static constexpr const char* kDisplayName = TAVREL_TRANSLATE_NOOP("Module", "ベースクラス");
 
     CModBase();
     virtual ~CModBase();

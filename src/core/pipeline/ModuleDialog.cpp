@@ -6,6 +6,7 @@
 
 #include "platform/Host.h"
 #include "platform/NumberFormat.h"
+#include "platform/Translate.h"
 
 namespace tavrel {
 
@@ -65,16 +66,18 @@ std::string_view Trim(std::string_view s) {
 }  // namespace
 
 std::string IntRangeMessage(long long low, long long high) {
-    return std::to_string(low) + " から " + std::to_string(high) +
-           " までの整数を入力してください。";
+    return FormatText(Translate("ModuleDialog", "%1 から %2 までの整数を入力してください。"),
+                      {std::to_string(low), std::to_string(high)});
 }
 
 std::string NumberRangeMessage(double low, double high) {
-    return FormatG(low, 15) + " から " + FormatG(high, 15) + " までの数値を入力してください。";
+    return FormatText(Translate("ModuleDialog", "%1 から %2 までの数値を入力してください。"),
+                      {FormatG(low, 15), FormatG(high, 15)});
 }
 
 std::string TextLengthMessage(std::size_t maxChars) {
-    return std::to_string(maxChars) + " 文字以内で入力してください。";
+    return FormatText(Translate("ModuleDialog", "%1 文字以内で入力してください。"),
+                      {std::to_string(maxChars)});
 }
 
 DialogCheck ModuleDialog::ReadInt(int id, long long low, long long high, long long& value) const {

@@ -7,6 +7,7 @@
 #include "pipeline/DmyPipe.h"
 #include "pipeline/HeadFilter.h"
 #include "pipeline/ModBase.h"
+#include "platform/Translate.h"
 
 namespace tavrel {
 
@@ -59,6 +60,13 @@ const ModuleClass* FindModuleClass(std::string_view className) {
         if (className == c->className) return c;
     }
     return nullptr;
+}
+
+std::string ShownModuleName(const CModBase& module) {
+    const ModuleClass* c = FindModuleClass(module.GetClassName());
+    if (c && c->displayName && module.m_name == c->displayName)
+        return Translate("Module", c->displayName);
+    return module.m_name;
 }
 
 std::vector<std::string> ModuleClassNames() {

@@ -67,6 +67,10 @@ std::span<const ModuleClass> AnalysisModuleClasses();
 const std::vector<const ModuleClass*>& ModuleClasses();
 // The descriptor of the named class, or null for a name that is not a module class.
 const ModuleClass* FindModuleClass(std::string_view className);
+// The name the user reads for a module: its stored name, or - in another display language - the
+// translation of its class's default name while the module still carries that name. The stored
+// name itself never changes, so a document is written back byte for byte.
+std::string ShownModuleName(const CModBase& module);
 // The class names of every module class.
 std::vector<std::string> ModuleClassNames();
 // The classes the processing-list editor offers, in the order of its filter menu.

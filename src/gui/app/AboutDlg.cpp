@@ -4,6 +4,7 @@
 #include <QPushButton>
 
 #include "gui/platform/DialogLayout.h"
+#include "gui/platform/Translation.h"
 
 // The resources live in a static library; they are registered once on first use.
 static void InitTavrelResources() {
@@ -22,7 +23,7 @@ QIcon AppIcon() {
 }
 
 CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
-    setWindowTitle(QStringLiteral("Tavrelのﾊﾞｰｼﾞｮﾝ情報"));
+    setWindowTitle(Tr("AboutDlg", "Tavrelのﾊﾞｰｼﾞｮﾝ情報"));
     DialogUnits du;
     SizeDialog(this, du, 235, 55);
 
@@ -32,7 +33,7 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     icon->setPixmap(AppIcon().pixmap(side, side));
     AddControl<QLabel>(this, du, 0, 40, 10, 119, 8, QStringLiteral("Tavrel Version 1.0.1"));
     AddControl<QLabel>(this, du, 0, 40, 25, 119, 8,
-                       QStringLiteral("多チャンネル波形解析プログラム"));
+                       Tr("AboutDlg", "多チャンネル波形解析プログラム"));
     auto* ok = AddControl<QPushButton>(this, du, 1, 178, 7, 50, 14, QStringLiteral("OK"));
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &CAboutDlg::accept);

@@ -19,6 +19,8 @@
 #include "gui/document/DocumentCommands.h"
 #include "gui/document/ProcSetDlg.h"
 #include "gui/document/RecentFileList.h"
+#include "gui/platform/Translation.h"
+#include "platform/Translate.h"
 
 namespace tavrel::qt {
 
@@ -200,7 +202,7 @@ bool CKaisekiApp::PrintDocument(const QString& file) {
         std::fprintf(stderr, "tavrel: no printer; printing to %s\n", pdf.toLocal8Bit().constData());
     }
     if (!view->PrintTo(printer)) {
-        GetHost().MessageBox("印刷できませんでした。");
+        GetHost().MessageBox(Translate("KaisekiApp", "印刷できませんでした。"));
         return false;
     }
     return true;

@@ -1,6 +1,7 @@
 #include "gui/app/OptionsDlg.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -9,6 +10,7 @@
 
 #include "gui/document/FieldExchange.h"
 #include "gui/platform/DialogLayout.h"
+#include "gui/platform/Translation.h"
 
 namespace tavrel::qt {
 
@@ -25,6 +27,7 @@ UserOptions UserOptions::Load() {
     if (number && rows >= kLowestMaxRows && rows <= kHighestMaxRows)
         options.maxRows = static_cast<int>(rows);
     options.noRowLimit = store.value(QLatin1String(kNoRowLimitKey), false).toBool();
+    options.language = StoredLanguage();
     return options;
 }
 
@@ -32,22 +35,31 @@ void UserOptions::Save() const {
     QSettings store;
     store.setValue(QLatin1String(kMaxRowsKey), maxRows);
     store.setValue(QLatin1String(kNoRowLimitKey), noRowLimit);
+    StoreLanguage(language);
 }
 
 COptionsDlg::COptionsDlg(QWidget* parent) : QDialog(parent) {
-    setWindowTitle(QStringLiteral("オプション"));
+    setWindowTitle(Tr("OptionsDlg", "オプション"));
     DialogUnits du;
-    SizeDialog(this, du, 230, 62);
+    SizeDialog(this, du, 230, 118);
 
-    AddControl<QGroupBox>(this, du, 0, 7, 7, 150, 48, QStringLiteral("データファイル"));
-    AddControl<QLabel>(this, du, 0, 15, 22, 70, 8, QStringLiteral("データの最大行数"));
+    AddControl<QGroupBox>(this, du, 0, 7, 7, 150, 48, Tr("OptionsDlg", "データファイル"));
+    AddControl<QLabel>(this, du, 0, 15, 22, 70, 8, Tr("OptionsDlg", "データの最大行数"));
     AddControl<QLineEdit>(this, du, kMaxRowsEdit, 88, 20, 60, 12);
     auto* noLimit = AddControl<QCheckBox>(this, du, kNoLimitCheck, 15, 38, 100, 10,
-                                          QStringLiteral("制限しない"));
+                                          Tr("OptionsDlg", "制限しない"));
+
+    // The language of the windows: read once at start-up, so a change shows from the next start.
+    AddControl<QGroupBox>(this, du, 0, 7, 62, 150, 49, Tr("OptionsDlg", "表示言語"));
+    auto* language = AddControl<QComboBox>(this, du, kLanguageList, 15, 76, 80, 12);
+    language->addItem(Tr("OptionsDlg", "日本語"));
+    language->addItem(QStringLiteral("English"));
+    AddControl<QLabel>(this, du, kLanguageNote, 15, 94, 138, 8,
+                       Tr("OptionsDlg", "次回の起動から有効になります。"));
 
     auto* ok = AddControl<QPushButton>(this, du, 1, 166, 7, 50, 14, QStringLiteral("OK"));
     ok->setDefault(true);
-    auto* cancel = AddControl<QPushButton>(this, du, 2, 166, 25, 50, 14, QStringLiteral("ｷｬﾝｾﾙ"));
+    auto* cancel = AddControl<QPushButton>(this, du, 2, 166, 25, 50, 14, Tr("OptionsDlg", "ｷｬﾝｾﾙ"));
     connect(ok, &QPushButton::clicked, this, &COptionsDlg::accept);
     connect(cancel, &QPushButton::clicked, this, &COptionsDlg::reject);
     connect(noLimit, &QCheckBox::toggled, this, &COptionsDlg::OnNoLimitChanged);
@@ -56,6 +68,8 @@ COptionsDlg::COptionsDlg(QWidget* parent) : QDialog(parent) {
 int COptionsDlg::exec() {
     Control<QLineEdit>(this, kMaxRowsEdit)->setText(QString::number(m_options.maxRows));
     SetChecked(this, kNoLimitCheck, m_options.noRowLimit);
+    Control<QComboBox>(this, kLanguageList)
+        ->setCurrentIndex(m_options.language == Language::English ? 1 : 0);
     OnNoLimitChanged();
     return QDialog::exec();
 }
@@ -67,6 +81,9 @@ void COptionsDlg::OnNoLimitChanged() {
 void COptionsDlg::accept() {
     UserOptions chosen = m_options;
     chosen.noRowLimit = IsChecked(this, kNoLimitCheck);
+    chosen.language = Control<QComboBox>(this, kLanguageList)->currentIndex() == 1
+                          ? Language::English
+                          : Language::Japanese;
     // A disabled limit keeps the last one entered; only a limit in use must be valid.
     if (!chosen.noRowLimit) {
         unsigned rows = 0;

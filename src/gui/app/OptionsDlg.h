@@ -1,11 +1,13 @@
 // COptionsDlg: "オプション", the program's own settings, kept per user in the settings store and
-// never in the document: the row limit of the data-file reader. The dialog stacks one group per
+// never in the document: the row limit of the data-file reader and the display language. The
+// dialog stacks one group per
 // subject in its left column, so later settings add a group below the last.
 #pragma once
 
 #include <QDialog>
 
 #include "document/KaisekiDoc.h"
+#include "gui/platform/Translation.h"
 
 namespace tavrel::qt {
 
@@ -15,8 +17,9 @@ struct UserOptions {
     static constexpr int kLowestMaxRows = CKaisekiDoc::kMaxRows;
     static constexpr int kHighestMaxRows = 100000000;
 
-    int maxRows = kDefaultMaxRows;  // "データの最大行数"
-    bool noRowLimit = false;        // "制限しない"
+    int maxRows = kDefaultMaxRows;           // "データの最大行数"
+    bool noRowLimit = false;                 // "制限しない"
+    Language language = Language::Japanese;  // "表示言語", used from the next start
 
     // The cap the data-file reader is given: 0 for no cap.
     int RowLimit() const { return noRowLimit ? 0 : maxRows; }
@@ -32,6 +35,8 @@ class COptionsDlg : public QDialog {
     enum ControlId : int {
         kMaxRowsEdit = 1000,
         kNoLimitCheck = 1001,
+        kLanguageList = 1002,
+        kLanguageNote = 1003,
     };
 
     explicit COptionsDlg(QWidget* parent = nullptr);

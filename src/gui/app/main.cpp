@@ -1,5 +1,5 @@
-// Start-up of the Tavrel program: the Qt application with the program's Japanese dialog font and
-// the per-user settings store, then the application object's start-up.
+// Start-up of the Tavrel program: the Qt application with the program's Japanese dialog font, the
+// per-user settings store and the display language, then the application object's start-up.
 #include <QApplication>
 #include <cstdio>
 #include <cstring>
@@ -7,6 +7,7 @@
 #include "gui/app/AboutDlg.h"
 #include "gui/app/KaisekiApp.h"
 #include "gui/platform/DialogLayout.h"
+#include "gui/platform/Translation.h"
 
 namespace {
 
@@ -20,6 +21,10 @@ constexpr const char* kUsage =
     "                            (into DOCUMENT.pdf beside it when there is no printer)\n"
     "  -h, --help                show this help and end\n"
     "  --version                 show the version and end\n"
+    "\n"
+    "Environment:\n"
+    "  TAVREL_LANG=en|ja         the display language of this run (English or Japanese);\n"
+    "                            without it, the one chosen in the options (Japanese at first)\n"
     "\n"
     "Exit status: 0 success, 1 a usage error or a document that cannot be opened or printed.\n";
 
@@ -44,6 +49,8 @@ int main(int argc, char** argv) {
     QGuiApplication::setDesktopFileName(QStringLiteral("tavrel"));
     QApplication::setFont(tavrel::qt::DialogFont());
     QApplication::setWindowIcon(tavrel::qt::AppIcon());
+    // Before any window is made: every text is made in the language of this run.
+    tavrel::qt::InstallLanguage(tavrel::qt::StartupLanguage());
 
     tavrel::qt::CKaisekiApp kaiseki;
     QStringList arguments = QCoreApplication::arguments();

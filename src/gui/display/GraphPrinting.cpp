@@ -9,6 +9,7 @@
 
 #include "gui/platform/DialogLayout.h"
 #include "gui/platform/QPainterSurface.h"
+#include "gui/platform/Translation.h"
 
 namespace tavrel::qt {
 
@@ -92,7 +93,7 @@ bool ExportGraphImage(CKaisekiDoc& doc, const QString& path, int channelsPerPage
             PaintAllBands(doc, painter, kImageDpi);
         }
         if (!image.save(path, "PNG")) {
-            if (error) *error = QStringLiteral("画像ファイルに書き込めません。");
+            if (error) *error = Tr("GraphPrinting", "画像ファイルに書き込めません。");
             return false;
         }
         return true;
@@ -106,7 +107,7 @@ bool ExportGraphImage(CKaisekiDoc& doc, const QString& path, int channelsPerPage
         generator.setTitle(QStringLiteral("Tavrel"));
         QPainter painter;
         if (!painter.begin(&generator)) {
-            if (error) *error = QStringLiteral("画像ファイルに書き込めません。");
+            if (error) *error = Tr("GraphPrinting", "画像ファイルに書き込めません。");
             return false;
         }
         PaintAllBands(doc, painter, kImageDpi);
@@ -118,12 +119,12 @@ bool ExportGraphImage(CKaisekiDoc& doc, const QString& path, int channelsPerPage
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(path);
         if (!PrintPages(doc, printer, channelsPerPage)) {
-            if (error) *error = QStringLiteral("PDF ファイルに書き込めません。");
+            if (error) *error = Tr("GraphPrinting", "PDF ファイルに書き込めません。");
             return false;
         }
         return true;
     }
-    if (error) *error = QStringLiteral("画像の形式は PNG、SVG、PDF のいずれかです。");
+    if (error) *error = Tr("GraphPrinting", "画像の形式は PNG、SVG、PDF のいずれかです。");
     return false;
 }
 

@@ -9,6 +9,7 @@
 #include <functional>
 
 #include "gui/display/KaisekiView.h"
+#include "gui/platform/Translation.h"
 
 namespace tavrel::qt {
 
@@ -28,8 +29,8 @@ class SplitBox : public QWidget {
             setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
         else
             setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
-        setToolTip(m_direction == Qt::Vertical ? QStringLiteral("ウィンドウを上下に分割")
-                                               : QStringLiteral("ウィンドウを左右に分割"));
+        setToolTip(m_direction == Qt::Vertical ? Tr("GraphSplitter", "ウィンドウを上下に分割")
+                                               : Tr("GraphSplitter", "ウィンドウを左右に分割"));
     }
 
     QSize sizeHint() const override { return {7, 7}; }

@@ -6,13 +6,14 @@
 #include <QWindow>
 
 #include "gui/display/MagView.h"
+#include "gui/platform/Translation.h"
 
 namespace tavrel::qt {
 
 CMagWnd::CMagWnd(CKaisekiDoc* doc, QWidget* owner)
     : QWidget(owner, Qt::Tool | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                          Qt::WindowCloseButtonHint) {
-    setWindowTitle(QStringLiteral("拡大"));
+    setWindowTitle(Tr("MagWnd", "拡大"));
     setObjectName(QStringLiteral("magnifier"));
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);

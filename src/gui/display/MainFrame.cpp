@@ -28,7 +28,9 @@
 #include "gui/display/ToolBarIcons.h"
 #include "gui/document/DataReading.h"
 #include "gui/platform/FileChooser.h"
+#include "gui/platform/Translation.h"
 #include "platform/Host.h"
+#include "platform/Translate.h"
 
 namespace tavrel::qt {
 
@@ -85,9 +87,9 @@ void CMainFrame::CreateActions() {
         const CommandText& t = texts[i];
         auto* action = new QAction(this);
         action->setObjectName(QString::number(t.id));
-        if (t.caption) action->setText(QString::fromUtf8(t.caption));
-        if (t.prompt) action->setStatusTip(QString::fromUtf8(t.prompt));
-        if (t.tooltip) action->setToolTip(QString::fromUtf8(t.tooltip));
+        if (t.caption) action->setText(Tr("Commands", t.caption));
+        if (t.prompt) action->setStatusTip(Tr("Commands", t.prompt));
+        if (t.tooltip) action->setToolTip(Tr("Commands", t.tooltip));
     }
     // The further recent-file entries share the first one's prompt.
     for (int i = 1; i < kMaxRecentFiles; ++i) {
@@ -140,7 +142,7 @@ QAction* CMainFrame::AddCommand(QMenu* menu, int id) {
 
 void CMainFrame::CreateMenus() {
     QMenuBar* bar = menuBar();
-    QMenu* file = bar->addMenu(QStringLiteral("ﾌｧｲﾙ(&F)"));
+    QMenu* file = bar->addMenu(Tr("MainFrame", "ﾌｧｲﾙ(&F)"));
     for (int id : {ID_FILE_NEW, ID_FILE_OPEN, ID_FILE_SAVE, ID_FILE_SAVE_AS})
         AddCommand(file, id);
     file->addSeparator();
@@ -155,39 +157,39 @@ void CMainFrame::CreateMenus() {
     file->addSeparator();
     AddCommand(file, ID_APP_EXIT);
 
-    QMenu* edit = bar->addMenu(QStringLiteral("編集(&E)"));
+    QMenu* edit = bar->addMenu(Tr("MainFrame", "編集(&E)"));
     AddCommand(edit, ID_EDIT_UNDO);
     edit->addSeparator();
     for (int id : {ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE})
         AddCommand(edit, id);
 
-    QMenu* view = bar->addMenu(QStringLiteral("表示(&V)"));
+    QMenu* view = bar->addMenu(Tr("MainFrame", "表示(&V)"));
     AddCommand(view, ID_VIEW_TOOLBAR);
     AddCommand(view, ID_VIEW_STATUS_BAR);
     view->addSeparator();
-    QMenu* data = view->addMenu(QStringLiteral("グラフ表示データ"));
+    QMenu* data = view->addMenu(Tr("MainFrame", "グラフ表示データ"));
     for (int id : {ID_DISPLAY_NORMAL, ID_DISPLAY_PROBE})
         AddCommand(data, id);
-    QMenu* scale = view->addMenu(QStringLiteral("グラフY軸表示"));
+    QMenu* scale = view->addMenu(Tr("MainFrame", "グラフY軸表示"));
     for (int id : {ID_SCALE_RELATIVE, ID_SCALE_ABSOLUTE})
         AddCommand(scale, id);
     view->addSeparator();
-    QMenu* zoomX = view->addMenu(QStringLiteral("X軸拡大率"));
+    QMenu* zoomX = view->addMenu(Tr("MainFrame", "X軸拡大率"));
     for (int id :
          {ID_ZOOMX_1, ID_ZOOMX_2, ID_ZOOMX_4, ID_ZOOMX_10, ID_ZOOMX_20, ID_ZOOMX_40, ID_ZOOMX_100})
         AddCommand(zoomX, id);
-    QMenu* zoomY = view->addMenu(QStringLiteral("Y軸拡大率"));
+    QMenu* zoomY = view->addMenu(Tr("MainFrame", "Y軸拡大率"));
     for (int id : {ID_ZOOMY_1, ID_ZOOMY_2})
         AddCommand(zoomY, id);
     view->addSeparator();
     AddCommand(view, ID_VIEW_MEASUREMENTS);
 
-    QMenu* proc = bar->addMenu(QStringLiteral("処理設定"));
+    QMenu* proc = bar->addMenu(Tr("MainFrame", "処理設定"));
     AddCommand(proc, ID_PROC_SETTINGS);
     proc->addSeparator();
     AddCommand(proc, ID_TOOLS_OPTIONS);
 
-    QMenu* help = bar->addMenu(QStringLiteral("ﾍﾙﾌﾟ(&H)"));
+    QMenu* help = bar->addMenu(Tr("MainFrame", "ﾍﾙﾌﾟ(&H)"));
     AddCommand(help, ID_APP_ABOUT);
 
     // Entries are brought up to date right before a menu opens.
@@ -198,7 +200,7 @@ void CMainFrame::CreateMenus() {
 }
 
 void CMainFrame::CreateToolBar() {
-    m_wndToolBar = new QToolBar(QStringLiteral("ﾂｰﾙ ﾊﾞｰ"), this);
+    m_wndToolBar = new QToolBar(Tr("MainFrame", "ﾂｰﾙ ﾊﾞｰ"), this);
     m_wndToolBar->setObjectName(QStringLiteral("128"));
     m_wndToolBar->setIconSize(QSize(16, 16));
     m_wndToolBar->setMovable(true);
@@ -219,19 +221,19 @@ void CMainFrame::CreateToolBar() {
 
 void CMainFrame::CreateStatusBar() {
     m_wndStatusBar = statusBar();
-    m_idleText = new QLabel(QStringLiteral("ﾚﾃﾞｨ"));
+    m_idleText = new QLabel(Tr("MainFrame", "ﾚﾃﾞｨ"));
     m_idleText->setObjectName(QString::number(ID_IDLE_MESSAGE));
     // A normal widget: the prompts (temporary messages) cover it while a command is highlighted.
     m_wndStatusBar->addWidget(m_idleText, 1);
     const struct {
         int id;
         const char* text;
-    } panes[4] = {{ID_INDICATOR_KANA, "ｶﾅ"},
+    } panes[4] = {{ID_INDICATOR_KANA, QT_TRANSLATE_NOOP("MainFrame", "ｶﾅ")},
                   {ID_INDICATOR_CAPS, "CAP"},
                   {ID_INDICATOR_NUM, "NUM"},
                   {ID_INDICATOR_SCRL, "SCRL"}};
     for (int i = 0; i < 4; ++i) {
-        auto* label = new QLabel(QString::fromUtf8(panes[i].text));
+        auto* label = new QLabel(Tr("MainFrame", panes[i].text));
         label->setObjectName(QString::number(panes[i].id));
         label->setFrameShape(QFrame::Panel);
         label->setFrameShadow(QFrame::Sunken);
@@ -323,14 +325,14 @@ void CMainFrame::UpdateCommandUI() {
     Action(ID_ZOOMY_2)->setChecked(hasDoc && m_doc->m_zoomY == 2);
     const bool dialogShown = m_procSetDlg && m_procSetDlg->isVisible();
     Action(ID_PROC_SETTINGS)
-        ->setText(dialogShown ? QStringLiteral("隠す") : QStringLiteral("表示"));
+        ->setText(dialogShown ? Tr("MainFrame", "隠す") : Tr("MainFrame", "表示"));
 }
 
 void CMainFrame::SetRecentFiles(const QStringList& paths) {
     m_recentFiles = paths.mid(0, kMaxRecentFiles);
     QAction* first = Action(ID_FILE_MRU_FILE1);
     if (m_recentFiles.isEmpty()) {
-        first->setText(QString::fromUtf8(FindCommandText(ID_FILE_MRU_FILE1)->caption));
+        first->setText(Tr("Commands", FindCommandText(ID_FILE_MRU_FILE1)->caption));
         first->setEnabled(false);
         first->setVisible(true);
     }
@@ -402,7 +404,7 @@ void CMainFrame::OnViewUpdate() {
     if (m_procSetDlg && m_procSetDlgRefresh) m_procSetDlgRefresh(m_procSetDlg.data());
     // A data file cut at the row limit is told in the first pane until the next reading.
     const QString notice = m_doc ? RowsLeftOutNotice(*m_doc) : QString();
-    m_idleText->setText(notice.isEmpty() ? QStringLiteral("ﾚﾃﾞｨ") : notice);
+    m_idleText->setText(notice.isEmpty() ? Tr("MainFrame", "ﾚﾃﾞｨ") : notice);
     UpdateCommandUI();
 }
 
@@ -462,14 +464,14 @@ void CMainFrame::OnFilePrint() {
         WaitCursor wait;
         printed = view->PrintTo(printer);
     }
-    if (!printed) GetHost().MessageBox("印刷できませんでした。");
+    if (!printed) GetHost().MessageBox(Translate("MainFrame", "印刷できませんでした。"));
 }
 
 void CMainFrame::OnFilePrintPreview() {
     CKaisekiView* view = GetActiveView();
     if (!view) return;
     QPrintPreviewDialog preview(&Printer(), this);
-    preview.setWindowTitle(QStringLiteral("印刷ﾌﾟﾚﾋﾞｭｰ"));
+    preview.setWindowTitle(Tr("MainFrame", "印刷ﾌﾟﾚﾋﾞｭｰ"));
     connect(&preview, &QPrintPreviewDialog::paintRequested, this, [view](QPrinter* printer) {
         // The preview shows every page, whatever range the last print named; that range is
         // kept for the next print.
@@ -494,7 +496,7 @@ void CMainFrame::OnFilePrintSetup() {
     // properties the paper and the orientation; nothing is printed. The page range belongs to
     // the print command.
     QPrintDialog dialog(&Printer(), this);
-    dialog.setWindowTitle(QStringLiteral("ﾌﾟﾘﾝﾀの設定"));
+    dialog.setWindowTitle(Tr("MainFrame", "ﾌﾟﾘﾝﾀの設定"));
     dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize);
     dialog.exec();
 }
@@ -505,10 +507,10 @@ void CMainFrame::OnExportImage() {
     base = base.isEmpty() ? QStringLiteral("graph") : QFileInfo(base).completeBaseName();
     FileQuestion question;
     question.kind = FileQuestion::Kind::Save;
-    question.title = QStringLiteral("グラフ画像を保存");
+    question.title = Tr("MainFrame", "グラフ画像を保存");
     question.proposed = base + QStringLiteral(".png");
-    question.filters = {QStringLiteral("PNG 画像 (*.png)"), QStringLiteral("SVG 画像 (*.svg)"),
-                        QStringLiteral("PDF ファイル (*.pdf)")};
+    question.filters = {Tr("MainFrame", "PNG 画像 (*.png)"), Tr("MainFrame", "SVG 画像 (*.svg)"),
+                        Tr("MainFrame", "PDF ファイル (*.pdf)")};
     FileAnswer answer = ChooseFile(this, question);
     QString path = answer.path;
     const QString& filter = answer.filter;

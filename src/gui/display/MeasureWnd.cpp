@@ -13,8 +13,10 @@
 #include "document/Measurements.h"
 #include "gui/document/DataReading.h"
 #include "gui/platform/FileChooser.h"
+#include "gui/platform/Translation.h"
 #include "platform/AtomicFile.h"
 #include "platform/Host.h"
+#include "platform/Translate.h"
 
 namespace tavrel::qt {
 
@@ -22,9 +24,19 @@ namespace {
 
 // The shown columns: those of the table without the file, in its order.
 constexpr int kFirstShownColumn = 1;
-const char* const kHeadings[] = {
-    "CH",   "単位", "サンプル数", "周波数[Hz]", "時間[ms]",     "最小",  "最大",
-    "平均", "RMS",  "最大絶対値", "マーカー",   "マーカー[ms]", "最終値"};
+const char* const kHeadings[] = {"CH",
+                                 QT_TRANSLATE_NOOP("MeasureWnd", "単位"),
+                                 QT_TRANSLATE_NOOP("MeasureWnd", "サンプル数"),
+                                 QT_TRANSLATE_NOOP("MeasureWnd", "周波数[Hz]"),
+                                 QT_TRANSLATE_NOOP("MeasureWnd", "時間[ms]"),
+                                 QT_TRANSLATE_NOOP("MeasureWnd", "最小"),
+                                 QT_TRANSLATE_NOOP("MeasureWnd", "最大"),
+                                 QT_TRANSLATE_NOOP("MeasureWnd", "平均"),
+                                 "RMS",
+                                 QT_TRANSLATE_NOOP("MeasureWnd", "最大絶対値"),
+                                 QT_TRANSLATE_NOOP("MeasureWnd", "マーカー"),
+                                 QT_TRANSLATE_NOOP("MeasureWnd", "マーカー[ms]"),
+                                 QT_TRANSLATE_NOOP("MeasureWnd", "最終値")};
 constexpr int kShownColumns = static_cast<int>(sizeof kHeadings / sizeof kHeadings[0]);
 static_assert(kShownColumns == kMeasurementColumns - kFirstShownColumn);
 
@@ -34,13 +46,13 @@ CMeasureWnd::CMeasureWnd(CKaisekiDoc* doc, QWidget* owner)
     : QWidget(owner, Qt::Tool | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                          Qt::WindowCloseButtonHint),
       m_doc(doc) {
-    setWindowTitle(QStringLiteral("計測結果"));
+    setWindowTitle(Tr("MeasureWnd", "計測結果"));
     setObjectName(QStringLiteral("measurements"));
     auto* layout = new QVBoxLayout(this);
     m_table = new QTableWidget(0, kShownColumns, this);
     QStringList headings;
     for (const char* heading : kHeadings)
-        headings << QString::fromUtf8(heading);
+        headings << Tr("MeasureWnd", heading);
     m_table->setHorizontalHeaderLabels(headings);
     m_table->verticalHeader()->setVisible(false);
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -48,9 +60,9 @@ CMeasureWnd::CMeasureWnd(CKaisekiDoc* doc, QWidget* owner)
     layout->addWidget(m_table);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
-    auto* copy = new QPushButton(QStringLiteral("コピー"), this);
+    auto* copy = new QPushButton(Tr("MeasureWnd", "コピー"), this);
     copy->setObjectName(QStringLiteral("copy"));
-    auto* save = new QPushButton(QStringLiteral("保存..."), this);
+    auto* save = new QPushButton(Tr("MeasureWnd", "保存..."), this);
     save->setObjectName(QStringLiteral("save"));
     buttons->addWidget(copy);
     buttons->addWidget(save);
@@ -120,14 +132,14 @@ bool CMeasureWnd::SaveTo(const QString& path) {
     if (m_doc) AppendMeasurementRows(text, MeasureDocument(*m_doc, m_doc->m_dataFilePath));
     // Written like every file of the program: a failure leaves an existing file as it was.
     const bool written = WriteFileAtomically(path.toStdString(), text);
-    if (!written) GetHost().MessageBox("ファイルが開けませんでした。");
+    if (!written) GetHost().MessageBox(Translate("MeasureWnd", "ファイルが開けませんでした。"));
     return written;
 }
 
 void CMeasureWnd::OnSave() {
     FileQuestion question;
     question.kind = FileQuestion::Kind::Save;
-    question.proposed = QStringLiteral("計測結果.csv");
+    question.proposed = Tr("MeasureWnd", "計測結果.csv");
     question.filters = {QStringLiteral("CSV (*.csv)"), QStringLiteral("All Files (*)")};
     question.defaultSuffix = QStringLiteral("csv");
     const QString path = ChooseFile(this, question).path;

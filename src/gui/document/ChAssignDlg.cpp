@@ -7,21 +7,23 @@
 
 #include "document/KaisekiDoc.h"
 #include "gui/platform/DialogLayout.h"
+#include "gui/platform/Translation.h"
 
 namespace tavrel::qt {
 
 CChAssignDlg::CChAssignDlg(QWidget* parent) : QDialog(parent) {
-    setWindowTitle(QStringLiteral("CH割当設定"));
+    setWindowTitle(Tr("ChAssignDlg", "CH割当設定"));
     DialogUnits du;
     SizeDialog(this, du, 263, 271);
 
     auto* ok = AddControl<QPushButton>(this, du, 1, 206, 7, 50, 14, QStringLiteral("OK"));
     ok->setDefault(true);
-    auto* cancel = AddControl<QPushButton>(this, du, 2, 206, 24, 50, 14, QStringLiteral("ｷｬﾝｾﾙ"));
+    auto* cancel =
+        AddControl<QPushButton>(this, du, 2, 206, 24, 50, 14, Tr("ChAssignDlg", "ｷｬﾝｾﾙ"));
     connect(ok, &QPushButton::clicked, this, &CChAssignDlg::accept);
     connect(cancel, &QPushButton::clicked, this, &CChAssignDlg::reject);
 
-    AddControl<QGroupBox>(this, du, 0, 14, 42, 234, 213, QStringLiteral("CH割当"));
+    AddControl<QGroupBox>(this, du, 0, 14, 42, 234, 213, Tr("ChAssignDlg", "CH割当"));
     for (int channel = 1; channel <= CKaisekiDoc::kChannels; ++channel) {
         int row = (channel - 1) % 8;
         bool right = channel > 8;

@@ -9,35 +9,37 @@
 #include "gui/document/DataSetDlg.h"
 #include "gui/document/FieldExchange.h"
 #include "gui/platform/DialogLayout.h"
+#include "gui/platform/Translation.h"
 
 namespace tavrel::qt {
 
 CDataFileDlg::CDataFileDlg(QWidget* parent) : QDialog(parent) {
-    setWindowTitle(QStringLiteral("データファイル設定"));
+    setWindowTitle(Tr("DataFileDlg", "データファイル設定"));
     DialogUnits du;
     SizeDialog(this, du, 250, 140);
 
-    AddControl<QGroupBox>(this, du, 0, 7, 7, 170, 36, QStringLiteral("ヘッダ行スキップ"));
+    AddControl<QGroupBox>(this, du, 0, 7, 7, 170, 36, Tr("DataFileDlg", "ヘッダ行スキップ"));
     auto* header =
-        AddControl<QCheckBox>(this, du, kHeaderCheck, 15, 22, 30, 10, QStringLiteral("する"));
+        AddControl<QCheckBox>(this, du, kHeaderCheck, 15, 22, 30, 10, Tr("DataFileDlg", "する"));
     AddControl<QLineEdit>(this, du, kHeaderRowsEdit, 52, 20, 30, 14)->setEnabled(false);
-    AddControl<QLabel>(this, du, 0, 87, 23, 60, 8, QStringLiteral("行スキップ"));
+    AddControl<QLabel>(this, du, 0, 87, 23, 60, 8, Tr("DataFileDlg", "行スキップ"));
 
-    AddControl<QGroupBox>(this, du, 0, 7, 50, 170, 58, QStringLiteral("列設定"));
+    AddControl<QGroupBox>(this, du, 0, 7, 50, 170, 58, Tr("DataFileDlg", "列設定"));
     auto* skip = AddControl<QCheckBox>(this, du, kSkipCheck, 15, 65, 80, 10,
-                                       QStringLiteral("先頭列をスキップ"));
+                                       Tr("DataFileDlg", "先頭列をスキップ"));
     AddControl<QLineEdit>(this, du, kSkipColumnsEdit, 100, 63, 30, 14)->setEnabled(false);
-    AddControl<QLabel>(this, du, 0, 135, 66, 40, 8, QStringLiteral("列スキップ"));
+    AddControl<QLabel>(this, du, 0, 135, 66, 40, 8, Tr("DataFileDlg", "列スキップ"));
     // Present but never usable: its state is not used.
     AddControl<QCheckBox>(this, du, kTimeStampCheck, 15, 86, 120, 10,
-                          QStringLiteral("１列目はタイムスタンプ"))
+                          Tr("DataFileDlg", "１列目はタイムスタンプ"))
         ->setEnabled(false);
 
     auto* dataSettings = AddControl<QPushButton>(this, du, kDataSettingsButton, 7, 117, 60, 14,
-                                                 QStringLiteral("データ設定"));
+                                                 Tr("DataFileDlg", "データ設定"));
     auto* ok = AddControl<QPushButton>(this, du, 1, 190, 7, 50, 14, QStringLiteral("OK"));
     ok->setDefault(true);
-    auto* cancel = AddControl<QPushButton>(this, du, 2, 190, 24, 50, 14, QStringLiteral("ｷｬﾝｾﾙ"));
+    auto* cancel =
+        AddControl<QPushButton>(this, du, 2, 190, 24, 50, 14, Tr("DataFileDlg", "ｷｬﾝｾﾙ"));
 
     connect(header, &QCheckBox::clicked, this,
             [this](bool checked) { Control(this, kHeaderRowsEdit)->setEnabled(checked); });

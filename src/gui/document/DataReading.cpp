@@ -1,5 +1,7 @@
 #include "gui/document/DataReading.h"
 
+#include "gui/platform/Translation.h"
+
 #include <filesystem>
 #include <system_error>
 
@@ -60,8 +62,8 @@ void ReadDataFile(CKaisekiDoc& doc) {
 
 QString RowsLeftOutNotice(const CKaisekiDoc& doc) {
     if (!doc.m_rowsLeftOut) return {};
-    return QStringLiteral(
-               "データファイルの先頭 %1 行だけを読み込みました（上限はオプションで変更できます）")
+    return Tr("DataReading",
+              "データファイルの先頭 %1 行だけを読み込みました（上限はオプションで変更できます）")
         .arg(doc.m_rowCount);
 }
 

@@ -10,33 +10,34 @@
 
 #include "gui/document/FieldExchange.h"
 #include "gui/platform/DialogLayout.h"
+#include "gui/platform/Translation.h"
 
 namespace tavrel::qt {
 
 CDataSetDlg::CDataSetDlg(QWidget* parent) : QDialog(parent) {
-    setWindowTitle(QStringLiteral("データ設定"));
+    setWindowTitle(Tr("DataSetDlg", "データ設定"));
     DialogUnits du;
     SizeDialog(this, du, 230, 148);
 
-    AddControl<QGroupBox>(this, du, 0, 7, 7, 150, 50, QStringLiteral("サンプリング（横軸）"));
+    AddControl<QGroupBox>(this, du, 0, 7, 7, 150, 50, Tr("DataSetDlg", "サンプリング（横軸）"));
     AddControl<QLineEdit>(this, du, kRateEdit, 15, 24, 50, 14);
     auto* frequency = AddControl<QRadioButton>(this, du, kFrequencyRadio, 75, 20, 75, 10,
-                                               QStringLiteral("周波数（Hz）"));
+                                               Tr("DataSetDlg", "周波数（Hz）"));
     auto* period = AddControl<QRadioButton>(this, du, kPeriodRadio, 75, 36, 75, 10,
-                                            QStringLiteral("周期（ms）"));
+                                            Tr("DataSetDlg", "周期（ms）"));
     m_rateGroup = new QButtonGroup(this);
     m_rateGroup->addButton(frequency, kFrequencyRadio);
     m_rateGroup->addButton(period, kPeriodRadio);
 
-    AddControl<QGroupBox>(this, du, 0, 7, 62, 150, 79, QStringLiteral("値（縦軸）"));
-    AddControl<QLabel>(this, du, 0, 15, 76, 40, 8, QStringLiteral("単位"));
+    AddControl<QGroupBox>(this, du, 0, 7, 62, 150, 79, Tr("DataSetDlg", "値（縦軸）"));
+    AddControl<QLabel>(this, du, 0, 15, 76, 40, 8, Tr("DataSetDlg", "単位"));
     AddControl<QLineEdit>(this, du, kFactorEdit, 15, 87, 45, 14);
     auto* volt =
         AddControl<QRadioButton>(this, du, kVoltRadio, 75, 76, 70, 10, QStringLiteral("V"));
     auto* milliVolt =
         AddControl<QRadioButton>(this, du, kMilliVoltRadio, 75, 90, 70, 10, QStringLiteral("mV"));
-    auto* other =
-        AddControl<QRadioButton>(this, du, kOtherRadio, 75, 104, 70, 10, QStringLiteral("その他"));
+    auto* other = AddControl<QRadioButton>(this, du, kOtherRadio, 75, 104, 70, 10,
+                                           Tr("DataSetDlg", "その他"));
     auto* otherUnit = AddControl<QLineEdit>(this, du, kOtherUnitEdit, 85, 118, 60, 14);
     otherUnit->setMaxLength(kMaxUnitChars);
     otherUnit->setEnabled(false);
@@ -48,7 +49,7 @@ CDataSetDlg::CDataSetDlg(QWidget* parent) : QDialog(parent) {
 
     auto* ok = AddControl<QPushButton>(this, du, 1, 173, 7, 50, 14, QStringLiteral("OK"));
     ok->setDefault(true);
-    auto* cancel = AddControl<QPushButton>(this, du, 2, 173, 24, 50, 14, QStringLiteral("ｷｬﾝｾﾙ"));
+    auto* cancel = AddControl<QPushButton>(this, du, 2, 173, 24, 50, 14, Tr("DataSetDlg", "ｷｬﾝｾﾙ"));
     connect(ok, &QPushButton::clicked, this, &CDataSetDlg::accept);
     connect(cancel, &QPushButton::clicked, this, &CDataSetDlg::reject);
 }

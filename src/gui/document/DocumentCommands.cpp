@@ -9,26 +9,30 @@
 #include "gui/document/DataReading.h"
 #include "gui/platform/FileChooser.h"
 #include "gui/platform/QtHost.h"
+#include "gui/platform/Translation.h"
 #include "platform/Host.h"
+#include "platform/Translate.h"
 
 namespace tavrel::qt {
 
 namespace {
-const QStringList kDocumentFilters = {QStringLiteral("Tavrel ﾌｧｲﾙ (*.kcd)"),
-                                      QStringLiteral("All Files (*)")};
+// Made when asked, so that they are in the display language of the run.
+QStringList DocumentFilters() {
+    return {Tr("DocumentCommands", "Tavrel ﾌｧｲﾙ (*.kcd)"), QStringLiteral("All Files (*)")};
+}
 
 QString DefaultOpenPath(QWidget* window) {
     FileQuestion question;
-    question.title = QStringLiteral("開く");
-    question.filters = kDocumentFilters;
+    question.title = Tr("DocumentCommands", "開く");
+    question.filters = DocumentFilters();
     return ChooseFile(window, question).path;
 }
 
 QString DefaultSavePath(QWidget* window, const QString& proposed) {
     FileQuestion question;
     question.kind = FileQuestion::Kind::Save;
-    question.title = QStringLiteral("名前を付けて保存");
-    question.filters = kDocumentFilters;
+    question.title = Tr("DocumentCommands", "名前を付けて保存");
+    question.filters = DocumentFilters();
     question.defaultSuffix = QStringLiteral("kcd");
     question.proposed = proposed;
     return ChooseFile(window, question).path;
@@ -36,11 +40,11 @@ QString DefaultSavePath(QWidget* window, const QString& proposed) {
 
 DocumentCommands::SaveAnswer DefaultSaveQuestion(QWidget* window, const QString& title) {
     QMessageBox box(QMessageBox::Warning, ApplicationTitle(),
-                    QStringLiteral("%1 への変更を保存しますか?").arg(title), QMessageBox::NoButton,
-                    window);
-    QPushButton* yes = box.addButton(QStringLiteral("はい(&Y)"), QMessageBox::YesRole);
-    QPushButton* no = box.addButton(QStringLiteral("いいえ(&N)"), QMessageBox::NoRole);
-    QPushButton* cancel = box.addButton(QStringLiteral("ｷｬﾝｾﾙ"), QMessageBox::RejectRole);
+                    Tr("DocumentCommands", "%1 への変更を保存しますか?").arg(title),
+                    QMessageBox::NoButton, window);
+    QPushButton* yes = box.addButton(Tr("DocumentCommands", "はい(&Y)"), QMessageBox::YesRole);
+    QPushButton* no = box.addButton(Tr("DocumentCommands", "いいえ(&N)"), QMessageBox::NoRole);
+    QPushButton* cancel = box.addButton(Tr("DocumentCommands", "ｷｬﾝｾﾙ"), QMessageBox::RejectRole);
     box.setDefaultButton(yes);
     box.setEscapeButton(cancel);
     box.exec();
@@ -66,7 +70,7 @@ DocumentCommands::~DocumentCommands() = default;
 
 QString DocumentCommands::DocumentTitle() const {
     const std::string& path = m_doc.GetPathName();
-    if (path.empty()) return QStringLiteral("無題");
+    if (path.empty()) return Tr("DocumentCommands", "無題");
     return QFileInfo(QString::fromStdString(path)).fileName();
 }
 
@@ -117,7 +121,8 @@ bool DocumentCommands::OpenDocumentFile(const QString& name) {
     bool hadChains = false;
     if (!m_doc.ReadDocumentFile(file, nullptr, &hadChains)) {
         // The document has been set up anew; the entry that failed leaves the list.
-        GetHost().MessageBox("ドキュメントを開くことができません。\n" + file);
+        GetHost().MessageBox(Translate("Document", "ドキュメントを開くことができません。") + "\n" +
+                             file);
         m_recent->Remove(path);
         m_doc.UpdateAllViews();
         Announce();

@@ -8,29 +8,31 @@
 
 #include "gui/document/FieldExchange.h"
 #include "gui/platform/DialogLayout.h"
+#include "gui/platform/Translation.h"
 
 namespace tavrel::qt {
 
 CExportSetDlg::CExportSetDlg(QWidget* parent) : QDialog(parent) {
-    setWindowTitle(QStringLiteral("データ書き出し設定"));
+    setWindowTitle(Tr("ExportSetDlg", "データ書き出し設定"));
     DialogUnits du;
     SizeDialog(this, du, 215, 175);
 
-    AddControl<QGroupBox>(this, du, 0, 14, 14, 120, 40, QStringLiteral("ヘッダ行"));
-    AddControl<QCheckBox>(this, du, kHeaderCheck, 26, 30, 60, 10, QStringLiteral("つける"));
-    AddControl<QGroupBox>(this, du, 0, 14, 64, 120, 92, QStringLiteral("データ番号列"));
-    AddControl<QCheckBox>(this, du, kNumberCheck, 26, 80, 60, 10, QStringLiteral("つける"));
+    AddControl<QGroupBox>(this, du, 0, 14, 14, 120, 40, Tr("ExportSetDlg", "ヘッダ行"));
+    AddControl<QCheckBox>(this, du, kHeaderCheck, 26, 30, 60, 10, Tr("ExportSetDlg", "つける"));
+    AddControl<QGroupBox>(this, du, 0, 14, 64, 120, 92, Tr("ExportSetDlg", "データ番号列"));
+    AddControl<QCheckBox>(this, du, kNumberCheck, 26, 80, 60, 10, Tr("ExportSetDlg", "つける"));
     auto* serial = AddControl<QRadioButton>(this, du, kSerialRadio, 38, 102, 80, 10,
-                                            QStringLiteral("通し番号"));
+                                            Tr("ExportSetDlg", "通し番号"));
     auto* time = AddControl<QRadioButton>(this, du, kTimeRadio, 38, 122, 80, 10,
-                                          QStringLiteral("時間（ms）"));
+                                          Tr("ExportSetDlg", "時間（ms）"));
     auto* group = new QButtonGroup(this);
     group->addButton(serial, kSerialRadio);
     group->addButton(time, kTimeRadio);
 
     auto* ok = AddControl<QPushButton>(this, du, 1, 150, 14, 50, 14, QStringLiteral("OK"));
     ok->setDefault(true);
-    auto* cancel = AddControl<QPushButton>(this, du, 2, 150, 32, 50, 14, QStringLiteral("ｷｬﾝｾﾙ"));
+    auto* cancel =
+        AddControl<QPushButton>(this, du, 2, 150, 32, 50, 14, Tr("ExportSetDlg", "ｷｬﾝｾﾙ"));
     connect(ok, &QPushButton::clicked, this, &CExportSetDlg::accept);
     connect(cancel, &QPushButton::clicked, this, &CExportSetDlg::reject);
 }

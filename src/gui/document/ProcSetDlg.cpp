@@ -14,6 +14,7 @@
 #include "gui/document/DataReading.h"
 #include "gui/platform/DialogLayout.h"
 #include "gui/platform/FileChooser.h"
+#include "gui/platform/Translation.h"
 #include "pipeline/ChainEdit.h"
 #include "platform/Host.h"
 
@@ -31,25 +32,25 @@ void CProcSetDlg::SetChainEditor(ChainEditor editor) {
 }
 
 CProcSetDlg::CProcSetDlg(CKaisekiDoc* doc, QWidget* parent) : QDialog(parent), m_doc(doc) {
-    setWindowTitle(QStringLiteral("処理設定"));
+    setWindowTitle(Tr("ProcSetDlg", "処理設定"));
     setModal(false);
     DialogUnits du;
     SizeDialog(this, du, 274, 300);
 
     auto* pathGroup = AddControl<QGroupBox>(this, du, 0, 19, 16, 237, 43,
-                                            QStringLiteral("入力データファイルパス"));
+                                            Tr("ProcSetDlg", "入力データファイルパス"));
     pathGroup->setObjectName(QStringLiteral("pathGroup"));
     auto* notice = AddControl<QLabel>(this, du, kRowsNotice, 24, 49, 226, 8);
     notice->setWordWrap(true);
     notice->hide();
     AddControl<QLineEdit>(this, du, kPathEdit, 24, 33, 170, 14);
     auto* browse =
-        AddControl<QPushButton>(this, du, kBrowseButton, 195, 33, 15, 14, QStringLiteral("参照"));
+        AddControl<QPushButton>(this, du, kBrowseButton, 195, 33, 15, 14, Tr("ProcSetDlg", "参照"));
     auto* apply =
-        AddControl<QPushButton>(this, du, kApplyButton, 214, 33, 36, 14, QStringLiteral("決定"));
-    AddControl<QGroupBox>(this, du, 0, 19, 67, 237, 218, QStringLiteral("CH設定"));
+        AddControl<QPushButton>(this, du, kApplyButton, 214, 33, 36, 14, Tr("ProcSetDlg", "決定"));
+    AddControl<QGroupBox>(this, du, 0, 19, 67, 237, 218, Tr("ProcSetDlg", "CH設定"));
     auto* assign = AddControl<QPushButton>(this, du, kAssignButton, 71, 81, 50, 14,
-                                           QStringLiteral("割当設定"));
+                                           Tr("ProcSetDlg", "割当設定"));
     connect(browse, &QPushButton::clicked, this, &CProcSetDlg::OnBrowse);
     connect(apply, &QPushButton::clicked, this, &CProcSetDlg::OnApply);
     connect(assign, &QPushButton::clicked, this, &CProcSetDlg::OnAssign);
@@ -69,7 +70,7 @@ CProcSetDlg::CProcSetDlg(CKaisekiDoc* doc, QWidget* parent) : QDialog(parent), m
                                         10, QStringLiteral("CH%1").arg(k));
         }
         auto* settings = AddControl<QPushButton>(this, du, SettingsId(k), right ? 187 : 71,
-                                                 105 + 22 * row, 50, 14, QStringLiteral("設定"));
+                                                 105 + 22 * row, 50, 14, Tr("ProcSetDlg", "設定"));
         settings->setEnabled(k == 1);
         int channel = k - 1;
         connect(box, &QCheckBox::clicked, this,
@@ -123,7 +124,7 @@ void CProcSetDlg::ShowRowsNotice(const QString& text) {
 void CProcSetDlg::OnBrowse() {
     if (RefuseWhileReading()) return;
     FileQuestion question;
-    question.filters = {QStringLiteral("データファイル (*.csv *.txt *.edf *.bdf)"),
+    question.filters = {Tr("ProcSetDlg", "データファイル (*.csv *.txt *.edf *.bdf)"),
                         QStringLiteral("All Files (*)")};
     QString path = ChooseFile(this, question).path;
     if (!path.isEmpty()) Control<QLineEdit>(this, kPathEdit)->setText(path);

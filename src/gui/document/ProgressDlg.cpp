@@ -8,25 +8,26 @@
 #include <limits>
 
 #include "gui/platform/DialogLayout.h"
+#include "gui/platform/Translation.h"
 
 namespace tavrel::qt {
 
 CProgressDlg::CProgressDlg(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
-    setWindowTitle(QStringLiteral("処理中"));
+    setWindowTitle(Tr("ProgressDlg", "処理中"));
     // Shown without blocking, yet the only window that takes input while it is up.
     setWindowModality(Qt::ApplicationModal);
     DialogUnits du;
     SizeDialog(this, du, 219, 99);
 
-    AddControl<QLabel>(this, du, 0, 20, 15, 179, 8, QStringLiteral("処理しています..."));
+    AddControl<QLabel>(this, du, 0, 20, 15, 179, 8, Tr("ProgressDlg", "処理しています..."));
     m_bar = AddControl<QProgressBar>(this, du, kProgressBar, 20, 36, 179, 14);
     m_bar->setTextVisible(false);
     // A bar whose minimum equals its maximum shows an endless busy animation; this one always
     // has a range and stays empty until it advances.
     m_bar->setRange(0, 100);
     m_bar->setValue(0);
-    auto* cancel = AddControl<QPushButton>(this, du, 2, 84, 67, 50, 14, QStringLiteral("ｷｬﾝｾﾙ"));
+    auto* cancel = AddControl<QPushButton>(this, du, 2, 84, 67, 50, 14, Tr("ProgressDlg", "ｷｬﾝｾﾙ"));
     connect(cancel, &QPushButton::clicked, this, &CProgressDlg::reject);
 
     if (parent) {

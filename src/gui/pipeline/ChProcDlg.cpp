@@ -6,6 +6,7 @@
 
 #include "gui/pipeline/DialogTemplates.h"
 #include "gui/platform/DialogLayout.h"
+#include "gui/platform/Translation.h"
 #include "pipeline/ModuleRegistry.h"
 
 namespace tavrel::qt {
@@ -53,11 +54,11 @@ CChProcDlg::CChProcDlg(QWidget* parent, CHeadFilter* head, int channel,
     // The catalogue: the display name of each offered class, in menu order. The drop-down starts
     // without a choice, so Add and Insert wait for the user to pick an entry.
     for (const std::unique_ptr<CModBase>& prototype : m_edit.Catalogue())
-        m_menu->addItem(QString::fromStdString(prototype->m_name));
+        m_menu->addItem(QString::fromStdString(ShownModuleName(*prototype)));
     m_menu->setCurrentIndex(-1);
 
     // Title: the channel number (1-based) after the first two characters of the caption.
-    const QString caption = QString::fromUtf8(tmpl.title);
+    const QString caption = Tr("ModuleDialogs", tmpl.title);
     setWindowTitle(caption.left(2) + QString::number(m_channel + 1) + caption.mid(2));
 
     connect(m_menu, &QComboBox::activated, this, [this] {

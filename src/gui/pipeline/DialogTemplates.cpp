@@ -13,6 +13,7 @@
 #include <QRadioButton>
 
 #include "gui/platform/DialogLayout.h"
+#include "gui/platform/Translation.h"
 
 namespace tavrel::qt {
 
@@ -26,8 +27,10 @@ namespace ids = dialog_ids;
 // with them.
 DialogTemplate ModuleTemplate(int id, std::vector<ControlSpec> own) {
     own.push_back({K::DefaultButton, kIdOk, "OK", 353, 162, 50, 14});
-    own.push_back({K::PushButton, kIdCancel, "ｷｬﾝｾﾙ", 353, 179, 50, 14});
-    own.push_back({K::PushButton, kIdApply, "適用", 279, 180, 50, 14});
+    own.push_back(
+        {K::PushButton, kIdCancel, QT_TRANSLATE_NOOP("ModuleDialogs", "ｷｬﾝｾﾙ"), 353, 179, 50, 14});
+    own.push_back(
+        {K::PushButton, kIdApply, QT_TRANSLATE_NOOP("ModuleDialogs", "適用"), 279, 180, 50, 14});
     own.push_back({K::Separator, 0, nullptr, 7, 107, 396, 2});
     return {id, nullptr, 410, 201, std::move(own)};
 }
@@ -35,9 +38,10 @@ DialogTemplate ModuleTemplate(int id, std::vector<ControlSpec> own) {
 // The cut-off group of the low-pass and high-pass dialogs.
 std::vector<ControlSpec> CutoffControls() {
     return {
-        {K::GroupBox, 0, "カットオフ周波数（Hz）", 19, 122, 94, 65},
+        {K::GroupBox, 0, QT_TRANSLATE_NOOP("ModuleDialogs", "カットオフ周波数（Hz）"), 19, 122, 94,
+         65},
         {K::ReadOnlyEdit, ids::cutoff::kLowestField, nullptr, 24, 139, 28, 14, kAlignRight},
-        {K::Label, 0, "～", 57, 141, 8, 8},
+        {K::Label, 0, QT_TRANSLATE_NOOP("ModuleDialogs", "～"), 57, 141, 8, 8},
         {K::ReadOnlyEdit, ids::cutoff::kHighestField, nullptr, 69, 139, 28, 14, kAlignRight},
         {K::Label, 0, "Hz", 101, 141, 8, 8},
         {K::Edit, ids::cutoff::kCutoffEdit, nullptr, 24, 163, 28, 14, kAlignRight},
@@ -48,17 +52,19 @@ std::vector<ControlSpec> CutoffControls() {
 // The two band-edge groups of the band-pass and band-stop dialogs, joined by `between`.
 std::vector<ControlSpec> BandControls(const char* between) {
     return {
-        {K::GroupBox, 0, "低域カットオフ周波数（Hz）", 19, 122, 94, 65},
+        {K::GroupBox, 0, QT_TRANSLATE_NOOP("ModuleDialogs", "低域カットオフ周波数（Hz）"), 19, 122,
+         94, 65},
         {K::ReadOnlyEdit, ids::band::kLowMinField, nullptr, 24, 139, 28, 14, kAlignRight},
-        {K::Label, 0, "～", 57, 141, 8, 8},
+        {K::Label, 0, QT_TRANSLATE_NOOP("ModuleDialogs", "～"), 57, 141, 8, 8},
         {K::ReadOnlyEdit, ids::band::kLowMaxField, nullptr, 69, 139, 28, 14, kAlignRight},
         {K::Label, 0, "Hz", 101, 141, 8, 8},
         {K::Edit, ids::band::kLowEdit, nullptr, 24, 163, 28, 14, kAlignRight},
         {K::Label, 0, "Hz", 55, 166, 33, 8},
         {K::Label, 0, between, 126, 167, 8, 8},
-        {K::GroupBox, 0, "高域カットオフ周波数（Hz）", 145, 122, 94, 65},
+        {K::GroupBox, 0, QT_TRANSLATE_NOOP("ModuleDialogs", "高域カットオフ周波数（Hz）"), 145, 122,
+         94, 65},
         {K::ReadOnlyEdit, ids::band::kHighMinField, nullptr, 150, 140, 28, 14, kAlignRight},
-        {K::Label, 0, "～", 183, 142, 8, 8},
+        {K::Label, 0, QT_TRANSLATE_NOOP("ModuleDialogs", "～"), 183, 142, 8, 8},
         {K::ReadOnlyEdit, ids::band::kHighMaxField, nullptr, 195, 140, 28, 14, kAlignRight},
         {K::Label, 0, "Hz", 227, 142, 8, 8},
         {K::Edit, ids::band::kHighEdit, nullptr, 150, 164, 28, 14, kAlignRight},
@@ -70,22 +76,28 @@ std::vector<DialogTemplate> MakeTemplates() {
     std::vector<DialogTemplate> t;
 
     // The processing-list editor.
-    t.push_back({kChainEditorTemplate,
-                 "CH処理設定",
-                 259,
-                 213,
-                 {
-                     {K::DefaultButton, kIdOk, "OK", 202, 7, 50, 14},
-                     {K::PushButton, kIdCancel, "ｷｬﾝｾﾙ", 202, 23, 50, 14},
-                     {K::Label, 0, "フィルタメニュー：", 23, 11, 0, 8},
-                     {K::DropDownList, 1035, nullptr, 21, 23, 115, 79},
-                     {K::Label, 0, "処理リスト：", 23, 47, 0, 8},
-                     {K::ListBox, 1036, nullptr, 21, 60, 115, 137},
-                     {K::PushButton, 1001, "追加", 143, 23, 50, 14, kDisabled},
-                     {K::PushButton, 1002, "挿入", 143, 43, 50, 14, kDisabled},
-                     {K::PushButton, 1003, "削除", 143, 63, 50, 14, kDisabled},
-                     {K::PushButton, 1004, "変更", 143, 83, 50, 14, kDisabled},
-                 }});
+    t.push_back(
+        {kChainEditorTemplate,
+         QT_TRANSLATE_NOOP("ModuleDialogs", "CH処理設定"),
+         259,
+         213,
+         {
+             {K::DefaultButton, kIdOk, "OK", 202, 7, 50, 14},
+             {K::PushButton, kIdCancel, QT_TRANSLATE_NOOP("ModuleDialogs", "ｷｬﾝｾﾙ"), 202, 23, 50,
+              14},
+             {K::Label, 0, QT_TRANSLATE_NOOP("ModuleDialogs", "フィルタメニュー："), 23, 11, 0, 8},
+             {K::DropDownList, 1035, nullptr, 21, 23, 115, 79},
+             {K::Label, 0, QT_TRANSLATE_NOOP("ModuleDialogs", "処理リスト："), 23, 47, 0, 8},
+             {K::ListBox, 1036, nullptr, 21, 60, 115, 137},
+             {K::PushButton, 1001, QT_TRANSLATE_NOOP("ModuleDialogs", "追加"), 143, 23, 50, 14,
+              kDisabled},
+             {K::PushButton, 1002, QT_TRANSLATE_NOOP("ModuleDialogs", "挿入"), 143, 43, 50, 14,
+              kDisabled},
+             {K::PushButton, 1003, QT_TRANSLATE_NOOP("ModuleDialogs", "削除"), 143, 63, 50, 14,
+              kDisabled},
+             {K::PushButton, 1004, QT_TRANSLATE_NOOP("ModuleDialogs", "変更"), 143, 83, 50, 14,
+              kDisabled},
+         }});
 
     // The plain frame: preview, OK, Cancel (Apply hidden by the dialog object).
     t.push_back(ModuleTemplate(kFrameTemplate, {}));
@@ -93,56 +105,61 @@ std::vector<DialogTemplate> MakeTemplates() {
     t.push_back(ModuleTemplate(
         ids::rectifier::kTemplate,
         {
-            {K::GroupBox, 0, "種別", 19, 147, 58, 40},
-            {K::RadioButton, ids::rectifier::kFullWave, "全波整流", 26, 159, 43, 10, kGroupStart},
-            {K::RadioButton, ids::rectifier::kHalfWave, "半波整流", 26, 173, 43, 10},
-            {K::GroupBox, 0, "極性", 89, 147, 43, 40},
-            {K::RadioButton, ids::rectifier::kPositive, "正", 97, 159, 23, 10, kGroupStart},
-            {K::RadioButton, ids::rectifier::kNegative, "負", 97, 173, 23, 10},
+            {K::GroupBox, 0, QT_TRANSLATE_NOOP("ModuleDialogs", "種別"), 19, 147, 58, 40},
+            {K::RadioButton, ids::rectifier::kFullWave,
+             QT_TRANSLATE_NOOP("ModuleDialogs", "全波整流"), 26, 159, 43, 10, kGroupStart},
+            {K::RadioButton, ids::rectifier::kHalfWave,
+             QT_TRANSLATE_NOOP("ModuleDialogs", "半波整流"), 26, 173, 43, 10},
+            {K::GroupBox, 0, QT_TRANSLATE_NOOP("ModuleDialogs", "極性"), 89, 147, 43, 40},
+            {K::RadioButton, ids::rectifier::kPositive, QT_TRANSLATE_NOOP("ModuleDialogs", "正"),
+             97, 159, 23, 10, kGroupStart},
+            {K::RadioButton, ids::rectifier::kNegative, QT_TRANSLATE_NOOP("ModuleDialogs", "負"),
+             97, 173, 23, 10},
         }));
 
     t.push_back(ModuleTemplate(
         ids::decimation::kTemplate,
         {
-            {K::GroupBox, 0, "間引き頻度", 19, 147, 72, 40},
+            {K::GroupBox, 0, QT_TRANSLATE_NOOP("ModuleDialogs", "間引き頻度"), 19, 147, 72, 40},
             {K::Edit, ids::decimation::kStepEdit, nullptr, 24, 163, 28, 14, kAlignRight},
-            {K::Label, 0, "ポイント毎", 55, 166, 33, 8},
+            {K::Label, 0, QT_TRANSLATE_NOOP("ModuleDialogs", "ポイント毎"), 55, 166, 33, 8},
         }));
 
     t.push_back(ModuleTemplate(
         ids::smoothing::kTemplate,
         {
-            {K::GroupBox, 0, "平滑度", 19, 147, 72, 40},
+            {K::GroupBox, 0, QT_TRANSLATE_NOOP("ModuleDialogs", "平滑度"), 19, 147, 72, 40},
             {K::Edit, ids::smoothing::kPointsEdit, nullptr, 24, 163, 28, 14, kAlignRight},
-            {K::Label, 0, "ポイント", 55, 166, 33, 8},
+            {K::Label, 0, QT_TRANSLATE_NOOP("ModuleDialogs", "ポイント"), 55, 166, 33, 8},
         }));
 
     t.push_back(ModuleTemplate(ids::cutoff::kLowPassTemplate, CutoffControls()));
     t.push_back(ModuleTemplate(ids::cutoff::kHighPassTemplate, CutoffControls()));
-    t.push_back(ModuleTemplate(ids::band::kBandPassTemplate, BandControls("～")));
+    t.push_back(ModuleTemplate(ids::band::kBandPassTemplate,
+                               BandControls(QT_TRANSLATE_NOOP("ModuleDialogs", "～"))));
     t.push_back(ModuleTemplate(ids::band::kBandStopTemplate, BandControls("×")));
 
     t.push_back(ModuleTemplate(
         ids::amplitude::kTemplate,
         {
-            {K::GroupBox, 0, "活動判定条件", 19, 147, 225, 40},
-            {K::Label, 0, "最大振幅の", 23, 165, 35, 8},
+            {K::GroupBox, 0, QT_TRANSLATE_NOOP("ModuleDialogs", "活動判定条件"), 19, 147, 225, 40},
+            {K::Label, 0, QT_TRANSLATE_NOOP("ModuleDialogs", "最大振幅の"), 23, 165, 35, 8},
             {K::Edit, ids::amplitude::kThresholdEdit, nullptr, 62, 163, 28, 14, kAlignRight},
-            {K::Label, 0, "％以上の振幅が", 94, 165, 50, 8},
+            {K::Label, 0, QT_TRANSLATE_NOOP("ModuleDialogs", "％以上の振幅が"), 94, 165, 50, 8},
             {K::Edit, ids::amplitude::kDurationEdit, nullptr, 147, 163, 28, 14, kAlignRight},
-            {K::Label, 0, "ms以上経過", 179, 165, 50, 8},
+            {K::Label, 0, QT_TRANSLATE_NOOP("ModuleDialogs", "ms以上経過"), 179, 165, 50, 8},
         }));
 
     t.push_back(ModuleTemplate(
         ids::integrator::kTemplate,
         {
-            {K::GroupBox, 0, "積分範囲（ms）", 19, 122, 96, 65},
+            {K::GroupBox, 0, QT_TRANSLATE_NOOP("ModuleDialogs", "積分範囲（ms）"), 19, 122, 96, 65},
             {K::ReadOnlyEdit, ids::integrator::kMinField, nullptr, 24, 139, 28, 14, kAlignRight},
-            {K::Label, 0, "～", 57, 141, 8, 8},
+            {K::Label, 0, QT_TRANSLATE_NOOP("ModuleDialogs", "～"), 57, 141, 8, 8},
             {K::ReadOnlyEdit, ids::integrator::kMaxField, nullptr, 69, 139, 28, 14, kAlignRight},
             {K::Label, 0, "ms", 101, 141, 8, 8},
             {K::Edit, ids::integrator::kStartEdit, nullptr, 24, 163, 28, 14, kAlignRight},
-            {K::Label, 0, "～", 57, 166, 8, 8},
+            {K::Label, 0, QT_TRANSLATE_NOOP("ModuleDialogs", "～"), 57, 166, 8, 8},
             {K::Edit, ids::integrator::kEndEdit, nullptr, 69, 163, 28, 14, kAlignRight},
             {K::Label, 0, "ms", 101, 166, 8, 8},
         }));
@@ -150,65 +167,69 @@ std::vector<DialogTemplate> MakeTemplates() {
     t.push_back(ModuleTemplate(
         ids::sd::kTemplate,
         {
-            {K::GroupBox, 0, "活動判定条件", 19, 119, 234, 68},
-            {K::Label, 0, "基準範囲：", 26, 134, 32, 8},
+            {K::GroupBox, 0, QT_TRANSLATE_NOOP("ModuleDialogs", "活動判定条件"), 19, 119, 234, 68},
+            {K::Label, 0, QT_TRANSLATE_NOOP("ModuleDialogs", "基準範囲："), 26, 134, 32, 8},
             {K::Edit, ids::sd::kRefStartEdit, nullptr, 61, 132, 26, 14, kAlignRight},
-            {K::Label, 0, "msから", 90, 134, 22, 8},
+            {K::Label, 0, QT_TRANSLATE_NOOP("ModuleDialogs", "msから"), 90, 134, 22, 8},
             {K::Edit, ids::sd::kRefLengthEdit, nullptr, 114, 132, 26, 14, kAlignRight},
-            {K::Label, 0, "ms間", 143, 134, 16, 8},
-            {K::Label, 0, "（", 161, 134, 8, 8},
+            {K::Label, 0, QT_TRANSLATE_NOOP("ModuleDialogs", "ms間"), 143, 134, 16, 8},
+            {K::Label, 0, QT_TRANSLATE_NOOP("ModuleDialogs", "（"), 161, 134, 8, 8},
             {K::ReadOnlyEdit, ids::sd::kMinField, nullptr, 169, 132, 26, 14, kAlignRight},
-            {K::Label, 0, "～", 199, 134, 8, 8},
+            {K::Label, 0, QT_TRANSLATE_NOOP("ModuleDialogs", "～"), 199, 134, 8, 8},
             {K::ReadOnlyEdit, ids::sd::kMaxField, nullptr, 208, 132, 26, 14, kAlignRight},
-            {K::Label, 0, "ms）", 237, 134, 13, 8},
-            {K::Label, 0, "基準範囲SDの", 26, 165, 44, 8},
+            {K::Label, 0, QT_TRANSLATE_NOOP("ModuleDialogs", "ms）"), 237, 134, 13, 8},
+            {K::Label, 0, QT_TRANSLATE_NOOP("ModuleDialogs", "基準範囲SDの"), 26, 165, 44, 8},
             {K::Edit, ids::sd::kFactorEdit, nullptr, 72, 163, 28, 14, kAlignRight},
-            {K::Label, 0, "倍以上のSDが", 103, 165, 44, 8},
+            {K::Label, 0, QT_TRANSLATE_NOOP("ModuleDialogs", "倍以上のSDが"), 103, 165, 44, 8},
             {K::Edit, ids::sd::kWindowEdit, nullptr, 151, 163, 28, 14, kAlignRight},
-            {K::Label, 0, "ms以上経過", 183, 165, 50, 8},
+            {K::Label, 0, QT_TRANSLATE_NOOP("ModuleDialogs", "ms以上経過"), 183, 165, 50, 8},
         }));
 
     t.push_back(ModuleTemplate(
         ids::clip::kTemplate,
         {
-            {K::GroupBox, 0, "選択範囲（ms）", 19, 122, 155, 65},
+            {K::GroupBox, 0, QT_TRANSLATE_NOOP("ModuleDialogs", "選択範囲（ms）"), 19, 122, 155,
+             65},
             {K::Edit, ids::clip::kStartEdit, nullptr, 24, 163, 28, 14, kAlignRight},
-            {K::Label, 0, "～", 57, 166, 8, 8},
+            {K::Label, 0, QT_TRANSLATE_NOOP("ModuleDialogs", "～"), 57, 166, 8, 8},
             {K::Edit, ids::clip::kEndEdit, nullptr, 69, 163, 28, 14, kAlignRight},
             {K::Label, 0, "ms", 101, 166, 8, 8},
-            {K::CheckBox, ids::clip::kCut, "切り取り", 131, 165, 36, 10},
+            {K::CheckBox, ids::clip::kCut, QT_TRANSLATE_NOOP("ModuleDialogs", "切り取り"), 131, 165,
+             36, 10},
             {K::ReadOnlyEdit, ids::clip::kMinField, nullptr, 24, 139, 28, 14, kAlignRight},
-            {K::Label, 0, "～", 57, 141, 8, 8},
+            {K::Label, 0, QT_TRANSLATE_NOOP("ModuleDialogs", "～"), 57, 141, 8, 8},
             {K::ReadOnlyEdit, ids::clip::kMaxField, nullptr, 69, 139, 28, 14, kAlignRight},
             {K::Label, 0, "ms", 101, 141, 8, 8},
         }));
 
-    t.push_back(
-        ModuleTemplate(ids::probe::kTemplate,
-                       {
-                           {K::GroupBox, 0, "プローブ機能", 19, 139, 85, 40},
-                           {K::CheckBox, ids::probe::kEnable, "有効にする", 30, 156, 49, 10},
-                       }));
+    t.push_back(ModuleTemplate(
+        ids::probe::kTemplate,
+        {
+            {K::GroupBox, 0, QT_TRANSLATE_NOOP("ModuleDialogs", "プローブ機能"), 19, 139, 85, 40},
+            {K::CheckBox, ids::probe::kEnable, QT_TRANSLATE_NOOP("ModuleDialogs", "有効にする"), 30,
+             156, 49, 10},
+        }));
 
     t.push_back(ModuleTemplate(
         ids::fft::kTemplate,
         {
-            {K::GroupBox, 0, "計算範囲（ms）", 19, 122, 163, 65},
+            {K::GroupBox, 0, QT_TRANSLATE_NOOP("ModuleDialogs", "計算範囲（ms）"), 19, 122, 163,
+             65},
             {K::ReadOnlyEdit, ids::fft::kMinField, nullptr, 24, 139, 28, 14, kAlignRight},
-            {K::Label, 0, "～", 57, 141, 8, 8},
+            {K::Label, 0, QT_TRANSLATE_NOOP("ModuleDialogs", "～"), 57, 141, 8, 8},
             {K::ReadOnlyEdit, ids::fft::kMaxField, nullptr, 69, 139, 28, 14, kAlignRight},
             {K::Label, 0, "ms", 101, 141, 8, 8},
             {K::Edit, ids::fft::kStartEdit, nullptr, 24, 163, 28, 14, kAlignRight},
-            {K::Label, 0, "ms から", 57, 166, 24, 8},
+            {K::Label, 0, QT_TRANSLATE_NOOP("ModuleDialogs", "ms から"), 57, 166, 24, 8},
             {K::ReadOnlyEdit, ids::fft::kPointsField, nullptr, 85, 163, 28, 14, kAlignRight},
-            {K::Label, 0, "点の", 119, 166, 16, 8},
+            {K::Label, 0, QT_TRANSLATE_NOOP("ModuleDialogs", "点の"), 119, 166, 16, 8},
             {K::ReadOnlyEdit, ids::fft::kMethodField, nullptr, 137, 163, 26, 14},
         }));
     return t;
 }
 
 QWidget* CreateControl(QWidget* dialog, const ControlSpec& ctl, QButtonGroup*& radioGroup) {
-    const QString caption = ctl.caption ? QString::fromUtf8(ctl.caption) : QString();
+    const QString caption = ctl.caption ? Tr("ModuleDialogs", ctl.caption) : QString();
     switch (ctl.kind) {
         case K::GroupBox: {
             auto* box = new QGroupBox(caption, dialog);

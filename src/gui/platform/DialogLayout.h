@@ -54,4 +54,11 @@ W* Control(const QWidget* parent, int id) {
 // Gives a dialog its client size from a template size and the dialog font.
 void SizeDialog(QWidget* dialog, const DialogUnits& units, int width, int height);
 
+// In a display language other than Japanese (whose captions the templates were drawn for), makes
+// every caption of the dialog's controls fit: a label, button, check box, radio button or group
+// box too narrow for its text widens, the controls after it in its row move right by as much, a
+// group box grows around what it holds, and the dialog grows to hold everything. In Japanese it
+// does nothing, so the dialogs keep their template geometry exactly.
+void FitCaptions(QWidget* dialog);
+
 }  // namespace tavrel::qt

@@ -18,6 +18,7 @@
 #include "gui/display/KaisekiView.h"
 #include "gui/display/MagWnd.h"
 #include "gui/display/MainFrame.h"
+#include "gui/platform/Translation.h"
 #include "support/ScriptedHost.h"
 
 namespace tavrel::qt {
@@ -114,7 +115,7 @@ TEST(Screenshots, MainWindowAndMagnifier) {
     viewMenu->popup(frame.mapToGlobal(QPoint(100, 30)));
     save(viewMenu, "menu-view.png");
     viewMenu->hide();
-    QMenu* zoom = frame.Menu(QStringLiteral("X軸拡大率"));
+    QMenu* zoom = frame.Menu(Tr("MainFrame", "X軸拡大率"));  // in the language of the run
     zoom->popup(frame.mapToGlobal(QPoint(100, 30)));
     save(zoom, "menu-zoom-x.png");
     zoom->hide();

@@ -8,6 +8,7 @@
 #include "pipeline/DialogIds.h"
 #include "platform/Archive.h"
 #include "platform/Rounding.h"
+#include "platform/Translate.h"
 
 namespace tavrel {
 
@@ -84,7 +85,8 @@ int CAActDetFilter::EditSettings() {
 }
 
 CAActDetDlg::CAActDetDlg(CAActDetFilter& module)
-    : ModuleDialog(module, ids::amplitude::kTemplate, "自動活動抽出設定", true),
+    : ModuleDialog(module, ids::amplitude::kTemplate, Translate("ModuleDialog", "自動活動抽出設定"),
+                   true),
       m_detector(module) {
     m_thresholdPercent = module.m_thresholdPercent;
     m_minDurationMs = module.m_minDurationMs;

@@ -7,13 +7,14 @@
 
 #include "pipeline/ModBase.h"
 #include "pipeline/ModuleDialog.h"
+#include "platform/Translate.h"
 
 namespace tavrel {
 
 class CAActDetFilter : public CModBase {
   public:
     static constexpr const char* kClassName = "CAActDetFilter";
-    static constexpr const char* kDisplayName = "自動活動抽出";
+    static constexpr const char* kDisplayName = TAVREL_TRANSLATE_NOOP("Module", "自動活動抽出");
 
     CAActDetFilter();
     const char* GetClassName() const override { return kClassName; }

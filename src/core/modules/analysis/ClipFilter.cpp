@@ -8,6 +8,7 @@
 #include "pipeline/DialogIds.h"
 #include "platform/Archive.h"
 #include "platform/Rounding.h"
+#include "platform/Translate.h"
 
 namespace tavrel {
 
@@ -98,7 +99,8 @@ int CClipFilter::EditSettings() {
 }
 
 CClipDlg::CClipDlg(CClipFilter& module)
-    : ModuleDialog(module, ids::clip::kTemplate, "クリップ設定", true), m_clip(module) {
+    : ModuleDialog(module, ids::clip::kTemplate, Translate("ModuleDialog", "クリップ設定"), true),
+      m_clip(module) {
     m_minMs = 0;
     m_maxMs = SampleToMs(module.m_samplingRate, module.m_inputCount);
     m_startMs = static_cast<std::uint32_t>(module.m_startMs);

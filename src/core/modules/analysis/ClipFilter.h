@@ -9,13 +9,14 @@
 #include "pipeline/DialogIds.h"
 #include "pipeline/ModBase.h"
 #include "pipeline/ModuleDialog.h"
+#include "platform/Translate.h"
 
 namespace tavrel {
 
 class CClipFilter : public CModBase {
   public:
     static constexpr const char* kClassName = "CClipFilter";
-    static constexpr const char* kDisplayName = "クリップ";
+    static constexpr const char* kDisplayName = TAVREL_TRANSLATE_NOOP("Module", "クリップ");
 
     CClipFilter();
     const char* GetClassName() const override { return kClassName; }

@@ -8,6 +8,7 @@
 #include "pipeline/DialogIds.h"
 #include "platform/Archive.h"
 #include "platform/Rounding.h"
+#include "platform/Translate.h"
 
 namespace tavrel {
 
@@ -72,7 +73,9 @@ int CIntFilter::EditSettings() {
 }
 
 CIntDlg::CIntDlg(CIntFilter& module)
-    : ModuleDialog(module, ids::integrator::kTemplate, "積分範囲設定", true), m_int(module) {
+    : ModuleDialog(module, ids::integrator::kTemplate, Translate("ModuleDialog", "積分範囲設定"),
+                   true),
+      m_int(module) {
     m_minMs = 0;
     m_maxMs = SampleToMs(module.m_samplingRate, module.m_inputCount);
     m_startMs = static_cast<std::uint32_t>(module.m_startMs);

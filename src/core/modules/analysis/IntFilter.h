@@ -7,13 +7,14 @@
 
 #include "pipeline/ModBase.h"
 #include "pipeline/ModuleDialog.h"
+#include "platform/Translate.h"
 
 namespace tavrel {
 
 class CIntFilter : public CModBase {
   public:
     static constexpr const char* kClassName = "CIntFilter";
-    static constexpr const char* kDisplayName = "積分器";
+    static constexpr const char* kDisplayName = TAVREL_TRANSLATE_NOOP("Module", "積分器");
 
     CIntFilter();
     const char* GetClassName() const override { return kClassName; }

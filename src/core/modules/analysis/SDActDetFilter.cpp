@@ -9,6 +9,7 @@
 #include "platform/Archive.h"
 #include "platform/NumberFormat.h"
 #include "platform/Rounding.h"
+#include "platform/Translate.h"
 
 namespace tavrel {
 
@@ -125,7 +126,8 @@ int CSDActDetFilter::EditSettings() {
 }
 
 CSDActDetDlg::CSDActDetDlg(CSDActDetFilter& module, int durationMs)
-    : ModuleDialog(module, ids::sd::kTemplate, "SD活動抽出設定", true), m_detector(module) {
+    : ModuleDialog(module, ids::sd::kTemplate, Translate("ModuleDialog", "SD活動抽出設定"), true),
+      m_detector(module) {
     m_refStartMs = module.m_refStartMs;
     m_refLengthMs = module.m_refLengthMs;
     m_minMs = 0;

@@ -8,13 +8,14 @@
 
 #include "pipeline/ModBase.h"
 #include "pipeline/ModuleDialog.h"
+#include "platform/Translate.h"
 
 namespace tavrel {
 
 class CSDActDetFilter : public CModBase {
   public:
     static constexpr const char* kClassName = "CSDActDetFilter";
-    static constexpr const char* kDisplayName = "SD活動抽出";
+    static constexpr const char* kDisplayName = TAVREL_TRANSLATE_NOOP("Module", "SD活動抽出");
 
     CSDActDetFilter();
     const char* GetClassName() const override { return kClassName; }

@@ -1,11 +1,13 @@
 #include "modules/filters/BPDlg.h"
 
 #include <string>
+#include "platform/Translate.h"
 
 namespace tavrel {
 
 CBPDlg::CBPDlg(CBPFilter& module)
-    : CBPDlg(module, dialog_ids::band::kBandPassTemplate, "帯域通過フィルタ設定") {}
+    : CBPDlg(module, dialog_ids::band::kBandPassTemplate,
+             Translate("ModuleDialog", "帯域通過フィルタ設定")) {}
 
 CBPDlg::CBPDlg(CBPFilter& module, int templateId, std::string title)
     : ModuleDialog(module, templateId, std::move(title), true), m_filter(module) {
@@ -68,6 +70,7 @@ void CBPDlg::Commit() {
 }
 
 CBSDlg::CBSDlg(CBPFilter& module)
-    : CBPDlg(module, dialog_ids::band::kBandStopTemplate, "帯域阻止フィルタ設定") {}
+    : CBPDlg(module, dialog_ids::band::kBandStopTemplate,
+             Translate("ModuleDialog", "帯域阻止フィルタ設定")) {}
 
 }  // namespace tavrel

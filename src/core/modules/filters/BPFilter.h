@@ -4,13 +4,14 @@
 #pragma once
 
 #include "modules/filters/DFilBase.h"
+#include "platform/Translate.h"
 
 namespace tavrel {
 
 class CBPFilter : public CDFilBase {
   public:
     static constexpr const char* kClassName = "CBPFilter";
-    static constexpr const char* kDisplayName = "帯域通過フィルタ";
+    static constexpr const char* kDisplayName = TAVREL_TRANSLATE_NOOP("Module", "帯域通過フィルタ");
 
     CBPFilter();
     ~CBPFilter() override;

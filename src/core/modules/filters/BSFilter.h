@@ -3,13 +3,14 @@
 #pragma once
 
 #include "modules/filters/BPFilter.h"
+#include "platform/Translate.h"
 
 namespace tavrel {
 
 class CBSFilter : public CBPFilter {
   public:
     static constexpr const char* kClassName = "CBSFilter";
-    static constexpr const char* kDisplayName = "帯域阻止フィルタ";
+    static constexpr const char* kDisplayName = TAVREL_TRANSLATE_NOOP("Module", "帯域阻止フィルタ");
 
     CBSFilter();
     const char* GetClassName() const override { return kClassName; }

@@ -12,6 +12,7 @@
 #include <memory>
 
 #include "pipeline/ModBase.h"
+#include "platform/Translate.h"
 
 namespace tavrel {
 
@@ -21,7 +22,7 @@ using TapArray = std::unique_ptr<double[]>;
 class CDFilBase : public CModBase {
   public:
     static constexpr const char* kClassName = "CDFilBase";
-    static constexpr const char* kDisplayName = "デジタルフィルタ";
+    static constexpr const char* kDisplayName = TAVREL_TRANSLATE_NOOP("Module", "デジタルフィルタ");
 
     CDFilBase();
     ~CDFilBase() override;

@@ -4,13 +4,14 @@
 #pragma once
 
 #include "pipeline/ModBase.h"
+#include "platform/Translate.h"
 
 namespace tavrel {
 
 class CDiffFilter : public CModBase {
   public:
     static constexpr const char* kClassName = "CDiffFilter";
-    static constexpr const char* kDisplayName = "微分器";
+    static constexpr const char* kDisplayName = TAVREL_TRANSLATE_NOOP("Module", "微分器");
 
     CDiffFilter();
     const char* GetClassName() const override { return kClassName; }

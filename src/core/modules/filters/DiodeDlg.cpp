@@ -1,4 +1,5 @@
 #include "modules/filters/DiodeDlg.h"
+#include "platform/Translate.h"
 
 namespace tavrel {
 
@@ -14,7 +15,9 @@ int RadioIndex(const ModuleDialog& dialog, int first, int second) {
 }  // namespace
 
 CDiodeDlg::CDiodeDlg(CDiodeFilter& module)
-    : ModuleDialog(module, dialog_ids::rectifier::kTemplate, "整流器設定", true), m_diode(module) {
+    : ModuleDialog(module, dialog_ids::rectifier::kTemplate,
+                   Translate("ModuleDialog", "整流器設定"), true),
+      m_diode(module) {
     m_type = module.m_halfWave != 0 ? 1 : 0;
     m_polarity = module.m_positive != 0 ? 0 : 1;
     SetCheck(kFullWave, m_type == 0);

@@ -3,13 +3,14 @@
 #pragma once
 
 #include "pipeline/ModBase.h"
+#include "platform/Translate.h"
 
 namespace tavrel {
 
 class CDiodeFilter : public CModBase {
   public:
     static constexpr const char* kClassName = "CDiodeFilter";
-    static constexpr const char* kDisplayName = "整流器";
+    static constexpr const char* kDisplayName = TAVREL_TRANSLATE_NOOP("Module", "整流器");
 
     CDiodeFilter();
     const char* GetClassName() const override { return kClassName; }

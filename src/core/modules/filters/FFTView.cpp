@@ -7,6 +7,7 @@
 #include "pipeline/DialogIds.h"
 #include "platform/Archive.h"
 #include "platform/Rounding.h"
+#include "platform/Translate.h"
 
 namespace tavrel {
 
@@ -174,7 +175,8 @@ int CFFTViewFilter::EditSettings() {
 }
 
 CFFTDlg::CFFTDlg(CFFTViewFilter& module)
-    : ModuleDialog(module, ids::fft::kTemplate, "FFT設定", true), m_fft(module) {}
+    : ModuleDialog(module, ids::fft::kTemplate, Translate("ModuleDialog", "FFT設定"), true),
+      m_fft(module) {}
 
 DialogCheck CFFTDlg::Validate() {
     long long v = 0;

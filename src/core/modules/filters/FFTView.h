@@ -11,13 +11,14 @@
 
 #include "pipeline/ModBase.h"
 #include "pipeline/ModuleDialog.h"
+#include "platform/Translate.h"
 
 namespace tavrel {
 
 class CFFTViewFilter : public CModBase {
   public:
     static constexpr const char* kClassName = "CFFTViewFilter";
-    static constexpr const char* kDisplayName = "FFT View";
+    static constexpr const char* kDisplayName = TAVREL_TRANSLATE_NOOP("Module", "FFT View");
 
     CFFTViewFilter();
     const char* GetClassName() const override { return kClassName; }

@@ -2,13 +2,14 @@
 #pragma once
 
 #include "modules/filters/DFilBase.h"
+#include "platform/Translate.h"
 
 namespace tavrel {
 
 class CHPFilter : public CDFilBase {
   public:
     static constexpr const char* kClassName = "CHPFilter";
-    static constexpr const char* kDisplayName = "高域通過フィルタ";
+    static constexpr const char* kDisplayName = TAVREL_TRANSLATE_NOOP("Module", "高域通過フィルタ");
 
     CHPFilter();
     const char* GetClassName() const override { return kClassName; }

@@ -1,11 +1,13 @@
 #include "modules/filters/LPDlg.h"
 
 #include <string>
+#include "platform/Translate.h"
 
 namespace tavrel {
 
 CLPDlg::CLPDlg(CDFilBase& module)
-    : CLPDlg(module, dialog_ids::cutoff::kLowPassTemplate, "低域通過フィルタ設定") {}
+    : CLPDlg(module, dialog_ids::cutoff::kLowPassTemplate,
+             Translate("ModuleDialog", "低域通過フィルタ設定")) {}
 
 CLPDlg::CLPDlg(CDFilBase& module, int templateId, std::string title)
     : ModuleDialog(module, templateId, std::move(title), true), m_filter(module) {
@@ -45,6 +47,7 @@ void CLPDlg::Commit() {
 }
 
 CHPDlg::CHPDlg(CDFilBase& module)
-    : CLPDlg(module, dialog_ids::cutoff::kHighPassTemplate, "高域通過フィルタ設定") {}
+    : CLPDlg(module, dialog_ids::cutoff::kHighPassTemplate,
+             Translate("ModuleDialog", "高域通過フィルタ設定")) {}
 
 }  // namespace tavrel

@@ -2,13 +2,14 @@
 #pragma once
 
 #include "modules/filters/DFilBase.h"
+#include "platform/Translate.h"
 
 namespace tavrel {
 
 class CLPFilter : public CDFilBase {
   public:
     static constexpr const char* kClassName = "CLPFilter";
-    static constexpr const char* kDisplayName = "低域通過フィルタ";
+    static constexpr const char* kDisplayName = TAVREL_TRANSLATE_NOOP("Module", "低域通過フィルタ");
 
     CLPFilter();
     const char* GetClassName() const override { return kClassName; }

@@ -1,11 +1,13 @@
 #include "modules/filters/ReSmplDlg.h"
 
 #include <string>
+#include "platform/Translate.h"
 
 namespace tavrel {
 
 CReSmplDlg::CReSmplDlg(CReSmplFilter& module)
-    : ModuleDialog(module, dialog_ids::decimation::kTemplate, "間引き設定", true),
+    : ModuleDialog(module, dialog_ids::decimation::kTemplate,
+                   Translate("ModuleDialog", "間引き設定"), true),
       m_decimation(module) {
     // The dialog's field is unsigned: a stored negative step shows as its unsigned value and is
     // refused until a step of 1 to 100 is entered.

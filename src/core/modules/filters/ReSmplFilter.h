@@ -8,13 +8,14 @@
 #pragma once
 
 #include "pipeline/ModBase.h"
+#include "platform/Translate.h"
 
 namespace tavrel {
 
 class CReSmplFilter : public CModBase {
   public:
     static constexpr const char* kClassName = "CReSmplFilter";
-    static constexpr const char* kDisplayName = "間引き";
+    static constexpr const char* kDisplayName = TAVREL_TRANSLATE_NOOP("Module", "間引き");
 
     CReSmplFilter();
     const char* GetClassName() const override { return kClassName; }

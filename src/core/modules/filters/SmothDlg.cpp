@@ -1,11 +1,13 @@
 #include "modules/filters/SmothDlg.h"
 
 #include <string>
+#include "platform/Translate.h"
 
 namespace tavrel {
 
 CSmothDlg::CSmothDlg(CSmothFilter& module)
-    : ModuleDialog(module, dialog_ids::smoothing::kTemplate, "移動平均設定", true),
+    : ModuleDialog(module, dialog_ids::smoothing::kTemplate,
+                   Translate("ModuleDialog", "移動平均設定"), true),
       m_smooth(module) {
     // The dialog's field is unsigned: a stored negative length shows as its unsigned value and is
     // refused until a length of 1 to 1000 is entered.

@@ -3,13 +3,14 @@
 #pragma once
 
 #include "pipeline/ModBase.h"
+#include "platform/Translate.h"
 
 namespace tavrel {
 
 class CSmothFilter : public CModBase {
   public:
     static constexpr const char* kClassName = "CSmothFilter";
-    static constexpr const char* kDisplayName = "移動平均";
+    static constexpr const char* kDisplayName = TAVREL_TRANSLATE_NOOP("Module", "移動平均");
 
     CSmothFilter();
     const char* GetClassName() const override { return kClassName; }
