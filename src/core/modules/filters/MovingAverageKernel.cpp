@@ -46,8 +46,8 @@ template <int W>
 // Sums per block for short windows: each term of each sum is loaded on its own.
 constexpr int kShortChains = 8;
 // Sums per block for long windows, whose terms are shared loads: eight chains of additions keep
-// both adders busy through the latency of each addition (measured best against 10, 12 and 14,
-// whose longer start and end stretches cost more than they save).
+// both adders busy through the latency of each addition (ten, twelve or fourteen ran no faster,
+// and fewer sums let the long path start at shorter windows).
 constexpr int kLongChains = 8;
 
 // The samples a block reads: its kChains * W outputs and the window around them.
@@ -75,7 +75,7 @@ template <int W, int First, int Last, int Skip = -1>
 //   t in [before, before + kSpan]          every sum but the one whose own sample it is;
 //   t in (before + kSpan, points)          every sum;
 //   t in [points, points + kSpan)          the sums end one after another.
-// That order holds when before >= kSpan and before + kSpan < points (LongWindowFits).
+// That order holds when before >= kSpan and before + kSpan < points (Fits).
 // Vectors wholly outside [lo, hi) of p hold only -0.0 (padding at the ends of the data) and are
 // left out of the two middle stretches: adding -0.0 changes no sum.
 template <int W, int kChains>
