@@ -73,22 +73,36 @@ void RunInOrder(std::size_t count, int jobs, const std::function<void(std::size_
         return;
     }
 
+    // Two conditions, so that each wake-up has something to do: the delivering thread waits for
+    // the one file it delivers next, a worker for room in the window. A finished file wakes the
+    // delivering thread only when it is that file, a delivery wakes a worker only when one waits.
     std::mutex lock;
-    std::condition_variable changed;
+    std::condition_variable fileDone;
+    std::condition_variable roomMade;
     std::vector<char> done(count, 0);
     std::size_t next = 0;       // the next file a thread takes
     std::size_t delivered = 0;  // files delivered so far
+    int waitingWorkers = 0;
     bool stop = false;
     std::exception_ptr failure;
     const std::size_t window = 2 * threadCount;
 
+    auto stopAll = [&] {  // with `lock` held
+        stop = true;
+        fileDone.notify_all();
+        roomMade.notify_all();
+    };
     auto worker = [&] {
         for (;;) {
             std::size_t i = 0;
             {
                 std::unique_lock<std::mutex> hold(lock);
-                changed.wait(hold,
-                             [&] { return stop || next >= count || next < delivered + window; });
+                if (!(stop || next >= count || next < delivered + window)) {
+                    ++waitingWorkers;
+                    roomMade.wait(
+                        hold, [&] { return stop || next >= count || next < delivered + window; });
+                    --waitingWorkers;
+                }
                 if (stop || next >= count) return;
                 i = next++;
             }
@@ -97,15 +111,16 @@ void RunInOrder(std::size_t count, int jobs, const std::function<void(std::size_
             } catch (...) {
                 std::lock_guard<std::mutex> hold(lock);
                 if (!failure) failure = std::current_exception();
-                stop = true;
-                changed.notify_all();
+                stopAll();
                 return;
             }
+            bool awaited = false;
             {
                 std::lock_guard<std::mutex> hold(lock);
                 done[i] = 1;
+                awaited = i == delivered;
             }
-            changed.notify_all();
+            if (awaited) fileDone.notify_one();
         }
     };
 
@@ -116,15 +131,17 @@ void RunInOrder(std::size_t count, int jobs, const std::function<void(std::size_
         for (std::size_t i = 0; i < count; ++i) {
             {
                 std::unique_lock<std::mutex> hold(lock);
-                changed.wait(hold, [&] { return done[i] || stop; });
+                fileDone.wait(hold, [&] { return done[i] || stop; });
                 if (!done[i]) break;
             }
             deliver(i);
+            bool wake = false;
             {
                 std::lock_guard<std::mutex> hold(lock);
                 delivered = i + 1;
+                wake = waitingWorkers > 0;
             }
-            changed.notify_all();
+            if (wake) roomMade.notify_one();
         }
     } catch (...) {
         std::lock_guard<std::mutex> hold(lock);
@@ -132,9 +149,8 @@ void RunInOrder(std::size_t count, int jobs, const std::function<void(std::size_
     }
     {
         std::lock_guard<std::mutex> hold(lock);
-        stop = true;
+        stopAll();
     }
-    changed.notify_all();
     for (std::thread& thread : threads)
         thread.join();
     if (failure) std::rethrow_exception(failure);
