@@ -14,6 +14,9 @@ may be shared: the best pass is the one least disturbed), with its CPU time (use
 median wall times are reported beside. The passes on one and on two threads alternate, so that a
 disturbance of some seconds weighs on both.
 Usage: bench/cli_measure_vs_pandas.py [build/bin/tavrel-cli] [--files N] [--passes N]
+                                      [--peer-passes N]
+(--passes: of each tavrel-cli run, default 11, each well under a second; --peer-passes: of the
+pandas run, default 5, each several seconds.)
 Needs python3-numpy and python3-pandas (Debian packages).
 """
 import argparse
@@ -103,7 +106,8 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("cli", nargs="?", default="build/bin/tavrel-cli")
     parser.add_argument("--files", type=int, default=200)
-    parser.add_argument("--passes", type=int, default=5)
+    parser.add_argument("--passes", type=int, default=11)
+    parser.add_argument("--peer-passes", type=int, default=5)
     args = parser.parse_args()
     python = baseline_python()
     with tempfile.TemporaryDirectory(prefix="tavrel-measure-") as folder:
@@ -121,6 +125,7 @@ def main():
                     with open(path, "wb") as out:
                         out.write(data)
                 f.write(path + "\n")
+        os.sync()  # the files written out now, not by the system during the passes
         out = os.path.join(folder, "table.csv")
         measure = [args.cli, "measure", doc, "--data-list", listing, "-o", out, "--jobs"]
         run(measure + ["2"])  # the files into the page cache for every side
@@ -134,7 +139,7 @@ def main():
         if rows != args.files * CHANNELS:
             sys.exit("tavrel-cli wrote %d rows, expected %d" % (rows, args.files * CHANNELS))
         py, py_runs = best([python, "-c", PANDAS_TABLE, listing, os.path.join(folder, "py.csv")],
-                           args.passes)
+                           args.peer_passes)
 
     print("%d recordings of %d x %d rows, %.1f MB each" % (args.files, CHANNELS, ROWS,
                                                        len(data) / 1e6))
