@@ -178,6 +178,24 @@ TEST_F(CliMeasure, AFileThatCannotBeReadGetsOneLineAndNoRows) {
     EXPECT_EQ(RunCli({"measure", doc, "--jobs", "0"}).status, 1);
 }
 
+TEST_F(CliMeasure, AnOutputThatFailsStopsTheThreadsWithOneLine) {
+    if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+    std::string list;
+    for (int k = 0; k < 4; ++k)
+        for (const std::string& file : files)
+            list += file + "\n";
+    test::CliEnvironment full;
+    full.stdoutPath = "/dev/full";
+    for (const char* jobs : {"1", "2", "3"}) {
+        SCOPED_TRACE(jobs);
+        auto result = RunCli(
+            {"measure", doc, "--data-list", dir.Write("many.txt", list), "--jobs", jobs}, full);
+        EXPECT_EQ(result.status, 2);
+        EXPECT_EQ(result.ErrLines(), 1) << result.err;
+        EXPECT_NE(result.err.find("standard output"), std::string::npos) << result.err;
+    }
+}
+
 TEST_F(CliMeasure, APathWithACommaIsQuotedAndJsonHoldsNumbersAndNulls) {
     const std::string odd = Recording(dir, "take 1, \"best\".csv", 200, 3);
     const std::string table = Measure({"--no-header", "--data", odd});
