@@ -174,7 +174,7 @@ int RunExport(const QStringList& arguments) {
         ExportToMemory(document, options, dataFiles[static_cast<qsizetype>(i)], settings,
                        results[i]);
     };
-    // Written by this thread alone, in the order given.
+    // Written one at a time, in the order given.
     auto deliver = [&](std::size_t i) {
         ExportBytes result = std::move(results[i]);
         try {
