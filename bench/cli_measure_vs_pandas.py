@@ -10,8 +10,13 @@ the same table computed per file with pandas.read_csv and numpy.
   for each file: pandas.read_csv, then numpy per column, the rows written with csv.writer
 
 Each run is its own process; the figure of each is the best wall time of its passes (the machine
-may be shared: the best pass is the one least disturbed), with its CPU time (user + system).
+may be shared: the best pass is the one least disturbed), with its CPU time (user + system); the
+median wall times are reported beside. The passes on one and on two threads alternate, so that a
+disturbance of some seconds weighs on both.
 Usage: bench/cli_measure_vs_pandas.py [build/bin/tavrel-cli] [--files N] [--passes N]
+                                      [--peer-passes N]
+(--passes: of each tavrel-cli run, default 11, each well under a second; --peer-passes: of the
+pandas run, default 5, each several seconds.)
 Needs python3-numpy and python3-pandas (Debian packages).
 """
 import argparse
@@ -83,6 +88,12 @@ def best(command, passes):
     return min(runs), runs
 
 
+def median(runs):
+    walls = sorted(r[0] for r in runs)
+    middle = len(walls) // 2
+    return walls[middle] if len(walls) % 2 else (walls[middle - 1] + walls[middle]) / 2
+
+
 def baseline_python():
     for python in (sys.executable, "/usr/bin/python3"):
         if os.path.exists(python) and subprocess.run(
@@ -95,7 +106,8 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("cli", nargs="?", default="build/bin/tavrel-cli")
     parser.add_argument("--files", type=int, default=200)
-    parser.add_argument("--passes", type=int, default=3)
+    parser.add_argument("--passes", type=int, default=11)
+    parser.add_argument("--peer-passes", type=int, default=5)
     args = parser.parse_args()
     python = baseline_python()
     with tempfile.TemporaryDirectory(prefix="tavrel-measure-") as folder:
@@ -113,17 +125,21 @@ def main():
                     with open(path, "wb") as out:
                         out.write(data)
                 f.write(path + "\n")
+        os.sync()  # the files written out now, not by the system during the passes
         out = os.path.join(folder, "table.csv")
         measure = [args.cli, "measure", doc, "--data-list", listing, "-o", out, "--jobs"]
         run(measure + ["2"])  # the files into the page cache for every side
-        one, one_runs = best(measure + ["1"], args.passes)
-        two, two_runs = best(measure + ["2"], args.passes)
+        one_runs, two_runs = [], []
+        for _ in range(args.passes):
+            one_runs.append(run(measure + ["1"]))
+            two_runs.append(run(measure + ["2"]))
+        one, two = min(one_runs), min(two_runs)
         with open(out) as f:
             rows = sum(1 for _ in f) - 1
         if rows != args.files * CHANNELS:
             sys.exit("tavrel-cli wrote %d rows, expected %d" % (rows, args.files * CHANNELS))
         py, py_runs = best([python, "-c", PANDAS_TABLE, listing, os.path.join(folder, "py.csv")],
-                           args.passes)
+                           args.peer_passes)
 
     print("%d recordings of %d x %d rows, %.1f MB each" % (args.files, CHANNELS, ROWS,
                                                        len(data) / 1e6))
@@ -134,6 +150,8 @@ def main():
         print("%-22s %8.2f s  %7.2f s   (%s)" % (name, wall, cpu,
                                                  ", ".join("%.2f" % r[0] for r in runs)))
     print("threads speed-up (--jobs 2 / --jobs 1, wall): %.2fx" % (one[0] / two[0]))
+    print("median wall: --jobs 1 %.2f s, --jobs 2 %.2f s; speed-up %.2fx"
+          % (median(one_runs), median(two_runs), median(one_runs) / median(two_runs)))
     print("against pandas (--jobs 2, wall): %.2fx; CPU time: %.2fx"
           % (py[0] / two[0], py[1] / two[1]))
     print("load average after the run: %s" % open("/proc/loadavg").read().split()[0])

@@ -73,68 +73,86 @@ void RunInOrder(std::size_t count, int jobs, const std::function<void(std::size_
         return;
     }
 
+    // Every thread, the calling one among them, takes the next file, works on it, then delivers
+    // what is ready: the finished files from the first one not yet delivered on, unless another
+    // thread is delivering (that one goes on with them once it is done). So no thread sits
+    // waiting to be handed a result; only a thread that would run more than the window ahead of
+    // the delivery waits, for the delivery to move on.
     std::mutex lock;
-    std::condition_variable changed;
+    std::condition_variable roomMade;
     std::vector<char> done(count, 0);
     std::size_t next = 0;       // the next file a thread takes
     std::size_t delivered = 0;  // files delivered so far
+    bool delivering = false;
+    int waiting = 0;  // threads waiting for room
     bool stop = false;
     std::exception_ptr failure;
     const std::size_t window = 2 * threadCount;
 
-    auto worker = [&] {
+    auto fail = [&](std::exception_ptr thrown) {  // with `lock` held
+        if (!failure) failure = std::move(thrown);
+        stop = true;
+        roomMade.notify_all();
+    };
+    auto run = [&] {
+        std::unique_lock<std::mutex> hold(lock);
         for (;;) {
-            std::size_t i = 0;
-            {
-                std::unique_lock<std::mutex> hold(lock);
-                changed.wait(hold,
-                             [&] { return stop || next >= count || next < delivered + window; });
-                if (stop || next >= count) return;
-                i = next++;
+            if (!delivering) {
+                bool moved = false;
+                while (!stop && delivered < count && done[delivered]) {
+                    const std::size_t i = delivered;
+                    delivering = true;
+                    hold.unlock();
+                    std::exception_ptr thrown;
+                    try {
+                        deliver(i);
+                    } catch (...) {
+                        thrown = std::current_exception();
+                    }
+                    hold.lock();
+                    delivering = false;
+                    if (thrown) {
+                        fail(std::move(thrown));
+                        return;
+                    }
+                    delivered = i + 1;
+                    moved = true;
+                }
+                if (moved && waiting > 0) roomMade.notify_all();
             }
+            if (stop || next >= count) return;
+            if (next >= delivered + window) {
+                ++waiting;
+                roomMade.wait(hold);
+                --waiting;
+                continue;
+            }
+            const std::size_t i = next++;
+            hold.unlock();
+            std::exception_ptr thrown;
             try {
                 work(i);
             } catch (...) {
-                std::lock_guard<std::mutex> hold(lock);
-                if (!failure) failure = std::current_exception();
-                stop = true;
-                changed.notify_all();
+                thrown = std::current_exception();
+            }
+            hold.lock();
+            if (thrown) {
+                fail(std::move(thrown));
                 return;
             }
-            {
-                std::lock_guard<std::mutex> hold(lock);
-                done[i] = 1;
-            }
-            changed.notify_all();
+            done[i] = 1;
         }
     };
 
     std::vector<std::thread> threads;
     try {
-        for (std::size_t t = 0; t < threadCount; ++t)
-            threads.emplace_back(worker);
-        for (std::size_t i = 0; i < count; ++i) {
-            {
-                std::unique_lock<std::mutex> hold(lock);
-                changed.wait(hold, [&] { return done[i] || stop; });
-                if (!done[i]) break;
-            }
-            deliver(i);
-            {
-                std::lock_guard<std::mutex> hold(lock);
-                delivered = i + 1;
-            }
-            changed.notify_all();
-        }
+        for (std::size_t t = 1; t < threadCount; ++t)
+            threads.emplace_back(run);
     } catch (...) {
         std::lock_guard<std::mutex> hold(lock);
-        if (!failure) failure = std::current_exception();
+        fail(std::current_exception());
     }
-    {
-        std::lock_guard<std::mutex> hold(lock);
-        stop = true;
-    }
-    changed.notify_all();
+    run();
     for (std::thread& thread : threads)
         thread.join();
     if (failure) std::rethrow_exception(failure);

@@ -23,12 +23,13 @@ QStringList BatchDataFiles(const CommandLine& line, const QStringList& dataOptio
 // The number of threads: --jobs, or the number of processor cores.
 int BatchJobs(const CommandLine& line);
 
-// Calls work(i) for every i below `count` on up to `jobs` threads (each call on one thread, the
-// calls of different files at the same time) and deliver(i) on the calling thread for i = 0, 1,
-// ... in order, each as soon as work(i) has returned. Work runs at most 2 x `jobs` files ahead of
-// the delivery, so the results waiting to be delivered stay few. With one job everything runs on
-// the calling thread. An exception thrown by work or
-// deliver stops the run: the threads finish the file they are on, then it is thrown on.
+// Calls work(i) for every i below `count` on up to `jobs` threads, the calling thread among them
+// (each call on one thread, the calls of different files at the same time), and deliver(i) for
+// i = 0, 1, ... in order, one call at a time, each as soon as work(i) and the deliveries before
+// it have returned; a delivery runs on the thread that finished the last of those. Work runs at
+// most 2 x `jobs` files ahead of the delivery, so the results waiting to be delivered stay few.
+// With one job everything runs on the calling thread. An exception thrown by work or deliver
+// stops the run: the threads finish the file they are on, then it is thrown on.
 void RunInOrder(std::size_t count, int jobs, const std::function<void(std::size_t)>& work,
                 const std::function<void(std::size_t)>& deliver);
 

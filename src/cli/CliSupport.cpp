@@ -101,6 +101,21 @@ bool OpenDocumentFile(CKaisekiDoc& doc, const std::string& path) {
     return hadChains;
 }
 
+DocumentBytes ReadDocument(const std::string& path) {
+    DocumentBytes file{path, {}};
+    const std::string reason = ReadDocumentFileBytes(path, file.bytes);
+    if (!reason.empty()) throw FileError(path, reason);
+    return file;
+}
+
+bool OpenDocumentFile(CKaisekiDoc& doc, const DocumentBytes& file) {
+    std::string reason;
+    bool hadChains = false;
+    if (!doc.ReadDocumentBytes(file.bytes, &reason, &hadChains)) throw FileError(file.path, reason);
+    doc.SetPathName(file.path);
+    return hadChains;
+}
+
 CommandLine::CommandLine(const char* synopsis, const char* description) : m_synopsis(synopsis) {
     m_parser.setApplicationDescription(QString::fromUtf8(description));
     m_parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);

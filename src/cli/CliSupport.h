@@ -6,6 +6,7 @@
 
 #include <QCommandLineParser>
 #include <QString>
+#include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -84,10 +85,12 @@ inline CliError FileError(const std::string& file, const std::string& reason) {
 
 // The host of the command-line tool: the core's null host (never blocks, answers no question),
 // except that it keeps the messages the core would show, so that the command decides whether they
-// are a failure or a warning.
+// are a failure or a warning, and that it shows no progress (the readers then step none: a line
+// of a data file costs no calls for it).
 class CliHost : public NullHost {
   public:
     void MessageBox(const std::string& utf8Text) override { m_messages.push_back(utf8Text); }
+    std::unique_ptr<Progress> CreateProgress() override { return nullptr; }
 
     // The messages kept since the last call, oldest first.
     std::vector<std::string> TakeMessages();
@@ -129,5 +132,17 @@ std::string FileName(const QString& path);
 // A file that cannot be read, is too large or is not a valid document ends the command with status
 // 2 and the reader's reason. Returns whether the file held chains.
 bool OpenDocumentFile(CKaisekiDoc& doc, const std::string& path);
+
+// A document file's bytes, read once: a command that works through many data files opens a
+// document of its own for each from them, without reading the file again.
+struct DocumentBytes {
+    std::string path;
+    std::string bytes;
+};
+// Reads the bytes of a document file; one that cannot be read or is too large ends the command
+// with status 2 and the reader's reason.
+DocumentBytes ReadDocument(const std::string& path);
+// OpenDocumentFile over bytes read before: the same set-up, the same path, the same failures.
+bool OpenDocumentFile(CKaisekiDoc& doc, const DocumentBytes& file);
 
 }  // namespace tavrel::cli

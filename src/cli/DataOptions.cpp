@@ -120,9 +120,9 @@ std::string OpenFailureReason(const std::string& path) {
 
 }  // namespace
 
-void PrepareDocument(CKaisekiDoc& doc, const std::string& documentPath, const DataOptions& options,
+void PrepareDocument(CKaisekiDoc& doc, const DocumentBytes& document, const DataOptions& options,
                      const QString& dataFile, CliHost& host) {
-    const bool hadChains = OpenDocumentFile(doc, documentPath);
+    const bool hadChains = OpenDocumentFile(doc, document);
     // As opening in the GUI: a document without chains reads no data file, unless one is given.
     // A relative path stored in the document is also looked for beside the document (the reader
     // does that); one given on the command line means the working folder only, so it is made

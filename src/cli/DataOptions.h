@@ -39,7 +39,7 @@ DataOptions ReadDataOptions(const CommandLine& line);
 // result written into all sixteen heads), the data file `dataFile` (or, when empty, the
 // document's own) is read, and probe display is set when asked. A document or data file that
 // cannot be read ends the command with status 2.
-void PrepareDocument(CKaisekiDoc& doc, const std::string& documentPath, const DataOptions& options,
+void PrepareDocument(CKaisekiDoc& doc, const DocumentBytes& document, const DataOptions& options,
                      const QString& dataFile, CliHost& host);
 
 }  // namespace tavrel::cli

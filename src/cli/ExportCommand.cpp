@@ -57,7 +57,7 @@ void ExportOne(const std::string& documentPath, const DataOptions& options, cons
     std::array<ChannelExport, CKaisekiDoc::kChannels> channels;
     {
         CKaisekiDoc doc;
-        PrepareDocument(doc, documentPath, options, dataFile, host.Get());
+        PrepareDocument(doc, ReadDocument(documentPath), options, dataFile, host.Get());
         channels = GatherChannels(doc);
     }  // the source data go before the file is written
 
@@ -75,14 +75,14 @@ struct ExportBytes {
     std::vector<std::string> warnings;
 };
 
-void ExportToMemory(const std::string& documentPath, const DataOptions& options,
+void ExportToMemory(const DocumentBytes& document, const DataOptions& options,
                     const QString& dataFile, const ExportSettings& settings, ExportBytes& result) {
     ScopedCliHost host;  // this thread's own
     try {
         std::array<ChannelExport, CKaisekiDoc::kChannels> channels;
         {
             CKaisekiDoc doc;
-            PrepareDocument(doc, documentPath, options, dataFile, host.Get());
+            PrepareDocument(doc, document, options, dataFile, host.Get());
             channels = GatherChannels(doc);
         }
         result.bytes = FormatExport(channels, settings);
@@ -156,10 +156,12 @@ int RunExport(const QStringList& arguments) {
     }
 
     // Several data files: one result each in the folder -o names; a data file that fails is
-    // reported and the others are still written. A bad document fails once, before any of them.
+    // reported and the others are still written. A bad document fails once, before any of them;
+    // its bytes are read once for all of them.
+    const DocumentBytes document = ReadDocument(documentPath);
     {
         CKaisekiDoc check;
-        OpenDocumentFile(check, documentPath);
+        OpenDocumentFile(check, document);
     }
     const std::string folder = FileName(out);
     std::error_code ec;
@@ -169,10 +171,10 @@ int RunExport(const QStringList& arguments) {
     bool written = false;
     std::vector<ExportBytes> results(static_cast<std::size_t>(dataFiles.size()));
     auto work = [&](std::size_t i) {
-        ExportToMemory(documentPath, options, dataFiles[static_cast<qsizetype>(i)], settings,
+        ExportToMemory(document, options, dataFiles[static_cast<qsizetype>(i)], settings,
                        results[i]);
     };
-    // Written by this thread alone, in the order given.
+    // Written one at a time, in the order given.
     auto deliver = [&](std::size_t i) {
         ExportBytes result = std::move(results[i]);
         try {

@@ -92,12 +92,12 @@ int RunMeasure(const QStringList& arguments) {
         if (given.isEmpty() && !line.IsSet("data-list")) given.append(QString());
         return given;
     }();
-    const std::string documentPath = FileName(line.Positional(0));
-
-    // A document that cannot be read fails once, before any output is made.
+    // A document that cannot be read fails once, before any output is made; its bytes are read
+    // once for all the files.
+    const DocumentBytes document = ReadDocument(FileName(line.Positional(0)));
     {
         CKaisekiDoc check;
-        OpenDocumentFile(check, documentPath);
+        OpenDocumentFile(check, document);
     }
     TableOutput output(out);
 
@@ -108,7 +108,7 @@ int RunMeasure(const QStringList& arguments) {
         ScopedCliHost host;  // this thread's own
         try {
             CKaisekiDoc doc;
-            PrepareDocument(doc, documentPath, options, dataFile, host.Get());
+            PrepareDocument(doc, document, options, dataFile, host.Get());
             // The file column: the path as given, or the one the document stores.
             const std::string name = dataFile.isEmpty() ? doc.m_dataFilePath : FileName(dataFile);
             const std::vector<MeasurementRow> rows = MeasureDocument(doc, name, true);

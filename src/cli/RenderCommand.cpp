@@ -198,7 +198,7 @@ int RunRender(const QStringList& arguments) {
     AtomicFile file(outPath);
     ScopedCliHost host;
     CKaisekiDoc doc;
-    PrepareDocument(doc, FileName(line.Positional(0)), options,
+    PrepareDocument(doc, ReadDocument(FileName(line.Positional(0))), options,
                     options.dataFiles.isEmpty() ? QString() : options.dataFiles.first(),
                     host.Get());
     doc.m_zoomX = zoomX;

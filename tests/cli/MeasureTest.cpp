@@ -6,6 +6,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <functional>
@@ -177,6 +178,24 @@ TEST_F(CliMeasure, AFileThatCannotBeReadGetsOneLineAndNoRows) {
     EXPECT_EQ(RunCli({"measure", doc, "--jobs", "0"}).status, 1);
 }
 
+TEST_F(CliMeasure, AnOutputThatFailsStopsTheThreadsWithOneLine) {
+    if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+    std::string list;
+    for (int k = 0; k < 4; ++k)
+        for (const std::string& file : files)
+            list += file + "\n";
+    test::CliEnvironment full;
+    full.stdoutPath = "/dev/full";
+    for (const char* jobs : {"1", "2", "3"}) {
+        SCOPED_TRACE(jobs);
+        auto result = RunCli(
+            {"measure", doc, "--data-list", dir.Write("many.txt", list), "--jobs", jobs}, full);
+        EXPECT_EQ(result.status, 2);
+        EXPECT_EQ(result.ErrLines(), 1) << result.err;
+        EXPECT_NE(result.err.find("standard output"), std::string::npos) << result.err;
+    }
+}
+
 TEST_F(CliMeasure, APathWithACommaIsQuotedAndJsonHoldsNumbersAndNulls) {
     const std::string odd = Recording(dir, "take 1, \"best\".csv", 200, 3);
     const std::string table = Measure({"--no-header", "--data", odd});
@@ -205,6 +224,92 @@ TEST_F(CliMeasure, APathWithACommaIsQuotedAndJsonHoldsNumbersAndNulls) {
     const std::string row1 = csv.substr(csv.find('\n') + 1);
     const std::size_t minAt = row1.find(",1000,100,") + 10;
     EXPECT_NEAR(first["min"].toDouble(), std::stod(row1.substr(minAt)), 1e-9);
+}
+
+// Splits text into lines (CR LF or LF) of comma-separated fields.
+std::vector<std::vector<std::string>> CsvCells(const std::string& text) {
+    std::vector<std::vector<std::string>> lines;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        std::string line = text.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        std::vector<std::string> fields(1);
+        for (char c : line) {
+            if (c == ',')
+                fields.emplace_back();
+            else
+                fields.back() += c;
+        }
+        lines.push_back(std::move(fields));
+        start = end + 1;
+    }
+    return lines;
+}
+
+TEST_F(CliMeasure, TheTableMeasuresWhatTheExportDelivers) {
+    // Chain ends that deliver other arrays than their head's: an FFT view (its input passed
+    // through), a probe before an integrator, a cut clip, decimation after a detector. The export
+    // pads a shorter channel with zeros up to the last longer one, so they come last, longest
+    // first; CH16 has no source.
+    const std::string setup = test::WriteDocument(dir, "ends.kcd", [&](CKaisekiDoc& d) {
+        d.m_headerRows = 1;
+        d.m_skipColumns = 1;
+        test::AppendModule(d, 11, "CFFTViewFilter", [](Archive& a) {
+            a.WriteInt(64);
+            a.WriteInt(10);
+        });
+        test::AppendModule(d, 12, "CDmyPipe", [](Archive& a) { a.WriteInt(1); });
+        test::AppendModule(d, 12, "CIntFilter", [](Archive& a) {
+            a.WriteInt(0);
+            a.WriteInt(2147483647);
+        });
+        test::AppendModule(d, 13, "CClipFilter", [](Archive& a) {
+            a.WriteInt(40);  // cut from 40 ms on
+            a.WriteInt(2147483647);
+            a.WriteInt(1);
+        });
+        test::AppendModule(d, 14, "CSDActDetFilter", [](Archive& a) {
+            a.WriteInt(0);
+            a.WriteInt(20);
+            a.WriteDouble(1.5);
+            a.WriteInt(5);
+        });
+        test::AppendModule(d, 14, "CReSmplFilter", [](Archive& a) { a.WriteInt(3); });
+        d.m_channelSource[15] = CKaisekiDoc::kNoSource;
+    });
+    const auto table =
+        CsvCells(RunCli({"measure", setup, "--data", files[4], "--no-header", "--jobs", "2"}).out);
+    ASSERT_EQ(RunCli({"export", setup, "--data", files[4], "-o", dir.File("ends.csv")}).status, 0);
+    const auto exported = CsvCells(test::ReadFileBytes(dir.File("ends.csv")));
+    ASSERT_GT(exported.size(), 1u);
+    // Every channel's count, extremes and last value are those of its export column, written
+    // alike.
+    ASSERT_EQ(table.size(), 15u);
+    for (const std::vector<std::string>& row : table) {
+        ASSERT_EQ(row.size(), static_cast<std::size_t>(kMeasurementColumns));
+        SCOPED_TRACE("CH" + row[1]);
+        const std::string head = "CH" + row[1] + "(" + row[2] + ")";
+        const auto& names = exported[0];
+        const auto at = std::find(names.begin(), names.end(), head);
+        ASSERT_NE(at, names.end());
+        const auto column = static_cast<std::size_t>(at - names.begin());
+        std::vector<std::string> cells;
+        for (std::size_t r = 1; r < exported.size(); ++r)
+            if (column < exported[r].size()) cells.push_back(exported[r][column]);
+        ASSERT_FALSE(cells.empty());
+        auto byValue = [](const std::string& a, const std::string& b) {
+            return std::stod(a) < std::stod(b);
+        };
+        EXPECT_EQ(row[3], std::to_string(cells.size()));
+        EXPECT_EQ(row[6], *std::min_element(cells.begin(), cells.end(), byValue));
+        EXPECT_EQ(row[7], *std::max_element(cells.begin(), cells.end(), byValue));
+        EXPECT_EQ(row[13], cells.back());
+    }
+    // The cut drops the first 80 samples (40 ms at 2000 Hz) of 304; decimation keeps every third.
+    EXPECT_EQ(table[13][3], "224");
+    EXPECT_EQ(table[14][3], "101");
 }
 
 TEST_F(CliMeasure, ExportTakesAListAndThreads) {

@@ -3,7 +3,6 @@
 #include <cstring>
 #include <iterator>
 #include <limits>
-#include <mutex>
 #include <new>
 
 #include "platform/Host.h"
@@ -31,26 +30,20 @@ constexpr std::size_t kKeptColumnValues = 8192;
 constexpr char kUtf8Mark[] = "\xEF\xBB\xBF";
 constexpr int kMarkLength = 3;
 
-// Column arrays kept from closed documents, at most one per column.
-struct SpareColumns {
-    std::mutex lock;
-    std::vector<std::vector<double>> columns;
-};
-
-SpareColumns& Spares() {
-    static SpareColumns spares;
-    return spares;
-}
+// Column arrays kept from closed documents, at most one per column. Each thread keeps its own
+// (the command-line tool reads several files at once, a document on each thread): a reading then
+// takes back what the previous document of its thread held, never arrays that another thread
+// touched last, and no thread waits for another.
+thread_local std::vector<std::vector<double>> t_spareColumns;
 
 // Replaces the storage of `column` (empty) by kept storage of at least `capacity` values, if
 // there is such.
 bool TakeColumnStorage(std::vector<double>& column, std::size_t capacity) {
-    SpareColumns& spares = Spares();
-    std::lock_guard<std::mutex> hold(spares.lock);
-    for (auto spare = spares.columns.rbegin(); spare != spares.columns.rend(); ++spare) {
+    std::vector<std::vector<double>>& spares = t_spareColumns;
+    for (auto spare = spares.rbegin(); spare != spares.rend(); ++spare) {
         if (spare->capacity() < capacity) continue;
         column.swap(*spare);
-        spares.columns.erase(std::next(spare).base());
+        spares.erase(std::next(spare).base());
         return true;
     }
     return false;
@@ -240,13 +233,12 @@ void DataFileReader::SplitLine(const char* begin, const char* end) {
 
 void KeepColumnStorage(std::vector<double>& column) {
     if (column.capacity() == 0 || column.capacity() > kKeptColumnValues) return;
-    SpareColumns& spares = Spares();
-    std::lock_guard<std::mutex> hold(spares.lock);
+    std::vector<std::vector<double>>& spares = t_spareColumns;
     // The latest document's storage is the likeliest to fit the next: the oldest makes room.
-    if (spares.columns.size() >= static_cast<std::size_t>(DataFileReader::kColumns))
-        spares.columns.erase(spares.columns.begin());
+    if (spares.size() >= static_cast<std::size_t>(DataFileReader::kColumns))
+        spares.erase(spares.begin());
     column.clear();
-    spares.columns.push_back(std::move(column));
+    spares.push_back(std::move(column));
 }
 
 bool ReadDataText(std::string_view text, std::vector<std::vector<double>>& columns, int& rowCount,

@@ -84,7 +84,8 @@ class DataFileReader {
 // Column storage outlives documents: a closed document hands its columns here, and a later
 // reading whose first data line reserves storage takes them instead of fresh memory, which costs
 // as much to touch as the parsing of what is written into it. Only columns of up to 8192 values
-// (what the program's own reading ever reserves) are kept, the latest sixteen.
+// (what the program's own reading ever reserves) are kept, the latest sixteen of the thread (a
+// reading takes only what its own thread kept).
 void KeepColumnStorage(std::vector<double>& column);
 
 // Reads a whole text held in memory (tests, fuzzing, the benchmarks' reference runs). Returns

@@ -34,7 +34,7 @@ bool HeadHasSamples(const CKaisekiDoc& doc, int channel) {
 
 // The statistics of the values: sums in index order, so that the figures do not depend on how
 // the loop is compiled; min and max over the finite values only.
-void Measure(const std::vector<double>& values, MeasurementRow& row) {
+void Measure(std::span<const double> values, MeasurementRow& row) {
     row.samples = static_cast<long long>(values.size());
     if (values.empty()) return;
     double sum = 0.0;
@@ -65,6 +65,13 @@ void Measure(const std::vector<double>& values, MeasurementRow& row) {
     }
 }
 
+// The values GetData hands the export from `end`, the module that carried out the pull: its
+// output, when it holds one of at least one sample.
+std::span<const double> DeliveredValues(const CModBase& end) {
+    if (!end.m_output || end.m_outputCount <= 0) return {};
+    return {end.m_output.get(), static_cast<std::size_t>(end.m_outputCount)};
+}
+
 void AppendInt(std::string& out, long long value) {
     char digits[24];
     const auto r = std::to_chars(digits, digits + sizeof digits, value);
@@ -89,14 +96,13 @@ void AppendField(std::string& out, const std::string& field, char separator) {
 std::vector<MeasurementRow> MeasureDocument(CKaisekiDoc& doc, const std::string& file,
                                             bool releaseBuffers) {
     std::vector<MeasurementRow> rows;
-    std::vector<double> values;
-    std::vector<double> times;  // received and not used: GetData delivers values with times
     for (int d = 0; d < CKaisekiDoc::kChannels; ++d) {
         if (!HeadHasSamples(doc, d)) continue;
-        values.clear();
-        times.clear();
+        // The export's pull without its copies: the chain's end computes its output and the
+        // label, and the values the export would copy out of that output (with a time for each)
+        // are measured where they lie.
         std::string label;
-        doc.GetChannelData(&values, &label, &times, d);
+        doc.GetChannelData(nullptr, &label, nullptr, d);
         CHeadFilter* head = doc.Head(d);
         if (!label.empty() && head) {
             MeasurementRow row;
@@ -109,7 +115,7 @@ std::vector<MeasurementRow> MeasureDocument(CKaisekiDoc& doc, const std::string&
             // The module that delivered the values: the chain's end, or an active probe.
             const CModBase* end = CModBase::ChainEnd(head);
             row.rateHz = end->GetSamplingRate();
-            Measure(values, row);
+            Measure(DeliveredValues(*end), row);
             if (row.rateHz > 0)
                 row.durationMs = SampleToMs(row.rateHz, static_cast<double>(row.samples));
             const int marker = end->GetMarkerIndex();
