@@ -5,9 +5,9 @@
 
 #include "cli/CliSupport.h"
 #include "cli/Commands.h"
-#include "cli/Json.h"
 #include "cli/ModuleFields.h"
 #include "document/KaisekiDoc.h"
+#include "platform/Json.h"
 
 namespace tavrel::cli {
 

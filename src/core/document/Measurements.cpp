@@ -6,9 +6,9 @@
 
 #include "document/KaisekiDoc.h"
 #include "pipeline/ModBase.h"
+#include "platform/Json.h"
 #include "platform/NumberFormat.h"
 #include "platform/Rounding.h"
-#include "platform/TextCodec.h"
 
 namespace tavrel {
 
@@ -209,47 +209,17 @@ void AppendMeasurementRows(std::string& out, std::span<const MeasurementRow> row
 
 namespace {
 
-void AppendJsonString(std::string& out, std::string_view utf8) {
-    // Invalid UTF-8 (a file name in another encoding) becomes U+FFFD, so the output stays valid.
-    const std::string clean = Utf16ToUtf8(Utf8ToUtf16(utf8));
-    static const char kHex[] = "0123456789abcdef";
-    out += '"';
-    for (char c : clean) {
-        const auto u = static_cast<unsigned char>(c);
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += c;
-        } else if (c == '\n') {
-            out += "\\n";
-        } else if (c == '\r') {
-            out += "\\r";
-        } else if (c == '\t') {
-            out += "\\t";
-        } else if (u < 0x20) {
-            out += "\\u00";
-            out += kHex[u >> 4];
-            out += kHex[u & 15];
-        } else {
-            out += c;
-        }
-    }
-    out += '"';
-}
-
-void AppendJsonReal(std::string& out, const std::optional<double>& value) {
-    if (!value || !std::isfinite(*value)) {
-        out += "null";
-        return;
-    }
-    char buffer[40];
-    const auto r =
-        std::to_chars(buffer, buffer + sizeof buffer, *value, std::chars_format::general, 17);
-    out.append(buffer, r.ptr);
-}
-
-void AppendJsonInt(std::string& out, std::optional<long long> value) {
+// A value of the table, or null where the table's cell is empty.
+void AppendJsonOrNull(std::string& out, const std::optional<double>& value) {
     if (value)
-        AppendInt(out, *value);
+        AppendJsonDouble(out, *value);
+    else
+        out += "null";
+}
+
+void AppendJsonOrNull(std::string& out, std::optional<long long> value) {
+    if (value)
+        AppendJsonInt(out, *value);
     else
         out += "null";
 }
@@ -282,23 +252,23 @@ void AppendMeasurementJson(std::string& out, std::span<const MeasurementRow> row
         key(4);
         AppendJsonInt(out, row.rateHz);
         key(5);
-        AppendJsonInt(out, optionalInt(row.durationMs));
+        AppendJsonOrNull(out, optionalInt(row.durationMs));
         key(6);
-        AppendJsonReal(out, row.min);
+        AppendJsonOrNull(out, row.min);
         key(7);
-        AppendJsonReal(out, row.max);
+        AppendJsonOrNull(out, row.max);
         key(8);
-        AppendJsonReal(out, row.mean);
+        AppendJsonOrNull(out, row.mean);
         key(9);
-        AppendJsonReal(out, row.rms);
+        AppendJsonOrNull(out, row.rms);
         key(10);
-        AppendJsonReal(out, row.peakAbs);
+        AppendJsonOrNull(out, row.peakAbs);
         key(11);
-        AppendJsonInt(out, optionalInt(row.markerIndex));
+        AppendJsonOrNull(out, optionalInt(row.markerIndex));
         key(12);
-        AppendJsonInt(out, optionalInt(row.markerMs));
+        AppendJsonOrNull(out, optionalInt(row.markerMs));
         key(13);
-        AppendJsonReal(out, row.last);
+        AppendJsonOrNull(out, row.last);
         out += '}';
     }
 }

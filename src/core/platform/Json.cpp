@@ -1,16 +1,17 @@
-#include "cli/Json.h"
+#include "platform/Json.h"
 
-#include <QString>
 #include <charconv>
 #include <cmath>
 
-namespace tavrel::cli {
+#include "platform/TextCodec.h"
+
+namespace tavrel {
 
 void AppendJsonString(std::string& out, std::string_view utf8) {
     // Round trip through UTF-16 replaces invalid sequences (such as the escapes of bytes that
-    // were not Shift-JIS in a document file) with U+FFFD, so the output stays valid UTF-8.
-    const QByteArray clean =
-        QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())).toUtf8();
+    // were not Shift-JIS in a document file, or a file name in another encoding) with U+FFFD, so
+    // the output stays valid UTF-8.
+    const std::string clean = Utf16ToUtf8(Utf8ToUtf16(utf8));
     static const char kHex[] = "0123456789abcdef";
     out += '"';
     for (char c : clean) {
@@ -67,4 +68,4 @@ void AppendJsonInt(std::string& out, long long value) {
     out.append(buffer, result.ptr);
 }
 
-}  // namespace tavrel::cli
+}  // namespace tavrel
