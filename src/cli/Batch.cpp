@@ -60,6 +60,21 @@ int BatchJobs(const CommandLine& line) {
     return std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
 }
 
+FileResult ProduceForFile(const QString& dataFile,
+                          const std::function<std::string(CliHost&)>& produce) {
+    FileResult result;
+    ScopedCliHost host;  // this thread's own
+    try {
+        result.output = produce(host.Get());
+    } catch (const CliError& error) {
+        result.error = error.what();
+    } catch (const std::bad_alloc&) {
+        result.error = FileName(dataFile) + ": not enough memory";
+    }
+    result.warnings = host.Get().TakeMessages();
+    return result;
+}
+
 void RunInOrder(std::size_t count, int jobs, const std::function<void(std::size_t)>& work,
                 const std::function<void(std::size_t)>& deliver) {
     if (count == 0) return;

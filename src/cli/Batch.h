@@ -7,6 +7,8 @@
 #include <QStringList>
 #include <cstddef>
 #include <functional>
+#include <string>
+#include <vector>
 
 #include "cli/CliSupport.h"
 
@@ -22,6 +24,19 @@ QStringList BatchDataFiles(const CommandLine& line, const QStringList& dataOptio
 
 // The number of threads: --jobs, or the number of processor cores.
 int BatchJobs(const CommandLine& line);
+
+// What the work on one data file leaves for the delivery: its output, or the one-line reason the
+// file failed (then no output), and the warnings its reading gave.
+struct FileResult {
+    std::string output;
+    std::string error;
+    std::vector<std::string> warnings;
+};
+
+// Runs produce(host) for one data file with a host of this thread's own, and returns what it
+// produced; a command-line error or running out of memory becomes the file's reason.
+FileResult ProduceForFile(const QString& dataFile,
+                          const std::function<std::string(CliHost&)>& produce);
 
 // Calls work(i) for every i below `count` on up to `jobs` threads, the calling thread among them
 // (each call on one thread, the calls of different files at the same time), and deliver(i) for

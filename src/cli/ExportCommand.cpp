@@ -69,31 +69,17 @@ void ExportOne(const std::string& documentPath, const DataOptions& options, cons
 }
 
 // One data file's export in memory, for the writing thread; or why it failed.
-struct ExportBytes {
-    std::string bytes;
-    std::string error;
-    std::vector<std::string> warnings;
-};
-
-void ExportToMemory(const DocumentBytes& document, const DataOptions& options,
-                    const QString& dataFile, const ExportSettings& settings, ExportBytes& result) {
-    ScopedCliHost host;  // this thread's own
-    try {
+FileResult ExportToMemory(const DocumentBytes& document, const DataOptions& options,
+                          const QString& dataFile, const ExportSettings& settings) {
+    return ProduceForFile(dataFile, [&](CliHost& host) {
         std::array<ChannelExport, CKaisekiDoc::kChannels> channels;
         {
             CKaisekiDoc doc;
-            PrepareDocument(doc, document, options, dataFile, host.Get());
+            PrepareDocument(doc, document, options, dataFile, host);
             channels = GatherChannels(doc);
-        }
-        result.bytes = FormatExport(channels, settings);
-    } catch (const CliError& error) {
-        result.bytes.clear();
-        result.error = error.what();
-    } catch (const std::bad_alloc&) {
-        result.bytes.clear();
-        result.error = FileName(dataFile) + ": not enough memory";
-    }
-    result.warnings = host.Get().TakeMessages();
+        }  // the source data go before the file is formatted
+        return FormatExport(channels, settings);
+    });
 }
 
 }  // namespace
@@ -169,17 +155,17 @@ int RunExport(const QStringList& arguments) {
     if (!std::filesystem::is_directory(folder, ec)) throw FileError(folder, "not a folder");
     int status = kExitOk;
     bool written = false;
-    std::vector<ExportBytes> results(static_cast<std::size_t>(dataFiles.size()));
+    std::vector<FileResult> results(static_cast<std::size_t>(dataFiles.size()));
     auto work = [&](std::size_t i) {
-        ExportToMemory(document, options, dataFiles[static_cast<qsizetype>(i)], settings,
-                       results[i]);
+        results[i] =
+            ExportToMemory(document, options, dataFiles[static_cast<qsizetype>(i)], settings);
     };
     // Written one at a time, in the order given.
     auto deliver = [&](std::size_t i) {
-        ExportBytes result = std::move(results[i]);
+        FileResult result = std::move(results[i]);
         try {
             if (!result.error.empty()) throw CliError(kExitFile, result.error);
-            WriteFileAtomically(folder + "/" + names[i], result.bytes);
+            WriteFileAtomically(folder + "/" + names[i], result.output);
             written = true;
         } catch (const CliError& error) {
             std::fprintf(stderr, "tavrel-cli: %s\n", error.what());

@@ -21,14 +21,6 @@ namespace tavrel::cli {
 
 namespace {
 
-// What measuring one data file gave: its formatted rows, or the line saying why it failed, and
-// the messages the core would have shown meanwhile.
-struct FileResult {
-    std::string text;
-    std::string error;
-    std::vector<std::string> warnings;
-};
-
 // Where the table goes: the -o file (written whole or not at all) or standard output.
 class TableOutput {
   public:
@@ -103,27 +95,20 @@ int RunMeasure(const QStringList& arguments) {
 
     std::vector<FileResult> results(static_cast<std::size_t>(files.size()));
     auto work = [&](std::size_t i) {
-        FileResult& result = results[i];
         const QString& dataFile = files[static_cast<qsizetype>(i)];
-        ScopedCliHost host;  // this thread's own
-        try {
+        results[i] = ProduceForFile(dataFile, [&](CliHost& host) {
             CKaisekiDoc doc;
-            PrepareDocument(doc, document, options, dataFile, host.Get());
+            PrepareDocument(doc, document, options, dataFile, host);
             // The file column: the path as given, or the one the document stores.
             const std::string name = dataFile.isEmpty() ? doc.m_dataFilePath : FileName(dataFile);
             const std::vector<MeasurementRow> rows = MeasureDocument(doc, name, true);
+            std::string text;
             if (json)
-                AppendMeasurementJson(result.text, rows);
+                AppendMeasurementJson(text, rows);
             else
-                AppendMeasurementRows(result.text, rows);
-        } catch (const CliError& error) {
-            result.text.clear();
-            result.error = error.what();
-        } catch (const std::bad_alloc&) {
-            result.text.clear();
-            result.error = FileName(dataFile) + ": not enough memory";
-        }
-        result.warnings = host.Get().TakeMessages();
+                AppendMeasurementRows(text, rows);
+            return text;
+        });
     };
 
     int status = kExitOk;
@@ -143,11 +128,11 @@ int RunMeasure(const QStringList& arguments) {
             status = kExitFile;
             return;
         }
-        if (json && !result.text.empty()) {
+        if (json && !result.output.empty()) {
             output.Write(anyObject ? ",\n" : "\n");
             anyObject = true;
         }
-        output.Write(result.text);
+        output.Write(result.output);
     };
     RunInOrder(results.size(), jobs, work, deliver);
     if (json) output.Write(anyObject ? "\n]\n" : "]\n");
