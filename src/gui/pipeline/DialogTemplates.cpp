@@ -3,7 +3,6 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFontMetrics>
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
@@ -326,17 +325,10 @@ void BuildControls(QWidget* dialog, const DialogTemplate& tmpl, const DialogUnit
         } else {
             Place(w, units, ctl.id, ctl.x, ctl.y, width, height);
         }
-        if (ctl.kind == K::Label) {
-            // A label is never narrower than its text, so no caption is cut off by a font whose
-            // characters are wider than the template assumed.
-            const int textWidth =
-                QFontMetrics(dialog->font()).horizontalAdvance(w->property("text").toString()) + 1;
-            if (w->width() < textWidth) w->resize(textWidth, w->height());
-        }
-        if (ctl.kind == K::CheckBox || ctl.kind == K::RadioButton) {
-            // The same for the caption beside a check box or radio button.
-            const int hintWidth = w->sizeHint().width();
-            if (w->width() < hintWidth) w->resize(hintWidth, w->height());
+        if (ctl.kind == K::Label || ctl.kind == K::CheckBox || ctl.kind == K::RadioButton) {
+            // A label, check box or radio button is never narrower than its caption, so none is
+            // cut off by a font whose characters are wider than the template assumed.
+            if (const int need = CaptionWidth(w); w->width() < need) w->resize(need, w->height());
         }
         if (ctl.style & kDisabled) w->setEnabled(false);
     }

@@ -71,9 +71,6 @@ void SizeDialog(QWidget* dialog, const DialogUnits& units, int width, int height
     dialog->setFixedSize(units.Size(width, height));
 }
 
-namespace {
-
-// The width a control needs to show its whole caption; 0 for a control without one.
 int CaptionWidth(const QWidget* w) {
     const QFontMetrics metrics = w->fontMetrics();
     if (const auto* label = qobject_cast<const QLabel*>(w)) {
@@ -92,6 +89,8 @@ int CaptionWidth(const QWidget* w) {
         return box->title().isEmpty() ? 0 : metrics.horizontalAdvance(box->title()) + 16;
     return 0;
 }
+
+namespace {
 
 bool SameRow(const QRect& a, const QRect& b) {
     return a.top() <= b.bottom() && b.top() <= a.bottom();

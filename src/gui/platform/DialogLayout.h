@@ -54,6 +54,10 @@ W* Control(const QWidget* parent, int id) {
 // Gives a dialog its client size from a template size and the dialog font.
 void SizeDialog(QWidget* dialog, const DialogUnits& units, int width, int height);
 
+// The width a control needs to show its whole caption (a label's text, a button's, check box's
+// or radio button's caption with its box, a group box's title); 0 for a control without one.
+int CaptionWidth(const QWidget* control);
+
 // In a display language other than Japanese (whose captions the templates were drawn for), makes
 // every caption of the dialog's controls fit: a label, button, check box, radio button or group
 // box too narrow for its text widens, the controls after it in its row move right by as much, a
