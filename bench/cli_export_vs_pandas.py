@@ -16,10 +16,10 @@ import argparse
 import math
 import os
 import struct
-import subprocess
 import sys
 import tempfile
-import time
+
+from peer_runs import baseline_python, run_process as measure
 
 CHANNELS = 16
 RATE = 2000
@@ -82,27 +82,6 @@ result = np.column_stack([np.convolve(frame[c].to_numpy(), taps, mode="same")
                           for c in frame.columns])
 np.savetxt(out, result, fmt="%.10G", delimiter=",", newline="\r\n")
 """
-
-
-def measure(command):
-    start = time.perf_counter()
-    process = subprocess.Popen(command, stdout=subprocess.DEVNULL)
-    _, status, usage = os.wait4(process.pid, 0)
-    seconds = time.perf_counter() - start
-    if status != 0:
-        sys.exit("failed (%d): %s" % (status, " ".join(command)))
-    # CPU time (user + system) is what the pipelines cost; wall time also counts waiting for
-    # the processor on a shared machine.
-    return seconds, usage.ru_utime + usage.ru_stime, usage.ru_maxrss * 1024  # kB on Linux
-
-
-def baseline_python():
-    """An interpreter that has numpy and pandas: this one, else the system's (Debian packages)."""
-    for python in (sys.executable, "/usr/bin/python3"):
-        if os.path.exists(python) and subprocess.run(
-                [python, "-c", "import numpy, pandas"], stderr=subprocess.DEVNULL).returncode == 0:
-            return python
-    sys.exit("numpy and pandas are missing: apt-get install python3-numpy python3-pandas")
 
 
 def main():

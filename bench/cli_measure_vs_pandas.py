@@ -25,7 +25,8 @@ import os
 import subprocess
 import sys
 import tempfile
-import time
+
+from peer_runs import baseline_python, run_process
 
 CHANNELS = 16
 ROWS = 8192
@@ -74,13 +75,7 @@ def recording(path):
 
 
 def run(command):
-    start = time.perf_counter()
-    process = subprocess.Popen(command, stdout=subprocess.DEVNULL)
-    _, status, usage = os.wait4(process.pid, 0)
-    seconds = time.perf_counter() - start
-    if status != 0:
-        sys.exit("failed (%d): %s" % (status, " ".join(command)))
-    return seconds, usage.ru_utime + usage.ru_stime
+    return run_process(command)[:2]
 
 
 def best(command, passes):
@@ -92,14 +87,6 @@ def median(runs):
     walls = sorted(r[0] for r in runs)
     middle = len(walls) // 2
     return walls[middle] if len(walls) % 2 else (walls[middle - 1] + walls[middle]) / 2
-
-
-def baseline_python():
-    for python in (sys.executable, "/usr/bin/python3"):
-        if os.path.exists(python) and subprocess.run(
-                [python, "-c", "import numpy, pandas"], stderr=subprocess.DEVNULL).returncode == 0:
-            return python
-    sys.exit("numpy and pandas are missing: apt-get install python3-numpy python3-pandas")
 
 
 def main():
