@@ -3,18 +3,17 @@
 # texts translations/tavrel_en.ts holds, each with a finished translation, and no Japanese text in
 # the code escapes the translation markers (Tr, Translate, QT_TRANSLATE_NOOP,
 # TAVREL_TRANSLATE_NOOP).
-# Usage: check-translations.sh SOURCE_DIR LUPDATE
+# Usage: check-translations.sh SOURCE_DIR LUPDATE LUPDATE-OPTIONS... (the build's own options)
 set -euo pipefail
 src=$1
 lupdate=$2
+shift 2
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 status=0
 
 cp "$src/translations/tavrel_en.ts" "$work/tavrel_en.ts"
-"$lupdate" -silent -no-obsolete -locations none -tr-function-alias \
-    "translate+=Translate,translate+=Tr,QT_TRANSLATE_NOOP+=TAVREL_TRANSLATE_NOOP" \
-    "$src/src/core" "$src/src/gui" -ts "$work/tavrel_en.ts"
+"$lupdate" -silent "$@" "$src/src/core" "$src/src/gui" -ts "$work/tavrel_en.ts"
 if ! cmp -s "$src/translations/tavrel_en.ts" "$work/tavrel_en.ts"; then
     echo "translations/tavrel_en.ts is not current; the texts that differ from the sources:"
     diff "$src/translations/tavrel_en.ts" "$work/tavrel_en.ts" | grep '^[<>]' | head -40 || true
