@@ -100,7 +100,7 @@ struct Window {
     QImage image{kWidth, kHeight, QImage::Format_ARGB32_Premultiplied};
 
     Window(int rows, bool absolute) : doc(LoadRecording(rows)) {
-        doc->m_absoluteScale = absolute ? 1 : 0;
+        doc->m_display.m_absoluteScale = absolute ? 1 : 0;
         view = std::make_unique<CKaisekiView>(doc.get());
         view->resize(kWidth + 20, kHeight + 20);
         view->SetZoom(1, 1);

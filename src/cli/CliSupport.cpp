@@ -93,12 +93,11 @@ std::string FileName(const QString& path) {
 }
 
 bool OpenDocumentFile(CKaisekiDoc& doc, const std::string& path) {
-    std::string reason;
-    bool hadChains = false;
     // The document's own path (a relative data-file path is also looked for beside it) is set by
     // the reader.
-    if (!doc.ReadDocumentFile(path, &reason, &hadChains)) throw FileError(path, reason);
-    return hadChains;
+    const auto loaded = doc.ReadDocumentFile(path);
+    if (!loaded) throw FileError(path, loaded.Error());
+    return loaded->hadChains;
 }
 
 DocumentBytes ReadDocument(const std::string& path) {
@@ -109,11 +108,10 @@ DocumentBytes ReadDocument(const std::string& path) {
 }
 
 bool OpenDocumentFile(CKaisekiDoc& doc, const DocumentBytes& file) {
-    std::string reason;
-    bool hadChains = false;
-    if (!doc.ReadDocumentBytes(file.bytes, &reason, &hadChains)) throw FileError(file.path, reason);
+    const auto loaded = doc.ReadDocumentBytes(file.bytes);
+    if (!loaded) throw FileError(file.path, loaded.Error());
     doc.SetPathName(file.path);
-    return hadChains;
+    return loaded->hadChains;
 }
 
 CommandLine::CommandLine(const char* synopsis, const char* description) : m_synopsis(synopsis) {

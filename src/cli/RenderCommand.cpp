@@ -87,15 +87,15 @@ void Paint(QPainter& painter, CKaisekiDoc& doc, const RenderRequest& request) {
     qt::QPainterSurface surface(painter, QRect(0, 0, request.width, request.height));
     if (request.channel >= 0) {
         // The magnifier: the whole picture is one band, no measuring pass.
-        doc.DrawChannel(&surface, {0, 0, request.width, request.height}, request.channel, nullptr,
+        doc.DrawChannel(&surface, {0, 0, request.width, request.height}, request.channel,
                         &request.range);
         return;
     }
     const int bandHeight = request.height / CKaisekiDoc::kChannels;
     auto band = [&](int k) { return Rect{0, k * bandHeight, request.width, (k + 1) * bandHeight}; };
-    doc.MeasureCommonMax(&surface, band(0));
+    doc.MeasureCommonMax();
     for (int k = 0; k < CKaisekiDoc::kChannels; ++k)
-        doc.DrawChannel(&surface, band(k), k, nullptr, nullptr);
+        doc.DrawChannel(&surface, band(k), k, nullptr);
 }
 
 // The picture's file bytes.
@@ -201,9 +201,9 @@ int RunRender(const QStringList& arguments) {
     PrepareDocument(doc, ReadDocument(FileName(line.Positional(0))), options,
                     options.dataFiles.isEmpty() ? QString() : options.dataFiles.first(),
                     host.Get());
-    doc.m_zoomX = zoomX;
-    doc.m_zoomY = zoomY;
-    doc.m_absoluteScale = line.IsSet("absolute") ? 1 : 0;
+    doc.m_display.m_zoomX = zoomX;
+    doc.m_display.m_zoomY = zoomY;
+    doc.m_display.m_absoluteScale = line.IsSet("absolute") ? 1 : 0;
 
     const QByteArray bytes = RenderToBytes(doc, request, outPath);
     if (!file.Write(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size()))))

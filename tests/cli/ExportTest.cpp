@@ -20,6 +20,7 @@
 #include "pipeline/ModuleRegistry.h"
 #include "platform/Archive.h"
 #include "platform/TextCodec.h"
+#include "support/Loading.h"
 #include "support/ScriptedHost.h"
 
 namespace tavrel {
@@ -67,10 +68,10 @@ std::string CoreExport(const std::string& document, const ExportSettings& settin
                        const TempDir& dir) {
     test::ScriptedHost host;
     CKaisekiDoc doc;
-    EXPECT_TRUE(doc.OnOpenDocument(document));
+    EXPECT_TRUE(test::OpenDocument(doc, document));
     EXPECT_TRUE(host.messages.empty());
     const std::string path = dir.File("core.csv");
-    EXPECT_TRUE(WriteProcessedData(doc, path, settings).ok);
+    EXPECT_TRUE(WriteProcessedData(doc, path, settings).Ok());
     return test::ReadFileBytes(path);
 }
 
@@ -83,10 +84,10 @@ std::string CoreExportWith(const std::string& document, const ExportSettings& se
     CKaisekiDoc doc;
     EXPECT_TRUE(doc.ReadDocumentFile(document));
     if (edit) edit(doc);
-    EXPECT_EQ(doc.TryLoadDataFile(maxRows), DataLoadResult::Loaded);
+    EXPECT_TRUE(doc.LoadDataFile(maxRows, nullptr));
     EXPECT_TRUE(host.messages.empty());
     const std::string path = dir.File("core.csv");
-    EXPECT_TRUE(WriteProcessedData(doc, path, settings).ok);
+    EXPECT_TRUE(WriteProcessedData(doc, path, settings).Ok());
     return test::ReadFileBytes(path);
 }
 
@@ -181,7 +182,7 @@ TEST_F(CliExport, EveryOptionGivesTheBytesOfTheCoreWithThatSetting) {
         {{"--unit", "μV", "--factor", "1000", "--rate", "4000"},
          [](CKaisekiDoc& d) { SetAllHeads(d, 4000, "μV", 1000); }},
         {{"--max-rows", "100"}, {}, 100},
-        {{"--probe"}, [](CKaisekiDoc& d) { d.m_probeDisplay = 1; }},
+        {{"--probe"}, [](CKaisekiDoc& d) { d.m_display.m_probeDisplay = 1; }},
     };
     ExportSettings settings;
     settings.m_numberColumn = 1;

@@ -43,7 +43,7 @@ std::string CoreTable(const std::string& document, const std::string& fileColumn
     CKaisekiDoc doc;
     EXPECT_TRUE(doc.ReadDocumentFile(document));
     if (edit) edit(doc);
-    EXPECT_EQ(doc.TryLoadDataFile(maxRows), DataLoadResult::Loaded);
+    EXPECT_TRUE(doc.LoadDataFile(maxRows, nullptr));
     std::string text;
     AppendMeasurementHeader(text);
     AppendMeasurementRows(text, MeasureDocument(doc, fileColumn));
@@ -114,7 +114,7 @@ TEST_F(CliMeasure, EveryOptionGivesTheCoresTableWithThatSetting) {
         {{"--period", "3"}, heads(333, "mV", 1)},
         {{"--unit", "μV", "--factor", "10"}, heads(2000, "μV", 10)},
         {{"--max-rows", "100"}, {}, 100},
-        {{"--probe"}, [](CKaisekiDoc& d) { d.m_probeDisplay = 1; }},
+        {{"--probe"}, [](CKaisekiDoc& d) { d.m_display.m_probeDisplay = 1; }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.options[0]);

@@ -17,19 +17,16 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "document/Recording.h"
+
 namespace tavrel {
 
 class Progress;
-
-struct DataReadOptions {
-    int headerRows = 0;   // leading lines skipped whatever they hold; negative counts as 0
-    int skipColumns = 0;  // leading cells of each data line ignored; negative counts as 0
-    int maxRows = 8192;   // rows kept at most; 0 (or negative) = no cap
-};
 
 class DataFileReader {
   public:
@@ -40,7 +37,7 @@ class DataFileReader {
     // was pumping). Rows are appended; `rowCount` counts the lines that delivered column 0.
     // `fileLength` is L of the reservation rule; `progress` may be null.
     DataFileReader(std::vector<std::vector<double>>& columns, int& rowCount,
-                   const DataReadOptions& options, std::int64_t fileLength, Progress* progress);
+                   const ReadOptions& options, std::int64_t fileLength, Progress* progress);
 
     // The next bytes of the file. Returns false once reading has stopped (row cap met or
     // cancelled); further bytes are then ignored.
@@ -88,9 +85,15 @@ class DataFileReader {
 // reading takes only what its own thread kept).
 void KeepColumnStorage(std::vector<double>& column);
 
+// Reads the comma-separated text of an open file (at its start, `length` bytes long) into
+// `recording`'s columns: the progress range is the file's length; a cancel, the row cap and a
+// lack of memory keep what was read and are noted in the recording.
+void ReadCsvFile(std::FILE* file, std::int64_t length, const ReadOptions& options,
+                 Progress* progress, Recording& recording);
+
 // Reads a whole text held in memory (tests, fuzzing, the benchmarks' reference runs). Returns
 // false when the reading was cancelled.
 bool ReadDataText(std::string_view text, std::vector<std::vector<double>>& columns, int& rowCount,
-                  const DataReadOptions& options, Progress* progress = nullptr);
+                  const ReadOptions& options, Progress* progress = nullptr);
 
 }  // namespace tavrel

@@ -7,21 +7,20 @@
 #include <condition_variable>
 #include <cstdint>
 #include <cstdio>
+#include <filesystem>
 #include <limits>
 #include <mutex>
 #include <new>
 
 #include "document/DataSettings.h"
-#include "document/KaisekiDoc.h"
 #include "platform/Host.h"
 #include "platform/Rounding.h"
-#include "platform/Translate.h"
 
 namespace tavrel {
 
 namespace {
 
-constexpr int kColumns = CKaisekiDoc::kChannels;
+constexpr int kColumns = Recording::kColumns;
 // Samples read from each signal in turn, so that the columns grow together and a cancel leaves
 // them of about equal length.
 constexpr int kChunkSamples = 1 << 16;
@@ -97,14 +96,17 @@ bool IsRecordingHeader(std::string_view head) {
                                     8);
 }
 
-bool IsRecordingFile(const std::string& path) {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file) return false;
-    char head[8];
-    const std::size_t got = std::fread(head, 1, sizeof head, file);
-    std::fclose(file);
-    return IsRecordingHeader(std::string_view(head, got));
+namespace {
+
+// A name under which the open `file` can be opened again (the descriptor's entry in /proc), or
+// `path` where the system has no such entries.
+std::string DescriptorPath(std::FILE* file, const std::string& path) {
+    std::string named = "/proc/self/fd/" + std::to_string(fileno(file));
+    std::error_code ec;
+    return std::filesystem::exists(named, ec) ? named : path;
 }
+
+}  // namespace
 
 EdfFile::EdfFile(const std::string& path)
     : m_header(std::make_unique<edf_hdr_struct>()), m_path(path) {
@@ -129,21 +131,17 @@ int EdfFile::Signals() const {
     return IsOpen() ? std::clamp(m_header->edfsignals, 0, EDFLIB_MAXSIGNALS) : 0;
 }
 
-bool ReadRecordingValues(const std::string& path, int skipSignals, RecordingValues& values,
-                         std::string* reason) {
-    EdfFile file(path);
-    if (std::string why = Unreadable(file); !why.empty()) {
-        if (reason) *reason = why;
-        return false;
-    }
+namespace {
+
+std::optional<RecordingValues> EdfRecordingValues(const EdfFile& file, int skipSignals) {
+    if (!Unreadable(file).empty()) return std::nullopt;
     const int first = std::max(skipSignals, 0);
-    if (first >= file.Signals()) return false;
+    if (first >= file.Signals()) return std::nullopt;
+    RecordingValues values;
     values.rate = SignalRate(file.Header(), first);
     values.unit = Trimmed(file.Header().signalparam[first].physdimension);
-    return true;
+    return values;
 }
-
-namespace {
 
 // The signals to read and how many samples each gives.
 struct ReadPlan {
@@ -244,15 +242,12 @@ bool ReadLayout(std::FILE* file, const edf_hdr_struct& header, RecordLayout& lay
 // (clamped to the digital range, then bitvalue x (offset + value)); EDFlib itself fetches every
 // byte of a sample with a call of its own. Returns false when the file is not laid out as
 // expected, before anything was read.
-bool ReadRecords(const std::string& path, const edf_hdr_struct& header, const ReadPlan& plan,
+bool ReadRecords(std::FILE* file, const edf_hdr_struct& header, const ReadPlan& plan,
                  std::vector<std::vector<double>>& columns, int& rowCount, Progress* progress,
                  bool& cancelled) {
-    struct Closer {
-        void operator()(std::FILE* f) const { std::fclose(f); }
-    };
-    std::unique_ptr<std::FILE, Closer> file(std::fopen(path.c_str(), "rb"));
     RecordLayout layout;
-    if (!file || !ReadLayout(file.get(), header, layout)) return false;
+    if (!file || std::fseek(file, 0, SEEK_SET) != 0 || !ReadLayout(file, header, layout))
+        return false;
     for (int k : plan.read) {
         const edf_param_struct& signal = header.signalparam[plan.first + k];
         if (signal.dig_min >= signal.dig_max || signal.phys_min == signal.phys_max) return false;
@@ -266,7 +261,7 @@ bool ReadRecords(const std::string& path, const edf_hdr_struct& header, const Re
         if (columns.size() < static_cast<std::size_t>(kColumns)) return true;
         const long long records = std::min(batch, (plan.count - done + perRecord - 1) / perRecord);
         block.resize(static_cast<std::size_t>(records * layout.recordBytes));
-        if (std::fread(block.data(), 1, block.size(), file.get()) != block.size()) return true;
+        if (std::fread(block.data(), 1, block.size(), file) != block.size()) return true;
         const long long n = std::min(records * perRecord, plan.count - done);
         for (int k : plan.read) {
             const edf_param_struct& signal = header.signalparam[plan.first + k];
@@ -315,9 +310,9 @@ bool ReadRecords(const std::string& path, const edf_hdr_struct& header, const Re
 
 }  // namespace
 
-RecordingReadResult ReadRecordingSignals(const EdfFile& file, int skipSignals, int maxRows,
-                                         std::vector<std::vector<double>>& columns, int& rowCount,
-                                         Progress* progress) {
+RecordingReadResult ReadRecordingSignals(const EdfFile& file, std::FILE* data, int skipSignals,
+                                         int maxRows, std::vector<std::vector<double>>& columns,
+                                         int& rowCount, Progress* progress) {
     RecordingReadResult result;
     const edf_hdr_struct& header = file.Header();
     ReadPlan plan;
@@ -343,55 +338,44 @@ RecordingReadResult ReadRecordingSignals(const EdfFile& file, int skipSignals, i
     }
     if (progress) progress->SetRange(0, SaturateToInt(total));
 
-    if (!ReadRecords(file.Path(), header, plan, columns, rowCount, progress, result.cancelled))
+    if (!ReadRecords(data, header, plan, columns, rowCount, progress, result.cancelled))
         result.cancelled = ReadThroughEdflib(file, plan, columns, rowCount, progress);
     rowCount = Rows(columns);
     return result;
 }
 
-DataLoadResult LoadRecording(CKaisekiDoc& doc, const std::string& path, int maxRows,
-                             std::string* reason) {
-    EdfFile file(path);
-    if (std::string why = Unreadable(file); !why.empty()) {
-        GetHost().MessageBox(Translate("Document", "データファイルが開けません。") + "\n" + why);
-        if (reason) *reason = why;
-        return DataLoadResult::CannotOpen;
-    }
+RecordingResult ReadEdfRecording(std::FILE* data, const std::string& path,
+                                 const ReadOptions& options, Progress* progress) {
+    // EDFlib opens files by name; it is given the name of the descriptor already open, so that it
+    // reads the very file opened here and the name is looked up once.
+    EdfFile file(DescriptorPath(data, path));
+    if (std::string why = Unreadable(file); !why.empty())
+        return Failure(ReadError{ReadError::Kind::Refused, why});
 
-    std::unique_ptr<Progress> progress = GetHost().CreateProgress();
-    WaitCursor wait;
-    doc.ClearSourceData();
+    Recording recording;
+    ReadNotes& notes = recording.notes;
+    notes.values = EdfRecordingValues(file, options.skipColumns);
     RecordingReadResult result;
-    bool outOfMemory = false;
     try {
-        result = ReadRecordingSignals(file, doc.m_skipColumns, maxRows, doc.m_columns,
-                                      doc.m_rowCount, progress.get());
+        result = ReadRecordingSignals(file, data, options.skipColumns, options.maxRows,
+                                      recording.columns, recording.rowCount, progress);
     } catch (const std::bad_alloc&) {
-        outOfMemory = true;
+        notes.outOfMemory = true;
     } catch (const std::length_error&) {
-        outOfMemory = true;
+        notes.outOfMemory = true;
     }
-    progress.reset();
-    if (outOfMemory) {
-        // The samples read so far stay.
-        doc.m_rowCount = Rows(doc.m_columns);
-        GetHost().MessageBox(Translate("Document", "メモリが不足しています。"));
-        return DataLoadResult::OutOfMemory;
-    }
-    doc.m_rowsLeftOut = result.rowsLeftOut && !result.cancelled;
-    if (!result.otherRate.empty()) {
-        std::string labels;
-        for (const std::string& label : result.otherRate)
-            labels += (labels.empty() ? "" : ", ") + label;
-        GetHost().MessageBox(
-            Translate("Document", "サンプリング周波数が異なる信号は読み込みませんでした: ") +
-            labels);
-    }
-    if (result.cancelled) {
-        GetHost().Beep();
-        return DataLoadResult::Cancelled;
-    }
-    return DataLoadResult::Loaded;
+    // After a lack of memory the samples read so far stay.
+    recording.rowCount = Rows(recording.columns);
+    if (notes.outOfMemory) return recording;
+    notes.rowsLeftOut = result.rowsLeftOut && !result.cancelled;
+    notes.cancelled = result.cancelled;
+    notes.otherRate = std::move(result.otherRate);
+    return recording;
+}
+
+std::optional<RecordingValues> ReadEdfValues(std::FILE* data, const std::string& path,
+                                             int skipSignals) {
+    return EdfRecordingValues(EdfFile(DescriptorPath(data, path)), skipSignals);
 }
 
 }  // namespace tavrel

@@ -129,8 +129,8 @@ ExportResult WriteProcessedData(CKaisekiDoc& doc, const std::string& path,
     // an earlier file as it was and no partial file.
     AtomicFile file(path);
     const auto sink = [&file](std::string_view bytes) { return file.Write(bytes); };
-    if (file.IsOpen() && WriteExport(channels, settings, sink) && file.Commit()) return {};
-    return {false, file.Reason()};
+    if (file.IsOpen() && WriteExport(channels, settings, sink) && file.Commit()) return Done{};
+    return Failure(file.Reason());
 }
 
 }  // namespace tavrel

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "document/ExportSettings.h"
+#include "platform/Result.h"
 
 namespace tavrel {
 
@@ -48,20 +49,20 @@ std::string FormatExport(std::span<const ChannelExport> channels, const ExportSe
 // on Windows proposes 処理済run1.csv for C:\data\run1.csv).
 std::string ProposeExportName(const std::string& dataFilePath);
 
-// How writing the export file ended: `ok`, or the reason of the failure (the system's text).
-struct ExportResult {
-    bool ok = true;
-    std::string reason;
-    explicit operator bool() const { return ok; }
-};
+// How writing the export file ended: done, or the reason of the failure (the system's text).
+using ExportResult = Result<Done, std::string>;
 
 // Asks every channel of the document for its data (GetChannelData: each chain computes its output
 // afresh, which is why the document is not const) and writes the export to `path` through an
 // AtomicFile, which replaces an existing file only once the whole export is on the disk. Shows
-// nothing to the user: ExportProcessedData turns a failure into its message. When the file cannot
+// nothing to the user: the export command turns a failure into its message. When the file cannot
 // be created or written, the result says why, an earlier file is left as it was and no partial
 // file is left behind.
 ExportResult WriteProcessedData(CKaisekiDoc& doc, const std::string& path,
                                 const ExportSettings& settings);
+
+// The "save processed data" command: asks the host for the file and the export settings, then
+// writes every channel's processed data; a failure is told in a message box.
+void ExportProcessedData(CKaisekiDoc& doc);
 
 }  // namespace tavrel

@@ -5,7 +5,6 @@
 #include <new>
 #include <string_view>
 
-#include "document/KaisekiDoc.h"
 #include "pipeline/DialogIds.h"
 #include "pipeline/ModuleDialog.h"
 #include "pipeline/ModuleRegistry.h"
@@ -89,9 +88,18 @@ void CModBase::ChainGetData(std::vector<double>* values, std::string* label,
     ChainEnd(this)->RecomputeAndGetData(values, label, times);
 }
 
-void CModBase::ChainDraw(Surface* surface, const Rect& plot, double* maxAbs,
+void CModBase::ChainDraw(Surface* surface, const Rect& plot, const DisplayState& display,
                          const SampleRange* range) {
-    ChainEnd(this)->DrawOrMeasure(surface, plot, maxAbs, range);
+    ChainEnd(this)->Draw(surface, plot, display, range);
+}
+
+double CModBase::ChainMeasure() {
+    return ChainEnd(this)->MeasureMaxAbs();
+}
+
+const DisplayState& DisplayOf(const CModBase& module) {
+    static const DisplayState defaults;
+    return module.m_doc ? module.m_doc->Display() : defaults;
 }
 
 // ---- pull protocol -----------------------------------------------------------------------------
@@ -161,16 +169,22 @@ int CModBase::Compute() {
     });
 }
 
-void CModBase::DrawOrMeasure(Surface* surface, const Rect& plot, double* maxAbs,
-                             const SampleRange* range) {
+void CModBase::Draw(Surface* surface, const Rect& plot, const DisplayState& display,
+                    const SampleRange* range) {
+    DrawOrMeasure([&] { DrawGraph(surface, plot, display, range); });
+}
+
+double CModBase::MeasureMaxAbs() {
+    double value = 0.0;
+    DrawOrMeasure([&] { value = MaxAbs(0, m_outputCount); });
+    return value;
+}
+
+void CModBase::DrawOrMeasure(const std::function<void()>& use) {
     if (!PullInput()) return;
     if (m_editing) m_output.reset();
     if (!m_output) Compute();
-    if (maxAbs) {
-        *maxAbs = MaxAbs(0, m_outputCount);
-    } else {
-        DrawGraph(surface, plot, range);
-    }
+    use();
     if (m_editing) m_output.reset();
 }
 
@@ -256,8 +270,8 @@ int CModBase::PixelsToRange(Surface*, const Rect& plot, const Rect& selection, i
         out[1] = 0;
         return 0;
     }
-    int scale[2] = {1, 1};
-    if (m_doc) m_doc->GetPrintScale(scale);
+    int scale[2];
+    DisplayOf(*this).GetPrintScale(scale);
     double width = plot.right - plot.left - 80.0 * scale[0];
     double x0 = plot.left + 40.0 * scale[0];
     double p = width / m_outputCount;

@@ -90,8 +90,8 @@ void CKaisekiView::SetZoom(int xZoom, int yZoom) {
 
 void CKaisekiView::OnInitialUpdate() {
     if (m_doc) {
-        m_xZoom = std::clamp(m_doc->m_zoomX, 1, 100);
-        m_yZoom = std::clamp(m_doc->m_zoomY, 1, 100);
+        m_xZoom = std::clamp(m_doc->m_display.m_zoomX, 1, 100);
+        m_yZoom = std::clamp(m_doc->m_display.m_zoomY, 1, 100);
     }
     ApplyScrollSizes();
     viewport()->update();
@@ -182,20 +182,16 @@ void CKaisekiView::focusOutEvent(QFocusEvent* event) {
 void CKaisekiView::OnDraw(Surface& surface, const Rect& visible) {
     if (!m_doc) return;
     WaitCursor wait;
-    MeasureCommonMax(surface);
-    DrawBands(surface, visible);
-}
-
-void CKaisekiView::MeasureCommonMax(Surface& surface) {
     // Measured over all channels on every paint, visible or not.
-    if (m_doc) m_doc->MeasureCommonMax(&surface, BandRect(0));
+    m_doc->MeasureCommonMax();
+    DrawBands(surface, visible);
 }
 
 void CKaisekiView::DrawBands(Surface& surface, const Rect& visible) {
     if (!m_doc) return;
     for (int k = 0; k < CKaisekiDoc::kChannels; ++k) {
         const Rect band = BandRect(k);
-        if (Intersects(band, visible)) m_doc->DrawChannel(&surface, band, k, nullptr, nullptr);
+        if (Intersects(band, visible)) m_doc->DrawChannel(&surface, band, k, nullptr);
     }
 }
 
@@ -210,12 +206,12 @@ void CKaisekiView::DrawPicture(const QRegion& region) {
     painter.translate(-scroll);
     const QRegion area = region.translated(scroll);
     QPainterSurface surface(painter, area.boundingRect());
-    MeasureCommonMax(surface);
+    m_doc->MeasureCommonMax();
     // Each band once, however many rectangles of the region it crosses: a band's chain is
     // computed once per paint.
     for (int k = 0; k < CKaisekiDoc::kChannels; ++k) {
         const Rect band = BandRect(k);
-        if (area.intersects(ToQRect(band))) m_doc->DrawChannel(&surface, band, k, nullptr, nullptr);
+        if (area.intersects(ToQRect(band))) m_doc->DrawChannel(&surface, band, k, nullptr);
     }
 }
 

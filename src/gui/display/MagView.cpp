@@ -20,7 +20,7 @@ CMagView::~CMagView() {
 void CMagView::OnDraw(Surface& surface) {
     if (!m_doc) return;
     const SampleRange range{m_firstSample, m_lastSample};
-    m_doc->DrawChannel(&surface, {0, 0, width(), height()}, m_channel, nullptr, &range);
+    m_doc->DrawChannel(&surface, {0, 0, width(), height()}, m_channel, &range);
 }
 
 void CMagView::paintEvent(QPaintEvent* event) {

@@ -2,8 +2,7 @@
 
 #include "gui/platform/Translation.h"
 
-#include <filesystem>
-#include <system_error>
+#include <memory>
 
 #include "document/KaisekiDoc.h"
 #include "platform/Host.h"
@@ -33,35 +32,27 @@ bool RefuseWhileReading() {
     return true;
 }
 
-std::string DataPathForReading(const std::string& dataPath, const std::string& documentPath) {
-    namespace fs = std::filesystem;
-    if (dataPath.empty() || documentPath.empty()) return dataPath;
-    std::error_code error;
-    fs::path given = fs::u8path(dataPath);
-    if (given.is_absolute() || fs::exists(given, error)) return dataPath;
-    fs::path beside = fs::u8path(documentPath).parent_path() / given;
-    if (fs::is_regular_file(beside, error)) {
-        std::u8string text = beside.lexically_normal().u8string();
-        return std::string(text.begin(), text.end());
-    }
-    return dataPath;
-}
-
-void ReadDataFile(CKaisekiDoc& doc) {
+void ReadDataFile(CKaisekiDoc& doc, bool takeValues) {
     ReadingScope reading;
-    std::string stored = doc.m_dataFilePath;
-    doc.m_dataFilePath = DataPathForReading(stored, doc.GetPathName());
-    // Put the stored path back however the reader returns.
-    struct Restore {
-        CKaisekiDoc& doc;
-        std::string path;
-        ~Restore() { doc.m_dataFilePath = std::move(path); }
-    } restore{doc, std::move(stored)};
-    doc.LoadDataFile();
+    Host& host = GetHost();
+    std::unique_ptr<Progress> progress = host.CreateProgress();
+    auto read = [&] {
+        WaitCursor wait;
+        return doc.LoadDataFile(doc.m_rowLimit, progress.get(), takeValues);
+    }();
+    progress.reset();
+    if (!read) {
+        if (const std::string message = ReadErrorMessage(read.Error()); !message.empty())
+            host.MessageBox(message);
+        return;
+    }
+    for (const std::string& message : ReadingMessages(*read))
+        host.MessageBox(message);
+    if (read->cancelled) host.Beep();
 }
 
 QString RowsLeftOutNotice(const CKaisekiDoc& doc) {
-    if (!doc.m_rowsLeftOut) return {};
+    if (!doc.RowsLeftOut()) return {};
     return Tr("DataReading",
               "データファイルの先頭 %1 行だけを読み込みました（上限はオプションで変更できます）")
         .arg(doc.m_rowCount);

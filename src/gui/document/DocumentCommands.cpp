@@ -118,8 +118,8 @@ bool DocumentCommands::OpenDocumentFile(const QString& name) {
     // program was started in.
     const QString path = AbsolutePath(name);
     std::string file = path.toStdString();
-    bool hadChains = false;
-    if (!m_doc.ReadDocumentFile(file, nullptr, &hadChains)) {
+    const auto loaded = m_doc.ReadDocumentFile(file);
+    if (!loaded) {
         // The document has been set up anew; the entry that failed leaves the list.
         GetHost().MessageBox(Translate("Document", "ドキュメントを開くことができません。") + "\n" +
                              file);
@@ -132,10 +132,7 @@ bool DocumentCommands::OpenDocumentFile(const QString& name) {
     Announce();
     // Only a document that held chains reads its data file; a recording brings its own rate and
     // unit.
-    if (hadChains) {
-        ApplyRecordingSettings(m_doc);
-        ReadDataFile(m_doc);
-    }
+    if (loaded->hadChains) ReadDataFile(m_doc, true);
     m_doc.UpdateAllViews();
     emit initialUpdate();
     return true;
@@ -159,7 +156,12 @@ bool DocumentCommands::OnFileSaveAs() {
 
 bool DocumentCommands::SaveAs(const QString& name) {
     const QString path = AbsolutePath(name);
-    if (!m_doc.OnSaveDocument(path.toStdString())) return false;
+    const std::string file = path.toStdString();
+    if (!m_doc.SaveDocumentFile(file)) {
+        // The document stays modified; an earlier file stays as it was.
+        GetHost().MessageBox(Translate("Document", "ドキュメントを保存できません。") + "\n" + file);
+        return false;
+    }
     m_recent->Add(path);
     Announce();
     return true;

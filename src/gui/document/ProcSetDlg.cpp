@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <algorithm>
 
+#include "document/ChannelChains.h"
 #include "document/DataSettings.h"
 #include "gui/document/ChAssignDlg.h"
 #include "gui/document/DataFileDlg.h"

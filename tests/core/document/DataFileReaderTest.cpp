@@ -26,7 +26,7 @@ struct Result {
 
 Result Read(std::string_view text, int headerRows = 0, int skipColumns = 0, int maxRows = 8192) {
     Result r;
-    DataReadOptions options;
+    ReadOptions options;
     options.headerRows = headerRows;
     options.skipColumns = skipColumns;
     options.maxRows = maxRows;
@@ -175,7 +175,7 @@ TEST(DataFileReader, ChunkBoundariesDoNotChangeTheResult) {
     Result whole = Read(text, 1);
     for (std::size_t piece : {1u, 2u, 3u, 5u, 7u, 16u}) {
         Result r;
-        DataReadOptions options;
+        ReadOptions options;
         options.headerRows = 1;
         DataFileReader reader(r.columns, r.rows, options, static_cast<std::int64_t>(text.size()),
                               nullptr);
@@ -267,7 +267,7 @@ TEST(DataFileReader, RandomLinesReadAsSplittingAndStrtodReadThem) {
     for (std::size_t piece : {std::size_t{0}, std::size_t{1} + static_cast<std::size_t>(pick(64)),
                               std::size_t{4096} + static_cast<std::size_t>(pick(4096))}) {
         Result r;
-        DataReadOptions options;
+        ReadOptions options;
         options.maxRows = 0;
         DataFileReader reader(r.columns, r.rows, options, static_cast<std::int64_t>(text.size()),
                               nullptr);
@@ -328,7 +328,7 @@ TEST(DataFileReader, ProgressStepsByLineLengthPlusTwoAndCancelKeepsRowsRead) {
     test::ScriptedHost host;
     std::unique_ptr<Progress> progress = host.CreateProgress();
     Result r;
-    DataReadOptions options;
+    ReadOptions options;
     options.headerRows = 1;
     EXPECT_TRUE(ReadDataText("head\r\n1,2\n\n333", r.columns, r.rows, options, progress.get()));
     EXPECT_EQ(host.progressSteps, (std::vector<int>{6, 5, 2, 5}));
@@ -348,7 +348,7 @@ TEST(DataFileReader, ProgressStepsByLineLengthPlusTwoAndCancelKeepsRowsRead) {
     test::ScriptedHost capped;
     progress = capped.CreateProgress();
     Result s;
-    DataReadOptions cap;
+    ReadOptions cap;
     cap.maxRows = 1;
     ReadDataText("1\n2\n3\n", s.columns, s.rows, cap, progress.get());
     EXPECT_EQ(s.columns[0], (Column{1}));

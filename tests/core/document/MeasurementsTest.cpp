@@ -15,6 +15,7 @@
 #include "modules/analysis/SDActDetFilter.h"
 #include "modules/filters/ReSmplFilter.h"
 #include "pipeline/DmyPipe.h"
+#include "support/Loading.h"
 #include "support/ScriptedHost.h"
 #include "support/TempDir.h"
 
@@ -74,7 +75,7 @@ class Measurements : public ::testing::Test {
         Append<CReSmplFilter>(doc, 4)->m_step = 5000;
         Append<CDmyPipe>(doc, 7)->m_probeOn = 1;
         Append<CIntFilter>(doc, 7);
-        doc.LoadDataFile();
+        ASSERT_TRUE(test::LoadDataFile(doc));
         ASSERT_EQ(doc.m_rowCount, 4000);
     }
     const MeasurementRow* Row(const std::vector<MeasurementRow>& rows, int channel) {
@@ -135,7 +136,7 @@ TEST_F(Measurements, ProbeDisplayMeasuresTheProbesData) {
     const MeasurementRow* normal = Row(normalRows, 8);
     ASSERT_TRUE(normal);
     EXPECT_EQ(normal->unit, "[mV]*[ms]");
-    doc.m_probeDisplay = 1;
+    doc.m_display.m_probeDisplay = 1;
     const std::vector<MeasurementRow> rows = MeasureDocument(doc, "f");
     const MeasurementRow* probe = Row(rows, 8);
     ASSERT_TRUE(probe);

@@ -322,9 +322,9 @@ TEST_F(English, ModuleDialogsCatalogueAndListAreEnglishWhileTheDocumentStaysTheS
 
     // The document file is the same in either language: stored names are data.
     test::TempDir dir;
-    ASSERT_TRUE(signal.doc.OnSaveDocument(dir.File("en.kcd")));
+    ASSERT_TRUE(signal.doc.SaveDocumentFile(dir.File("en.kcd")));
     InstallLanguage(Language::Japanese);
-    ASSERT_TRUE(signal.doc.OnSaveDocument(dir.File("ja.kcd")));
+    ASSERT_TRUE(signal.doc.SaveDocumentFile(dir.File("ja.kcd")));
     EXPECT_EQ(test::ReadFileBytes(dir.File("en.kcd")), test::ReadFileBytes(dir.File("ja.kcd")));
     EXPECT_EQ(ShownModuleName(*signal.Head()->m_next), "移動平均");
 }

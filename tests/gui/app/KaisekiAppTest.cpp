@@ -45,7 +45,7 @@ std::string SaveDocument(const tavrel::test::TempDir& dir, const std::string& na
     doc.OnNewDocument();
     doc.m_channelEnabled[static_cast<std::size_t>(enabled)] = 1;
     std::string path = dir.File(name);
-    EXPECT_TRUE(doc.OnSaveDocument(path));
+    EXPECT_TRUE(doc.SaveDocumentFile(path));
     return path;
 }
 
@@ -182,7 +182,7 @@ TEST(KaisekiApp, NewAndOpenGiveTheViewsTheirInitialUpdate) {
     };
     // The zoom factors are taken from the document and the frame shrinks to the graphs.
     ASSERT_TRUE(widened());
-    app->Document().m_zoomY = 2;
+    app->Document().m_display.m_zoomY = 2;
     frame->Action(ID_FILE_NEW)->trigger();
     EXPECT_EQ(frame->GetActiveView()->TotalHeight(), 5120);
     EXPECT_LT(frame->width(), 1400);

@@ -56,7 +56,7 @@ std::string SaveLongRecording(const tavrel::test::TempDir& dir) {
     settings.m_skipColumnsValue = 1;
     tavrel::ApplyDataFileSettings(doc, settings);
     const std::string path = dir.File("ecg.kcd");
-    EXPECT_TRUE(doc.OnSaveDocument(path));
+    EXPECT_TRUE(doc.SaveDocumentFile(path));
     return path;
 }
 

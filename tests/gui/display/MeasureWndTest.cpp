@@ -19,6 +19,7 @@
 #include "gui/platform/ScriptedFileChooser.h"
 #include "modules/filters/ReSmplFilter.h"
 #include "pipeline/DmyPipe.h"
+#include "support/Loading.h"
 #include "support/ScriptedHost.h"
 #include "support/TempDir.h"
 
@@ -143,7 +144,7 @@ TEST_F(MeasureWndTest, Screenshot) {
     const char* folder = std::getenv("TAVREL_SCREENSHOT_DIR");
     if (!folder) GTEST_SKIP() << "set TAVREL_SCREENSHOT_DIR to write the screenshot";
     if (const char* document = std::getenv("TAVREL_SCREENSHOT_DOCUMENT")) {
-        ASSERT_TRUE(doc.OnOpenDocument(document));
+        ASSERT_TRUE(test::OpenDocument(doc, document));
     } else {
         display_test::FillSines(doc, 8192);
     }

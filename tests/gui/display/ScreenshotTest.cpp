@@ -19,6 +19,7 @@
 #include "gui/display/MagWnd.h"
 #include "gui/display/MainFrame.h"
 #include "gui/platform/Translation.h"
+#include "support/Loading.h"
 #include "support/ScriptedHost.h"
 
 namespace tavrel::qt {
@@ -56,7 +57,7 @@ TEST(Screenshots, MainWindowAndMagnifier) {
     CKaisekiDoc doc;
     doc.OnNewDocument();
     if (const char* document = std::getenv("TAVREL_SCREENSHOT_DOCUMENT")) {
-        ASSERT_TRUE(doc.OnOpenDocument(document));
+        ASSERT_TRUE(test::OpenDocument(doc, document));
     } else {
         FillBursts(doc, 8192);
     }

@@ -295,12 +295,12 @@ TEST(DataReading, RelativeDataPathIsFoundBesideTheDocument) {
     std::filesystem::create_directories(dir.Path() / "set");
     std::string csv = dir.Write("set/データ.csv", "1\n");
     std::string kcd = dir.File("set/a.kcd");
-    EXPECT_EQ(qt::DataPathForReading("データ.csv", kcd), csv);
+    EXPECT_EQ(ResolveDataPath("データ.csv", kcd), csv);
     // An absolute path, an empty one, and a name found nowhere stay as they are.
-    EXPECT_EQ(qt::DataPathForReading("/nowhere/x.csv", kcd), "/nowhere/x.csv");
-    EXPECT_EQ(qt::DataPathForReading("", kcd), "");
-    EXPECT_EQ(qt::DataPathForReading("missing.csv", kcd), "missing.csv");
-    EXPECT_EQ(qt::DataPathForReading("データ.csv", ""), "データ.csv");
+    EXPECT_EQ(ResolveDataPath("/nowhere/x.csv", kcd), "/nowhere/x.csv");
+    EXPECT_EQ(ResolveDataPath("", kcd), "");
+    EXPECT_EQ(ResolveDataPath("missing.csv", kcd), "missing.csv");
+    EXPECT_EQ(ResolveDataPath("データ.csv", ""), "データ.csv");
 
     CKaisekiDoc doc;
     doc.OnNewDocument();
