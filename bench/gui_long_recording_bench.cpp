@@ -64,7 +64,7 @@ std::unique_ptr<CKaisekiDoc> LoadRecording(int rows) {
     doc->m_rowLimit = 0;
     doc->m_skipColumns = 1;
     doc->m_dataFilePath = DataFile(rows);
-    doc->LoadDataFile();
+    (void)doc->LoadDataFile(doc->m_rowLimit, nullptr);
     for (int k = 0; k < CKaisekiDoc::kChannels; ++k) {
         doc->m_channelEnabled[static_cast<std::size_t>(k)] = 1;
         tavrel::CModBase* head = doc->Head(k);

@@ -11,7 +11,7 @@ packages=(
     clang libclang-rt-14-dev
     fonts-ipafont-gothic xvfb xauth locales
     desktop-file-utils shared-mime-info
-    parallel
+    parallel strace
     help2man lintian appstream dpkg-dev man-db fakeroot gzip bash-completion
     "$@"
 )

@@ -427,6 +427,22 @@
         <source>データファイルの先頭 %1 行だけを読み込みました（上限はオプションで変更できます）</source>
         <translation>Only the first %1 rows of the data file were read (the limit can be changed in Options)</translation>
     </message>
+    <message>
+        <source>読み込めるデータがありませんでした。</source>
+        <translation>The data file holds no data that can be read.</translation>
+    </message>
+    <message>
+        <source>数値が見つかりませんでした。</source>
+        <translation>No numbers were found in the data file.</translation>
+    </message>
+    <message>
+        <source>%1 行の文字列を 0 として読み込みました</source>
+        <translation>%1 rows held text, read as 0</translation>
+    </message>
+    <message>
+        <source>サンプリング周波数 %1 Hz を %2 Hz に丸めました</source>
+        <translation>The sampling rate %1 Hz was rounded to %2 Hz</translation>
+    </message>
 </context>
 <context>
     <name>DataSetDlg</name>
@@ -492,6 +508,10 @@
     <message>
         <source>ドキュメントを保存できません。</source>
         <translation>The document cannot be saved.</translation>
+    </message>
+    <message>
+        <source>データファイルの形式が分かりません。</source>
+        <translation>The format of the data file is unknown.</translation>
     </message>
 </context>
 <context>

@@ -1,11 +1,13 @@
 #include "cli/DataOptions.h"
 
 #include <cerrno>
+#include <charconv>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <limits>
 #include <optional>
+#include <vector>
 
 #include "document/DataSettings.h"
 #include "document/KaisekiDoc.h"
@@ -53,6 +55,30 @@ namespace {
 
 // What the data-settings dialog would write, had the user entered the options given. An EDF or
 // BDF data file brings its own rate, unit and factor 1, which the options given replace.
+// What the reading found that the user should know, in the command line's words: the warnings
+// do not change the exit status.
+std::vector<std::string> ReadingWarnings(const ReadNotes& notes) {
+    std::vector<std::string> warnings;
+    if (!notes.otherRate.empty()) {
+        std::string labels;
+        for (const std::string& label : notes.otherRate)
+            labels += (labels.empty() ? "" : ", ") + label;
+        warnings.push_back("signals of another sampling rate were not read: " + labels);
+    }
+    if (notes.unroundedRate > 0.0) {
+        char text[32];
+        const auto end = std::to_chars(text, text + sizeof text, notes.unroundedRate,
+                                       std::chars_format::general, 10);
+        warnings.push_back("the sampling rate " + std::string(text, end.ptr) +
+                           " Hz was rounded to " + std::to_string(notes.values->rate) + " Hz");
+    }
+    if (notes.nothingReadable) warnings.push_back("no readable data");
+    if (notes.noNumbers) warnings.push_back("no numbers were found");
+    if (notes.textRows > 0)
+        warnings.push_back(std::to_string(notes.textRows) + " rows held text, read as 0");
+    return warnings;
+}
+
 // The data-file dialog's answers as the options give them: the reading settings go into the
 // document at once (they decide what is read); the value settings are returned for after the
 // reading, with whether anything replaces the heads' values.
@@ -131,6 +157,8 @@ void PrepareDocument(CKaisekiDoc& doc, const DocumentBytes& document, const Data
     if (!doc.m_dataFilePath.empty()) {
         RecordingResult read = ReadRecording(ResolveDataPath(doc.m_dataFilePath, doc.GetPathName()),
                                              doc.ReadingOptions(options.maxRows), nullptr);
+        if (!read && read.Error().kind == ReadError::Kind::UnknownFormat)
+            throw FileError(named, "unknown data file format");
         if (!read)
             throw FileError(named, "cannot open the data file (" + read.Error().reason + ")");
         recording = std::move(read.Value());
@@ -140,8 +168,8 @@ void PrepareDocument(CKaisekiDoc& doc, const DocumentBytes& document, const Data
     if (recording) {
         if (recording->notes.outOfMemory)
             throw FileError(named, "out of memory while reading the data file");
-        for (const std::string& message : ReadingMessages(recording->notes))
-            host.MessageBox(message);
+        for (const std::string& warning : ReadingWarnings(recording->notes))
+            host.MessageBox(named + ": " + warning);
         doc.SetRecording(std::move(*recording));
     }
     if (doc.RowsLeftOut()) {

@@ -51,11 +51,22 @@ class DataFileReader {
     bool RowsLeftOut() const { return m_rowsLeftOut; }
     // Lines seen so far (header lines and the line at which reading stopped included).
     std::int64_t Lines() const { return m_lines; }
+    // Rows with a kept cell that held text (read as 0, "nan" and "inf" included).
+    std::int64_t TextRows() const { return m_textRows; }
+    // Whether any kept cell held a number.
+    bool SawNumber() const { return m_sawNumber; }
 
   private:
     // One line without its line end; false to stop reading.
     bool HandleLine(const char* begin, const char* end);
     void SplitLine(const char* begin, const char* end);
+    // Counts what a row's cells held (kLineHadText, kLineHadNumber).
+    void NoteLine(int held);
+    // Keeps bytes of a line that continues in the next chunk; once the line is long, only up to
+    // the end of its last kept cell (the rest of the line is counted, not kept).
+    void Carry(const char* data, std::size_t size);
+    // The carried line was read: forget it.
+    void EndCarry();
 
     std::vector<std::vector<double>>& m_columns;
     int& m_rowCount;
@@ -69,7 +80,15 @@ class DataFileReader {
     bool m_cancelled = false;
     bool m_rowsLeftOut = false;
     std::int64_t m_lines = 0;
-    std::string m_carry;  // the start of a line that continues in the next chunk
+    std::string m_carry;            // the start of a line that continues in the next chunk
+    bool m_dropping = false;        // the carried line's cells after the kept ones are dropped
+    bool m_droppedCr = false;       // the last byte dropped was a CR
+    std::int64_t m_dropped = 0;     // bytes of the carried line dropped
+    std::size_t m_commaScan = 0;    // where the carried line's commas have been counted to
+    std::int64_t m_commasSeen = 0;  // commas counted in the carried line
+    std::size_t m_trimAt = std::size_t{1} << 20;  // carry length at which to count again
+    std::int64_t m_textRows = 0;
+    bool m_sawNumber = false;
     // Bytes of a UTF-8 byte-order mark matched at the start of the file so far; -1 once the
     // start has been passed.
     int m_markBytes = 0;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <condition_variable>
 #include <cstdint>
 #include <cstdio>
@@ -63,14 +64,30 @@ std::string Trimmed(const char* text) {
 }
 
 // Samples per second of a signal: its samples per data record over the record's duration (in
-// EDFlib's units of 100 ns), plus 0.5, truncated; kept within 1-100000, the rates the
-// data-settings dialog takes.
+// EDFlib's units of 100 ns).
+double ExactRate(const edf_hdr_struct& header, int signal) {
+    return header.signalparam[signal].smp_in_datarecord *
+           static_cast<double>(EDFLIB_TIME_DIMENSION) /
+           static_cast<double>(header.datarecord_duration);
+}
+
+// The rate in whole hertz: plus 0.5, truncated; kept within 1-100000, the rates the data-settings
+// dialog takes (a reading refuses a recording outside them).
 int SignalRate(const edf_hdr_struct& header, int signal) {
-    const double perSecond = header.signalparam[signal].smp_in_datarecord *
-                             static_cast<double>(EDFLIB_TIME_DIMENSION) /
-                             static_cast<double>(header.datarecord_duration);
-    return std::clamp(RoundToInt(perSecond), static_cast<int>(kMinRateValue),
+    return std::clamp(RoundToInt(ExactRate(header, signal)), static_cast<int>(kMinRateValue),
                       static_cast<int>(kMaxRateValue));
+}
+
+// Why a recording whose first read signal has `rate` samples per second cannot be read: the
+// program's rates are whole hertz from 1 to 100000, and a record of 1000 s read as 1 Hz would give
+// every time off by its factor. Empty when the rate can be read.
+std::string UnreadableRate(double rate) {
+    if (rate >= kMinRateValue && rate <= kMaxRateValue) return {};
+    char text[64];
+    const auto written =
+        std::to_chars(text, text + sizeof text, rate, std::chars_format::general, 6);
+    return "the sampling rate of the first signal read is " + std::string(text, written.ptr) +
+           " Hz; rates from 1 to 100000 Hz can be read";
 }
 
 // The length of column 0 (0 when there are no columns).
@@ -355,6 +372,13 @@ RecordingResult ReadEdfRecording(std::FILE* data, const std::string& path,
     Recording recording;
     ReadNotes& notes = recording.notes;
     notes.values = EdfRecordingValues(file, options.skipColumns);
+    const int first = std::max(options.skipColumns, 0);
+    if (first < file.Signals()) {
+        const double rate = ExactRate(file.Header(), first);
+        if (std::string why = UnreadableRate(rate); !why.empty())
+            return Failure(ReadError{ReadError::Kind::Refused, why});
+        if (rate != std::floor(rate)) notes.unroundedRate = rate;
+    }
     RecordingReadResult result;
     try {
         result = ReadRecordingSignals(file, data, options.skipColumns, options.maxRows,
@@ -370,6 +394,7 @@ RecordingResult ReadEdfRecording(std::FILE* data, const std::string& path,
     notes.rowsLeftOut = result.rowsLeftOut && !result.cancelled;
     notes.cancelled = result.cancelled;
     notes.otherRate = std::move(result.otherRate);
+    notes.nothingReadable = recording.rowCount == 0 && !notes.cancelled;
     return recording;
 }
 

@@ -55,7 +55,7 @@ void CKaisekiDoc::DeleteContents() {
         KeepColumnStorage(column);
     m_columns.clear();
     m_dataFilePath.clear();
-    m_rowsLeftOut = false;
+    m_readNotes = {};
 }
 
 void CKaisekiDoc::NormaliseChannelLists() {
@@ -222,7 +222,7 @@ void CKaisekiDoc::ClearSourceData() {
         if (CHeadFilter* head = Head(i)) head->ClearBuffers();
     }
     m_rowCount = 0;
-    m_rowsLeftOut = false;
+    m_readNotes = {};
 }
 
 void CKaisekiDoc::SetRecording(Recording&& recording) {
@@ -230,7 +230,8 @@ void CKaisekiDoc::SetRecording(Recording&& recording) {
     recording.columns.resize(kChannels);
     m_columns = std::move(recording.columns);
     m_rowCount = recording.rowCount;
-    m_rowsLeftOut = recording.notes.rowsLeftOut && !recording.notes.cancelled;
+    m_readNotes = recording.notes;
+    m_readNotes.rowsLeftOut = recording.notes.rowsLeftOut && !recording.notes.cancelled;
 }
 
 ReadOptions CKaisekiDoc::ReadingOptions(int maxRows) const {

@@ -88,7 +88,10 @@ class CKaisekiDoc : public ChainContext {
     // what was read. Whether the row cap left rows out is kept for the notice.
     void SetRecording(Recording&& recording);
     // Whether the source data stop at the row cap with rows of the file left unread.
-    bool RowsLeftOut() const { return m_rowsLeftOut; }
+    bool RowsLeftOut() const { return m_readNotes.rowsLeftOut; }
+    // What the reading of the source data found (the notices the front ends show while the
+    // document holds those data); nothing for a new document.
+    const ReadNotes& LastReading() const { return m_readNotes; }
     // What the reader reads for this document: its reading settings, at most `maxRows` rows.
     ReadOptions ReadingOptions(int maxRows) const;
     // Reads the document's data file: ReadRecording of m_dataFilePath (resolved beside the
@@ -156,8 +159,8 @@ class CKaisekiDoc : public ChainContext {
     std::vector<DocView*> m_views;
     std::string m_pathName;
     bool m_modified = false;
-    // Whether the source data stop at the row cap with rows left out.
-    bool m_rowsLeftOut = false;
+    // What the reading of the source data found.
+    ReadNotes m_readNotes;
 };
 
 }  // namespace tavrel

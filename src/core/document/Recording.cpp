@@ -9,6 +9,7 @@
 #include <cstring>
 #include <filesystem>
 #include <memory>
+#include <string_view>
 
 #include "document/DataFileReader.h"
 #include "document/EdfReader.h"
@@ -45,6 +46,23 @@ Result<FilePtr, ReadError> OpenForReading(const std::string& path) {
     return file;
 }
 
+// How much of a file's start decides whether it is text.
+constexpr std::size_t kSniffBytes = 4096;
+
+// Whether a file starting with `head` is not text: a NUL byte, or mostly control bytes other than
+// the white space of text files. Text in any 8-bit code page (Shift-JIS, UTF-8) passes.
+bool LooksBinary(std::string_view head) {
+    std::size_t control = 0;
+    for (const char byte : head) {
+        const auto c = static_cast<unsigned char>(byte);
+        if (c == 0) return true;
+        if ((c < 0x20 && c != '\t' && c != '\n' && c != '\r' && c != '\f' && c != '\v') ||
+            c == 0x7F)
+            ++control;
+    }
+    return control * 10 > head.size() * 3;
+}
+
 }  // namespace
 
 std::string ResolveDataPath(const std::string& dataPath, const std::string& documentPath) {
@@ -69,9 +87,13 @@ RecordingResult ReadRecording(const std::string& path, const ReadOptions& option
         ::fstat(fileno(file), &status) == 0 ? static_cast<std::int64_t>(status.st_size) : 0;
 
     // The format is recognised by the first bytes; an EDF or BDF recording goes to EDFlib.
-    char head[8];
-    const std::size_t got = std::fread(head, 1, sizeof head, file);
-    if (IsRecordingHeader({head, got})) return ReadEdfRecording(file, path, options, progress);
+    char head[kSniffBytes];
+    const std::string_view start(head, std::fread(head, 1, sizeof head, file));
+    if (IsRecordingHeader(start)) return ReadEdfRecording(file, path, options, progress);
+    // Anything else is read as comma-separated text - unless it is not text at all (a picture,
+    // an archive, a recording of a format no reader here knows), which would read as zeros.
+    if (LooksBinary(start))
+        return Failure(ReadError{ReadError::Kind::UnknownFormat, "unknown data file format"});
 
     std::rewind(file);
     Recording recording;
@@ -90,6 +112,8 @@ std::optional<RecordingValues> ReadRecordingValues(const std::string& path, int 
 
 std::string ReadErrorMessage(const ReadError& error) {
     if (error.kind == ReadError::Kind::NotNamed) return {};
+    if (error.kind == ReadError::Kind::UnknownFormat)
+        return Translate("Document", "データファイルの形式が分かりません。");
     std::string text = Translate("Document", "データファイルが開けません。");
     // A format reader's refusal says why; a file that does not open needs no more words.
     if (error.kind == ReadError::Kind::Refused) text += "\n" + error.reason;

@@ -55,6 +55,15 @@ struct ReadNotes {
     bool cancelled = false;
     // The memory ran out; what was read before is kept (no column longer than rowCount).
     bool outOfMemory = false;
+    // Text files: rows with a cell that held text read as 0 ("nan" and "inf" among them).
+    std::int64_t textRows = 0;
+    // Text files: rows were read but no cell held a number.
+    bool noNumbers = false;
+    // Nothing to read: an empty file, one of header lines only, or a recording whose readable
+    // signals are all skipped (or that holds annotations only).
+    bool nothingReadable = false;
+    // Recordings: the rate in Hz the header gives when it is not a whole number (it was rounded).
+    double unroundedRate = 0.0;
 };
 
 struct Recording {
@@ -71,9 +80,10 @@ struct Recording {
 // Why a data file could not be read. Nothing was read then.
 struct ReadError {
     enum class Kind {
-        CannotOpen,  // missing, unreadable, a folder, a device or a pipe
-        Refused,     // opened, but its format reader refused it (the reason says why)
-        NotNamed,    // no data file is named: nothing to read, nothing to tell
+        CannotOpen,     // missing, unreadable, a folder, a device or a pipe
+        Refused,        // opened, but its format reader refused it (the reason says why)
+        UnknownFormat,  // no reader knows the file, and it is not text
+        NotNamed,       // no data file is named: nothing to read, nothing to tell
     };
     Kind kind = Kind::CannotOpen;
     std::string reason;  // English, for the command line and the message's second line

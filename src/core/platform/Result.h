@@ -10,6 +10,7 @@ namespace tavrel {
 // Wraps a reason so that a Result can be built from it unambiguously (`return Failure(error);`).
 template <class E>
 struct Failure {
+    explicit Failure(E reason) : error(std::move(reason)) {}
     E error;
 };
 template <class E>

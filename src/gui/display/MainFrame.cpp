@@ -404,7 +404,7 @@ void CMainFrame::OnMeasurements() {
 void CMainFrame::OnViewUpdate() {
     if (m_procSetDlg && m_procSetDlgRefresh) m_procSetDlgRefresh(m_procSetDlg.data());
     // A data file cut at the row limit is told in the first pane until the next reading.
-    const QString notice = m_doc ? RowsLeftOutNotice(*m_doc) : QString();
+    const QString notice = m_doc ? ReadingNotice(*m_doc) : QString();
     m_idleText->setText(notice.isEmpty() ? Tr("MainFrame", "ﾚﾃﾞｨ") : notice);
     UpdateCommandUI();
 }

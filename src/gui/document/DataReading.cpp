@@ -2,6 +2,8 @@
 
 #include "gui/platform/Translation.h"
 
+#include <QStringList>
+
 #include <memory>
 
 #include "document/KaisekiDoc.h"
@@ -51,11 +53,25 @@ void ReadDataFile(CKaisekiDoc& doc, bool takeValues) {
     if (read->cancelled) host.Beep();
 }
 
-QString RowsLeftOutNotice(const CKaisekiDoc& doc) {
-    if (!doc.RowsLeftOut()) return {};
-    return Tr("DataReading",
-              "データファイルの先頭 %1 行だけを読み込みました（上限はオプションで変更できます）")
-        .arg(doc.m_rowCount);
+QString ReadingNotice(const CKaisekiDoc& doc) {
+    const ReadNotes& notes = doc.LastReading();
+    QStringList parts;
+    if (notes.rowsLeftOut) {
+        parts << Tr("DataReading",
+                    "データファイルの先頭 %1 "
+                    "行だけを読み込みました（上限はオプションで変更できます）")
+                     .arg(doc.m_rowCount);
+    }
+    if (notes.nothingReadable) parts << Tr("DataReading", "読み込めるデータがありませんでした。");
+    if (notes.noNumbers) parts << Tr("DataReading", "数値が見つかりませんでした。");
+    if (notes.textRows > 0)
+        parts << Tr("DataReading", "%1 行の文字列を 0 として読み込みました").arg(notes.textRows);
+    if (notes.unroundedRate > 0.0 && notes.values) {
+        parts << Tr("DataReading", "サンプリング周波数 %1 Hz を %2 Hz に丸めました")
+                     .arg(QString::number(notes.unroundedRate, 'g', 10))
+                     .arg(notes.values->rate);
+    }
+    return parts.join(QStringLiteral("  "));
 }
 
 }  // namespace tavrel::qt

@@ -25,8 +25,10 @@ bool RefuseWhileReading();
 // into the heads.
 void ReadDataFile(CKaisekiDoc& doc, bool takeValues = false);
 
-// The notice shown while the document holds a data file cut at the row limit (empty when the
-// whole file was read): in the status bar and in the processing-settings dialog.
-QString RowsLeftOutNotice(const CKaisekiDoc& doc);
+// The notice shown, without stopping the user, while the document holds the data of a reading that
+// found something to tell (empty otherwise): the file cut at the row limit, no data or no number
+// in it, rows of text read as 0, a recording's rate rounded. In the status bar and in the
+// processing-settings dialog.
+QString ReadingNotice(const CKaisekiDoc& doc);
 
 }  // namespace tavrel::qt

@@ -97,7 +97,7 @@ void CProcSetDlg::RefreshFromDocument() {
         Control(this, SettingsId(i + 1))->setEnabled(enabled);
     }
     Control<QLineEdit>(this, kPathEdit)->setText(QString::fromStdString(m_doc->m_dataFilePath));
-    ShowRowsNotice(RowsLeftOutNotice(*m_doc));
+    ShowRowsNotice(ReadingNotice(*m_doc));
 }
 
 void CProcSetDlg::ShowRowsNotice(const QString& text) {

@@ -357,3 +357,59 @@ TEST(DataFileReader, ProgressStepsByLineLengthPlusTwoAndCancelKeepsRowsRead) {
 
 }  // namespace
 }  // namespace tavrel
+
+namespace tavrel {
+namespace {
+
+TEST(DataFileReader, RowsOfTextAndNumbersAreCounted) {
+    std::vector<Column> columns(16);
+    int rows = 0;
+    // "nan" and "inf" are what the export writes for such values: they read as 0, and count.
+    DataFileReader reader(columns, rows, {}, 0, nullptr);
+    const std::string text = "1,abc\n2,3\nnan,4\n  ,5\nINF\n";
+    reader.Feed(text.data(), text.size());
+    reader.Finish();
+    EXPECT_EQ(rows, 5);
+    EXPECT_EQ(reader.TextRows(), 3);
+    EXPECT_TRUE(reader.SawNumber());
+
+    std::vector<Column> words(16);
+    DataFileReader onlyText(words, rows, {}, 0, nullptr);
+    onlyText.Feed("a,b\nc\n", 6);
+    onlyText.Finish();
+    EXPECT_FALSE(onlyText.SawNumber());
+    EXPECT_EQ(onlyText.TextRows(), 2);
+}
+
+// A line far longer than a chunk keeps only its kept cells while it is read, yet reads as a
+// short line with the same cells would, and its progress still counts every byte.
+TEST(DataFileReader, AVeryLongLineKeepsOnlyItsKeptCells) {
+    for (const int skip : {0, 3}) {
+        std::string line;
+        for (int cell = 0; cell < 400000; ++cell)
+            line += std::to_string(cell % 1000) + ",";
+        const std::string text = "h\r\n" + line + "7\r\n1,2,3,4,5\r\n";
+        test::ScriptedHost host;
+        std::unique_ptr<Progress> progress = host.CreateProgress();
+        std::vector<Column> columns(16);
+        int rows = 0;
+        ReadOptions options;
+        options.headerRows = 1;
+        options.skipColumns = skip;
+        DataFileReader reader(columns, rows, options, 0, progress.get());
+        for (std::size_t at = 0; at < text.size(); at += 65536)
+            reader.Feed(text.data() + at, std::min<std::size_t>(65536, text.size() - at));
+        reader.Finish();
+        ASSERT_EQ(rows, 2) << skip;
+        for (int k = 0; k < 16; ++k)
+            EXPECT_EQ(columns[k][0], skip + k) << skip << " " << k;
+        EXPECT_EQ(columns[0][1], 1 + skip);
+        long long stepped = 0;
+        for (int step : host.progressSteps)
+            stepped += step;
+        EXPECT_EQ(stepped, static_cast<long long>(text.size())) << skip;
+    }
+}
+
+}  // namespace
+}  // namespace tavrel

@@ -13,7 +13,9 @@
 #include <string>
 #include <vector>
 
+#include "document/ExportWriter.h"
 #include "document/KaisekiDoc.h"
+#include "pipeline/ModuleRegistry.h"
 #include "platform/Host.h"
 #include "support/ScriptedHost.h"
 #include "support/TempDir.h"
@@ -325,19 +327,42 @@ TEST_F(DataFile, ReadingSettingsOfTheDocumentApply) {
     EXPECT_EQ(doc.m_columns[1], (Column{2.5, 4.5}));
 }
 
-TEST_F(DataFile, EmptyAndBinaryFilesReadWithoutHarm) {
-    doc.m_dataFilePath = dir.Write("empty.csv", "");
-    EXPECT_TRUE(Load());
-    EXPECT_EQ(doc.m_rowCount, 0);
-    EXPECT_TRUE(Channel(0).empty());
-
-    std::string binary;
+TEST_F(DataFile, FilesThatAreNotTextAreRefusedAndFilesWithoutNumbersSaySo) {
+    doc.m_dataFilePath = dir.Write("first.csv", "1\n2\n");
+    ASSERT_TRUE(Load());
+    // A picture, a GDF recording (no reader here knows it) and noise: refused, nothing changes.
+    std::string noise;
     for (int i = 0; i < 70000; ++i)
-        binary += static_cast<char>((i * 7919) % 256);
-    doc.m_dataFilePath = dir.Write("bin.dat", binary);
-    EXPECT_TRUE(Load());
-    EXPECT_EQ(doc.m_columns[0].size(), static_cast<std::size_t>(doc.m_rowCount));
-    EXPECT_EQ(Channel(0).size(), static_cast<std::size_t>(doc.m_rowCount));
+        noise += static_cast<char>((i * 7919) % 256);
+    const std::string gdf = std::string("GDF 2.20") + std::string(248, '\0') + "\x01\x02";
+    for (const std::string& bytes :
+         {std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16), gdf, noise}) {
+        doc.m_dataFilePath = dir.Write("not-text.dat", bytes);
+        const auto read = Load();
+        ASSERT_EQ(Kind(read), ReadError::Kind::UnknownFormat);
+        EXPECT_EQ(ReadErrorMessage(read.Error()), "データファイルの形式が分かりません。");
+        EXPECT_EQ(doc.m_columns[0], (Column{1, 2}));
+    }
+    // Text that holds no number, an empty file, a file of header lines only: read, and noted.
+    const struct {
+        const char* text;
+        int headerRows;
+        bool nothing, noNumbers;
+        int textRows;
+    } cases[] = {{"", 0, true, false, 0},
+                 {"a\nb\n", 2, true, false, 0},
+                 {"time,value\nx,y\n", 0, false, true, 2},
+                 {"1,nan\n2,3\n", 0, false, false, 1}};
+    for (const auto& c : cases) {
+        doc.m_dataFilePath = dir.Write("notes.csv", c.text);
+        doc.m_headerRows = c.headerRows;
+        const auto read = Load();
+        ASSERT_TRUE(read) << c.text;
+        EXPECT_EQ(read->nothingReadable, c.nothing) << c.text;
+        EXPECT_EQ(read->noNumbers, c.noNumbers) << c.text;
+        EXPECT_EQ(read->textRows, c.textRows) << c.text;
+        EXPECT_EQ(doc.LastReading().textRows, c.textRows) << c.text;
+    }
 }
 
 TEST_F(DataFile, JapaneseFileNameStoredInTheDocumentFileOpens) {
@@ -360,6 +385,29 @@ TEST_F(DataFile, RelativeNameIsFoundBesideTheDocumentFile) {
     doc.m_dataFilePath = "relative-data-of-a-test.csv";
     EXPECT_TRUE(Load());
     EXPECT_EQ(doc.m_columns[0], (Column{9}));
+}
+
+TEST_F(DataFile, ARecordingReadOnceServesTwoDocumentsAsTheirOwnReadingsWould) {
+    doc.m_dataFilePath = dir.Write("once.csv", "1,2\n3,4\n5,6\n7,8\n");
+    ASSERT_TRUE(Load());
+    CModBase::AppendModule(doc.Head(1), CreateModule("CDiffFilter").release());
+    const std::string document = dir.Write("once.kcd", doc.SaveToBytes());
+    auto exported = [&](CKaisekiDoc& d, const std::string& name) {
+        ExportSettings settings;
+        settings.m_numberColumn = 1;
+        EXPECT_TRUE(WriteProcessedData(d, dir.File(name), settings));
+        return test::ReadFileBytes(dir.File(name));
+    };
+    const std::string own = exported(doc, "own.csv");
+
+    const auto read = ReadRecording(doc.m_dataFilePath, doc.ReadingOptions(0), nullptr);
+    ASSERT_TRUE(read);
+    for (const char* name : {"a.csv", "b.csv"}) {
+        CKaisekiDoc other;
+        ASSERT_TRUE(other.ReadDocumentFile(document));
+        other.SetRecording(Recording(*read));
+        EXPECT_EQ(exported(other, name), own) << name;
+    }
 }
 
 }  // namespace

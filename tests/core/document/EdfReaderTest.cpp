@@ -178,6 +178,32 @@ TEST_F(EdfReading, RefusalsNameEdflibsReasonAndKeepThePreviousData) {
     }
 }
 
+TEST_F(EdfReading, RatesOutsideTheProgramsRangeAreRefusedAndFractionsNoted) {
+    const std::string bytes =
+        test::ReadFileBytes(Write("sines.edf", test::ThreeSines(EDFLIB_FILETYPE_EDF)));
+    // 2000 samples per record: a record of 1000 s is 2 Hz, of 4000 s 0.5 Hz, of 0.0004 s 5 MHz,
+    // of 0.3 s 6666.67 Hz.
+    const struct {
+        const char* duration;
+        bool refused;
+        double unrounded;
+    } cases[] = {{"1000    ", false, 0.0},
+                 {"4000    ", true, 0.0},
+                 {"0.0004  ", true, 0.0},
+                 {"0.3     ", false, 2000 / 0.3}};
+    for (const auto& c : cases) {
+        std::string patched = bytes;
+        patched.replace(244, 8, c.duration);
+        const auto read = Load(dir.Write("rate.edf", patched));
+        EXPECT_EQ(!read, c.refused) << c.duration;
+        if (!read) {
+            EXPECT_NE(read.Error().reason.find("Hz"), std::string::npos) << read.Error().reason;
+        } else {
+            EXPECT_NEAR(read->unroundedRate, c.unrounded, 1e-6) << c.duration;
+        }
+    }
+}
+
 TEST_F(EdfReading, RateAndUnitFillTheDataSettingsAndOpeningWritesThemIntoEveryHead) {
     test::EdfSpec spec = test::ThreeSines(EDFLIB_FILETYPE_EDF);
     spec.recordDuration = 30000;  // 0.3 s: 2000 samples per record are 6666.67 Hz
