@@ -13,8 +13,15 @@ namespace tavrel {
 
 namespace {
 
+// The head's channel is set by the document (no dialog edits it); the probe's switch is the
+// check box of its dialog.
 constexpr std::array<ModuleField, 1> kHeadFields{{{"channel", FieldType::Int}}};
-constexpr std::array<ModuleField, 1> kProbeFields{{{"probeOn", FieldType::Int}}};
+constexpr std::array<ModuleField, 1> kProbeFields{{{"probeOn", FieldType::Int, ParamKind::OnOff,
+                                                    ParamLimits::Fixed, 0, 1, 0,
+                                                    TAVREL_TRANSLATE_NOOP("ModuleDialogs",
+                                                                          "有効にする"),
+                                                    nullptr, {}, ParamRole::Value,
+                                                    dialog_ids::probe::kEnable}}};
 
 // The base class and the head are stored in every document but never offered; the base class
 // opens the plain frame, and so does the head (which no editor lists).
@@ -44,8 +51,10 @@ std::span<const ModuleClass> PipelineModuleClasses() {
     return kPipelineClasses;
 }
 
-const std::vector<const ModuleClass*>& ModuleClasses() {
-    static const std::vector<const ModuleClass*> classes = [] {
+namespace {
+
+std::vector<const ModuleClass*>& ClassList() {
+    static std::vector<const ModuleClass*> classes = [] {
         std::vector<const ModuleClass*> all;
         for (auto table : {PipelineModuleClasses(), FilterModuleClasses(), AnalysisModuleClasses()})
             for (const ModuleClass& c : table)
@@ -53,6 +62,24 @@ const std::vector<const ModuleClass*>& ModuleClasses() {
         return all;
     }();
     return classes;
+}
+
+}  // namespace
+
+void RegisterModuleClasses(std::span<const ModuleClass> table) {
+    for (const ModuleClass& c : table)
+        ClassList().push_back(&c);
+}
+
+const std::vector<const ModuleClass*>& ModuleClasses() {
+    return ClassList();
+}
+
+bool HasTableDialog(const ModuleClass& c) {
+    if (c.dialogTemplate == dialog_ids::generated::kTemplate) return true;
+    if (c.fields.empty() || c.dialogTitle == nullptr) return false;
+    return std::all_of(c.fields.begin(), c.fields.end(),
+                       [](const ModuleField& f) { return f.control != 0; });
 }
 
 const ModuleClass* FindModuleClass(std::string_view className) {
@@ -86,6 +113,14 @@ std::vector<const ModuleClass*> CatalogueClasses() {
                          return a->cataloguePosition < b->cataloguePosition;
                      });
     return offered;
+}
+
+bool StartsCatalogueGroup(const ModuleClass& c) {
+    if (c.cataloguePosition <= kMainCatalogueEntries) return false;
+    for (const ModuleClass* offered : CatalogueClasses()) {
+        if (offered->cataloguePosition > kMainCatalogueEntries) return offered == &c;
+    }
+    return false;
 }
 
 std::unique_ptr<CModBase> CreateModule(std::string_view className) {
