@@ -25,7 +25,7 @@ constexpr std::array<ModuleField, 1> kProbeFields{{{"probeOn", FieldType::Int, P
 
 // The base class and the head are stored in every document but never offered; the base class
 // opens the plain frame, and so does the head (which no editor lists).
-const std::array<ModuleClass, 3> kPipelineClasses{{
+constexpr std::array<ModuleClass, 3> kPipelineClasses{{
     {CModBase::kClassName,
      CModBase::kDisplayName,
      &MakeModule<CModBase>,

@@ -68,7 +68,7 @@ constexpr std::array<ModuleField, 4> kSdFields{{
                ids::sd::kWindowEdit),
 }};
 
-const std::array<ModuleClass, 4> kAnalysisClasses{{
+constexpr std::array<ModuleClass, 4> kAnalysisClasses{{
     {CIntFilter::kClassName, CIntFilter::kDisplayName, &MakeModule<CIntFilter>, 11,
      ids::integrator::kTemplate, kIntegratorFields},
     {CClipFilter::kClassName, CClipFilter::kDisplayName, &MakeModule<CClipFilter>, 2,

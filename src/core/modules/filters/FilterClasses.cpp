@@ -74,7 +74,7 @@ constexpr std::array<ModuleField, 2> kFftFields{{
 }};
 
 // The abstract FIR base exists as a class (a document may name it) but has no dialog.
-const std::array<ModuleClass, 10> kFilterClasses{{
+constexpr std::array<ModuleClass, 10> kFilterClasses{{
     {CDFilBase::kClassName, CDFilBase::kDisplayName, &MakeModule<CDFilBase>, kNotInCatalogue, 0,
      kFirFields},
     {CLPFilter::kClassName, CLPFilter::kDisplayName, &MakeModule<CLPFilter>, 6,
