@@ -105,7 +105,7 @@ inline constexpr int kMethodField = 1044;
 // a check box or a drop-down list) has the id kFirstControl + i.
 namespace generated {
 inline constexpr int kTemplate = 130;
-inline constexpr int kFirstControl = 1000;
+inline constexpr int kFirstControl = 1100;
 }  // namespace generated
 
 }  // namespace tavrel::dialog_ids
