@@ -27,10 +27,10 @@ constexpr FieldType D = FieldType::Double;
 constexpr ParamLimits kData = ParamLimits::FromData;
 constexpr ParamLimits kNone = ParamLimits::None;
 
-// A cut-off is stored as a fraction of the sampling rate; the dialogs show it in whole hertz
+// A cut-off is stored as a fraction of half the sampling rate; the dialogs show it in whole hertz
 // between limits that follow the rate.
 constexpr ModuleField Cutoff(const char* key, double defaultValue, const char* caption) {
-    return {key, D, ParamKind::Real, kData, 0.0, 0.5, defaultValue, caption, "Hz"};
+    return {key, D, ParamKind::Real, kData, 0.0, 1.0, defaultValue, caption, "Hz"};
 }
 
 constexpr std::array<ModuleField, 1> kFirFields{
