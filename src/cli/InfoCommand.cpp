@@ -1,9 +1,9 @@
 // `new` writes the document file of a new document, or of a set-up given as JSON (`--from`);
 // `info` prints the set-up stored in a document file as one JSON object, without reading its
 // data file. The two are inverses: `new --from` of what `info` printed gives that document back.
+#include <QCommandLineOption>
 #include <cstdio>
 #include <string>
-#include <QCommandLineOption>
 
 #include "cli/CliSupport.h"
 #include "cli/Commands.h"

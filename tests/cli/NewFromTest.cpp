@@ -27,13 +27,14 @@ TEST(NewFrom, TheExampleComesBackByteForByteAndStandardInputIsRead) {
     const test::CliResult info = RunCli({"info", example});
     ASSERT_EQ(info.status, 0) << info.err;
     WriteText(dir.File("setup.json"), info.out);
-    const test::CliResult made = RunCli({"new", dir.File("copy.kcd"), "--from", dir.File("setup.json")});
+    const test::CliResult made =
+        RunCli({"new", dir.File("copy.kcd"), "--from", dir.File("setup.json")});
     ASSERT_EQ(made.status, 0) << made.err;
     EXPECT_EQ(made.err, "");
     EXPECT_EQ(test::ReadFileBytes(dir.File("copy.kcd")), test::ReadFileBytes(example));
 
-    const std::string command = std::string(TAVREL_CLI) + " new '" + dir.File("piped.kcd") +
-                                "' --from - 2>/dev/null";
+    const std::string command =
+        std::string(TAVREL_CLI) + " new '" + dir.File("piped.kcd") + "' --from - 2>/dev/null";
     std::FILE* pipe = popen(command.c_str(), "w");
     ASSERT_TRUE(pipe);
     std::fwrite(info.out.data(), 1, info.out.size(), pipe);
@@ -53,8 +54,9 @@ TEST(NewFrom, AValueItsDialogWouldRefuseIsWrittenWithAWarning) {
               std::string::npos)
         << made.err;
     const test::CliResult info = RunCli({"info", dir.File("s.kcd")});
-    EXPECT_NE(info.out.find("\"class\":\"CReSmplFilter\",\"name\":\"間引き\",\"rate\":2000,\"step\":0"),
-              std::string::npos)
+    EXPECT_NE(
+        info.out.find("\"class\":\"CReSmplFilter\",\"name\":\"間引き\",\"rate\":2000,\"step\":0"),
+        std::string::npos)
         << info.out;
 }
 

@@ -20,8 +20,8 @@ constexpr std::array<ModuleField, 5> kFields{{
 }};
 
 constexpr std::array<ModuleClass, 1> kClasses{{
-    {CThrowawayFilter::kClassName, CThrowawayFilter::kDisplayName,
-     &MakeModule<CThrowawayFilter>, kAfterSeparator, dialog_ids::generated::kTemplate, kFields},
+    {CThrowawayFilter::kClassName, CThrowawayFilter::kDisplayName, &MakeModule<CThrowawayFilter>,
+     kAfterSeparator, dialog_ids::generated::kTemplate, kFields},
 }};
 
 const bool kRegistered = (RegisterModuleClasses(kClasses), true);

@@ -70,8 +70,8 @@ struct SetupError {
 };
 
 [[noreturn]] void Refuse(const JsonValue& at, const std::string& where, const std::string& why) {
-    std::string message = "line " + std::to_string(at.line) + ", column " +
-                          std::to_string(at.column) + ": ";
+    std::string message =
+        "line " + std::to_string(at.line) + ", column " + std::to_string(at.column) + ": ";
     if (!where.empty()) message += where + ": ";
     throw SetupError{message + why};
 }
@@ -123,7 +123,8 @@ int ReadInt32(const JsonValue& v, const std::string& where, const std::string& k
         Refuse(v, where, "\"" + key + "\" " + t + " does not fit into a 32-bit integer");
     if (d != std::floor(d))
         Refuse(v, where, "\"" + key + "\" " + t + " is not a whole number (stored as an integer)");
-    if (d < std::numeric_limits<std::int32_t>::min() || d > std::numeric_limits<std::int32_t>::max())
+    if (d < std::numeric_limits<std::int32_t>::min() ||
+        d > std::numeric_limits<std::int32_t>::max())
         Refuse(v, where, "\"" + key + "\" " + t + " does not fit into a 32-bit integer");
     return static_cast<int>(d);
 }
@@ -143,8 +144,8 @@ std::vector<std::uint8_t> ReadByteList(const JsonValue& v, const std::string& ke
                                        std::vector<std::uint8_t> defaults) {
     Expect(v, JsonValue::Kind::Array, "", key);
     if (v.items.size() > defaults.size())
-        Refuse(v, "", "\"" + key + "\" has more than " + std::to_string(defaults.size()) +
-                          " entries");
+        Refuse(v, "",
+               "\"" + key + "\" has more than " + std::to_string(defaults.size()) + " entries");
     for (std::size_t i = 0; i < v.items.size(); ++i) {
         const std::string entry = key + "[" + std::to_string(i) + "]";
         const int n = ReadInt32(v.items[i], "", entry);
@@ -156,8 +157,8 @@ std::vector<std::uint8_t> ReadByteList(const JsonValue& v, const std::string& ke
 
 std::unique_ptr<CModBase> BuildModule(const JsonValue& v, int chain, int position,
                                       std::vector<std::string>& warnings) {
-    std::string where = "chain " + std::to_string(chain + 1) + ", module " +
-                        std::to_string(position + 1);
+    std::string where =
+        "chain " + std::to_string(chain + 1) + ", module " + std::to_string(position + 1);
     Expect(v, JsonValue::Kind::Object, where, "module");
     const JsonValue* cls = v.Find("class");
     if (!cls) Refuse(v, where, "\"class\" is missing");
@@ -194,8 +195,8 @@ std::unique_ptr<CModBase> BuildModule(const JsonValue& v, int chain, int positio
         }
         if (!InAcceptedRange(f, values[i].AsDouble())) {
             warnings.push_back(where + ": \"" + key + "\" " + FormatG(values[i].AsDouble(), 17) +
-                               " is outside the range its dialog accepts (" +
-                               AcceptedRangeText(f) + "); written as given");
+                               " is outside the range its dialog accepts (" + AcceptedRangeText(f) +
+                               "); written as given");
         }
     }
     if (!WriteParams(*module, values))

@@ -16,12 +16,9 @@ namespace {
 // The head's channel is set by the document (no dialog edits it); the probe's switch is the
 // check box of its dialog.
 constexpr std::array<ModuleField, 1> kHeadFields{{{"channel", FieldType::Int}}};
-constexpr std::array<ModuleField, 1> kProbeFields{{{"probeOn", FieldType::Int, ParamKind::OnOff,
-                                                    ParamLimits::Fixed, 0, 1, 0,
-                                                    TAVREL_TRANSLATE_NOOP("ModuleDialogs",
-                                                                          "有効にする"),
-                                                    nullptr, {}, ParamRole::Value,
-                                                    dialog_ids::probe::kEnable}}};
+constexpr std::array<ModuleField, 1> kProbeFields{
+    {WithControl(OnOffParam("probeOn", false, TAVREL_TRANSLATE_NOOP("ModuleDialogs", "有効にする")),
+                 dialog_ids::probe::kEnable)}};
 
 // The base class and the head are stored in every document but never offered; the base class
 // opens the plain frame, and so does the head (which no editor lists).

@@ -77,17 +77,25 @@ struct ModuleField {
 // switch as an int).
 constexpr ModuleField IntParam(const char* key, double low, double high, double defaultValue,
                                const char* caption, const char* unit = nullptr) {
-    return {key, FieldType::Int, ParamKind::Integer, ParamLimits::Fixed, low, high, defaultValue,
-            caption, unit};
+    return {key, FieldType::Int, ParamKind::Integer, ParamLimits::Fixed,
+            low, high,           defaultValue,       caption,
+            unit};
 }
 constexpr ModuleField RealParam(const char* key, double low, double high, double defaultValue,
                                 const char* caption, const char* unit = nullptr) {
-    return {key, FieldType::Double, ParamKind::Real, ParamLimits::Fixed, low, high, defaultValue,
-            caption, unit};
+    return {key,
+            FieldType::Double,
+            ParamKind::Real,
+            ParamLimits::Fixed,
+            low,
+            high,
+            defaultValue,
+            caption,
+            unit};
 }
 constexpr ModuleField OnOffParam(const char* key, bool defaultValue, const char* caption) {
-    return {key,          FieldType::Int, ParamKind::OnOff, ParamLimits::Fixed, 0.0, 1.0,
-            defaultValue ? 1.0 : 0.0, caption};
+    return {key, FieldType::Int,           ParamKind::OnOff, ParamLimits::Fixed, 0.0,
+            1.0, defaultValue ? 1.0 : 0.0, caption};
 }
 constexpr ModuleField ChoiceParam(const char* key, std::span<const char* const> options,
                                   int defaultIndex, const char* caption) {
@@ -106,8 +114,28 @@ constexpr ModuleField ChoiceParam(const char* key, std::span<const char* const> 
 // accepts follows the data.
 constexpr ModuleField TimeRangeParam(const char* key, ParamRole role, double defaultValue,
                                      const char* caption) {
-    return {key,     FieldType::Int, ParamKind::Integer, ParamLimits::FromData, 0.0, 2147483647.0,
-            defaultValue, caption, "ms", {}, role};
+    return {key,
+            FieldType::Int,
+            ParamKind::Integer,
+            ParamLimits::FromData,
+            0.0,
+            2147483647.0,
+            defaultValue,
+            caption,
+            "ms",
+            {},
+            role};
+}
+
+// A field shown by the given control of a dialog laid out by hand.
+constexpr ModuleField WithControl(ModuleField field, int control) {
+    field.control = control;
+    return field;
+}
+// A field whose accepted range follows the data (low and high are the widest it can be).
+constexpr ModuleField FollowingData(ModuleField field) {
+    field.limits = ParamLimits::FromData;
+    return field;
 }
 
 // The size in bytes of a record of these fields.

@@ -47,8 +47,8 @@ CParamDlg::CParamDlg(CModBase& module)
                 break;
             case ParamKind::Choice:
                 // A stored index that names no option selects none.
-                SetCheck(id, InAcceptedRange(f, v.AsDouble()) ? static_cast<int>(v.AsDouble())
-                                                              : -1);
+                SetCheck(id,
+                         InAcceptedRange(f, v.AsDouble()) ? static_cast<int>(v.AsDouble()) : -1);
                 break;
             case ParamKind::Integer:
                 if (v.type == FieldType::Double) {
@@ -71,8 +71,7 @@ CParamDlg::CParamDlg(CModBase& module)
 
 int CParamDlg::ControlOf(std::size_t index) const {
     const int control = m_class.fields[index].control;
-    return control != 0 ? control
-                        : dialog_ids::generated::kFirstControl + static_cast<int>(index);
+    return control != 0 ? control : dialog_ids::generated::kFirstControl + static_cast<int>(index);
 }
 
 std::pair<double, double> CParamDlg::RangeOf(const ModuleField& field) const {
@@ -110,8 +109,8 @@ DialogCheck CParamDlg::Validate() {
             }
             if (f.kind == ParamKind::Integer) {
                 long long n = 0;
-                if (DialogCheck c = ReadInt(id, static_cast<long long>(low),
-                                            static_cast<long long>(high), n);
+                if (DialogCheck c =
+                        ReadInt(id, static_cast<long long>(low), static_cast<long long>(high), n);
                     !c.ok)
                     return c;
                 number = static_cast<double>(n);

@@ -114,7 +114,9 @@ class JsonReader {
     }
 
   private:
-    [[noreturn]] void Fail(std::string message) const { throw JsonFailure{m_pos, std::move(message)}; }
+    [[noreturn]] void Fail(std::string message) const {
+        throw JsonFailure{m_pos, std::move(message)};
+    }
 
     // Line ends occur only in white space (a string holds none unescaped), so the line is
     // counted here.
@@ -293,7 +295,7 @@ class JsonReader {
         if (c >= 0xC2 && c <= 0xDF) return cont(1) ? 2 : 0;
         if (c >= 0xE0 && c <= 0xEF) {
             if (!cont(1) || !cont(2)) return 0;
-            if (c == 0xE0 && b(1) < 0xA0) return 0;  // overlong
+            if (c == 0xE0 && b(1) < 0xA0) return 0;   // overlong
             if (c == 0xED && b(1) >= 0xA0) return 0;  // a surrogate
             return 3;
         }
@@ -322,14 +324,30 @@ class JsonReader {
                 if (m_pos >= m_text.size()) Fail("unterminated string");
                 const char e = m_text[m_pos++];
                 switch (e) {
-                    case '"': out += '"'; break;
-                    case '\\': out += '\\'; break;
-                    case '/': out += '/'; break;
-                    case 'b': out += '\b'; break;
-                    case 'f': out += '\f'; break;
-                    case 'n': out += '\n'; break;
-                    case 'r': out += '\r'; break;
-                    case 't': out += '\t'; break;
+                    case '"':
+                        out += '"';
+                        break;
+                    case '\\':
+                        out += '\\';
+                        break;
+                    case '/':
+                        out += '/';
+                        break;
+                    case 'b':
+                        out += '\b';
+                        break;
+                    case 'f':
+                        out += '\f';
+                        break;
+                    case 'n':
+                        out += '\n';
+                        break;
+                    case 'r':
+                        out += '\r';
+                        break;
+                    case 't':
+                        out += '\t';
+                        break;
                     case 'u': {
                         unsigned cp = Hex4();
                         if (cp >= 0xD800 && cp <= 0xDBFF) {

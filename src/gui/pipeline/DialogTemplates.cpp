@@ -335,20 +335,22 @@ DialogTemplate TableTemplate(const ModuleClass& moduleClass) {
         const int y = kTop + (i % perColumn) * kRowHeight;
         switch (f.kind) {
             case ParamKind::OnOff:
-                rows.push_back({K::CheckBox, id, f.caption, x, y + 2, kControlX + kControlWidth, 10});
+                rows.push_back(
+                    {K::CheckBox, id, f.caption, x, y + 2, kControlX + kControlWidth, 10});
                 break;
             case ParamKind::Choice:
                 rows.push_back({K::Label, 0, f.caption, x, y + 3, kCaptionWidth, 8});
-                rows.push_back({K::DropDownList, id, nullptr, x + kControlX, y, kColumnWidth -
-                                kControlX - 8, 60});
+                rows.push_back({K::DropDownList, id, nullptr, x + kControlX, y,
+                                kColumnWidth - kControlX - 8, 60});
                 break;
             case ParamKind::Integer:
             case ParamKind::Real:
                 rows.push_back({K::Label, 0, f.caption, x, y + 3, kCaptionWidth, 8});
-                rows.push_back({K::Edit, id, nullptr, x + kControlX, y, kControlWidth, 14,
-                                kAlignRight});
-                if (f.unit) rows.push_back({K::Label, 0, f.unit, x + kControlX + kControlWidth + 3,
-                                            y + 3, 0, 8});
+                rows.push_back(
+                    {K::Edit, id, nullptr, x + kControlX, y, kControlWidth, 14, kAlignRight});
+                if (f.unit)
+                    rows.push_back(
+                        {K::Label, 0, f.unit, x + kControlX + kControlWidth + 3, y + 3, 0, 8});
                 break;
         }
     }

@@ -150,11 +150,21 @@ TEST_F(ChProcDlgTest, OffersTheTwelveCatalogueModulesThenASeparatorAndTheDetecto
     const std::size_t offered = CChProcDlg::CatalogueClasses().size();
     ASSERT_EQ(offered, CatalogueClasses().size());
     CChProcDlg dlg(nullptr, signal.Head(), 0);
-    const char* names[] = {"プローブ",         "クリップ",         "整流器",
-                           "間引き",           "移動平均",         "低域通過フィルタ",
-                           "高域通過フィルタ", "帯域通過フィルタ", "帯域阻止フィルタ",
-                           "微分器",           "積分器",           "FFT View",
-                           nullptr,            "自動活動抽出",     "SD活動抽出"};
+    const char* names[] = {"プローブ",
+                           "クリップ",
+                           "整流器",
+                           "間引き",
+                           "移動平均",
+                           "低域通過フィルタ",
+                           "高域通過フィルタ",
+                           "帯域通過フィルタ",
+                           "帯域阻止フィルタ",
+                           "微分器",
+                           "積分器",
+                           "FFT View",
+                           nullptr,
+                           "自動活動抽出",
+                           "SD活動抽出"};
     // One entry per offered class and the separator after the twelfth.
     ASSERT_EQ(Menu(dlg)->count(), static_cast<int>(offered) + 1);
     for (int i = 0; i < 15; ++i) {

@@ -91,7 +91,8 @@ TEST(GeneratedDialog, RowsRefusalApplyAndDragComeFromTheDescriptor) {
     QTest::mouseMove(preview, QPoint(preview->width() / 2, y));
     QTest::mouseRelease(preview, Qt::LeftButton, {}, QPoint(preview->width() / 2, y));
     EXPECT_NE(Edit(&window, kFactor + 4)->text(), "100");
-    EXPECT_LT(Edit(&window, kFactor + 3)->text().toInt(), Edit(&window, kFactor + 4)->text().toInt());
+    EXPECT_LT(Edit(&window, kFactor + 3)->text().toInt(),
+              Edit(&window, kFactor + 4)->text().toInt());
 }
 
 TEST(GeneratedDialog, TheClassIsOfferedAfterTheDetectors) {

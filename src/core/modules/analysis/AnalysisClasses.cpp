@@ -23,13 +23,7 @@ constexpr ParamRole kEnd = ParamRole::RangeEndMs;
 
 constexpr ModuleField RangeField(const char* key, ParamRole role, double defaultValue,
                                  const char* caption, int control) {
-    ModuleField f = TimeRangeParam(key, role, defaultValue, caption);
-    f.control = control;
-    return f;
-}
-constexpr ModuleField Controlled(ModuleField f, int control) {
-    f.control = control;
-    return f;
+    return WithControl(TimeRangeParam(key, role, defaultValue, caption), control);
 }
 
 constexpr const char* kIntegratorRange = TAVREL_TRANSLATE_NOOP("ModuleDialogs", "積分範囲（ms）");
@@ -41,31 +35,30 @@ constexpr const char* kClipRange = TAVREL_TRANSLATE_NOOP("ModuleDialogs", "選�
 constexpr std::array<ModuleField, 3> kClipFields{{
     RangeField("startMs", kStart, 0, kClipRange, ids::clip::kStartEdit),
     RangeField("endMs", kEnd, 2147483647, kClipRange, ids::clip::kEndEdit),
-    Controlled(OnOffParam("cut", false, TAVREL_TRANSLATE_NOOP("ModuleDialogs", "切り取り")),
-               ids::clip::kCut),
+    WithControl(OnOffParam("cut", false, TAVREL_TRANSLATE_NOOP("ModuleDialogs", "切り取り")),
+                ids::clip::kCut),
 }};
 constexpr std::array<ModuleField, 2> kAmplitudeFields{{
-    Controlled(IntParam("thresholdPercent", 1, 100, 10,
-                        TAVREL_TRANSLATE_NOOP("ModuleDialogs", "最大振幅の"), "%"),
-               ids::amplitude::kThresholdEdit),
-    Controlled(IntParam("minDurationMs", 1, 100, 20,
-                        TAVREL_TRANSLATE_NOOP("ModuleDialogs", "％以上の振幅が"), "ms"),
-               ids::amplitude::kDurationEdit),
+    WithControl(IntParam("thresholdPercent", 1, 100, 10,
+                         TAVREL_TRANSLATE_NOOP("ModuleDialogs", "最大振幅の"), "%"),
+                ids::amplitude::kThresholdEdit),
+    WithControl(IntParam("minDurationMs", 1, 100, 20,
+                         TAVREL_TRANSLATE_NOOP("ModuleDialogs", "％以上の振幅が"), "ms"),
+                ids::amplitude::kDurationEdit),
 }};
 // The reference range follows the data; the factor and the window have fixed ranges.
+constexpr const char* kReference = TAVREL_TRANSLATE_NOOP("ModuleDialogs", "基準範囲：");
 constexpr std::array<ModuleField, 4> kSdFields{{
-    {"refStartMs", I, ParamKind::Integer, ParamLimits::FromData, 0, 2147483647, 0,
-     TAVREL_TRANSLATE_NOOP("ModuleDialogs", "基準範囲："), "ms", {}, ParamRole::Value,
-     ids::sd::kRefStartEdit},
-    {"refLengthMs", I, ParamKind::Integer, ParamLimits::FromData, 1, 2147483647, 100,
-     TAVREL_TRANSLATE_NOOP("ModuleDialogs", "基準範囲："), "ms", {}, ParamRole::Value,
-     ids::sd::kRefLengthEdit},
-    Controlled(RealParam("sdFactor", 0.01, 100.0, 2.0,
-                         TAVREL_TRANSLATE_NOOP("ModuleDialogs", "基準範囲SDの")),
-               ids::sd::kFactorEdit),
-    Controlled(IntParam("windowMs", 1, 100, 20,
-                        TAVREL_TRANSLATE_NOOP("ModuleDialogs", "倍以上のSDが"), "ms"),
-               ids::sd::kWindowEdit),
+    WithControl(FollowingData(IntParam("refStartMs", 0, 2147483647, 0, kReference, "ms")),
+                ids::sd::kRefStartEdit),
+    WithControl(FollowingData(IntParam("refLengthMs", 1, 2147483647, 100, kReference, "ms")),
+                ids::sd::kRefLengthEdit),
+    WithControl(RealParam("sdFactor", 0.01, 100.0, 2.0,
+                          TAVREL_TRANSLATE_NOOP("ModuleDialogs", "基準範囲SDの")),
+                ids::sd::kFactorEdit),
+    WithControl(IntParam("windowMs", 1, 100, 20,
+                         TAVREL_TRANSLATE_NOOP("ModuleDialogs", "倍以上のSDが"), "ms"),
+                ids::sd::kWindowEdit),
 }};
 
 constexpr std::array<ModuleClass, 4> kAnalysisClasses{{

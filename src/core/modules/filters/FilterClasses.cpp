@@ -41,8 +41,9 @@ constexpr std::array<ModuleField, 2> kBandFields{{
 }};
 
 // The rectifier's two radio groups: "全波整流" / "半波整流" and "負" / "正" in stored order.
-constexpr std::array<const char*, 2> kWaveOptions{TAVREL_TRANSLATE_NOOP("ModuleDialogs", "全波整流"),
-                                                  TAVREL_TRANSLATE_NOOP("ModuleDialogs", "半波整流")};
+constexpr std::array<const char*, 2> kWaveOptions{
+    TAVREL_TRANSLATE_NOOP("ModuleDialogs", "全波整流"),
+    TAVREL_TRANSLATE_NOOP("ModuleDialogs", "半波整流")};
 constexpr std::array<const char*, 2> kPolarityOptions{TAVREL_TRANSLATE_NOOP("ModuleDialogs", "負"),
                                                       TAVREL_TRANSLATE_NOOP("ModuleDialogs", "正")};
 constexpr std::array<ModuleField, 2> kDiodeFields{{
@@ -53,17 +54,14 @@ constexpr std::array<ModuleField, 2> kDiodeFields{{
 // The moving average and the decimation have the table-fed dialog on their own templates.
 constexpr ModuleField PointsField(const char* key, double high, const char* caption,
                                   const char* unit, int control) {
-    return {key,  I,    ParamKind::Integer, ParamLimits::Fixed, 1.0,    high, 5.0, caption,
-            unit, {}, ParamRole::Value,  control};
+    return WithControl(IntParam(key, 1, high, 5, caption, unit), control);
 }
 constexpr std::array<ModuleField, 1> kSmoothFields{
     {PointsField("points", 1000, TAVREL_TRANSLATE_NOOP("ModuleDialogs", "平滑度"),
-                 TAVREL_TRANSLATE_NOOP("ModuleDialogs", "ポイント"),
-                 ids::smoothing::kPointsEdit)}};
-constexpr std::array<ModuleField, 1> kDecimationFields{
-    {PointsField("step", 100, TAVREL_TRANSLATE_NOOP("ModuleDialogs", "間引き頻度"),
-                 TAVREL_TRANSLATE_NOOP("ModuleDialogs", "ポイント毎"),
-                 ids::decimation::kStepEdit)}};
+                 TAVREL_TRANSLATE_NOOP("ModuleDialogs", "ポイント"), ids::smoothing::kPointsEdit)}};
+constexpr std::array<ModuleField, 1> kDecimationFields{{PointsField(
+    "step", 100, TAVREL_TRANSLATE_NOOP("ModuleDialogs", "間引き頻度"),
+    TAVREL_TRANSLATE_NOOP("ModuleDialogs", "ポイント毎"), ids::decimation::kStepEdit)}};
 
 // The FFT view's dialog edits only the start (a sample index it shows in ms, within the data);
 // the number of points is shown, not edited.
