@@ -165,7 +165,7 @@ class JsonReader {
                 if (m_pos >= m_text.size() || m_text[m_pos] != ':') Fail("expected ':'");
                 ++m_pos;
                 SkipSpace();
-                value.members.emplace_back(std::move(key), ReadValue(depth + 1));
+                value.members.push_back({std::move(key), ReadValue(depth + 1)});
                 SkipSpace();
                 if (m_pos < m_text.size() && m_text[m_pos] == ',') {
                     ++m_pos;

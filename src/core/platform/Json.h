@@ -20,18 +20,25 @@ void AppendJsonInt(std::string& out, long long value);
 // A value read from JSON text, with the place (1-based line and column, counted in bytes) where
 // it starts. A number keeps its text, so that the reader of a field decides how to take it
 // (whole, 32-bit, double) without a rounding in between; members keep their order.
+struct JsonMember;
+
 struct JsonValue {
     enum class Kind { Null, Bool, Number, String, Array, Object };
     Kind kind = Kind::Null;
     bool boolean = false;
     std::string text;  // a number's text, or a string's value (UTF-8)
     std::vector<JsonValue> items;
-    std::vector<std::pair<std::string, JsonValue>> members;
+    std::vector<JsonMember> members;
     int line = 1;
     int column = 1;
 
     // The member of an object with this key, or null.
     const JsonValue* Find(std::string_view key) const;
+};
+
+struct JsonMember {
+    std::string key;
+    JsonValue value;
 };
 
 struct JsonError {
