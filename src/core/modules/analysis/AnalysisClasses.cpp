@@ -15,8 +15,6 @@ namespace tavrel {
 namespace {
 
 namespace ids = dialog_ids;
-constexpr FieldType I = FieldType::Int;
-constexpr FieldType D = FieldType::Double;
 
 constexpr ParamRole kStart = ParamRole::RangeStartMs;
 constexpr ParamRole kEnd = ParamRole::RangeEndMs;
