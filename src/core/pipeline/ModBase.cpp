@@ -8,6 +8,7 @@
 #include "pipeline/DialogIds.h"
 #include "pipeline/ModuleDialog.h"
 #include "pipeline/ModuleRegistry.h"
+#include "pipeline/ParamDlg.h"
 #include "platform/Archive.h"
 #include "platform/Rounding.h"
 #include "platform/Translate.h"
@@ -314,6 +315,12 @@ void ChainDeleter::operator()(CModBase* first) const {
 }
 
 int CModBase::EditSettings() {
+    // A class whose dialog is fed by its descriptor's fields gets that dialog; any other class
+    // without a dialog of its own the plain confirmation.
+    if (const ModuleClass* c = FindModuleClass(GetClassName()); c && HasTableDialog(*c)) {
+        CParamDlg dialog(*this);
+        return RunModuleDialog(dialog);
+    }
     ModuleDialog dialog(*this, dialog_ids::confirm::kTemplate, Translate("ModuleDialog", "確認"),
                         false);
     return RunModuleDialog(dialog);

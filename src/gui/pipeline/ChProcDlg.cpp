@@ -51,10 +51,17 @@ CChProcDlg::CChProcDlg(QWidget* parent, CHeadFilter* head, int channel,
     // The list: the display name of every module after the head, in chain order.
     for (const std::string& name : m_edit.EntryNames())
         m_list->addItem(QString::fromStdString(name));
-    // The catalogue: the display name of each offered class, in menu order. The drop-down starts
-    // without a choice, so Add and Insert wait for the user to pick an entry.
-    for (const std::unique_ptr<CModBase>& prototype : m_edit.Catalogue())
+    // The catalogue: the display name of each offered class, in menu order, with a separator
+    // after the twelve entries. The drop-down starts without a choice, so Add and Insert wait for
+    // the user to pick an entry.
+    for (const std::unique_ptr<CModBase>& prototype : m_edit.Catalogue()) {
+        const ModuleClass* c = FindModuleClass(prototype->GetClassName());
+        if (c && StartsCatalogueGroup(*c) && m_menu->count() > 0) {
+            m_separatorAt = m_menu->count();
+            m_menu->insertSeparator(m_separatorAt);
+        }
         m_menu->addItem(QString::fromStdString(ShownModuleName(*prototype)));
+    }
     m_menu->setCurrentIndex(-1);
 
     // Title: the channel number (1-based) after the first two characters of the caption.
@@ -79,6 +86,11 @@ CChProcDlg::CChProcDlg(QWidget* parent, CHeadFilter* head, int channel,
 
 CChProcDlg::~CChProcDlg() = default;
 
+int CChProcDlg::MenuChoice() const {
+    const int index = m_menu->currentIndex();
+    return m_separatorAt >= 0 && index > m_separatorAt ? index - 1 : index;
+}
+
 int CChProcDlg::SelectedEntry() const {
     const QList<QListWidgetItem*> selected = m_list->selectedItems();
     return selected.isEmpty() ? -1 : m_list->row(selected.first());
@@ -100,7 +112,7 @@ void CChProcDlg::OnAdd() {
     // After the selected entry (at the end without one); the new entry becomes the selection
     // when there was one.
     const int s = SelectedEntry();
-    const int entry = m_edit.Add(m_menu->currentIndex(), s);
+    const int entry = m_edit.Add(MenuChoice(), s);
     ShowAdded(entry);
     if (entry >= 0 && s >= 0) {
         m_updating = true;
@@ -112,7 +124,7 @@ void CChProcDlg::OnAdd() {
 void CChProcDlg::OnInsert() {
     // In front of the selected entry (at the end without one); the selection stays with the
     // entry it was on.
-    ShowAdded(m_edit.Insert(m_menu->currentIndex(), SelectedEntry()));
+    ShowAdded(m_edit.Insert(MenuChoice(), SelectedEntry()));
 }
 
 void CChProcDlg::OnDelete() {

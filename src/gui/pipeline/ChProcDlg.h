@@ -43,6 +43,8 @@ class CChProcDlg : public QDialog {
   private:
     // The selected list entry, or -1.
     int SelectedEntry() const;
+    // The catalogue index of the drop-down's choice (the separator is not an entry), or -1.
+    int MenuChoice() const;
     // Shows the module added at list entry `entry` (-1: none was added).
     void ShowAdded(int entry);
     void EnableEditButtons(bool enabled);
@@ -55,6 +57,8 @@ class CChProcDlg : public QDialog {
     QPushButton* m_insert = nullptr;
     QPushButton* m_delete = nullptr;
     QPushButton* m_change = nullptr;
+    // The drop-down index of the separator in front of the entries after the twelve, or -1.
+    int m_separatorAt = -1;
     // Set while the list is changed by the program, whose selection changes enable nothing.
     bool m_updating = false;
 };

@@ -14,6 +14,7 @@
 #include "modules/filters/SmothFilter.h"
 #include "pipeline/DialogIds.h"
 #include "pipeline/ModuleRegistry.h"
+#include "platform/Translate.h"
 
 namespace tavrel {
 
@@ -23,15 +24,55 @@ namespace ids = dialog_ids;
 constexpr FieldType I = FieldType::Int;
 constexpr FieldType D = FieldType::Double;
 
-constexpr std::array<ModuleField, 1> kFirFields{{{"cutoff", D}}};
-constexpr std::array<ModuleField, 2> kBandFields{{{"cutoff", D}, {"cutoffHigh", D}}};
-constexpr std::array<ModuleField, 2> kDiodeFields{{{"halfWave", I}, {"positive", I}}};
-constexpr std::array<ModuleField, 1> kSmoothFields{{{"points", I}}};
-constexpr std::array<ModuleField, 1> kDecimationFields{{{"step", I}}};
-constexpr std::array<ModuleField, 2> kFftFields{{{"points", I}, {"start", I}}};
+constexpr ParamLimits kData = ParamLimits::FromData;
+constexpr ParamLimits kNone = ParamLimits::None;
+
+// A cut-off is stored as a fraction of half the sampling rate; the dialogs show it in whole hertz
+// between limits that follow the rate.
+constexpr ModuleField Cutoff(const char* key, double defaultValue, const char* caption) {
+    return {key, D, ParamKind::Real, kData, 0.0, 1.0, defaultValue, caption, "Hz"};
+}
+
+constexpr std::array<ModuleField, 1> kFirFields{
+    {Cutoff("cutoff", 0.3, TAVREL_TRANSLATE_NOOP("ModuleDialogs", "カットオフ周波数（Hz）"))}};
+constexpr std::array<ModuleField, 2> kBandFields{{
+    Cutoff("cutoff", 0.3, TAVREL_TRANSLATE_NOOP("ModuleDialogs", "低域カットオフ周波数（Hz）")),
+    Cutoff("cutoffHigh", 0.6, TAVREL_TRANSLATE_NOOP("ModuleDialogs", "高域カットオフ周波数（Hz）")),
+}};
+
+// The rectifier's two radio groups: "全波整流" / "半波整流" and "負" / "正" in stored order.
+constexpr std::array<const char*, 2> kWaveOptions{
+    TAVREL_TRANSLATE_NOOP("ModuleDialogs", "全波整流"),
+    TAVREL_TRANSLATE_NOOP("ModuleDialogs", "半波整流")};
+constexpr std::array<const char*, 2> kPolarityOptions{TAVREL_TRANSLATE_NOOP("ModuleDialogs", "負"),
+                                                      TAVREL_TRANSLATE_NOOP("ModuleDialogs", "正")};
+constexpr std::array<ModuleField, 2> kDiodeFields{{
+    ChoiceParam("halfWave", kWaveOptions, 1, TAVREL_TRANSLATE_NOOP("ModuleDialogs", "種別")),
+    ChoiceParam("positive", kPolarityOptions, 1, TAVREL_TRANSLATE_NOOP("ModuleDialogs", "極性")),
+}};
+
+// The moving average and the decimation have the table-fed dialog on their own templates.
+constexpr ModuleField PointsField(const char* key, double high, const char* caption,
+                                  const char* unit, int control) {
+    return WithControl(IntParam(key, 1, high, 5, caption, unit), control);
+}
+constexpr std::array<ModuleField, 1> kSmoothFields{
+    {PointsField("points", 1000, TAVREL_TRANSLATE_NOOP("ModuleDialogs", "平滑度"),
+                 TAVREL_TRANSLATE_NOOP("ModuleDialogs", "ポイント"), ids::smoothing::kPointsEdit)}};
+constexpr std::array<ModuleField, 1> kDecimationFields{{PointsField(
+    "step", 100, TAVREL_TRANSLATE_NOOP("ModuleDialogs", "間引き頻度"),
+    TAVREL_TRANSLATE_NOOP("ModuleDialogs", "ポイント毎"), ids::decimation::kStepEdit)}};
+
+// The FFT view's dialog edits only the start (a sample index it shows in ms, within the data);
+// the number of points is shown, not edited.
+constexpr std::array<ModuleField, 2> kFftFields{{
+    {"points", I, ParamKind::Integer, kNone, 0.0, 0.0, 1024.0},
+    {"start", I, ParamKind::Integer, kData, 0.0, 2147483647.0, 0.0,
+     TAVREL_TRANSLATE_NOOP("ModuleDialogs", "計算範囲（ms）")},
+}};
 
 // The abstract FIR base exists as a class (a document may name it) but has no dialog.
-const std::array<ModuleClass, 10> kFilterClasses{{
+constexpr std::array<ModuleClass, 10> kFilterClasses{{
     {CDFilBase::kClassName, CDFilBase::kDisplayName, &MakeModule<CDFilBase>, kNotInCatalogue, 0,
      kFirFields},
     {CLPFilter::kClassName, CLPFilter::kDisplayName, &MakeModule<CLPFilter>, 6,
@@ -45,9 +86,11 @@ const std::array<ModuleClass, 10> kFilterClasses{{
     {CDiodeFilter::kClassName, CDiodeFilter::kDisplayName, &MakeModule<CDiodeFilter>, 3,
      ids::rectifier::kTemplate, kDiodeFields},
     {CSmothFilter::kClassName, CSmothFilter::kDisplayName, &MakeModule<CSmothFilter>, 5,
-     ids::smoothing::kTemplate, kSmoothFields},
+     ids::smoothing::kTemplate, kSmoothFields,
+     TAVREL_TRANSLATE_NOOP("ModuleDialog", "移動平均設定")},
     {CReSmplFilter::kClassName, CReSmplFilter::kDisplayName, &MakeModule<CReSmplFilter>, 4,
-     ids::decimation::kTemplate, kDecimationFields},
+     ids::decimation::kTemplate, kDecimationFields,
+     TAVREL_TRANSLATE_NOOP("ModuleDialog", "間引き設定")},
     {CDiffFilter::kClassName,
      CDiffFilter::kDisplayName,
      &MakeModule<CDiffFilter>,
