@@ -99,7 +99,9 @@ DataLoadResult CKaisekiDoc::TryLoadDataFile(int maxRows, std::string* reason) {
     std::filesystem::path opened;
     FilePtr file = OpenDataFile(m_dataFilePath, m_pathName, length, opened);
     if (!file) {
-        GetHost().MessageBox(Translate("Document", "データファイルが開けません。"));
+        // The file named, so that the user can tell which of a document's files is missing.
+        GetHost().MessageBox(Translate("Document", "データファイルが開けません。") + "\n" +
+                             m_dataFilePath);
         return DataLoadResult::CannotOpen;
     }
     // An EDF or BDF recording, recognised by its first bytes, is read through EDFlib.

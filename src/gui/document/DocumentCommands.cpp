@@ -118,16 +118,27 @@ bool DocumentCommands::OpenDocumentFile(const QString& name) {
     // program was started in.
     const QString path = AbsolutePath(name);
     std::string file = path.toStdString();
+    // The file is read and checked on a scratch document first, so that one that cannot be
+    // opened leaves the current document, its data and its views as they were.
+    std::string bytes;
+    bool readable = ReadDocumentFileBytes(file, bytes).empty();
+    if (readable) {
+        CKaisekiDoc check;
+        readable = check.ReadDocumentBytes(bytes);
+    }
     bool hadChains = false;
-    if (!m_doc.ReadDocumentFile(file, nullptr, &hadChains)) {
-        // The document has been set up anew; the entry that failed leaves the list.
+    // (Reading the checked bytes again can only fail when memory runs out; the document is then
+    // set up anew.)
+    if (!readable || !m_doc.ReadDocumentBytes(bytes, nullptr, &hadChains)) {
+        // The entry that failed leaves the list.
         GetHost().MessageBox(Translate("Document", "ドキュメントを開くことができません。") + "\n" +
                              file);
         m_recent->Remove(path);
-        m_doc.UpdateAllViews();
+        if (readable) m_doc.UpdateAllViews();
         Announce();
         return false;
     }
+    m_doc.SetPathName(file);
     m_recent->Add(path);
     Announce();
     // Only a document that held chains reads its data file; a recording brings its own rate and

@@ -57,7 +57,8 @@ TEST_F(DataFile, FileThatCannotBeOpenedIsReportedAndChangesNothing) {
         host.messages.clear();
         doc.m_dataFilePath = path;
         EXPECT_EQ(doc.TryLoadDataFile(), DataLoadResult::CannotOpen) << path;
-        EXPECT_EQ(host.messages, (std::vector<std::string>{"データファイルが開けません。"}));
+        EXPECT_EQ(host.messages,
+                  (std::vector<std::string>{"データファイルが開けません。\n" + path}));
         EXPECT_EQ(doc.m_rowCount, 2);
         EXPECT_EQ(doc.m_columns[0], (Column{1, 2}));
         // The chain keeps what it had computed.

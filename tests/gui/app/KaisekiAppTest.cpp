@@ -110,16 +110,24 @@ TEST(KaisekiApp, PrintSwitchPrintsAndEndsWithoutAWindow) {
     EXPECT_FALSE(opened->EndsAfterStartUp());
 }
 
-TEST(KaisekiApp, UnreadableDocumentEndsStartUpAfterTheMessage) {
+TEST(KaisekiApp, UnreadableDocumentIsReportedAndTheProgramStartsWithANewOne) {
     tavrel::test::TempDir dir;
     std::string bad = dir.Write("bad.kcd", "garbage");
     auto app = MakeApp(dir);
     QString message;
     CloseNextMessage(&message);
-    EXPECT_FALSE(app->InitInstance({Q(bad)}));
+    EXPECT_TRUE(app->InitInstance({Q(bad)}));
     EXPECT_TRUE(message.contains(QStringLiteral("ドキュメントを開くことができません。")))
         << message.toStdString();
-    EXPECT_FALSE(app->MainFrame() && app->MainFrame()->isVisible());
+    ASSERT_TRUE(app->MainFrame());
+    EXPECT_TRUE(app->MainFrame()->isVisible());
+    EXPECT_FALSE(app->EndsAfterStartUp());
+    EXPECT_TRUE(app->Document().GetPathName().empty());
+    EXPECT_EQ(app->Document().m_chains.size(), 16u);
+    // Printing a document that cannot be opened still fails.
+    auto printing = MakeApp(dir);
+    CloseNextMessage(&message);
+    EXPECT_FALSE(printing->InitInstance({QStringLiteral("--print"), Q(bad)}));
 }
 
 TEST(KaisekiApp, DroppedDocumentsOpenInTurnAndTheLastStays) {
