@@ -895,6 +895,10 @@
         <source>%1 文字以内で入力してください。</source>
         <translation>Enter at most %1 characters.</translation>
     </message>
+    <message>
+        <source>低域カットオフ周波数は高域カットオフ周波数より低くしてください。</source>
+        <translation>The lower cut-off frequency must be below the upper cut-off frequency.</translation>
+    </message>
 </context>
 <context>
     <name>ModuleDialogs</name>
