@@ -28,6 +28,21 @@
     </message>
 </context>
 <context>
+    <name>ChProcDlg</name>
+    <message>
+        <source>変更を破棄しますか?</source>
+        <translation>Discard the changes?</translation>
+    </message>
+    <message>
+        <source>はい(&amp;Y)</source>
+        <translation>&amp;Yes</translation>
+    </message>
+    <message>
+        <source>いいえ(&amp;N)</source>
+        <translation>&amp;No</translation>
+    </message>
+</context>
+<context>
     <name>Commands</name>
     <message>
         <source>新規作成(&amp;N)	Ctrl+N</source>

@@ -5,9 +5,12 @@
 
 #include <QComboBox>
 #include <QListWidget>
+#include <QMessageBox>
 
 #include "DialogTestSupport.h"
+#include "gui/document/ModalHelper.h"
 #include "gui/pipeline/ChProcDlg.h"
+#include "gui/pipeline/DialogTemplates.h"
 #include "pipeline/ModuleRegistry.h"
 #include "support/ScriptedHost.h"
 
@@ -144,6 +147,62 @@ TEST_F(ChProcDlgTest, ChangeAndDoubleClickRunTheSelectedModulesDialog) {
     // Cancelled: the backups took the modules' places under the same names.
     EXPECT_EQ(ListNames(*dlg), (std::vector<std::string>{"A", "B"}));
     EXPECT_EQ(ChainNames(signal.Head()), ListNames(*dlg));
+}
+
+TEST_F(ChProcDlgTest, CancelAsksOnlyBeforeDiscardingAChangedChain) {
+    // Unchanged (a module dialog cancelled, its backup in place): Cancel closes at once.
+    auto dlg = Open();
+    int asked = 0;
+    bool discard = false;
+    dlg->askDiscard = [&] {
+        ++asked;
+        return discard;
+    };
+    host.dialogScript = [](ModuleDialog&) { return false; };
+    Select(*dlg, 0);
+    Click(dlg.get(), 1004);
+    Click(dlg.get(), qt::kIdCancel);
+    EXPECT_EQ(asked, 0);
+    EXPECT_FALSE(dlg->isVisible());
+    EXPECT_EQ(dlg->result(), QDialog::Rejected);
+
+    // A module deleted: Escape and Cancel ask; "no" keeps the dialog open, "yes" closes it.
+    dlg = Open();
+    dlg->askDiscard = [&] {
+        ++asked;
+        return discard;
+    };
+    Select(*dlg, 1);
+    Click(dlg.get(), 1003);
+    QTest::keyClick(dlg.get(), Qt::Key_Escape);
+    EXPECT_EQ(asked, 1);
+    EXPECT_TRUE(dlg->isVisible());
+    discard = true;
+    Click(dlg.get(), qt::kIdCancel);
+    EXPECT_EQ(asked, 2);
+    EXPECT_FALSE(dlg->isVisible());
+    EXPECT_EQ(dlg->result(), QDialog::Rejected);
+}
+
+TEST_F(ChProcDlgTest, TheDiscardQuestionIsAskedInAMessageBox) {
+    auto dlg = Open();
+    Choose(*dlg, 0);
+    Click(dlg.get(), 1001);
+    QString text;
+    OnNextModal(
+        [&text](QWidget* w) {
+            auto* box = qobject_cast<QMessageBox*>(w);
+            ASSERT_TRUE(box);
+            text = box->text();
+            box->buttons().at(1)->click();  // いいえ
+        },
+        dlg.get());
+    Click(dlg.get(), qt::kIdCancel);
+    EXPECT_EQ(text, QString::fromUtf8("変更を破棄しますか?"));
+    EXPECT_TRUE(dlg->isVisible());
+    EXPECT_TRUE(dlg->IsChainChanged());
+    dlg->askDiscard = [] { return true; };
+    EndModalWaits();
 }
 
 TEST_F(ChProcDlgTest, OffersTheTwelveCatalogueModulesInMenuOrder) {
