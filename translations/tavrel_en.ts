@@ -1170,5 +1170,9 @@
         <source>ｷｬﾝｾﾙ</source>
         <translation>Cancel</translation>
     </message>
+    <message>
+        <source>未チェックのCHは上の最も近いチェック付きCHの処理に従います</source>
+        <translation>An unticked CH follows the chain of the nearest ticked CH above it</translation>
+    </message>
 </context>
 </TS>
