@@ -607,6 +607,21 @@
         <source>印刷できませんでした。</source>
         <translation>Printing failed.</translation>
     </message>
+    <message>
+        <source>チャネルごとに時間列</source>
+        <translation>Time column per channel</translation>
+    </message>
+</context>
+<context>
+    <name>FileChooser</name>
+    <message>
+        <source>名前を付けて保存</source>
+        <translation>Save As</translation>
+    </message>
+    <message>
+        <source>開く</source>
+        <translation>Open</translation>
+    </message>
 </context>
 <context>
     <name>MagWnd</name>

@@ -144,6 +144,12 @@ TEST_F(CliExport, GivesTheBytesOfTheCoreWriterForEveryAnswerOfTheDialog) {
     EXPECT_EQ(timed, CoreExport(doc, settings, dir));
     EXPECT_EQ(timed.substr(0, 11), "Time([ms]),");
     EXPECT_NE(timed.find("\r\n0.5,"), std::string::npos);
+    // A time column per channel (the chains decimate some channels), and the default named.
+    settings.m_perChannelTime = 1;
+    const std::string perChannel = Export({"--number", "time", "--layout", "per-channel"});
+    EXPECT_EQ(perChannel, CoreExport(doc, settings, dir));
+    EXPECT_EQ(perChannel.substr(0, 41), "Time([ms]),CH1 time [ms],CH1([mV]),CH2 ti");
+    EXPECT_EQ(Export({"--number", "time", "--layout", "shared"}), timed);
 }
 
 // Each option against the core writer on a document changed the way the option says: the exact
@@ -508,6 +514,7 @@ TEST_F(CliExport, OutOfRangeOptionsAreUsageErrors) {
              {"--max-rows", "-1"},
              {"--header-rows", "two"},
              {"--zoom-x", "2"},
+             {"--layout", "columns"},
          }) {
         std::vector<std::string> arguments{"export", doc, "-o", out};
         arguments.insert(arguments.end(), extra.begin(), extra.end());
