@@ -508,6 +508,42 @@
         <source>ドキュメントを保存できません。</source>
         <translation>The document cannot be saved.</translation>
     </message>
+    <message>
+        <source>メモリが足りません</source>
+        <translation>not enough memory</translation>
+    </message>
+    <message>
+        <source>ファイルまたはフォルダがありません</source>
+        <translation>no such file or directory</translation>
+    </message>
+    <message>
+        <source>ファイルの形式に誤りがあります（ヘッダの破損、または長さの不一致）</source>
+        <translation>the file contains format errors (a damaged header or a file shorter or longer than its header says)</translation>
+    </message>
+    <message>
+        <source>開いているファイルが多すぎます</source>
+        <translation>too many files are open</translation>
+    </message>
+    <message>
+        <source>読み込みエラー</source>
+        <translation>read error</translation>
+    </message>
+    <message>
+        <source>ファイルはすでに開かれています</source>
+        <translation>the file is already open</translation>
+    </message>
+    <message>
+        <source>不連続な記録（EDF+D、BDF+D）は読み込めません</source>
+        <translation>a discontinuous recording (EDF+D or BDF+D) cannot be read</translation>
+    </message>
+    <message>
+        <source>エラー %1</source>
+        <translation>error %1</translation>
+    </message>
+    <message>
+        <source>データレコードの長さが 0 です</source>
+        <translation>the data record duration is 0</translation>
+    </message>
 </context>
 <context>
     <name>DocumentCommands</name>
@@ -574,6 +610,21 @@
         <source>ｷｬﾝｾﾙ</source>
         <translation>Cancel</translation>
     </message>
+    <message>
+        <source>チャネルごとに時間列</source>
+        <translation>Time column per channel</translation>
+    </message>
+</context>
+<context>
+    <name>FileChooser</name>
+    <message>
+        <source>名前を付けて保存</source>
+        <translation>Save As</translation>
+    </message>
+    <message>
+        <source>開く</source>
+        <translation>Open</translation>
+    </message>
 </context>
 <context>
     <name>GraphPrinting</name>
@@ -606,21 +657,6 @@
     <message>
         <source>印刷できませんでした。</source>
         <translation>Printing failed.</translation>
-    </message>
-    <message>
-        <source>チャネルごとに時間列</source>
-        <translation>Time column per channel</translation>
-    </message>
-</context>
-<context>
-    <name>FileChooser</name>
-    <message>
-        <source>名前を付けて保存</source>
-        <translation>Save As</translation>
-    </message>
-    <message>
-        <source>開く</source>
-        <translation>Open</translation>
     </message>
 </context>
 <context>
@@ -1135,6 +1171,10 @@
         <source>次回の起動から有効になります。</source>
         <translation>Takes effect at the next start.</translation>
     </message>
+    <message>
+        <source>TAVREL_LANG が優先されています。</source>
+        <translation>TAVREL_LANG overrides this choice.</translation>
+    </message>
 </context>
 <context>
     <name>ProcSetDlg</name>
@@ -1170,6 +1210,10 @@
         <source>データファイル (*.csv *.txt *.edf *.bdf)</source>
         <translation>Data files (*.csv *.txt *.edf *.bdf)</translation>
     </message>
+    <message>
+        <source>未チェックのCHは上の最も近いチェック付きCHの処理に従います</source>
+        <translation>An unticked CH follows the chain of the nearest ticked CH above it</translation>
+    </message>
 </context>
 <context>
     <name>ProgressDlg</name>
@@ -1184,10 +1228,6 @@
     <message>
         <source>ｷｬﾝｾﾙ</source>
         <translation>Cancel</translation>
-    </message>
-    <message>
-        <source>未チェックのCHは上の最も近いチェック付きCHの処理に従います</source>
-        <translation>An unticked CH follows the chain of the nearest ticked CH above it</translation>
     </message>
 </context>
 </TS>

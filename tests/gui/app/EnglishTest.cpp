@@ -265,6 +265,30 @@ TEST_F(English, EveryWindowDialogMenuAndMessageIsEnglishAndFits) {
     EXPECT_GT(checked, 300);
 }
 
+// EDFlib's reasons reach the user in the language of the interface, as every other message.
+TEST_F(English, RecordingReasonsFollowTheLanguage) {
+    test::TempDir dir;
+    std::string header(256, ' ');
+    header.replace(0, 8, "0       ");
+    CKaisekiDoc doc;
+    doc.OnNewDocument();
+    doc.m_dataFilePath = dir.Write("damaged.edf", header + "garbage");
+    QtHost host;
+    QString message;
+    test::CloseNextMessage(&message);
+    std::string reason;
+    EXPECT_EQ(doc.TryLoadDataFile(0, &reason), DataLoadResult::CannotOpen);
+    test::EndModalWaits();
+    EXPECT_EQ(reason.rfind("EDFlib: the file contains format errors", 0), 0u) << reason;
+    EXPECT_FALSE(HasJapanese(message)) << message.toStdString();
+    InstallLanguage(Language::Japanese);
+    test::CloseNextMessage(&message);
+    EXPECT_EQ(doc.TryLoadDataFile(0, &reason), DataLoadResult::CannotOpen);
+    test::EndModalWaits();
+    EXPECT_EQ(reason.rfind("EDFlib: ファイルの形式に誤りがあります", 0), 0u) << reason;
+    EXPECT_TRUE(message.contains(QString::fromStdString(reason))) << message.toStdString();
+}
+
 TEST_F(English, ModuleDialogsCatalogueAndListAreEnglishWhileTheDocumentStaysTheSame) {
     QtHost host;
     InstallModuleDialogs(host);
