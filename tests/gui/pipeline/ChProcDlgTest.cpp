@@ -5,10 +5,8 @@
 
 #include <QComboBox>
 #include <QListWidget>
-#include <QMessageBox>
 
 #include "DialogTestSupport.h"
-#include "gui/document/ModalHelper.h"
 #include "gui/pipeline/ChProcDlg.h"
 #include "gui/pipeline/DialogTemplates.h"
 #include "pipeline/ModuleRegistry.h"
@@ -182,27 +180,6 @@ TEST_F(ChProcDlgTest, CancelAsksOnlyBeforeDiscardingAChangedChain) {
     EXPECT_EQ(asked, 2);
     EXPECT_FALSE(dlg->isVisible());
     EXPECT_EQ(dlg->result(), QDialog::Rejected);
-}
-
-TEST_F(ChProcDlgTest, TheDiscardQuestionIsAskedInAMessageBox) {
-    auto dlg = Open();
-    Choose(*dlg, 0);
-    Click(dlg.get(), 1001);
-    QString text;
-    OnNextModal(
-        [&text](QWidget* w) {
-            auto* box = qobject_cast<QMessageBox*>(w);
-            ASSERT_TRUE(box);
-            text = box->text();
-            box->buttons().at(1)->click();  // いいえ
-        },
-        dlg.get());
-    Click(dlg.get(), qt::kIdCancel);
-    EXPECT_EQ(text, QString::fromUtf8("変更を破棄しますか?"));
-    EXPECT_TRUE(dlg->isVisible());
-    EXPECT_TRUE(dlg->IsChainChanged());
-    dlg->askDiscard = [] { return true; };
-    EndModalWaits();
 }
 
 TEST_F(ChProcDlgTest, OffersTheTwelveCatalogueModulesInMenuOrder) {

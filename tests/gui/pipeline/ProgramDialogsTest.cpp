@@ -88,6 +88,7 @@ TEST(ProgramDialogs, CancelledEditorLeavesTheDocumentsChainAlone) {
             [](QWidget* question) {
                 auto* box = qobject_cast<QMessageBox*>(question);
                 ASSERT_NE(box, nullptr);
+                EXPECT_EQ(box->text(), QStringLiteral("変更を破棄しますか?"));
                 box->buttons().at(0)->click();  // はい
             },
             editor);
