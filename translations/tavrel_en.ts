@@ -28,6 +28,21 @@
     </message>
 </context>
 <context>
+    <name>ChProcDlg</name>
+    <message>
+        <source>変更を破棄しますか?</source>
+        <translation>Discard the changes?</translation>
+    </message>
+    <message>
+        <source>はい(&amp;Y)</source>
+        <translation>&amp;Yes</translation>
+    </message>
+    <message>
+        <source>いいえ(&amp;N)</source>
+        <translation>&amp;No</translation>
+    </message>
+</context>
+<context>
     <name>Commands</name>
     <message>
         <source>新規作成(&amp;N)	Ctrl+N</source>
@@ -513,6 +528,42 @@
         <source>データファイルの形式が分かりません。</source>
         <translation>The format of the data file is unknown.</translation>
     </message>
+    <message>
+        <source>メモリが足りません</source>
+        <translation>not enough memory</translation>
+    </message>
+    <message>
+        <source>ファイルまたはフォルダがありません</source>
+        <translation>no such file or directory</translation>
+    </message>
+    <message>
+        <source>ファイルの形式に誤りがあります（ヘッダの破損、または長さの不一致）</source>
+        <translation>the file contains format errors (a damaged header or a file shorter or longer than its header says)</translation>
+    </message>
+    <message>
+        <source>開いているファイルが多すぎます</source>
+        <translation>too many files are open</translation>
+    </message>
+    <message>
+        <source>読み込みエラー</source>
+        <translation>read error</translation>
+    </message>
+    <message>
+        <source>ファイルはすでに開かれています</source>
+        <translation>the file is already open</translation>
+    </message>
+    <message>
+        <source>不連続な記録（EDF+D、BDF+D）は読み込めません</source>
+        <translation>a discontinuous recording (EDF+D or BDF+D) cannot be read</translation>
+    </message>
+    <message>
+        <source>エラー %1</source>
+        <translation>error %1</translation>
+    </message>
+    <message>
+        <source>データレコードの長さが 0 です</source>
+        <translation>the data record duration is 0</translation>
+    </message>
 </context>
 <context>
     <name>DocumentCommands</name>
@@ -578,6 +629,21 @@
     <message>
         <source>ｷｬﾝｾﾙ</source>
         <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>チャネルごとに時間列</source>
+        <translation>Time column per channel</translation>
+    </message>
+</context>
+<context>
+    <name>FileChooser</name>
+    <message>
+        <source>名前を付けて保存</source>
+        <translation>Save As</translation>
+    </message>
+    <message>
+        <source>開く</source>
+        <translation>Open</translation>
     </message>
 </context>
 <context>
@@ -915,6 +981,10 @@
         <source>%1 文字以内で入力してください。</source>
         <translation>Enter at most %1 characters.</translation>
     </message>
+    <message>
+        <source>低域カットオフ周波数は高域カットオフ周波数より低くしてください。</source>
+        <translation>The lower cut-off frequency must be below the upper cut-off frequency.</translation>
+    </message>
 </context>
 <context>
     <name>ModuleDialogs</name>
@@ -1121,6 +1191,10 @@
         <source>次回の起動から有効になります。</source>
         <translation>Takes effect at the next start.</translation>
     </message>
+    <message>
+        <source>TAVREL_LANG が優先されています。</source>
+        <translation>TAVREL_LANG overrides this choice.</translation>
+    </message>
 </context>
 <context>
     <name>ProcSetDlg</name>
@@ -1155,6 +1229,10 @@
     <message>
         <source>データファイル (*.csv *.txt *.edf *.bdf)</source>
         <translation>Data files (*.csv *.txt *.edf *.bdf)</translation>
+    </message>
+    <message>
+        <source>未チェックのCHは上の最も近いチェック付きCHの処理に従います</source>
+        <translation>An unticked CH follows the chain of the nearest ticked CH above it</translation>
     </message>
 </context>
 <context>

@@ -113,6 +113,7 @@ int RunMeasure(const QStringList& arguments) {
 
     int status = kExitOk;
     bool anyObject = false;
+    bool anyMeasured = false;
     if (json) {
         output.Write("[");
     } else if (header) {
@@ -128,6 +129,7 @@ int RunMeasure(const QStringList& arguments) {
             status = kExitFile;
             return;
         }
+        anyMeasured = true;
         if (json && !result.output.empty()) {
             output.Write(anyObject ? ",\n" : "\n");
             anyObject = true;
@@ -136,6 +138,9 @@ int RunMeasure(const QStringList& arguments) {
     };
     RunInOrder(results.size(), jobs, work, deliver);
     if (json) output.Write(anyObject ? "\n]\n" : "]\n");
+    // When every data file failed there is no table: an -o file is not written (an earlier one
+    // stays as it was), so that a failed run never leaves a table of headers only.
+    if (!anyMeasured && !files.isEmpty() && !out.isEmpty()) return kExitFile;
     output.Finish();
     return status;
 }

@@ -82,6 +82,7 @@ int main(int argc, char** argv) {
     if (!command) return Fail(kExitUsage, std::string("unknown command \"") + word + "\"", kUsage);
 
     qInstallMessageHandler(QuietQtMessages);
+    InstallEnglishMessages();
     // Only rendering needs the painting system; it always runs on the offscreen platform, so the
     // tool needs no display whatever the environment names.
     std::unique_ptr<QCoreApplication> app;

@@ -145,6 +145,12 @@ TEST_F(CliExport, GivesTheBytesOfTheCoreWriterForEveryAnswerOfTheDialog) {
     EXPECT_EQ(timed, CoreExport(doc, settings, dir));
     EXPECT_EQ(timed.substr(0, 11), "Time([ms]),");
     EXPECT_NE(timed.find("\r\n0.5,"), std::string::npos);
+    // A time column per channel (the chains decimate some channels), and the default named.
+    settings.m_perChannelTime = 1;
+    const std::string perChannel = Export({"--number", "time", "--layout", "per-channel"});
+    EXPECT_EQ(perChannel, CoreExport(doc, settings, dir));
+    EXPECT_EQ(perChannel.substr(0, 41), "Time([ms]),CH1 time [ms],CH1([mV]),CH2 ti");
+    EXPECT_EQ(Export({"--number", "time", "--layout", "shared"}), timed);
 }
 
 // Each option against the core writer on a document changed the way the option says: the exact
@@ -409,13 +415,20 @@ TEST_F(CliExport, OutputsThroughSymbolicLinks) {
               5);  // run1.csv, chains.kcd, target.csv, link.csv, out.csv
 }
 
+// Refused also when the tool runs as the superuser, who could write the file.
 TEST_F(CliExport, ReadOnlyOutputsAreKept) {
-    if (geteuid() == 0) GTEST_SKIP() << "the superuser may write any file";
     const std::string locked = dir.Write("locked.csv", "keep");
-    std::filesystem::permissions(locked, std::filesystem::perms::owner_read);
+    using std::filesystem::perms;
+    std::filesystem::permissions(locked,
+                                 perms::owner_read | perms::group_read | perms::others_read);
     auto result = RunCli({"export", doc, "-o", locked});
     EXPECT_EQ(result.status, 2);
     EXPECT_EQ(result.ErrLines(), 1);
+    EXPECT_NE(result.err.find("Permission denied"), std::string::npos) << result.err;
+    EXPECT_EQ(test::ReadFileBytes(locked), "keep");
+    // The same for the results table.
+    result = RunCli({"measure", doc, "-o", locked});
+    EXPECT_EQ(result.status, 2);
     EXPECT_EQ(test::ReadFileBytes(locked), "keep");
 }
 
@@ -502,6 +515,7 @@ TEST_F(CliExport, OutOfRangeOptionsAreUsageErrors) {
              {"--max-rows", "-1"},
              {"--header-rows", "two"},
              {"--zoom-x", "2"},
+             {"--layout", "columns"},
          }) {
         std::vector<std::string> arguments{"export", doc, "-o", out};
         arguments.insert(arguments.end(), extra.begin(), extra.end());

@@ -172,6 +172,15 @@ TEST_F(CliMeasure, AFileThatCannotBeReadGetsOneLineAndNoRows) {
         << result.err;
     const std::string expected = Measure({"--data", files[1], "--data", files[2]});
     EXPECT_EQ(test::ReadFileBytes(dir.File("t.csv")), expected);
+    // When every file fails, no table is written: a new one is not made, an earlier one is kept.
+    for (const char* table : {"none.csv", "t.csv"}) {
+        result = RunCli({"measure", doc, "--data", missing, "--data", dir.Path().string(), "-o",
+                         dir.File(table)});
+        EXPECT_EQ(result.status, 2);
+        EXPECT_EQ(result.ErrLines(), 2) << result.err;
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir.File("none.csv")));
+    EXPECT_EQ(test::ReadFileBytes(dir.File("t.csv")), expected);
     // An unreadable list or document fails before anything is written.
     EXPECT_EQ(RunCli({"measure", doc, "--data-list", missing}).status, 2);
     EXPECT_EQ(RunCli({"measure", missing}).status, 2);

@@ -16,6 +16,7 @@
 #include "document/DataSettings.h"
 #include "platform/Host.h"
 #include "platform/Rounding.h"
+#include "platform/Translate.h"
 
 namespace tavrel {
 
@@ -33,25 +34,37 @@ std::mutex g_edfLock;
 std::condition_variable g_edfClosed;
 
 std::string EdfError(int code) {
+    // The reasons the user reads, in the language of the interface; "EDFlib: " says whose they are.
+    const char* text = nullptr;
     switch (code) {
         case EDFLIB_MALLOC_ERROR:
-            return "EDFlib: not enough memory";
+            text = TAVREL_TRANSLATE_NOOP("Document", "メモリが足りません");
+            break;
         case EDFLIB_NO_SUCH_FILE_OR_DIRECTORY:
-            return "EDFlib: no such file or directory";
+            text = TAVREL_TRANSLATE_NOOP("Document", "ファイルまたはフォルダがありません");
+            break;
         case EDFLIB_FILE_CONTAINS_FORMAT_ERRORS:
-            return "EDFlib: the file contains format errors (a damaged header or a file shorter "
-                   "or longer than its header says)";
+            text = TAVREL_TRANSLATE_NOOP(
+                "Document", "ファイルの形式に誤りがあります（ヘッダの破損、または長さの不一致）");
+            break;
         case EDFLIB_MAXFILES_REACHED:
-            return "EDFlib: too many files are open";
+            text = TAVREL_TRANSLATE_NOOP("Document", "開いているファイルが多すぎます");
+            break;
         case EDFLIB_FILE_READ_ERROR:
-            return "EDFlib: read error";
+            text = TAVREL_TRANSLATE_NOOP("Document", "読み込みエラー");
+            break;
         case EDFLIB_FILE_ALREADY_OPENED:
-            return "EDFlib: the file is already open";
+            text = TAVREL_TRANSLATE_NOOP("Document", "ファイルはすでに開かれています");
+            break;
         case EDFLIB_FILE_IS_DISCONTINUOUS:
-            return "EDFlib: a discontinuous recording (EDF+D or BDF+D) cannot be read";
+            text =
+                TAVREL_TRANSLATE_NOOP("Document", "不連続な記録（EDF+D、BDF+D）は読み込めません");
+            break;
         default:
-            return "EDFlib: error " + std::to_string(code);
+            return "EDFlib: " +
+                   FormatText(Translate("Document", "エラー %1"), {std::to_string(code)});
     }
+    return "EDFlib: " + Translate("Document", text);
 }
 
 std::string Trimmed(const char* text) {
@@ -98,7 +111,8 @@ int Rows(const std::vector<std::vector<double>>& columns) {
 // Why an open recording cannot be read, or empty.
 std::string Unreadable(const EdfFile& file) {
     if (!file.IsOpen()) return file.Error();
-    if (file.Header().datarecord_duration <= 0) return "EDFlib: the data record duration is 0";
+    if (file.Header().datarecord_duration <= 0)
+        return "EDFlib: " + Translate("Document", "データレコードの長さが 0 です");
     return {};
 }
 

@@ -9,6 +9,12 @@
 // Numbers are written with "%0.10G" as the Windows C runtime does (1E-005, 1.234567891E+012,
 // -0; infinities and NaN as INF, -INF and NAN), serial numbers with "%0d", labels in CP932. The
 // time column follows the channel with the most values (the lowest such channel on a tie).
+//
+// With m_perChannelTime set, every channel up to the last one with values has two columns, its
+// own sample times and its values; a channel's cells past its last value are empty:
+//
+//   header     [Time([ms]),|Num,]CH1 time [ms],CH1(<label>),CH2 time [ms],CH2(<label>),...
+//   line i     [<time>,|<i>,]<t0>,<v0>,<t1>,<v1>,...    (",," for a channel shorter than i + 1)
 #pragma once
 
 #include <cstddef>

@@ -79,7 +79,11 @@ std::string ResolveDataPath(const std::string& dataPath, const std::string& docu
 RecordingResult ReadRecording(const std::string& path, const ReadOptions& options,
                               Progress* progress) {
     auto opened = OpenForReading(path);
-    if (!opened) return Failure(opened.Error());
+    if (!opened) {
+        ReadError error = opened.Error();
+        error.path = path;
+        return Failure(error);
+    }
     std::FILE* file = opened->get();
 
     struct stat status {};
@@ -115,7 +119,9 @@ std::string ReadErrorMessage(const ReadError& error) {
     if (error.kind == ReadError::Kind::UnknownFormat)
         return Translate("Document", "データファイルの形式が分かりません。");
     std::string text = Translate("Document", "データファイルが開けません。");
-    // A format reader's refusal says why; a file that does not open needs no more words.
+    // A file that does not open is named, so that the user can tell which of a document's files
+    // is missing; a format reader's refusal says why.
+    if (error.kind == ReadError::Kind::CannotOpen) text += "\n" + error.path;
     if (error.kind == ReadError::Kind::Refused) text += "\n" + error.reason;
     return text;
 }

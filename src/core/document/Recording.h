@@ -13,6 +13,7 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/Result.h"
@@ -85,8 +86,12 @@ struct ReadError {
         UnknownFormat,  // no reader knows the file, and it is not text
         NotNamed,       // no data file is named: nothing to read, nothing to tell
     };
+    ReadError(Kind kind_, std::string reason_, std::string path_ = {})
+        : kind(kind_), reason(std::move(reason_)), path(std::move(path_)) {}
+
     Kind kind = Kind::CannotOpen;
-    std::string reason;  // English, for the command line and the message's second line
+    std::string reason;  // for the command line, and the message's line after the file's name
+    std::string path;    // the file that was to be read
 };
 
 using RecordingResult = Result<Recording, ReadError>;

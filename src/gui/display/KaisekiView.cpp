@@ -94,6 +94,10 @@ void CKaisekiView::OnInitialUpdate() {
         m_yZoom = std::clamp(m_doc->m_display.m_zoomY, 1, 100);
     }
     ApplyScrollSizes();
+    // A new or newly opened document is shown from its start: the zoom factors are the running
+    // program's, but the place scrolled to in the previous document means nothing for this one.
+    horizontalScrollBar()->setValue(0);
+    verticalScrollBar()->setValue(0);
     viewport()->update();
 }
 

@@ -57,10 +57,12 @@ QString ReadingNotice(const CKaisekiDoc& doc) {
     const ReadNotes& notes = doc.LastReading();
     QStringList parts;
     if (notes.rowsLeftOut) {
-        parts << Tr("DataReading",
-                    "データファイルの先頭 %1 "
-                    "行だけを読み込みました（上限はオプションで変更できます）")
-                     .arg(doc.m_rowCount);
+        // One literal, so that the translation finds it whole.
+        // clang-format off
+        const QString cut = Tr(
+            "DataReading", "データファイルの先頭 %1 行だけを読み込みました（上限はオプションで変更できます）");
+        // clang-format on
+        parts << cut.arg(doc.m_rowCount);
     }
     if (notes.nothingReadable) parts << Tr("DataReading", "読み込めるデータがありませんでした。");
     if (notes.noNumbers) parts << Tr("DataReading", "数値が見つかりませんでした。");

@@ -2,12 +2,16 @@
 
 #include <QComboBox>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QPushButton>
 
 #include "gui/pipeline/DialogTemplates.h"
 #include "gui/platform/DialogLayout.h"
+#include "gui/platform/QtHost.h"
 #include "gui/platform/Translation.h"
+#include "pipeline/HeadFilter.h"
 #include "pipeline/ModuleRegistry.h"
+#include "platform/Archive.h"
 
 namespace tavrel::qt {
 
@@ -19,6 +23,26 @@ constexpr int kAddId = 1001;
 constexpr int kInsertId = 1002;
 constexpr int kDeleteId = 1003;
 constexpr int kChangeId = 1004;
+
+// The chain's persistent form (every module's class, name, rate and settings, in chain order):
+// two chains with the same form compute the same.
+std::string ChainForm(CHeadFilter* head) {
+    if (!head) return {};
+    Archive ar;
+    head->Serialize(ar);
+    return ar.Bytes();
+}
+
+bool AskDiscard(QWidget* parent) {
+    QMessageBox box(QMessageBox::Question, ApplicationTitle(),
+                    Tr("ChProcDlg", "変更を破棄しますか?"), QMessageBox::NoButton, parent);
+    QPushButton* yes = box.addButton(Tr("ChProcDlg", "はい(&Y)"), QMessageBox::YesRole);
+    QPushButton* no = box.addButton(Tr("ChProcDlg", "いいえ(&N)"), QMessageBox::NoRole);
+    box.setDefaultButton(no);
+    box.setEscapeButton(no);
+    box.exec();
+    return box.clickedButton() == yes;
+}
 
 }  // namespace
 
@@ -37,7 +61,11 @@ CChProcDlg::CChProcDlg(QWidget* parent, CHeadFilter* head, int channel)
 
 CChProcDlg::CChProcDlg(QWidget* parent, CHeadFilter* head, int channel,
                        const std::vector<const char*>& catalogueClasses)
-    : QDialog(parent), m_edit(head, catalogueClasses), m_channel(channel) {
+    : QDialog(parent),
+      m_edit(head, catalogueClasses),
+      m_channel(channel),
+      m_openedForm(ChainForm(head)) {
+    askDiscard = [this] { return AskDiscard(this); };
     const DialogTemplate& tmpl = *FindDialogTemplate(kChainEditorTemplate);
     BuildControls(this, tmpl, DialogUnits());
     setModal(true);
@@ -141,6 +169,15 @@ void CChProcDlg::OnDelete() {
 void CChProcDlg::OnChange() {
     // The list text stays on Cancel too: the backup that takes the module's place has its name.
     m_edit.Change(SelectedEntry());
+}
+
+bool CChProcDlg::IsChainChanged() const {
+    return ChainForm(m_edit.Head()) != m_openedForm;
+}
+
+void CChProcDlg::reject() {
+    if (IsChainChanged() && !askDiscard()) return;
+    QDialog::reject();
 }
 
 bool RunChainEditor(QWidget* parent, CHeadFilter* head, int channel) {

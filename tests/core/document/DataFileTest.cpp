@@ -73,7 +73,7 @@ TEST_F(DataFile, FileThatCannotBeOpenedIsReportedAndChangesNothing) {
         doc.m_dataFilePath = path;
         const auto read = Load();
         ASSERT_EQ(Kind(read), ReadError::Kind::CannotOpen) << path;
-        EXPECT_EQ(ReadErrorMessage(read.Error()), "データファイルが開けません。");
+        EXPECT_EQ(ReadErrorMessage(read.Error()), "データファイルが開けません。\n" + path);
         EXPECT_FALSE(read.Error().reason.empty());
         EXPECT_EQ(doc.m_rowCount, 2);
         EXPECT_EQ(doc.m_columns[0], (Column{1, 2}));

@@ -134,6 +134,24 @@ TEST(ExportFormat, NumbersAgreeWithTheCRuntimeAcrossMagnitudes) {
     }
 }
 
+TEST(ExportFormat, PerChannelLayoutGivesEveryChannelItsTimesAndLeavesCellsPastItsEndEmpty) {
+    // CH2 a decimated copy (times 1 ms apart), CH3 without values, CH4 shorter still.
+    std::vector<ChannelExport> channels = Channels({{1, 2, 3, 4}, {5, 6}, {}, {9}});
+    channels[1].times = {0, 1};
+    ExportSettings settings = Settings(1, 0, 0);
+    settings.m_perChannelTime = 1;
+    EXPECT_EQ(FormatExport(channels, settings),
+              "CH1 time [ms],CH1([mV]),CH2 time [ms],CH2([mV]),CH3 time [ms],CH3([mV]),"
+              "CH4 time [ms],CH4([mV])\r\n"
+              "0,1,0,5,,,0,9\r\n0.5,2,1,6,,,,\r\n1,3,,,,,,\r\n1.5,4,,,,,,\r\n");
+    // The leading number column stays as in the shared layout.
+    settings = Settings(0, 1, 0);
+    settings.m_perChannelTime = 1;
+    EXPECT_EQ(FormatExport(Channels({{1, 2}, {5}}), settings), "0,0,1,0,5\r\n1,0.5,2,,\r\n");
+    settings.m_header = 1;
+    EXPECT_EQ(FormatExport(Channels({}), settings), "Num,CH1 time [ms],CH1([mV])\r\n");
+}
+
 TEST(ExportFormat, NoValuesGiveAtMostTheHeaderLine) {
     std::vector<ChannelExport> channels(16);
     channels[0].label = "[V]";

@@ -19,8 +19,8 @@ namespace {
 
 std::string Describe(std::string_view bytes) {
     CKaisekiDoc doc;
-    std::string reason;
-    EXPECT_TRUE(doc.ReadDocumentBytes(bytes, &reason)) << reason;
+    const auto loaded = doc.ReadDocumentBytes(bytes);
+    EXPECT_TRUE(loaded) << (loaded ? "" : loaded.Error());
     return DescribeSetup(doc);
 }
 

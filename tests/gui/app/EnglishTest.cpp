@@ -23,6 +23,7 @@
 
 #include "gui/app/AboutDlg.h"
 #include "gui/app/KaisekiApp.h"
+#include "gui/document/DataReading.h"
 #include "gui/app/OptionsDlg.h"
 #include "gui/display/CommandIds.h"
 #include "gui/display/MagWnd.h"
@@ -268,6 +269,30 @@ TEST_F(English, EveryWindowDialogMenuAndMessageIsEnglishAndFits) {
     app.Commands().SaveModified();
     app.Document().SetModifiedFlag(false);
     EXPECT_GT(checked, 300);
+}
+
+// EDFlib's reasons reach the user in the language of the interface, as every other message.
+TEST_F(English, RecordingReasonsFollowTheLanguage) {
+    test::TempDir dir;
+    std::string header(256, ' ');
+    header.replace(0, 8, "0       ");
+    CKaisekiDoc doc;
+    doc.OnNewDocument();
+    doc.m_dataFilePath = dir.Write("damaged.edf", header + "garbage");
+    QtHost host;
+    QString message;
+    test::CloseNextMessage(&message);
+    tavrel::qt::ReadDataFile(doc);
+    test::EndModalWaits();
+    EXPECT_TRUE(message.contains("\nEDFlib: the file contains format errors"))
+        << message.toStdString();
+    EXPECT_FALSE(HasJapanese(message)) << message.toStdString();
+    InstallLanguage(Language::Japanese);
+    test::CloseNextMessage(&message);
+    tavrel::qt::ReadDataFile(doc);
+    test::EndModalWaits();
+    EXPECT_TRUE(message.contains(QString::fromUtf8("\nEDFlib: ファイルの形式に誤りがあります")))
+        << message.toStdString();
 }
 
 TEST_F(English, ModuleDialogsCatalogueAndListAreEnglishWhileTheDocumentStaysTheSame) {

@@ -81,6 +81,20 @@ TEST(ExportCommand, ProposesTheNameAsksBeforeReplacingAndWritesWithTheChosenSett
     EXPECT_TRUE(settingsOpened);
     EXPECT_EQ(tavrel::test::ReadFileBytes(target),
               "Time([ms]),CH1([mV]),CH2([mV])\r\n0,1,2\r\n0.5,3,4\r\n");
+
+    // The time column per channel is off until the user ticks it.
+    files.Answer(QString::fromStdString(target));
+    OnNextModal([&](QWidget* settings) {
+        auto* perChannel = Control<QCheckBox>(settings, CExportSetDlg::kPerChannelTimeCheck);
+        ASSERT_NE(perChannel, nullptr);
+        EXPECT_FALSE(perChannel->isChecked());
+        EXPECT_EQ(perChannel->text(), QStringLiteral("チャネルごとに時間列"));
+        perChannel->click();
+        Control<QPushButton>(settings, 1)->click();
+    });
+    ExportProcessedData(f.doc);
+    EXPECT_EQ(tavrel::test::ReadFileBytes(target),
+              "CH1 time [ms],CH1([mV]),CH2 time [ms],CH2([mV])\r\n0,1,0,2\r\n0.5,3,0.5,4\r\n");
 }
 
 TEST(ExportCommand, CancellingEitherDialogWritesNothing) {

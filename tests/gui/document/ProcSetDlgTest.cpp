@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QtTest/QTest>
@@ -97,6 +98,14 @@ TEST(ProcSetDlg, OpensInLineWithANewDocument) {
         EXPECT_FALSE(Control(f.dialog.get(), 1001 + 2 * k)->isEnabled());
     }
     EXPECT_EQ(f.dialog->windowTitle(), QStringLiteral("処理設定"));
+    // One line under the channel rows says where an unticked channel's chain comes from; it is
+    // shown whole, inside the channel group and below the last row's buttons.
+    auto* hint = Control<QLabel>(f.dialog.get(), 1101);
+    ASSERT_NE(hint, nullptr);
+    EXPECT_EQ(hint->text(),
+              QStringLiteral("未チェックのCHは上の最も近いチェック付きCHの処理に従います"));
+    EXPECT_GE(hint->width(), hint->sizeHint().width());
+    EXPECT_GT(hint->y(), Control(f.dialog.get(), 1017)->geometry().bottom());
 }
 
 TEST(ProcSetDlg, ChannelBoxesSetTheFlagAndTheSettingsButton) {

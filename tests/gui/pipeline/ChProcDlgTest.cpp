@@ -8,6 +8,7 @@
 
 #include "DialogTestSupport.h"
 #include "gui/pipeline/ChProcDlg.h"
+#include "gui/pipeline/DialogTemplates.h"
 #include "pipeline/ModuleRegistry.h"
 #include "support/ScriptedHost.h"
 
@@ -144,6 +145,41 @@ TEST_F(ChProcDlgTest, ChangeAndDoubleClickRunTheSelectedModulesDialog) {
     // Cancelled: the backups took the modules' places under the same names.
     EXPECT_EQ(ListNames(*dlg), (std::vector<std::string>{"A", "B"}));
     EXPECT_EQ(ChainNames(signal.Head()), ListNames(*dlg));
+}
+
+TEST_F(ChProcDlgTest, CancelAsksOnlyBeforeDiscardingAChangedChain) {
+    // Unchanged (a module dialog cancelled, its backup in place): Cancel closes at once.
+    auto dlg = Open();
+    int asked = 0;
+    bool discard = false;
+    dlg->askDiscard = [&] {
+        ++asked;
+        return discard;
+    };
+    host.dialogScript = [](ModuleDialog&) { return false; };
+    Select(*dlg, 0);
+    Click(dlg.get(), 1004);
+    Click(dlg.get(), qt::kIdCancel);
+    EXPECT_EQ(asked, 0);
+    EXPECT_FALSE(dlg->isVisible());
+    EXPECT_EQ(dlg->result(), QDialog::Rejected);
+
+    // A module deleted: Escape and Cancel ask; "no" keeps the dialog open, "yes" closes it.
+    dlg = Open();
+    dlg->askDiscard = [&] {
+        ++asked;
+        return discard;
+    };
+    Select(*dlg, 1);
+    Click(dlg.get(), 1003);
+    QTest::keyClick(dlg.get(), Qt::Key_Escape);
+    EXPECT_EQ(asked, 1);
+    EXPECT_TRUE(dlg->isVisible());
+    discard = true;
+    Click(dlg.get(), qt::kIdCancel);
+    EXPECT_EQ(asked, 2);
+    EXPECT_FALSE(dlg->isVisible());
+    EXPECT_EQ(dlg->result(), QDialog::Rejected);
 }
 
 TEST_F(ChProcDlgTest, OffersTheTwelveCatalogueModulesThenASeparatorAndTheDetectors) {
