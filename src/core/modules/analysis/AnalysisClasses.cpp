@@ -74,7 +74,7 @@ constexpr std::array<const char*, 2> kNormModes{
     TAVREL_TRANSLATE_NOOP("ModuleDialogs", "基準範囲の最大絶対値"),
     TAVREL_TRANSLATE_NOOP("ModuleDialogs", "基準値")};
 constexpr const char* kNormRange =
-    TAVREL_TRANSLATE_NOOP("ModuleDialogs", "基準範囲（ms、終了≦開始で全体）");
+    TAVREL_TRANSLATE_NOOP("ModuleDialogs", "基準範囲（ms）");
 constexpr std::array<ModuleField, 5> kNormFields{{
     ChoiceParam("mode", kNormModes, 0, TAVREL_TRANSLATE_NOOP("ModuleDialogs", "基準")),
     TimeRangeParam("startMs", kStart, 0, kNormRange),

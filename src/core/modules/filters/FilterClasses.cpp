@@ -100,8 +100,8 @@ constexpr std::array<const char*, 4> kButterKinds{
 constexpr std::array<ModuleField, 5> kButterFields{{
     ChoiceParam("kind", kButterKinds, 2, TAVREL_TRANSLATE_NOOP("ModuleDialogs", "種類")),
     IntParam("order", 1, 8, 4, TAVREL_TRANSLATE_NOOP("ModuleDialogs", "次数")),
-    Edge("lowHz", 20.0, TAVREL_TRANSLATE_NOOP("ModuleDialogs", "低域端（ハイパスのカットオフ）")),
-    Edge("highHz", 450.0, TAVREL_TRANSLATE_NOOP("ModuleDialogs", "高域端（ローパスのカットオフ）")),
+    Edge("lowHz", 20.0, TAVREL_TRANSLATE_NOOP("ModuleDialogs", "低域端周波数")),
+    Edge("highHz", 450.0, TAVREL_TRANSLATE_NOOP("ModuleDialogs", "高域端周波数")),
     OnOffParam("zeroPhase", true, kZeroPhase),
 }};
 
