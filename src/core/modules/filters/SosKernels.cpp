@@ -8,10 +8,63 @@ namespace tavrel::kernels {
 
 namespace {
 
+// The cascade of S sections with coefficients and states held in locals (registers), so that
+// the sections of neighbouring samples overlap in the processor; the operations are those of the
+// general loop below, in the same order.
+template <std::size_t S>
+void RunFixed(const Sections& sos, double* state, double* data, std::ptrdiff_t count,
+              std::ptrdiff_t step) {
+    double b0[S], b1[S], b2[S], a1[S], a2[S], z0[S], z1[S];
+    for (std::size_t s = 0; s < S; ++s) {
+        b0[s] = sos[s][0];
+        b1[s] = sos[s][1];
+        b2[s] = sos[s][2];
+        a1[s] = sos[s][4];
+        a2[s] = sos[s][5];
+        z0[s] = state[2 * s];
+        z1[s] = state[2 * s + 1];
+    }
+    for (std::ptrdiff_t n = 0; n < count; ++n) {
+        double* at = data + n * step;
+        double cur = *at;
+        for (std::size_t s = 0; s < S; ++s) {
+            const double next = b0[s] * cur + z0[s];
+            z0[s] = b1[s] * cur - a1[s] * next + z1[s];
+            z1[s] = b2[s] * cur - a2[s] * next;
+            cur = next;
+        }
+        *at = cur;
+    }
+    for (std::size_t s = 0; s < S; ++s) {
+        state[2 * s] = z0[s];
+        state[2 * s + 1] = z1[s];
+    }
+}
+
 // The cascade over `count` samples of data, visited from `data` in steps of `step` (1 forwards,
 // -1 backwards), in place, from the states in `state` (two per section, updated).
 void RunCascade(const Sections& sos, double* state, double* data, std::ptrdiff_t count,
                 std::ptrdiff_t step) {
+    switch (sos.size()) {
+        case 1:
+            return RunFixed<1>(sos, state, data, count, step);
+        case 2:
+            return RunFixed<2>(sos, state, data, count, step);
+        case 3:
+            return RunFixed<3>(sos, state, data, count, step);
+        case 4:
+            return RunFixed<4>(sos, state, data, count, step);
+        case 5:
+            return RunFixed<5>(sos, state, data, count, step);
+        case 6:
+            return RunFixed<6>(sos, state, data, count, step);
+        case 7:
+            return RunFixed<7>(sos, state, data, count, step);
+        case 8:
+            return RunFixed<8>(sos, state, data, count, step);
+        default:
+            break;
+    }
     const std::size_t sections = sos.size();
     for (std::ptrdiff_t n = 0; n < count; ++n) {
         double* at = data + n * step;
