@@ -13,11 +13,14 @@
 
 #include "document/KaisekiDoc.h"
 #include "modules/analysis/AActDetFilter.h"
+#include "modules/analysis/EnvelopeFilters.h"
+#include "modules/analysis/SDActDetFilter.h"
 #include "modules/filters/BPFilter.h"
 #include "modules/filters/BSFilter.h"
 #include "modules/filters/DiodeFilter.h"
 #include "modules/filters/FFTView.h"
 #include "modules/filters/HPFilter.h"
+#include "modules/filters/IirFilters.h"
 #include "modules/filters/ReSmplFilter.h"
 #include "modules/filters/SmothFilter.h"
 #include "pipeline/DmyPipe.h"
@@ -185,6 +188,55 @@ void BuildSetUp(CKaisekiDoc& doc) {
         doc.m_channelEnabled[static_cast<std::size_t>(c)] = 1;
 }
 
+// A zero-phase Butterworth filter of order 4.
+CButterFilter* AddButter(CKaisekiDoc& doc, int channel, int kind, double lowHz, double highHz) {
+    auto* butter = Append<CButterFilter>(doc, channel);
+    butter->m_kind = kind;
+    butter->m_lowHz = lowHz;
+    butter->m_highHz = highHz;
+    return butter;
+}
+
+// The second set-up on the same recording, as the surface-EMG recommendations do it.
+void BuildGuidelinesSetUp(CKaisekiDoc& doc) {
+    doc.OnNewDocument();
+    doc.m_dataFilePath = "emg-demo.csv";
+    doc.m_headerRows = 1;
+    doc.m_skipColumns = 1;
+
+    // CH1: band-pass 20-450 Hz, the mains notch with two harmonics, full-wave rectification, the
+    // linear envelope (low-pass 6 Hz), normalised to its largest value.
+    AddButter(doc, 0, 2, 20.0, 450.0);
+    Append<CNotchFilter>(doc, 0)->m_harmonics = 3;
+    Append<CDiodeFilter>(doc, 0)->m_halfWave = 0;
+    AddButter(doc, 0, 0, 20.0, 6.0);
+    Append<CNormFilter>(doc, 0);
+
+    // CH2: the band-passed signal's moving RMS over 100 ms (200 samples at 2000 Hz).
+    AddButter(doc, 1, 2, 20.0, 450.0);
+    Append<CRmsFilter>(doc, 1)->m_points = 200;
+
+    // CH3: Teager-Kaiser energy of the band-passed signal, then the SD onset detector.
+    AddButter(doc, 2, 2, 20.0, 450.0);
+    Append<CTkeoFilter>(doc, 2);
+    Append<CSDActDetFilter>(doc, 2);
+
+    // CH4: the raw recording of the first column, through CH4's list (its head alone).
+    doc.m_channelSource[3] = 0;
+    for (int c = 4; c < CKaisekiDoc::kChannels; ++c)
+        doc.m_channelSource[static_cast<std::size_t>(c)] = CKaisekiDoc::kNoSource;
+    for (int c = 0; c < 4; ++c)
+        doc.m_channelEnabled[static_cast<std::size_t>(c)] = 1;
+}
+
+bool WriteDocument(const std::string& path, CKaisekiDoc& doc) {
+    std::string bytes = doc.SaveToBytes();
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    if (!out) std::fprintf(stderr, "tavrel-make-example: cannot write %s\n", path.c_str());
+    return static_cast<bool>(out);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -196,12 +248,9 @@ int main(int argc, char** argv) {
     }
     CKaisekiDoc doc;
     BuildSetUp(doc);
-    std::string bytes = doc.SaveToBytes();
-    std::ofstream out(folder + "emg-demo.kcd", std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    if (!out) {
-        std::fprintf(stderr, "tavrel-make-example: cannot write %semg-demo.kcd\n", folder.c_str());
-        return 2;
-    }
+    if (!WriteDocument(folder + "emg-demo.kcd", doc)) return 2;
+    CKaisekiDoc guidelines;
+    BuildGuidelinesSetUp(guidelines);
+    if (!WriteDocument(folder + "emg-guidelines.kcd", guidelines)) return 2;
     return 0;
 }

@@ -910,6 +910,26 @@
         <source>ベースクラス</source>
         <translation>Base class</translation>
     </message>
+    <message>
+        <source>移動RMS</source>
+        <translation>Moving RMS</translation>
+    </message>
+    <message>
+        <source>TKEO</source>
+        <translation>Teager-Kaiser energy</translation>
+    </message>
+    <message>
+        <source>正規化</source>
+        <translation>Normalise</translation>
+    </message>
+    <message>
+        <source>バターワースフィルタ</source>
+        <translation>Butterworth filter</translation>
+    </message>
+    <message>
+        <source>ノッチフィルタ</source>
+        <translation>Notch filter</translation>
+    </message>
 </context>
 <context>
     <name>ModuleDialog</name>
@@ -1155,6 +1175,94 @@
     <message>
         <source>点の</source>
         <translation>points,</translation>
+    </message>
+    <message>
+        <source>窓の長さ</source>
+        <translation>Window length</translation>
+    </message>
+    <message>
+        <source>基準範囲の最大絶対値</source>
+        <translation>Largest magnitude in the reference range</translation>
+    </message>
+    <message>
+        <source>基準値</source>
+        <translation>Reference value</translation>
+    </message>
+    <message>
+        <source>基準範囲（ms）</source>
+        <translation>Reference range</translation>
+    </message>
+    <message>
+        <source>基準</source>
+        <translation>Reference</translation>
+    </message>
+    <message>
+        <source>百分率（%）で表す</source>
+        <translation>As a percentage (%)</translation>
+    </message>
+    <message>
+        <source>基準値は0より大きくしてください。</source>
+        <translation>The reference value must be above 0.</translation>
+    </message>
+    <message>
+        <source>基準範囲の値がすべて0（または範囲が空）のため、出力できません。</source>
+        <translation>Every value in the reference range is 0 (or the range is empty): there is no output.</translation>
+    </message>
+    <message>
+        <source>ゼロ位相（前向きと後ろ向きに適用）</source>
+        <translation>Zero phase (run forwards and backwards)</translation>
+    </message>
+    <message>
+        <source>周波数は0より大きく、サンプリング周波数の半分より小さくしてください。</source>
+        <translation>The frequency must be above 0 and below half the sampling rate.</translation>
+    </message>
+    <message>
+        <source>ローパス</source>
+        <translation>Low-pass</translation>
+    </message>
+    <message>
+        <source>ハイパス</source>
+        <translation>High-pass</translation>
+    </message>
+    <message>
+        <source>バンドパス</source>
+        <translation>Band-pass</translation>
+    </message>
+    <message>
+        <source>バンドストップ</source>
+        <translation>Band-stop</translation>
+    </message>
+    <message>
+        <source>種類</source>
+        <translation>Type</translation>
+    </message>
+    <message>
+        <source>次数</source>
+        <translation>Order</translation>
+    </message>
+    <message>
+        <source>低域端周波数</source>
+        <translation>Low edge</translation>
+    </message>
+    <message>
+        <source>高域端周波数</source>
+        <translation>High edge</translation>
+    </message>
+    <message>
+        <source>低域端は高域端より低くしてください。</source>
+        <translation>The low edge must be below the high edge.</translation>
+    </message>
+    <message>
+        <source>周波数</source>
+        <translation>Frequency</translation>
+    </message>
+    <message>
+        <source>Q値</source>
+        <translation>Quality factor</translation>
+    </message>
+    <message>
+        <source>高調波の数（基本波を含む）</source>
+        <translation>Harmonics (including the fundamental)</translation>
     </message>
 </context>
 <context>

@@ -181,7 +181,7 @@ void CModBase::DrawGraph(Surface* surface, const Rect& plot, const DisplayState&
     }
     surface->TextOut(
         AddCoord(plot.left, 5LL * g.sx), AddCoord(plot.top, 2LL * g.sy),
-        ScaleLabel(m_unitFactor, amplitude.spacing, m_unit, GetTimeExponent(), m_timeUnit));
+        ScaleLabel(m_unitFactor, amplitude.spacing, OutputUnit(), GetTimeExponent(), m_timeUnit));
 
     // The highlighted range is clamped into the output (this writes the module's own fields),
     // then inverted over everything drawn so far. Its insets of 5 are not scaled.

@@ -112,7 +112,7 @@ void CModBase::WriteInheritedProperties() const {
     m_next->m_samplingRate = GetSamplingRate();
     m_next->m_doc = m_doc;
     m_next->m_timeExponent = GetTimeExponent();
-    m_next->m_unit = m_unit;
+    m_next->m_unit = OutputUnit();
     m_next->m_unitFactor = m_unitFactor;
     m_next->m_timeUnit = m_timeUnit;
 }
@@ -201,7 +201,7 @@ int CModBase::RecomputeAndGetData(std::vector<double>* values, std::string* labe
 std::string CModBase::BuildUnitLabel() const {
     std::string label;
     if (m_unitFactor != 1) label += std::to_string(m_unitFactor) + "x";
-    label += "[" + m_unit + "]";
+    label += "[" + OutputUnit() + "]";
     int exponent = GetTimeExponent();
     if (exponent != 0) {
         label += exponent > 0 ? "*" : "/";

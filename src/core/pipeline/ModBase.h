@@ -123,6 +123,9 @@ class CModBase {
     static CModBase* ReplaceModuleAt(CModBase* first, int n, CModBase* module);
     static CModBase* RemoveModuleAt(CModBase* first, int n);
 
+    // The unit of the values this module delivers: the unit that reached it, unless the module
+    // changes it (the Teager-Kaiser energy squares it, the normalisation gives "%").
+    virtual std::string OutputUnit() const { return m_unit; }
     // Unit label of the data this module delivers ("[mV]", "1000x[mV]", "[mV]/[ms]^2").
     std::string BuildUnitLabel() const;
 

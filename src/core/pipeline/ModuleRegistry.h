@@ -14,6 +14,7 @@
 
 #include <cstddef>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -138,6 +139,18 @@ constexpr ModuleField FollowingData(ModuleField field) {
     return field;
 }
 
+struct ParamValue;
+
+// A check across the fields of a set-up beyond each field's own range (a band's low edge below its
+// high edge, an edge below half the module's rate, a reference that is not 0): the field the
+// dialog refuses and the message (a source text of the "ModuleDialogs" context).
+struct ParamRefusal {
+    std::size_t field = 0;
+    const char* message = nullptr;
+};
+using ParamCheck = std::optional<ParamRefusal> (*)(CModBase& module,
+                                                   std::span<const ParamValue> values);
+
 // The size in bytes of a record of these fields.
 std::size_t OwnRecordSize(std::span<const ModuleField> fields);
 
@@ -162,6 +175,9 @@ struct ModuleClass {
     // The title of the dialog the base class's EditSettings builds from the fields (a source text
     // of the "ModuleDialog" context); null: the class's display name.
     const char* dialogTitle = nullptr;
+    // The generated dialog's check across the fields, after every field passed its range (null:
+    // none).
+    ParamCheck check = nullptr;
 };
 
 // Whether the base class's settings dialog is the one fed by the class's fields (CParamDlg):

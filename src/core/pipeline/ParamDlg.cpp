@@ -125,6 +125,11 @@ DialogCheck CParamDlg::Validate() {
             v.doubleValue = number;
         }
     }
+    if (m_class.check) {
+        if (std::optional<ParamRefusal> refusal = m_class.check(Module(), values))
+            return DialogCheck::Refuse(ControlOf(refusal->field),
+                                       Translate("ModuleDialogs", refusal->message));
+    }
     m_values = std::move(values);
     return {};
 }
