@@ -58,6 +58,9 @@ const std::map<std::string, std::vector<Field>>& ExpectedFields() {
         {"CAActDetFilter", {{"thresholdPercent", false}, {"minDurationMs", false}}},
         {"CSDActDetFilter",
          {{"refStartMs", false}, {"refLengthMs", false}, {"sdFactor", true}, {"windowMs", false}}},
+        // The spectral classes.
+        {"CFreqTrendFilter", {{"measure", false}, {"windowMs", false}, {"stepMs", false}}},
+        {"CWelchViewFilter", {{"points", false}, {"decibel", false}}},
     };
     return fields;
 }
