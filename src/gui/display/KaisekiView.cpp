@@ -13,6 +13,7 @@
 
 #include "gui/display/GraphPrinting.h"
 #include "gui/display/MainFrame.h"
+#include "gui/display/BurstShading.h"
 #include "gui/platform/QPainterSurface.h"
 #include "platform/Host.h"
 
@@ -195,7 +196,9 @@ void CKaisekiView::DrawBands(Surface& surface, const Rect& visible) {
     if (!m_doc) return;
     for (int k = 0; k < CKaisekiDoc::kChannels; ++k) {
         const Rect band = BandRect(k);
-        if (Intersects(band, visible)) m_doc->DrawChannel(&surface, band, k, nullptr, nullptr);
+        if (!Intersects(band, visible)) continue;
+        ShadeBursts(surface, *m_doc, band, k, nullptr);
+        m_doc->DrawChannel(&surface, band, k, nullptr, nullptr);
     }
 }
 
@@ -215,7 +218,9 @@ void CKaisekiView::DrawPicture(const QRegion& region) {
     // computed once per paint.
     for (int k = 0; k < CKaisekiDoc::kChannels; ++k) {
         const Rect band = BandRect(k);
-        if (area.intersects(ToQRect(band))) m_doc->DrawChannel(&surface, band, k, nullptr, nullptr);
+        if (!area.intersects(ToQRect(band))) continue;
+        ShadeBursts(surface, *m_doc, band, k, nullptr);
+        m_doc->DrawChannel(&surface, band, k, nullptr, nullptr);
     }
 }
 
