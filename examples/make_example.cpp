@@ -3,12 +3,11 @@
 // time-stamp column and a header line), and emg-demo.kcd, a set-up that reads it and shows the
 // module catalogue at work. The output is the same on every run.
 //
-// It also writes fatigue-demo.csv, one sustained contraction of seven seconds at 1000 Hz whose
+// It also writes fatigue-demo.csv, one sustained contraction of eight seconds at 1000 Hz whose
 // EMG spectrum slides down as the muscle tires, and fatigue-demo.kcd, which shows the raw signal,
 // its median-frequency trend and its power spectrum.
 //
 // Usage: tavrel-make-example [FOLDER]   (default: the current folder)
-#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -197,8 +196,8 @@ void BuildSetUp(CKaisekiDoc& doc) {
 constexpr int kFatigueRate = 1000;
 constexpr int kFatigueRows = 8000;
 
-// The contraction from 0.5 s to 7.5 s: noise through a band whose upper corner falls from 180 Hz to
-// 70 Hz as the muscle tires, on a little baseline noise.
+// The contraction over the whole recording: noise through a band whose upper corner falls from
+// 180 Hz to 60 Hz as the muscle tires, growing in amplitude, on a little measurement noise.
 std::vector<double> MakeFatigueSignal() {
     Noise noise(4242u);
     std::vector<double> y(kFatigueRows);
@@ -209,15 +208,14 @@ std::vector<double> MakeFatigueSignal() {
     double low2 = 0.0;
     for (int i = 0; i < kFatigueRows; ++i) {
         const double t = static_cast<double>(i) / kFatigueRate;
-        const double progress = std::clamp((t - 0.5) / 7.0, 0.0, 1.0);
-        const double lowPass = std::exp(-2.0 * kPi * (180.0 - 110.0 * progress) / kFatigueRate);
+        const double progress = t * kFatigueRate / kFatigueRows;
+        const double lowPass = std::exp(-2.0 * kPi * (180.0 - 120.0 * progress) / kFatigueRate);
         const double white = noise.Next();
         high = highPass * (high + white - previousWhite);
         previousWhite = white;
         low1 = lowPass * low1 + (1.0 - lowPass) * high;
         low2 = lowPass * low2 + (1.0 - lowPass) * low1;
-        const double on = t > 0.5 && t < 7.5 ? 1.0 + 0.3 * progress : 0.0;
-        y[static_cast<std::size_t>(i)] = on * 3.0 * low2 + 0.01 * noise.Next();
+        y[static_cast<std::size_t>(i)] = (1.0 + 0.3 * progress) * 3.0 * low2 + 0.01 * noise.Next();
     }
     return y;
 }
