@@ -54,8 +54,8 @@ const std::string& Recording() {
         char line[32];
         for (int r = 0; r < CKaisekiDoc::kMaxRows; ++r) {
             for (int c = 0; c < kChannels; ++c) {
-                const double v = std::sin(r * 0.013 * (c + 1)) * (c + 1) +
-                                 0.001 * ((r * 7919 + c) % 997);
+                const double v =
+                    std::sin(r * 0.013 * (c + 1)) * (c + 1) + 0.001 * ((r * 7919 + c) % 997);
                 std::snprintf(line, sizeof line, c ? ",%.9g" : "%.9g", v);
                 out << line;
             }
@@ -79,9 +79,8 @@ void BM_MeasureRecordings(benchmark::State& state) {
             benchmark::DoNotOptimize(rows.data());
         }
     }
-    state.counters["recordings/s"] =
-        benchmark::Counter(static_cast<double>(state.iterations()) * kRecordings,
-                           benchmark::Counter::kIsRate);
+    state.counters["recordings/s"] = benchmark::Counter(
+        static_cast<double>(state.iterations()) * kRecordings, benchmark::Counter::kIsRate);
 }
 
 // Surface EMG-like noise whose spectrum slides down over the record: white noise through a
@@ -158,7 +157,8 @@ void BM_Bursts(benchmark::State& state) {
     ReportSamples(state);
 }
 
-// ---- peers ---------------------------------------------------------------------------------------
+// ---- peers
+// ---------------------------------------------------------------------------------------
 
 constexpr const char* kPeers = R"(import sys, time, numpy as np
 from scipy import signal

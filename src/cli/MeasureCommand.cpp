@@ -86,12 +86,13 @@ spectral::BurstSettings ReadBurstSettings(const CommandLine& line) {
 }  // namespace
 
 int RunMeasure(const QStringList& arguments) {
-    CommandLine line("measure DOC.kcd [-o OUT.csv|OUT.json] [--bursts [--baseline B0:B1] [--k K] "
-                     "[--min-on MS] [--min-off MS]] [options]",
-                     "Measures every channel of the document for each data file (samples, rate, "
-                     "duration, min, max, mean, RMS, peak, marker, last value, mean and median "
-                     "frequency, slope) into one table; with --bursts, one row per burst of "
-                     "activity instead.");
+    CommandLine line(
+        "measure DOC.kcd [-o OUT.csv|OUT.json] [--bursts [--baseline B0:B1] [--k K] "
+        "[--min-on MS] [--min-off MS]] [options]",
+        "Measures every channel of the document for each data file (samples, rate, "
+        "duration, min, max, mean, RMS, peak, marker, last value, mean and median "
+        "frequency, slope) into one table; with --bursts, one row per burst of "
+        "activity instead.");
     line.AddPositional("DOC.kcd", "The document file.");
     line.AddOption({{"o", "output"},
                     "The table to write: JSON when the name ends in .json, CSV otherwise "
@@ -112,8 +113,8 @@ int RunMeasure(const QStringList& arguments) {
                     "B0:B1"});
     line.AddOption({"k", "Bursts: the factor of the baseline's SD (default 3).", "K"});
     line.AddOption({"min-on", "Bursts: the shortest burst in ms (default 50).", "MS"});
-    line.AddOption({"min-off",
-                    "Bursts: gaps shorter than this many ms are merged (default 50).", "MS"});
+    line.AddOption(
+        {"min-off", "Bursts: gaps shorter than this many ms are merged (default 50).", "MS"});
     AddDataOptions(line);
     line.Parse(arguments);
 

@@ -142,16 +142,15 @@ TEST_F(CliMeasure, BurstsGiveTheCoresBurstTableAndRefuseBadValues) {
     const std::vector<BurstRow> rows = MeasureBursts(core, files[0], settings);
     AppendBurstRows(expected, rows);
     ASSERT_GT(rows.size(), 3u);
-    const std::vector<std::string> options{"--bursts", "--baseline", "0:100", "--k",
-                                           "1",        "--min-on",   "2",     "--min-off",
-                                           "5"};
+    const std::vector<std::string> options{"--bursts", "--baseline", "0:100",     "--k", "1",
+                                           "--min-on", "2",          "--min-off", "5"};
     EXPECT_EQ(Measure(options), expected);
     std::vector<std::string> json = options;
     json.insert(json.end(), {"-o", dir.File("bursts.json")});
     Measure(json);
     const QJsonArray array =
-        QJsonDocument::fromJson(QByteArray::fromStdString(test::ReadFileBytes(dir.File(
-                                    "bursts.json"))))
+        QJsonDocument::fromJson(
+            QByteArray::fromStdString(test::ReadFileBytes(dir.File("bursts.json"))))
             .array();
     ASSERT_EQ(array.size(), static_cast<qsizetype>(rows.size()));
     EXPECT_EQ(array[1].toObject()["burst"].toInt(), rows[1].burst);

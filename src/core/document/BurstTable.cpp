@@ -12,8 +12,8 @@
 namespace tavrel {
 
 const std::array<const char*, kBurstColumns> kBurstColumnNames = {
-    "file", "channel", "burst", "onset_ms", "offset_ms", "duration_ms",
-    "peak", "mean",    "rms",   "integral"};
+    "file",        "channel", "burst", "onset_ms", "offset_ms",
+    "duration_ms", "peak",    "mean",  "rms",      "integral"};
 
 namespace {
 
@@ -42,8 +42,7 @@ double RealColumn(const BurstRow& row, int column) {
 }  // namespace
 
 std::vector<BurstRow> MeasureBursts(CKaisekiDoc& doc, const std::string& file,
-                                    const spectral::BurstSettings& settings,
-                                    bool releaseBuffers) {
+                                    const spectral::BurstSettings& settings, bool releaseBuffers) {
     std::vector<BurstRow> rows;
     VisitMeasuredChannels(doc, releaseBuffers, [&](int d, std::string&, const CModBase& end) {
         const std::vector<spectral::Burst> bursts =

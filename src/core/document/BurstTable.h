@@ -47,7 +47,7 @@ void AppendBurstJson(std::string& out, std::span<const BurstRow> rows);
 
 // The bursts of one channel as sample ranges of the output they were found in.
 struct BurstShade {
-    int outputCount = -1;  // the count of that output
+    int outputCount = -1;                      // the count of that output
     std::vector<std::pair<int, int>> samples;  // first and last sample of each burst
 };
 

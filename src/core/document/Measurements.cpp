@@ -15,9 +15,9 @@
 namespace tavrel {
 
 const std::array<const char*, kMeasurementColumns> kMeasurementColumnNames = {
-    "file", "channel", "unit", "samples",  "rate_hz",      "duration_ms", "min",
-    "max",  "mean",    "rms",  "peak_abs", "marker_index", "marker_ms",   "last",
-    "mnf_hz", "mdf_hz",  "slope_per_s"};
+    "file",      "channel", "unit",   "samples", "rate_hz",    "duration_ms",
+    "min",       "max",     "mean",   "rms",     "peak_abs",   "marker_index",
+    "marker_ms", "last",    "mnf_hz", "mdf_hz",  "slope_per_s"};
 
 namespace {
 
@@ -93,9 +93,8 @@ void AppendField(std::string& out, const std::string& field, char separator) {
 
 }  // namespace
 
-void VisitMeasuredChannels(
-    CKaisekiDoc& doc, bool releaseBuffers,
-    const std::function<void(int, std::string&, const CModBase&)>& visit) {
+void VisitMeasuredChannels(CKaisekiDoc& doc, bool releaseBuffers,
+                           const std::function<void(int, std::string&, const CModBase&)>& visit) {
     for (int d = 0; d < CKaisekiDoc::kChannels; ++d) {
         if (!HeadHasSamples(doc, d)) continue;
         // The export's pull without its copies: the chain's end computes its output and the

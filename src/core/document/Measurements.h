@@ -4,8 +4,9 @@
 // results window and `tavrel-cli measure` share it, so both give the same numbers.
 //
 // Columns: file, channel, unit, samples, rate_hz, duration_ms, min, max, mean, rms, peak_abs,
-// marker_index, marker_ms, last, mnf_hz, mdf_hz, slope_per_s. Numbers are written as the export writes them ("%0.10G",
-// INF/-INF/NAN), whole numbers in decimal, an empty cell where a value does not exist.
+// marker_index, marker_ms, last, mnf_hz, mdf_hz, slope_per_s. Numbers are written as the export
+// writes them ("%0.10G", INF/-INF/NAN), whole numbers in decimal, an empty cell where a value does
+// not exist.
 #pragma once
 
 #include <array>

@@ -14,8 +14,7 @@ BurstShading& CurrentBurstShading() {
 int ShadeBursts(Surface& surface, CKaisekiDoc& doc, const Rect& band, int channel,
                 const SampleRange* range) {
     const BurstShading& shading = CurrentBurstShading();
-    if (!shading.active || shading.doc != &doc || channel < 0 ||
-        channel >= CKaisekiDoc::kChannels)
+    if (!shading.active || shading.doc != &doc || channel < 0 || channel >= CKaisekiDoc::kChannels)
         return 0;
     CHeadFilter* head = doc.Head(channel);
     if (!head) return 0;

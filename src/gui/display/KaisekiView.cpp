@@ -11,9 +11,9 @@
 #include <QWheelEvent>
 #include <algorithm>
 
+#include "gui/display/BurstShading.h"
 #include "gui/display/GraphPrinting.h"
 #include "gui/display/MainFrame.h"
-#include "gui/display/BurstShading.h"
 #include "gui/platform/QPainterSurface.h"
 #include "platform/Host.h"
 

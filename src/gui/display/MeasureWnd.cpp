@@ -14,12 +14,12 @@
 #include <vector>
 
 #include "document/Measurements.h"
-#include "pipeline/HeadFilter.h"
-#include "pipeline/ModBase.h"
 #include "gui/display/BurstShading.h"
 #include "gui/document/DataReading.h"
 #include "gui/platform/FileChooser.h"
 #include "gui/platform/Translation.h"
+#include "pipeline/HeadFilter.h"
+#include "pipeline/ModBase.h"
 #include "platform/AtomicFile.h"
 #include "platform/Host.h"
 #include "platform/Translate.h"
@@ -115,7 +115,10 @@ CMeasureWnd::CMeasureWnd(CKaisekiDoc* doc, QWidget* owner)
     m_tabs->addTab(m_table, Tr("MeasureWnd", "チャンネル"));
     m_tabs->addTab(MakeBurstPage(), Tr("MeasureWnd", "バースト"));
     layout->addWidget(m_tabs);
-    connect(m_tabs, &QTabWidget::currentChanged, this, [this] { UpdateShading(); });
+    connect(m_tabs, &QTabWidget::currentChanged, this, [this] {
+        if (ShowsBursts()) RefreshBursts();
+        UpdateShading();
+    });
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
     auto* copy = new QPushButton(Tr("MeasureWnd", "コピー"), this);
@@ -192,7 +195,8 @@ void CMeasureWnd::RefreshBursts() {
     for (int d = 0; d < CKaisekiDoc::kChannels; ++d) {
         BurstShade& shade = shading.channels[static_cast<std::size_t>(d)];
         shade = {};
-        if (CHeadFilter* head = m_doc->Head(d)) shade.outputCount = CModBase::ChainEnd(head)->m_outputCount;
+        if (CHeadFilter* head = m_doc->Head(d))
+            shade.outputCount = CModBase::ChainEnd(head)->m_outputCount;
     }
     m_burstTable->setRowCount(static_cast<int>(m_bursts.size()));
     for (int r = 0; r < static_cast<int>(m_bursts.size()); ++r) {
@@ -239,12 +243,14 @@ void CMeasureWnd::Refresh() {
     for (int r = 0; r < static_cast<int>(rows.size()); ++r) {
         std::vector<std::string> cells;
         for (int c = 0; c < kShownColumns; ++c)
-            cells.push_back(MeasurementCell(rows[static_cast<std::size_t>(r)], c + kFirstShownColumn));
+            cells.push_back(
+                MeasurementCell(rows[static_cast<std::size_t>(r)], c + kFirstShownColumn));
         // Numbers right-aligned, the unit as text.
         FillRow(m_table, r, cells, 1);
     }
     m_table->resizeColumnsToContents();
-    RefreshBursts();
+    // The bursts cost another pull of every chain: only while their tab is shown.
+    if (ShowsBursts()) RefreshBursts();
 }
 
 QString CMeasureWnd::TableText() const {
@@ -274,7 +280,8 @@ bool CMeasureWnd::SaveTo(const QString& path) {
     if (ShowsBursts()) {
         AppendBurstHeader(text);
         if (m_doc)
-            AppendBurstRows(text, MeasureBursts(*m_doc, m_doc->m_dataFilePath, BurstSettingsShown()));
+            AppendBurstRows(text,
+                            MeasureBursts(*m_doc, m_doc->m_dataFilePath, BurstSettingsShown()));
     } else {
         AppendMeasurementHeader(text);
         if (m_doc) AppendMeasurementRows(text, MeasureDocument(*m_doc, m_doc->m_dataFilePath));

@@ -139,7 +139,9 @@ TEST_F(Measurements, ProbeDisplayMeasuresTheProbesData) {
     const std::vector<MeasurementRow> rows = MeasureDocument(doc, "f");
     const MeasurementRow* probe = Row(rows, 8);
     ASSERT_TRUE(probe);
-    EXPECT_EQ(Line(*probe), "f,8,[mV],4000,2000,2000,-1,2,0.5,1.224744871,2,,,2,599.8697917,500,0.001875000117\n");
+    EXPECT_EQ(
+        Line(*probe),
+        "f,8,[mV],4000,2000,2000,-1,2,0.5,1.224744871,2,,,2,599.8697917,500,0.001875000117\n");
 }
 
 TEST_F(Measurements, NonFiniteValuesLeaveMinAndMaxToTheFiniteOnes) {

@@ -10,8 +10,8 @@
 #include <QDir>
 #include <QDoubleSpinBox>
 #include <QPainter>
-#include <QTabWidget>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QTableWidget>
 #include <QTest>
 #include <cstdlib>
@@ -67,10 +67,9 @@ TEST_F(MeasureWndTest, ShowsTheTableAndFollowsEveryViewUpdate) {
     QStringList headings;
     for (int c = 0; c < wnd->Table()->columnCount(); ++c)
         headings << wnd->Table()->horizontalHeaderItem(c)->text();
-    EXPECT_EQ(headings.join(' '),
-              QStringLiteral("CH 単位 サンプル数 周波数[Hz] 時間[ms] 最小 最大 "
-                             "平均 RMS 最大絶対値 マーカー マーカー[ms] 最終値 "
-                             "平均周波数[Hz] 中央周波数[Hz] 傾き[/s]"));
+    EXPECT_EQ(headings.join(' '), QStringLiteral("CH 単位 サンプル数 周波数[Hz] 時間[ms] 最小 最大 "
+                                                 "平均 RMS 最大絶対値 マーカー マーカー[ms] 最終値 "
+                                                 "平均周波数[Hz] 中央周波数[Hz] 傾き[/s]"));
     EXPECT_EQ(wnd->Table()->rowCount(), 0);  // nothing read yet
 
     // Data read: two channels of sines (channel k peaks at k + 1).

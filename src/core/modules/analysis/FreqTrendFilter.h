@@ -16,7 +16,7 @@ class CFreqTrendFilter : public CModBase {
     static constexpr const char* kClassName = "CFreqTrendFilter";
     static constexpr const char* kDisplayName = TAVREL_TRANSLATE_NOOP("Module", "周波数トレンド");
     // The steps whose output rate 1000 / stepMs is a whole number of hertz.
-    static constexpr std::array<int, 16> kSteps{1,  2,  4,  5,   8,   10,  20,  25,
+    static constexpr std::array<int, 16> kSteps{1,  2,  4,   5,   8,   10,  20,  25,
                                                 40, 50, 100, 125, 200, 250, 500, 1000};
 
     CFreqTrendFilter();

@@ -19,8 +19,7 @@ constexpr std::array<const char*, 2> kMeasures{
     TAVREL_TRANSLATE_NOOP("ModuleDialogs", "平均周波数")};
 constexpr std::array<ModuleField, 3> kTrendFields{{
     ChoiceParam("measure", kMeasures, 0, TAVREL_TRANSLATE_NOOP("ModuleDialogs", "指標")),
-    IntParam("windowMs", 10, 60000, 500, TAVREL_TRANSLATE_NOOP("ModuleDialogs", "窓の長さ"),
-             "ms"),
+    IntParam("windowMs", 10, 60000, 500, TAVREL_TRANSLATE_NOOP("ModuleDialogs", "窓の長さ"), "ms"),
     IntParam("stepMs", 1, 1000, 250, TAVREL_TRANSLATE_NOOP("ModuleDialogs", "ずらし幅"), "ms"),
 }};
 constexpr std::array<ModuleField, 2> kWelchFields{{
@@ -30,10 +29,10 @@ constexpr std::array<ModuleField, 2> kWelchFields{{
 }};
 
 constexpr std::array<ModuleClass, 2> kSpectralClasses{{
-    {CFreqTrendFilter::kClassName, CFreqTrendFilter::kDisplayName,
-     &MakeModule<CFreqTrendFilter>, kAfterSeparator, ids::generated::kTemplate, kTrendFields},
-    {CWelchViewFilter::kClassName, CWelchViewFilter::kDisplayName,
-     &MakeModule<CWelchViewFilter>, kAfterSeparator, ids::generated::kTemplate, kWelchFields},
+    {CFreqTrendFilter::kClassName, CFreqTrendFilter::kDisplayName, &MakeModule<CFreqTrendFilter>,
+     kAfterSeparator, ids::generated::kTemplate, kTrendFields},
+    {CWelchViewFilter::kClassName, CWelchViewFilter::kDisplayName, &MakeModule<CWelchViewFilter>,
+     kAfterSeparator, ids::generated::kTemplate, kWelchFields},
 }};
 
 }  // namespace

@@ -112,8 +112,8 @@ TEST(SpectralKernels, WelchAndFiguresMatchScipy) {
 TEST(SpectralKernels, SlopeMatchesLeastSquares) {
     ExpectClose({*SlopePerSecond(Signal("ramp", 2500, 500), 500)}, Expected("slope ramp 2500 500"),
                 "ramp");
-    ExpectClose({*SlopePerSecond(Signal("tones", 2, 1000), 1000)},
-                Expected("slope tones 2 1000"), "two samples");
+    ExpectClose({*SlopePerSecond(Signal("tones", 2, 1000), 1000)}, Expected("slope tones 2 1000"),
+                "two samples");
     EXPECT_FALSE(SlopePerSecond(Signal("tones", 1, 1000), 1000).has_value());
     EXPECT_EQ(*SlopePerSecond(Signal("constant", 100, 1000), 1000), 0.0);
 }
@@ -130,15 +130,17 @@ TEST(SpectralKernels, TrendOfFallingChirpMatchesPeriodograms) {
         }
     }
     // A window below 8 samples, or longer than the data, gives no values.
-    EXPECT_TRUE(FrequencyTrend(Signal("chirp", 4000, 1000), 1000, 7, 1, TrendMeasure::Mean).empty());
-    EXPECT_TRUE(FrequencyTrend(Signal("chirp", 400, 1000), 1000, 500, 1, TrendMeasure::Mean).empty());
+    EXPECT_TRUE(
+        FrequencyTrend(Signal("chirp", 4000, 1000), 1000, 7, 1, TrendMeasure::Mean).empty());
+    EXPECT_TRUE(
+        FrequencyTrend(Signal("chirp", 400, 1000), 1000, 500, 1, TrendMeasure::Mean).empty());
 }
 
 std::vector<double> Flatten(const std::vector<Burst>& bursts) {
     std::vector<double> out;
     for (const Burst& b : bursts)
-        out.insert(out.end(), {b.onsetMs, b.offsetMs, b.durationMs, b.peak, b.mean, b.rms,
-                               b.integral});
+        out.insert(out.end(),
+                   {b.onsetMs, b.offsetMs, b.durationMs, b.peak, b.mean, b.rms, b.integral});
     return out;
 }
 
@@ -157,8 +159,8 @@ TEST(SpectralKernels, BurstsMatchNumpy) {
     }
     const std::vector<Burst> bursts = FindBursts(y, 1000, {200, 500, 3, 50, 50});
     ASSERT_FALSE(bursts.empty());
-    EXPECT_EQ(bursts.front().first, 0);     // touches the start
-    EXPECT_EQ(bursts.back().last, 2999);    // touches the end
+    EXPECT_EQ(bursts.front().first, 0);   // touches the start
+    EXPECT_EQ(bursts.back().last, 2999);  // touches the end
     EXPECT_TRUE(FindBursts(Signal("constant", 100, 1000), 1000, {}).empty());
     EXPECT_TRUE(Expected("bursts constant").empty());
 }

@@ -21,8 +21,8 @@ TEST(FreqTrendFilter, OutputsTheTrendInHertzAtTheStepsRate) {
     trend.m_windowMs = 200;
     trend.m_stepMs = 100;
     ASSERT_EQ(trend.Compute(), 19);  // (4000 - 400) / 200 + 1 windows
-    EXPECT_EQ(test::Output(trend), spectral::FrequencyTrend(x, 2000, 200, 100,
-                                                            spectral::TrendMeasure::Mean));
+    EXPECT_EQ(test::Output(trend),
+              spectral::FrequencyTrend(x, 2000, 200, 100, spectral::TrendMeasure::Mean));
     EXPECT_NEAR(test::Output(trend)[0], 120.0, 2.0);
     EXPECT_EQ(trend.GetSamplingRate(), 10);
     EXPECT_EQ(trend.BuildUnitLabel(), "[Hz]");
