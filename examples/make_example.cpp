@@ -3,6 +3,10 @@
 // time-stamp column and a header line), and emg-demo.kcd, a set-up that reads it and shows the
 // module catalogue at work. The output is the same on every run.
 //
+// It also writes fatigue-demo.csv, one sustained contraction of eight seconds at 1000 Hz whose
+// EMG spectrum slides down as the muscle tires, and fatigue-demo.kcd, which shows the raw signal,
+// its median-frequency trend and its power spectrum.
+//
 // Usage: tavrel-make-example [FOLDER]   (default: the current folder)
 #include <charconv>
 #include <cmath>
@@ -15,6 +19,8 @@
 #include "modules/analysis/AActDetFilter.h"
 #include "modules/analysis/EnvelopeFilters.h"
 #include "modules/analysis/SDActDetFilter.h"
+#include "modules/analysis/FreqTrendFilter.h"
+#include "modules/analysis/WelchViewFilter.h"
 #include "modules/filters/BPFilter.h"
 #include "modules/filters/BSFilter.h"
 #include "modules/filters/DiodeFilter.h"
@@ -237,6 +243,68 @@ bool WriteDocument(const std::string& path, CKaisekiDoc& doc) {
     return static_cast<bool>(out);
 }
 
+// ---- the fatiguing contraction
+
+constexpr int kFatigueRate = 1000;
+constexpr int kFatigueRows = 8000;
+
+// The contraction over the whole recording: noise through a band whose upper corner falls from
+// 180 Hz to 60 Hz as the muscle tires, growing in amplitude, on a little measurement noise.
+std::vector<double> MakeFatigueSignal() {
+    Noise noise(4242u);
+    std::vector<double> y(kFatigueRows);
+    const double highPass = std::exp(-2.0 * kPi * 15.0 / kFatigueRate);
+    double previousWhite = 0.0;
+    double high = 0.0;
+    double low1 = 0.0;
+    double low2 = 0.0;
+    for (int i = 0; i < kFatigueRows; ++i) {
+        const double t = static_cast<double>(i) / kFatigueRate;
+        const double progress = t * kFatigueRate / kFatigueRows;
+        const double lowPass = std::exp(-2.0 * kPi * (180.0 - 120.0 * progress) / kFatigueRate);
+        const double white = noise.Next();
+        high = highPass * (high + white - previousWhite);
+        previousWhite = white;
+        low1 = lowPass * low1 + (1.0 - lowPass) * high;
+        low2 = lowPass * low2 + (1.0 - lowPass) * low1;
+        y[static_cast<std::size_t>(i)] = (1.0 + 0.3 * progress) * 3.0 * low2 + 0.01 * noise.Next();
+    }
+    return y;
+}
+
+bool WriteFatigueCsv(const std::string& path) {
+    const std::vector<double> y = MakeFatigueSignal();
+    std::string text = "Time[ms],EMG[mV]\r\n";
+    for (int i = 0; i < kFatigueRows; ++i) {
+        AppendFixed(text, 1000.0 * i / kFatigueRate, 1);
+        text += ',';
+        AppendFixed(text, y[static_cast<std::size_t>(i)], 5);
+        text += "\r\n";
+    }
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(text.data(), static_cast<std::streamsize>(text.size()));
+    return static_cast<bool>(out);
+}
+
+void BuildFatigueSetUp(CKaisekiDoc& doc) {
+    doc.OnNewDocument();
+    doc.m_dataFilePath = "fatigue-demo.csv";
+    doc.m_headerRows = 1;
+    doc.m_skipColumns = 1;
+    for (auto& head : doc.m_chains)
+        head->m_samplingRate = kFatigueRate;
+    // CH1 the raw contraction, CH2 its median frequency every 250 ms over 500 ms windows, CH3 its
+    // power spectrum; CH4 - CH16 have no source.
+    Append<CFreqTrendFilter>(doc, 1);
+    Append<CWelchViewFilter>(doc, 2)->m_points = 512;
+    for (int c = 0; c < 3; ++c) {
+        doc.m_channelSource[static_cast<std::size_t>(c)] = 0;
+        doc.m_channelEnabled[static_cast<std::size_t>(c)] = 1;
+    }
+    for (int c = 3; c < CKaisekiDoc::kChannels; ++c)
+        doc.m_channelSource[static_cast<std::size_t>(c)] = CKaisekiDoc::kNoSource;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -252,5 +320,12 @@ int main(int argc, char** argv) {
     CKaisekiDoc guidelines;
     BuildGuidelinesSetUp(guidelines);
     if (!WriteDocument(folder + "emg-guidelines.kcd", guidelines)) return 2;
+    CKaisekiDoc fatigue;
+    BuildFatigueSetUp(fatigue);
+    if (!WriteFatigueCsv(folder + "fatigue-demo.csv") ||
+        !WriteDocument(folder + "fatigue-demo.kcd", fatigue)) {
+        std::fprintf(stderr, "tavrel-make-example: cannot write %sfatigue-demo\n", folder.c_str());
+        return 2;
+    }
     return 0;
 }

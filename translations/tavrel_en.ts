@@ -839,6 +839,62 @@
         <source>計測結果.csv</source>
         <translation>measurements.csv</translation>
     </message>
+    <message>
+        <source>平均周波数[Hz]</source>
+        <translation>Mean freq. [Hz]</translation>
+    </message>
+    <message>
+        <source>中央周波数[Hz]</source>
+        <translation>Median freq. [Hz]</translation>
+    </message>
+    <message>
+        <source>傾き[/s]</source>
+        <translation>Slope [/s]</translation>
+    </message>
+    <message>
+        <source>バースト</source>
+        <translation>Burst</translation>
+    </message>
+    <message>
+        <source>開始[ms]</source>
+        <translation>Onset [ms]</translation>
+    </message>
+    <message>
+        <source>終了[ms]</source>
+        <translation>Offset [ms]</translation>
+    </message>
+    <message>
+        <source>持続時間[ms]</source>
+        <translation>Duration [ms]</translation>
+    </message>
+    <message>
+        <source>ピーク</source>
+        <translation>Peak</translation>
+    </message>
+    <message>
+        <source>積分</source>
+        <translation>Integral</translation>
+    </message>
+    <message>
+        <source>基準区間[ms]</source>
+        <translation>Baseline [ms]</translation>
+    </message>
+    <message>
+        <source>SDの倍数</source>
+        <translation>SD factor</translation>
+    </message>
+    <message>
+        <source>最短バースト[ms]</source>
+        <translation>Shortest burst [ms]</translation>
+    </message>
+    <message>
+        <source>最短間隔[ms]</source>
+        <translation>Shortest gap [ms]</translation>
+    </message>
+    <message>
+        <source>チャンネル</source>
+        <translation>Channels</translation>
+    </message>
 </context>
 <context>
     <name>Module</name>
@@ -929,6 +985,14 @@
     <message>
         <source>ノッチフィルタ</source>
         <translation>Notch filter</translation>
+    </message>
+    <message>
+        <source>周波数トレンド</source>
+        <translation>Frequency trend</translation>
+    </message>
+    <message>
+        <source>パワースペクトル</source>
+        <translation>Power spectrum</translation>
     </message>
 </context>
 <context>
@@ -1263,6 +1327,34 @@
     <message>
         <source>高調波の数（基本波を含む）</source>
         <translation>Harmonics (including the fundamental)</translation>
+    </message>
+    <message>
+        <source>中央周波数</source>
+        <translation>Median frequency</translation>
+    </message>
+    <message>
+        <source>平均周波数</source>
+        <translation>Mean frequency</translation>
+    </message>
+    <message>
+        <source>指標</source>
+        <translation>Measure</translation>
+    </message>
+    <message>
+        <source>ずらし幅</source>
+        <translation>Step</translation>
+    </message>
+    <message>
+        <source>区間の長さ</source>
+        <translation>Segment length</translation>
+    </message>
+    <message>
+        <source>点</source>
+        <translation>points</translation>
+    </message>
+    <message>
+        <source>デシベル表示</source>
+        <translation>Decibels</translation>
     </message>
 </context>
 <context>

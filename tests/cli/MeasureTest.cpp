@@ -13,6 +13,7 @@
 
 #include "CliFixtures.h"
 #include "CliRunner.h"
+#include "document/BurstTable.h"
 #include "document/KaisekiDoc.h"
 #include "document/Measurements.h"
 #include "platform/Archive.h"
@@ -128,6 +129,49 @@ TEST_F(CliMeasure, EveryOptionGivesTheCoresTableWithThatSetting) {
     const std::string out = dir.File("table.csv");
     EXPECT_EQ(Measure({"-o", out}), "");
     EXPECT_EQ(test::ReadFileBytes(out), stored);
+}
+
+TEST_F(CliMeasure, BurstsGiveTheCoresBurstTableAndRefuseBadValues) {
+    test::ScriptedHost host;
+    CKaisekiDoc core;
+    ASSERT_TRUE(core.ReadDocumentFile(doc));
+    ASSERT_TRUE(core.LoadDataFile(CKaisekiDoc::kMaxRows, nullptr));
+    const spectral::BurstSettings settings{0, 100, 1, 2, 5};
+    std::string expected;
+    AppendBurstHeader(expected);
+    const std::vector<BurstRow> rows = MeasureBursts(core, files[0], settings);
+    AppendBurstRows(expected, rows);
+    ASSERT_GT(rows.size(), 3u);
+    const std::vector<std::string> options{"--bursts", "--baseline", "0:100",     "--k", "1",
+                                           "--min-on", "2",          "--min-off", "5"};
+    EXPECT_EQ(Measure(options), expected);
+    std::vector<std::string> json = options;
+    json.insert(json.end(), {"-o", dir.File("bursts.json")});
+    Measure(json);
+    const QJsonArray array =
+        QJsonDocument::fromJson(
+            QByteArray::fromStdString(test::ReadFileBytes(dir.File("bursts.json"))))
+            .array();
+    ASSERT_EQ(array.size(), static_cast<qsizetype>(rows.size()));
+    EXPECT_EQ(array[1].toObject()["burst"].toInt(), rows[1].burst);
+    EXPECT_DOUBLE_EQ(array[1].toObject()["integral"].toDouble(), rows[1].values.integral);
+
+    for (const std::vector<std::string>& bad :
+         {std::vector<std::string>{"--bursts", "--baseline", "200:100"},
+          {"--bursts", "--baseline=-5:100"},
+          {"--bursts", "--baseline", "5"},
+          {"--bursts", "--k", "-1"},
+          {"--bursts", "--min-on=-5"},
+          {"--bursts", "--min-off", "x"},
+          {"--k", "2"}}) {
+        std::vector<std::string> arguments{"measure", doc};
+        arguments.insert(arguments.end(), bad.begin(), bad.end());
+        const auto result = RunCli(arguments);
+        EXPECT_EQ(result.status, 1) << bad[1];
+        EXPECT_NE(result.err.find("Usage:"), std::string::npos) << result.err;
+        EXPECT_EQ(result.err.find("nknown option"), std::string::npos) << result.err;
+        EXPECT_TRUE(result.out.empty());
+    }
 }
 
 TEST_F(CliMeasure, RowsFollowTheFilesInOrderWhateverTheThreads) {

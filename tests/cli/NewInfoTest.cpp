@@ -74,6 +74,9 @@ const std::map<std::string, std::vector<Field>>& ExpectedFields() {
           {"endMs", false},
           {"reference", true},
           {"percent", false}}},
+        // The spectral classes.
+        {"CFreqTrendFilter", {{"measure", false}, {"windowMs", false}, {"stepMs", false}}},
+        {"CWelchViewFilter", {{"points", false}, {"decibel", false}}},
     };
     return fields;
 }

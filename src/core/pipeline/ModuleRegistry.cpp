@@ -53,7 +53,8 @@ namespace {
 std::vector<const ModuleClass*>& ClassList() {
     static std::vector<const ModuleClass*> classes = [] {
         std::vector<const ModuleClass*> all;
-        for (auto table : {PipelineModuleClasses(), FilterModuleClasses(), AnalysisModuleClasses()})
+        for (auto table : {PipelineModuleClasses(), FilterModuleClasses(), AnalysisModuleClasses(),
+                           SpectralModuleClasses()})
             for (const ModuleClass& c : table)
                 all.push_back(&c);
         return all;

@@ -188,6 +188,8 @@ bool HasTableDialog(const ModuleClass& c);
 std::span<const ModuleClass> PipelineModuleClasses();
 std::span<const ModuleClass> FilterModuleClasses();
 std::span<const ModuleClass> AnalysisModuleClasses();
+// The spectral analysis classes (the frequency trend, the power spectrum view).
+std::span<const ModuleClass> SpectralModuleClasses();
 
 // Adds a table of module classes after the program's own (for classes defined outside the
 // folders, such as a test's); call it before any module is created, on one thread.

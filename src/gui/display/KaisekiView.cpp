@@ -11,6 +11,7 @@
 #include <QWheelEvent>
 #include <algorithm>
 
+#include "gui/display/BurstShading.h"
 #include "gui/display/GraphPrinting.h"
 #include "gui/display/MainFrame.h"
 #include "gui/platform/QPainterSurface.h"
@@ -195,7 +196,9 @@ void CKaisekiView::DrawBands(Surface& surface, const Rect& visible) {
     if (!m_doc) return;
     for (int k = 0; k < CKaisekiDoc::kChannels; ++k) {
         const Rect band = BandRect(k);
-        if (Intersects(band, visible)) m_doc->DrawChannel(&surface, band, k, nullptr);
+        if (!Intersects(band, visible)) continue;
+        ShadeBursts(surface, *m_doc, band, k, nullptr);
+        m_doc->DrawChannel(&surface, band, k, nullptr);
     }
 }
 
@@ -215,7 +218,9 @@ void CKaisekiView::DrawPicture(const QRegion& region) {
     // computed once per paint.
     for (int k = 0; k < CKaisekiDoc::kChannels; ++k) {
         const Rect band = BandRect(k);
-        if (area.intersects(ToQRect(band))) m_doc->DrawChannel(&surface, band, k, nullptr);
+        if (!area.intersects(ToQRect(band))) continue;
+        ShadeBursts(surface, *m_doc, band, k, nullptr);
+        m_doc->DrawChannel(&surface, band, k, nullptr);
     }
 }
 

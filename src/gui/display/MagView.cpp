@@ -3,6 +3,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 
+#include "gui/display/BurstShading.h"
 #include "gui/platform/QPainterSurface.h"
 
 namespace tavrel::qt {
@@ -20,7 +21,9 @@ CMagView::~CMagView() {
 void CMagView::OnDraw(Surface& surface) {
     if (!m_doc) return;
     const SampleRange range{m_firstSample, m_lastSample};
-    m_doc->DrawChannel(&surface, {0, 0, width(), height()}, m_channel, &range);
+    const Rect band{0, 0, width(), height()};
+    ShadeBursts(surface, *m_doc, band, m_channel, &range);
+    m_doc->DrawChannel(&surface, band, m_channel, &range);
 }
 
 void CMagView::paintEvent(QPaintEvent* event) {
