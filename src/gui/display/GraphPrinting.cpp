@@ -40,28 +40,45 @@ void PaintAllBands(CKaisekiDoc& doc, QPainter& painter, int dpi) {
 
 }  // namespace
 
-int PrintPageCount(int channelsPerPage) {
+int PrintPageCount(int channelsPerPage, int channels) {
     if (channelsPerPage <= 0) return 0;
-    return (CKaisekiDoc::kChannels + channelsPerPage - 1) / channelsPerPage;
+    return (std::max(channels, 1) + channelsPerPage - 1) / channelsPerPage;
 }
 
 void PrintChannels(CKaisekiDoc& doc, Surface& surface, int firstChannel, int count, int top) {
+    std::vector<int> channels;
+    for (int i = 0; i < count; ++i) {
+        const int channel = firstChannel + i;
+        if (channel < 0 || channel >= CKaisekiDoc::kChannels) break;
+        channels.push_back(channel);
+    }
+    PrintBands(doc, surface, channels, top);
+}
+
+void PrintBands(CKaisekiDoc& doc, Surface& surface, const std::vector<int>& channels, int top) {
     // Measured before the printing state is set, with the on-screen graph offset.
     doc.MeasureCommonMax(&surface, {0, 0, kPrintPageWidth, kPrintBandHeight});
     PrintingState printing(doc);
     Rect band{0, top, kPrintPageWidth, top + kPrintBandHeight};
-    for (int i = 0; i < count; ++i) {
-        const int channel = firstChannel + i;
-        if (channel < 0 || channel >= CKaisekiDoc::kChannels) break;
+    for (int channel : channels) {
         doc.DrawChannel(&surface, band, channel, nullptr, nullptr);
         band.top += kPrintBandHeight;
         band.bottom += kPrintBandHeight;
     }
 }
 
-void PrintPage(CKaisekiDoc& doc, Surface& surface, int page, int channelsPerPage) {
+void PrintPage(CKaisekiDoc& doc, Surface& surface, int page, int channelsPerPage,
+               const std::vector<int>* shown) {
     if (page < 1 || channelsPerPage <= 0) return;
-    PrintChannels(doc, surface, (page - 1) * channelsPerPage, channelsPerPage, kPrintFirstBandTop);
+    const int first = (page - 1) * channelsPerPage;
+    if (!shown) {
+        PrintChannels(doc, surface, first, channelsPerPage, kPrintFirstBandTop);
+        return;
+    }
+    const auto size = static_cast<int>(shown->size());
+    const std::vector<int> onPage(shown->begin() + std::min(first, size),
+                                  shown->begin() + std::min(first + channelsPerPage, size));
+    PrintBands(doc, surface, onPage, kPrintFirstBandTop);
 }
 
 void SetPrintMapping(QPainter& painter, int dpiX, int dpiY) {
@@ -128,8 +145,10 @@ bool ExportGraphImage(CKaisekiDoc& doc, const QString& path, int channelsPerPage
     return false;
 }
 
-bool PrintPages(CKaisekiDoc& doc, QPrinter& printer, int channelsPerPage) {
-    const int pages = PrintPageCount(channelsPerPage);
+bool PrintPages(CKaisekiDoc& doc, QPrinter& printer, int channelsPerPage,
+                const std::vector<int>* shown) {
+    const int pages = PrintPageCount(
+        channelsPerPage, shown ? static_cast<int>(shown->size()) : CKaisekiDoc::kChannels);
     int from = printer.fromPage();
     int to = printer.toPage();
     if (from <= 0 || to <= 0) {
@@ -150,7 +169,7 @@ bool PrintPages(CKaisekiDoc& doc, QPrinter& printer, int channelsPerPage) {
         SetPrintMapping(painter, printer.logicalDpiX(), printer.logicalDpiY());
         SetPrintFont(painter);
         QPainterSurface surface(painter, QRect(0, 0, kPrintPageWidth, kPrintPageHeight));
-        PrintPage(doc, surface, page, channelsPerPage);
+        PrintPage(doc, surface, page, channelsPerPage, shown);
         painter.restore();
     }
     return painter.end();

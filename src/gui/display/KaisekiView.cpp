@@ -11,8 +11,11 @@
 #include <QWheelEvent>
 #include <algorithm>
 
+#include "document/BandLayout.h"
 #include "gui/display/GraphPrinting.h"
+#include "gui/display/GraphReadout.h"
 #include "gui/display/MainFrame.h"
+#include "gui/display/ViewState.h"
 #include "gui/platform/QPainterSurface.h"
 #include "platform/Host.h"
 
@@ -38,7 +41,10 @@ CKaisekiView::CKaisekiView(CKaisekiDoc* doc, QWidget* parent)
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     viewport()->setAutoFillBackground(false);
+    // The readout follows the pointer without a button held.
+    viewport()->setMouseTracking(true);
     if (m_doc) m_doc->AddView(this);
+    RefreshLayout();
     UpdateScrollBars();
 }
 
@@ -50,17 +56,48 @@ CMainFrame* CKaisekiView::Frame() const {
     return qobject_cast<CMainFrame*>(window());
 }
 
+ViewState* CKaisekiView::State() const {
+    CMainFrame* frame = Frame();
+    return frame ? frame->State() : nullptr;
+}
+
 int CKaisekiView::TotalWidth() const {
+    const ViewState* state = State();
+    if (state && state->FitWidth()) return std::max(viewport()->width(), 160) * m_xZoom;
     return kBaseWidth * m_xZoom;
 }
 
 int CKaisekiView::TotalHeight() const {
-    return kBaseHeight * m_yZoom;
+    return BandHeight() * static_cast<int>(m_shown.size());
 }
 
 Rect CKaisekiView::BandRect(int channel) const {
+    const auto at = std::find(m_shown.begin(), m_shown.end(), channel);
+    if (at == m_shown.end()) return {};
+    const int row = static_cast<int>(at - m_shown.begin());
     const int h = BandHeight();
-    return {0, channel * h, TotalWidth(), (channel + 1) * h};
+    return {0, row * h, TotalWidth(), (row + 1) * h};
+}
+
+int CKaisekiView::ChannelAt(int y) const {
+    if (m_shown.empty()) return 0;
+    const int row = std::clamp(y / BandHeight(), 0, static_cast<int>(m_shown.size()) - 1);
+    return m_shown[static_cast<std::size_t>(row)];
+}
+
+void CKaisekiView::RefreshLayout() {
+    const ViewState* state = State();
+    std::vector<int> shown;
+    if (m_doc) {
+        shown = tavrel::ShownChannels(*m_doc, state && state->HideEmpty());
+    } else {
+        for (int k = 0; k < CKaisekiDoc::kChannels; ++k)
+            shown.push_back(k);
+    }
+    if (shown == m_shown) return;
+    m_shown = std::move(shown);
+    m_pictureValid = QRegion();
+    UpdateScrollBars();
 }
 
 QPoint CKaisekiView::ScrollPosition() const {
@@ -75,6 +112,7 @@ void CKaisekiView::ScrollTo(const QPoint& position) {
 // ---- document notifications and scrolling geometry --------------------------------------------
 
 void CKaisekiView::OnUpdate() {
+    RefreshLayout();
     m_pictureValid = QRegion();
     if (CMainFrame* frame = Frame()) frame->OnViewUpdate();
     viewport()->update();
@@ -120,9 +158,12 @@ void CKaisekiView::ApplyScrollSizes() {
     QWidget* top = Frame();
     if (!top || top->isMaximized() || top->isFullScreen()) return;
     if (QLayout* layout = top->layout()) layout->activate();
-    // Shrink only: take away what the view shows beyond the scrolling area.
+    // Shrink only: take away what the view shows beyond the scrolling area (a graph area that
+    // follows the window's width never stands out).
     const QSize client = viewport()->size();
-    const int excessX = std::max(0, client.width() - TotalWidth());
+    const ViewState* state = State();
+    const int excessX =
+        state && state->FitWidth() ? 0 : std::max(0, client.width() - TotalWidth());
     const int excessY = std::max(0, client.height() - TotalHeight());
     if (excessX == 0 && excessY == 0) return;
     const QSize size = top->size();
@@ -133,6 +174,12 @@ void CKaisekiView::ApplyScrollSizes() {
 
 void CKaisekiView::resizeEvent(QResizeEvent* event) {
     QAbstractScrollArea::resizeEvent(event);
+    const ViewState* state = State();
+    if (state && state->FitWidth()) {
+        // The graphs are as wide as the window: a new width draws them anew.
+        m_pictureValid = QRegion();
+        viewport()->update();
+    }
     UpdateScrollBars();
 }
 
@@ -154,6 +201,7 @@ void CKaisekiView::scrollContentsBy(int dx, int dy) {
 }
 
 void CKaisekiView::wheelEvent(QWheelEvent* event) {
+    if (ZoomWithWheel(event)) return;
     const QPoint delta = event->angleDelta();
     // Shift turns the wheel into horizontal scrolling.
     if ((event->modifiers() & Qt::ShiftModifier) && delta.x() == 0 && delta.y() != 0) {
@@ -188,12 +236,12 @@ void CKaisekiView::OnDraw(Surface& surface, const Rect& visible) {
 
 void CKaisekiView::MeasureCommonMax(Surface& surface) {
     // Measured over all channels on every paint, visible or not.
-    if (m_doc) m_doc->MeasureCommonMax(&surface, BandRect(0));
+    if (m_doc) m_doc->MeasureCommonMax(&surface, {0, 0, TotalWidth(), BandHeight()});
 }
 
 void CKaisekiView::DrawBands(Surface& surface, const Rect& visible) {
     if (!m_doc) return;
-    for (int k = 0; k < CKaisekiDoc::kChannels; ++k) {
+    for (int k : m_shown) {
         const Rect band = BandRect(k);
         if (Intersects(band, visible)) m_doc->DrawChannel(&surface, band, k, nullptr, nullptr);
     }
@@ -213,7 +261,7 @@ void CKaisekiView::DrawPicture(const QRegion& region) {
     MeasureCommonMax(surface);
     // Each band once, however many rectangles of the region it crosses: a band's chain is
     // computed once per paint.
-    for (int k = 0; k < CKaisekiDoc::kChannels; ++k) {
+    for (int k : m_shown) {
         const Rect band = BandRect(k);
         if (area.intersects(ToQRect(band))) m_doc->DrawChannel(&surface, band, k, nullptr, nullptr);
     }
@@ -237,6 +285,7 @@ void CKaisekiView::paintEvent(QPaintEvent* event) {
     QPainter painter(viewport());
     painter.setClipRegion(region);
     painter.drawPixmap(0, 0, m_picture);
+    DrawCursors(painter);
 
     if (m_capturing) {
         // The selection outline, inverted over the graphs.
@@ -267,6 +316,7 @@ void CKaisekiView::UpdateOutline(const Rect& r) {
 }
 
 void CKaisekiView::mousePressEvent(QMouseEvent* event) {
+    if (StartPan(event)) return;
     if (event->button() != Qt::LeftButton) {
         QAbstractScrollArea::mousePressEvent(event);
         return;
@@ -279,7 +329,14 @@ void CKaisekiView::mousePressEvent(QMouseEvent* event) {
 }
 
 void CKaisekiView::mouseMoveEvent(QMouseEvent* event) {
-    if (!m_capturing) return;
+    if (m_panning) {
+        ScrollTo(m_panScroll - (event->position().toPoint() - m_panStart));
+        return;
+    }
+    if (!m_capturing) {
+        ShowPointer(event->position().toPoint());
+        return;
+    }
     if (!(event->buttons() & Qt::LeftButton)) {
         // The button came up where the view did not see it.
         LoseCapture();
@@ -294,6 +351,10 @@ void CKaisekiView::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void CKaisekiView::mouseReleaseEvent(QMouseEvent* event) {
+    if (m_panning) {
+        if (!(event->buttons() & (Qt::MiddleButton | Qt::LeftButton))) m_panning = false;
+        return;
+    }
     if (event->button() != Qt::LeftButton || !m_capturing) return;
     m_capturing = false;
     UpdateOutline(m_dragRect);
@@ -303,7 +364,7 @@ void CKaisekiView::mouseReleaseEvent(QMouseEvent* event) {
                          m_dragRect.right + scroll.x(), m_dragRect.bottom + scroll.y()};
     // A selection starting below the last band (a window taller than the area) or above the
     // first one belongs to the nearest band.
-    const int channel = std::clamp(selection.top / BandHeight(), 0, CKaisekiDoc::kChannels - 1);
+    const int channel = ChannelAt(selection.top);
     int range[2] = {selection.left, selection.top};
     m_doc->ChannelPixelsToRange(channel, 0, {0, 0, TotalWidth(), TotalHeight()}, selection, range);
     if (CMainFrame* frame = Frame()) frame->ShowMagnifier(channel, range);
@@ -325,7 +386,7 @@ void CKaisekiView::hideEvent(QHideEvent* event) {
 // ---- printing ----------------------------------------------------------------------------------
 
 int CKaisekiView::PageCount() const {
-    return PrintPageCount(m_channelsPerPage);
+    return PrintPageCount(m_channelsPerPage, static_cast<int>(m_shown.size()));
 }
 
 bool CKaisekiView::OnPreparePrinting(QPrinter& printer) {
@@ -343,12 +404,13 @@ void CKaisekiView::OnPrepareDC(QPainter& painter, int dpiX, int dpiY) {
 void CKaisekiView::OnPrint(QPainter& painter, int page) {
     if (!m_doc) return;
     QPainterSurface surface(painter, QRect(0, 0, kPrintPageWidth, kPrintPageHeight));
-    PrintPage(*m_doc, surface, page, m_channelsPerPage);
+    PrintPage(*m_doc, surface, page, m_channelsPerPage, &m_shown);
 }
 
 bool CKaisekiView::PrintTo(QPrinter& printer) {
     if (!m_doc) return false;
-    const bool printed = PrintPages(*m_doc, printer, m_channelsPerPage);
+    RefreshLayout();
+    const bool printed = PrintPages(*m_doc, printer, m_channelsPerPage, &m_shown);
     OnEndPrinting();
     return printed;
 }

@@ -8,7 +8,10 @@
 #include <QPixmap>
 #include <QPoint>
 #include <QRegion>
+#include <optional>
+#include <vector>
 
+#include "document/CursorMeasure.h"
 #include "document/KaisekiDoc.h"
 #include "platform/Surface.h"
 
@@ -18,6 +21,7 @@ class QPrinter;
 namespace tavrel::qt {
 
 class CMainFrame;
+class ViewState;
 
 class CKaisekiView : public QAbstractScrollArea, public DocView {
     Q_OBJECT
@@ -42,11 +46,25 @@ class CKaisekiView : public QAbstractScrollArea, public DocView {
     // that it is no larger than needed to show the whole area.
     void ApplyScrollSizes();
 
-    // Size of the scrolling area (W x H) and the height of one band.
+    // Size of the scrolling area (W x H) and the height of one band. W is 770 x the time zoom,
+    // or with "ウィンドウ幅に合わせる" the window's width x the time zoom; H holds one band per
+    // channel shown.
     int TotalWidth() const;
     int TotalHeight() const;
-    int BandHeight() const { return TotalHeight() / CKaisekiDoc::kChannels; }
+    int BandHeight() const { return kBaseHeight * m_yZoom / CKaisekiDoc::kChannels; }
+    // The band of a channel (empty when the channel is hidden).
     Rect BandRect(int channel) const;
+    // The channels shown, top to bottom: all sixteen, or with "データのないチャネルを隠す" those
+    // with data. Brought up to date on every document update and option change.
+    const std::vector<int>& ShownChannels() const { return m_shown; }
+    void RefreshLayout();
+    // The channel whose band holds the scrolling-area row y (clamped to the bands).
+    int ChannelAt(int y) const;
+    // The reading of the graph under a client point (none off the graph areas or without data).
+    std::optional<GraphPoint> PointAt(const QPoint& client) const;
+    // Sets cursor A or B (ViewState::Which) at the time under a client point; false when there
+    // is nothing to read there.
+    bool PlaceCursor(int which, const QPoint& client);
     int XZoom() const { return m_xZoom; }
     int YZoom() const { return m_yZoom; }
     QPoint ScrollPosition() const;
@@ -75,6 +93,10 @@ class CKaisekiView : public QAbstractScrollArea, public DocView {
     void activated(CKaisekiView* view);
 
   protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void leaveEvent(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
@@ -87,7 +109,15 @@ class CKaisekiView : public QAbstractScrollArea, public DocView {
     void hideEvent(QHideEvent* event) override;
 
   private:
+    ViewState* State() const;
     void UpdateScrollBars();
+    // Navigation (KaisekiViewNav.cpp): Ctrl+wheel steps the time zoom keeping the time under the
+    // pointer in place, Ctrl+Shift+wheel the value zoom; the middle button, or Space with the
+    // left button, drags the graphs.
+    bool ZoomWithWheel(QWheelEvent* event);
+    bool StartPan(QMouseEvent* event);
+    void ShowPointer(const QPoint& client);
+    void DrawCursors(QPainter& painter);
     // The measuring pass of absolute display: stores the largest output value of all channels
     // as the document's common maximum.
     void MeasureCommonMax(Surface& surface);
@@ -115,6 +145,11 @@ class CKaisekiView : public QAbstractScrollArea, public DocView {
     // channels again for every mouse move.
     QPixmap m_picture;
     QRegion m_pictureValid;
+    std::vector<int> m_shown;
+    bool m_panning = false;
+    bool m_spaceHeld = false;
+    QPoint m_panStart;
+    QPoint m_panScroll;
 };
 
 }  // namespace tavrel::qt

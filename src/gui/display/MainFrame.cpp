@@ -25,7 +25,9 @@
 #include "gui/display/MagView.h"
 #include "gui/display/MagWnd.h"
 #include "gui/display/MeasureWnd.h"
+#include "gui/display/SetupHistory.h"
 #include "gui/display/ToolBarIcons.h"
+#include "gui/display/ViewState.h"
 #include "gui/document/DataReading.h"
 #include "gui/platform/FileChooser.h"
 #include "gui/platform/Translation.h"
@@ -53,6 +55,9 @@ QString RecentCaption(int index, const QString& path) {
 
 CMainFrame::CMainFrame(CKaisekiDoc* doc, QWidget* parent) : QMainWindow(parent), m_doc(doc) {
     setWindowTitle(QStringLiteral("Tavrel"));
+    m_viewState = new ViewState(this);
+    m_viewState->Load();
+    m_history = new SetupHistory(doc, this);
 
     CreateActions();
     CreateMenus();
@@ -62,6 +67,7 @@ CMainFrame::CMainFrame(CKaisekiDoc* doc, QWidget* parent) : QMainWindow(parent),
     m_wndSplitter = new GraphSplitter(m_doc);
     setCentralWidget(m_wndSplitter);
     ConnectCommands();
+    ConnectEditCommands();
 
     m_keyTimer = new QTimer(this);
     m_keyTimer->setInterval(kKeyStatePollMs);
@@ -159,6 +165,7 @@ void CMainFrame::CreateMenus() {
 
     QMenu* edit = bar->addMenu(Tr("MainFrame", "編集(&E)"));
     AddCommand(edit, ID_EDIT_UNDO);
+    AddCommand(edit, ID_EDIT_REDO);
     edit->addSeparator();
     for (int id : {ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE})
         AddCommand(edit, id);
@@ -181,6 +188,9 @@ void CMainFrame::CreateMenus() {
     QMenu* zoomY = view->addMenu(Tr("MainFrame", "Y軸拡大率"));
     for (int id : {ID_ZOOMY_1, ID_ZOOMY_2})
         AddCommand(zoomY, id);
+    view->addSeparator();
+    AddCommand(view, ID_VIEW_FIT_WIDTH);
+    AddCommand(view, ID_VIEW_HIDE_EMPTY);
     view->addSeparator();
     AddCommand(view, ID_VIEW_MEASUREMENTS);
 
@@ -225,6 +235,15 @@ void CMainFrame::CreateStatusBar() {
     m_idleText->setObjectName(QString::number(ID_IDLE_MESSAGE));
     // A normal widget: the prompts (temporary messages) cover it while a command is highlighted.
     m_wndStatusBar->addWidget(m_idleText, 1);
+    // The readout and the cursor figures, shown only while they have something to say.
+    m_readout = new QLabel;
+    m_readout->setObjectName(QStringLiteral("readout"));
+    m_cursorFigures = new QLabel;
+    m_cursorFigures->setObjectName(QStringLiteral("cursorFigures"));
+    for (QLabel* pane : {m_readout, m_cursorFigures}) {
+        m_wndStatusBar->addWidget(pane);
+        pane->hide();
+    }
     const struct {
         int id;
         const char* text;
@@ -326,6 +345,7 @@ void CMainFrame::UpdateCommandUI() {
     const bool dialogShown = m_procSetDlg && m_procSetDlg->isVisible();
     Action(ID_PROC_SETTINGS)
         ->setText(dialogShown ? Tr("MainFrame", "隠す") : Tr("MainFrame", "表示"));
+    UpdateEditCommandUI();
 }
 
 void CMainFrame::SetRecentFiles(const QStringList& paths) {
@@ -409,6 +429,9 @@ void CMainFrame::OnViewUpdate() {
 }
 
 void CMainFrame::InitialUpdateFrame() {
+    // A new or opened document starts without history and without cursors.
+    m_history->Clear();
+    m_viewState->ClearCursors();
     for (CKaisekiView* view : m_wndSplitter->Panes())
         view->OnInitialUpdate();
 }

@@ -1,5 +1,6 @@
 #include "gui/display/MeasureWnd.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QClipboard>
 #include <QHBoxLayout>
@@ -57,6 +58,12 @@ CMeasureWnd::CMeasureWnd(CKaisekiDoc* doc, QWidget* owner)
     m_table->verticalHeader()->setVisible(false);
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    // Ctrl+C here copies the selected rows, as the main window's "ｺﾋﾟｰ" does for this window.
+    auto* copyRows = new QAction(this);
+    copyRows->setShortcut(QKeySequence::Copy);
+    copyRows->setShortcutContext(Qt::WindowShortcut);
+    connect(copyRows, &QAction::triggered, this, &CMeasureWnd::CopySelection);
+    addAction(copyRows);
     layout->addWidget(m_table);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
@@ -106,6 +113,18 @@ void CMeasureWnd::Refresh() {
 }
 
 QString CMeasureWnd::TableText() const {
+    return RowsText(false);
+}
+
+QString CMeasureWnd::SelectedRowsText() const {
+    return RowsText(true);
+}
+
+void CMeasureWnd::CopySelection() {
+    QApplication::clipboard()->setText(SelectedRowsText());
+}
+
+QString CMeasureWnd::RowsText(bool selectedOnly) const {
     QString text;
     for (int c = 0; c < kShownColumns; ++c) {
         if (c) text += QLatin1Char('\t');
@@ -113,6 +132,7 @@ QString CMeasureWnd::TableText() const {
     }
     text += QLatin1Char('\n');
     for (int r = 0; r < m_table->rowCount(); ++r) {
+        if (selectedOnly && !m_table->selectionModel()->isRowSelected(r, QModelIndex())) continue;
         for (int c = 0; c < kShownColumns; ++c) {
             if (c) text += QLatin1Char('\t');
             if (const QTableWidgetItem* item = m_table->item(r, c)) text += item->text();

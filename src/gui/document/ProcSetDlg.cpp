@@ -12,6 +12,7 @@
 #include "gui/document/ChAssignDlg.h"
 #include "gui/document/DataFileDlg.h"
 #include "gui/document/DataReading.h"
+#include "gui/display/SetupHistory.h"
 #include "gui/platform/DialogLayout.h"
 #include "gui/platform/FileChooser.h"
 #include "gui/platform/Translation.h"
@@ -137,6 +138,7 @@ void CProcSetDlg::OnApply() {
     // An EDF or BDF recording fills in its own rate and unit.
     dialog.SetSettings(FillDataFileSettings(*m_doc, path));
     if (dialog.exec() != QDialog::Accepted) return;
+    SetupStep step(m_doc, Tr("ProcSetDlg", "データ設定"));
     dialog.ApplyToDocument(*m_doc);
     m_doc->m_dataFilePath = path;
     m_doc->SetModifiedFlag();
@@ -146,6 +148,7 @@ void CProcSetDlg::OnApply() {
 
 void CProcSetDlg::OnAssign() {
     if (!m_doc || RefuseWhileReading()) return;
+    SetupStep step(m_doc, Tr("ProcSetDlg", "チャネル割当"));
     CChAssignDlg dialog(this);
     dialog.m_doc = m_doc;
     if (dialog.exec() != QDialog::Accepted) return;
@@ -163,6 +166,7 @@ void CProcSetDlg::OnChannelCheck(int channel, bool checked) {
         return;
     }
     Control(this, SettingsId(channel + 1))->setEnabled(checked);
+    SetupStep step(m_doc, Tr("ProcSetDlg", "CH%1 の処理リストのコピー").arg(channel + 1));
     SetChannelEnabled(*m_doc, channel, checked);
 }
 
@@ -173,6 +177,7 @@ void CProcSetDlg::OnChannelSettings(int channel) {
         GetHost().Beep();
         return;
     }
+    SetupStep step(m_doc, Tr("ProcSetDlg", "CH%1 の処理リスト").arg(channel + 1));
     EditChannelChain(*m_doc, channel,
                      [&](CHeadFilter* working) { return Editor()(this, working, channel); });
 }
