@@ -12,8 +12,8 @@ namespace tavrel::qt {
 
 namespace {
 
-QString Number(double v) {
-    return QString::number(v, 'g', 7);
+QString Number(double v, int digits = 7) {
+    return QString::number(v, 'g', digits);
 }
 
 const QColor kCursorColors[2] = {QColor(0, 0, 224), QColor(0, 150, 0)};
@@ -35,8 +35,8 @@ QString CursorFiguresText(int channel, const CursorStats& stats) {
     return Tr("GraphReadout", "Δt %1  CH%2  A %3  B %4  B-A %5  平均 %6  RMS %7 %8")
         .arg(TimeText(stats.deltaMs))
         .arg(channel + 1)
-        .arg(Number(stats.valueA), Number(stats.valueB), Number(stats.difference),
-             Number(stats.mean), Number(stats.rms), QString::fromStdString(stats.unit));
+        .arg(Number(stats.valueA, 5), Number(stats.valueB, 5), Number(stats.difference, 5),
+             Number(stats.mean, 5), Number(stats.rms, 5), QString::fromStdString(stats.unit));
 }
 
 CMainFrame* FrameOf(const QWidget* widget) {

@@ -241,7 +241,7 @@ void CMainFrame::CreateStatusBar() {
     m_cursorFigures = new QLabel;
     m_cursorFigures->setObjectName(QStringLiteral("cursorFigures"));
     for (QLabel* pane : {m_readout, m_cursorFigures}) {
-        m_wndStatusBar->addWidget(pane);
+        m_wndStatusBar->addWidget(pane, 1);
         pane->hide();
     }
     const struct {

@@ -82,11 +82,14 @@ void CMainFrame::UpdateEditCommandUI() {
 void CMainFrame::ShowReadout(const QString& text) {
     m_readout->setText(text);
     m_readout->setVisible(!text.isEmpty());
+    // The readings take the place of the idle text while there are any.
+    m_idleText->setVisible(m_readout->isHidden() && m_cursorFigures->isHidden());
 }
 
 void CMainFrame::ShowCursorFigures(const QString& text) {
     m_cursorFigures->setText(text);
     m_cursorFigures->setVisible(!text.isEmpty());
+    m_idleText->setVisible(m_readout->isHidden() && m_cursorFigures->isHidden());
 }
 
 void CMainFrame::OnEditCopy() {
