@@ -669,6 +669,17 @@
     </message>
 </context>
 <context>
+    <name>GraphView</name>
+    <message>
+        <source>カーソル</source>
+        <translation>Cursors</translation>
+    </message>
+    <message>
+        <source>カーソルを印刷する</source>
+        <translation>Print the cursors</translation>
+    </message>
+</context>
+<context>
     <name>KaisekiApp</name>
     <message>
         <source>印刷できませんでした。</source>

@@ -55,30 +55,36 @@ void PrintChannels(CKaisekiDoc& doc, Surface& surface, int firstChannel, int cou
     PrintBands(doc, surface, channels, top);
 }
 
-void PrintBands(CKaisekiDoc& doc, Surface& surface, const std::vector<int>& channels, int top) {
+void PrintBands(CKaisekiDoc& doc, Surface& surface, const std::vector<int>& channels, int top,
+                const BandOverlay& overlay) {
     // Measured before the printing state is set, with the on-screen graph offset.
     doc.MeasureCommonMax(&surface, {0, 0, kPrintPageWidth, kPrintBandHeight});
     PrintingState printing(doc);
     Rect band{0, top, kPrintPageWidth, top + kPrintBandHeight};
     for (int channel : channels) {
         doc.DrawChannel(&surface, band, channel, nullptr, nullptr);
+        if (overlay) overlay(surface, band, channel);
         band.top += kPrintBandHeight;
         band.bottom += kPrintBandHeight;
     }
 }
 
 void PrintPage(CKaisekiDoc& doc, Surface& surface, int page, int channelsPerPage,
-               const std::vector<int>* shown) {
+               const std::vector<int>* shown, const BandOverlay& overlay) {
     if (page < 1 || channelsPerPage <= 0) return;
     const int first = (page - 1) * channelsPerPage;
-    if (!shown) {
+    if (!shown && !overlay) {
         PrintChannels(doc, surface, first, channelsPerPage, kPrintFirstBandTop);
         return;
     }
+    std::vector<int> all;
+    for (int k = 0; k < CKaisekiDoc::kChannels; ++k)
+        all.push_back(k);
+    if (!shown) shown = &all;
     const auto size = static_cast<int>(shown->size());
     const std::vector<int> onPage(shown->begin() + std::min(first, size),
                                   shown->begin() + std::min(first + channelsPerPage, size));
-    PrintBands(doc, surface, onPage, kPrintFirstBandTop);
+    PrintBands(doc, surface, onPage, kPrintFirstBandTop, overlay);
 }
 
 void SetPrintMapping(QPainter& painter, int dpiX, int dpiY) {
@@ -146,7 +152,7 @@ bool ExportGraphImage(CKaisekiDoc& doc, const QString& path, int channelsPerPage
 }
 
 bool PrintPages(CKaisekiDoc& doc, QPrinter& printer, int channelsPerPage,
-                const std::vector<int>* shown) {
+                const std::vector<int>* shown, const BandOverlay& overlay) {
     const int pages = PrintPageCount(
         channelsPerPage, shown ? static_cast<int>(shown->size()) : CKaisekiDoc::kChannels);
     int from = printer.fromPage();
@@ -169,7 +175,7 @@ bool PrintPages(CKaisekiDoc& doc, QPrinter& printer, int channelsPerPage,
         SetPrintMapping(painter, printer.logicalDpiX(), printer.logicalDpiY());
         SetPrintFont(painter);
         QPainterSurface surface(painter, QRect(0, 0, kPrintPageWidth, kPrintPageHeight));
-        PrintPage(doc, surface, page, channelsPerPage, shown);
+        PrintPage(doc, surface, page, channelsPerPage, shown, overlay);
         painter.restore();
     }
     return painter.end();

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 #include <vector>
 
 #include "document/KaisekiDoc.h"
@@ -30,13 +31,17 @@ int PrintPageCount(int channelsPerPage, int channels = CKaisekiDoc::kChannels);
 // sixteen channels (its result becomes the document's common maximum), then the bands with the
 // document in printing state.
 void PrintChannels(CKaisekiDoc& doc, Surface& surface, int firstChannel, int count, int top);
-// The same for the bands of a list of channels, in its order.
-void PrintBands(CKaisekiDoc& doc, Surface& surface, const std::vector<int>& channels, int top);
+// Drawn over a printed band after its graph, with the document in printing state.
+using BandOverlay = std::function<void(Surface& surface, const Rect& band, int channel)>;
+
+// The same for the bands of a list of channels, in its order, each with `overlay` (if any).
+void PrintBands(CKaisekiDoc& doc, Surface& surface, const std::vector<int>& channels, int top,
+                const BandOverlay& overlay = {});
 
 // Page `page` (1-based) of the printout with `channelsPerPage` bands a page, of the channels
 // `shown` (all sixteen when null).
 void PrintPage(CKaisekiDoc& doc, Surface& surface, int page, int channelsPerPage,
-               const std::vector<int>* shown = nullptr);
+               const std::vector<int>* shown = nullptr, const BandOverlay& overlay = {});
 
 // Sets the painter's mapping so that 3080 x 10240 logical units cover 7.7 x 25.6 inches of a
 // device with the given resolution (integer arithmetic, like the printer mapping).
@@ -48,7 +53,7 @@ void SetPrintFont(QPainter& painter);
 // Prints the pages the printer names (all pages when it names none) with `channelsPerPage`
 // bands a page; false when the printer could not be opened.
 bool PrintPages(CKaisekiDoc& doc, QPrinter& printer, int channelsPerPage,
-                const std::vector<int>* shown = nullptr);
+                const std::vector<int>* shown = nullptr, const BandOverlay& overlay = {});
 
 // Writes all sixteen bands into an image file in the printed layout: PNG or SVG (one picture of
 // all bands) or PDF (the printed pages), chosen by the file's suffix. Returns false with a

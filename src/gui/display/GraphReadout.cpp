@@ -50,15 +50,8 @@ CMainFrame* FrameOf(const QWidget* widget) {
     return nullptr;
 }
 
-void ShowPointer(CMainFrame* frame, CKaisekiDoc& doc, const std::optional<GraphPoint>& point,
-                 int channel) {
-    if (!frame) return;
-    frame->ShowReadout(point ? ReadoutText(*point) : QString());
-    const ViewState& state = *frame->State();
-    if (!state.BothCursorsSet()) {
-        frame->ShowCursorFigures(QString());
-        return;
-    }
+QString CursorFigures(CKaisekiDoc& doc, const ViewState& state, int channel) {
+    if (!state.BothCursorsSet()) return {};
     const ViewCursor& a = state.Cursor(ViewState::A);
     const ViewCursor& b = state.Cursor(ViewState::B);
     if (channel < 0) channel = a.channel;
@@ -67,8 +60,15 @@ void ShowPointer(CMainFrame* frame, CKaisekiDoc& doc, const std::optional<GraphP
         channel = a.channel;
         stats = MeasureBetweenCursors(doc, channel, a.ms, b.ms);
     }
-    frame->ShowCursorFigures(stats ? CursorFiguresText(channel, *stats)
-                                   : Tr("GraphReadout", "Δt %1").arg(TimeText(b.ms - a.ms)));
+    return stats ? CursorFiguresText(channel, *stats)
+                 : Tr("GraphReadout", "Δt %1").arg(TimeText(b.ms - a.ms));
+}
+
+void ShowPointer(CMainFrame* frame, CKaisekiDoc& doc, const std::optional<GraphPoint>& point,
+                 int channel) {
+    if (!frame) return;
+    frame->ShowReadout(point ? ReadoutText(*point) : QString());
+    frame->ShowCursorFigures(CursorFigures(doc, *frame->State(), channel));
 }
 
 QMenu* CreateCursorMenu(QWidget* parent, ViewState& state, const std::optional<GraphPoint>& point) {

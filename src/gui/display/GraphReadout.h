@@ -27,6 +27,10 @@ QString ReadoutText(const GraphPoint& point);
 // Δt, then for the channel the values at A and B, their difference, mean and RMS between them.
 QString CursorFiguresText(int channel, const CursorStats& stats);
 
+// The cursor figures for the band of `channel` (-1, or a channel without a reading: that of
+// cursor A); empty unless both cursors are set.
+QString CursorFigures(CKaisekiDoc& doc, const ViewState& state, int channel);
+
 // The main frame a graph view or the magnifier belongs to (null for a window on its own).
 CMainFrame* FrameOf(const QWidget* widget);
 

@@ -1,6 +1,8 @@
 #include "gui/display/KaisekiView.h"
 
+#include <QCheckBox>
 #include <QLayout>
+#include <QVBoxLayout>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
@@ -17,6 +19,7 @@
 #include "gui/display/MainFrame.h"
 #include "gui/display/ViewState.h"
 #include "gui/platform/QPainterSurface.h"
+#include "gui/platform/Translation.h"
 #include "platform/Host.h"
 
 namespace tavrel::qt {
@@ -393,7 +396,20 @@ bool CKaisekiView::OnPreparePrinting(QPrinter& printer) {
     QPrintDialog dialog(&printer, this);
     dialog.setMinMax(1, PageCount());
     dialog.setOption(QAbstractPrintDialog::PrintPageRange, true);
-    return dialog.exec() == QDialog::Accepted;
+    QCheckBox* cursors = nullptr;
+    const ViewState* state = State();
+    if (state && state->AnyCursorSet()) {
+        auto* tab = new QWidget;
+        tab->setWindowTitle(Tr("GraphView", "カーソル"));
+        cursors = new QCheckBox(Tr("GraphView", "カーソルを印刷する"), tab);
+        cursors->setObjectName(QStringLiteral("printCursors"));
+        cursors->setChecked(m_printCursors);
+        (new QVBoxLayout(tab))->addWidget(cursors);
+        dialog.setOptionTabs({tab});
+    }
+    if (dialog.exec() != QDialog::Accepted) return false;
+    if (cursors) m_printCursors = cursors->isChecked();
+    return true;
 }
 
 void CKaisekiView::OnPrepareDC(QPainter& painter, int dpiX, int dpiY) {
@@ -404,13 +420,13 @@ void CKaisekiView::OnPrepareDC(QPainter& painter, int dpiX, int dpiY) {
 void CKaisekiView::OnPrint(QPainter& painter, int page) {
     if (!m_doc) return;
     QPainterSurface surface(painter, QRect(0, 0, kPrintPageWidth, kPrintPageHeight));
-    PrintPage(*m_doc, surface, page, m_channelsPerPage, &m_shown);
+    PrintPage(*m_doc, surface, page, m_channelsPerPage, &m_shown, PrintOverlay());
 }
 
 bool CKaisekiView::PrintTo(QPrinter& printer) {
     if (!m_doc) return false;
     RefreshLayout();
-    const bool printed = PrintPages(*m_doc, printer, m_channelsPerPage, &m_shown);
+    const bool printed = PrintPages(*m_doc, printer, m_channelsPerPage, &m_shown, PrintOverlay());
     OnEndPrinting();
     return printed;
 }

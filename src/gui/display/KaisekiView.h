@@ -8,6 +8,7 @@
 #include <QPixmap>
 #include <QPoint>
 #include <QRegion>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -87,6 +88,12 @@ class CKaisekiView : public QAbstractScrollArea, public DocView {
     // Prints the pages the printer names (all pages when it names none); false when the printer
     // could not be opened.
     bool PrintTo(QPrinter& printer);
+    // Whether printing draws the measuring cursors over the bands (chosen in the print dialog,
+    // which offers it while a cursor is set; off by default).
+    void SetPrintCursors(bool on) { m_printCursors = on; }
+    bool PrintCursors() const { return m_printCursors; }
+    // The cursor lines drawn over each printed band; none unless chosen and a cursor is set.
+    std::function<void(Surface&, const Rect&, int)> PrintOverlay() const;
 
   signals:
     // The view got the focus: it is now the active view of the frame.
@@ -146,6 +153,7 @@ class CKaisekiView : public QAbstractScrollArea, public DocView {
     QPixmap m_picture;
     QRegion m_pictureValid;
     std::vector<int> m_shown;
+    bool m_printCursors = false;
     bool m_panning = false;
     bool m_spaceHeld = false;
     QPoint m_panStart;

@@ -183,4 +183,25 @@ void CKaisekiView::DrawCursors(QPainter& painter) {
                     });
 }
 
+std::function<void(Surface&, const Rect&, int)> CKaisekiView::PrintOverlay() const {
+    const ViewState* state = State();
+    if (!m_printCursors || !state || !state->AnyCursorSet() || !m_doc) return {};
+    const ViewCursor cursors[2] = {state->Cursor(ViewState::A), state->Cursor(ViewState::B)};
+    CKaisekiDoc* doc = m_doc;
+    return [doc, cursors](Surface& surface, const Rect& band, int channel) {
+        int scale[2];
+        doc->GetPrintScale(scale);
+        const Color background = surface.GetBkColor();
+        for (int which : {ViewState::A, ViewState::B}) {
+            const ViewCursor& cursor = cursors[which];
+            if (!cursor.set) continue;
+            const std::optional<int> x = TimeToBandX(*doc, channel, band, cursor.ms);
+            if (!x) continue;
+            surface.FillSolidRect({*x, band.top + 1, *x + scale[0], band.bottom - 1},
+                                  which == ViewState::A ? Color{0, 0, 224} : Color{0, 150, 0});
+        }
+        surface.SetBkColor(background);
+    };
+}
+
 }  // namespace tavrel::qt

@@ -10,6 +10,7 @@
 #include <algorithm>
 
 #include "gui/display/CommandIds.h"
+#include "gui/display/GraphReadout.h"
 #include "gui/display/GraphSplitter.h"
 #include "gui/display/KaisekiView.h"
 #include "gui/display/MagView.h"
@@ -47,7 +48,7 @@ void CMainFrame::ConnectEditCommands() {
     };
     connect(m_viewState, &ViewState::cursorsChanged, this, [this, repaintGraphs] {
         repaintGraphs();
-        if (!m_viewState->BothCursorsSet()) ShowCursorFigures(QString());
+        ShowCursorFigures(m_doc ? CursorFigures(*m_doc, *m_viewState, -1) : QString());
     });
     connect(m_viewState, &ViewState::optionsChanged, this, [this, repaintGraphs] {
         for (CKaisekiView* view : m_wndSplitter->Panes()) {

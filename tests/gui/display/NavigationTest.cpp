@@ -18,6 +18,7 @@
 
 #include "document/CursorMeasure.h"
 #include "gui/display/DisplayTestSupport.h"
+#include "gui/display/GraphPrinting.h"
 #include "gui/display/GraphReadout.h"
 #include "gui/display/KaisekiView.h"
 #include "gui/display/MagView.h"
@@ -31,6 +32,7 @@
 #include "modules/filters/SmothFilter.h"
 #include "pipeline/ChainEdit.h"
 #include "pipeline/ModuleRegistry.h"
+#include "platform/RecordingSurface.h"
 #include "support/ScriptedHost.h"
 
 namespace tavrel::qt {
@@ -119,8 +121,18 @@ TEST_F(NavigationTest, ReadoutAndCursorFiguresAreTheCoresReadings) {
     const QImage shown = view->viewport()->grab().toImage();
     EXPECT_EQ(shown.pixelColor(*TimeToBandX(doc, 1, view->BandRect(1), a.ms), 1),
               QColor(0, 0, 224));
+    // Printed only when chosen: then a column of the cursor's colour in each band.
+    EXPECT_FALSE(view->PrintOverlay());
+    view->SetPrintCursors(true);
+    RecordingSurface page;
+    PrintPage(doc, page, 1, 6, &view->ShownChannels(), view->PrintOverlay());
+    int columns = 0;
+    for (const auto& call : page.CallsOf(RecordingSurface::Call::Kind::Fill))
+        columns += call.color == Color{0, 0, 224} && call.rect.right - call.rect.left == 4;
+    EXPECT_EQ(columns, 6);
     frame->State()->ClearCursors();
     EXPECT_TRUE(frame->CursorPane()->isHidden());
+    EXPECT_FALSE(view->PrintOverlay());
 }
 
 TEST_F(NavigationTest, UndoAndRedoGiveBackTheSetUpOfEveryStep) {
