@@ -14,8 +14,8 @@
 #include "cli/CliSupport.h"
 #include "cli/Commands.h"
 #include "cli/DataOptions.h"
-#include "document/KaisekiDoc.h"
 #include "document/BandLayout.h"
+#include "document/KaisekiDoc.h"
 #include "gui/platform/GraphPicture.h"
 
 namespace tavrel::cli {

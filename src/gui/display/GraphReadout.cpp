@@ -100,8 +100,8 @@ void DrawCursorLines(QPainter& painter, const ViewState& state, int height,
         if (!x) continue;
         painter.setPen(QPen(kCursorColors[which], 1, Qt::DashLine));
         painter.drawLine(*x, 0, *x, height);
-        painter.drawText(*x + 3, 12, which == ViewState::A ? QStringLiteral("A")
-                                                           : QStringLiteral("B"));
+        painter.drawText(*x + 3, 12,
+                         which == ViewState::A ? QStringLiteral("A") : QStringLiteral("B"));
     }
 }
 

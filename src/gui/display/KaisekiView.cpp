@@ -2,7 +2,6 @@
 
 #include <QCheckBox>
 #include <QLayout>
-#include <QVBoxLayout>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
@@ -10,6 +9,7 @@
 #include <QPrinter>
 #include <QRegion>
 #include <QScrollBar>
+#include <QVBoxLayout>
 #include <QWheelEvent>
 #include <algorithm>
 
@@ -165,8 +165,7 @@ void CKaisekiView::ApplyScrollSizes() {
     // follows the window's width never stands out).
     const QSize client = viewport()->size();
     const ViewState* state = State();
-    const int excessX =
-        state && state->FitWidth() ? 0 : std::max(0, client.width() - TotalWidth());
+    const int excessX = state && state->FitWidth() ? 0 : std::max(0, client.width() - TotalWidth());
     const int excessY = std::max(0, client.height() - TotalHeight());
     if (excessX == 0 && excessY == 0) return;
     const QSize size = top->size();

@@ -24,8 +24,9 @@
 namespace tavrel::qt {
 
 void CMainFrame::ConnectEditCommands() {
-    Action(ID_EDIT_REDO)->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Y),
-                                        QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
+    Action(ID_EDIT_REDO)
+        ->setShortcuts(
+            {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
     for (int id : {ID_VIEW_FIT_WIDTH, ID_VIEW_HIDE_EMPTY})
         Action(id)->setCheckable(true);
     auto on = [this](int id, auto handler) {

@@ -28,8 +28,7 @@ SetupStep*& OpenStep() {
 // A step: the set-up before and after. Pushing runs redo once; the change has been made then.
 class SetupCommand : public QUndoCommand {
   public:
-    SetupCommand(SetupHistory& history, const QString& name, std::string before,
-                 std::string after)
+    SetupCommand(SetupHistory& history, const QString& name, std::string before, std::string after)
         : QUndoCommand(name),
           m_history(history),
           m_before(std::move(before)),

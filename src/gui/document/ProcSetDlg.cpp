@@ -9,10 +9,10 @@
 #include <algorithm>
 
 #include "document/DataSettings.h"
+#include "gui/display/SetupHistory.h"
 #include "gui/document/ChAssignDlg.h"
 #include "gui/document/DataFileDlg.h"
 #include "gui/document/DataReading.h"
-#include "gui/display/SetupHistory.h"
 #include "gui/platform/DialogLayout.h"
 #include "gui/platform/FileChooser.h"
 #include "gui/platform/Translation.h"

@@ -38,8 +38,7 @@ void PaintMagnifier(QPainter& painter, CKaisekiDoc& doc, int channel, const Samp
     doc.DrawChannel(&surface, {0, 0, width, height}, channel, nullptr, &range);
 }
 
-QByteArray BandsPng(CKaisekiDoc& doc, const std::vector<int>& channels, int width,
-                    int bandHeight) {
+QByteArray BandsPng(CKaisekiDoc& doc, const std::vector<int>& channels, int width, int bandHeight) {
     QImage image(width, bandHeight * static_cast<int>(channels.size()), QImage::Format_RGB32);
     if (image.isNull()) return {};
     {
@@ -52,8 +51,7 @@ QByteArray BandsPng(CKaisekiDoc& doc, const std::vector<int>& channels, int widt
     return buffer.data();
 }
 
-QByteArray BandsSvg(CKaisekiDoc& doc, const std::vector<int>& channels, int width,
-                    int bandHeight) {
+QByteArray BandsSvg(CKaisekiDoc& doc, const std::vector<int>& channels, int width, int bandHeight) {
     const QSize size(width, bandHeight * static_cast<int>(channels.size()));
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);

@@ -79,7 +79,7 @@ TEST_F(CursorMeasure, TimesFollowTheRateOfTheChainEnd) {
 }
 
 TEST_F(CursorMeasure, StatisticsBetweenCursorsInEitherOrder) {
-    Draw(2);  // 3 * i
+    Draw(2);                                                 // 3 * i
     auto stats = MeasureBetweenCursors(doc, 2, 10.0, 30.0);  // samples 20 and 60
     ASSERT_TRUE(stats.has_value());
     EXPECT_EQ(stats->sampleA, 20);

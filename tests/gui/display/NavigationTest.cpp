@@ -159,9 +159,8 @@ TEST_F(NavigationTest, UndoAndRedoGiveBackTheSetUpOfEveryStep) {
         check(i + 1);
         states.push_back(doc.SaveToBytes());
     }
-    step("settings", [&] {
-        static_cast<CSmothFilter*>(CModBase::ModuleAt(doc.Head(0), 1))->m_points = 9;
-    });
+    step("settings",
+         [&] { static_cast<CSmothFilter*>(CModBase::ModuleAt(doc.Head(0), 1))->m_points = 9; });
     states.push_back(doc.SaveToBytes());
     doc.SetModifiedFlag(false);  // saved here
     const std::size_t saved = states.size() - 1;
