@@ -25,9 +25,7 @@
 #include "gui/display/MagView.h"
 #include "gui/display/MagWnd.h"
 #include "gui/display/MeasureWnd.h"
-#include "gui/display/SetupHistory.h"
 #include "gui/display/ToolBarIcons.h"
-#include "gui/display/ViewState.h"
 #include "gui/document/DataReading.h"
 #include "gui/platform/FileChooser.h"
 #include "gui/platform/Translation.h"
@@ -55,9 +53,6 @@ QString RecentCaption(int index, const QString& path) {
 
 CMainFrame::CMainFrame(CKaisekiDoc* doc, QWidget* parent) : QMainWindow(parent), m_doc(doc) {
     setWindowTitle(QStringLiteral("Tavrel"));
-    m_viewState = new ViewState(this);
-    m_viewState->Load();
-    m_history = new SetupHistory(doc, this);
 
     CreateActions();
     CreateMenus();
@@ -67,7 +62,7 @@ CMainFrame::CMainFrame(CKaisekiDoc* doc, QWidget* parent) : QMainWindow(parent),
     m_wndSplitter = new GraphSplitter(m_doc);
     setCentralWidget(m_wndSplitter);
     ConnectCommands();
-    ConnectEditCommands();
+    CreateEditCommands();
 
     m_keyTimer = new QTimer(this);
     m_keyTimer->setInterval(kKeyStatePollMs);
@@ -235,15 +230,6 @@ void CMainFrame::CreateStatusBar() {
     m_idleText->setObjectName(QString::number(ID_IDLE_MESSAGE));
     // A normal widget: the prompts (temporary messages) cover it while a command is highlighted.
     m_wndStatusBar->addWidget(m_idleText, 1);
-    // The readout and the cursor figures, shown only while they have something to say.
-    m_readout = new QLabel;
-    m_readout->setObjectName(QStringLiteral("readout"));
-    m_cursorFigures = new QLabel;
-    m_cursorFigures->setObjectName(QStringLiteral("cursorFigures"));
-    for (QLabel* pane : {m_readout, m_cursorFigures}) {
-        m_wndStatusBar->addWidget(pane, 1);
-        pane->hide();
-    }
     const struct {
         int id;
         const char* text;
@@ -430,8 +416,7 @@ void CMainFrame::OnViewUpdate() {
 
 void CMainFrame::InitialUpdateFrame() {
     // A new or opened document starts without history and without cursors.
-    m_history->Clear();
-    m_viewState->ClearCursors();
+    ForgetHistoryAndCursors();
     for (CKaisekiView* view : m_wndSplitter->Panes())
         view->OnInitialUpdate();
 }

@@ -147,9 +147,11 @@ class CMainFrame : public QMainWindow {
     void CreateToolBar();
     void CreateStatusBar();
     void ConnectCommands();
-    // Undo, redo, copy and the view options (MainFrameEdit.cpp).
-    void ConnectEditCommands();
+    // The set-up history, the view state, the readout panes, and the commands undo, redo, copy
+    // and the view options (MainFrameEdit.cpp).
+    void CreateEditCommands();
     void UpdateEditCommandUI();
+    void ForgetHistoryAndCursors();
 
     CKaisekiDoc* m_doc;
     QPointer<QWidget> m_procSetDlg;

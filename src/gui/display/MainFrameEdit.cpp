@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QMimeData>
 #include <QScrollBar>
+#include <QStatusBar>
 #include <algorithm>
 
 #include "gui/display/CommandIds.h"
@@ -23,7 +24,20 @@
 
 namespace tavrel::qt {
 
-void CMainFrame::ConnectEditCommands() {
+void CMainFrame::CreateEditCommands() {
+    m_viewState = new ViewState(this);
+    m_viewState->Load();
+    m_history = new SetupHistory(m_doc, this);
+    // The readout and the cursor figures, shown only while they have something to say.
+    m_readout = new QLabel;
+    m_readout->setObjectName(QStringLiteral("readout"));
+    m_cursorFigures = new QLabel;
+    m_cursorFigures->setObjectName(QStringLiteral("cursorFigures"));
+    for (QLabel* pane : {m_readout, m_cursorFigures}) {
+        m_wndStatusBar->addWidget(pane, 1);
+        pane->hide();
+    }
+
     Action(ID_EDIT_REDO)
         ->setShortcuts(
             {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
@@ -79,6 +93,11 @@ void CMainFrame::UpdateEditCommandUI() {
     Action(ID_EDIT_COPY)->setEnabled(results || (m_doc && m_doc->m_rowCount > 0));
     Action(ID_VIEW_FIT_WIDTH)->setChecked(m_viewState->FitWidth());
     Action(ID_VIEW_HIDE_EMPTY)->setChecked(m_viewState->HideEmpty());
+}
+
+void CMainFrame::ForgetHistoryAndCursors() {
+    m_history->Clear();
+    m_viewState->ClearCursors();
 }
 
 void CMainFrame::ShowReadout(const QString& text) {
