@@ -30,12 +30,16 @@ class PrintingState {
 // Resolution of the PNG and SVG export: 3080 print units become 1155 pixels.
 constexpr int kImageDpi = 150;
 
-void PaintAllBands(CKaisekiDoc& doc, QPainter& painter, int dpi) {
+void PaintAllBands(CKaisekiDoc& doc, QPainter& painter, int dpi, const std::vector<int>* shown) {
     SetPrintMapping(painter, dpi, dpi);
     SetPrintFont(painter);
     painter.fillRect(QRect(0, 0, kPrintPageWidth, kPrintPageHeight), Qt::white);
     QPainterSurface surface(painter, QRect(0, 0, kPrintPageWidth, kPrintPageHeight));
-    PrintChannels(doc, surface, 0, CKaisekiDoc::kChannels, 0);
+    if (shown) {
+        PrintBands(doc, surface, *shown, 0);
+    } else {
+        PrintChannels(doc, surface, 0, CKaisekiDoc::kChannels, 0);
+    }
 }
 
 }  // namespace
@@ -100,7 +104,8 @@ void SetPrintFont(QPainter& painter) {
     painter.setFont(font);
 }
 
-bool ExportGraphImage(CKaisekiDoc& doc, const QString& path, int channelsPerPage, QString* error) {
+bool ExportGraphImage(CKaisekiDoc& doc, const QString& path, int channelsPerPage, QString* error,
+                      const std::vector<int>* shown) {
     const QString suffix = QFileInfo(path).suffix().toLower();
     const int width = kPrintPageWidth * kImageDpi / kPrintUnitsPerInch;
     const int height = kPrintPageHeight * kImageDpi / kPrintUnitsPerInch;
@@ -113,7 +118,7 @@ bool ExportGraphImage(CKaisekiDoc& doc, const QString& path, int channelsPerPage
             QPainter painter(&image);
             // One print unit is less than a pixel here: smoothing keeps the thin outlines.
             painter.setRenderHint(QPainter::Antialiasing);
-            PaintAllBands(doc, painter, kImageDpi);
+            PaintAllBands(doc, painter, kImageDpi, shown);
         }
         if (!image.save(path, "PNG")) {
             if (error) *error = Tr("GraphPrinting", "画像ファイルに書き込めません。");
@@ -133,7 +138,7 @@ bool ExportGraphImage(CKaisekiDoc& doc, const QString& path, int channelsPerPage
             if (error) *error = Tr("GraphPrinting", "画像ファイルに書き込めません。");
             return false;
         }
-        PaintAllBands(doc, painter, kImageDpi);
+        PaintAllBands(doc, painter, kImageDpi, shown);
         painter.end();
         return true;
     }
@@ -141,7 +146,7 @@ bool ExportGraphImage(CKaisekiDoc& doc, const QString& path, int channelsPerPage
         QPrinter printer(QPrinter::HighResolution);
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(path);
-        if (!PrintPages(doc, printer, channelsPerPage)) {
+        if (!PrintPages(doc, printer, channelsPerPage, shown)) {
             if (error) *error = Tr("GraphPrinting", "PDF ファイルに書き込めません。");
             return false;
         }

@@ -58,6 +58,8 @@ bool PrintPages(CKaisekiDoc& doc, QPrinter& printer, int channelsPerPage,
 // Writes all sixteen bands into an image file in the printed layout: PNG or SVG (one picture of
 // all bands) or PDF (the printed pages), chosen by the file's suffix. Returns false with a
 // message in `error` when the file cannot be written or the suffix is unknown.
-bool ExportGraphImage(CKaisekiDoc& doc, const QString& path, int channelsPerPage, QString* error);
+// With `shown`, only the bands of those channels (the view's "データのないチャネルを隠す").
+bool ExportGraphImage(CKaisekiDoc& doc, const QString& path, int channelsPerPage, QString* error,
+                      const std::vector<int>* shown = nullptr);
 
 }  // namespace tavrel::qt

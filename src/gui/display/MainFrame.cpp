@@ -540,7 +540,9 @@ bool CMainFrame::ExportImageTo(const QString& path) {
     bool written = false;
     {
         WaitCursor wait;
-        written = ExportGraphImage(*m_doc, path, 6, &error);
+        CKaisekiView* view = GetActiveView();
+        written =
+            ExportGraphImage(*m_doc, path, 6, &error, view ? &view->ShownChannels() : nullptr);
     }
     if (!written) GetHost().MessageBox(error.toStdString());
     return written;

@@ -6,11 +6,13 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QFile>
 #include <QImage>
 #include <QLabel>
 #include <QMimeData>
 #include <QScrollBar>
 #include <QTableWidget>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QWheelEvent>
 #include <algorithm>
@@ -212,6 +214,12 @@ TEST_F(NavigationTest, ViewOptionsFollowTheWindowAndLeaveOutEmptyChannels) {
     EXPECT_EQ(view->ShownChannels().size(), 8u);
     EXPECT_EQ(view->TotalHeight(), 8 * 160);
     EXPECT_EQ(view->PageCount(), 2);
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath("graphs.pdf");
+    ASSERT_TRUE(frame->ExportImageTo(pdf));
+    QFile file(pdf);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(display_test::PdfPageCount(file.readAll().toStdString()), 2u);
     doc.m_channelSource[12] = 1;
     doc.UpdateAllViews();
     EXPECT_EQ(view->ShownChannels().back(), 12);
