@@ -149,7 +149,7 @@ bool LoadOnce(const std::string& path, std::int64_t rows) {
     CKaisekiDoc doc;
     doc.OnNewDocument();
     doc.m_dataFilePath = path;
-    doc.LoadDataFile(cap);
+    (void)doc.LoadDataFile(cap, nullptr);
     benchmark::DoNotOptimize(doc.m_columns[15].data());
     return doc.m_rowCount == rows;
 }

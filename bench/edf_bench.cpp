@@ -113,7 +113,7 @@ void Read(benchmark::State& state, const std::string& path) {
         CKaisekiDoc doc;
         doc.OnNewDocument();
         doc.m_dataFilePath = path;
-        doc.LoadDataFile(0);
+        (void)doc.LoadDataFile(0, nullptr);
         if (doc.m_rowCount != kSamples || doc.m_columns[15].size() != kSamples)
             state.SkipWithError("not every sample arrived");
         benchmark::DoNotOptimize(doc.m_columns[15].data());

@@ -35,7 +35,7 @@ void Draw(benchmark::State& state, Rect clip, int visited) {
     RecordingSurface surface(clip);
     for (auto _ : state) {
         surface.Clear();
-        m.DrawGraph(&surface, kPlot, nullptr);
+        m.DrawGraph(&surface, kPlot, DisplayOf(m), nullptr);
         benchmark::DoNotOptimize(surface.Calls().data());
     }
     state.SetItemsProcessed(state.iterations() * static_cast<long long>(visited));

@@ -64,7 +64,7 @@ std::unique_ptr<CKaisekiDoc> LoadRecording(int rows) {
     doc->m_rowLimit = 0;
     doc->m_skipColumns = 1;
     doc->m_dataFilePath = DataFile(rows);
-    doc->LoadDataFile();
+    (void)doc->LoadDataFile(doc->m_rowLimit, nullptr);
     for (int k = 0; k < CKaisekiDoc::kChannels; ++k) {
         doc->m_channelEnabled[static_cast<std::size_t>(k)] = 1;
         tavrel::CModBase* head = doc->Head(k);
@@ -100,7 +100,7 @@ struct Window {
     QImage image{kWidth, kHeight, QImage::Format_ARGB32_Premultiplied};
 
     Window(int rows, bool absolute) : doc(LoadRecording(rows)) {
-        doc->m_absoluteScale = absolute ? 1 : 0;
+        doc->m_display.m_absoluteScale = absolute ? 1 : 0;
         view = std::make_unique<CKaisekiView>(doc.get());
         view->resize(kWidth + 20, kHeight + 20);
         view->SetZoom(1, 1);

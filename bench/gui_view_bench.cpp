@@ -42,7 +42,7 @@ void Paint(benchmark::State& state, int zoomX, bool absolute, QRect strip, QPoin
     CKaisekiDoc doc;
     doc.OnNewDocument();
     Fill(doc, static_cast<int>(state.range(0)));
-    doc.m_absoluteScale = absolute ? 1 : 0;
+    doc.m_display.m_absoluteScale = absolute ? 1 : 0;
     CKaisekiView view(&doc);
     view.resize(kWidth + 20, kHeight + 20);
     view.SetZoom(zoomX, 1);
@@ -89,7 +89,7 @@ void BM_SelectionDragMove(benchmark::State& state) {
     CKaisekiDoc doc;
     doc.OnNewDocument();
     Fill(doc, static_cast<int>(state.range(0)));
-    doc.m_absoluteScale = 1;
+    doc.m_display.m_absoluteScale = 1;
     CKaisekiView view(&doc);
     view.resize(kWidth + 20, kHeight + 20);
     view.show();

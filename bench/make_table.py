@@ -61,6 +61,25 @@ for points in (1024, 8192):
                      "analysis_bench:BM_RadixTwoFftPlain/%d" % points, "time",
                      "time per transform; bit-identical results"))
 
+# The conditioning filters over 16 x 1,000,000 samples at 2000 Hz beside SciPy and pandas.
+COND = "16 x 1,000,000 samples at 2000 Hz"
+COND_ROWS = [
+    ("Butterworth band-pass 20-450 Hz, order 4, zero phase, " + COND,
+     "conditioning_bench:BM_ButterZeroPhase", "items_per_second", "scipy.signal.sosfiltfilt",
+     "conditioning_bench:BM_ScipySosfiltfiltBand/iterations:1/manual_time", "items_per_second",
+     "the same sections, pad and initial states"),
+    ("Butterworth band-pass 20-450 Hz, order 4, causal, " + COND,
+     "conditioning_bench:BM_ButterCausal", "items_per_second", "scipy.signal.sosfilt",
+     "conditioning_bench:BM_ScipySosfiltBand/iterations:1/manual_time", "items_per_second", ""),
+    ("Notch 50 Hz with 5 harmonics, zero phase, " + COND,
+     "conditioning_bench:BM_NotchZeroPhase", "items_per_second", "scipy.signal.sosfiltfilt",
+     "conditioning_bench:BM_ScipySosfiltfiltNotch/iterations:1/manual_time", "items_per_second",
+     "the same sections, pad and initial states"),
+    ("Moving RMS (N = 200), " + COND, "conditioning_bench:BM_MovingRms", "items_per_second",
+     "pandas rolling mean of the squares, square root",
+     "conditioning_bench:BM_PandasRollingRms/iterations:1/manual_time", "items_per_second",
+     "a running sum carrying its rounding errors"),
+]
 ROWS = [
     ("Data file reading, 16 x 8192 rows (the program's cap)",
      "data_bench:BM_LoadDataFileBestPass/8192/iterations:1/manual_time", "bytes_per_second",
@@ -91,7 +110,7 @@ ROWS = [
      "filters_bench:BM_BandPass/1000000", "items_per_second",
      "two numpy.convolve passes", "filters_bench:BM_NumpyBandPass/1000000/iterations:1/manual_time",
      "items_per_second", ""),
-] + MA_ROWS + FFT_ROWS + [
+] + MA_ROWS + COND_ROWS + FFT_ROWS + [
     ("Export writing, 16 x 1,000,000 values (\"%0.10G\", CR LF)",
      "data_bench:BM_WriteExport/process_time", "values/s",
      "numpy.savetxt (fmt \"%.10G\")", "data_bench:BM_NumpySavetxt/iterations:1/manual_time",

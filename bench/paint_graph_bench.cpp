@@ -39,7 +39,7 @@ void Paint(benchmark::State& state, const QRect& clip, int visited) {
         QPainter painter(&image);
         if (!clip.isEmpty()) painter.setClipRect(clip);
         QPainterSurface surface(painter);
-        m.DrawGraph(&surface, kPlot, nullptr);
+        m.DrawGraph(&surface, kPlot, DisplayOf(m), nullptr);
     }
     state.SetItemsProcessed(state.iterations() * static_cast<long long>(visited));
 }

@@ -3,6 +3,10 @@
 // time-stamp column and a header line), and emg-demo.kcd, a set-up that reads it and shows the
 // module catalogue at work. The output is the same on every run.
 //
+// It also writes fatigue-demo.csv, one sustained contraction of eight seconds at 1000 Hz whose
+// EMG spectrum slides down as the muscle tires, and fatigue-demo.kcd, which shows the raw signal,
+// its median-frequency trend and its power spectrum.
+//
 // Usage: tavrel-make-example [FOLDER]   (default: the current folder)
 #include <charconv>
 #include <cmath>
@@ -13,11 +17,16 @@
 
 #include "document/KaisekiDoc.h"
 #include "modules/analysis/AActDetFilter.h"
+#include "modules/analysis/EnvelopeFilters.h"
+#include "modules/analysis/SDActDetFilter.h"
+#include "modules/analysis/FreqTrendFilter.h"
+#include "modules/analysis/WelchViewFilter.h"
 #include "modules/filters/BPFilter.h"
 #include "modules/filters/BSFilter.h"
 #include "modules/filters/DiodeFilter.h"
 #include "modules/filters/FFTView.h"
 #include "modules/filters/HPFilter.h"
+#include "modules/filters/IirFilters.h"
 #include "modules/filters/ReSmplFilter.h"
 #include "modules/filters/SmothFilter.h"
 #include "pipeline/DmyPipe.h"
@@ -185,6 +194,117 @@ void BuildSetUp(CKaisekiDoc& doc) {
         doc.m_channelEnabled[static_cast<std::size_t>(c)] = 1;
 }
 
+// A zero-phase Butterworth filter of order 4.
+CButterFilter* AddButter(CKaisekiDoc& doc, int channel, int kind, double lowHz, double highHz) {
+    auto* butter = Append<CButterFilter>(doc, channel);
+    butter->m_kind = kind;
+    butter->m_lowHz = lowHz;
+    butter->m_highHz = highHz;
+    return butter;
+}
+
+// The second set-up on the same recording, as the surface-EMG recommendations do it.
+void BuildGuidelinesSetUp(CKaisekiDoc& doc) {
+    doc.OnNewDocument();
+    doc.m_dataFilePath = "emg-demo.csv";
+    doc.m_headerRows = 1;
+    doc.m_skipColumns = 1;
+
+    // CH1: band-pass 20-450 Hz, the mains notch with two harmonics, full-wave rectification, the
+    // linear envelope (low-pass 6 Hz), normalised to its largest value.
+    AddButter(doc, 0, 2, 20.0, 450.0);
+    Append<CNotchFilter>(doc, 0)->m_harmonics = 3;
+    Append<CDiodeFilter>(doc, 0)->m_halfWave = 0;
+    AddButter(doc, 0, 0, 20.0, 6.0);
+    Append<CNormFilter>(doc, 0);
+
+    // CH2: the band-passed signal's moving RMS over 100 ms (200 samples at 2000 Hz).
+    AddButter(doc, 1, 2, 20.0, 450.0);
+    Append<CRmsFilter>(doc, 1)->m_points = 200;
+
+    // CH3: Teager-Kaiser energy of the band-passed signal, then the SD onset detector.
+    AddButter(doc, 2, 2, 20.0, 450.0);
+    Append<CTkeoFilter>(doc, 2);
+    Append<CSDActDetFilter>(doc, 2);
+
+    // CH4: the raw recording of the first column, through CH4's list (its head alone).
+    doc.m_channelSource[3] = 0;
+    for (int c = 4; c < CKaisekiDoc::kChannels; ++c)
+        doc.m_channelSource[static_cast<std::size_t>(c)] = CKaisekiDoc::kNoSource;
+    for (int c = 0; c < 4; ++c)
+        doc.m_channelEnabled[static_cast<std::size_t>(c)] = 1;
+}
+
+bool WriteDocument(const std::string& path, CKaisekiDoc& doc) {
+    std::string bytes = doc.SaveToBytes();
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    if (!out) std::fprintf(stderr, "tavrel-make-example: cannot write %s\n", path.c_str());
+    return static_cast<bool>(out);
+}
+
+// ---- the fatiguing contraction
+
+constexpr int kFatigueRate = 1000;
+constexpr int kFatigueRows = 8000;
+
+// The contraction over the whole recording: noise through a band whose upper corner falls from
+// 180 Hz to 60 Hz as the muscle tires, growing in amplitude, on a little measurement noise.
+std::vector<double> MakeFatigueSignal() {
+    Noise noise(4242u);
+    std::vector<double> y(kFatigueRows);
+    const double highPass = std::exp(-2.0 * kPi * 15.0 / kFatigueRate);
+    double previousWhite = 0.0;
+    double high = 0.0;
+    double low1 = 0.0;
+    double low2 = 0.0;
+    for (int i = 0; i < kFatigueRows; ++i) {
+        const double t = static_cast<double>(i) / kFatigueRate;
+        const double progress = t * kFatigueRate / kFatigueRows;
+        const double lowPass = std::exp(-2.0 * kPi * (180.0 - 120.0 * progress) / kFatigueRate);
+        const double white = noise.Next();
+        high = highPass * (high + white - previousWhite);
+        previousWhite = white;
+        low1 = lowPass * low1 + (1.0 - lowPass) * high;
+        low2 = lowPass * low2 + (1.0 - lowPass) * low1;
+        y[static_cast<std::size_t>(i)] = (1.0 + 0.3 * progress) * 3.0 * low2 + 0.01 * noise.Next();
+    }
+    return y;
+}
+
+bool WriteFatigueCsv(const std::string& path) {
+    const std::vector<double> y = MakeFatigueSignal();
+    std::string text = "Time[ms],EMG[mV]\r\n";
+    for (int i = 0; i < kFatigueRows; ++i) {
+        AppendFixed(text, 1000.0 * i / kFatigueRate, 1);
+        text += ',';
+        AppendFixed(text, y[static_cast<std::size_t>(i)], 5);
+        text += "\r\n";
+    }
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(text.data(), static_cast<std::streamsize>(text.size()));
+    return static_cast<bool>(out);
+}
+
+void BuildFatigueSetUp(CKaisekiDoc& doc) {
+    doc.OnNewDocument();
+    doc.m_dataFilePath = "fatigue-demo.csv";
+    doc.m_headerRows = 1;
+    doc.m_skipColumns = 1;
+    for (auto& head : doc.m_chains)
+        head->m_samplingRate = kFatigueRate;
+    // CH1 the raw contraction, CH2 its median frequency every 250 ms over 500 ms windows, CH3 its
+    // power spectrum; CH4 - CH16 have no source.
+    Append<CFreqTrendFilter>(doc, 1);
+    Append<CWelchViewFilter>(doc, 2)->m_points = 512;
+    for (int c = 0; c < 3; ++c) {
+        doc.m_channelSource[static_cast<std::size_t>(c)] = 0;
+        doc.m_channelEnabled[static_cast<std::size_t>(c)] = 1;
+    }
+    for (int c = 3; c < CKaisekiDoc::kChannels; ++c)
+        doc.m_channelSource[static_cast<std::size_t>(c)] = CKaisekiDoc::kNoSource;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -196,11 +316,15 @@ int main(int argc, char** argv) {
     }
     CKaisekiDoc doc;
     BuildSetUp(doc);
-    std::string bytes = doc.SaveToBytes();
-    std::ofstream out(folder + "emg-demo.kcd", std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    if (!out) {
-        std::fprintf(stderr, "tavrel-make-example: cannot write %semg-demo.kcd\n", folder.c_str());
+    if (!WriteDocument(folder + "emg-demo.kcd", doc)) return 2;
+    CKaisekiDoc guidelines;
+    BuildGuidelinesSetUp(guidelines);
+    if (!WriteDocument(folder + "emg-guidelines.kcd", guidelines)) return 2;
+    CKaisekiDoc fatigue;
+    BuildFatigueSetUp(fatigue);
+    if (!WriteFatigueCsv(folder + "fatigue-demo.csv") ||
+        !WriteDocument(folder + "fatigue-demo.kcd", fatigue)) {
+        std::fprintf(stderr, "tavrel-make-example: cannot write %sfatigue-demo\n", folder.c_str());
         return 2;
     }
     return 0;

@@ -34,13 +34,13 @@ void FillTestRecording(CKaisekiDoc& doc, int rows) {
 
 void ExerciseDocument(CKaisekiDoc& doc) {
     for (int printing = 0; printing < 2; ++printing) {
-        doc.m_printing = printing;
+        doc.m_display.m_printing = printing;
         for (int ch = 0; ch < CKaisekiDoc::kChannels; ++ch) {
             RecordingSurface surface({0, 0, 800, 200});
             double maximum = 0.0;
-            doc.DrawChannel(&surface, {0, 0, 800, 200}, ch, &maximum, nullptr);
+            maximum = doc.MeasureChannel(ch);
             SampleRange range{10, 120};
-            doc.DrawChannel(&surface, {0, 0, 800, 200}, ch, nullptr, &range);
+            doc.DrawChannel(&surface, {0, 0, 800, 200}, ch, &range);
             std::vector<double> values, times;
             std::string label;
             doc.GetChannelData(&values, &label, &times, ch);
@@ -50,7 +50,7 @@ void ExerciseDocument(CKaisekiDoc& doc) {
             if (CHeadFilter* head = doc.Head(ch)) head->ClearBuffers();
         }
     }
-    doc.m_printing = 0;
+    doc.m_display.m_printing = 0;
 
     // The processed-data export of every channel, with and without the time column.
     std::vector<ChannelExport> channels(CKaisekiDoc::kChannels);

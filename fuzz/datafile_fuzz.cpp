@@ -36,7 +36,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static NullHost host;
     SetHost(&host);
     if (size < 3) return 0;
-    DataReadOptions options;
+    ReadOptions options;
     options.headerRows = data[0] % 100;
     options.skipColumns = data[1] % 10;
     options.maxRows = data[2] < 128 ? 0 : data[2] - 127;

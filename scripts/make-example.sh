@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Regenerates the bundled example (examples/emg-demo.csv and examples/emg-demo.kcd).
+# Regenerates the bundled example (examples/emg-demo.csv, examples/emg-demo.kcd and the second
+# set-up on the same recording, examples/emg-guidelines.kcd).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null

@@ -45,6 +45,18 @@
         <source>%1の設定</source>
         <translation>Settings of %1</translation>
     </message>
+    <message>
+        <source>変更を破棄しますか?</source>
+        <translation>Discard the changes?</translation>
+    </message>
+    <message>
+        <source>はい(&amp;Y)</source>
+        <translation>&amp;Yes</translation>
+    </message>
+    <message>
+        <source>いいえ(&amp;N)</source>
+        <translation>&amp;No</translation>
+    </message>
 </context>
 <context>
     <name>Commands</name>
@@ -474,6 +486,22 @@
         <source>データファイルの先頭 %1 行だけを読み込みました（上限はオプションで変更できます）</source>
         <translation>Only the first %1 rows of the data file were read (the limit can be changed in Options)</translation>
     </message>
+    <message>
+        <source>読み込めるデータがありませんでした。</source>
+        <translation>The data file holds no data that can be read.</translation>
+    </message>
+    <message>
+        <source>数値が見つかりませんでした。</source>
+        <translation>No numbers were found in the data file.</translation>
+    </message>
+    <message>
+        <source>%1 行の文字列を 0 として読み込みました</source>
+        <translation>%1 rows held text, read as 0</translation>
+    </message>
+    <message>
+        <source>サンプリング周波数 %1 Hz を %2 Hz に丸めました</source>
+        <translation>The sampling rate %1 Hz was rounded to %2 Hz</translation>
+    </message>
 </context>
 <context>
     <name>DataSetDlg</name>
@@ -540,6 +568,46 @@
         <source>ドキュメントを保存できません。</source>
         <translation>The document cannot be saved.</translation>
     </message>
+    <message>
+        <source>データファイルの形式が分かりません。</source>
+        <translation>The format of the data file is unknown.</translation>
+    </message>
+    <message>
+        <source>メモリが足りません</source>
+        <translation>not enough memory</translation>
+    </message>
+    <message>
+        <source>ファイルまたはフォルダがありません</source>
+        <translation>no such file or directory</translation>
+    </message>
+    <message>
+        <source>ファイルの形式に誤りがあります（ヘッダの破損、または長さの不一致）</source>
+        <translation>the file contains format errors (a damaged header or a file shorter or longer than its header says)</translation>
+    </message>
+    <message>
+        <source>開いているファイルが多すぎます</source>
+        <translation>too many files are open</translation>
+    </message>
+    <message>
+        <source>読み込みエラー</source>
+        <translation>read error</translation>
+    </message>
+    <message>
+        <source>ファイルはすでに開かれています</source>
+        <translation>the file is already open</translation>
+    </message>
+    <message>
+        <source>不連続な記録（EDF+D、BDF+D）は読み込めません</source>
+        <translation>a discontinuous recording (EDF+D or BDF+D) cannot be read</translation>
+    </message>
+    <message>
+        <source>エラー %1</source>
+        <translation>error %1</translation>
+    </message>
+    <message>
+        <source>データレコードの長さが 0 です</source>
+        <translation>the data record duration is 0</translation>
+    </message>
 </context>
 <context>
     <name>DocumentCommands</name>
@@ -605,6 +673,21 @@
     <message>
         <source>ｷｬﾝｾﾙ</source>
         <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>チャネルごとに時間列</source>
+        <translation>Time column per channel</translation>
+    </message>
+</context>
+<context>
+    <name>FileChooser</name>
+    <message>
+        <source>名前を付けて保存</source>
+        <translation>Save As</translation>
+    </message>
+    <message>
+        <source>開く</source>
+        <translation>Open</translation>
     </message>
 </context>
 <context>
@@ -854,6 +937,62 @@
         <source>計測結果.csv</source>
         <translation>measurements.csv</translation>
     </message>
+    <message>
+        <source>平均周波数[Hz]</source>
+        <translation>Mean freq. [Hz]</translation>
+    </message>
+    <message>
+        <source>中央周波数[Hz]</source>
+        <translation>Median freq. [Hz]</translation>
+    </message>
+    <message>
+        <source>傾き[/s]</source>
+        <translation>Slope [/s]</translation>
+    </message>
+    <message>
+        <source>バースト</source>
+        <translation>Burst</translation>
+    </message>
+    <message>
+        <source>開始[ms]</source>
+        <translation>Onset [ms]</translation>
+    </message>
+    <message>
+        <source>終了[ms]</source>
+        <translation>Offset [ms]</translation>
+    </message>
+    <message>
+        <source>持続時間[ms]</source>
+        <translation>Duration [ms]</translation>
+    </message>
+    <message>
+        <source>ピーク</source>
+        <translation>Peak</translation>
+    </message>
+    <message>
+        <source>積分</source>
+        <translation>Integral</translation>
+    </message>
+    <message>
+        <source>基準区間[ms]</source>
+        <translation>Baseline [ms]</translation>
+    </message>
+    <message>
+        <source>SDの倍数</source>
+        <translation>SD factor</translation>
+    </message>
+    <message>
+        <source>最短バースト[ms]</source>
+        <translation>Shortest burst [ms]</translation>
+    </message>
+    <message>
+        <source>最短間隔[ms]</source>
+        <translation>Shortest gap [ms]</translation>
+    </message>
+    <message>
+        <source>チャンネル</source>
+        <translation>Channels</translation>
+    </message>
 </context>
 <context>
     <name>Module</name>
@@ -925,6 +1064,34 @@
         <source>ベースクラス</source>
         <translation>Base class</translation>
     </message>
+    <message>
+        <source>移動RMS</source>
+        <translation>Moving RMS</translation>
+    </message>
+    <message>
+        <source>TKEO</source>
+        <translation>Teager-Kaiser energy</translation>
+    </message>
+    <message>
+        <source>正規化</source>
+        <translation>Normalise</translation>
+    </message>
+    <message>
+        <source>バターワースフィルタ</source>
+        <translation>Butterworth filter</translation>
+    </message>
+    <message>
+        <source>ノッチフィルタ</source>
+        <translation>Notch filter</translation>
+    </message>
+    <message>
+        <source>周波数トレンド</source>
+        <translation>Frequency trend</translation>
+    </message>
+    <message>
+        <source>パワースペクトル</source>
+        <translation>Power spectrum</translation>
+    </message>
 </context>
 <context>
     <name>ModuleDialog</name>
@@ -995,6 +1162,10 @@
     <message>
         <source>%1 文字以内で入力してください。</source>
         <translation>Enter at most %1 characters.</translation>
+    </message>
+    <message>
+        <source>低域カットオフ周波数は高域カットオフ周波数より低くしてください。</source>
+        <translation>The lower cut-off frequency must be below the upper cut-off frequency.</translation>
     </message>
 </context>
 <context>
@@ -1167,6 +1338,122 @@
         <source>点の</source>
         <translation>points,</translation>
     </message>
+    <message>
+        <source>窓の長さ</source>
+        <translation>Window length</translation>
+    </message>
+    <message>
+        <source>基準範囲の最大絶対値</source>
+        <translation>Largest magnitude in the reference range</translation>
+    </message>
+    <message>
+        <source>基準値</source>
+        <translation>Reference value</translation>
+    </message>
+    <message>
+        <source>基準範囲（ms）</source>
+        <translation>Reference range</translation>
+    </message>
+    <message>
+        <source>基準</source>
+        <translation>Reference</translation>
+    </message>
+    <message>
+        <source>百分率（%）で表す</source>
+        <translation>As a percentage (%)</translation>
+    </message>
+    <message>
+        <source>基準値は0より大きくしてください。</source>
+        <translation>The reference value must be above 0.</translation>
+    </message>
+    <message>
+        <source>基準範囲の値がすべて0（または範囲が空）のため、出力できません。</source>
+        <translation>Every value in the reference range is 0 (or the range is empty): there is no output.</translation>
+    </message>
+    <message>
+        <source>ゼロ位相（前向きと後ろ向きに適用）</source>
+        <translation>Zero phase (run forwards and backwards)</translation>
+    </message>
+    <message>
+        <source>周波数は0より大きく、サンプリング周波数の半分より小さくしてください。</source>
+        <translation>The frequency must be above 0 and below half the sampling rate.</translation>
+    </message>
+    <message>
+        <source>ローパス</source>
+        <translation>Low-pass</translation>
+    </message>
+    <message>
+        <source>ハイパス</source>
+        <translation>High-pass</translation>
+    </message>
+    <message>
+        <source>バンドパス</source>
+        <translation>Band-pass</translation>
+    </message>
+    <message>
+        <source>バンドストップ</source>
+        <translation>Band-stop</translation>
+    </message>
+    <message>
+        <source>種類</source>
+        <translation>Type</translation>
+    </message>
+    <message>
+        <source>次数</source>
+        <translation>Order</translation>
+    </message>
+    <message>
+        <source>低域端周波数</source>
+        <translation>Low edge</translation>
+    </message>
+    <message>
+        <source>高域端周波数</source>
+        <translation>High edge</translation>
+    </message>
+    <message>
+        <source>低域端は高域端より低くしてください。</source>
+        <translation>The low edge must be below the high edge.</translation>
+    </message>
+    <message>
+        <source>周波数</source>
+        <translation>Frequency</translation>
+    </message>
+    <message>
+        <source>Q値</source>
+        <translation>Quality factor</translation>
+    </message>
+    <message>
+        <source>高調波の数（基本波を含む）</source>
+        <translation>Harmonics (including the fundamental)</translation>
+    </message>
+    <message>
+        <source>中央周波数</source>
+        <translation>Median frequency</translation>
+    </message>
+    <message>
+        <source>平均周波数</source>
+        <translation>Mean frequency</translation>
+    </message>
+    <message>
+        <source>指標</source>
+        <translation>Measure</translation>
+    </message>
+    <message>
+        <source>ずらし幅</source>
+        <translation>Step</translation>
+    </message>
+    <message>
+        <source>区間の長さ</source>
+        <translation>Segment length</translation>
+    </message>
+    <message>
+        <source>点</source>
+        <translation>points</translation>
+    </message>
+    <message>
+        <source>デシベル表示</source>
+        <translation>Decibels</translation>
+    </message>
 </context>
 <context>
     <name>OptionsDlg</name>
@@ -1201,6 +1488,10 @@
     <message>
         <source>次回の起動から有効になります。</source>
         <translation>Takes effect at the next start.</translation>
+    </message>
+    <message>
+        <source>TAVREL_LANG が優先されています。</source>
+        <translation>TAVREL_LANG overrides this choice.</translation>
     </message>
 </context>
 <context>
@@ -1252,6 +1543,10 @@
     <message>
         <source>CH%1 の処理リスト</source>
         <translation>Processing list of CH%1</translation>
+    </message>
+    <message>
+        <source>未チェックのCHは上の最も近いチェック付きCHの処理に従います</source>
+        <translation>An unticked CH follows the chain of the nearest ticked CH above it</translation>
     </message>
 </context>
 <context>

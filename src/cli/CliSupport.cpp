@@ -1,11 +1,58 @@
 #include "cli/CliSupport.h"
 
 #include <cstdio>
+#include <cstring>
 
 #include "document/KaisekiDoc.h"
 #include "platform/TextCodec.h"
+#include "platform/Translate.h"
 
 namespace tavrel::cli {
+
+namespace {
+
+// The core's messages that can reach the tool's output, in the tool's words.
+struct EnglishMessage {
+    const char* japanese;
+    const char* english;
+};
+constexpr EnglishMessage kEnglishMessages[] = {
+    {"サンプリング周波数が異なる信号は読み込みませんでした: ",
+     "signals with another sampling rate were not read: "},
+    {"データファイルが開けません。", "cannot open the data file"},
+    {"メモリが不足しています。", "not enough memory"},
+    {"ファイルが開けませんでした。", "cannot open the file"},
+    {"ドキュメントを開くことができません。", "cannot open the document"},
+    {"ドキュメントを保存できません。", "cannot save the document"},
+    // EDFlib's reasons, after "EDFlib: ".
+    {"メモリが足りません", "not enough memory"},
+    {"ファイルまたはフォルダがありません", "no such file or directory"},
+    {"ファイルの形式に誤りがあります（ヘッダの破損、または長さの不一致）",
+     "the file contains format errors (a damaged header or a file shorter or longer than its "
+     "header says)"},
+    {"開いているファイルが多すぎます", "too many files are open"},
+    {"読み込みエラー", "read error"},
+    {"ファイルはすでに開かれています", "the file is already open"},
+    {"不連続な記録（EDF+D、BDF+D）は読み込めません",
+     "a discontinuous recording (EDF+D or BDF+D) cannot be read"},
+    {"エラー %1", "error %1"},
+    {"データレコードの長さが 0 です", "the data record duration is 0"},
+};
+
+std::string EnglishMessages(const char* context, const char* text) {
+    if (std::strcmp(context, "Document") == 0) {
+        for (const EnglishMessage& message : kEnglishMessages) {
+            if (std::strcmp(text, message.japanese) == 0) return message.english;
+        }
+    }
+    return text;
+}
+
+}  // namespace
+
+void InstallEnglishMessages() {
+    SetTranslator(&EnglishMessages);
+}
 
 std::vector<std::string> CliHost::TakeMessages() {
     std::vector<std::string> taken;
@@ -93,12 +140,11 @@ std::string FileName(const QString& path) {
 }
 
 bool OpenDocumentFile(CKaisekiDoc& doc, const std::string& path) {
-    std::string reason;
-    bool hadChains = false;
     // The document's own path (a relative data-file path is also looked for beside it) is set by
     // the reader.
-    if (!doc.ReadDocumentFile(path, &reason, &hadChains)) throw FileError(path, reason);
-    return hadChains;
+    const auto loaded = doc.ReadDocumentFile(path);
+    if (!loaded) throw FileError(path, loaded.Error());
+    return loaded->hadChains;
 }
 
 DocumentBytes ReadDocument(const std::string& path) {
@@ -109,11 +155,10 @@ DocumentBytes ReadDocument(const std::string& path) {
 }
 
 bool OpenDocumentFile(CKaisekiDoc& doc, const DocumentBytes& file) {
-    std::string reason;
-    bool hadChains = false;
-    if (!doc.ReadDocumentBytes(file.bytes, &reason, &hadChains)) throw FileError(file.path, reason);
+    const auto loaded = doc.ReadDocumentBytes(file.bytes);
+    if (!loaded) throw FileError(file.path, loaded.Error());
     doc.SetPathName(file.path);
-    return hadChains;
+    return loaded->hadChains;
 }
 
 CommandLine::CommandLine(const char* synopsis, const char* description) : m_synopsis(synopsis) {

@@ -101,6 +101,12 @@ class CliHost : public NullHost {
     std::vector<std::string> m_messages;
 };
 
+// Makes the core's messages English (the tool speaks English): its warnings and reasons, which
+// the core writes in Japanese, get the tool's words. Other texts - module names stored in
+// documents, the "処理済" of a result's file name - stay as the core gives them. Called once at
+// start-up, before any other thread runs.
+void InstallEnglishMessages();
+
 // Writes messages kept by a host to stderr as warnings, one line each.
 void WriteWarnings(const std::vector<std::string>& messages);
 

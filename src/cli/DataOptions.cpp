@@ -1,14 +1,17 @@
 #include "cli/DataOptions.h"
 
 #include <cerrno>
+#include <charconv>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <limits>
+#include <optional>
+#include <vector>
 
 #include "document/DataSettings.h"
-#include "document/EdfReader.h"
 #include "document/KaisekiDoc.h"
+#include "document/Recording.h"
 
 namespace tavrel::cli {
 
@@ -52,7 +55,35 @@ namespace {
 
 // What the data-settings dialog would write, had the user entered the options given. An EDF or
 // BDF data file brings its own rate, unit and factor 1, which the options given replace.
-void ApplySettings(CKaisekiDoc& doc, const DataOptions& options) {
+// What the reading found that the user should know, in the command line's words: the warnings
+// do not change the exit status.
+std::vector<std::string> ReadingWarnings(const ReadNotes& notes) {
+    std::vector<std::string> warnings;
+    if (!notes.otherRate.empty()) {
+        std::string labels;
+        for (const std::string& label : notes.otherRate)
+            labels += (labels.empty() ? "" : ", ") + label;
+        warnings.push_back("signals of another sampling rate were not read: " + labels);
+    }
+    if (notes.unroundedRate > 0.0) {
+        char text[32];
+        const auto end = std::to_chars(text, text + sizeof text, notes.unroundedRate,
+                                       std::chars_format::general, 10);
+        warnings.push_back("the sampling rate " + std::string(text, end.ptr) +
+                           " Hz was rounded to " + std::to_string(notes.values->rate) + " Hz");
+    }
+    if (notes.nothingReadable) warnings.push_back("no readable data");
+    if (notes.noNumbers) warnings.push_back("no numbers were found");
+    if (notes.textRows > 0)
+        warnings.push_back(std::to_string(notes.textRows) + " rows held text, read as 0");
+    return warnings;
+}
+
+// The data-file dialog's answers as the options give them: the reading settings go into the
+// document at once (they decide what is read); the value settings are returned for after the
+// reading, with whether anything replaces the heads' values.
+DataFileSettings ApplyReadingSettings(CKaisekiDoc& doc, const DataOptions& options,
+                                      bool& valueSettings) {
     DataFileSettings settings = FillDataFileSettings(doc);
     InitDataFileChecks(settings);
     if (options.headerRows) {
@@ -63,24 +94,22 @@ void ApplySettings(CKaisekiDoc& doc, const DataOptions& options) {
         settings.m_skipColumnsValue = static_cast<unsigned>(*options.skipColumns);
         settings.m_skipCheck = 1;
     }
-    bool valueSettings = options.rate || options.period || options.unit || options.factor;
-    const std::string dataFile = DataFileForReading(doc.m_dataFilePath, doc.GetPathName());
-    RecordingValues recording;
-    if (!dataFile.empty() && IsRecordingFile(dataFile) &&
-        ReadRecordingValues(
-            dataFile, settings.m_skipCheck ? static_cast<int>(settings.m_skipColumnsValue) : 0,
-            recording)) {
-        TakeRecordingValues(settings, recording);
+    doc.m_headerRows = settings.m_headerCheck ? static_cast<int>(settings.m_headerRowsValue) : 0;
+    doc.m_skipColumns = settings.m_skipCheck ? static_cast<int>(settings.m_skipColumnsValue) : 0;
+    valueSettings = options.rate || options.period || options.unit || options.factor;
+    return settings;
+}
+
+// The value settings after the reading: a recording's own rate and unit, then the options given,
+// written into all sixteen heads as the data-settings dialog writes them. Without either, the
+// heads keep what the document stored.
+void ApplyValueOptions(CKaisekiDoc& doc, DataFileSettings settings, const DataOptions& options,
+                       bool valueSettings, const std::optional<RecordingValues>& recording) {
+    if (recording) {
+        TakeRecordingValues(settings, *recording);
         valueSettings = true;
     }
-    if (!valueSettings) {
-        // Only the reading settings change; the heads keep what the document stored.
-        doc.m_headerRows =
-            settings.m_headerCheck ? static_cast<int>(settings.m_headerRowsValue) : 0;
-        doc.m_skipColumns =
-            settings.m_skipCheck ? static_cast<int>(settings.m_skipColumnsValue) : 0;
-        return;
-    }
+    if (!valueSettings) return;
     if (options.rate) {
         settings.m_rateChoice = 0;
         settings.m_rateValue = *options.rate;
@@ -100,22 +129,7 @@ void ApplySettings(CKaisekiDoc& doc, const DataOptions& options) {
             settings.m_otherUnit = *options.unit;
         }
     }
-    ApplyDataFileSettings(doc, settings);
-}
-
-// Why a data file does not open, in the words of the C library.
-std::string OpenFailureReason(const std::string& path) {
-    std::error_code ec;
-    if (std::filesystem::is_directory(path, ec)) return std::strerror(EISDIR);
-    // The reader takes regular files only: a device or a pipe might never end.
-    if (std::filesystem::exists(path, ec) && !std::filesystem::is_regular_file(path, ec))
-        return "not a regular file";
-    errno = 0;
-    if (std::FILE* file = std::fopen(path.c_str(), "rb")) {
-        std::fclose(file);
-        return "cannot be read";
-    }
-    return errno ? std::strerror(errno) : "cannot be opened";
+    ApplyValueSettings(doc, settings);
 }
 
 }  // namespace
@@ -136,26 +150,36 @@ void PrepareDocument(CKaisekiDoc& doc, const DocumentBytes& document, const Data
     } else if (!hadChains) {
         doc.m_dataFilePath.clear();
     }
-    ApplySettings(doc, options);
-    std::string reason;
-    const DataLoadResult loaded = doc.TryLoadDataFile(options.maxRows, &reason);
-    if (loaded == DataLoadResult::CannotOpen) {
-        host.TakeMessages();  // the reader's message box; the line below replaces it
-        if (reason.empty()) reason = OpenFailureReason(doc.m_dataFilePath);
-        throw FileError(named, "cannot open the data file (" + reason + ")");
+    bool valueSettings = false;
+    const DataFileSettings settings = ApplyReadingSettings(doc, options, valueSettings);
+    // The data file is read once; a recording's header comes back with its samples.
+    std::optional<Recording> recording;
+    if (!doc.m_dataFilePath.empty()) {
+        RecordingResult read = ReadRecording(ResolveDataPath(doc.m_dataFilePath, doc.GetPathName()),
+                                             doc.ReadingOptions(options.maxRows), nullptr);
+        if (!read && read.Error().kind == ReadError::Kind::UnknownFormat)
+            throw FileError(named, "unknown data file format");
+        if (!read)
+            throw FileError(named, "cannot open the data file (" + read.Error().reason + ")");
+        recording = std::move(read.Value());
     }
-    if (loaded == DataLoadResult::OutOfMemory) {
-        host.TakeMessages();
-        throw FileError(named, "out of memory while reading the data file");
+    ApplyValueOptions(doc, settings, options, valueSettings,
+                      recording ? recording->notes.values : std::nullopt);
+    if (recording) {
+        if (recording->notes.outOfMemory)
+            throw FileError(named, "out of memory while reading the data file");
+        for (const std::string& warning : ReadingWarnings(recording->notes))
+            host.MessageBox(named + ": " + warning);
+        doc.SetRecording(std::move(*recording));
     }
-    if (doc.m_rowsLeftOut) {
+    if (doc.RowsLeftOut()) {
         const std::string cap = std::to_string(options.maxRows);
         std::fprintf(stderr,
                      "tavrel-cli: warning: %s: only the first %s rows were read (--max-rows %s; "
                      "0 reads all)\n",
                      named.c_str(), cap.c_str(), cap.c_str());
     }
-    doc.m_probeDisplay = options.probe ? 1 : 0;
+    doc.m_display.m_probeDisplay = options.probe ? 1 : 0;
 }
 
 }  // namespace tavrel::cli

@@ -29,15 +29,18 @@ namespace {
 // and only the sample times of the channel the time column follows (the first channel with the
 // most values) are kept: the writer uses no other channel's times. The times of the other
 // channels are received into one scratch array that keeps its storage from channel to channel.
-std::array<ChannelExport, CKaisekiDoc::kChannels> GatherChannels(CKaisekiDoc& doc) {
+// The layout with a time column per channel (`allTimes`) keeps every channel's times.
+std::array<ChannelExport, CKaisekiDoc::kChannels> GatherChannels(CKaisekiDoc& doc, bool allTimes) {
     std::array<ChannelExport, CKaisekiDoc::kChannels> channels;
     std::size_t timesFrom = 0;
     std::vector<double> scratch;
     for (int d = 0; d < CKaisekiDoc::kChannels; ++d) {
         ChannelExport& channel = channels[static_cast<std::size_t>(d)];
         scratch.clear();
-        doc.GetChannelData(&channel.values, &channel.label, &scratch, d);
+        doc.GetChannelData(&channel.values, &channel.label, allTimes ? &channel.times : &scratch,
+                           d);
         if (CHeadFilter* head = doc.Head(d)) head->ClearBuffers();
+        if (allTimes) continue;
         if (d == 0 || channel.values.size() > channels[timesFrom].values.size()) {
             // The new time source keeps its times; those held so far become the scratch array.
             std::swap(channel.times, scratch);
@@ -58,7 +61,7 @@ void ExportOne(const std::string& documentPath, const DataOptions& options, cons
     {
         CKaisekiDoc doc;
         PrepareDocument(doc, ReadDocument(documentPath), options, dataFile, host.Get());
-        channels = GatherChannels(doc);
+        channels = GatherChannels(doc, settings.m_perChannelTime != 0);
     }  // the source data go before the file is written
 
     const bool written = WriteExport(channels, settings,
@@ -76,7 +79,7 @@ FileResult ExportToMemory(const DocumentBytes& document, const DataOptions& opti
         {
             CKaisekiDoc doc;
             PrepareDocument(doc, document, options, dataFile, host);
-            channels = GatherChannels(doc);
+            channels = GatherChannels(doc, settings.m_perChannelTime != 0);
         }  // the source data go before the file is formatted
         return FormatExport(channels, settings);
     });
@@ -99,6 +102,11 @@ int RunExport(const QStringList& arguments) {
     AddBatchOptions(line);
     line.AddOption({"no-header", "Write no header line."});
     line.AddOption({"number", "Add the data-number column: serial or time (ms).", "serial|time"});
+    line.AddOption({"layout",
+                    "shared (default): one line per sample index, a shorter channel reads 0; "
+                    "per-channel: a time column beside every channel's values, empty cells past "
+                    "a channel's end.",
+                    "shared|per-channel"});
     AddDataOptions(line);
     line.Parse(arguments);
 
@@ -113,6 +121,12 @@ int RunExport(const QStringList& arguments) {
             throw line.UsageError("--number: expected serial or time");
         settings.m_numberColumn = 1;
         settings.m_numberKind = kind == "time" ? 1 : 0;
+    }
+    if (line.IsSet("layout")) {
+        const QString layout = line.Value("layout");
+        if (layout != "shared" && layout != "per-channel")
+            throw line.UsageError("--layout: expected shared or per-channel");
+        settings.m_perChannelTime = layout == "per-channel" ? 1 : 0;
     }
     const std::string documentPath = FileName(line.Positional(0));
     // The export file's labels are Shift-JIS: a unit with a character it lacks is written with

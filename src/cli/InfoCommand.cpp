@@ -1,101 +1,70 @@
-// `new` writes the document file of a new document; `info` prints the set-up stored in a
-// document file as one JSON object, without reading its data file.
+// `new` writes the document file of a new document, or of a set-up given as JSON (`--from`);
+// `info` prints the set-up stored in a document file as one JSON object, without reading its
+// data file. The two are inverses: `new --from` of what `info` printed gives that document back.
+#include <QCommandLineOption>
 #include <cstdio>
 #include <string>
 
 #include "cli/CliSupport.h"
 #include "cli/Commands.h"
-#include "cli/ModuleFields.h"
 #include "document/KaisekiDoc.h"
-#include "platform/Json.h"
+#include "document/SetupJson.h"
 
 namespace tavrel::cli {
 
 namespace {
 
-void AppendByteList(std::string& out, const std::vector<std::uint8_t>& list) {
-    out += '[';
-    for (std::size_t i = 0; i < list.size(); ++i) {
-        if (i) out += ',';
-        AppendJsonInt(out, list[i]);
-    }
-    out += ']';
-}
-
-void AppendModule(std::string& out, CModBase& module) {
-    out += "{\"class\":";
-    AppendJsonString(out, module.GetClassName());
-    out += ",\"name\":";
-    AppendJsonString(out, module.m_name);
-    out += ",\"rate\":";
-    AppendJsonInt(out, module.m_samplingRate);
-    std::string record;
-    if (auto fields = ReadOwnFields(module, &record)) {
-        for (const FieldValue& field : *fields) {
-            out += ",\"";
-            out += field.key;
-            out += "\":";
-            if (field.type == FieldType::Int) {
-                AppendJsonInt(out, field.intValue);
-            } else {
-                AppendJsonDouble(out, field.doubleValue);
-            }
+// The text of a set-up: a file (read with the document reader's size cap and reasons) or, for
+// "-", standard input.
+std::string ReadSetupText(const QString& from, const std::string& name) {
+    std::string text;
+    if (from == "-") {
+        char chunk[65536];
+        std::size_t n = 0;
+        while ((n = std::fread(chunk, 1, sizeof chunk, stdin)) > 0) {
+            if (text.size() + n > kMaxDocumentBytes) throw FileError(name, "too large");
+            text.append(chunk, n);
         }
-    } else if (!record.empty()) {
-        // A class whose layout is unknown: its own record as hexadecimal bytes.
-        static const char kHex[] = "0123456789abcdef";
-        std::string hex;
-        for (unsigned char c : record) {
-            hex += kHex[c >> 4];
-            hex += kHex[c & 15];
-        }
-        out += ",\"record\":";
-        AppendJsonString(out, hex);
+        if (std::ferror(stdin)) throw FileError(name, "cannot read");
+        return text;
     }
-    out += '}';
-}
-
-std::string DescribeDocument(CKaisekiDoc& doc) {
-    std::string out = "{\"enabled\":";
-    AppendByteList(out, doc.m_channelEnabled);
-    out += ",\"sources\":";
-    AppendByteList(out, doc.m_channelSource);
-    out += ",\"dataFile\":";
-    AppendJsonString(out, doc.m_dataFilePath);
-    out += ",\"headerRows\":";
-    AppendJsonInt(out, doc.m_headerRows);
-    out += ",\"skipColumns\":";
-    AppendJsonInt(out, doc.m_skipColumns);
-    out += ",\"chains\":[";
-    for (int channel = 0; channel < CKaisekiDoc::kChannels; ++channel) {
-        if (channel) out += ',';
-        out += '[';
-        // A walk, never a recursion: a stored chain may be very long.
-        int n = 0;
-        for (CModBase* m = doc.Head(channel); m; m = m->m_next, ++n) {
-            if (n) out += ',';
-            AppendModule(out, *m);
-        }
-        out += ']';
-    }
-    out += "]}\n";
-    return out;
+    if (const std::string reason = ReadDocumentFileBytes(name, text); !reason.empty())
+        throw FileError(name, reason);
+    return text;
 }
 
 }  // namespace
 
 int RunNew(const QStringList& arguments) {
-    CommandLine line("new OUT.kcd",
+    CommandLine line("new OUT.kcd [--from SETUP.json]",
                      "Writes the document file of a new document (16 channels, channel 1 "
-                     "enabled, no data file).");
+                     "enabled, no data file), or of the set-up in a JSON file as info prints it.");
     line.AddPositional("OUT.kcd", "The document file to write.");
+    line.AddOption(QCommandLineOption(
+        "from",
+        "The set-up to write, as JSON with the keys info prints (- reads standard input); a key "
+        "left out takes its value in a new document.",
+        "SETUP.json"));
     line.Parse(arguments);
     const std::string out = FileName(line.Positional(0));
 
     ScopedCliHost host;
-    CKaisekiDoc doc;
-    doc.OnNewDocument();
-    WriteFileAtomically(out, doc.SaveToBytes());
+    std::string bytes;
+    if (line.IsSet("from")) {
+        const QString from = line.Value("from");
+        const std::string setupName = from == "-" ? "standard input" : FileName(from);
+        SetupBuild build = BuildSetupDocument(ReadSetupText(from, setupName));
+        if (!build.ok) throw FileError(setupName, build.error);
+        for (std::string& warning : build.warnings)
+            warning = setupName + ": " + warning;
+        WriteWarnings(build.warnings);
+        bytes = std::move(build.bytes);
+    } else {
+        CKaisekiDoc doc;
+        doc.OnNewDocument();
+        bytes = doc.SaveToBytes();
+    }
+    WriteFileAtomically(out, bytes);
     host.Get().FlushWarnings();
     return kExitOk;
 }
@@ -111,7 +80,7 @@ int RunInfo(const QStringList& arguments) {
     ScopedCliHost host;
     CKaisekiDoc doc;
     OpenDocumentFile(doc, path);
-    const std::string json = DescribeDocument(doc);
+    const std::string json = DescribeSetup(doc);
     host.Get().FlushWarnings();
     if (std::fwrite(json.data(), 1, json.size(), stdout) != json.size() || std::fflush(stdout))
         throw FileError("standard output", "cannot write");

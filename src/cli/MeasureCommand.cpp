@@ -3,6 +3,7 @@
 // the rows written in the order the files were given, as CSV or JSON, into one table.
 #include <QString>
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -14,6 +15,7 @@
 #include "cli/CliSupport.h"
 #include "cli/Commands.h"
 #include "cli/DataOptions.h"
+#include "document/BurstTable.h"
 #include "document/KaisekiDoc.h"
 #include "document/Measurements.h"
 
@@ -51,12 +53,46 @@ bool EndsWithJson(const QString& path) {
     return path.endsWith(QStringLiteral(".json"), Qt::CaseInsensitive);
 }
 
+// A finite number of at least 0 given with an option, or the default when the option is absent.
+double NonNegativeOption(const CommandLine& line, const char* name, double fallback) {
+    if (!line.IsSet(name)) return fallback;
+    bool ok = false;
+    const double value = line.Value(name).toDouble(&ok);
+    if (!ok || !std::isfinite(value) || value < 0.0)
+        throw line.UsageError(std::string("--") + name + ": expected a number of at least 0");
+    return value;
+}
+
+// The burst settings of the command line; bad values are usage errors.
+spectral::BurstSettings ReadBurstSettings(const CommandLine& line) {
+    spectral::BurstSettings s;
+    if (line.IsSet("baseline")) {
+        const QStringList ends = line.Value("baseline").split(QLatin1Char(':'));
+        bool ok0 = false;
+        bool ok1 = false;
+        const double b0 = ends.size() == 2 ? ends[0].toDouble(&ok0) : 0.0;
+        const double b1 = ends.size() == 2 ? ends[1].toDouble(&ok1) : 0.0;
+        if (!ok0 || !ok1 || !std::isfinite(b0) || !std::isfinite(b1) || b0 < 0.0 || b1 < b0)
+            throw line.UsageError("--baseline: expected B0:B1 in ms with 0 <= B0 <= B1");
+        s.baselineStartMs = b0;
+        s.baselineEndMs = b1;
+    }
+    s.factor = NonNegativeOption(line, "k", s.factor);
+    s.minOnMs = NonNegativeOption(line, "min-on", s.minOnMs);
+    s.minOffMs = NonNegativeOption(line, "min-off", s.minOffMs);
+    return s;
+}
+
 }  // namespace
 
 int RunMeasure(const QStringList& arguments) {
-    CommandLine line("measure DOC.kcd [-o OUT.csv|OUT.json] [options]",
-                     "Measures every channel of the document for each data file (samples, rate, "
-                     "duration, min, max, mean, RMS, peak, marker, last value) into one table.");
+    CommandLine line(
+        "measure DOC.kcd [-o OUT.csv|OUT.json] [--bursts [--baseline B0:B1] [--k K] "
+        "[--min-on MS] [--min-off MS]] [options]",
+        "Measures every channel of the document for each data file (samples, rate, "
+        "duration, min, max, mean, RMS, peak, marker, last value, mean and median "
+        "frequency, slope) into one table; with --bursts, one row per burst of "
+        "activity instead.");
     line.AddPositional("DOC.kcd", "The document file.");
     line.AddOption({{"o", "output"},
                     "The table to write: JSON when the name ends in .json, CSV otherwise "
@@ -68,6 +104,17 @@ int RunMeasure(const QStringList& arguments) {
                     "PATH"});
     AddBatchOptions(line);
     line.AddOption({"no-header", "Write no header line (CSV)."});
+    line.AddOption({"bursts",
+                    "Write the burst table (file, channel, burst, onset, offset, duration, peak, "
+                    "mean, RMS, integral) instead of the channel table."});
+    line.AddOption({"baseline",
+                    "Bursts: the baseline range in ms whose mean + K x SD is the threshold "
+                    "(default 0:500).",
+                    "B0:B1"});
+    line.AddOption({"k", "Bursts: the factor of the baseline's SD (default 3).", "K"});
+    line.AddOption({"min-on", "Bursts: the shortest burst in ms (default 50).", "MS"});
+    line.AddOption(
+        {"min-off", "Bursts: gaps shorter than this many ms are merged (default 50).", "MS"});
     AddDataOptions(line);
     line.Parse(arguments);
 
@@ -77,6 +124,11 @@ int RunMeasure(const QStringList& arguments) {
     const QString out = line.IsSet("output") ? line.Value("output") : QString();
     if (line.IsSet("output") && out.isEmpty()) throw line.UsageError("-o: the name is empty");
     const bool json = EndsWithJson(out);
+    const bool bursts = line.IsSet("bursts");
+    for (const char* name : {"baseline", "k", "min-on", "min-off"})
+        if (!bursts && line.IsSet(name))
+            throw line.UsageError(std::string("--") + name + " needs --bursts");
+    const spectral::BurstSettings burstSettings = ReadBurstSettings(line);
     // Without data files, the document's own. The list is const from here on: the threads index
     // it at the same time, and a non-const index of a shared list would copy it under them.
     const QStringList files = [&] {
@@ -101,8 +153,16 @@ int RunMeasure(const QStringList& arguments) {
             PrepareDocument(doc, document, options, dataFile, host);
             // The file column: the path as given, or the one the document stores.
             const std::string name = dataFile.isEmpty() ? doc.m_dataFilePath : FileName(dataFile);
-            const std::vector<MeasurementRow> rows = MeasureDocument(doc, name, true);
             std::string text;
+            if (bursts) {
+                const std::vector<BurstRow> rows = MeasureBursts(doc, name, burstSettings, true);
+                if (json)
+                    AppendBurstJson(text, rows);
+                else
+                    AppendBurstRows(text, rows);
+                return text;
+            }
+            const std::vector<MeasurementRow> rows = MeasureDocument(doc, name, true);
             if (json)
                 AppendMeasurementJson(text, rows);
             else
@@ -113,11 +173,15 @@ int RunMeasure(const QStringList& arguments) {
 
     int status = kExitOk;
     bool anyObject = false;
+    bool anyMeasured = false;
     if (json) {
         output.Write("[");
     } else if (header) {
         std::string line0;
-        AppendMeasurementHeader(line0);
+        if (bursts)
+            AppendBurstHeader(line0);
+        else
+            AppendMeasurementHeader(line0);
         output.Write(line0);
     }
     auto deliver = [&](std::size_t i) {
@@ -128,6 +192,7 @@ int RunMeasure(const QStringList& arguments) {
             status = kExitFile;
             return;
         }
+        anyMeasured = true;
         if (json && !result.output.empty()) {
             output.Write(anyObject ? ",\n" : "\n");
             anyObject = true;
@@ -136,6 +201,9 @@ int RunMeasure(const QStringList& arguments) {
     };
     RunInOrder(results.size(), jobs, work, deliver);
     if (json) output.Write(anyObject ? "\n]\n" : "]\n");
+    // When every data file failed there is no table: an -o file is not written (an earlier one
+    // stays as it was), so that a failed run never leaves a table of headers only.
+    if (!anyMeasured && !files.isEmpty() && !out.isEmpty()) return kExitFile;
     output.Finish();
     return status;
 }

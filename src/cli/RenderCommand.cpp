@@ -191,9 +191,9 @@ int RunRender(const QStringList& arguments) {
     PrepareDocument(doc, ReadDocument(FileName(line.Positional(0))), options,
                     options.dataFiles.isEmpty() ? QString() : options.dataFiles.first(),
                     host.Get());
-    doc.m_zoomX = zoomX;
-    doc.m_zoomY = zoomY;
-    doc.m_absoluteScale = line.IsSet("absolute") ? 1 : 0;
+    doc.m_display.m_zoomX = zoomX;
+    doc.m_display.m_zoomY = zoomY;
+    doc.m_display.m_absoluteScale = line.IsSet("absolute") ? 1 : 0;
     if (request.channel < 0) {
         request.bands = ShownChannels(doc, line.IsSet("hide-empty"));
         request.height = request.bandHeight * static_cast<int>(request.bands.size());

@@ -19,7 +19,8 @@ constexpr const char* kUsage =
     "Usage: tavrel-cli COMMAND [options] ...\n"
     "\n"
     "Commands:\n"
-    "  new OUT.kcd                     write the document file of a new document\n"
+    "  new OUT.kcd [--from SETUP.json] write the document file of a new document, or of a\n"
+    "                                  set-up given as JSON (the inverse of info)\n"
     "  info DOC.kcd                    print the stored set-up of a document as JSON\n"
     "  export DOC.kcd -o OUT.csv ...   write the processed data as the GUI saves them\n"
     "  render DOC.kcd -o OUT.png ...   draw the graph view or a magnifier picture\n"
@@ -81,6 +82,7 @@ int main(int argc, char** argv) {
     if (!command) return Fail(kExitUsage, std::string("unknown command \"") + word + "\"", kUsage);
 
     qInstallMessageHandler(QuietQtMessages);
+    InstallEnglishMessages();
     // Only rendering needs the painting system; it always runs on the offscreen platform, so the
     // tool needs no display whatever the environment names.
     std::unique_ptr<QCoreApplication> app;

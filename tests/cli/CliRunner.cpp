@@ -15,7 +15,18 @@ extern char** environ;
 namespace tavrel::test {
 
 bool CliResult::QuietButRowsNotice() const {
-    return err.empty() || (ErrLines() == 1 && err.find("rows were read") != std::string::npos);
+    // At most the notice of rows left out at the row cap and that of rows of text read as 0 (a
+    // header line read as data).
+    std::size_t start = 0;
+    int lines = 0;
+    for (std::size_t end; (end = err.find('\n', start)) != std::string::npos; start = end + 1) {
+        const std::string line = err.substr(start, end - start);
+        if (line.find("rows were read") == std::string::npos &&
+            line.find("rows held text, read as 0") == std::string::npos)
+            return false;
+        ++lines;
+    }
+    return start == err.size() && lines <= 2;
 }
 
 int CliResult::ErrLines() const {

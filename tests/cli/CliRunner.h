@@ -13,7 +13,8 @@ struct CliResult {
     std::string err;
     // The number of lines written to stderr.
     int ErrLines() const;
-    // True when stderr is empty or holds only the notice of rows left out at the row cap.
+    // True when stderr is empty or holds only the reading notices: rows left out at the row cap,
+    // rows of text read as 0.
     bool QuietButRowsNotice() const;
 };
 

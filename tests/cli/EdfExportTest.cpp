@@ -151,8 +151,8 @@ TEST_F(CliEdfExport, SignalsOfAnotherRateAreOneWarningLine) {
     ASSERT_TRUE(test::WriteEdf(recording, spec));
     std::string err;
     Export(Document("rec.kcd", recording), {}, &err);
-    EXPECT_EQ(err,
-              "tavrel-cli: warning: サンプリング周波数が異なる信号は読み込みませんでした: Resp\n");
+    EXPECT_EQ(err, "tavrel-cli: warning: " + recording +
+                       ": signals of another sampling rate were not read: Resp\n");
 }
 
 TEST_F(CliEdfExport, DamagedRecordingsFailWithEdflibsReason) {

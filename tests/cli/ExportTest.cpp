@@ -20,6 +20,7 @@
 #include "pipeline/ModuleRegistry.h"
 #include "platform/Archive.h"
 #include "platform/TextCodec.h"
+#include "support/Loading.h"
 #include "support/ScriptedHost.h"
 
 namespace tavrel {
@@ -67,10 +68,10 @@ std::string CoreExport(const std::string& document, const ExportSettings& settin
                        const TempDir& dir) {
     test::ScriptedHost host;
     CKaisekiDoc doc;
-    EXPECT_TRUE(doc.OnOpenDocument(document));
+    EXPECT_TRUE(test::OpenDocument(doc, document));
     EXPECT_TRUE(host.messages.empty());
     const std::string path = dir.File("core.csv");
-    EXPECT_TRUE(WriteProcessedData(doc, path, settings).ok);
+    EXPECT_TRUE(WriteProcessedData(doc, path, settings).Ok());
     return test::ReadFileBytes(path);
 }
 
@@ -83,10 +84,10 @@ std::string CoreExportWith(const std::string& document, const ExportSettings& se
     CKaisekiDoc doc;
     EXPECT_TRUE(doc.ReadDocumentFile(document));
     if (edit) edit(doc);
-    EXPECT_EQ(doc.TryLoadDataFile(maxRows), DataLoadResult::Loaded);
+    EXPECT_TRUE(doc.LoadDataFile(maxRows, nullptr));
     EXPECT_TRUE(host.messages.empty());
     const std::string path = dir.File("core.csv");
-    EXPECT_TRUE(WriteProcessedData(doc, path, settings).ok);
+    EXPECT_TRUE(WriteProcessedData(doc, path, settings).Ok());
     return test::ReadFileBytes(path);
 }
 
@@ -144,6 +145,12 @@ TEST_F(CliExport, GivesTheBytesOfTheCoreWriterForEveryAnswerOfTheDialog) {
     EXPECT_EQ(timed, CoreExport(doc, settings, dir));
     EXPECT_EQ(timed.substr(0, 11), "Time([ms]),");
     EXPECT_NE(timed.find("\r\n0.5,"), std::string::npos);
+    // A time column per channel (the chains decimate some channels), and the default named.
+    settings.m_perChannelTime = 1;
+    const std::string perChannel = Export({"--number", "time", "--layout", "per-channel"});
+    EXPECT_EQ(perChannel, CoreExport(doc, settings, dir));
+    EXPECT_EQ(perChannel.substr(0, 41), "Time([ms]),CH1 time [ms],CH1([mV]),CH2 ti");
+    EXPECT_EQ(Export({"--number", "time", "--layout", "shared"}), timed);
 }
 
 // Each option against the core writer on a document changed the way the option says: the exact
@@ -181,7 +188,7 @@ TEST_F(CliExport, EveryOptionGivesTheBytesOfTheCoreWithThatSetting) {
         {{"--unit", "μV", "--factor", "1000", "--rate", "4000"},
          [](CKaisekiDoc& d) { SetAllHeads(d, 4000, "μV", 1000); }},
         {{"--max-rows", "100"}, {}, 100},
-        {{"--probe"}, [](CKaisekiDoc& d) { d.m_probeDisplay = 1; }},
+        {{"--probe"}, [](CKaisekiDoc& d) { d.m_display.m_probeDisplay = 1; }},
     };
     ExportSettings settings;
     settings.m_numberColumn = 1;
@@ -408,13 +415,20 @@ TEST_F(CliExport, OutputsThroughSymbolicLinks) {
               5);  // run1.csv, chains.kcd, target.csv, link.csv, out.csv
 }
 
+// Refused also when the tool runs as the superuser, who could write the file.
 TEST_F(CliExport, ReadOnlyOutputsAreKept) {
-    if (geteuid() == 0) GTEST_SKIP() << "the superuser may write any file";
     const std::string locked = dir.Write("locked.csv", "keep");
-    std::filesystem::permissions(locked, std::filesystem::perms::owner_read);
+    using std::filesystem::perms;
+    std::filesystem::permissions(locked,
+                                 perms::owner_read | perms::group_read | perms::others_read);
     auto result = RunCli({"export", doc, "-o", locked});
     EXPECT_EQ(result.status, 2);
     EXPECT_EQ(result.ErrLines(), 1);
+    EXPECT_NE(result.err.find("Permission denied"), std::string::npos) << result.err;
+    EXPECT_EQ(test::ReadFileBytes(locked), "keep");
+    // The same for the results table.
+    result = RunCli({"measure", doc, "-o", locked});
+    EXPECT_EQ(result.status, 2);
     EXPECT_EQ(test::ReadFileBytes(locked), "keep");
 }
 
@@ -501,6 +515,7 @@ TEST_F(CliExport, OutOfRangeOptionsAreUsageErrors) {
              {"--max-rows", "-1"},
              {"--header-rows", "two"},
              {"--zoom-x", "2"},
+             {"--layout", "columns"},
          }) {
         std::vector<std::string> arguments{"export", doc, "-o", out};
         arguments.insert(arguments.end(), extra.begin(), extra.end());

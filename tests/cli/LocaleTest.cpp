@@ -15,6 +15,7 @@
 #include "document/KaisekiDoc.h"
 #include "pipeline/ModuleRegistry.h"
 #include "platform/Archive.h"
+#include "support/Loading.h"
 #include "support/ScriptedHost.h"
 
 namespace tavrel {
@@ -105,11 +106,11 @@ TEST_F(CliLocale, ExportReadsAndWritesDecimalPoints) {
         expected.Head(k)->m_samplingRate = 333;
         expected.Head(k)->m_unit = "μV";
     }
-    expected.LoadDataFile();
+    ASSERT_TRUE(test::LoadDataFile(expected));
     ExportSettings settings;
     settings.m_numberColumn = 1;
     settings.m_numberKind = 1;
-    ASSERT_TRUE(WriteProcessedData(expected, dir.File("core.csv"), settings).ok);
+    ASSERT_TRUE(WriteProcessedData(expected, dir.File("core.csv"), settings).Ok());
     EXPECT_EQ(german, test::ReadFileBytes(dir.File("core.csv")));
     EXPECT_NE(german.find("\r\n3.003003003,"), std::string::npos);
 }

@@ -13,6 +13,7 @@
 
 #include "CliFixtures.h"
 #include "CliRunner.h"
+#include "document/BurstTable.h"
 #include "document/KaisekiDoc.h"
 #include "document/Measurements.h"
 #include "platform/Archive.h"
@@ -43,7 +44,7 @@ std::string CoreTable(const std::string& document, const std::string& fileColumn
     CKaisekiDoc doc;
     EXPECT_TRUE(doc.ReadDocumentFile(document));
     if (edit) edit(doc);
-    EXPECT_EQ(doc.TryLoadDataFile(maxRows), DataLoadResult::Loaded);
+    EXPECT_TRUE(doc.LoadDataFile(maxRows, nullptr));
     std::string text;
     AppendMeasurementHeader(text);
     AppendMeasurementRows(text, MeasureDocument(doc, fileColumn));
@@ -114,7 +115,7 @@ TEST_F(CliMeasure, EveryOptionGivesTheCoresTableWithThatSetting) {
         {{"--period", "3"}, heads(333, "mV", 1)},
         {{"--unit", "μV", "--factor", "10"}, heads(2000, "μV", 10)},
         {{"--max-rows", "100"}, {}, 100},
-        {{"--probe"}, [](CKaisekiDoc& d) { d.m_probeDisplay = 1; }},
+        {{"--probe"}, [](CKaisekiDoc& d) { d.m_display.m_probeDisplay = 1; }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.options[0]);
@@ -128,6 +129,49 @@ TEST_F(CliMeasure, EveryOptionGivesTheCoresTableWithThatSetting) {
     const std::string out = dir.File("table.csv");
     EXPECT_EQ(Measure({"-o", out}), "");
     EXPECT_EQ(test::ReadFileBytes(out), stored);
+}
+
+TEST_F(CliMeasure, BurstsGiveTheCoresBurstTableAndRefuseBadValues) {
+    test::ScriptedHost host;
+    CKaisekiDoc core;
+    ASSERT_TRUE(core.ReadDocumentFile(doc));
+    ASSERT_TRUE(core.LoadDataFile(CKaisekiDoc::kMaxRows, nullptr));
+    const spectral::BurstSettings settings{0, 100, 1, 2, 5};
+    std::string expected;
+    AppendBurstHeader(expected);
+    const std::vector<BurstRow> rows = MeasureBursts(core, files[0], settings);
+    AppendBurstRows(expected, rows);
+    ASSERT_GT(rows.size(), 3u);
+    const std::vector<std::string> options{"--bursts", "--baseline", "0:100",     "--k", "1",
+                                           "--min-on", "2",          "--min-off", "5"};
+    EXPECT_EQ(Measure(options), expected);
+    std::vector<std::string> json = options;
+    json.insert(json.end(), {"-o", dir.File("bursts.json")});
+    Measure(json);
+    const QJsonArray array =
+        QJsonDocument::fromJson(
+            QByteArray::fromStdString(test::ReadFileBytes(dir.File("bursts.json"))))
+            .array();
+    ASSERT_EQ(array.size(), static_cast<qsizetype>(rows.size()));
+    EXPECT_EQ(array[1].toObject()["burst"].toInt(), rows[1].burst);
+    EXPECT_DOUBLE_EQ(array[1].toObject()["integral"].toDouble(), rows[1].values.integral);
+
+    for (const std::vector<std::string>& bad :
+         {std::vector<std::string>{"--bursts", "--baseline", "200:100"},
+          {"--bursts", "--baseline=-5:100"},
+          {"--bursts", "--baseline", "5"},
+          {"--bursts", "--k", "-1"},
+          {"--bursts", "--min-on=-5"},
+          {"--bursts", "--min-off", "x"},
+          {"--k", "2"}}) {
+        std::vector<std::string> arguments{"measure", doc};
+        arguments.insert(arguments.end(), bad.begin(), bad.end());
+        const auto result = RunCli(arguments);
+        EXPECT_EQ(result.status, 1) << bad[1];
+        EXPECT_NE(result.err.find("Usage:"), std::string::npos) << result.err;
+        EXPECT_EQ(result.err.find("nknown option"), std::string::npos) << result.err;
+        EXPECT_TRUE(result.out.empty());
+    }
 }
 
 TEST_F(CliMeasure, RowsFollowTheFilesInOrderWhateverTheThreads) {
@@ -171,6 +215,15 @@ TEST_F(CliMeasure, AFileThatCannotBeReadGetsOneLineAndNoRows) {
     EXPECT_EQ(result.err.rfind("tavrel-cli: " + missing + ": cannot open the data file", 0), 0u)
         << result.err;
     const std::string expected = Measure({"--data", files[1], "--data", files[2]});
+    EXPECT_EQ(test::ReadFileBytes(dir.File("t.csv")), expected);
+    // When every file fails, no table is written: a new one is not made, an earlier one is kept.
+    for (const char* table : {"none.csv", "t.csv"}) {
+        result = RunCli({"measure", doc, "--data", missing, "--data", dir.Path().string(), "-o",
+                         dir.File(table)});
+        EXPECT_EQ(result.status, 2);
+        EXPECT_EQ(result.ErrLines(), 2) << result.err;
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir.File("none.csv")));
     EXPECT_EQ(test::ReadFileBytes(dir.File("t.csv")), expected);
     // An unreadable list or document fails before anything is written.
     EXPECT_EQ(RunCli({"measure", doc, "--data-list", missing}).status, 2);

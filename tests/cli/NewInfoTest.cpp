@@ -58,6 +58,25 @@ const std::map<std::string, std::vector<Field>>& ExpectedFields() {
         {"CAActDetFilter", {{"thresholdPercent", false}, {"minDurationMs", false}}},
         {"CSDActDetFilter",
          {{"refStartMs", false}, {"refLengthMs", false}, {"sdFactor", true}, {"windowMs", false}}},
+        {"CButterFilter",
+         {{"kind", false},
+          {"order", false},
+          {"lowHz", true},
+          {"highHz", true},
+          {"zeroPhase", false}}},
+        {"CNotchFilter",
+         {{"freqHz", true}, {"quality", true}, {"harmonics", false}, {"zeroPhase", false}}},
+        {"CRmsFilter", {{"points", false}}},
+        {"CTkeoFilter", {}},
+        {"CNormFilter",
+         {{"mode", false},
+          {"startMs", false},
+          {"endMs", false},
+          {"reference", true},
+          {"percent", false}}},
+        // The spectral classes.
+        {"CFreqTrendFilter", {{"measure", false}, {"windowMs", false}, {"stepMs", false}}},
+        {"CWelchViewFilter", {{"points", false}, {"decibel", false}}},
     };
     return fields;
 }

@@ -35,7 +35,7 @@ struct Placement {
 std::optional<Placement> Place(const CKaisekiDoc& doc, const CModBase& end, const Rect& band,
                                const SampleRange* range) {
     int scale[2];
-    doc.GetPrintScale(scale);
+    doc.m_display.GetPrintScale(scale);
     const Rect plot{AddCoord(band.left, 70LL * scale[0]), band.top, band.right, band.bottom};
     Placement at;
     at.frame = MakeGraphFrame(plot, scale[0], scale[1]);

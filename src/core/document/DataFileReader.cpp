@@ -1,10 +1,13 @@
 #include "document/DataFileReader.h"
 
+#include <cstdio>
 #include <cstring>
 #include <iterator>
 #include <limits>
+#include <memory>
 #include <new>
 
+#include "document/Recording.h"
 #include "platform/Host.h"
 #include "platform/NumberParse.h"
 #include "platform/Rounding.h"
@@ -25,6 +28,24 @@ inline const char* FindComma(const char* p, const char* end) {
 }
 
 constexpr std::size_t kKeptColumnValues = 8192;
+
+// A line carried across chunks is looked at for its kept cells once it has grown this long: the
+// cells after them are dropped while reading, so a line of any length costs memory in proportion
+// to what is kept.
+constexpr std::size_t kCarryTrimBytes = std::size_t{1} << 20;
+
+// Whether a cell that gave no number holds anything but white space: text, read as 0.
+bool HoldsText(const char* p, const char* end) {
+    for (; p < end; ++p) {
+        const char c = *p;
+        if (c != ' ' && c != '\t' && c != '\n' && c != '\v' && c != '\f' && c != '\r') return true;
+    }
+    return false;
+}
+
+// What the cells of a line held: text read as 0, and numbers.
+constexpr int kLineHadText = 1;
+constexpr int kLineHadNumber = 2;
 
 // The UTF-8 byte-order mark, skipped where it opens the file.
 constexpr char kUtf8Mark[] = "\xEF\xBB\xBF";
@@ -52,10 +73,11 @@ bool TakeColumnStorage(std::vector<double>& column, std::size_t capacity) {
 #if TAVREL_HAVE_SSSE3_READING
 // Reads a whole line's cells (up to sixteen) with the vector reading, finding each cell's end
 // from the sixteen bytes read at its start. Needs 17 bytes after `end` to look at.
-__attribute__((target("ssse3"))) void ReadLineCellsSsse3(std::vector<double>* columns,
-                                                         const char* p, const char* end) {
+__attribute__((target("ssse3"))) int ReadLineCellsSsse3(std::vector<double>* columns, const char* p,
+                                                        const char* end) {
     const __m128i commaBytes = _mm_set1_epi8(',');
     int k = 0;
+    int held = 0;
     while (k < DataFileReader::kColumns) {
         const __m128i text = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
         const unsigned commas =
@@ -69,21 +91,29 @@ __attribute__((target("ssse3"))) void ReadLineCellsSsse3(std::vector<double>* co
         }
         if (cellEnd > end) cellEnd = end;
         ParsedNumber number;
-        if (!number_parse::ReadPlainDecimalSsse3(p, cellEnd, number))
+        if (number_parse::ReadPlainDecimalSsse3(p, cellEnd, number)) {
+            held |= kLineHadNumber;
+        } else {
             number = ParseNumberPrefix(p, cellEnd, end + 17);
+            if (number.end != p)
+                held |= kLineHadNumber;
+            else if (HoldsText(p, cellEnd))
+                held |= kLineHadText;
+        }
         columns[k++].push_back(number.value);
         if (cellEnd == end) break;
         p = cellEnd + 1;
         // A line that ends with a comma has no empty last cell.
         if (p == end) break;
     }
+    return held;
 }
 #endif
 
 }  // namespace
 
 DataFileReader::DataFileReader(std::vector<std::vector<double>>& columns, int& rowCount,
-                               const DataReadOptions& options, std::int64_t fileLength,
+                               const ReadOptions& options, std::int64_t fileLength,
                                Progress* progress)
     : m_columns(columns),
       m_rowCount(rowCount),
@@ -121,22 +151,25 @@ bool DataFileReader::Feed(const char* data, std::size_t size) {
     if (!m_carry.empty()) {
         const char* lf = static_cast<const char*>(std::memchr(p, '\n', size));
         if (!lf) {
-            m_carry.append(p, size);
+            Carry(p, size);
             return true;
         }
-        m_carry.append(p, static_cast<std::size_t>(lf - p));
+        Carry(p, static_cast<std::size_t>(lf - p));
         p = lf + 1;
         const char* line = m_carry.data();
         m_readable = line + m_carry.size();
-        if (!HandleLine(line, LineContentEnd(line, line + m_carry.size()))) return false;
-        m_carry.clear();
+        // A trimmed line's CR went with its dropped cells.
+        const char* content =
+            m_dropped > 0 ? line + m_carry.size() : LineContentEnd(line, line + m_carry.size());
+        if (!HandleLine(line, content)) return false;
+        EndCarry();
     }
     m_readable = end;
     while (p < end) {
         const char* lf =
             static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)));
         if (!lf) {
-            m_carry.assign(p, end);
+            Carry(p, static_cast<std::size_t>(end - p));
             break;
         }
         if (!HandleLine(p, LineContentEnd(p, lf))) return false;
@@ -151,16 +184,60 @@ void DataFileReader::Finish() {
     m_markBytes = -1;
     if (m_stopped || m_carry.empty()) return;
     // The last line has no line end; a CR at its end is part of it.
+    m_droppedCr = false;
     m_readable = m_carry.data() + m_carry.size();
     HandleLine(m_carry.data(), m_carry.data() + m_carry.size());
-    m_carry.clear();
+    EndCarry();
     m_carry.shrink_to_fit();
+}
+
+void DataFileReader::Carry(const char* data, std::size_t size) {
+    if (m_dropping) {
+        m_dropped += static_cast<std::int64_t>(size);
+        if (size > 0) m_droppedCr = data[size - 1] == '\r';
+        return;
+    }
+    m_carry.append(data, size);
+    if (m_carry.size() < m_trimAt) return;
+    // The commas of the skipped cells and of the sixteen kept ones: the kept cells end at the
+    // last of them, and everything from there to the line's end is dropped.
+    const std::int64_t commas = m_skip + kColumns;
+    for (std::size_t at = m_commaScan;;) {
+        const char* comma = FindComma(m_carry.data() + at, m_carry.data() + m_carry.size());
+        if (!comma) {
+            m_commaScan = m_carry.size();
+            m_trimAt = m_carry.size() + kCarryTrimBytes;
+            return;
+        }
+        at = static_cast<std::size_t>(comma - m_carry.data()) + 1;
+        if (++m_commasSeen == commas) {
+            const std::size_t keep = at - 1;
+            m_dropped = static_cast<std::int64_t>(m_carry.size() - keep);
+            m_droppedCr = m_carry.back() == '\r';
+            m_carry.resize(keep);
+            m_dropping = true;
+            return;
+        }
+    }
+}
+
+void DataFileReader::EndCarry() {
+    m_carry.clear();
+    m_dropping = false;
+    m_droppedCr = false;
+    m_dropped = 0;
+    m_commaScan = 0;
+    m_commasSeen = 0;
+    m_trimAt = kCarryTrimBytes;
 }
 
 bool DataFileReader::HandleLine(const char* begin, const char* end) {
     ++m_lines;
     if (m_progress) {
-        m_progress->Step(SaturateToInt(static_cast<std::int64_t>(end - begin) + 2));
+        // The step is the line's length with its line end, also when cells were dropped from it
+        // (their bytes, and a CR among them, counted here as they would have been).
+        const std::int64_t dropped = m_dropped > 0 ? m_dropped - (m_droppedCr ? 1 : 0) : 0;
+        m_progress->Step(SaturateToInt(static_cast<std::int64_t>(end - begin) + dropped + 2));
         if (m_progress->PumpMessages()) {
             m_cancelled = true;
             m_stopped = true;
@@ -202,13 +279,15 @@ void DataFileReader::SplitLine(const char* begin, const char* end) {
     // reserves storage in the columns it fills) and the last lines of a chunk (which lack room to
     // look ahead) take the way below.
     if (!m_firstDataLine && number_parse::HasSsse3() && m_readable - end >= 17) {
-        ReadLineCellsSsse3(m_columns.data(), p, end);
+        NoteLine(ReadLineCellsSsse3(m_columns.data(), p, end));
         ++m_rowCount;
         return;
     }
 #endif
+    int held = 0;
     for (int k = 0; k < kColumns; ++k) {
         const ParsedNumber number = ParseNumberPrefix(p, end, m_readable);
+        const bool isNumber = number.end != p;
         std::vector<double>& column = m_columns[static_cast<std::size_t>(k)];
         if (m_firstDataLine && column.capacity() < m_reserve &&
             !TakeColumnStorage(column, m_reserve)) {
@@ -223,12 +302,22 @@ void DataFileReader::SplitLine(const char* begin, const char* end) {
         column.push_back(number.value);
         // A number never holds a comma, so the cell's comma lies at or after its end.
         const char* comma = FindComma(number.end, end);
+        if (isNumber)
+            held |= kLineHadNumber;
+        else if (HoldsText(p, comma ? comma : end))
+            held |= kLineHadText;
         if (!comma) break;
         p = comma + 1;
         // A line that ends with a comma has no empty last cell.
         if (p == end) break;
     }
+    NoteLine(held);
     ++m_rowCount;
+}
+
+void DataFileReader::NoteLine(int held) {
+    if (held & kLineHadText) ++m_textRows;
+    if (held & kLineHadNumber) m_sawNumber = true;
 }
 
 void KeepColumnStorage(std::vector<double>& column) {
@@ -241,8 +330,69 @@ void KeepColumnStorage(std::vector<double>& column) {
     spares.push_back(std::move(column));
 }
 
+namespace {
+
+// Chunks of 256 KiB stay in the processor's cache between being read and being parsed.
+constexpr std::size_t kChunkBytes = 256 << 10;
+
+// A chunk starts on a page boundary, as the file's pages do in the system's cache: the system
+// copies a read much more slowly into memory that lies a few bytes off that alignment (a plain
+// array of this size starts 16 bytes into its pages).
+struct alignas(4096) Chunk {
+    char bytes[kChunkBytes];
+};
+
+// The chunk buffer is kept from one reading to the next: fresh memory costs as much to touch as
+// the parsing of what is read into it. A reading started while another is pumping the user
+// interface finds no buffer here and takes a new one, so two readings never share one. Each
+// thread keeps its own (the command-line tool reads several files at once).
+thread_local std::unique_ptr<Chunk> t_spareChunk;
+
+std::unique_ptr<Chunk> TakeChunk() {
+    if (t_spareChunk) return std::move(t_spareChunk);
+    return std::make_unique_for_overwrite<Chunk>();
+}
+
+}  // namespace
+
+void ReadCsvFile(std::FILE* file, std::int64_t length, const ReadOptions& options,
+                 Progress* progress, Recording& recording) {
+    // The bar's range is 32-bit; a longer file fills it up to its end.
+    const int range = length > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<int>(length);
+    if (progress) progress->SetRange(0, range);
+    // The reader asks for large chunks itself; the stream needs no buffer of its own.
+    std::setvbuf(file, nullptr, _IONBF, 0);
+    DataFileReader reader(recording.columns, recording.rowCount, options, length, progress);
+    try {
+        std::unique_ptr<Chunk> chunk = TakeChunk();
+        for (;;) {
+            const std::size_t got = std::fread(chunk->bytes, 1, kChunkBytes, file);
+            if (got > 0 && !reader.Feed(chunk->bytes, got)) break;
+            if (got < kChunkBytes) break;  // end of file or a read error: keep what was read
+        }
+        reader.Finish();
+        t_spareChunk = std::move(chunk);
+    } catch (const std::bad_alloc&) {
+        // A line or a column too long for the memory: the rows read so far stay. A line cut off
+        // in the middle may have added its first cells; no column keeps more values than rows.
+        recording.notes.outOfMemory = true;
+        for (std::vector<double>& column : recording.columns) {
+            if (column.size() > static_cast<std::size_t>(recording.rowCount))
+                column.resize(static_cast<std::size_t>(recording.rowCount));
+        }
+    }
+    ReadNotes& notes = recording.notes;
+    notes.rowsLeftOut = reader.RowsLeftOut();
+    notes.cancelled = reader.Cancelled();
+    notes.textRows = reader.TextRows();
+    if (!notes.cancelled && !notes.outOfMemory) {
+        notes.nothingReadable = recording.rowCount == 0;
+        notes.noNumbers = recording.rowCount > 0 && !reader.SawNumber();
+    }
+}
+
 bool ReadDataText(std::string_view text, std::vector<std::vector<double>>& columns, int& rowCount,
-                  const DataReadOptions& options, Progress* progress) {
+                  const ReadOptions& options, Progress* progress) {
     DataFileReader reader(columns, rowCount, options, static_cast<std::int64_t>(text.size()),
                           progress);
     reader.Feed(text.data(), text.size());

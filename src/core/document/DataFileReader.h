@@ -17,19 +17,16 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "document/Recording.h"
+
 namespace tavrel {
 
 class Progress;
-
-struct DataReadOptions {
-    int headerRows = 0;   // leading lines skipped whatever they hold; negative counts as 0
-    int skipColumns = 0;  // leading cells of each data line ignored; negative counts as 0
-    int maxRows = 8192;   // rows kept at most; 0 (or negative) = no cap
-};
 
 class DataFileReader {
   public:
@@ -40,7 +37,7 @@ class DataFileReader {
     // was pumping). Rows are appended; `rowCount` counts the lines that delivered column 0.
     // `fileLength` is L of the reservation rule; `progress` may be null.
     DataFileReader(std::vector<std::vector<double>>& columns, int& rowCount,
-                   const DataReadOptions& options, std::int64_t fileLength, Progress* progress);
+                   const ReadOptions& options, std::int64_t fileLength, Progress* progress);
 
     // The next bytes of the file. Returns false once reading has stopped (row cap met or
     // cancelled); further bytes are then ignored.
@@ -54,11 +51,22 @@ class DataFileReader {
     bool RowsLeftOut() const { return m_rowsLeftOut; }
     // Lines seen so far (header lines and the line at which reading stopped included).
     std::int64_t Lines() const { return m_lines; }
+    // Rows with a kept cell that held text (read as 0, "nan" and "inf" included).
+    std::int64_t TextRows() const { return m_textRows; }
+    // Whether any kept cell held a number.
+    bool SawNumber() const { return m_sawNumber; }
 
   private:
     // One line without its line end; false to stop reading.
     bool HandleLine(const char* begin, const char* end);
     void SplitLine(const char* begin, const char* end);
+    // Counts what a row's cells held (kLineHadText, kLineHadNumber).
+    void NoteLine(int held);
+    // Keeps bytes of a line that continues in the next chunk; once the line is long, only up to
+    // the end of its last kept cell (the rest of the line is counted, not kept).
+    void Carry(const char* data, std::size_t size);
+    // The carried line was read: forget it.
+    void EndCarry();
 
     std::vector<std::vector<double>>& m_columns;
     int& m_rowCount;
@@ -72,7 +80,15 @@ class DataFileReader {
     bool m_cancelled = false;
     bool m_rowsLeftOut = false;
     std::int64_t m_lines = 0;
-    std::string m_carry;  // the start of a line that continues in the next chunk
+    std::string m_carry;            // the start of a line that continues in the next chunk
+    bool m_dropping = false;        // the carried line's cells after the kept ones are dropped
+    bool m_droppedCr = false;       // the last byte dropped was a CR
+    std::int64_t m_dropped = 0;     // bytes of the carried line dropped
+    std::size_t m_commaScan = 0;    // where the carried line's commas have been counted to
+    std::int64_t m_commasSeen = 0;  // commas counted in the carried line
+    std::size_t m_trimAt = std::size_t{1} << 20;  // carry length at which to count again
+    std::int64_t m_textRows = 0;
+    bool m_sawNumber = false;
     // Bytes of a UTF-8 byte-order mark matched at the start of the file so far; -1 once the
     // start has been passed.
     int m_markBytes = 0;
@@ -88,9 +104,15 @@ class DataFileReader {
 // reading takes only what its own thread kept).
 void KeepColumnStorage(std::vector<double>& column);
 
+// Reads the comma-separated text of an open file (at its start, `length` bytes long) into
+// `recording`'s columns: the progress range is the file's length; a cancel, the row cap and a
+// lack of memory keep what was read and are noted in the recording.
+void ReadCsvFile(std::FILE* file, std::int64_t length, const ReadOptions& options,
+                 Progress* progress, Recording& recording);
+
 // Reads a whole text held in memory (tests, fuzzing, the benchmarks' reference runs). Returns
 // false when the reading was cancelled.
 bool ReadDataText(std::string_view text, std::vector<std::vector<double>>& columns, int& rowCount,
-                  const DataReadOptions& options, Progress* progress = nullptr);
+                  const ReadOptions& options, Progress* progress = nullptr);
 
 }  // namespace tavrel

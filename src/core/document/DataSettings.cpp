@@ -2,8 +2,8 @@
 
 #include <limits>
 
-#include "document/EdfReader.h"
 #include "document/KaisekiDoc.h"
+#include "document/Recording.h"
 #include "platform/Rounding.h"
 
 namespace tavrel {
@@ -21,14 +21,6 @@ void SetUnit(DataFileSettings& settings, const std::string& unit) {
         settings.m_unitChoice = 2;
         settings.m_otherUnit = unit;
     }
-}
-
-// The recording's values for the data file named `dataPath`, when it is a recording.
-bool RecordingValuesFor(const CKaisekiDoc& doc, const std::string& dataPath,
-                        RecordingValues& values) {
-    const std::string path = DataFileForReading(dataPath, doc.GetPathName());
-    if (path.empty() || !IsRecordingFile(path)) return false;
-    return ReadRecordingValues(path, doc.m_skipColumns, values);
 }
 
 }  // namespace
@@ -56,18 +48,16 @@ void TakeRecordingValues(DataFileSettings& settings, const RecordingValues& valu
 
 DataFileSettings FillDataFileSettings(const CKaisekiDoc& doc, const std::string& dataPath) {
     DataFileSettings settings = FillDataFileSettings(doc);
-    RecordingValues values;
-    if (RecordingValuesFor(doc, dataPath, values)) TakeRecordingValues(settings, values);
+    const std::string path = ResolveDataPath(dataPath, doc.GetPathName());
+    if (auto values = ReadRecordingValues(path, doc.m_skipColumns))
+        TakeRecordingValues(settings, *values);
     return settings;
 }
 
-bool ApplyRecordingSettings(CKaisekiDoc& doc) {
-    RecordingValues values;
-    if (!RecordingValuesFor(doc, doc.m_dataFilePath, values)) return false;
+void ApplyRecordingSettings(CKaisekiDoc& doc, const RecordingValues& values) {
     DataFileSettings settings = FillDataFileSettings(doc);
     TakeRecordingValues(settings, values);
     ApplyValueSettings(doc, settings);
-    return true;
 }
 
 void InitDataFileChecks(DataFileSettings& settings) {

@@ -84,8 +84,7 @@ void TakeRecordingValues(DataFileSettings& settings, const RecordingValues& valu
 // read signal is the one after the document's skipped columns.
 DataFileSettings FillDataFileSettings(const CKaisekiDoc& doc, const std::string& dataPath);
 // Opening a document whose data file is a recording: the recording's rate, unit and factor 1
-// written into all sixteen heads as the data-settings dialog writes them. Returns whether the
-// data file is a recording whose header could be read.
-bool ApplyRecordingSettings(CKaisekiDoc& doc);
+// written into all sixteen heads as the data-settings dialog writes them.
+void ApplyRecordingSettings(CKaisekiDoc& doc, const RecordingValues& values);
 
 }  // namespace tavrel

@@ -16,6 +16,8 @@
 #include <cstring>
 #include <new>
 
+#include "document/DocumentFile.h"
+
 #include "document/KaisekiDoc.h"
 #include "pipeline/ModuleRegistry.h"
 #include "platform/Archive.h"
@@ -49,7 +51,7 @@ void StoreChain(Archive& ar, CHeadFilter* head) {
     head->Serialize(ar);
 }
 
-HeadPtr LoadChain(Archive& ar, CKaisekiDoc* doc) {
+HeadPtr LoadChain(Archive& ar, ChainContext* doc) {
     Archive::Tag tag = ar.ReadTag();
     if (tag.kind == Archive::Tag::Kind::Null) return nullptr;
     if (tag.kind == Archive::Tag::Kind::ObjectReference)
@@ -67,31 +69,31 @@ HeadPtr LoadChain(Archive& ar, CKaisekiDoc* doc) {
 
 }  // namespace
 
-void CKaisekiDoc::Serialize(Archive& ar) {
+void SerializeDocumentFields(Archive& ar, CKaisekiDoc& doc) {
     if (ar.IsStoring()) {
-        StoreBytes(ar, m_channelEnabled);
-        ar.WriteCount(m_chains.size());
-        for (const HeadPtr& head : m_chains)
+        StoreBytes(ar, doc.m_channelEnabled);
+        ar.WriteCount(doc.m_chains.size());
+        for (const HeadPtr& head : doc.m_chains)
             StoreChain(ar, head.get());
-        StoreBytes(ar, m_channelSource);
-        ar.WriteString(m_dataFilePath);
-        ar.WriteInt(m_headerRows);
-        ar.WriteInt(m_skipColumns);
+        StoreBytes(ar, doc.m_channelSource);
+        ar.WriteString(doc.m_dataFilePath);
+        ar.WriteInt(doc.m_headerRows);
+        ar.WriteInt(doc.m_skipColumns);
         return;
     }
-    m_channelEnabled = LoadBytes(ar);
+    doc.m_channelEnabled = LoadBytes(ar);
     std::uint64_t chains = ar.ReadCount();
     // Every reference takes at least two bytes; a larger count cannot be genuine.
     if (chains > ar.Remaining() / 2)
         throw ArchiveError(ArchiveError::Kind::EndOfFile, "chain count beyond end of file");
-    m_chains.clear();
-    m_chains.reserve(static_cast<std::size_t>(chains));
+    doc.m_chains.clear();
+    doc.m_chains.reserve(static_cast<std::size_t>(chains));
     for (std::uint64_t i = 0; i < chains; ++i)
-        m_chains.push_back(LoadChain(ar, this));
-    m_channelSource = LoadBytes(ar);
-    m_dataFilePath = ar.ReadString();
-    m_headerRows = ar.ReadInt();
-    m_skipColumns = ar.ReadInt();
+        doc.m_chains.push_back(LoadChain(ar, &doc));
+    doc.m_channelSource = LoadBytes(ar);
+    doc.m_dataFilePath = ar.ReadString();
+    doc.m_headerRows = ar.ReadInt();
+    doc.m_skipColumns = ar.ReadInt();
 }
 
 namespace {

@@ -4,15 +4,16 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <condition_variable>
 #include <cstdint>
 #include <cstdio>
+#include <filesystem>
 #include <limits>
 #include <mutex>
 #include <new>
 
 #include "document/DataSettings.h"
-#include "document/KaisekiDoc.h"
 #include "platform/Host.h"
 #include "platform/Rounding.h"
 #include "platform/Translate.h"
@@ -21,7 +22,7 @@ namespace tavrel {
 
 namespace {
 
-constexpr int kColumns = CKaisekiDoc::kChannels;
+constexpr int kColumns = Recording::kColumns;
 // Samples read from each signal in turn, so that the columns grow together and a cancel leaves
 // them of about equal length.
 constexpr int kChunkSamples = 1 << 16;
@@ -33,25 +34,37 @@ std::mutex g_edfLock;
 std::condition_variable g_edfClosed;
 
 std::string EdfError(int code) {
+    // The reasons the user reads, in the language of the interface; "EDFlib: " says whose they are.
+    const char* text = nullptr;
     switch (code) {
         case EDFLIB_MALLOC_ERROR:
-            return "EDFlib: not enough memory";
+            text = TAVREL_TRANSLATE_NOOP("Document", "メモリが足りません");
+            break;
         case EDFLIB_NO_SUCH_FILE_OR_DIRECTORY:
-            return "EDFlib: no such file or directory";
+            text = TAVREL_TRANSLATE_NOOP("Document", "ファイルまたはフォルダがありません");
+            break;
         case EDFLIB_FILE_CONTAINS_FORMAT_ERRORS:
-            return "EDFlib: the file contains format errors (a damaged header or a file shorter "
-                   "or longer than its header says)";
+            text = TAVREL_TRANSLATE_NOOP(
+                "Document", "ファイルの形式に誤りがあります（ヘッダの破損、または長さの不一致）");
+            break;
         case EDFLIB_MAXFILES_REACHED:
-            return "EDFlib: too many files are open";
+            text = TAVREL_TRANSLATE_NOOP("Document", "開いているファイルが多すぎます");
+            break;
         case EDFLIB_FILE_READ_ERROR:
-            return "EDFlib: read error";
+            text = TAVREL_TRANSLATE_NOOP("Document", "読み込みエラー");
+            break;
         case EDFLIB_FILE_ALREADY_OPENED:
-            return "EDFlib: the file is already open";
+            text = TAVREL_TRANSLATE_NOOP("Document", "ファイルはすでに開かれています");
+            break;
         case EDFLIB_FILE_IS_DISCONTINUOUS:
-            return "EDFlib: a discontinuous recording (EDF+D or BDF+D) cannot be read";
+            text =
+                TAVREL_TRANSLATE_NOOP("Document", "不連続な記録（EDF+D、BDF+D）は読み込めません");
+            break;
         default:
-            return "EDFlib: error " + std::to_string(code);
+            return "EDFlib: " +
+                   FormatText(Translate("Document", "エラー %1"), {std::to_string(code)});
     }
+    return "EDFlib: " + Translate("Document", text);
 }
 
 std::string Trimmed(const char* text) {
@@ -64,14 +77,30 @@ std::string Trimmed(const char* text) {
 }
 
 // Samples per second of a signal: its samples per data record over the record's duration (in
-// EDFlib's units of 100 ns), plus 0.5, truncated; kept within 1-100000, the rates the
-// data-settings dialog takes.
+// EDFlib's units of 100 ns).
+double ExactRate(const edf_hdr_struct& header, int signal) {
+    return header.signalparam[signal].smp_in_datarecord *
+           static_cast<double>(EDFLIB_TIME_DIMENSION) /
+           static_cast<double>(header.datarecord_duration);
+}
+
+// The rate in whole hertz: plus 0.5, truncated; kept within 1-100000, the rates the data-settings
+// dialog takes (a reading refuses a recording outside them).
 int SignalRate(const edf_hdr_struct& header, int signal) {
-    const double perSecond = header.signalparam[signal].smp_in_datarecord *
-                             static_cast<double>(EDFLIB_TIME_DIMENSION) /
-                             static_cast<double>(header.datarecord_duration);
-    return std::clamp(RoundToInt(perSecond), static_cast<int>(kMinRateValue),
+    return std::clamp(RoundToInt(ExactRate(header, signal)), static_cast<int>(kMinRateValue),
                       static_cast<int>(kMaxRateValue));
+}
+
+// Why a recording whose first read signal has `rate` samples per second cannot be read: the
+// program's rates are whole hertz from 1 to 100000, and a record of 1000 s read as 1 Hz would give
+// every time off by its factor. Empty when the rate can be read.
+std::string UnreadableRate(double rate) {
+    if (rate >= kMinRateValue && rate <= kMaxRateValue) return {};
+    char text[64];
+    const auto written =
+        std::to_chars(text, text + sizeof text, rate, std::chars_format::general, 6);
+    return "the sampling rate of the first signal read is " + std::string(text, written.ptr) +
+           " Hz; rates from 1 to 100000 Hz can be read";
 }
 
 // The length of column 0 (0 when there are no columns).
@@ -82,7 +111,8 @@ int Rows(const std::vector<std::vector<double>>& columns) {
 // Why an open recording cannot be read, or empty.
 std::string Unreadable(const EdfFile& file) {
     if (!file.IsOpen()) return file.Error();
-    if (file.Header().datarecord_duration <= 0) return "EDFlib: the data record duration is 0";
+    if (file.Header().datarecord_duration <= 0)
+        return "EDFlib: " + Translate("Document", "データレコードの長さが 0 です");
     return {};
 }
 
@@ -97,14 +127,17 @@ bool IsRecordingHeader(std::string_view head) {
                                     8);
 }
 
-bool IsRecordingFile(const std::string& path) {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file) return false;
-    char head[8];
-    const std::size_t got = std::fread(head, 1, sizeof head, file);
-    std::fclose(file);
-    return IsRecordingHeader(std::string_view(head, got));
+namespace {
+
+// A name under which the open `file` can be opened again (the descriptor's entry in /proc), or
+// `path` where the system has no such entries.
+std::string DescriptorPath(std::FILE* file, const std::string& path) {
+    std::string named = "/proc/self/fd/" + std::to_string(fileno(file));
+    std::error_code ec;
+    return std::filesystem::exists(named, ec) ? named : path;
 }
+
+}  // namespace
 
 EdfFile::EdfFile(const std::string& path)
     : m_header(std::make_unique<edf_hdr_struct>()), m_path(path) {
@@ -129,21 +162,17 @@ int EdfFile::Signals() const {
     return IsOpen() ? std::clamp(m_header->edfsignals, 0, EDFLIB_MAXSIGNALS) : 0;
 }
 
-bool ReadRecordingValues(const std::string& path, int skipSignals, RecordingValues& values,
-                         std::string* reason) {
-    EdfFile file(path);
-    if (std::string why = Unreadable(file); !why.empty()) {
-        if (reason) *reason = why;
-        return false;
-    }
+namespace {
+
+std::optional<RecordingValues> EdfRecordingValues(const EdfFile& file, int skipSignals) {
+    if (!Unreadable(file).empty()) return std::nullopt;
     const int first = std::max(skipSignals, 0);
-    if (first >= file.Signals()) return false;
+    if (first >= file.Signals()) return std::nullopt;
+    RecordingValues values;
     values.rate = SignalRate(file.Header(), first);
     values.unit = Trimmed(file.Header().signalparam[first].physdimension);
-    return true;
+    return values;
 }
-
-namespace {
 
 // The signals to read and how many samples each gives.
 struct ReadPlan {
@@ -244,15 +273,12 @@ bool ReadLayout(std::FILE* file, const edf_hdr_struct& header, RecordLayout& lay
 // (clamped to the digital range, then bitvalue x (offset + value)); EDFlib itself fetches every
 // byte of a sample with a call of its own. Returns false when the file is not laid out as
 // expected, before anything was read.
-bool ReadRecords(const std::string& path, const edf_hdr_struct& header, const ReadPlan& plan,
+bool ReadRecords(std::FILE* file, const edf_hdr_struct& header, const ReadPlan& plan,
                  std::vector<std::vector<double>>& columns, int& rowCount, Progress* progress,
                  bool& cancelled) {
-    struct Closer {
-        void operator()(std::FILE* f) const { std::fclose(f); }
-    };
-    std::unique_ptr<std::FILE, Closer> file(std::fopen(path.c_str(), "rb"));
     RecordLayout layout;
-    if (!file || !ReadLayout(file.get(), header, layout)) return false;
+    if (!file || std::fseek(file, 0, SEEK_SET) != 0 || !ReadLayout(file, header, layout))
+        return false;
     for (int k : plan.read) {
         const edf_param_struct& signal = header.signalparam[plan.first + k];
         if (signal.dig_min >= signal.dig_max || signal.phys_min == signal.phys_max) return false;
@@ -266,7 +292,7 @@ bool ReadRecords(const std::string& path, const edf_hdr_struct& header, const Re
         if (columns.size() < static_cast<std::size_t>(kColumns)) return true;
         const long long records = std::min(batch, (plan.count - done + perRecord - 1) / perRecord);
         block.resize(static_cast<std::size_t>(records * layout.recordBytes));
-        if (std::fread(block.data(), 1, block.size(), file.get()) != block.size()) return true;
+        if (std::fread(block.data(), 1, block.size(), file) != block.size()) return true;
         const long long n = std::min(records * perRecord, plan.count - done);
         for (int k : plan.read) {
             const edf_param_struct& signal = header.signalparam[plan.first + k];
@@ -315,9 +341,9 @@ bool ReadRecords(const std::string& path, const edf_hdr_struct& header, const Re
 
 }  // namespace
 
-RecordingReadResult ReadRecordingSignals(const EdfFile& file, int skipSignals, int maxRows,
-                                         std::vector<std::vector<double>>& columns, int& rowCount,
-                                         Progress* progress) {
+RecordingReadResult ReadRecordingSignals(const EdfFile& file, std::FILE* data, int skipSignals,
+                                         int maxRows, std::vector<std::vector<double>>& columns,
+                                         int& rowCount, Progress* progress) {
     RecordingReadResult result;
     const edf_hdr_struct& header = file.Header();
     ReadPlan plan;
@@ -343,55 +369,52 @@ RecordingReadResult ReadRecordingSignals(const EdfFile& file, int skipSignals, i
     }
     if (progress) progress->SetRange(0, SaturateToInt(total));
 
-    if (!ReadRecords(file.Path(), header, plan, columns, rowCount, progress, result.cancelled))
+    if (!ReadRecords(data, header, plan, columns, rowCount, progress, result.cancelled))
         result.cancelled = ReadThroughEdflib(file, plan, columns, rowCount, progress);
     rowCount = Rows(columns);
     return result;
 }
 
-DataLoadResult LoadRecording(CKaisekiDoc& doc, const std::string& path, int maxRows,
-                             std::string* reason) {
-    EdfFile file(path);
-    if (std::string why = Unreadable(file); !why.empty()) {
-        GetHost().MessageBox(Translate("Document", "データファイルが開けません。") + "\n" + why);
-        if (reason) *reason = why;
-        return DataLoadResult::CannotOpen;
-    }
+RecordingResult ReadEdfRecording(std::FILE* data, const std::string& path,
+                                 const ReadOptions& options, Progress* progress) {
+    // EDFlib opens files by name; it is given the name of the descriptor already open, so that it
+    // reads the very file opened here and the name is looked up once.
+    EdfFile file(DescriptorPath(data, path));
+    if (std::string why = Unreadable(file); !why.empty())
+        return Failure(ReadError{ReadError::Kind::Refused, why});
 
-    std::unique_ptr<Progress> progress = GetHost().CreateProgress();
-    WaitCursor wait;
-    doc.ClearSourceData();
+    Recording recording;
+    ReadNotes& notes = recording.notes;
+    notes.values = EdfRecordingValues(file, options.skipColumns);
+    const int first = std::max(options.skipColumns, 0);
+    if (first < file.Signals()) {
+        const double rate = ExactRate(file.Header(), first);
+        if (std::string why = UnreadableRate(rate); !why.empty())
+            return Failure(ReadError{ReadError::Kind::Refused, why});
+        if (rate != std::floor(rate)) notes.unroundedRate = rate;
+    }
     RecordingReadResult result;
-    bool outOfMemory = false;
     try {
-        result = ReadRecordingSignals(file, doc.m_skipColumns, maxRows, doc.m_columns,
-                                      doc.m_rowCount, progress.get());
+        result = ReadRecordingSignals(file, data, options.skipColumns, options.maxRows,
+                                      recording.columns, recording.rowCount, progress);
     } catch (const std::bad_alloc&) {
-        outOfMemory = true;
+        notes.outOfMemory = true;
     } catch (const std::length_error&) {
-        outOfMemory = true;
+        notes.outOfMemory = true;
     }
-    progress.reset();
-    if (outOfMemory) {
-        // The samples read so far stay.
-        doc.m_rowCount = Rows(doc.m_columns);
-        GetHost().MessageBox(Translate("Document", "メモリが不足しています。"));
-        return DataLoadResult::OutOfMemory;
-    }
-    doc.m_rowsLeftOut = result.rowsLeftOut && !result.cancelled;
-    if (!result.otherRate.empty()) {
-        std::string labels;
-        for (const std::string& label : result.otherRate)
-            labels += (labels.empty() ? "" : ", ") + label;
-        GetHost().MessageBox(
-            Translate("Document", "サンプリング周波数が異なる信号は読み込みませんでした: ") +
-            labels);
-    }
-    if (result.cancelled) {
-        GetHost().Beep();
-        return DataLoadResult::Cancelled;
-    }
-    return DataLoadResult::Loaded;
+    // After a lack of memory the samples read so far stay.
+    recording.rowCount = Rows(recording.columns);
+    if (notes.outOfMemory) return recording;
+    notes.rowsLeftOut = result.rowsLeftOut && !result.cancelled;
+    notes.cancelled = result.cancelled;
+    notes.otherRate = std::move(result.otherRate);
+    notes.nothingReadable = recording.rowCount == 0 && !notes.cancelled;
+    return recording;
+}
+
+std::optional<RecordingValues> ReadEdfValues(std::FILE* data, const std::string& path,
+                                             int skipSignals) {
+    return EdfRecordingValues(EdfFile(DescriptorPath(data, path)), skipSignals);
 }
 
 }  // namespace tavrel

@@ -17,23 +17,23 @@
 // lock; here both are done under one lock, so several threads may read recordings at once.
 #pragma once
 
+#include <cstdio>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "document/Recording.h"
 
 struct edf_hdr_struct;
 
 namespace tavrel {
 
-class CKaisekiDoc;
 class Progress;
-enum class DataLoadResult;
 
 // Whether a file that starts with `head` is an EDF or BDF recording (8 bytes are needed).
 bool IsRecordingHeader(std::string_view head);
-// The same for the file at `path` (false when it cannot be read).
-bool IsRecordingFile(const std::string& path);
 
 // A recording opened through EDFlib, closed with the object.
 class EdfFile {
@@ -59,17 +59,6 @@ class EdfFile {
     std::string m_error;
 };
 
-// What the header says of the first signal read after `skipSignals` leading signals.
-struct RecordingValues {
-    int rate = 0;      // Hz, rounded; kept within the data-settings dialog's 1-100000
-    std::string unit;  // the signal's physical dimension without its padding spaces
-};
-
-// The rate and unit of a recording's first read signal; false when the file does not open as a
-// recording (the reason goes to `reason` when given) or has no signal after the skipped ones.
-bool ReadRecordingValues(const std::string& path, int skipSignals, RecordingValues& values,
-                         std::string* reason = nullptr);
-
 // How reading the signals ended.
 struct RecordingReadResult {
     bool cancelled = false;
@@ -81,16 +70,21 @@ struct RecordingReadResult {
 
 // Appends the read signals of an open recording to `columns` (sixteen arrays; signal skip + k goes
 // to column k), at most `maxRows` samples each (0 = no cap); `rowCount` becomes the length of
-// column 0. The progress is stepped by samples read, and a cancel keeps what was read.
-RecordingReadResult ReadRecordingSignals(const EdfFile& file, int skipSignals, int maxRows,
-                                         std::vector<std::vector<double>>& columns, int& rowCount,
-                                         Progress* progress);
+// column 0. The data records are read in blocks from `data`, the same file opened for reading,
+// or through EDFlib when `data` is null or not laid out as the header says. The progress is
+// stepped by samples read, and a cancel keeps what was read.
+RecordingReadResult ReadRecordingSignals(const EdfFile& file, std::FILE* data, int skipSignals,
+                                         int maxRows, std::vector<std::vector<double>>& columns,
+                                         int& rowCount, Progress* progress);
 
-// LoadDataFile for a recording at `path`: a file EDFlib refuses gives the message "データファイルが
-// 開けません。" with EDFlib's reason after it (also put into `reason`) and changes nothing;
-// otherwise the previous data go and the signals are read, the user told once of signals left out
-// for their rate.
-DataLoadResult LoadRecording(CKaisekiDoc& doc, const std::string& path, int maxRows,
-                             std::string* reason);
+// Reads the EDF or BDF recording open as `data` (named `path`): a file EDFlib refuses is a
+// ReadError with EDFlib's reason; otherwise the recording with its rate and unit.
+RecordingResult ReadEdfRecording(std::FILE* data, const std::string& path,
+                                 const ReadOptions& options, Progress* progress);
+
+// The rate and unit of the recording open as `data` (named `path`) from its header (nothing when
+// EDFlib refuses it or it has no signal after the skipped ones).
+std::optional<RecordingValues> ReadEdfValues(std::FILE* data, const std::string& path,
+                                             int skipSignals);
 
 }  // namespace tavrel

@@ -9,9 +9,9 @@
 
 namespace tavrel {
 
-void CKaisekiDoc::ExportProcessedData() {
+void ExportProcessedData(CKaisekiDoc& doc) {
     SaveFileRequest request;
-    request.proposedName = ProposeExportName(m_dataFilePath);
+    request.proposedName = ProposeExportName(doc.m_dataFilePath);
     request.defaultExtension = "csv";
     request.filter = "Data Files (*.csv)|*.csv|All Files (*.*)|*.*||";
     std::optional<std::string> path = GetHost().ChooseSaveFile(request);
@@ -22,7 +22,7 @@ void CKaisekiDoc::ExportProcessedData() {
     settings.m_numberKind = 0;
     if (!GetHost().RunExportSettings(settings)) return;
     if (path->empty()) return;
-    if (!WriteProcessedData(*this, *path, settings))
+    if (!WriteProcessedData(doc, *path, settings))
         GetHost().MessageBox(Translate("Document", "ファイルが開けませんでした。"));
 }
 

@@ -34,6 +34,37 @@ void AppendLabel(std::string& out, const std::string& label) {
         [](char c) { return c == '\r' || c == '\n'; }, ' ');
 }
 
+// The channel-by-channel layout: a time column and a value column for every channel up to the
+// last one with values, empty cells past a channel's end.
+void AppendPerChannelHeader(std::string& out, std::span<const ChannelExport> channels, int last) {
+    for (int d = 0; d <= last; ++d) {
+        if (d > 0) out += ',';
+        out += "CH";
+        AppendInt(out, d + 1);
+        out += " time [ms],CH";
+        AppendInt(out, d + 1);
+        out += '(';
+        if (static_cast<std::size_t>(d) < channels.size())
+            AppendLabel(out, channels[static_cast<std::size_t>(d)].label);
+        out += ')';
+    }
+}
+
+void AppendPerChannelCells(std::string& out, std::span<const ChannelExport> channels, int last,
+                           std::size_t i) {
+    for (int d = 0; d <= last; ++d) {
+        if (d > 0) out += ',';
+        const ChannelExport& channel = channels[static_cast<std::size_t>(d)];
+        if (i < channel.values.size()) {
+            if (i < channel.times.size()) AppendG(out, channel.times[i], kDigits);
+            out += ',';
+            AppendG(out, channel.values[i], kDigits);
+        } else {
+            out += ',';
+        }
+    }
+}
+
 }  // namespace
 
 bool WriteExport(std::span<const ChannelExport> channels, const ExportSettings& settings,
@@ -53,13 +84,15 @@ bool WriteExport(std::span<const ChannelExport> channels, const ExportSettings& 
     }
     const bool numberColumn = settings.m_numberColumn != 0;
     const bool timeColumn = numberColumn && settings.m_numberKind != 0;
+    const bool perChannel = settings.m_perChannelTime != 0;
 
     std::string out;
     out.reserve(kFlushBytes + 4096);
     if (settings.m_header) {
         if (numberColumn) out += timeColumn ? "Time([ms])," : "Num,";
         int last = std::max(lastWithValues, 0);
-        for (int d = 0; d <= last; ++d) {
+        if (perChannel) AppendPerChannelHeader(out, channels, channelCount ? last : -1);
+        for (int d = 0; !perChannel && d <= last; ++d) {
             if (d > 0) out += ',';
             out += "CH";
             AppendInt(out, d + 1);
@@ -84,7 +117,8 @@ bool WriteExport(std::span<const ChannelExport> channels, const ExportSettings& 
                 AppendInt(out, static_cast<long long>(i));
             out += ',';
         }
-        for (std::size_t d = 0; d <= highest; ++d) {
+        if (perChannel) AppendPerChannelCells(out, channels, lastWithValues, i);
+        for (std::size_t d = 0; !perChannel && d <= highest; ++d) {
             if (d > 0) out += ',';
             if (counts[d] > i)
                 AppendG(out, channels[d].values[i], kDigits);
@@ -129,8 +163,8 @@ ExportResult WriteProcessedData(CKaisekiDoc& doc, const std::string& path,
     // an earlier file as it was and no partial file.
     AtomicFile file(path);
     const auto sink = [&file](std::string_view bytes) { return file.Write(bytes); };
-    if (file.IsOpen() && WriteExport(channels, settings, sink) && file.Commit()) return {};
-    return {false, file.Reason()};
+    if (file.IsOpen() && WriteExport(channels, settings, sink) && file.Commit()) return Done{};
+    return Failure(file.Reason());
 }
 
 }  // namespace tavrel

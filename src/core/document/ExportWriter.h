@@ -9,6 +9,12 @@
 // Numbers are written with "%0.10G" as the Windows C runtime does (1E-005, 1.234567891E+012,
 // -0; infinities and NaN as INF, -INF and NAN), serial numbers with "%0d", labels in CP932. The
 // time column follows the channel with the most values (the lowest such channel on a tie).
+//
+// With m_perChannelTime set, every channel up to the last one with values has two columns, its
+// own sample times and its values; a channel's cells past its last value are empty:
+//
+//   header     [Time([ms]),|Num,]CH1 time [ms],CH1(<label>),CH2 time [ms],CH2(<label>),...
+//   line i     [<time>,|<i>,]<t0>,<v0>,<t1>,<v1>,...    (",," for a channel shorter than i + 1)
 #pragma once
 
 #include <cstddef>
@@ -19,6 +25,7 @@
 #include <vector>
 
 #include "document/ExportSettings.h"
+#include "platform/Result.h"
 
 namespace tavrel {
 
@@ -48,20 +55,20 @@ std::string FormatExport(std::span<const ChannelExport> channels, const ExportSe
 // on Windows proposes 処理済run1.csv for C:\data\run1.csv).
 std::string ProposeExportName(const std::string& dataFilePath);
 
-// How writing the export file ended: `ok`, or the reason of the failure (the system's text).
-struct ExportResult {
-    bool ok = true;
-    std::string reason;
-    explicit operator bool() const { return ok; }
-};
+// How writing the export file ended: done, or the reason of the failure (the system's text).
+using ExportResult = Result<Done, std::string>;
 
 // Asks every channel of the document for its data (GetChannelData: each chain computes its output
 // afresh, which is why the document is not const) and writes the export to `path` through an
 // AtomicFile, which replaces an existing file only once the whole export is on the disk. Shows
-// nothing to the user: ExportProcessedData turns a failure into its message. When the file cannot
+// nothing to the user: the export command turns a failure into its message. When the file cannot
 // be created or written, the result says why, an earlier file is left as it was and no partial
 // file is left behind.
 ExportResult WriteProcessedData(CKaisekiDoc& doc, const std::string& path,
                                 const ExportSettings& settings);
+
+// The "save processed data" command: asks the host for the file and the export settings, then
+// writes every channel's processed data; a failure is told in a message box.
+void ExportProcessedData(CKaisekiDoc& doc);
 
 }  // namespace tavrel

@@ -6,10 +6,9 @@
 
 #include "document/DataFileReader.h"
 #include "document/DataSettings.h"
+#include "document/DocumentFile.h"
 #include "platform/Archive.h"
 #include "platform/AtomicFile.h"
-#include "platform/Host.h"
-#include "platform/Translate.h"
 
 namespace tavrel {
 
@@ -56,7 +55,7 @@ void CKaisekiDoc::DeleteContents() {
         KeepColumnStorage(column);
     m_columns.clear();
     m_dataFilePath.clear();
-    m_rowsLeftOut = false;
+    m_readNotes = {};
 }
 
 void CKaisekiDoc::NormaliseChannelLists() {
@@ -77,21 +76,20 @@ void CKaisekiDoc::NormaliseChannelLists() {
     }
 }
 
-bool CKaisekiDoc::ReadDocumentFile(const std::string& path, std::string* reason, bool* hadChains) {
+Result<CKaisekiDoc::LoadedSetup, std::string> CKaisekiDoc::ReadDocumentFile(
+    const std::string& path) {
     std::string bytes;
-    std::string why = ReadDocumentFileBytes(path, bytes);
-    if (!why.empty()) {
-        DeleteContents();
-        if (reason) *reason = why;
+    if (std::string why = ReadDocumentFileBytes(path, bytes); !why.empty()) {
         OnNewDocument();
-        return false;
+        return Failure(why);
     }
-    if (!ReadDocumentBytes(bytes, reason, hadChains)) return false;
-    m_pathName = path;
-    return true;
+    auto loaded = ReadDocumentBytes(bytes);
+    if (loaded) m_pathName = path;
+    return loaded;
 }
 
-bool CKaisekiDoc::ReadDocumentBytes(std::string_view bytes, std::string* reason, bool* hadChains) {
+Result<CKaisekiDoc::LoadedSetup, std::string> CKaisekiDoc::ReadDocumentBytes(
+    std::string_view bytes) {
     std::string why;
     DeleteContents();
     try {
@@ -102,12 +100,12 @@ bool CKaisekiDoc::ReadDocumentBytes(std::string_view bytes, std::string* reason,
         why = "not enough memory";
     }
     if (!why.empty()) {
-        if (reason) *reason = why;
         OnNewDocument();
-        return false;
+        return Failure(why);
     }
     m_modified = false;
-    if (hadChains) *hadChains = !m_chains.empty();
+    LoadedSetup setup;
+    setup.hadChains = !m_chains.empty();
     if (!m_chains.empty()) {
         NormaliseChannelLists();
         m_columns.assign(kChannels, {});
@@ -119,36 +117,20 @@ bool CKaisekiDoc::ReadDocumentBytes(std::string_view bytes, std::string* reason,
         m_columns.clear();
         SetUpChannels();
     }
-    return true;
+    return setup;
 }
 
-bool CKaisekiDoc::OnOpenDocument(const std::string& path) {
-    bool hadChains = false;
-    if (!ReadDocumentFile(path, nullptr, &hadChains)) {
-        GetHost().MessageBox(Translate("Document", "ドキュメントを開くことができません。") + "\n" +
-                             path);
-        return false;
-    }
-    // Only a file that held chains reads its data file.
-    if (hadChains) {
-        // A recording brings its own rate and unit.
-        ApplyRecordingSettings(*this);
-        LoadDataFile();
-        UpdateAllViews();
-    }
-    return true;
-}
-
-bool CKaisekiDoc::OnSaveDocument(const std::string& path) {
+Result<Done, std::string> CKaisekiDoc::SaveDocumentFile(const std::string& path) {
     // Written beside the old file and put in its place only when complete: a failure leaves the
     // old document as it was.
-    if (!WriteFileAtomically(path, SaveToBytes())) {
-        GetHost().MessageBox(Translate("Document", "ドキュメントを保存できません。") + "\n" + path);
-        return false;
-    }
+    if (!WriteFileAtomically(path, SaveToBytes())) return Failure(std::string("cannot be written"));
     m_pathName = path;
     m_modified = false;
-    return true;
+    return Done{};
+}
+
+void CKaisekiDoc::Serialize(Archive& ar) {
+    SerializeDocumentFields(ar, *this);
 }
 
 std::string CKaisekiDoc::SaveToBytes() {
@@ -174,38 +156,32 @@ void CKaisekiDoc::GetChannelData(std::vector<double>* values, std::string* label
     if (CHeadFilter* head = Head(channel)) head->ChainGetData(values, label, times);
 }
 
-void CKaisekiDoc::GetPrintScale(int out[2]) const {
-    out[0] = m_printing ? m_printScaleX : 1;
-    out[1] = m_printing ? m_printScaleY : 1;
-}
-
-void CKaisekiDoc::DrawChannel(Surface* surface, const Rect& band, int channel, double* maximum,
+void CKaisekiDoc::DrawChannel(Surface* surface, const Rect& band, int channel,
                               const SampleRange* range) {
     CHeadFilter* head = Head(channel);
     if (!head) return;
     int scale[2];
-    GetPrintScale(scale);
-    if (maximum) {
-        head->ChainDraw(surface, {band.left + 70, band.top, band.right, band.bottom}, maximum,
-                        nullptr);
-        return;
-    }
+    m_display.GetPrintScale(scale);
     surface->FrameRect(band, {0, 0, 0});
     surface->TextOut(band.left + 10 * scale[0], band.top + 10 * scale[1],
                      "CH[" + std::to_string(channel + 1) + "]");
     head->ChainDraw(surface, {band.left + 70 * scale[0], band.top, band.right, band.bottom},
-                    nullptr, range);
+                    m_display, range);
 }
 
-void CKaisekiDoc::MeasureCommonMax(Surface* surface, const Rect& band) {
-    if (!m_absoluteScale) return;
+double CKaisekiDoc::MeasureChannel(int channel) {
+    CHeadFilter* head = Head(channel);
+    return head ? head->ChainMeasure() : 0.0;
+}
+
+void CKaisekiDoc::MeasureCommonMax() {
+    if (!m_display.m_absoluteScale) return;
     double largest = 0.0;
     for (int k = 0; k < kChannels; ++k) {
-        double value = 0.0;
-        DrawChannel(surface, band, k, &value, nullptr);
+        const double value = MeasureChannel(k);
         if (value > largest) largest = value;
     }
-    m_commonMax = largest;
+    m_display.m_commonMax = largest;
 }
 
 void CKaisekiDoc::ChannelPixelsToRange(int channel, int, const Rect& plot, const Rect& selection,
@@ -213,7 +189,7 @@ void CKaisekiDoc::ChannelPixelsToRange(int channel, int, const Rect& plot, const
     CHeadFilter* head = Head(channel);
     if (!head) return;
     int scale[2];
-    GetPrintScale(scale);
+    m_display.GetPrintScale(scale);
     Rect moved = plot;
     moved.left += 70 * scale[0];
     head->ChainPixelsToRange(nullptr, moved, selection, out);
@@ -221,10 +197,64 @@ void CKaisekiDoc::ChannelPixelsToRange(int channel, int, const Rect& plot, const
 
 void CKaisekiDoc::ApplyZoomToViews() {
     for (DocView* view : m_views) {
-        if (view->IsGraphView()) view->SetZoom(m_zoomX, m_zoomY);
+        if (view->IsGraphView()) view->SetZoom(m_display.m_zoomX, m_display.m_zoomY);
     }
     UpdateAllViews();
 }
+
+// ---- source data ---------------------------------------------------------------------------
+
+std::span<const double> CKaisekiDoc::ChannelSource(int channel) const {
+    if (m_rowCount <= 0 || channel < 0 || channel >= kChannels ||
+        static_cast<std::size_t>(channel) >= m_channelSource.size())
+        return {};
+    const std::size_t column = m_channelSource[static_cast<std::size_t>(channel)];
+    if (column >= kChannels || column >= m_columns.size()) return {};
+    return m_columns[column];
+}
+
+void CKaisekiDoc::ClearSourceData() {
+    if (m_columns.size() < kChannels) m_columns.resize(kChannels);
+    // The chains forget what they computed; the columns' storage is kept for the next reading.
+    for (int i = 0; i < kChannels; ++i) {
+        KeepColumnStorage(m_columns[static_cast<std::size_t>(i)]);
+        m_columns[static_cast<std::size_t>(i)].clear();
+        if (CHeadFilter* head = Head(i)) head->ClearBuffers();
+    }
+    m_rowCount = 0;
+    m_readNotes = {};
+}
+
+void CKaisekiDoc::SetRecording(Recording&& recording) {
+    ClearSourceData();
+    recording.columns.resize(kChannels);
+    m_columns = std::move(recording.columns);
+    m_rowCount = recording.rowCount;
+    m_readNotes = recording.notes;
+    m_readNotes.rowsLeftOut = recording.notes.rowsLeftOut && !recording.notes.cancelled;
+}
+
+ReadOptions CKaisekiDoc::ReadingOptions(int maxRows) const {
+    ReadOptions options;
+    options.headerRows = m_headerRows;
+    options.skipColumns = m_skipColumns;
+    options.maxRows = maxRows;
+    return options;
+}
+
+Result<ReadNotes, ReadError> CKaisekiDoc::LoadDataFile(int maxRows, Progress* progress,
+                                                       bool takeValues) {
+    if (m_dataFilePath.empty()) return Failure(ReadError{ReadError::Kind::NotNamed, {}});
+    RecordingResult read = ReadRecording(ResolveDataPath(m_dataFilePath, m_pathName),
+                                         ReadingOptions(maxRows), progress);
+    if (!read) return Failure(read.Error());
+    ReadNotes notes = read->notes;
+    if (takeValues && notes.values) ApplyRecordingSettings(*this, *notes.values);
+    SetRecording(std::move(read.Value()));
+    return notes;
+}
+
+// ---- views ---------------------------------------------------------------------------------
 
 void CKaisekiDoc::AddView(DocView* view) {
     m_views.push_back(view);

@@ -1,15 +1,21 @@
 // CKaisekiDoc: the one document of the program. It holds the sixteen channels (enabled flag,
-// source column, processing chain), the source data read from the data file, the data file's
-// path with its two reading settings, and the display state that all views share.
+// source column, processing chain), the source data of the recording read from the data file,
+// the data file's path with its two reading settings, and the display state that all views share.
+// Its chains reach it only through the narrow ChainContext (their source samples and the display
+// state); reading the data file is ReadRecording's (document/Recording.h), whose result the
+// document takes whole.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "document/Recording.h"
+#include "pipeline/ChainContext.h"
 #include "pipeline/HeadFilter.h"
 #include "platform/Surface.h"
 
@@ -28,16 +34,7 @@ class DocView {
     virtual void SetZoom(int /*zoomX*/, int /*zoomY*/) {}
 };
 
-using HeadPtr = std::unique_ptr<CHeadFilter, ChainDeleter>;
-
-// How a reading of the data file ended.
-enum class DataLoadResult {
-    NoPath,       // no data file is named; nothing was done
-    Loaded,       // the file was read (possibly no rows)
-    Cancelled,    // the user cancelled; the rows read so far were kept
-    CannotOpen,   // the file could not be opened; the user was told and nothing changed
-    OutOfMemory,  // the memory ran out; the user was told and the rows read so far were kept
-};
+class Progress;
 
 // The largest document file the program reads; its documents are a few kilobytes.
 inline constexpr std::size_t kMaxDocumentBytes = std::size_t{64} << 20;
@@ -49,12 +46,7 @@ inline constexpr std::size_t kMaxDocumentBytes = std::size_t{64} << 20;
 // an empty text when the bytes were read.
 std::string ReadDocumentFileBytes(const std::string& path, std::string& bytes);
 
-// The file that LoadDataFile reads for the data-file path `dataPath` of a document stored at
-// `documentPath`: the path as named, or, for a relative one that does not open as it is, the path
-// relative to the document's folder. Empty when neither names a regular file.
-std::string DataFileForReading(const std::string& dataPath, const std::string& documentPath);
-
-class CKaisekiDoc {
+class CKaisekiDoc : public ChainContext {
   public:
     static constexpr int kChannels = 16;
     static constexpr int kNoSource = 255;
@@ -62,29 +54,27 @@ class CKaisekiDoc {
     static constexpr int kMaxRows = 8192;
 
     CKaisekiDoc();
-    ~CKaisekiDoc();
+    ~CKaisekiDoc() override;
     CKaisekiDoc(const CKaisekiDoc&) = delete;
     CKaisekiDoc& operator=(const CKaisekiDoc&) = delete;
 
     // Framework operations.
     bool OnNewDocument();
-    // Loads the document file and reads its data file. On a file that cannot be read the user is
-    // told, the document is set up anew and false is returned.
-    bool OnOpenDocument(const std::string& path);
-    // Loads the set-up stored in a document file without reading its data file and without
-    // telling the user anything: the lists brought to sixteen entries (a file without chains gets
-    // the set-up of a new document), sixteen empty source columns. On failure `reason` says why
-    // (ReadDocumentFileBytes, or "not a valid document (...)", or "not enough memory"), the
-    // document is set up anew and false is returned. `hadChains` reports whether the file held
-    // chains (only then does opening read the data file). The GUI and the command-line tool both
-    // open documents through it.
-    bool ReadDocumentFile(const std::string& path, std::string* reason = nullptr,
-                          bool* hadChains = nullptr);
+    // What loading a document file found.
+    struct LoadedSetup {
+        bool hadChains = false;  // only a file that held chains reads its data file on opening
+    };
+    // Loads the set-up stored in a document file without reading its data file: the lists brought
+    // to sixteen entries (a file without chains gets the set-up of a new document), sixteen empty
+    // source columns. On failure the reason (ReadDocumentFileBytes's, "not a valid document
+    // (...)" or "not enough memory"), and the document is set up anew. The GUI and the
+    // command-line tool both open documents through it.
+    Result<LoadedSetup, std::string> ReadDocumentFile(const std::string& path);
     // The same over the bytes of a document file (the path name is left as it is).
-    bool ReadDocumentBytes(std::string_view bytes, std::string* reason = nullptr,
-                           bool* hadChains = nullptr);
-    // Writes the document file; on failure the user is told and the document stays modified.
-    bool OnSaveDocument(const std::string& path);
+    Result<LoadedSetup, std::string> ReadDocumentBytes(std::string_view bytes);
+    // Writes the document file; on failure the reason (the system's) is returned, and the document
+    // stays modified.
+    Result<Done, std::string> SaveDocumentFile(const std::string& path);
     void DeleteContents();
     void Serialize(Archive& ar);
 
@@ -93,32 +83,43 @@ class CKaisekiDoc {
     std::string SaveToBytes();
     void LoadFromBytes(std::string_view bytes);
 
-    // Reads the data file named by m_dataFilePath into the source columns, keeping at most
-    // `maxRows` rows (0 = no cap); without an argument, at most m_rowLimit rows.
-    void LoadDataFile() { TryLoadDataFile(m_rowLimit); }
-    void LoadDataFile(int maxRows) { TryLoadDataFile(maxRows); }
-    // Before a reading: sixteen source columns without values (their capacity kept), no rows, and
-    // every chain's computed buffers released.
-    void ClearSourceData();
-    // The same, telling the caller how it ended (the command-line tool fails on CannotOpen). EDF
-    // and BDF recordings are read through EDFlib; why EDFlib refused one goes to `reason`.
-    DataLoadResult TryLoadDataFile() { return TryLoadDataFile(m_rowLimit); }
-    DataLoadResult TryLoadDataFile(int maxRows, std::string* reason = nullptr);
-    // The "save processed data" command: asks the host for the file and the settings, then writes.
-    void ExportProcessedData();
+    // The source data: a recording read for this document becomes its sixteen source columns (the
+    // old ones go, and every chain forgets what it computed), also a cancelled one, which keeps
+    // what was read. Whether the row cap left rows out is kept for the notice.
+    void SetRecording(Recording&& recording);
+    // Whether the source data stop at the row cap with rows of the file left unread.
+    bool RowsLeftOut() const { return m_readNotes.rowsLeftOut; }
+    // What the reading of the source data found (the notices the front ends show while the
+    // document holds those data); nothing for a new document.
+    const ReadNotes& LastReading() const { return m_readNotes; }
+    // What the reader reads for this document: its reading settings, at most `maxRows` rows.
+    ReadOptions ReadingOptions(int maxRows) const;
+    // Reads the document's data file: ReadRecording of m_dataFilePath (resolved beside the
+    // document file) with the document's reading settings and at most `maxRows` rows (0 = all),
+    // then SetRecording. With `takeValues` (opening a document) a recording's rate and unit are
+    // written into the sixteen heads as the data-settings dialog writes them. A failure leaves
+    // the document as it was (also when no data file is named: ReadError::Kind::NotNamed).
+    Result<ReadNotes, ReadError> LoadDataFile(int maxRows, Progress* progress,
+                                              bool takeValues = false);
+
     void GetChannelData(std::vector<double>* values, std::string* label, std::vector<double>* times,
                         int channel);
-    void DrawChannel(Surface* surface, const Rect& band, int channel, double* maximum,
-                     const SampleRange* range);
-    // Absolute scaling's measuring pass: every channel's largest absolute value over a plot in
-    // `band` (DrawChannel with a maximum, drawing nothing), the largest of them stored as
-    // m_commonMax. Nothing is done in relative scaling. The view measures before each paint,
-    // printing before its pages, the command-line tool before its picture.
-    void MeasureCommonMax(Surface* surface, const Rect& band);
+    // Draws channel `channel` into its band: the frame, the label "CH[n]" and the chain's graph.
+    void DrawChannel(Surface* surface, const Rect& band, int channel, const SampleRange* range);
+    // The largest absolute value of the channel's chain-end output (0 without one).
+    double MeasureChannel(int channel);
+    // Absolute scaling's measuring pass: every channel measured, the largest value stored as
+    // the common maximum. Nothing is done in relative scaling. The view measures before each
+    // paint, printing before its pages, the command-line tool before its picture.
+    void MeasureCommonMax();
     void ChannelPixelsToRange(int channel, int ignored, const Rect& plot, const Rect& selection,
                               int out[2]);
-    void GetPrintScale(int out[2]) const;
     void ApplyZoomToViews();
+
+    // What the chains read of the document.
+    std::span<const double> ChannelSource(int channel) const override;
+    const DisplayState& Display() const override { return m_display; }
+    DisplayState& Display() override { return m_display; }
 
     // Views and notifications.
     void AddView(DocView* view);
@@ -134,14 +135,8 @@ class CKaisekiDoc {
 
     // Fields, in declaration order.
     std::vector<std::uint8_t> m_channelSource;
-    int m_printing = 0;
-    int m_printScaleX = 4;
-    int m_printScaleY = 4;
-    int m_zoomY = 1;
-    int m_zoomX = 1;
-    double m_commonMax = 10.0;
-    int m_absoluteScale = 0;
-    int m_probeDisplay = 0;
+    // Zoom, scaling, probe display and printing, shared by all views.
+    DisplayState m_display;
     int m_skipColumns = 0;
     int m_headerRows = 0;
     int m_rowCount = 0;
@@ -151,11 +146,12 @@ class CKaisekiDoc {
     std::vector<HeadPtr> m_chains;
 
     // Not part of the document file: the row cap the program reads data files with (a setting of
-    // the user, 0 = no cap), and whether the last reading stopped at the cap with rows left out.
+    // the user, 0 = no cap).
     int m_rowLimit = kMaxRows;
-    bool m_rowsLeftOut = false;
 
   private:
+    // Sixteen source columns without values and no rows; every chain's buffers released.
+    void ClearSourceData();
     void SetUpChannels();
     // Brings lists of other lengths read from a file to 16 entries.
     void NormaliseChannelLists();
@@ -163,6 +159,8 @@ class CKaisekiDoc {
     std::vector<DocView*> m_views;
     std::string m_pathName;
     bool m_modified = false;
+    // What the reading of the source data found.
+    ReadNotes m_readNotes;
 };
 
 }  // namespace tavrel

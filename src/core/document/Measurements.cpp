@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <functional>
 
 #include "document/KaisekiDoc.h"
+#include "modules/analysis/SpectralKernels.h"
 #include "pipeline/ModBase.h"
 #include "platform/Json.h"
 #include "platform/NumberFormat.h"
@@ -13,8 +15,9 @@
 namespace tavrel {
 
 const std::array<const char*, kMeasurementColumns> kMeasurementColumnNames = {
-    "file", "channel", "unit", "samples",  "rate_hz",      "duration_ms", "min",
-    "max",  "mean",    "rms",  "peak_abs", "marker_index", "marker_ms",   "last"};
+    "file",      "channel", "unit",   "samples", "rate_hz",    "duration_ms",
+    "min",       "max",     "mean",   "rms",     "peak_abs",   "marker_index",
+    "marker_ms", "last",    "mnf_hz", "mdf_hz",  "slope_per_s"};
 
 namespace {
 
@@ -65,18 +68,15 @@ void Measure(std::span<const double> values, MeasurementRow& row) {
     }
 }
 
-// The values GetData hands the export from `end`, the module that carried out the pull: its
-// output, when it holds one of at least one sample.
-std::span<const double> DeliveredValues(const CModBase& end) {
-    if (!end.m_output || end.m_outputCount <= 0) return {};
-    return {end.m_output.get(), static_cast<std::size_t>(end.m_outputCount)};
-}
+}  // namespace
 
 void AppendInt(std::string& out, long long value) {
     char digits[24];
     const auto r = std::to_chars(digits, digits + sizeof digits, value);
     out.append(digits, r.ptr);
 }
+
+namespace {
 
 void AppendField(std::string& out, const std::string& field, char separator) {
     if (field.find_first_of(std::string{separator, '"', '\r', '\n'}) == std::string::npos) {
@@ -93,9 +93,8 @@ void AppendField(std::string& out, const std::string& field, char separator) {
 
 }  // namespace
 
-std::vector<MeasurementRow> MeasureDocument(CKaisekiDoc& doc, const std::string& file,
-                                            bool releaseBuffers) {
-    std::vector<MeasurementRow> rows;
+void VisitMeasuredChannels(CKaisekiDoc& doc, bool releaseBuffers,
+                           const std::function<void(int, std::string&, const CModBase&)>& visit) {
     for (int d = 0; d < CKaisekiDoc::kChannels; ++d) {
         if (!HeadHasSamples(doc, d)) continue;
         // The export's pull without its copies: the chain's end computes its output and the
@@ -105,28 +104,48 @@ std::vector<MeasurementRow> MeasureDocument(CKaisekiDoc& doc, const std::string&
         doc.GetChannelData(nullptr, &label, nullptr, d);
         CHeadFilter* head = doc.Head(d);
         if (!label.empty() && head) {
-            MeasurementRow row;
-            row.file = file;
-            row.channel = d + 1;
             // As the export writes the label, but in UTF-8.
             std::replace_if(
                 label.begin(), label.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
-            row.unit = std::move(label);
             // The module that delivered the values: the chain's end, or an active probe.
-            const CModBase* end = CModBase::ChainEnd(head);
-            row.rateHz = end->GetSamplingRate();
-            Measure(DeliveredValues(*end), row);
-            if (row.rateHz > 0)
-                row.durationMs = SampleToMs(row.rateHz, static_cast<double>(row.samples));
-            const int marker = end->GetMarkerIndex();
-            if (marker >= 0) {
-                row.markerIndex = marker;
-                if (row.rateHz > 0) row.markerMs = SampleToMs(row.rateHz, marker);
-            }
-            rows.push_back(std::move(row));
+            visit(d, label, *CModBase::ChainEnd(head));
         }
         if (releaseBuffers && head) head->ClearBuffers();
     }
+}
+
+std::span<const double> DeliveredValues(const CModBase& end) {
+    if (!end.m_output || end.m_outputCount <= 0) return {};
+    return {end.m_output.get(), static_cast<std::size_t>(end.m_outputCount)};
+}
+
+std::vector<MeasurementRow> MeasureDocument(CKaisekiDoc& doc, const std::string& file,
+                                            bool releaseBuffers, bool spectral) {
+    std::vector<MeasurementRow> rows;
+    VisitMeasuredChannels(doc, releaseBuffers, [&](int d, std::string& label, const CModBase& end) {
+        MeasurementRow row;
+        row.file = file;
+        row.channel = d + 1;
+        row.unit = std::move(label);
+        row.rateHz = end.GetSamplingRate();
+        const std::span<const double> values = DeliveredValues(end);
+        Measure(values, row);
+        if (spectral && row.rateHz > 0) {
+            if (const auto figures = spectral::SignalFigures(values, row.rateHz)) {
+                row.mnfHz = figures->meanHz;
+                row.mdfHz = figures->medianHz;
+            }
+            row.slopePerS = spectral::SlopePerSecond(values, row.rateHz);
+        }
+        if (row.rateHz > 0)
+            row.durationMs = SampleToMs(row.rateHz, static_cast<double>(row.samples));
+        const int marker = end.GetMarkerIndex();
+        if (marker >= 0) {
+            row.markerIndex = marker;
+            if (row.rateHz > 0) row.markerMs = SampleToMs(row.rateHz, marker);
+        }
+        rows.push_back(std::move(row));
+    });
     return rows;
 }
 
@@ -179,6 +198,15 @@ std::string MeasurementCell(const MeasurementRow& row, int column) {
         case 13:
             real(row.last);
             break;
+        case 14:
+            real(row.mnfHz);
+            break;
+        case 15:
+            real(row.mdfHz);
+            break;
+        case 16:
+            real(row.slopePerS);
+            break;
         default:
             break;
     }
@@ -187,6 +215,10 @@ std::string MeasurementCell(const MeasurementRow& row, int column) {
 
 void AppendCsvField(std::string& out, const std::string& field) {
     AppendField(out, field, ',');
+}
+
+void AppendTableField(std::string& out, const std::string& field, char separator) {
+    AppendField(out, field, separator);
 }
 
 void AppendMeasurementHeader(std::string& out, char separator) {
@@ -269,6 +301,12 @@ void AppendMeasurementJson(std::string& out, std::span<const MeasurementRow> row
         AppendJsonOrNull(out, optionalInt(row.markerMs));
         key(13);
         AppendJsonOrNull(out, row.last);
+        key(14);
+        AppendJsonOrNull(out, row.mnfHz);
+        key(15);
+        AppendJsonOrNull(out, row.mdfHz);
+        key(16);
+        AppendJsonOrNull(out, row.slopePerS);
         out += '}';
     }
 }

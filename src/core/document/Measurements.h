@@ -4,11 +4,13 @@
 // results window and `tavrel-cli measure` share it, so both give the same numbers.
 //
 // Columns: file, channel, unit, samples, rate_hz, duration_ms, min, max, mean, rms, peak_abs,
-// marker_index, marker_ms, last. Numbers are written as the export writes them ("%0.10G",
-// INF/-INF/NAN), whole numbers in decimal, an empty cell where a value does not exist.
+// marker_index, marker_ms, last, mnf_hz, mdf_hz, slope_per_s. Numbers are written as the export
+// writes them ("%0.10G", INF/-INF/NAN), whole numbers in decimal, an empty cell where a value does
+// not exist.
 #pragma once
 
 #include <array>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -17,6 +19,7 @@
 namespace tavrel {
 
 class CKaisekiDoc;
+class CModBase;
 
 struct MeasurementRow {
     std::string file;  // the data file's path as given (UTF-8)
@@ -33,9 +36,15 @@ struct MeasurementRow {
     std::optional<int> markerIndex;
     std::optional<int> markerMs;  // none without a marker or a positive rate
     std::optional<double> last;   // none without samples
+    // The mean and median frequency of the Welch spectrum of the values (none below 8 samples or
+    // without a positive rate) and their least-squares slope against time in seconds (none below
+    // 2 samples); see modules/analysis/SpectralKernels.h.
+    std::optional<double> mnfHz;
+    std::optional<double> mdfHz;
+    std::optional<double> slopePerS;
 };
 
-inline constexpr int kMeasurementColumns = 14;
+inline constexpr int kMeasurementColumns = 17;
 // The column names of the table, in order ("file", "channel", ... "last").
 extern const std::array<const char*, kMeasurementColumns> kMeasurementColumnNames;
 
@@ -43,8 +52,9 @@ extern const std::array<const char*, kMeasurementColumns> kMeasurementColumnName
 // delivers a labelled column, in channel order; `file` fills the file column. Each chain's end
 // computes its output afresh, as for the export. With `releaseBuffers` every chain drops its
 // buffers once measured (for a document measured once; the program keeps them for its graphs).
+// Without `spectral` the last three columns stay empty (for measuring what they cost).
 std::vector<MeasurementRow> MeasureDocument(CKaisekiDoc& doc, const std::string& file,
-                                            bool releaseBuffers = false);
+                                            bool releaseBuffers = false, bool spectral = true);
 
 // The text of one cell as the CSV writes it, before quoting (empty for a missing value).
 std::string MeasurementCell(const MeasurementRow& row, int column);
@@ -56,6 +66,16 @@ void AppendMeasurementRows(std::string& out, std::span<const MeasurementRow> row
                            char separator = ',');
 // A field of a CSV line, quoted when it has to be.
 void AppendCsvField(std::string& out, const std::string& field);
+void AppendTableField(std::string& out, const std::string& field, char separator);
+// A whole number in decimal.
+void AppendInt(std::string& out, long long value);
+
+// Calls visit(channel index 0-15, the unit label, the module that delivered the values) for every
+// channel the table measures, in channel order, after its chain's end has computed its output.
+void VisitMeasuredChannels(CKaisekiDoc& doc, bool releaseBuffers,
+                           const std::function<void(int, std::string&, const CModBase&)>& visit);
+// The values a chain end delivers to the export: its output (empty without one).
+std::span<const double> DeliveredValues(const CModBase& end);
 
 // JSON: each row an object with the column names as keys, integers as numbers, real numbers with
 // 17 significant digits, a missing or non-finite number null; objects separated by ",\n". The

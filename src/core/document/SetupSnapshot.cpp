@@ -15,17 +15,16 @@ SetupRestore RestoreSetupSnapshot(CKaisekiDoc& doc, std::string_view snapshot) {
     const std::string path = doc.m_dataFilePath;
     const int headerRows = doc.m_headerRows;
     const int skipColumns = doc.m_skipColumns;
-    // Loading replaces the set-up; the source data are put back around it, whatever happens.
+    // Loading replaces the set-up; the source data are put back around it, whatever happens
+    // (what their reading found stays with the document).
     std::vector<std::vector<double>> columns = std::move(doc.m_columns);
     const int rowCount = doc.m_rowCount;
-    const bool rowsLeftOut = doc.m_rowsLeftOut;
     const bool modified = doc.IsModified();
     const std::string pathName = doc.GetPathName();
     auto keepData = [&] {
         doc.m_columns = std::move(columns);
         doc.m_columns.resize(CKaisekiDoc::kChannels);
         doc.m_rowCount = rowCount;
-        doc.m_rowsLeftOut = rowsLeftOut;
         doc.SetModifiedFlag(modified);
         doc.SetPathName(pathName);
     };

@@ -17,11 +17,6 @@ std::unique_ptr<CModBase> Unlink(CModBase* head, int position) {
     return module;
 }
 
-bool ValidChannel(const CKaisekiDoc& doc, int channel) {
-    return channel >= 0 && channel < CKaisekiDoc::kChannels &&
-           channel < static_cast<int>(doc.m_chains.size());
-}
-
 }  // namespace
 
 HeadPtr CopyChain(const CHeadFilter* head) {
@@ -37,58 +32,6 @@ HeadPtr CopyChain(const CHeadFilter* head) {
             CModBase::AppendModule(copy.get(), clone.release());
     }
     return copy;
-}
-
-void PropagateChains(CKaisekiDoc& doc, int channel) {
-    if (channel < 1) return;
-    auto& chains = doc.m_chains;
-    const int count = std::min<int>(CKaisekiDoc::kChannels, static_cast<int>(chains.size()));
-    for (int a = channel; a < count; ++a) {
-        const auto index = static_cast<std::size_t>(a);
-        if (index < doc.m_channelEnabled.size() && doc.m_channelEnabled[index] == 1) break;
-        HeadPtr copy = CopyChain(chains[index - 1].get());
-        if (chains[index] && copy) copy->m_channel = chains[index]->m_channel;
-        // The old chain goes when `old` does, after the copy has taken its place.
-        HeadPtr old = std::move(chains[index]);
-        chains[index] = std::move(copy);
-    }
-}
-
-void SetChannelEnabled(CKaisekiDoc& doc, int channel, bool enabled) {
-    if (channel < 1 || channel >= CKaisekiDoc::kChannels ||
-        doc.m_channelEnabled.size() < static_cast<std::size_t>(CKaisekiDoc::kChannels)) {
-        return;
-    }
-    const auto index = static_cast<std::size_t>(channel);
-    if (enabled) {
-        // The channel keeps its current chain (a copy of the one before it) as its own list.
-        doc.m_channelEnabled[index] = 1;
-        doc.SetModifiedFlag();
-        return;
-    }
-    doc.m_channelEnabled[index] = 0;
-    PropagateChains(doc, channel);
-    doc.UpdateAllViews();
-    doc.SetModifiedFlag();
-}
-
-bool EditChannelChain(CKaisekiDoc& doc, int channel,
-                      const std::function<bool(CHeadFilter* working)>& edit) {
-    if (!ValidChannel(doc, channel)) return false;
-    const auto index = static_cast<std::size_t>(channel);
-    HeadPtr working = CopyChain(doc.m_chains[index].get());
-    if (!working) {
-        working.reset(new CHeadFilter);
-        working->m_doc = &doc;
-    }
-    if (!edit(working.get())) return false;
-    // The views repaint from the new chain while the old one still exists; it goes last.
-    HeadPtr old = std::move(doc.m_chains[index]);
-    doc.m_chains[index] = std::move(working);
-    PropagateChains(doc, channel + 1);
-    doc.SetModifiedFlag();
-    doc.UpdateAllViews();
-    return true;
 }
 
 // ---- the processing-list editor ------------------------------------------------------------
@@ -167,9 +110,9 @@ ChainEdit::ChangeResult ChainEdit::Change(int selected) {
         module->PullInput();
     }
     // The preview shows the module's own output even when the main window shows probe data.
-    CKaisekiDoc* doc = module->m_doc;
-    const int probeDisplay = doc ? doc->m_probeDisplay : 0;
-    if (probeDisplay) doc->m_probeDisplay = 0;
+    ChainContext* context = module->m_doc;
+    const int probeDisplay = context ? context->Display().m_probeDisplay : 0;
+    if (probeDisplay) context->Display().m_probeDisplay = 0;
 
     ChangeResult result;
     if (module->EditSettings() == 1) {
@@ -183,7 +126,7 @@ ChainEdit::ChangeResult ChainEdit::Change(int selected) {
         CModBase::ReplaceModuleAt(m_head, position, backup.release());
         result = ChangeResult::Cancelled;
     }
-    if (probeDisplay) doc->m_probeDisplay = probeDisplay;
+    if (probeDisplay) context->Display().m_probeDisplay = probeDisplay;
     return result;
 }
 

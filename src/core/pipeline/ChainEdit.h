@@ -1,8 +1,7 @@
-// The chain surgery the user's editing asks for, in one place: copying a channel's chain for the
-// processing-list editor and putting the edited copy in place, refreshing the chains of channels
-// that are not enabled from the nearest enabled channel before them, and the editor's Add,
-// Insert, Delete and Change on a chain held by its head. The dialogs only show lists and call
-// these; every module they create, link, unlink, clone or delete passes through here.
+// The chain surgery of the processing-list editor: copying a chain, and the editor's Add, Insert,
+// Delete and Change on a chain held by its head. The dialogs only show lists and call these (and
+// the document's channel operations in document/ChannelChains.h); every module they create,
+// link, unlink, clone or delete passes through here.
 #pragma once
 
 #include <functional>
@@ -10,32 +9,13 @@
 #include <string>
 #include <vector>
 
-#include "document/KaisekiDoc.h"
+#include "pipeline/HeadFilter.h"
 
 namespace tavrel {
 
 // A copy of a chain: its head cloned, then a clone of every later module appended in order. The
 // copy shares no module and no buffer with its source. Null when there is no chain to copy.
 HeadPtr CopyChain(const CHeadFilter* head);
-
-// Gives channels `channel` .. 15 that are not enabled copies of the chain of the channel before
-// them (each keeping its own channel number), stopping at the first enabled channel. The old
-// chains are deleted.
-void PropagateChains(CKaisekiDoc& doc, int channel);
-
-// The enabled flag of channel 1-15 as its check box in the processing-settings dialog sets it.
-// Enabling keeps the channel's current chain as its own list and marks the document modified;
-// disabling gives it and the disabled channels after it copies of the chain before it, updates
-// the views and marks the document modified.
-void SetChannelEnabled(CKaisekiDoc& doc, int channel, bool enabled);
-
-// Edits channel 0-15's processing list: `edit` (the processing-list editor) runs on a working copy
-// of the channel's chain (a new head on the document when the channel has none) and returns true
-// for OK. On OK the copy takes the channel's place, the channels after it are refreshed, the
-// document is marked modified and its views updated before the old chain is deleted; otherwise
-// the copy is deleted and the document is unchanged. Returns the editor's answer.
-bool EditChannelChain(CKaisekiDoc& doc, int channel,
-                      const std::function<bool(CHeadFilter* working)>& edit);
 
 // The processing-list editor's operations on one chain. List entry k is the module at chain
 // position k + 1 (the head is position 0 and is never touched). The catalogue holds one prototype

@@ -101,4 +101,11 @@ inline constexpr int kMaxField = 1039;
 inline constexpr int kMethodField = 1044;
 }  // namespace fft
 
+// The dialog laid out from a class's fields: one row per field, the control of field i (an edit,
+// a check box or a drop-down list) has the id kFirstControl + i.
+namespace generated {
+inline constexpr int kTemplate = 130;
+inline constexpr int kFirstControl = 1100;
+}  // namespace generated
+
 }  // namespace tavrel::dialog_ids

@@ -1,6 +1,5 @@
 #include "pipeline/DmyPipe.h"
 
-#include "document/KaisekiDoc.h"
 #include "platform/Archive.h"
 #include "platform/Translate.h"
 
@@ -16,7 +15,7 @@ void CDmyPipe::SerializeOwn(Archive& ar) {
 }
 
 bool CDmyPipe::StopsForwarding() const {
-    return m_probeOn != 0 && m_doc && m_doc->m_probeDisplay != 0;
+    return m_probeOn != 0 && m_doc && m_doc->Display().m_probeDisplay != 0;
 }
 
 int CDmyPipe::EditSettings() {

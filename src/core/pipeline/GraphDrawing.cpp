@@ -9,7 +9,6 @@
 #include <cmath>
 #include <string>
 
-#include "document/KaisekiDoc.h"
 #include "pipeline/GraphGeometry.h"
 #include "pipeline/ModBase.h"
 #include "platform/Rounding.h"
@@ -111,9 +110,10 @@ void DrawTimeAxis(Surface* s, const GraphFrame& g, int plotBottom, const Trace& 
 
 }  // namespace
 
-void CModBase::DrawGraph(Surface* surface, const Rect& plot, const SampleRange* range) {
-    int scale[2] = {1, 1};
-    if (m_doc) m_doc->GetPrintScale(scale);
+void CModBase::DrawGraph(Surface* surface, const Rect& plot, const DisplayState& display,
+                         const SampleRange* range) {
+    int scale[2];
+    display.GetPrintScale(scale);
     const GraphFrame g = MakeGraphFrame(plot, scale[0], scale[1]);
 
     surface->FrameRect(plot, kFrameColor);
@@ -139,12 +139,12 @@ void CModBase::DrawGraph(Surface* surface, const Rect& plot, const SampleRange* 
     t.minOffset = std::min(static_cast<long long>(plot.top) - g.ym, 0LL);
     t.maxOffset = std::max(static_cast<long long>(plot.bottom) - 1 - g.ym, 0LL);
 
-    // Vertical maximum: the visible samples', or the document's common maximum in absolute
-    // scaling when no range was passed at all (a passed range, even an empty one, always scales
-    // to the module's own samples).
-    const bool common = m_doc && m_doc->m_absoluteScale && !range;
+    // Vertical maximum: the visible samples', or the common maximum in absolute scaling when no
+    // range was passed at all (a passed range, even an empty one, always scales to the module's
+    // own samples).
+    const bool common = display.m_absoluteScale && !range;
     double maximum =
-        common ? m_doc->m_commonMax : MaxAbs(static_cast<int>(first), static_cast<int>(last));
+        common ? display.m_commonMax : MaxAbs(static_cast<int>(first), static_cast<int>(last));
     if (!std::isfinite(maximum)) {
         // An infinite sample (or common maximum) would flatten the trace; scale to the finite
         // samples instead and draw the infinite ones at the edge of the plot.
@@ -167,9 +167,9 @@ void CModBase::DrawGraph(Surface* surface, const Rect& plot, const SampleRange* 
 
     const int rate = GetSamplingRate();
     if (rate > 0) {
-        const bool zoomed = m_editing == 0 && !range && m_doc && m_doc->m_printing == 0;
-        DrawTimeAxis(surface, g, plot.bottom, t, rate, zoomed ? ZoomRefinements(m_doc->m_zoomX) : 0,
-                     m_timeUnit);
+        const bool zoomed = m_editing == 0 && !range && display.m_printing == 0;
+        DrawTimeAxis(surface, g, plot.bottom, t, rate,
+                     zoomed ? ZoomRefinements(display.m_zoomX) : 0, m_timeUnit);
     }
 
     const int tickLeft = AddCoord(plot.left, 35LL * g.sx);
@@ -181,7 +181,7 @@ void CModBase::DrawGraph(Surface* surface, const Rect& plot, const SampleRange* 
     }
     surface->TextOut(
         AddCoord(plot.left, 5LL * g.sx), AddCoord(plot.top, 2LL * g.sy),
-        ScaleLabel(m_unitFactor, amplitude.spacing, m_unit, GetTimeExponent(), m_timeUnit));
+        ScaleLabel(m_unitFactor, amplitude.spacing, OutputUnit(), GetTimeExponent(), m_timeUnit));
 
     // The highlighted range is clamped into the output (this writes the module's own fields),
     // then inverted over everything drawn so far. Its insets of 5 are not scaled.

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "document/KaisekiDoc.h"
 #include "platform/Archive.h"
 
 namespace tavrel {
@@ -17,17 +16,13 @@ void CHeadFilter::SerializeOwn(Archive& ar) {
 }
 
 SampleBuffer CHeadFilter::TakeLocalOutput() {
-    if (!m_output && !m_input && m_doc && m_doc->m_rowCount > 0 && m_channel >= 0 &&
-        m_channel < 16 && static_cast<std::size_t>(m_channel) < m_doc->m_channelSource.size()) {
-        int column = m_doc->m_channelSource[static_cast<std::size_t>(m_channel)];
-        if (column < 16 && static_cast<std::size_t>(column) < m_doc->m_columns.size()) {
-            const std::vector<double>& source = m_doc->m_columns[static_cast<std::size_t>(column)];
-            if (!source.empty() && source.size() <= 0x7FFFFFFFu) {
-                if (SampleBuffer copy = AllocSamples(static_cast<long long>(source.size()))) {
-                    std::copy(source.begin(), source.end(), copy.get());
-                    m_input = std::move(copy);
-                    m_inputCount = static_cast<int>(source.size());
-                }
+    if (!m_output && !m_input && m_doc) {
+        const std::span<const double> source = m_doc->ChannelSource(m_channel);
+        if (!source.empty() && source.size() <= 0x7FFFFFFFu) {
+            if (SampleBuffer copy = AllocSamples(static_cast<long long>(source.size()))) {
+                std::copy(source.begin(), source.end(), copy.get());
+                m_input = std::move(copy);
+                m_inputCount = static_cast<int>(source.size());
             }
         }
     }
@@ -44,14 +39,9 @@ void CHeadFilter::FetchOutput() {
     if (!m_output) m_output = TakeLocalOutput();
 }
 
-void CHeadFilter::DrawOrMeasure(Surface* surface, const Rect& plot, double* maxAbs,
-                                const SampleRange* range) {
+void CHeadFilter::DrawOrMeasure(const std::function<void()>& use) {
     FetchOutput();
-    if (maxAbs) {
-        *maxAbs = MaxAbs(0, m_outputCount);
-    } else {
-        DrawGraph(surface, plot, range);
-    }
+    use();
 }
 
 int CHeadFilter::RecomputeAndGetData(std::vector<double>* values, std::string* label,

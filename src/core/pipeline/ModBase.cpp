@@ -5,10 +5,10 @@
 #include <new>
 #include <string_view>
 
-#include "document/KaisekiDoc.h"
 #include "pipeline/DialogIds.h"
 #include "pipeline/ModuleDialog.h"
 #include "pipeline/ModuleRegistry.h"
+#include "pipeline/ParamDlg.h"
 #include "platform/Archive.h"
 #include "platform/Rounding.h"
 #include "platform/Translate.h"
@@ -89,9 +89,18 @@ void CModBase::ChainGetData(std::vector<double>* values, std::string* label,
     ChainEnd(this)->RecomputeAndGetData(values, label, times);
 }
 
-void CModBase::ChainDraw(Surface* surface, const Rect& plot, double* maxAbs,
+void CModBase::ChainDraw(Surface* surface, const Rect& plot, const DisplayState& display,
                          const SampleRange* range) {
-    ChainEnd(this)->DrawOrMeasure(surface, plot, maxAbs, range);
+    ChainEnd(this)->Draw(surface, plot, display, range);
+}
+
+double CModBase::ChainMeasure() {
+    return ChainEnd(this)->MeasureMaxAbs();
+}
+
+const DisplayState& DisplayOf(const CModBase& module) {
+    static const DisplayState defaults;
+    return module.m_doc ? module.m_doc->Display() : defaults;
 }
 
 // ---- pull protocol -----------------------------------------------------------------------------
@@ -103,7 +112,7 @@ void CModBase::WriteInheritedProperties() const {
     m_next->m_samplingRate = GetSamplingRate();
     m_next->m_doc = m_doc;
     m_next->m_timeExponent = GetTimeExponent();
-    m_next->m_unit = m_unit;
+    m_next->m_unit = OutputUnit();
     m_next->m_unitFactor = m_unitFactor;
     m_next->m_timeUnit = m_timeUnit;
 }
@@ -161,16 +170,22 @@ int CModBase::Compute() {
     });
 }
 
-void CModBase::DrawOrMeasure(Surface* surface, const Rect& plot, double* maxAbs,
-                             const SampleRange* range) {
+void CModBase::Draw(Surface* surface, const Rect& plot, const DisplayState& display,
+                    const SampleRange* range) {
+    DrawOrMeasure([&] { DrawGraph(surface, plot, display, range); });
+}
+
+double CModBase::MeasureMaxAbs() {
+    double value = 0.0;
+    DrawOrMeasure([&] { value = MaxAbs(0, m_outputCount); });
+    return value;
+}
+
+void CModBase::DrawOrMeasure(const std::function<void()>& use) {
     if (!PullInput()) return;
     if (m_editing) m_output.reset();
     if (!m_output) Compute();
-    if (maxAbs) {
-        *maxAbs = MaxAbs(0, m_outputCount);
-    } else {
-        DrawGraph(surface, plot, range);
-    }
+    use();
     if (m_editing) m_output.reset();
 }
 
@@ -186,7 +201,7 @@ int CModBase::RecomputeAndGetData(std::vector<double>* values, std::string* labe
 std::string CModBase::BuildUnitLabel() const {
     std::string label;
     if (m_unitFactor != 1) label += std::to_string(m_unitFactor) + "x";
-    label += "[" + m_unit + "]";
+    label += "[" + OutputUnit() + "]";
     int exponent = GetTimeExponent();
     if (exponent != 0) {
         label += exponent > 0 ? "*" : "/";
@@ -256,8 +271,8 @@ int CModBase::PixelsToRange(Surface*, const Rect& plot, const Rect& selection, i
         out[1] = 0;
         return 0;
     }
-    int scale[2] = {1, 1};
-    if (m_doc) m_doc->GetPrintScale(scale);
+    int scale[2];
+    DisplayOf(*this).GetPrintScale(scale);
     double width = plot.right - plot.left - 80.0 * scale[0];
     double x0 = plot.left + 40.0 * scale[0];
     double p = width / m_outputCount;
@@ -300,6 +315,12 @@ void ChainDeleter::operator()(CModBase* first) const {
 }
 
 int CModBase::EditSettings() {
+    // A class whose dialog is fed by its descriptor's fields gets that dialog; any other class
+    // without a dialog of its own the plain confirmation.
+    if (const ModuleClass* c = FindModuleClass(GetClassName()); c && HasTableDialog(*c)) {
+        CParamDlg dialog(*this);
+        return RunModuleDialog(dialog);
+    }
     ModuleDialog dialog(*this, dialog_ids::confirm::kTemplate, Translate("ModuleDialog", "確認"),
                         false);
     return RunModuleDialog(dialog);

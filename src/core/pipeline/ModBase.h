@@ -9,17 +9,18 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "pipeline/ChainContext.h"
 #include "platform/Surface.h"
 #include "platform/Translate.h"
 
 namespace tavrel {
 
 class Archive;
-class CKaisekiDoc;
 
 // Frees a sample array and carries the serial number AllocSamples gave it. Serial numbers are
 // never reused, so a value derived from an array (its vertical maximum) can be kept under the
@@ -66,7 +67,12 @@ class CModBase {
     // the forwarding, see StopsForwarding), which performs the matching local operation.
     void ChainPixelsToRange(Surface* surface, const Rect& plot, const Rect& selection, int out[2]);
     void ChainGetData(std::vector<double>* values, std::string* label, std::vector<double>* times);
-    void ChainDraw(Surface* surface, const Rect& plot, double* maxAbs, const SampleRange* range);
+    // Draws the chain end's output into `plot` as the display state says.
+    void ChainDraw(Surface* surface, const Rect& plot, const DisplayState& display,
+                   const SampleRange* range);
+    // Absolute scaling's measuring pass: the largest absolute value of the chain end's output
+    // (0 without an output).
+    double ChainMeasure();
 
     virtual int PixelsToRange(Surface* surface, const Rect& plot, const Rect& selection,
                               int out[2]);
@@ -87,15 +93,19 @@ class CModBase {
     // The pull step: hands this module's output downstream (computing it, and pulling from
     // upstream, when needed) and writes the inherited properties into m_next.
     SampleBuffer TakeOutput();
-    virtual void DrawOrMeasure(Surface* surface, const Rect& plot, double* maxAbs,
-                               const SampleRange* range);
+    // The two local chain-end operations: drawing the output, and measuring its largest absolute
+    // value. Both go through DrawOrMeasure.
+    void Draw(Surface* surface, const Rect& plot, const DisplayState& display,
+              const SampleRange* range);
+    double MeasureMaxAbs();
     // Computes m_output from m_input; the count, or -1 without an output.
     virtual int Compute();
     // Makes sure m_input is held, pulling it from upstream; the input or null.
     double* PullInput();
     // A new module of the same class with the same settings, without buffers or links.
     std::unique_ptr<CModBase> Clone() const;
-    virtual void DrawGraph(Surface* surface, const Rect& plot, const SampleRange* range);
+    virtual void DrawGraph(Surface* surface, const Rect& plot, const DisplayState& display,
+                           const SampleRange* range);
     // Copies the settings of another module of the same class: its own fields (read through the
     // persistent record, see the table of module classes), then the base record.
     virtual void CopySettings(const CModBase& source);
@@ -113,6 +123,9 @@ class CModBase {
     static CModBase* ReplaceModuleAt(CModBase* first, int n, CModBase* module);
     static CModBase* RemoveModuleAt(CModBase* first, int n);
 
+    // The unit of the values this module delivers: the unit that reached it, unless the module
+    // changes it (the Teager-Kaiser energy squares it, the normalisation gives "%").
+    virtual std::string OutputUnit() const { return m_unit; }
     // Unit label of the data this module delivers ("[mV]", "1000x[mV]", "[mV]/[ms]^2").
     std::string BuildUnitLabel() const;
 
@@ -132,10 +145,16 @@ class CModBase {
     SampleBuffer m_output;
     CModBase* m_prev = nullptr;
     CModBase* m_next = nullptr;
-    CKaisekiDoc* m_doc = nullptr;
+    // What the chain reads of its owner (the document): set on the head and handed down the chain.
+    ChainContext* m_doc = nullptr;
     std::string m_name = kDisplayName;
 
   protected:
+    // The step drawing and measuring share: makes sure the output is held (pulling the input and
+    // computing when needed), runs `use` on it, and lets go of it again while the module's dialog
+    // is open (the preview then recomputes each time).
+    virtual void DrawOrMeasure(const std::function<void()>& use);
+
     // Hooks of the pull step. TakeOutput walks upstream while WantsUpstream() holds, lets the
     // first module that does not want upstream produce its output (TakeLocalOutput), then passes
     // the array down again through TakeOutputFrom of each module on the way.
@@ -173,6 +192,10 @@ class CModBase {
     };
     mutable MaxAbsCache m_maxAbsCache;
 };
+
+// The display state a module's context gives (the defaults without a context): what the settings
+// dialog's preview draws with.
+const DisplayState& DisplayOf(const CModBase& module);
 
 // Deletes a whole chain from its first module.
 struct ChainDeleter {

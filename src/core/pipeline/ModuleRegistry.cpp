@@ -13,12 +13,16 @@ namespace tavrel {
 
 namespace {
 
+// The head's channel is set by the document (no dialog edits it); the probe's switch is the
+// check box of its dialog.
 constexpr std::array<ModuleField, 1> kHeadFields{{{"channel", FieldType::Int}}};
-constexpr std::array<ModuleField, 1> kProbeFields{{{"probeOn", FieldType::Int}}};
+constexpr std::array<ModuleField, 1> kProbeFields{
+    {WithControl(OnOffParam("probeOn", false, TAVREL_TRANSLATE_NOOP("ModuleDialogs", "有効にする")),
+                 dialog_ids::probe::kEnable)}};
 
 // The base class and the head are stored in every document but never offered; the base class
 // opens the plain frame, and so does the head (which no editor lists).
-const std::array<ModuleClass, 3> kPipelineClasses{{
+constexpr std::array<ModuleClass, 3> kPipelineClasses{{
     {CModBase::kClassName,
      CModBase::kDisplayName,
      &MakeModule<CModBase>,
@@ -44,15 +48,36 @@ std::span<const ModuleClass> PipelineModuleClasses() {
     return kPipelineClasses;
 }
 
-const std::vector<const ModuleClass*>& ModuleClasses() {
-    static const std::vector<const ModuleClass*> classes = [] {
+namespace {
+
+std::vector<const ModuleClass*>& ClassList() {
+    static std::vector<const ModuleClass*> classes = [] {
         std::vector<const ModuleClass*> all;
-        for (auto table : {PipelineModuleClasses(), FilterModuleClasses(), AnalysisModuleClasses()})
+        for (auto table : {PipelineModuleClasses(), FilterModuleClasses(), AnalysisModuleClasses(),
+                           SpectralModuleClasses()})
             for (const ModuleClass& c : table)
                 all.push_back(&c);
         return all;
     }();
     return classes;
+}
+
+}  // namespace
+
+void RegisterModuleClasses(std::span<const ModuleClass> table) {
+    for (const ModuleClass& c : table)
+        ClassList().push_back(&c);
+}
+
+const std::vector<const ModuleClass*>& ModuleClasses() {
+    return ClassList();
+}
+
+bool HasTableDialog(const ModuleClass& c) {
+    if (c.dialogTemplate == dialog_ids::generated::kTemplate) return true;
+    if (c.fields.empty() || c.dialogTitle == nullptr) return false;
+    return std::all_of(c.fields.begin(), c.fields.end(),
+                       [](const ModuleField& f) { return f.control != 0; });
 }
 
 const ModuleClass* FindModuleClass(std::string_view className) {
@@ -86,6 +111,14 @@ std::vector<const ModuleClass*> CatalogueClasses() {
                          return a->cataloguePosition < b->cataloguePosition;
                      });
     return offered;
+}
+
+bool StartsCatalogueGroup(const ModuleClass& c) {
+    if (c.cataloguePosition <= kMainCatalogueEntries) return false;
+    for (const ModuleClass* offered : CatalogueClasses()) {
+        if (offered->cataloguePosition > kMainCatalogueEntries) return offered == &c;
+    }
+    return false;
 }
 
 std::unique_ptr<CModBase> CreateModule(std::string_view className) {

@@ -66,9 +66,11 @@ AtomicFile::AtomicFile(std::string path) : m_target(std::move(path)) {
         if (m_fd < 0) m_error = errno;
         return;
     }
-    // A file the user has made read-only is not replaced.
-    if (exists && access(m_target.c_str(), W_OK) != 0) {
-        m_error = errno;
+    // A file the user has made read-only is not replaced: one without any write bit is refused
+    // also for the superuser, whom access() would let write it.
+    if (exists && ((existing.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 ||
+                   access(m_target.c_str(), W_OK) != 0)) {
+        m_error = (existing.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 ? EACCES : errno;
         return;
     }
     std::filesystem::path folder = std::filesystem::path(m_target).parent_path();

@@ -7,11 +7,11 @@
 #include <optional>
 #include <string>
 
-#include "document/ExportSettings.h"
-
 namespace tavrel {
 
 class ModuleDialog;
+// The export settings dialog's values (defined with the export, a layer above).
+struct ExportSettings;
 
 // A progress window driven by a long operation on the user-interface thread.
 class Progress {

@@ -89,7 +89,9 @@ bool CKaisekiApp::InitInstance(const QStringList& arguments) {
             m_doc.UpdateAllViews();
             break;
         case CommandLine::Action::Open:
-            if (!m_commands->OpenDocumentFile(line.file)) return false;
+            // A document that cannot be opened has been reported; the program starts with the
+            // new document instead.
+            if (!m_commands->OpenDocumentFile(line.file)) m_doc.UpdateAllViews();
             break;
         case CommandLine::Action::Print:
             // Like the print switch of a desktop program: print, then end without a window.

@@ -56,6 +56,11 @@ COptionsDlg::COptionsDlg(QWidget* parent) : QDialog(parent) {
     language->addItem(QStringLiteral("English"));
     AddControl<QLabel>(this, du, kLanguageNote, 15, 94, 138, 8,
                        Tr("OptionsDlg", "次回の起動から有効になります。"));
+    // The list shows the stored choice; while TAVREL_LANG chooses the language of the runs, the
+    // dialog says so, since the stored choice then has no effect.
+    auto* overridden = AddControl<QLabel>(this, du, kLanguageOverride, 15, 102, 138, 8,
+                                          Tr("OptionsDlg", "TAVREL_LANG が優先されています。"));
+    overridden->setVisible(LanguageSetByEnvironment());
 
     auto* ok = AddControl<QPushButton>(this, du, 1, 166, 7, 50, 14, QStringLiteral("OK"));
     ok->setDefault(true);

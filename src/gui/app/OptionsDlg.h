@@ -37,6 +37,7 @@ class COptionsDlg : public QDialog {
         kNoLimitCheck = 1001,
         kLanguageList = 1002,
         kLanguageNote = 1003,
+        kLanguageOverride = 1004,
     };
 
     explicit COptionsDlg(QWidget* parent = nullptr);

@@ -26,7 +26,8 @@ constexpr const char* kUsage =
     "  TAVREL_LANG=en|ja         the display language of this run (English or Japanese);\n"
     "                            without it, the one chosen in the options (Japanese at first)\n"
     "\n"
-    "Exit status: 0 success, 1 a usage error or a document that cannot be opened or printed.\n";
+    "Exit status: 0 success, 1 a usage error or a document that cannot be printed (a document\n"
+    "that cannot be opened is reported and the program starts with a new one).\n";
 
 }  // namespace
 

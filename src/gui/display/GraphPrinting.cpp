@@ -18,8 +18,8 @@ namespace {
 // Puts the document back into screen state however the drawing ends.
 class PrintingState {
   public:
-    explicit PrintingState(CKaisekiDoc& doc) : m_doc(doc) { m_doc.m_printing = 1; }
-    ~PrintingState() { m_doc.m_printing = 0; }
+    explicit PrintingState(CKaisekiDoc& doc) : m_doc(doc) { m_doc.m_display.m_printing = 1; }
+    ~PrintingState() { m_doc.m_display.m_printing = 0; }
     PrintingState(const PrintingState&) = delete;
     PrintingState& operator=(const PrintingState&) = delete;
 
@@ -62,11 +62,11 @@ void PrintChannels(CKaisekiDoc& doc, Surface& surface, int firstChannel, int cou
 void PrintBands(CKaisekiDoc& doc, Surface& surface, const std::vector<int>& channels, int top,
                 const BandOverlay& overlay) {
     // Measured before the printing state is set, with the on-screen graph offset.
-    doc.MeasureCommonMax(&surface, {0, 0, kPrintPageWidth, kPrintBandHeight});
+    doc.MeasureCommonMax();
     PrintingState printing(doc);
     Rect band{0, top, kPrintPageWidth, top + kPrintBandHeight};
     for (int channel : channels) {
-        doc.DrawChannel(&surface, band, channel, nullptr, nullptr);
+        doc.DrawChannel(&surface, band, channel, nullptr);
         if (overlay) overlay(surface, band, channel);
         band.top += kPrintBandHeight;
         band.bottom += kPrintBandHeight;

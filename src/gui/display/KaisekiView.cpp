@@ -14,6 +14,7 @@
 #include <algorithm>
 
 #include "document/BandLayout.h"
+#include "gui/display/BurstShading.h"
 #include "gui/display/GraphPrinting.h"
 #include "gui/display/GraphReadout.h"
 #include "gui/display/MainFrame.h"
@@ -131,10 +132,14 @@ void CKaisekiView::SetZoom(int xZoom, int yZoom) {
 
 void CKaisekiView::OnInitialUpdate() {
     if (m_doc) {
-        m_xZoom = std::clamp(m_doc->m_zoomX, 1, 100);
-        m_yZoom = std::clamp(m_doc->m_zoomY, 1, 100);
+        m_xZoom = std::clamp(m_doc->m_display.m_zoomX, 1, 100);
+        m_yZoom = std::clamp(m_doc->m_display.m_zoomY, 1, 100);
     }
     ApplyScrollSizes();
+    // A new or newly opened document is shown from its start: the zoom factors are the running
+    // program's, but the place scrolled to in the previous document means nothing for this one.
+    horizontalScrollBar()->setValue(0);
+    verticalScrollBar()->setValue(0);
     viewport()->update();
 }
 
@@ -232,20 +237,18 @@ void CKaisekiView::focusOutEvent(QFocusEvent* event) {
 void CKaisekiView::OnDraw(Surface& surface, const Rect& visible) {
     if (!m_doc) return;
     WaitCursor wait;
-    MeasureCommonMax(surface);
-    DrawBands(surface, visible);
-}
-
-void CKaisekiView::MeasureCommonMax(Surface& surface) {
     // Measured over all channels on every paint, visible or not.
-    if (m_doc) m_doc->MeasureCommonMax(&surface, {0, 0, TotalWidth(), BandHeight()});
+    m_doc->MeasureCommonMax();
+    DrawBands(surface, visible);
 }
 
 void CKaisekiView::DrawBands(Surface& surface, const Rect& visible) {
     if (!m_doc) return;
     for (int k : m_shown) {
         const Rect band = BandRect(k);
-        if (Intersects(band, visible)) m_doc->DrawChannel(&surface, band, k, nullptr, nullptr);
+        if (!Intersects(band, visible)) continue;
+        ShadeBursts(surface, *m_doc, band, k, nullptr);
+        m_doc->DrawChannel(&surface, band, k, nullptr);
     }
 }
 
@@ -260,12 +263,14 @@ void CKaisekiView::DrawPicture(const QRegion& region) {
     painter.translate(-scroll);
     const QRegion area = region.translated(scroll);
     QPainterSurface surface(painter, area.boundingRect());
-    MeasureCommonMax(surface);
+    m_doc->MeasureCommonMax();
     // Each band once, however many rectangles of the region it crosses: a band's chain is
     // computed once per paint.
     for (int k : m_shown) {
         const Rect band = BandRect(k);
-        if (area.intersects(ToQRect(band))) m_doc->DrawChannel(&surface, band, k, nullptr, nullptr);
+        if (!area.intersects(ToQRect(band))) continue;
+        ShadeBursts(surface, *m_doc, band, k, nullptr);
+        m_doc->DrawChannel(&surface, band, k, nullptr);
     }
 }
 

@@ -125,9 +125,6 @@ class CKaisekiView : public QAbstractScrollArea, public DocView {
     bool StartPan(QMouseEvent* event);
     void ShowPointer(const QPoint& client);
     void DrawCursors(QPainter& painter);
-    // The measuring pass of absolute display: stores the largest output value of all channels
-    // as the document's common maximum.
-    void MeasureCommonMax(Surface& surface);
     void DrawBands(Surface& surface, const Rect& visible);
     // Draws the graphs of `region` (client coordinates) into the picture: the measuring pass,
     // then each band that crosses the region, once.

@@ -48,19 +48,19 @@ bool CKaisekiView::ZoomWithWheel(QWheelEvent* event) {
     if (delta == 0) return true;
     const bool up = delta > 0;
     if (event->modifiers() & Qt::ShiftModifier) {
-        const int factor = NextStep(kZoomY, m_doc->m_zoomY, up);
-        if (factor == m_doc->m_zoomY) return true;
+        const int factor = NextStep(kZoomY, m_doc->m_display.m_zoomY, up);
+        if (factor == m_doc->m_display.m_zoomY) return true;
         if (CMainFrame* frame = Frame()) {
             frame->SetZoomY(factor);
             frame->UpdateCommandUI();
         } else {
-            m_doc->m_zoomY = factor;
+            m_doc->m_display.m_zoomY = factor;
             m_doc->ApplyZoomToViews();
         }
         return true;
     }
-    const int factor = NextStep(kZoomX, m_doc->m_zoomX, up);
-    if (factor == m_doc->m_zoomX) return true;
+    const int factor = NextStep(kZoomX, m_doc->m_display.m_zoomX, up);
+    if (factor == m_doc->m_display.m_zoomX) return true;
     const int mouseX = event->position().toPoint().x();
     const int oldWidth = TotalWidth();
     const int scroll = horizontalScrollBar()->value();
@@ -68,7 +68,7 @@ bool CKaisekiView::ZoomWithWheel(QWheelEvent* event) {
         frame->SetZoomX(factor);
         frame->UpdateCommandUI();
     } else {
-        m_doc->m_zoomX = factor;
+        m_doc->m_display.m_zoomX = factor;
         m_doc->ApplyZoomToViews();
     }
     horizontalScrollBar()->setValue(ScrollKeepingPoint(oldWidth, TotalWidth(), scroll, mouseX));
@@ -190,7 +190,7 @@ std::function<void(Surface&, const Rect&, int)> CKaisekiView::PrintOverlay() con
     CKaisekiDoc* doc = m_doc;
     return [doc, cursors](Surface& surface, const Rect& band, int channel) {
         int scale[2];
-        doc->GetPrintScale(scale);
+        doc->m_display.GetPrintScale(scale);
         const Color background = surface.GetBkColor();
         for (int which : {ViewState::A, ViewState::B}) {
             const ViewCursor& cursor = cursors[which];

@@ -10,6 +10,7 @@
 #include <cmath>
 #include <memory>
 
+#include "gui/display/BurstShading.h"
 #include "gui/display/GraphReadout.h"
 #include "gui/display/MainFrame.h"
 #include "gui/display/ViewState.h"
@@ -38,7 +39,9 @@ CMagView::~CMagView() {
 void CMagView::OnDraw(Surface& surface) {
     if (!m_doc) return;
     const SampleRange range{m_firstSample, m_lastSample};
-    m_doc->DrawChannel(&surface, {0, 0, width(), height()}, m_channel, nullptr, &range);
+    const Rect band{0, 0, width(), height()};
+    ShadeBursts(surface, *m_doc, band, m_channel, &range);
+    m_doc->DrawChannel(&surface, band, m_channel, &range);
 }
 
 void CMagView::paintEvent(QPaintEvent* event) {

@@ -17,6 +17,7 @@
 #include <QTimer>
 #include <QToolBar>
 
+#include "document/ExportWriter.h"
 #include "gui/display/CommandIds.h"
 #include "gui/display/GraphPrinting.h"
 #include "gui/display/GraphSplitter.h"
@@ -265,13 +266,13 @@ void CMainFrame::ConnectCommands() {
     on(ID_APP_EXIT, [this] { close(); });
     on(ID_VIEW_TOOLBAR, [this] { m_wndToolBar->setVisible(!m_wndToolBar->isVisible()); });
     on(ID_VIEW_STATUS_BAR, [this] { m_wndStatusBar->setVisible(!m_wndStatusBar->isVisible()); });
-    auto flag = [this](int CKaisekiDoc::*member, int value) {
-        if (m_doc) SetDisplayFlag(&(m_doc->*member), value);
+    auto flag = [this](int DisplayState::*member, int value) {
+        if (m_doc) SetDisplayFlag(&(m_doc->m_display.*member), value);
     };
-    on(ID_DISPLAY_NORMAL, [flag] { flag(&CKaisekiDoc::m_probeDisplay, 0); });
-    on(ID_DISPLAY_PROBE, [flag] { flag(&CKaisekiDoc::m_probeDisplay, 1); });
-    on(ID_SCALE_RELATIVE, [flag] { flag(&CKaisekiDoc::m_absoluteScale, 0); });
-    on(ID_SCALE_ABSOLUTE, [flag] { flag(&CKaisekiDoc::m_absoluteScale, 1); });
+    on(ID_DISPLAY_NORMAL, [flag] { flag(&DisplayState::m_probeDisplay, 0); });
+    on(ID_DISPLAY_PROBE, [flag] { flag(&DisplayState::m_probeDisplay, 1); });
+    on(ID_SCALE_RELATIVE, [flag] { flag(&DisplayState::m_absoluteScale, 0); });
+    on(ID_SCALE_ABSOLUTE, [flag] { flag(&DisplayState::m_absoluteScale, 1); });
     const struct {
         int id;
         int factor;
@@ -315,19 +316,19 @@ void CMainFrame::UpdateCommandUI() {
     Action(ID_FILE_SAVE_PROCESSED)->setEnabled(hasDoc && m_doc->m_rowCount > 0);
     Action(ID_VIEW_TOOLBAR)->setChecked(m_wndToolBar->isVisibleTo(this));
     Action(ID_VIEW_STATUS_BAR)->setChecked(m_wndStatusBar->isVisibleTo(this));
-    Action(ID_DISPLAY_NORMAL)->setChecked(hasDoc && !m_doc->m_probeDisplay);
-    Action(ID_DISPLAY_PROBE)->setChecked(hasDoc && m_doc->m_probeDisplay);
-    Action(ID_SCALE_RELATIVE)->setChecked(hasDoc && !m_doc->m_absoluteScale);
-    Action(ID_SCALE_ABSOLUTE)->setChecked(hasDoc && m_doc->m_absoluteScale);
+    Action(ID_DISPLAY_NORMAL)->setChecked(hasDoc && !m_doc->m_display.m_probeDisplay);
+    Action(ID_DISPLAY_PROBE)->setChecked(hasDoc && m_doc->m_display.m_probeDisplay);
+    Action(ID_SCALE_RELATIVE)->setChecked(hasDoc && !m_doc->m_display.m_absoluteScale);
+    Action(ID_SCALE_ABSOLUTE)->setChecked(hasDoc && m_doc->m_display.m_absoluteScale);
     const struct {
         int id;
         int factor;
     } zoomsX[] = {{ID_ZOOMX_1, 1},   {ID_ZOOMX_2, 2},   {ID_ZOOMX_4, 4},    {ID_ZOOMX_10, 10},
                   {ID_ZOOMX_20, 20}, {ID_ZOOMX_40, 40}, {ID_ZOOMX_100, 100}};
     for (const auto& z : zoomsX)
-        Action(z.id)->setChecked(hasDoc && m_doc->m_zoomX == z.factor);
-    Action(ID_ZOOMY_1)->setChecked(hasDoc && m_doc->m_zoomY == 1);
-    Action(ID_ZOOMY_2)->setChecked(hasDoc && m_doc->m_zoomY == 2);
+        Action(z.id)->setChecked(hasDoc && m_doc->m_display.m_zoomX == z.factor);
+    Action(ID_ZOOMY_1)->setChecked(hasDoc && m_doc->m_display.m_zoomY == 1);
+    Action(ID_ZOOMY_2)->setChecked(hasDoc && m_doc->m_display.m_zoomY == 2);
     const bool dialogShown = m_procSetDlg && m_procSetDlg->isVisible();
     Action(ID_PROC_SETTINGS)
         ->setText(dialogShown ? Tr("MainFrame", "隠す") : Tr("MainFrame", "表示"));
@@ -363,14 +364,14 @@ void CMainFrame::SetDisplayFlag(int* flag, int value) {
 }
 
 void CMainFrame::SetZoomX(int factor) {
-    if (!m_doc || m_doc->m_zoomX == factor) return;
-    m_doc->m_zoomX = factor;
+    if (!m_doc || m_doc->m_display.m_zoomX == factor) return;
+    m_doc->m_display.m_zoomX = factor;
     m_doc->ApplyZoomToViews();
 }
 
 void CMainFrame::SetZoomY(int factor) {
-    if (!m_doc || m_doc->m_zoomY == factor) return;
-    m_doc->m_zoomY = factor;
+    if (!m_doc || m_doc->m_display.m_zoomY == factor) return;
+    m_doc->m_display.m_zoomY = factor;
     m_doc->ApplyZoomToViews();
 }
 
@@ -379,7 +380,7 @@ void CMainFrame::OnSaveProcessedData() {
         GetHost().Beep();
         return;
     }
-    m_doc->ExportProcessedData();
+    ExportProcessedData(*m_doc);
 }
 
 // ---- processing-settings dialog and view updates -----------------------------------------------
@@ -409,7 +410,7 @@ void CMainFrame::OnMeasurements() {
 void CMainFrame::OnViewUpdate() {
     if (m_procSetDlg && m_procSetDlgRefresh) m_procSetDlgRefresh(m_procSetDlg.data());
     // A data file cut at the row limit is told in the first pane until the next reading.
-    const QString notice = m_doc ? RowsLeftOutNotice(*m_doc) : QString();
+    const QString notice = m_doc ? ReadingNotice(*m_doc) : QString();
     m_idleText->setText(notice.isEmpty() ? Tr("MainFrame", "ﾚﾃﾞｨ") : notice);
     UpdateCommandUI();
 }

@@ -3,14 +3,24 @@
 // the processed-data export writes them) and measures again whenever the document updates its
 // views. "コピー" puts the table, tab-separated with its header, on the clipboard; "保存..." writes
 // the table as CSV, the file column holding the document's data file.
+//
+// A second tab, "バースト", lists every burst of the measured channels (the burst table) with its
+// four settings: the baseline range, the factor of its SD, the shortest burst and the shortest
+// gap. While that tab is shown the graph view and the magnifier shade the listed bursts; "コピー"
+// and "保存..." then act on the burst table.
 #pragma once
 
 #include <QString>
 #include <QWidget>
+#include <array>
 #include <functional>
+#include <vector>
 
+#include "document/BurstTable.h"
 #include "document/KaisekiDoc.h"
 
+class QDoubleSpinBox;
+class QTabWidget;
 class QTableWidget;
 
 namespace tavrel::qt {
@@ -39,15 +49,33 @@ class CMeasureWnd : public QWidget, public DocView {
     void OnSave();
 
     QTableWidget* Table() const { return m_table; }
+    QTableWidget* BurstTable() const { return m_burstTable; }
+    QTabWidget* Tabs() const { return m_tabs; }
+    // Whether the burst tab is the one shown.
+    bool ShowsBursts() const;
+    // The settings the burst tab's controls hold.
+    spectral::BurstSettings BurstSettingsShown() const;
 
   protected:
     void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
   private:
     QString RowsText(bool selectedOnly) const;
+    QWidget* MakeBurstPage();
+    // Fills the burst table and hands its bursts to the views' shading.
+    void RefreshBursts();
+    // Turns the views' shading on or off as the burst tab is shown, and repaints them.
+    void UpdateShading();
+    // The table of the tab shown.
+    QTableWidget* ShownTable() const;
 
     CKaisekiDoc* m_doc;
+    QTabWidget* m_tabs = nullptr;
     QTableWidget* m_table = nullptr;
+    QTableWidget* m_burstTable = nullptr;
+    std::array<QDoubleSpinBox*, 5> m_burstEdits{};
+    std::vector<BurstRow> m_bursts;
 };
 
 }  // namespace tavrel::qt

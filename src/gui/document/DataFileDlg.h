@@ -7,6 +7,8 @@
 #include <QDialog>
 #include <string>
 
+#include "document/DataSettings.h"
+
 namespace tavrel {
 class CKaisekiDoc;
 struct DataFileSettings;
@@ -24,8 +26,8 @@ class CDataFileDlg : public QDialog {
     static constexpr int kTimeStampCheck = 1004;
     static constexpr int kSkipCheck = 1006;
     static constexpr int kSkipColumnsEdit = 1038;
-    static constexpr unsigned kMaxHeaderRows = 99;
-    static constexpr unsigned kMaxSkipColumns = 9;
+    static constexpr unsigned kMaxHeaderRows = tavrel::kMaxHeaderRows;
+    static constexpr unsigned kMaxSkipColumns = tavrel::kMaxSkipColumns;
 
     explicit CDataFileDlg(QWidget* parent = nullptr);
 

@@ -2,8 +2,9 @@
 
 #include "gui/platform/Translation.h"
 
-#include <filesystem>
-#include <system_error>
+#include <QStringList>
+
+#include <memory>
 
 #include "document/KaisekiDoc.h"
 #include "platform/Host.h"
@@ -33,38 +34,46 @@ bool RefuseWhileReading() {
     return true;
 }
 
-std::string DataPathForReading(const std::string& dataPath, const std::string& documentPath) {
-    namespace fs = std::filesystem;
-    if (dataPath.empty() || documentPath.empty()) return dataPath;
-    std::error_code error;
-    fs::path given = fs::u8path(dataPath);
-    if (given.is_absolute() || fs::exists(given, error)) return dataPath;
-    fs::path beside = fs::u8path(documentPath).parent_path() / given;
-    if (fs::is_regular_file(beside, error)) {
-        std::u8string text = beside.lexically_normal().u8string();
-        return std::string(text.begin(), text.end());
-    }
-    return dataPath;
-}
-
-void ReadDataFile(CKaisekiDoc& doc) {
+void ReadDataFile(CKaisekiDoc& doc, bool takeValues) {
     ReadingScope reading;
-    std::string stored = doc.m_dataFilePath;
-    doc.m_dataFilePath = DataPathForReading(stored, doc.GetPathName());
-    // Put the stored path back however the reader returns.
-    struct Restore {
-        CKaisekiDoc& doc;
-        std::string path;
-        ~Restore() { doc.m_dataFilePath = std::move(path); }
-    } restore{doc, std::move(stored)};
-    doc.LoadDataFile();
+    Host& host = GetHost();
+    std::unique_ptr<Progress> progress = host.CreateProgress();
+    auto read = [&] {
+        WaitCursor wait;
+        return doc.LoadDataFile(doc.m_rowLimit, progress.get(), takeValues);
+    }();
+    progress.reset();
+    if (!read) {
+        if (const std::string message = ReadErrorMessage(read.Error()); !message.empty())
+            host.MessageBox(message);
+        return;
+    }
+    for (const std::string& message : ReadingMessages(*read))
+        host.MessageBox(message);
+    if (read->cancelled) host.Beep();
 }
 
-QString RowsLeftOutNotice(const CKaisekiDoc& doc) {
-    if (!doc.m_rowsLeftOut) return {};
-    return Tr("DataReading",
-              "データファイルの先頭 %1 行だけを読み込みました（上限はオプションで変更できます）")
-        .arg(doc.m_rowCount);
+QString ReadingNotice(const CKaisekiDoc& doc) {
+    const ReadNotes& notes = doc.LastReading();
+    QStringList parts;
+    if (notes.rowsLeftOut) {
+        // One literal, so that the translation finds it whole.
+        // clang-format off
+        const QString cut = Tr(
+            "DataReading", "データファイルの先頭 %1 行だけを読み込みました（上限はオプションで変更できます）");
+        // clang-format on
+        parts << cut.arg(doc.m_rowCount);
+    }
+    if (notes.nothingReadable) parts << Tr("DataReading", "読み込めるデータがありませんでした。");
+    if (notes.noNumbers) parts << Tr("DataReading", "数値が見つかりませんでした。");
+    if (notes.textRows > 0)
+        parts << Tr("DataReading", "%1 行の文字列を 0 として読み込みました").arg(notes.textRows);
+    if (notes.unroundedRate > 0.0 && notes.values) {
+        parts << Tr("DataReading", "サンプリング周波数 %1 Hz を %2 Hz に丸めました")
+                     .arg(QString::number(notes.unroundedRate, 'g', 10))
+                     .arg(notes.values->rate);
+    }
+    return parts.join(QStringLiteral("  "));
 }
 
 }  // namespace tavrel::qt

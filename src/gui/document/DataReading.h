@@ -18,17 +18,17 @@ bool IsReadingData();
 // data file is being read; the command must then do nothing.
 bool RefuseWhileReading();
 
-// The file to read for a document's data-file path: the path itself when it names an existing
-// file or is absolute; a relative path that does not exist as given is tried relative to the
-// folder of the document file, so a document and its data file can move together.
-std::string DataPathForReading(const std::string& dataPath, const std::string& documentPath);
+// Reads the document's data file (CKaisekiDoc::LoadDataFile at the user's row limit) with commands
+// held off, the progress window and the wait cursor shown, and tells the user what the reading
+// brought: the reason a file could not be read, a lack of memory, signals left out for their rate,
+// the beep of a cancel. With `takeValues` (opening a document) a recording's rate and unit go
+// into the heads.
+void ReadDataFile(CKaisekiDoc& doc, bool takeValues = false);
 
-// Reads the document's data file (LoadDataFile) with commands held off. The stored path is left
-// as it was, even when the file was found next to the document.
-void ReadDataFile(CKaisekiDoc& doc);
-
-// The notice shown while the document holds a data file cut at the row limit (empty when the
-// whole file was read): in the status bar and in the processing-settings dialog.
-QString RowsLeftOutNotice(const CKaisekiDoc& doc);
+// The notice shown, without stopping the user, while the document holds the data of a reading that
+// found something to tell (empty otherwise): the file cut at the row limit, no data or no number
+// in it, rows of text read as 0, a recording's rate rounded. In the status bar and in the
+// processing-settings dialog.
+QString ReadingNotice(const CKaisekiDoc& doc);
 
 }  // namespace tavrel::qt

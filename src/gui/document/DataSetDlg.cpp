@@ -85,8 +85,8 @@ void CDataSetDlg::accept() {
     std::string otherUnit;
     // A period is a whole number of milliseconds that must still round to at least 1 Hz.
     unsigned maxRate = rateChoice == 1 ? kMaxPeriodMs : kMaxRate;
-    if (!ExchangeUInt(this, kRateEdit, 1, maxRate, rateValue)) return;
-    if (!ExchangeUInt(this, kFactorEdit, 1, 1000, factor)) return;
+    if (!ExchangeUInt(this, kRateEdit, kMinRateValue, maxRate, rateValue)) return;
+    if (!ExchangeUInt(this, kFactorEdit, kMinFactor, kMaxFactor, factor)) return;
     if (!ExchangeText(this, kOtherUnitEdit, kMaxUnitChars, otherUnit)) return;
     m_rateChoice = rateChoice;
     m_unitChoice = unitChoice;

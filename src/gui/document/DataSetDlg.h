@@ -6,6 +6,8 @@
 #include <QDialog>
 #include <string>
 
+#include "document/DataSettings.h"
+
 class QButtonGroup;
 
 namespace tavrel::qt {
@@ -23,9 +25,9 @@ class CDataSetDlg : public QDialog {
     static constexpr int kOtherRadio = 1043;
     static constexpr int kOtherUnitEdit = 1044;
     // The longest period accepted: a longer one would round to a rate of 0 Hz.
-    static constexpr unsigned kMaxPeriodMs = 2000;
-    static constexpr unsigned kMaxRate = 100000;
-    static constexpr int kMaxUnitChars = 10;
+    static constexpr unsigned kMaxPeriodMs = tavrel::kMaxPeriodMs;
+    static constexpr unsigned kMaxRate = kMaxRateValue;
+    static constexpr int kMaxUnitChars = kMaxOtherUnitChars;
 
     explicit CDataSetDlg(QWidget* parent = nullptr);
 

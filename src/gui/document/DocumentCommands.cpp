@@ -118,24 +118,34 @@ bool DocumentCommands::OpenDocumentFile(const QString& name) {
     // program was started in.
     const QString path = AbsolutePath(name);
     std::string file = path.toStdString();
-    bool hadChains = false;
-    if (!m_doc.ReadDocumentFile(file, nullptr, &hadChains)) {
-        // The document has been set up anew; the entry that failed leaves the list.
+    // The file is read and checked on a scratch document first, so that one that cannot be
+    // opened leaves the current document, its data and its views as they were.
+    std::string bytes;
+    bool readable = ReadDocumentFileBytes(file, bytes).empty();
+    if (readable) {
+        CKaisekiDoc check;
+        readable = check.ReadDocumentBytes(bytes).Ok();
+    }
+    // (Reading the checked bytes again can only fail when memory runs out; the document is then
+    // set up anew.)
+    const auto loaded = readable ? m_doc.ReadDocumentBytes(bytes)
+                                 : Result<CKaisekiDoc::LoadedSetup, std::string>(
+                                       Failure(std::string("cannot be read")));
+    if (!loaded) {
+        // The entry that failed leaves the list.
         GetHost().MessageBox(Translate("Document", "ドキュメントを開くことができません。") + "\n" +
                              file);
         m_recent->Remove(path);
-        m_doc.UpdateAllViews();
+        if (readable) m_doc.UpdateAllViews();
         Announce();
         return false;
     }
+    m_doc.SetPathName(file);
     m_recent->Add(path);
     Announce();
     // Only a document that held chains reads its data file; a recording brings its own rate and
     // unit.
-    if (hadChains) {
-        ApplyRecordingSettings(m_doc);
-        ReadDataFile(m_doc);
-    }
+    if (loaded->hadChains) ReadDataFile(m_doc, true);
     m_doc.UpdateAllViews();
     emit initialUpdate();
     return true;
@@ -159,7 +169,12 @@ bool DocumentCommands::OnFileSaveAs() {
 
 bool DocumentCommands::SaveAs(const QString& name) {
     const QString path = AbsolutePath(name);
-    if (!m_doc.OnSaveDocument(path.toStdString())) return false;
+    const std::string file = path.toStdString();
+    if (!m_doc.SaveDocumentFile(file)) {
+        // The document stays modified; an earlier file stays as it was.
+        GetHost().MessageBox(Translate("Document", "ドキュメントを保存できません。") + "\n" + file);
+        return false;
+    }
     m_recent->Add(path);
     Announce();
     return true;

@@ -25,6 +25,8 @@ CExportSetDlg::CExportSetDlg(QWidget* parent) : QDialog(parent) {
                                             Tr("ExportSetDlg", "通し番号"));
     auto* time = AddControl<QRadioButton>(this, du, kTimeRadio, 38, 122, 80, 10,
                                           Tr("ExportSetDlg", "時間（ms）"));
+    AddControl<QCheckBox>(this, du, kPerChannelTimeCheck, 14, 160, 130, 10,
+                          Tr("ExportSetDlg", "チャネルごとに時間列"));
     auto* group = new QButtonGroup(this);
     group->addButton(serial, kSerialRadio);
     group->addButton(time, kTimeRadio);
@@ -41,6 +43,7 @@ void CExportSetDlg::OnInitDialog() {
     SetChecked(this, kHeaderCheck, m_header != 0);
     SetChecked(this, kNumberCheck, m_numberColumn != 0);
     SetCheckedIndex(this, {kSerialRadio, kTimeRadio}, m_numberKind);
+    SetChecked(this, kPerChannelTimeCheck, m_perChannelTime != 0);
 }
 
 int CExportSetDlg::exec() {
@@ -52,6 +55,7 @@ void CExportSetDlg::accept() {
     m_header = IsChecked(this, kHeaderCheck) ? 1 : 0;
     m_numberColumn = IsChecked(this, kNumberCheck) ? 1 : 0;
     m_numberKind = CheckedIndex(this, {kSerialRadio, kTimeRadio});
+    m_perChannelTime = IsChecked(this, kPerChannelTimeCheck) ? 1 : 0;
     QDialog::accept();
 }
 
@@ -60,10 +64,12 @@ bool RunExportSettingsDialog(ExportSettings& settings, QWidget* parent) {
     dialog.m_header = settings.m_header;
     dialog.m_numberColumn = settings.m_numberColumn;
     dialog.m_numberKind = settings.m_numberKind;
+    dialog.m_perChannelTime = settings.m_perChannelTime;
     if (dialog.exec() != QDialog::Accepted) return false;
     settings.m_header = dialog.m_header;
     settings.m_numberColumn = dialog.m_numberColumn;
     settings.m_numberKind = dialog.m_numberKind;
+    settings.m_perChannelTime = dialog.m_perChannelTime;
     return true;
 }
 

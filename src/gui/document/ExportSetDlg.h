@@ -1,6 +1,7 @@
 // CExportSetDlg ("データ書き出し設定"): whether the processed-data export writes a header line
-// and a leading column of serial numbers or sample times. All controls stay enabled; the radio
-// buttons remain usable while the number column is off.
+// and a leading column of serial numbers or sample times, and whether every channel gets a time
+// column of its own. All controls stay enabled; the radio buttons remain usable while the number
+// column is off.
 #pragma once
 
 #include <QDialog>
@@ -17,6 +18,7 @@ class CExportSetDlg : public QDialog {
     static constexpr int kNumberCheck = 1004;
     static constexpr int kSerialRadio = 1039;
     static constexpr int kTimeRadio = 1040;
+    static constexpr int kPerChannelTimeCheck = 1005;
 
     explicit CExportSetDlg(QWidget* parent = nullptr);
 
@@ -29,6 +31,7 @@ class CExportSetDlg : public QDialog {
     int m_header = 1;
     int m_numberColumn = 0;
     int m_numberKind = 0;
+    int m_perChannelTime = 0;
 };
 
 // The export's settings question for the Qt host: opens the dialog with `settings`, writes the

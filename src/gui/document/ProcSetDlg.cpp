@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <algorithm>
 
+#include "document/ChannelChains.h"
 #include "document/DataSettings.h"
 #include "gui/display/SetupHistory.h"
 #include "gui/document/ChAssignDlg.h"
@@ -52,6 +53,11 @@ CProcSetDlg::CProcSetDlg(CKaisekiDoc* doc, QWidget* parent) : QDialog(parent), m
     AddControl<QGroupBox>(this, du, 0, 19, 67, 237, 218, Tr("ProcSetDlg", "CH設定"));
     auto* assign = AddControl<QPushButton>(this, du, kAssignButton, 71, 81, 50, 14,
                                            Tr("ProcSetDlg", "割当設定"));
+    // An unticked channel's list is a copy of the one above it: said once, so that a change to
+    // one channel that reaches the next ones comes as no surprise.
+    AddControl<QLabel>(
+        this, du, kChainHint, 24, 275, 226, 8,
+        Tr("ProcSetDlg", "未チェックのCHは上の最も近いチェック付きCHの処理に従います"));
     connect(browse, &QPushButton::clicked, this, &CProcSetDlg::OnBrowse);
     connect(apply, &QPushButton::clicked, this, &CProcSetDlg::OnApply);
     connect(assign, &QPushButton::clicked, this, &CProcSetDlg::OnAssign);
@@ -97,7 +103,7 @@ void CProcSetDlg::RefreshFromDocument() {
         Control(this, SettingsId(i + 1))->setEnabled(enabled);
     }
     Control<QLineEdit>(this, kPathEdit)->setText(QString::fromStdString(m_doc->m_dataFilePath));
-    ShowRowsNotice(RowsLeftOutNotice(*m_doc));
+    ShowRowsNotice(ReadingNotice(*m_doc));
 }
 
 void CProcSetDlg::ShowRowsNotice(const QString& text) {

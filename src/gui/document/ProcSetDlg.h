@@ -23,6 +23,8 @@ class CProcSetDlg : public QDialog, public DocView {
     static constexpr int kAssignButton = 1046;
     // Under the path: the notice of a data file cut at the row limit (hidden otherwise).
     static constexpr int kRowsNotice = 1100;
+    // The line under the channel rows that says how an unticked channel gets its chain.
+    static constexpr int kChainHint = 1101;
     // Screen channel k (1-16): check box 1000 + 2k, "設定" button 1001 + 2k.
     static constexpr int CheckId(int screenChannel) { return 1000 + 2 * screenChannel; }
     static constexpr int SettingsId(int screenChannel) { return 1001 + 2 * screenChannel; }

@@ -2,13 +2,17 @@
 
 #include <QComboBox>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QPushButton>
 
 #include "gui/display/SetupHistory.h"
 #include "gui/pipeline/DialogTemplates.h"
 #include "gui/platform/DialogLayout.h"
+#include "gui/platform/QtHost.h"
 #include "gui/platform/Translation.h"
+#include "pipeline/HeadFilter.h"
 #include "pipeline/ModuleRegistry.h"
+#include "platform/Archive.h"
 
 namespace tavrel::qt {
 
@@ -20,6 +24,26 @@ constexpr int kAddId = 1001;
 constexpr int kInsertId = 1002;
 constexpr int kDeleteId = 1003;
 constexpr int kChangeId = 1004;
+
+// The chain's persistent form (every module's class, name, rate and settings, in chain order):
+// two chains with the same form compute the same.
+std::string ChainForm(CHeadFilter* head) {
+    if (!head) return {};
+    Archive ar;
+    head->Serialize(ar);
+    return ar.Bytes();
+}
+
+bool AskDiscard(QWidget* parent) {
+    QMessageBox box(QMessageBox::Question, ApplicationTitle(),
+                    Tr("ChProcDlg", "変更を破棄しますか?"), QMessageBox::NoButton, parent);
+    QPushButton* yes = box.addButton(Tr("ChProcDlg", "はい(&Y)"), QMessageBox::YesRole);
+    QPushButton* no = box.addButton(Tr("ChProcDlg", "いいえ(&N)"), QMessageBox::NoRole);
+    box.setDefaultButton(no);
+    box.setEscapeButton(no);
+    box.exec();
+    return box.clickedButton() == yes;
+}
 
 }  // namespace
 
@@ -38,7 +62,11 @@ CChProcDlg::CChProcDlg(QWidget* parent, CHeadFilter* head, int channel)
 
 CChProcDlg::CChProcDlg(QWidget* parent, CHeadFilter* head, int channel,
                        const std::vector<const char*>& catalogueClasses)
-    : QDialog(parent), m_edit(head, catalogueClasses), m_channel(channel) {
+    : QDialog(parent),
+      m_edit(head, catalogueClasses),
+      m_channel(channel),
+      m_openedForm(ChainForm(head)) {
+    askDiscard = [this] { return AskDiscard(this); };
     const DialogTemplate& tmpl = *FindDialogTemplate(kChainEditorTemplate);
     BuildControls(this, tmpl, DialogUnits());
     setModal(true);
@@ -52,10 +80,17 @@ CChProcDlg::CChProcDlg(QWidget* parent, CHeadFilter* head, int channel,
     // The list: the display name of every module after the head, in chain order.
     for (const std::string& name : m_edit.EntryNames())
         m_list->addItem(QString::fromStdString(name));
-    // The catalogue: the display name of each offered class, in menu order. The drop-down starts
-    // without a choice, so Add and Insert wait for the user to pick an entry.
-    for (const std::unique_ptr<CModBase>& prototype : m_edit.Catalogue())
+    // The catalogue: the display name of each offered class, in menu order, with a separator
+    // after the twelve entries. The drop-down starts without a choice, so Add and Insert wait for
+    // the user to pick an entry.
+    for (const std::unique_ptr<CModBase>& prototype : m_edit.Catalogue()) {
+        const ModuleClass* c = FindModuleClass(prototype->GetClassName());
+        if (c && StartsCatalogueGroup(*c) && m_menu->count() > 0) {
+            m_separatorAt = m_menu->count();
+            m_menu->insertSeparator(m_separatorAt);
+        }
         m_menu->addItem(QString::fromStdString(ShownModuleName(*prototype)));
+    }
     m_menu->setCurrentIndex(-1);
 
     // Title: the channel number (1-based) after the first two characters of the caption.
@@ -80,6 +115,11 @@ CChProcDlg::CChProcDlg(QWidget* parent, CHeadFilter* head, int channel,
 
 CChProcDlg::~CChProcDlg() = default;
 
+int CChProcDlg::MenuChoice() const {
+    const int index = m_menu->currentIndex();
+    return m_separatorAt >= 0 && index > m_separatorAt ? index - 1 : index;
+}
+
 int CChProcDlg::SelectedEntry() const {
     const QList<QListWidgetItem*> selected = m_list->selectedItems();
     return selected.isEmpty() ? -1 : m_list->row(selected.first());
@@ -101,7 +141,7 @@ void CChProcDlg::OnAdd() {
     // After the selected entry (at the end without one); the new entry becomes the selection
     // when there was one.
     const int s = SelectedEntry();
-    const int entry = m_edit.Add(m_menu->currentIndex(), s);
+    const int entry = m_edit.Add(MenuChoice(), s);
     if (entry >= 0) SetupStep::Describe(Tr("ChProcDlg", "%1の追加").arg(EntryText(entry)));
     ShowAdded(entry);
     if (entry >= 0 && s >= 0) {
@@ -114,7 +154,7 @@ void CChProcDlg::OnAdd() {
 void CChProcDlg::OnInsert() {
     // In front of the selected entry (at the end without one); the selection stays with the
     // entry it was on.
-    const int entry = m_edit.Insert(m_menu->currentIndex(), SelectedEntry());
+    const int entry = m_edit.Insert(MenuChoice(), SelectedEntry());
     if (entry >= 0) SetupStep::Describe(Tr("ChProcDlg", "%1の挿入").arg(EntryText(entry)));
     ShowAdded(entry);
 }
@@ -140,6 +180,15 @@ void CChProcDlg::OnChange() {
 
 QString CChProcDlg::EntryText(int entry) const {
     return QString::fromStdString(m_edit.EntryName(entry));
+}
+
+bool CChProcDlg::IsChainChanged() const {
+    return ChainForm(m_edit.Head()) != m_openedForm;
+}
+
+void CChProcDlg::reject() {
+    if (IsChainChanged() && !askDiscard()) return;
+    QDialog::reject();
 }
 
 bool RunChainEditor(QWidget* parent, CHeadFilter* head, int channel) {

@@ -2,11 +2,14 @@
 // drop-down list, lists the modules after the chain's head, and adds, inserts, deletes and
 // re-configures modules through the core's ChainEdit, working directly on the chain it is given
 // (the caller decides whether the changed chain is kept). The dialog keeps its list in step and
-// enables its buttons; the chain itself is changed only by ChainEdit.
+// enables its buttons; the chain itself is changed only by ChainEdit. Cancel, Escape and the
+// close button ask before a chain that differs from the one the dialog opened with is discarded.
 #pragma once
 
 #include <QDialog>
+#include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "pipeline/ChainEdit.h"
@@ -40,9 +43,18 @@ class CChProcDlg : public QDialog {
     // Runs the settings dialog of the selected module (ChainEdit::Change).
     void OnChange();
 
+    // Cancel: with a changed chain, only when the user agrees to discard the changes.
+    void reject() override;
+    // Whether the chain differs from the one the dialog opened with (modules, order, settings).
+    bool IsChainChanged() const;
+    // The question "変更を破棄しますか?"; true to discard. Replaceable for tests.
+    std::function<bool()> askDiscard;
+
   private:
     // The selected list entry, or -1.
     int SelectedEntry() const;
+    // The catalogue index of the drop-down's choice (the separator is not an entry), or -1.
+    int MenuChoice() const;
     // Shows the module added at list entry `entry` (-1: none was added).
     void ShowAdded(int entry);
     // The name the list shows for entry `entry`.
@@ -57,8 +69,12 @@ class CChProcDlg : public QDialog {
     QPushButton* m_insert = nullptr;
     QPushButton* m_delete = nullptr;
     QPushButton* m_change = nullptr;
+    // The drop-down index of the separator in front of the entries after the twelve, or -1.
+    int m_separatorAt = -1;
     // Set while the list is changed by the program, whose selection changes enable nothing.
     bool m_updating = false;
+    // The chain's stored form when the dialog opened.
+    std::string m_openedForm;
 };
 
 // Runs the processing-list editor modally over `parent` on the chain `head` of `channel`; true

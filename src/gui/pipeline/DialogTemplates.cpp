@@ -1,5 +1,7 @@
 #include "gui/pipeline/DialogTemplates.h"
 
+#include <algorithm>
+
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
@@ -13,6 +15,7 @@
 
 #include "gui/platform/DialogLayout.h"
 #include "gui/platform/Translation.h"
+#include "pipeline/ModuleRegistry.h"
 
 namespace tavrel::qt {
 
@@ -209,6 +212,9 @@ std::vector<DialogTemplate> MakeTemplates() {
              156, 49, 10},
         }));
 
+    // The frame of the generated dialogs; TableTemplate adds the rows of a class.
+    t.push_back(ModuleTemplate(ids::generated::kTemplate, {}));
+
     t.push_back(ModuleTemplate(
         ids::fft::kTemplate,
         {
@@ -307,6 +313,63 @@ const DialogTemplate* FindDialogTemplate(int id) {
         if (t.id == id) return &t;
     }
     return nullptr;
+}
+
+DialogTemplate TableTemplate(const ModuleClass& moduleClass) {
+    // A row is 17 units high; a column holds a caption of 64 units, the control of 36 and its
+    // unit, 130 units in all, so two columns end left of "適用".
+    constexpr int kTop = 122;
+    constexpr int kRowHeight = 17;
+    constexpr int kColumnWidth = 130;
+    constexpr int kCaptionWidth = 64;
+    constexpr int kControlX = 66;
+    constexpr int kControlWidth = 36;
+    const int count = static_cast<int>(moduleClass.fields.size());
+    const int perColumn = std::max(4, (count + 1) / 2);
+
+    std::vector<ControlSpec> rows;
+    for (int i = 0; i < count; ++i) {
+        const ModuleField& f = moduleClass.fields[static_cast<std::size_t>(i)];
+        const int id = ids::generated::kFirstControl + i;
+        const int x = 19 + (i / perColumn) * kColumnWidth;
+        const int y = kTop + (i % perColumn) * kRowHeight;
+        switch (f.kind) {
+            case ParamKind::OnOff:
+                rows.push_back(
+                    {K::CheckBox, id, f.caption, x, y + 2, kControlX + kControlWidth, 10});
+                break;
+            case ParamKind::Choice:
+                rows.push_back({K::Label, 0, f.caption, x, y + 3, kCaptionWidth, 8});
+                rows.push_back({K::DropDownList, id, nullptr, x + kControlX, y,
+                                kColumnWidth - kControlX - 8, 60});
+                break;
+            case ParamKind::Integer:
+            case ParamKind::Real:
+                rows.push_back({K::Label, 0, f.caption, x, y + 3, kCaptionWidth, 8});
+                rows.push_back(
+                    {K::Edit, id, nullptr, x + kControlX, y, kControlWidth, 14, kAlignRight});
+                if (f.unit)
+                    rows.push_back(
+                        {K::Label, 0, f.unit, x + kControlX + kControlWidth + 3, y + 3, 0, 8});
+                break;
+        }
+    }
+    DialogTemplate frame = *FindDialogTemplate(ids::generated::kTemplate);
+    rows.insert(rows.end(), frame.controls.begin(), frame.controls.end());
+    frame.controls = std::move(rows);
+    frame.height = std::max(frame.height, kTop + perColumn * kRowHeight + 10);
+    return frame;
+}
+
+void FillChoices(QWidget* dialog, const ModuleClass& moduleClass) {
+    for (std::size_t i = 0; i < moduleClass.fields.size(); ++i) {
+        const ModuleField& f = moduleClass.fields[i];
+        if (f.kind != ParamKind::Choice) continue;
+        auto* box = Control<QComboBox>(dialog, ids::generated::kFirstControl + static_cast<int>(i));
+        if (!box) continue;
+        for (const char* option : f.choices)
+            box->addItem(Tr("ModuleDialogs", option));
+    }
 }
 
 void BuildControls(QWidget* dialog, const DialogTemplate& tmpl, const DialogUnits& units) {

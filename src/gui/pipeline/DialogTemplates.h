@@ -9,6 +9,10 @@
 
 #include "pipeline/DialogIds.h"
 
+namespace tavrel {
+struct ModuleClass;
+}
+
 class QWidget;
 
 namespace tavrel::qt {
@@ -66,6 +70,15 @@ const std::vector<DialogTemplate>& AllDialogTemplates();
 constexpr int kIdOk = dialog_ids::kOk;
 constexpr int kIdCancel = dialog_ids::kCancel;
 constexpr int kIdApply = dialog_ids::kApply;
+
+// The dialog laid out from a class's fields (template dialog_ids::generated::kTemplate): the
+// module frame with one row per field in two columns of four below the separator (further rows
+// make the columns and the dialog longer) - a caption, an edit with its unit beside it for a
+// number, a check box for a switch, a drop-down list for a choice. The control of field i has the
+// id dialog_ids::generated::kFirstControl + i.
+DialogTemplate TableTemplate(const ModuleClass& moduleClass);
+// Fills the drop-down lists of a generated dialog with the translated options of their fields.
+void FillChoices(QWidget* dialog, const ModuleClass& moduleClass);
 
 // Creates the controls of a template as children of `dialog`, in template order, each named by
 // its id, and gives the dialog its size and font. Radio buttons of one group share a

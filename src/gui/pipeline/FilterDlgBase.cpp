@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -11,6 +12,7 @@
 #include "gui/pipeline/PreviewWnd.h"
 #include "gui/platform/DialogLayout.h"
 #include "gui/platform/QtHost.h"
+#include "pipeline/ParamDlg.h"
 #include "platform/Host.h"
 
 namespace tavrel::qt {
@@ -19,18 +21,26 @@ namespace {
 
 bool ExchangesValue(ControlKind kind) {
     return kind == ControlKind::Edit || kind == ControlKind::ReadOnlyEdit ||
-           kind == ControlKind::CheckBox || kind == ControlKind::RadioButton;
+           kind == ControlKind::CheckBox || kind == ControlKind::RadioButton ||
+           kind == ControlKind::DropDownList;
 }
 
 }  // namespace
 
 CFilterDlgBase::CFilterDlgBase(ModuleDialog& dialog, QWidget* parent)
     : QDialog(parent), m_dialog(dialog) {
-    // A template the window does not know gets the plain frame: preview, OK and Cancel.
+    // A template the window does not know gets the plain frame: preview, OK and Cancel. The
+    // generated dialog lays its rows out from the class's fields.
     const DialogTemplate* tmpl = FindDialogTemplate(dialog.TemplateId());
+    auto* table = dynamic_cast<CParamDlg*>(&dialog);
+    if (table && dialog.TemplateId() == dialog_ids::generated::kTemplate) {
+        m_generated = TableTemplate(table->Class());
+        tmpl = &m_generated;
+    }
     if (!tmpl) tmpl = FindDialogTemplate(kFrameTemplate);
     const DialogUnits units;
     BuildControls(this, *tmpl, units);
+    if (tmpl == &m_generated) FillChoices(this, table->Class());
     setWindowTitle(QString::fromStdString(dialog.Title()));
     setModal(true);
 
@@ -65,6 +75,9 @@ void CFilterDlgBase::CopyToDialog() {
         QWidget* w = Control(this, id);
         if (auto* edit = qobject_cast<QLineEdit*>(w)) {
             m_dialog.SetText(id, edit->text().toStdString());
+        } else if (auto* box = qobject_cast<QComboBox*>(w)) {
+            // A drop-down list's check state is the index of its choice.
+            m_dialog.SetCheck(id, box->currentIndex());
         } else if (auto* button = qobject_cast<QAbstractButton*>(w)) {
             m_dialog.SetCheck(id, button->isChecked() ? 1 : 0);
         }
@@ -78,6 +91,8 @@ void CFilterDlgBase::CopyFromDialog() {
             const QString text = QString::fromStdString(m_dialog.Text(id));
             // Leave an unchanged field alone, so the cursor and selection stay where they are.
             if (edit->text() != text) edit->setText(text);
+        } else if (auto* box = qobject_cast<QComboBox*>(w)) {
+            box->setCurrentIndex(m_dialog.Check(id));
         } else if (auto* button = qobject_cast<QAbstractButton*>(w)) {
             // An exclusive group refuses to uncheck its checked button; the dialog object may
             // want no button of a group checked, so the group lets go while the states are set.

@@ -11,6 +11,7 @@
 #include <QDialog>
 #include <vector>
 
+#include "gui/pipeline/DialogTemplates.h"
 #include "pipeline/ModuleDialog.h"
 
 namespace tavrel::qt {
@@ -46,6 +47,8 @@ class CFilterDlgBase : public QDialog {
     void OnRangeSelected(int first, int last);
 
     ModuleDialog& m_dialog;
+    // The layout of a generated dialog (the other dialogs use their fixed templates).
+    DialogTemplate m_generated{};
     CPreviewWnd* m_preview = nullptr;
     // The ids of the controls that exchange values with the dialog object, in template order.
     std::vector<int> m_ids;

@@ -42,7 +42,7 @@ void CPreviewWnd::RenderModule() {
         QPainterSurface surface(painter);
         const Rect client{0, 0, width(), height()};
         WaitCursor wait;
-        m_module->DrawOrMeasure(&surface, client, nullptr, nullptr);
+        m_module->Draw(&surface, client, DisplayOf(*m_module), nullptr);
         ++m_drawCount;
     }
     m_pictureValid = true;

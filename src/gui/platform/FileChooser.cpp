@@ -2,6 +2,8 @@
 
 #include <QFileDialog>
 
+#include "gui/platform/Translation.h"
+
 namespace tavrel::qt {
 
 namespace {
@@ -20,7 +22,13 @@ FileAnswer RunFileDialog(QWidget* parent, const FileQuestion& question) {
 
 void PrepareFileDialog(QFileDialog& dialog, const FileQuestion& question) {
     const bool save = question.kind == FileQuestion::Kind::Save;
-    if (!question.title.isEmpty()) dialog.setWindowTitle(question.title);
+    // Without a title of its own a question gets the program's words for opening and saving,
+    // not Qt's.
+    if (!question.title.isEmpty())
+        dialog.setWindowTitle(question.title);
+    else
+        dialog.setWindowTitle(save ? Tr("FileChooser", "名前を付けて保存")
+                                   : Tr("FileChooser", "開く"));
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     dialog.setOption(QFileDialog::DontConfirmOverwrite, false);

@@ -15,7 +15,7 @@ namespace tavrel::qt {
 struct FileQuestion {
     enum class Kind { Open, Save };
     Kind kind = Kind::Open;
-    QString title;          // empty: the dialog's own caption
+    QString title;          // empty: "開く" or "名前を付けて保存"
     QString proposed;       // file name (or path) selected when the dialog opens
     QStringList filters;    // "Name (*.ext)" entries; the first is selected
     QString defaultSuffix;  // appended to a saved name without one

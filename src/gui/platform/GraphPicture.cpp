@@ -22,10 +22,10 @@ void PaintBands(QPainter& painter, CKaisekiDoc& doc, const std::vector<int>& cha
     painter.fillRect(QRect(0, 0, width, height), Qt::white);
     painter.setFont(GraphLabelFont());
     QPainterSurface surface(painter, QRect(0, 0, width, height));
-    doc.MeasureCommonMax(&surface, {0, 0, width, bandHeight});
+    doc.MeasureCommonMax();
     int top = 0;
     for (int channel : channels) {
-        doc.DrawChannel(&surface, {0, top, width, top + bandHeight}, channel, nullptr, nullptr);
+        doc.DrawChannel(&surface, {0, top, width, top + bandHeight}, channel, nullptr);
         top += bandHeight;
     }
 }
@@ -35,7 +35,7 @@ void PaintMagnifier(QPainter& painter, CKaisekiDoc& doc, int channel, const Samp
     painter.fillRect(QRect(0, 0, width, height), Qt::white);
     painter.setFont(GraphLabelFont());
     QPainterSurface surface(painter, QRect(0, 0, width, height));
-    doc.DrawChannel(&surface, {0, 0, width, height}, channel, nullptr, &range);
+    doc.DrawChannel(&surface, {0, 0, width, height}, channel, &range);
 }
 
 QByteArray BandsPng(CKaisekiDoc& doc, const std::vector<int>& channels, int width, int bandHeight) {

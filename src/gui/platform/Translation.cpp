@@ -4,6 +4,7 @@
 #include <QDialog>
 #include <QEvent>
 #include <QLayout>
+#include <QLibraryInfo>
 #include <QSettings>
 #include <QTranslator>
 #include <memory>
@@ -42,6 +43,22 @@ class CaptionFitter : public QObject {
     static constexpr const char* kFitted = "tavrelCaptionsFitted";
 };
 
+// Qt's own texts (the file, print and colour dialogs, standard buttons) in Japanese, from Qt's
+// translations on the system (Debian: qt6-translations-l10n).
+std::unique_ptr<QTranslator>& QtJapanese() {
+    static std::unique_ptr<QTranslator> translator;
+    return translator;
+}
+
+void InstallQtJapanese() {
+    auto translator = std::make_unique<QTranslator>();
+    if (!translator->load(QStringLiteral("qtbase_ja"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        return;
+    QCoreApplication::installTranslator(translator.get());
+    QtJapanese() = std::move(translator);
+}
+
 std::unique_ptr<CaptionFitter>& Fitter() {
     static std::unique_ptr<CaptionFitter> fitter;
     return fitter;
@@ -76,18 +93,30 @@ Language StartupLanguage() {
     return Parse(qEnvironmentVariable("TAVREL_LANG"), StoredLanguage());
 }
 
+bool LanguageSetByEnvironment() {
+    const QString code = qEnvironmentVariable("TAVREL_LANG");
+    return Parse(code, Language::Japanese) == Parse(code, Language::English);
+}
+
 bool InstallLanguage(Language language) {
     std::unique_ptr<QTranslator>& installed = Installed();
     if (installed) {
         QCoreApplication::removeTranslator(installed.get());
         installed.reset();
     }
+    if (QtJapanese()) {
+        QCoreApplication::removeTranslator(QtJapanese().get());
+        QtJapanese().reset();
+    }
     SetTranslator(nullptr);
     if (Fitter()) {
         QCoreApplication::instance()->removeEventFilter(Fitter().get());
         Fitter().reset();
     }
-    if (language == Language::Japanese) return true;
+    if (language == Language::Japanese) {
+        InstallQtJapanese();
+        return true;
+    }
     auto translator = std::make_unique<QTranslator>();
     if (!translator->load(QStringLiteral(":/i18n/tavrel_en.qm"))) return false;
     QCoreApplication::installTranslator(translator.get());

@@ -20,9 +20,13 @@ Language StoredLanguage();
 void StoreLanguage(Language language);
 // The language of this run: TAVREL_LANG when it is "ja" or "en", otherwise the stored choice.
 Language StartupLanguage();
+// Whether TAVREL_LANG chooses the language of this run (it is "ja" or "en").
+bool LanguageSetByEnvironment();
 
 // Makes `language` the language of the texts made from now on; false when its translation
 // cannot be loaded (the program then stays Japanese). Windows already open keep their texts.
+// Japanese also loads Qt's own Japanese translation when the system has it, so that Qt's dialogs
+// (file chooser, printing, colours) speak Japanese too.
 bool InstallLanguage(Language language);
 Language CurrentLanguage();
 

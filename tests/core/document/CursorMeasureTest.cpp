@@ -30,7 +30,7 @@ class CursorMeasure : public ::testing::Test {
         doc.m_rowCount = 200;
     }
     void Draw(int channel, const SampleRange* range = nullptr) {
-        doc.DrawChannel(&surface, band, channel, nullptr, range);
+        doc.DrawChannel(&surface, band, channel, range);
     }
 
     test::ScriptedHost host;

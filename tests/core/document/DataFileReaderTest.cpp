@@ -26,7 +26,7 @@ struct Result {
 
 Result Read(std::string_view text, int headerRows = 0, int skipColumns = 0, int maxRows = 8192) {
     Result r;
-    DataReadOptions options;
+    ReadOptions options;
     options.headerRows = headerRows;
     options.skipColumns = skipColumns;
     options.maxRows = maxRows;
@@ -175,7 +175,7 @@ TEST(DataFileReader, ChunkBoundariesDoNotChangeTheResult) {
     Result whole = Read(text, 1);
     for (std::size_t piece : {1u, 2u, 3u, 5u, 7u, 16u}) {
         Result r;
-        DataReadOptions options;
+        ReadOptions options;
         options.headerRows = 1;
         DataFileReader reader(r.columns, r.rows, options, static_cast<std::int64_t>(text.size()),
                               nullptr);
@@ -267,7 +267,7 @@ TEST(DataFileReader, RandomLinesReadAsSplittingAndStrtodReadThem) {
     for (std::size_t piece : {std::size_t{0}, std::size_t{1} + static_cast<std::size_t>(pick(64)),
                               std::size_t{4096} + static_cast<std::size_t>(pick(4096))}) {
         Result r;
-        DataReadOptions options;
+        ReadOptions options;
         options.maxRows = 0;
         DataFileReader reader(r.columns, r.rows, options, static_cast<std::int64_t>(text.size()),
                               nullptr);
@@ -328,7 +328,7 @@ TEST(DataFileReader, ProgressStepsByLineLengthPlusTwoAndCancelKeepsRowsRead) {
     test::ScriptedHost host;
     std::unique_ptr<Progress> progress = host.CreateProgress();
     Result r;
-    DataReadOptions options;
+    ReadOptions options;
     options.headerRows = 1;
     EXPECT_TRUE(ReadDataText("head\r\n1,2\n\n333", r.columns, r.rows, options, progress.get()));
     EXPECT_EQ(host.progressSteps, (std::vector<int>{6, 5, 2, 5}));
@@ -348,11 +348,67 @@ TEST(DataFileReader, ProgressStepsByLineLengthPlusTwoAndCancelKeepsRowsRead) {
     test::ScriptedHost capped;
     progress = capped.CreateProgress();
     Result s;
-    DataReadOptions cap;
+    ReadOptions cap;
     cap.maxRows = 1;
     ReadDataText("1\n2\n3\n", s.columns, s.rows, cap, progress.get());
     EXPECT_EQ(s.columns[0], (Column{1}));
     EXPECT_EQ(capped.progressSteps, (std::vector<int>{3, 3}));
+}
+
+}  // namespace
+}  // namespace tavrel
+
+namespace tavrel {
+namespace {
+
+TEST(DataFileReader, RowsOfTextAndNumbersAreCounted) {
+    std::vector<Column> columns(16);
+    int rows = 0;
+    // "nan" and "inf" are what the export writes for such values: they read as 0, and count.
+    DataFileReader reader(columns, rows, {}, 0, nullptr);
+    const std::string text = "1,abc\n2,3\nnan,4\n  ,5\nINF\n";
+    reader.Feed(text.data(), text.size());
+    reader.Finish();
+    EXPECT_EQ(rows, 5);
+    EXPECT_EQ(reader.TextRows(), 3);
+    EXPECT_TRUE(reader.SawNumber());
+
+    std::vector<Column> words(16);
+    DataFileReader onlyText(words, rows, {}, 0, nullptr);
+    onlyText.Feed("a,b\nc\n", 6);
+    onlyText.Finish();
+    EXPECT_FALSE(onlyText.SawNumber());
+    EXPECT_EQ(onlyText.TextRows(), 2);
+}
+
+// A line far longer than a chunk keeps only its kept cells while it is read, yet reads as a
+// short line with the same cells would, and its progress still counts every byte.
+TEST(DataFileReader, AVeryLongLineKeepsOnlyItsKeptCells) {
+    for (const int skip : {0, 3}) {
+        std::string line;
+        for (int cell = 0; cell < 400000; ++cell)
+            line += std::to_string(cell % 1000) + ",";
+        const std::string text = "h\r\n" + line + "7\r\n1,2,3,4,5\r\n";
+        test::ScriptedHost host;
+        std::unique_ptr<Progress> progress = host.CreateProgress();
+        std::vector<Column> columns(16);
+        int rows = 0;
+        ReadOptions options;
+        options.headerRows = 1;
+        options.skipColumns = skip;
+        DataFileReader reader(columns, rows, options, 0, progress.get());
+        for (std::size_t at = 0; at < text.size(); at += 65536)
+            reader.Feed(text.data() + at, std::min<std::size_t>(65536, text.size() - at));
+        reader.Finish();
+        ASSERT_EQ(rows, 2) << skip;
+        for (int k = 0; k < 16; ++k)
+            EXPECT_EQ(columns[k][0], skip + k) << skip << " " << k;
+        EXPECT_EQ(columns[0][1], 1 + skip);
+        long long stepped = 0;
+        for (int step : host.progressSteps)
+            stepped += step;
+        EXPECT_EQ(stepped, static_cast<long long>(text.size())) << skip;
+    }
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
-// LoadDataFile on the document: opening the file, what a new reading clears, the progress window,
-// cancelling, the row cap and the names under which data files are found.
+// Reading the document's data file (CKaisekiDoc::LoadDataFile, ReadRecording underneath): opening
+// the file, what a new reading replaces, the progress, cancelling, the row cap and the names under
+// which data files are found.
 #include <gtest/gtest.h>
 
 #include <sys/resource.h>
@@ -8,10 +9,14 @@
 
 #include <algorithm>
 #include <fstream>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "document/ExportWriter.h"
 #include "document/KaisekiDoc.h"
+#include "pipeline/ModuleRegistry.h"
+#include "platform/Host.h"
 #include "support/ScriptedHost.h"
 #include "support/TempDir.h"
 
@@ -31,6 +36,16 @@ class DataFile : public ::testing::Test {
         return values;
     }
 
+    // Reads as the front ends do, with the host's progress window.
+    Result<ReadNotes, ReadError> Load(int maxRows) {
+        std::unique_ptr<Progress> progress = GetHost().CreateProgress();
+        return doc.LoadDataFile(maxRows, progress.get());
+    }
+    Result<ReadNotes, ReadError> Load() { return Load(doc.m_rowLimit); }
+    static ReadError::Kind Kind(const Result<ReadNotes, ReadError>& read) {
+        return read ? static_cast<ReadError::Kind>(-1) : read.Error().kind;
+    }
+
     test::ScriptedHost host;
     test::TempDir dir;
     CKaisekiDoc doc;
@@ -39,25 +54,27 @@ class DataFile : public ::testing::Test {
 TEST_F(DataFile, EmptyPathDoesNothing) {
     doc.m_columns[0] = {1, 2};
     doc.m_rowCount = 2;
-    EXPECT_EQ(doc.TryLoadDataFile(), DataLoadResult::NoPath);
-    EXPECT_TRUE(host.messages.empty());
+    const auto read = Load();
+    EXPECT_EQ(Kind(read), ReadError::Kind::NotNamed);
+    EXPECT_EQ(ReadErrorMessage(read.Error()), "");
     EXPECT_TRUE(host.progressRanges.empty());
     EXPECT_EQ(doc.m_rowCount, 2);
 }
 
 TEST_F(DataFile, FileThatCannotBeOpenedIsReportedAndChangesNothing) {
     doc.m_dataFilePath = dir.Write("first.csv", "1\n2\n");
-    doc.LoadDataFile();
+    ASSERT_TRUE(Load());
     ASSERT_EQ(doc.m_rowCount, 2);
     ASSERT_EQ(Channel(0), (Column{1, 2}));
 
     // A missing file, a folder and a device all count as files that cannot be opened.
     for (std::string path :
          {dir.File("missing.csv"), dir.Path().string(), std::string("/dev/zero")}) {
-        host.messages.clear();
         doc.m_dataFilePath = path;
-        EXPECT_EQ(doc.TryLoadDataFile(), DataLoadResult::CannotOpen) << path;
-        EXPECT_EQ(host.messages, (std::vector<std::string>{"データファイルが開けません。"}));
+        const auto read = Load();
+        ASSERT_EQ(Kind(read), ReadError::Kind::CannotOpen) << path;
+        EXPECT_EQ(ReadErrorMessage(read.Error()), "データファイルが開けません。\n" + path);
+        EXPECT_FALSE(read.Error().reason.empty());
         EXPECT_EQ(doc.m_rowCount, 2);
         EXPECT_EQ(doc.m_columns[0], (Column{1, 2}));
         // The chain keeps what it had computed.
@@ -68,12 +85,12 @@ TEST_F(DataFile, FileThatCannotBeOpenedIsReportedAndChangesNothing) {
 
 TEST_F(DataFile, SecondFileClearsTheFirstAndTheChainsBuffers) {
     doc.m_dataFilePath = dir.Write("a.csv", "1,10,100\n2,20,200\n3,30,300\n");
-    doc.LoadDataFile();
+    ASSERT_TRUE(Load());
     EXPECT_EQ(Channel(0), (Column{1, 2, 3}));
     EXPECT_EQ(Channel(2), (Column{100, 200, 300}));
 
     doc.m_dataFilePath = dir.Write("b.csv", "7,70\n8,80\n");
-    EXPECT_EQ(doc.TryLoadDataFile(), DataLoadResult::Loaded);
+    EXPECT_TRUE(Load());
     EXPECT_EQ(doc.m_rowCount, 2);
     EXPECT_EQ(doc.m_columns[0], (Column{7, 8}));
     EXPECT_TRUE(doc.m_columns[2].empty());
@@ -83,25 +100,23 @@ TEST_F(DataFile, SecondFileClearsTheFirstAndTheChainsBuffers) {
     EXPECT_TRUE(Channel(2).empty());
 }
 
-TEST_F(DataFile, ProgressRangeStepsAndWaitCursor) {
+TEST_F(DataFile, ProgressRangeAndSteps) {
     const std::string text = "h\r\n1,2\r\n3,4";
     doc.m_dataFilePath = dir.Write("p.csv", text);
     doc.m_headerRows = 1;
-    doc.LoadDataFile();
+    ASSERT_TRUE(Load());
     EXPECT_EQ(host.progressRanges,
               (std::vector<std::pair<int, int>>{{0, static_cast<int>(text.size())}}));
     EXPECT_EQ(host.progressSteps, (std::vector<int>{3, 5, 5}));
-    EXPECT_EQ(host.waitCursors, 1);
-    EXPECT_EQ(host.waitDepth, 0);
     EXPECT_EQ(doc.m_columns[1], (Column{2, 4}));
-    EXPECT_EQ(host.beeps, 0);
 }
 
-TEST_F(DataFile, CancelBeepsAndKeepsTheRowsRead) {
+TEST_F(DataFile, CancelKeepsTheRowsRead) {
     doc.m_dataFilePath = dir.Write("c.csv", "1\n2\n3\n4\n5\n");
     host.cancelAfterPumps = 3;
-    EXPECT_EQ(doc.TryLoadDataFile(), DataLoadResult::Cancelled);
-    EXPECT_EQ(host.beeps, 1);
+    const auto read = Load();
+    ASSERT_TRUE(read);
+    EXPECT_TRUE(read->cancelled);
     EXPECT_EQ(doc.m_rowCount, 3);
     EXPECT_EQ(Channel(0), (Column{1, 2, 3}));
     EXPECT_TRUE(host.messages.empty());
@@ -115,7 +130,7 @@ TEST_F(DataFile, ProgressBarAdvancesInHundredthsOfTheFileAndCancelStopsMidFile) 
     const int length = static_cast<int>(text.size());
     const int threshold = length / 100;
     doc.m_dataFilePath = dir.Write("bar.csv", text);
-    doc.LoadDataFile();
+    ASSERT_TRUE(Load());
     ASSERT_EQ(doc.m_rowCount, 1000);
     int sum = 0;
     for (int step : host.progressSteps)
@@ -136,8 +151,7 @@ TEST_F(DataFile, ProgressBarAdvancesInHundredthsOfTheFileAndCancelStopsMidFile) 
     // The user cancels at the 501st line: 500 rows stay, the bar shows at most what was stepped.
     test::ScriptedHost cancelling;
     cancelling.cancelAfterPumps = 500;
-    EXPECT_EQ(doc.TryLoadDataFile(), DataLoadResult::Cancelled);
-    EXPECT_EQ(cancelling.beeps, 1);
+    EXPECT_TRUE(Load()->cancelled);
     EXPECT_EQ(cancelling.pumps, 501);
     EXPECT_EQ(cancelling.progressSteps.size(), 501u);
     EXPECT_EQ(doc.m_rowCount, 500);
@@ -151,29 +165,28 @@ TEST_F(DataFile, ProgressBarAdvancesInHundredthsOfTheFileAndCancelStopsMidFile) 
     EXPECT_LT(cancelling.progressPositions.back(), length);
 }
 
-TEST_F(DataFile, ClearingKeepsTheColumnsCapacityAndAnEmptyFirstDataLineReservesNothing) {
+TEST_F(DataFile, FirstDataLineReservesAndAnEmptyOneReservesNothing) {
     // Two rows in a file of about 6000 bytes: the first data line reserves L / 50 values in each
     // column it fills, far more than the two rows need.
     const std::string first = "1,2" + std::string(6000, ' ') + "\n3,4\n";
     const std::size_t reserve = first.size() / 50;
     doc.m_dataFilePath = dir.Write("first.csv", first);
-    doc.LoadDataFile();
+    ASSERT_TRUE(Load());
     // (Storage kept from a closed document may serve the reservation, so it can be larger.)
     const std::size_t reserved = doc.m_columns[1].capacity();
     ASSERT_GE(reserved, reserve);
-    // A small second file: the values go, the capacity stays.
+    // A small second file: the values go.
     doc.m_dataFilePath = dir.Write("second.csv", "5\n");
-    doc.LoadDataFile();
+    ASSERT_TRUE(Load());
     EXPECT_EQ(doc.m_columns[0], (Column{5}));
     EXPECT_TRUE(doc.m_columns[1].empty());
-    EXPECT_EQ(doc.m_columns[1].capacity(), reserved);
 
     // The first line after the header is the first data line even when it is empty; then no
     // line reserves and the columns grow as they fill.
     CKaisekiDoc fresh;
     fresh.OnNewDocument();
     fresh.m_dataFilePath = dir.Write("gap.csv", "\n" + first);
-    fresh.LoadDataFile();
+    ASSERT_TRUE(fresh.LoadDataFile(CKaisekiDoc::kMaxRows, nullptr));
     EXPECT_EQ(fresh.m_rowCount, 2);
     EXPECT_LT(fresh.m_columns[0].capacity(), reserve);
 }
@@ -189,7 +202,7 @@ TEST_F(DataFile, StorageOfAClosedDocumentServesTheNextReadingWithoutItsValues) {
         CKaisekiDoc closed;
         closed.OnNewDocument();
         closed.m_dataFilePath = dir.Write("closed.csv", "9,9,9\n" + text);
-        closed.LoadDataFile();
+        ASSERT_TRUE(closed.LoadDataFile(CKaisekiDoc::kMaxRows, nullptr));
         ASSERT_EQ(closed.m_rowCount, 201);
         for (int k = 0; k < 3; ++k)
             closedStorage.push_back(closed.m_columns[static_cast<std::size_t>(k)].data());
@@ -197,7 +210,7 @@ TEST_F(DataFile, StorageOfAClosedDocumentServesTheNextReadingWithoutItsValues) {
     // The next reading reserves its L / 50 values from the closed document's storage; none of
     // the old values shows.
     doc.m_dataFilePath = dir.Write("next.csv", text);
-    doc.LoadDataFile();
+    ASSERT_TRUE(Load());
     for (int k = 0; k < 2; ++k) {
         const double* storage = doc.m_columns[static_cast<std::size_t>(k)].data();
         EXPECT_NE(std::find(closedStorage.begin(), closedStorage.end(), storage),
@@ -219,12 +232,12 @@ TEST_F(DataFile, RowCapIsAParameter) {
     for (int i = 0; i < 10000; ++i)
         text += std::to_string(i) + "\n";
     doc.m_dataFilePath = dir.Write("long.csv", text);
-    doc.LoadDataFile();
+    ASSERT_TRUE(Load());
     EXPECT_EQ(doc.m_rowCount, 8192);
-    doc.LoadDataFile(0);
+    ASSERT_TRUE(Load(0));
     EXPECT_EQ(doc.m_rowCount, 10000);
     EXPECT_EQ(doc.m_columns[0].back(), 9999);
-    doc.LoadDataFile(10);
+    ASSERT_TRUE(Load(10));
     EXPECT_EQ(doc.m_rowCount, 10);
 }
 
@@ -243,16 +256,18 @@ TEST_F(DataFile, RowsLeftOutAreKnownOnlyWhenTheCapCutsLinesWithContent) {
     for (const Case& c : cases) {
         doc.m_dataFilePath = dir.Write("cap.csv", c.text);
         doc.m_rowLimit = c.limit;
-        EXPECT_EQ(doc.TryLoadDataFile(), DataLoadResult::Loaded) << c.text;
-        EXPECT_EQ(doc.m_rowsLeftOut, c.leftOut) << c.text;
+        const auto read = Load();
+        ASSERT_TRUE(read) << c.text;
+        EXPECT_EQ(read->rowsLeftOut, c.leftOut) << c.text;
+        EXPECT_EQ(doc.RowsLeftOut(), c.leftOut) << c.text;
     }
     // A new document forgets it, and the document's own limit is what a plain reading uses.
     doc.m_rowLimit = 1;
-    doc.LoadDataFile();
+    ASSERT_TRUE(Load());
     EXPECT_EQ(doc.m_rowCount, 1);
-    EXPECT_TRUE(doc.m_rowsLeftOut);
+    EXPECT_TRUE(doc.RowsLeftOut());
     doc.OnNewDocument();
-    EXPECT_FALSE(doc.m_rowsLeftOut);
+    EXPECT_FALSE(doc.RowsLeftOut());
     EXPECT_EQ(doc.m_rowLimit, 1);
 }
 
@@ -285,13 +300,14 @@ TEST_F(DataFile, MemoryThatRunsOutKeepsTheRowsReadAndSaysSo) {
         rlimit limit{room, room};
         setrlimit(RLIMIT_AS, &limit);
         doc.m_dataFilePath = path;
-        const DataLoadResult result = doc.TryLoadDataFile(0);
+        const auto read = Load(0);
         bool columnsFit = true;
         for (const Column& column : doc.m_columns)
             columnsFit = columnsFit && column.size() <= static_cast<std::size_t>(doc.m_rowCount);
-        const bool told = host.messages == std::vector<std::string>{"メモリが不足しています。"};
-        _exit(result == DataLoadResult::OutOfMemory && doc.m_rowCount > 0 &&
-                      doc.m_rowCount < 1200000 && columnsFit && told
+        const bool told =
+            read && ReadingMessages(*read) == std::vector<std::string>{"メモリが不足しています。"};
+        _exit(read && read->outOfMemory && doc.m_rowCount > 0 && doc.m_rowCount < 1200000 &&
+                      columnsFit && told
                   ? 0
                   : 1);
     }
@@ -306,24 +322,47 @@ TEST_F(DataFile, ReadingSettingsOfTheDocumentApply) {
     doc.m_dataFilePath = dir.Write("s.csv", "title\nt,a,b\n0.0,1.5,2.5\n0.5,3.5,4.5\n");
     doc.m_headerRows = 2;
     doc.m_skipColumns = 1;
-    doc.LoadDataFile();
+    ASSERT_TRUE(Load());
     EXPECT_EQ(doc.m_columns[0], (Column{1.5, 3.5}));
     EXPECT_EQ(doc.m_columns[1], (Column{2.5, 4.5}));
 }
 
-TEST_F(DataFile, EmptyAndBinaryFilesReadWithoutHarm) {
-    doc.m_dataFilePath = dir.Write("empty.csv", "");
-    EXPECT_EQ(doc.TryLoadDataFile(), DataLoadResult::Loaded);
-    EXPECT_EQ(doc.m_rowCount, 0);
-    EXPECT_TRUE(Channel(0).empty());
-
-    std::string binary;
+TEST_F(DataFile, FilesThatAreNotTextAreRefusedAndFilesWithoutNumbersSaySo) {
+    doc.m_dataFilePath = dir.Write("first.csv", "1\n2\n");
+    ASSERT_TRUE(Load());
+    // A picture, a GDF recording (no reader here knows it) and noise: refused, nothing changes.
+    std::string noise;
     for (int i = 0; i < 70000; ++i)
-        binary += static_cast<char>((i * 7919) % 256);
-    doc.m_dataFilePath = dir.Write("bin.dat", binary);
-    EXPECT_EQ(doc.TryLoadDataFile(), DataLoadResult::Loaded);
-    EXPECT_EQ(doc.m_columns[0].size(), static_cast<std::size_t>(doc.m_rowCount));
-    EXPECT_EQ(Channel(0).size(), static_cast<std::size_t>(doc.m_rowCount));
+        noise += static_cast<char>((i * 7919) % 256);
+    const std::string gdf = std::string("GDF 2.20") + std::string(248, '\0') + "\x01\x02";
+    for (const std::string& bytes :
+         {std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16), gdf, noise}) {
+        doc.m_dataFilePath = dir.Write("not-text.dat", bytes);
+        const auto read = Load();
+        ASSERT_EQ(Kind(read), ReadError::Kind::UnknownFormat);
+        EXPECT_EQ(ReadErrorMessage(read.Error()), "データファイルの形式が分かりません。");
+        EXPECT_EQ(doc.m_columns[0], (Column{1, 2}));
+    }
+    // Text that holds no number, an empty file, a file of header lines only: read, and noted.
+    const struct {
+        const char* text;
+        int headerRows;
+        bool nothing, noNumbers;
+        int textRows;
+    } cases[] = {{"", 0, true, false, 0},
+                 {"a\nb\n", 2, true, false, 0},
+                 {"time,value\nx,y\n", 0, false, true, 2},
+                 {"1,nan\n2,3\n", 0, false, false, 1}};
+    for (const auto& c : cases) {
+        doc.m_dataFilePath = dir.Write("notes.csv", c.text);
+        doc.m_headerRows = c.headerRows;
+        const auto read = Load();
+        ASSERT_TRUE(read) << c.text;
+        EXPECT_EQ(read->nothingReadable, c.nothing) << c.text;
+        EXPECT_EQ(read->noNumbers, c.noNumbers) << c.text;
+        EXPECT_EQ(read->textRows, c.textRows) << c.text;
+        EXPECT_EQ(doc.LastReading().textRows, c.textRows) << c.text;
+    }
 }
 
 TEST_F(DataFile, JapaneseFileNameStoredInTheDocumentFileOpens) {
@@ -336,7 +375,7 @@ TEST_F(DataFile, JapaneseFileNameStoredInTheDocumentFileOpens) {
     loaded.LoadFromBytes(bytes);
     loaded.m_columns.assign(16, {});
     EXPECT_EQ(loaded.m_dataFilePath, path);
-    EXPECT_EQ(loaded.TryLoadDataFile(), DataLoadResult::Loaded);
+    EXPECT_TRUE(loaded.LoadDataFile(CKaisekiDoc::kMaxRows, nullptr));
     EXPECT_EQ(loaded.m_columns[1], (Column{5, 7}));
 }
 
@@ -344,8 +383,31 @@ TEST_F(DataFile, RelativeNameIsFoundBesideTheDocumentFile) {
     dir.Write("relative-data-of-a-test.csv", "9\n");
     doc.SetPathName(dir.File("set-up.kcd"));
     doc.m_dataFilePath = "relative-data-of-a-test.csv";
-    EXPECT_EQ(doc.TryLoadDataFile(), DataLoadResult::Loaded);
+    EXPECT_TRUE(Load());
     EXPECT_EQ(doc.m_columns[0], (Column{9}));
+}
+
+TEST_F(DataFile, ARecordingReadOnceServesTwoDocumentsAsTheirOwnReadingsWould) {
+    doc.m_dataFilePath = dir.Write("once.csv", "1,2\n3,4\n5,6\n7,8\n");
+    ASSERT_TRUE(Load());
+    CModBase::AppendModule(doc.Head(1), CreateModule("CDiffFilter").release());
+    const std::string document = dir.Write("once.kcd", doc.SaveToBytes());
+    auto exported = [&](CKaisekiDoc& d, const std::string& name) {
+        ExportSettings settings;
+        settings.m_numberColumn = 1;
+        EXPECT_TRUE(WriteProcessedData(d, dir.File(name), settings));
+        return test::ReadFileBytes(dir.File(name));
+    };
+    const std::string own = exported(doc, "own.csv");
+
+    const auto read = ReadRecording(doc.m_dataFilePath, doc.ReadingOptions(0), nullptr);
+    ASSERT_TRUE(read);
+    for (const char* name : {"a.csv", "b.csv"}) {
+        CKaisekiDoc other;
+        ASSERT_TRUE(other.ReadDocumentFile(document));
+        other.SetRecording(Recording(*read));
+        EXPECT_EQ(exported(other, name), own) << name;
+    }
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include "document/EdfReader.h"
 #include "document/KaisekiDoc.h"
 #include "support/EdfWriter.h"
+#include "support/Loading.h"
 #include "support/ScriptedHost.h"
 #include "support/TempDir.h"
 
@@ -30,15 +31,15 @@ class EdfReading : public ::testing::Test {
         test::WriteEdf(path, spec);
         return path;
     }
-    DataLoadResult Load(const std::string& path, int maxRows = CKaisekiDoc::kMaxRows) {
+    Result<ReadNotes, ReadError> Load(const std::string& path,
+                                      int maxRows = CKaisekiDoc::kMaxRows) {
         doc.m_dataFilePath = path;
-        return doc.TryLoadDataFile(maxRows, &reason);
+        return doc.LoadDataFile(maxRows, nullptr);
     }
 
     test::ScriptedHost host;
     test::TempDir dir;
     CKaisekiDoc doc;
-    std::string reason;
 };
 
 TEST(EdfRecognition, ByTheFirstEightBytesOnly) {
@@ -61,7 +62,7 @@ TEST_F(EdfReading, EveryFormatGivesEdflibsPhysicalValuesInFileOrder) {
         EXPECT_EQ(EdfFile(path).Header().filetype, type);
         const Columns expected = test::ReadEdfPhysical(path);
         ASSERT_EQ(expected.size(), 3u);  // the annotation signal of EDF+ and BDF+ is left out
-        EXPECT_EQ(Load(path, 0), DataLoadResult::Loaded) << type;
+        EXPECT_TRUE(Load(path, 0)) << type;
         EXPECT_EQ(doc.m_rowCount, 6000);
         for (int k = 0; k < 3; ++k)
             EXPECT_EQ(doc.m_columns[k], expected[k]) << type;
@@ -93,7 +94,7 @@ TEST_F(EdfReading, SkipColumnsSkipsLeadingSignalsAndAtMostSixteenAreRead) {
     doc.m_headerRows = 7;
     for (int skip : {0, 3, 9}) {
         doc.m_skipColumns = skip;
-        ASSERT_EQ(Load(path), DataLoadResult::Loaded);
+        ASSERT_TRUE(Load(path));
         for (int k = 0; k < 16; ++k) {
             const std::size_t signal = static_cast<std::size_t>(skip + k);
             EXPECT_EQ(doc.m_columns[k], signal < 20 ? expected[signal] : std::vector<double>{})
@@ -106,7 +107,7 @@ TEST_F(EdfReading, SkipColumnsSkipsLeadingSignalsAndAtMostSixteenAreRead) {
 TEST_F(EdfReading, RowLimitCountsSamplesPerSignal) {
     const std::string path = Write("sines.bdf", test::ThreeSines(EDFLIB_FILETYPE_BDF));
     const Columns expected = test::ReadEdfPhysical(path);
-    ASSERT_EQ(Load(path, 2500), DataLoadResult::Loaded);
+    ASSERT_TRUE(Load(path, 2500));
     EXPECT_EQ(doc.m_rowCount, 2500);
     for (int k = 0; k < 3; ++k)
         EXPECT_EQ(doc.m_columns[k],
@@ -121,30 +122,30 @@ TEST_F(EdfReading, SignalsOfAnotherRateAreLeftOutAndNamedOnce) {
     spec.channels.back().label = "SpO2";
     const std::string path = Write("rates.edf", spec);
     const Columns expected = test::ReadEdfPhysical(path);
-    ASSERT_EQ(Load(path), DataLoadResult::Loaded);
+    const auto read = Load(path);
+    ASSERT_TRUE(read);
     EXPECT_EQ(doc.m_columns[0], expected[0]);
     EXPECT_TRUE(doc.m_columns[1].empty());
     EXPECT_EQ(doc.m_columns[2], expected[2]);
     EXPECT_TRUE(doc.m_columns[3].empty());
-    EXPECT_EQ(host.messages,
+    EXPECT_EQ(ReadingMessages(*read),
               std::vector<std::string>{
                   "サンプリング周波数が異なる信号は読み込みませんでした: Resp, SpO2"});
 
     // With the first signal skipped, the 500 Hz signal decides the rate.
-    host.messages.clear();
     doc.m_skipColumns = 1;
-    ASSERT_EQ(Load(path), DataLoadResult::Loaded);
+    ASSERT_TRUE(Load(path));
     EXPECT_EQ(doc.m_columns[0], expected[1]);
     EXPECT_EQ(doc.m_columns[2], expected[3]);
     EXPECT_EQ(doc.m_rowCount, 1500);
-    RecordingValues values;
-    ASSERT_TRUE(ReadRecordingValues(path, 1, values));
-    EXPECT_EQ(values.rate, 500);
+    const auto values = ReadRecordingValues(path, 1);
+    ASSERT_TRUE(values);
+    EXPECT_EQ(values->rate, 500);
 }
 
 TEST_F(EdfReading, RefusalsNameEdflibsReasonAndKeepThePreviousData) {
     doc.m_dataFilePath = dir.Write("first.csv", "1,2\n3,4\n");
-    doc.LoadDataFile();
+    ASSERT_TRUE(test::LoadDataFile(doc));
     ASSERT_EQ(doc.m_rowCount, 2);
     std::vector<double> out, times;
     std::string label;
@@ -161,11 +162,11 @@ TEST_F(EdfReading, RefusalsNameEdflibsReasonAndKeepThePreviousData) {
     const std::string damagedHeader = dir.Write("damaged.bdf", damaged);
 
     for (const std::string& path : {truncated, zeroDuration, damagedHeader}) {
-        host.messages.clear();
-        reason.clear();
-        EXPECT_EQ(Load(path), DataLoadResult::CannotOpen) << path;
-        ASSERT_EQ(host.messages.size(), 1u);
-        EXPECT_EQ(host.messages[0], "データファイルが開けません。\n" + reason);
+        const auto read = Load(path);
+        ASSERT_FALSE(read) << path;
+        const std::string& reason = read.Error().reason;
+        EXPECT_EQ(read.Error().kind, ReadError::Kind::Refused);
+        EXPECT_EQ(ReadErrorMessage(read.Error()), "データファイルが開けません。\n" + reason);
         EXPECT_NE(reason.find("EDFlib"), std::string::npos) << reason;
         EXPECT_EQ(doc.m_rowCount, 2);
         EXPECT_EQ(doc.m_columns[0], (std::vector<double>{1, 3}));
@@ -173,7 +174,33 @@ TEST_F(EdfReading, RefusalsNameEdflibsReasonAndKeepThePreviousData) {
         std::vector<double> again;
         doc.GetChannelData(&again, &label, &times, 0);
         EXPECT_EQ(again, (std::vector<double>{1, 3}));
-        EXPECT_FALSE(ReadRecordingValues(path, 0, *std::make_unique<RecordingValues>()));
+        EXPECT_FALSE(ReadRecordingValues(path, 0));
+    }
+}
+
+TEST_F(EdfReading, RatesOutsideTheProgramsRangeAreRefusedAndFractionsNoted) {
+    const std::string bytes =
+        test::ReadFileBytes(Write("sines.edf", test::ThreeSines(EDFLIB_FILETYPE_EDF)));
+    // 2000 samples per record: a record of 1000 s is 2 Hz, of 4000 s 0.5 Hz, of 0.0004 s 5 MHz,
+    // of 0.3 s 6666.67 Hz.
+    const struct {
+        const char* duration;
+        bool refused;
+        double unrounded;
+    } cases[] = {{"1000    ", false, 0.0},
+                 {"4000    ", true, 0.0},
+                 {"0.0004  ", true, 0.0},
+                 {"0.3     ", false, 2000 / 0.3}};
+    for (const auto& c : cases) {
+        std::string patched = bytes;
+        patched.replace(244, 8, c.duration);
+        const auto read = Load(dir.Write("rate.edf", patched));
+        EXPECT_EQ(!read, c.refused) << c.duration;
+        if (!read) {
+            EXPECT_NE(read.Error().reason.find("Hz"), std::string::npos) << read.Error().reason;
+        } else {
+            EXPECT_NEAR(read->unroundedRate, c.unrounded, 1e-6) << c.duration;
+        }
     }
 }
 
@@ -202,9 +229,9 @@ TEST_F(EdfReading, RateAndUnitFillTheDataSettingsAndOpeningWritesThemIntoEveryHe
     // Opening a document whose data file is the recording.
     doc.m_dataFilePath = "fast.edf";  // relative: found beside the document
     const std::string document = dir.File("rec.kcd");
-    ASSERT_TRUE(doc.OnSaveDocument(document));
+    ASSERT_TRUE(doc.SaveDocumentFile(document));
     CKaisekiDoc opened;
-    ASSERT_TRUE(opened.OnOpenDocument(document));
+    ASSERT_TRUE(test::OpenDocument(opened, document));
     EXPECT_EQ(opened.m_rowCount, 6000);
     for (int k = 0; k < 16; ++k) {
         EXPECT_EQ(opened.Head(k)->m_samplingRate, 6667);
@@ -222,16 +249,15 @@ TEST_F(EdfReading, ThreadsReadTheSameFileAtOnce) {
     std::vector<std::thread> threads;
     for (int t = 0; t < 8; ++t) {
         threads.emplace_back([&, t] {
+            ReadOptions all;
+            all.maxRows = 0;
             for (int pass = 0; pass < 5; ++pass) {
-                EdfFile file(path);
-                if (!file.IsOpen()) {
-                    errors[t] = file.Error();
+                auto read = ReadRecording(path, all, nullptr);
+                if (!read) {
+                    errors[t] = read.Error().reason;
                     return;
                 }
-                Columns columns(16);
-                int rows = 0;
-                ReadRecordingSignals(file, 0, 0, columns, rows, nullptr);
-                results[t] = std::move(columns);
+                results[t] = std::move(read->columns);
             }
         });
     }

@@ -16,6 +16,7 @@
 #include "modules/filters/ReSmplFilter.h"
 #include "platform/NumberFormat.h"
 #include "platform/TextCodec.h"
+#include "support/Loading.h"
 #include "support/ScriptedHost.h"
 #include "support/TempDir.h"
 
@@ -133,6 +134,24 @@ TEST(ExportFormat, NumbersAgreeWithTheCRuntimeAcrossMagnitudes) {
     }
 }
 
+TEST(ExportFormat, PerChannelLayoutGivesEveryChannelItsTimesAndLeavesCellsPastItsEndEmpty) {
+    // CH2 a decimated copy (times 1 ms apart), CH3 without values, CH4 shorter still.
+    std::vector<ChannelExport> channels = Channels({{1, 2, 3, 4}, {5, 6}, {}, {9}});
+    channels[1].times = {0, 1};
+    ExportSettings settings = Settings(1, 0, 0);
+    settings.m_perChannelTime = 1;
+    EXPECT_EQ(FormatExport(channels, settings),
+              "CH1 time [ms],CH1([mV]),CH2 time [ms],CH2([mV]),CH3 time [ms],CH3([mV]),"
+              "CH4 time [ms],CH4([mV])\r\n"
+              "0,1,0,5,,,0,9\r\n0.5,2,1,6,,,,\r\n1,3,,,,,,\r\n1.5,4,,,,,,\r\n");
+    // The leading number column stays as in the shared layout.
+    settings = Settings(0, 1, 0);
+    settings.m_perChannelTime = 1;
+    EXPECT_EQ(FormatExport(Channels({{1, 2}, {5}}), settings), "0,0,1,0,5\r\n1,0.5,2,,\r\n");
+    settings.m_header = 1;
+    EXPECT_EQ(FormatExport(Channels({}), settings), "Num,CH1 time [ms],CH1([mV])\r\n");
+}
+
 TEST(ExportFormat, NoValuesGiveAtMostTheHeaderLine) {
     std::vector<ChannelExport> channels(16);
     channels[0].label = "[V]";
@@ -188,7 +207,7 @@ class ExportDoc : public ::testing::Test {
     void SetUp() override {
         doc.OnNewDocument();
         doc.m_dataFilePath = dir.Write("run1.csv", "1,10\n2,20\n3,30\n4,40\n");
-        doc.LoadDataFile();
+        ASSERT_TRUE(test::LoadDataFile(doc));
         ASSERT_EQ(doc.m_rowCount, 4);
         host.saveFileAnswer = dir.File("out.csv");
     }
@@ -207,7 +226,7 @@ TEST_F(ExportDoc, ChainsDeliverTheirProcessedDataAndTheTimeFollowsTheLongestChan
         doc.m_channelSource[c] = CKaisekiDoc::kNoSource;
 
     ExportResult result = WriteProcessedData(doc, dir.File("direct.csv"), Settings(1, 1, 1));
-    ASSERT_TRUE(result.ok) << result.reason;
+    ASSERT_TRUE(result.Ok()) << result.Error();
     EXPECT_EQ(test::ReadFileBytes(dir.File("direct.csv")),
               "Time([ms]),CH1([mV]),CH2([mV])\r\n0,1,10\r\n0.5,3,20\r\n1,0,30\r\n1.5,0,40\r\n");
 }
@@ -219,7 +238,7 @@ TEST_F(ExportDoc, CommandAsksForTheFileThenTheSettingsThenWrites) {
         s.m_numberColumn = 1;
         return true;
     };
-    doc.ExportProcessedData();
+    ExportProcessedData(doc);
     ASSERT_EQ(host.saveRequests.size(), 1u);
     EXPECT_EQ(host.saveRequests[0].proposedName, "処理済run1.csv");
     EXPECT_EQ(host.saveRequests[0].defaultExtension, "csv");
@@ -237,14 +256,14 @@ TEST_F(ExportDoc, CommandAsksForTheFileThenTheSettingsThenWrites) {
 TEST_F(ExportDoc, CancelInEitherQuestionOrAnEmptyPathWritesNothing) {
     host.exportScript = [](ExportSettings&) { return true; };
     host.saveFileAnswer.reset();
-    doc.ExportProcessedData();
+    ExportProcessedData(doc);
     host.saveFileAnswer = dir.File("out.csv");
     host.exportScript = [](ExportSettings&) { return false; };
-    doc.ExportProcessedData();
+    ExportProcessedData(doc);
     EXPECT_FALSE(std::filesystem::exists(dir.File("out.csv")));
     host.saveFileAnswer = "";
     host.exportScript = [](ExportSettings&) { return true; };
-    doc.ExportProcessedData();
+    ExportProcessedData(doc);
     EXPECT_TRUE(host.messages.empty());
     EXPECT_EQ(host.saveRequests.size(), 3u);
 }
@@ -252,12 +271,12 @@ TEST_F(ExportDoc, CancelInEitherQuestionOrAnEmptyPathWritesNothing) {
 TEST_F(ExportDoc, FileThatCannotBeCreatedIsReported) {
     host.exportScript = [](ExportSettings&) { return true; };
     host.saveFileAnswer = dir.File("no-such-folder/out.csv");
-    doc.ExportProcessedData();
+    ExportProcessedData(doc);
     EXPECT_EQ(host.messages, (std::vector<std::string>{"ファイルが開けませんでした。"}));
 
     ExportResult result = WriteProcessedData(doc, dir.Path().string(), Settings(1, 0, 0));
-    EXPECT_FALSE(result.ok);
-    EXPECT_FALSE(result.reason.empty());
+    ASSERT_FALSE(result.Ok());
+    EXPECT_FALSE(result.Error().empty());
     result = WriteProcessedData(doc, dir.File("no-such-folder/out.csv"), Settings(1, 0, 0));
     EXPECT_FALSE(result);
 }

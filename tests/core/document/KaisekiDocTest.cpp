@@ -28,11 +28,11 @@ TEST(KaisekiDoc, NewDocumentKeepsReadingAndDisplaySettings) {
     CKaisekiDoc doc;
     doc.OnNewDocument();
     doc.m_headerRows = 3;
-    doc.m_zoomX = 10;
+    doc.m_display.m_zoomX = 10;
     doc.m_dataFilePath = "a.csv";
     doc.OnNewDocument();
     EXPECT_EQ(doc.m_headerRows, 3);
-    EXPECT_EQ(doc.m_zoomX, 10);
+    EXPECT_EQ(doc.m_display.m_zoomX, 10);
     EXPECT_TRUE(doc.m_dataFilePath.empty());
     EXPECT_EQ(doc.m_chains.size(), 16u);
 }
@@ -61,19 +61,19 @@ TEST_F(DataDoc, ChannelWithoutSourceDeliversNothing) {
 TEST_F(DataDoc, ChannelWithoutSourceDrawsItsOutlineAndLabelAndMeasuresZero) {
     doc.m_channelSource[5] = CKaisekiDoc::kNoSource;
     RecordingSurface s;
-    doc.DrawChannel(&s, {0, 160, 900, 320}, 5, nullptr, nullptr);
+    doc.DrawChannel(&s, {0, 160, 900, 320}, 5, nullptr);
     // The head alone is its chain's end: its empty graph (frame and centre line) follows.
     EXPECT_EQ(s.Log(), (std::vector<std::string>{"Frame 0 160 900 320 0,0,0", "Text 10 170 CH[6]",
                                                  "Frame 70 160 900 320 10,10,10", "MoveTo 110 240",
                                                  "LineTo 860 240"}));
     double max = -1;
-    doc.DrawChannel(nullptr, {0, 160, 900, 320}, 5, &max, nullptr);
+    max = doc.MeasureChannel(5);
     EXPECT_EQ(max, 0.0);
 
     // Behind a longer chain the end has nothing to draw: outline and label only.
     CModBase::AppendModule(doc.Head(5), new CModBase);
     s.Clear();
-    doc.DrawChannel(&s, {0, 160, 900, 320}, 5, nullptr, nullptr);
+    doc.DrawChannel(&s, {0, 160, 900, 320}, 5, nullptr);
     EXPECT_EQ(s.Log(),
               (std::vector<std::string>{"Frame 0 160 900 320 0,0,0", "Text 10 170 CH[6]"}));
 }
@@ -89,11 +89,11 @@ TEST_F(DataDoc, RemappedSourceFeedsTheChannelsOwnChain) {
 
 TEST_F(DataDoc, ReassignedColumnShowsAfterClearingBuffers) {
     double max = 0;
-    doc.DrawChannel(nullptr, {0, 0, 800, 160}, 3, &max, nullptr);
+    max = doc.MeasureChannel(3);
     EXPECT_EQ(max, 3.5);
     doc.m_channelSource[3] = 7;
     doc.Head(3)->ClearBuffers();
-    doc.DrawChannel(nullptr, {0, 0, 800, 160}, 3, &max, nullptr);
+    max = doc.MeasureChannel(3);
     EXPECT_EQ(max, 7.5);
 }
 
@@ -101,7 +101,7 @@ TEST(KaisekiDoc, HeadAloneWithoutDataDrawsFrameAndCentreLineAndMeasuresZero) {
     CKaisekiDoc doc;
     doc.OnNewDocument();
     RecordingSurface s;
-    doc.DrawChannel(&s, {0, 0, 840, 160}, 0, nullptr, nullptr);
+    doc.DrawChannel(&s, {0, 0, 840, 160}, 0, nullptr);
     ASSERT_GE(s.Calls().size(), 3u);
     EXPECT_EQ(s.Calls()[0].kind, Kind::Frame);
     EXPECT_EQ(s.Calls()[0].rect, (Rect{0, 0, 840, 160}));
@@ -117,16 +117,16 @@ TEST(KaisekiDoc, HeadAloneWithoutDataDrawsFrameAndCentreLineAndMeasuresZero) {
     EXPECT_EQ(lines[0], (RecordingSurface::Line{110, 80, 800, 80}));
 
     double max = -1;
-    doc.DrawChannel(&s, {0, 0, 840, 160}, 0, &max, nullptr);
+    max = doc.MeasureChannel(0);
     EXPECT_EQ(max, 0.0);
 }
 
 TEST(KaisekiDoc, PrintScaleMultipliesBandOffsetsButNotTheMeasuringOffset) {
     CKaisekiDoc doc;
     doc.OnNewDocument();
-    doc.m_printing = 1;
+    doc.m_display.m_printing = 1;
     RecordingSurface s;
-    doc.DrawChannel(&s, {100, 200, 3000, 800}, 5, nullptr, nullptr);
+    doc.DrawChannel(&s, {100, 200, 3000, 800}, 5, nullptr);
     EXPECT_EQ(s.Calls()[1].rect.left, 140);
     EXPECT_EQ(s.Calls()[1].rect.top, 240);
     EXPECT_EQ(s.Calls()[1].text, "CH[6]");
@@ -134,8 +134,7 @@ TEST(KaisekiDoc, PrintScaleMultipliesBandOffsetsButNotTheMeasuringOffset) {
 
     doc.m_columns[0] = {1.0, 2.0};
     doc.m_rowCount = 2;
-    double max = 0;
-    doc.DrawChannel(nullptr, {0, 0, 3000, 800}, 0, &max, nullptr);  // the head fetches its data
+    doc.MeasureChannel(0);  // the head fetches its data
     int out[2] = {-1, -1};
     // Plot left 0 moves to 280; data origin 280 + 160; width 3000 - 280 - 320 = 2400.
     doc.ChannelPixelsToRange(0, 0, {0, 0, 3000, 800}, {440, 0, 1640, 10}, out);
@@ -159,8 +158,8 @@ TEST(KaisekiDoc, ApplyZoomToViewsSetsGraphViewsThenUpdatesAll) {
     doc.OnNewDocument();
     doc.AddView(&graph);
     doc.AddView(&other);
-    doc.m_zoomX = 20;
-    doc.m_zoomY = 2;
+    doc.m_display.m_zoomX = 20;
+    doc.m_display.m_zoomY = 2;
     doc.ApplyZoomToViews();
     EXPECT_EQ(graph.zx, 20);
     EXPECT_EQ(graph.zy, 2);

@@ -9,6 +9,7 @@
 
 #include "document/ExportWriter.h"
 #include "document/KaisekiDoc.h"
+#include "support/Loading.h"
 #include "support/ScriptedHost.h"
 #include "support/TempDir.h"
 
@@ -32,7 +33,7 @@ std::string ReadAndExport(const test::TempDir& dir, const std::string& data, con
     CKaisekiDoc doc;
     doc.OnNewDocument();
     doc.m_dataFilePath = dir.Write(std::string(name) + ".csv", data);
-    doc.LoadDataFile();
+    EXPECT_TRUE(test::LoadDataFile(doc));
     ExportSettings settings;
     settings.m_numberColumn = 1;
     settings.m_numberKind = 1;

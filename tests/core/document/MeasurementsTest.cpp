@@ -15,6 +15,7 @@
 #include "modules/analysis/SDActDetFilter.h"
 #include "modules/filters/ReSmplFilter.h"
 #include "pipeline/DmyPipe.h"
+#include "support/Loading.h"
 #include "support/ScriptedHost.h"
 #include "support/TempDir.h"
 
@@ -74,7 +75,7 @@ class Measurements : public ::testing::Test {
         Append<CReSmplFilter>(doc, 4)->m_step = 5000;
         Append<CDmyPipe>(doc, 7)->m_probeOn = 1;
         Append<CIntFilter>(doc, 7);
-        doc.LoadDataFile();
+        ASSERT_TRUE(test::LoadDataFile(doc));
         ASSERT_EQ(doc.m_rowCount, 4000);
     }
     const MeasurementRow* Row(const std::vector<MeasurementRow>& rows, int channel) {
@@ -127,7 +128,7 @@ TEST_F(Measurements, MarkersComeFromTheDeliveringModule) {
     // Decimated to nothing, at rate 0: no statistics, no duration.
     const MeasurementRow* empty = Row(rows, 5);
     ASSERT_TRUE(empty);
-    EXPECT_EQ(Line(*empty), "f,5,[mV],0,0,,,,,,,,,\n");
+    EXPECT_EQ(Line(*empty), "f,5,[mV],0,0,,,,,,,,,,,,\n");
 }
 
 TEST_F(Measurements, ProbeDisplayMeasuresTheProbesData) {
@@ -135,11 +136,13 @@ TEST_F(Measurements, ProbeDisplayMeasuresTheProbesData) {
     const MeasurementRow* normal = Row(normalRows, 8);
     ASSERT_TRUE(normal);
     EXPECT_EQ(normal->unit, "[mV]*[ms]");
-    doc.m_probeDisplay = 1;
+    doc.m_display.m_probeDisplay = 1;
     const std::vector<MeasurementRow> rows = MeasureDocument(doc, "f");
     const MeasurementRow* probe = Row(rows, 8);
     ASSERT_TRUE(probe);
-    EXPECT_EQ(Line(*probe), "f,8,[mV],4000,2000,2000,-1,2,0.5,1.224744871,2,,,2\n");
+    EXPECT_EQ(
+        Line(*probe),
+        "f,8,[mV],4000,2000,2000,-1,2,0.5,1.224744871,2,,,2,599.8697917,500,0.001875000117\n");
 }
 
 TEST_F(Measurements, NonFiniteValuesLeaveMinAndMaxToTheFiniteOnes) {
@@ -148,14 +151,15 @@ TEST_F(Measurements, NonFiniteValuesLeaveMinAndMaxToTheFiniteOnes) {
     const MeasurementRow* infinite = Row(rows, 10);
     ASSERT_TRUE(mixed && infinite);
     // +inf and -inf sum to NaN; their squares to +inf.
-    EXPECT_EQ(Line(*mixed), "f,9,[mV],4000,2000,2000,0,3.999,NAN,INF,3.999,,,3.999\n");
-    EXPECT_EQ(Line(*infinite), "f,10,[mV],4000,2000,2000,,,INF,INF,,,,INF\n");
+    EXPECT_EQ(Line(*mixed), "f,9,[mV],4000,2000,2000,0,3.999,NAN,INF,3.999,,,3.999,,,NAN\n");
+    EXPECT_EQ(Line(*infinite), "f,10,[mV],4000,2000,2000,,,INF,INF,,,,INF,,,NAN\n");
     std::string json;
     AppendMeasurementJson(json, std::span<const MeasurementRow>(infinite, 1));
     EXPECT_EQ(json,
               "{\"file\":\"f\",\"channel\":10,\"unit\":\"[mV]\",\"samples\":4000,\"rate_hz\":2000,"
               "\"duration_ms\":2000,\"min\":null,\"max\":null,\"mean\":null,\"rms\":null,"
-              "\"peak_abs\":null,\"marker_index\":null,\"marker_ms\":null,\"last\":null}");
+              "\"peak_abs\":null,\"marker_index\":null,\"marker_ms\":null,\"last\":null,"
+              "\"mnf_hz\":null,\"mdf_hz\":null,\"slope_per_s\":null}");
 }
 
 TEST_F(Measurements, CsvQuotesFieldsAndJsonKeepsSeventeenDigits) {
@@ -165,7 +169,7 @@ TEST_F(Measurements, CsvQuotesFieldsAndJsonKeepsSeventeenDigits) {
     AppendMeasurementRows(csv, std::span<const MeasurementRow>(rows.data(), 1));
     EXPECT_EQ(csv.substr(0, csv.find('\n') + 1),
               "file,channel,unit,samples,rate_hz,duration_ms,min,max,mean,rms,peak_abs,"
-              "marker_index,marker_ms,last\n");
+              "marker_index,marker_ms,last,mnf_hz,mdf_hz,slope_per_s\n");
     EXPECT_EQ(csv.substr(csv.find('\n') + 1, 24), "\"run, \"\"1\"\".csv\n\",1,[mV]");
 
     MeasurementRow third;

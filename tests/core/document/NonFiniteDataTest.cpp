@@ -12,6 +12,7 @@
 #include "document/KaisekiDoc.h"
 #include "pipeline/ModuleRegistry.h"
 #include "platform/RecordingSurface.h"
+#include "support/Loading.h"
 #include "support/ScriptedHost.h"
 #include "support/TempDir.h"
 
@@ -47,18 +48,18 @@ std::string HostileData() {
 // Draws, measures, maps a selection and exports one channel the ways the program does.
 void Exercise(CKaisekiDoc& doc, int channel) {
     double maximum = 0.0;
-    doc.DrawChannel(nullptr, {0, 0, 950, 160}, channel, &maximum, nullptr);
-    doc.m_commonMax = maximum;
+    maximum = doc.MeasureChannel(channel);
+    doc.m_display.m_commonMax = maximum;
     for (int absolute : {0, 1}) {
-        doc.m_absoluteScale = absolute;
+        doc.m_display.m_absoluteScale = absolute;
         RecordingSurface whole;
-        doc.DrawChannel(&whole, {0, 0, 950, 160}, channel, nullptr, nullptr);
+        doc.DrawChannel(&whole, {0, 0, 950, 160}, channel, nullptr);
         ASSERT_FALSE(whole.Calls().empty());
         RecordingSurface strip({400, 0, 500, 160});
-        doc.DrawChannel(&strip, {0, 0, 950, 160}, channel, nullptr, nullptr);
+        doc.DrawChannel(&strip, {0, 0, 950, 160}, channel, nullptr);
         SampleRange range{5, 300};
         RecordingSurface magnifier;
-        doc.DrawChannel(&magnifier, {0, 0, 950, 160}, channel, nullptr, &range);
+        doc.DrawChannel(&magnifier, {0, 0, 950, 160}, channel, &range);
     }
     int out[2] = {-1, -1};
     doc.ChannelPixelsToRange(channel, 0, {0, 0, 950, 160}, {200, 0, 600, 160}, out);
@@ -74,7 +75,7 @@ class NonFiniteData : public ::testing::Test {
     void SetUp() override {
         doc.OnNewDocument();
         doc.m_dataFilePath = dir.Write("inf.csv", HostileData());
-        doc.LoadDataFile();
+        ASSERT_TRUE(test::LoadDataFile(doc));
         ASSERT_EQ(doc.m_rowCount, 600);
     }
 
@@ -114,7 +115,7 @@ TEST_F(NonFiniteData, EveryModuleClassDrawsMeasuresAndExportsThem) {
             CModBase::AppendModule(head, CreateModule(name).release());
             head->ClearBuffers();
             for (int probe : {0, 1}) {
-                doc.m_probeDisplay = probe;
+                doc.m_display.m_probeDisplay = probe;
                 SCOPED_TRACE(name + " on channel " + std::to_string(channel) +
                              (probe ? " in probe display" : ""));
                 Exercise(doc, channel);
@@ -122,7 +123,7 @@ TEST_F(NonFiniteData, EveryModuleClassDrawsMeasuresAndExportsThem) {
         }
     }
     // Every class in one chain, then the export of both channels.
-    doc.m_probeDisplay = 0;
+    doc.m_display.m_probeDisplay = 0;
     for (int channel : {0, 1}) {
         CHeadFilter* head = doc.Head(channel);
         head->DeleteDownstream();

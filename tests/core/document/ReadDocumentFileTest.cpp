@@ -27,9 +27,9 @@ TEST(ReadDocumentFile, FailuresGiveAReasonAndANewDocumentWithoutTellingTheUser) 
     };
     for (const auto& [path, expected] : cases) {
         doc.m_dataFilePath = "stale.csv";
-        std::string reason;
-        EXPECT_FALSE(doc.ReadDocumentFile(path, &reason)) << path;
-        EXPECT_EQ(reason.substr(0, expected.size()), expected) << path;
+        const auto loaded = doc.ReadDocumentFile(path);
+        ASSERT_FALSE(loaded) << path;
+        EXPECT_EQ(loaded.Error().substr(0, expected.size()), expected) << path;
         EXPECT_EQ(doc.m_chains.size(), 16u);
         EXPECT_TRUE(doc.m_dataFilePath.empty());
     }
@@ -46,9 +46,9 @@ TEST(ReadDocumentFile, ReadsTheSetUpButNotTheDataFile) {
     const std::string path = dir.Write("doc.kcd", saved.SaveToBytes());
 
     CKaisekiDoc doc;
-    bool hadChains = false;
-    EXPECT_TRUE(doc.ReadDocumentFile(path, nullptr, &hadChains));
-    EXPECT_TRUE(hadChains);
+    const auto loaded = doc.ReadDocumentFile(path);
+    ASSERT_TRUE(loaded);
+    EXPECT_TRUE(loaded->hadChains);
     EXPECT_EQ(doc.m_dataFilePath, saved.m_dataFilePath);
     EXPECT_EQ(doc.m_headerRows, 4);
     EXPECT_EQ(doc.m_columns.size(), 16u);

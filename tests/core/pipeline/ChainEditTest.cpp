@@ -1,6 +1,7 @@
 // The chain surgery of the editors, headless: copies that share nothing, propagation to the
 // channels that are not enabled, the "設定" flow, and the processing-list editor's Add, Insert,
 // Delete and Change with its backup, wait cursor and probe display.
+#include "document/ChannelChains.h"
 #include "pipeline/ChainEdit.h"
 
 #include <gtest/gtest.h>
@@ -36,8 +37,7 @@ CModBase* Append(CModBase* head, std::unique_ptr<CModBase> module, const char* n
 
 // Pulls channel 0 through its chain as a measuring paint does; the end module keeps its buffers.
 void Pull(CKaisekiDoc& doc) {
-    double maxAbs = 0.0;
-    doc.Head(0)->ChainDraw(nullptr, {0, 0, 200, 100}, &maxAbs, nullptr);
+    doc.Head(0)->ChainMeasure();
 }
 
 class ChainEditTest : public ::testing::Test {
@@ -154,15 +154,15 @@ TEST_F(ChainEditTest, ChangeCancelledPutsBackTheBackupClone) {
 TEST_F(ChainEditTest, ProbeDisplayIsOffWhileTheDialogRunsAndRestoredAfterOkAndCancel) {
     ChainEdit edit = Editor();
     for (bool ok : {true, false}) {
-        doc.m_probeDisplay = 1;
+        doc.m_display.m_probeDisplay = 1;
         int probeDuringDialog = -1;
         host.dialogScript = [&](ModuleDialog&) {
-            probeDuringDialog = doc.m_probeDisplay;
+            probeDuringDialog = doc.m_display.m_probeDisplay;
             return ok;
         };
         edit.Change(1);
         EXPECT_EQ(probeDuringDialog, 0) << ok;
-        EXPECT_EQ(doc.m_probeDisplay, 1) << ok;
+        EXPECT_EQ(doc.m_display.m_probeDisplay, 1) << ok;
     }
 }
 

@@ -56,18 +56,18 @@ TEST_F(ProbeTest, NormalDisplayGoesToTheChainEnd) {
     EXPECT_EQ(values.size(), 200u);
     EXPECT_EQ(label, "[mV]*[ms]");
     double max = 0.0;
-    doc.Head(0)->ChainDraw(&surface, plot, &max, nullptr);
+    max = doc.Head(0)->ChainMeasure();
     EXPECT_GT(max, 100.0);  // integrated values
     EXPECT_TRUE(clip->m_output);
 }
 
 TEST_F(ProbeTest, ProbeDisplayStopsAtTheActiveProbe) {
-    doc.m_probeDisplay = 1;
+    doc.m_display.m_probeDisplay = 1;
     std::string label;
     EXPECT_EQ(Export(label), doc.m_columns[0]);
     EXPECT_EQ(label, "[mV]");
     double max = 0.0;
-    doc.Head(0)->ChainDraw(&surface, plot, &max, nullptr);
+    max = doc.Head(0)->ChainMeasure();
     EXPECT_EQ(max, 4.0);
     // The modules after the probe were asked for nothing.
     EXPECT_FALSE(integrator->m_input || integrator->m_output || clip->m_input || clip->m_output);
@@ -77,15 +77,15 @@ TEST_F(ProbeTest, ProbeDisplayStopsAtTheActiveProbe) {
     doc.Head(0)->ChainPixelsToRange(&surface, plot, {540, 0, 1040, 100}, range);
     EXPECT_EQ(range[0], 500);
     EXPECT_EQ(range[1], 1000);
-    doc.m_probeDisplay = 0;
-    doc.Head(0)->ChainDraw(&surface, plot, nullptr, nullptr);
+    doc.m_display.m_probeDisplay = 0;
+    doc.Head(0)->ChainDraw(&surface, plot, DisplayOf(*doc.Head(0)), nullptr);
     doc.Head(0)->ChainPixelsToRange(&surface, plot, {540, 0, 1040, 100}, range);
     EXPECT_EQ(range[0], 100);
     EXPECT_EQ(range[1], 200);
 }
 
 TEST_F(ProbeTest, DisabledProbeOrNoDocumentIsTransparent) {
-    doc.m_probeDisplay = 1;
+    doc.m_display.m_probeDisplay = 1;
     probe->m_probeOn = 0;
     std::string label;
     EXPECT_EQ(Export(label).size(), 200u);
@@ -102,7 +102,7 @@ TEST_F(ProbeTest, FirstActiveProbeFromTheHeadWins) {
     second->m_probeOn = 1;
     second->m_doc = &doc;
     CModBase::InsertModuleAt(doc.Head(0), 3, second);  // head, probe, integrator, second, clip
-    doc.m_probeDisplay = 1;
+    doc.m_display.m_probeDisplay = 1;
     std::string label;
     EXPECT_EQ(Export(label).size(), 1000u);
     EXPECT_EQ(label, "[mV]");
@@ -119,7 +119,7 @@ TEST_F(ProbeTest, ProbeAtTheChainEndBehavesLikeAnyChainEnd) {
     std::unique_ptr<CModBase> removedIntegrator(integrator);
     std::unique_ptr<CModBase> removedClip(clip);
     for (int display : {0, 1}) {
-        doc.m_probeDisplay = display;
+        doc.m_display.m_probeDisplay = display;
         std::string label;
         EXPECT_EQ(Export(label), doc.m_columns[0]) << display;
         EXPECT_EQ(label, "[mV]");

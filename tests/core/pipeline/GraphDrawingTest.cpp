@@ -59,7 +59,7 @@ TEST(GraphDrawing, CompleteDrawingInOrder) {
     m.m_rangeEnd = 9;
     m.m_markerIndex = 2;
     RecordingSurface s;
-    m.DrawGraph(&s, {0, 0, 180, 100}, nullptr);
+    m.DrawGraph(&s, {0, 0, 180, 100}, DisplayOf(m), nullptr);
     const std::vector<std::string> expected = {
         "Frame 0 0 180 100 10,10,10",
         "MoveTo 40 50",
@@ -118,7 +118,7 @@ TEST(GraphDrawing, SamplesInOnePixelColumnCollapseIntoABar) {
     CModBase m;
     SetOutput(m, {0, 1, -1, 0.5, 0, 0, 2, -2});
     RecordingSurface s;
-    m.DrawGraph(&s, {0, 0, 82, 100}, nullptr);
+    m.DrawGraph(&s, {0, 0, 82, 100}, DisplayOf(m), nullptr);
     std::vector<Line> lines = s.Lines();
     lines.resize(9);
     const std::vector<Line> expected = {
@@ -144,7 +144,7 @@ TEST(GraphDrawing, TimeTicksOfTheWorkedExample) {
     CModBase m;
     SetOutput(m, Sine(2000, 1.0));
     RecordingSurface s;
-    m.DrawGraph(&s, {0, 0, 880, 160}, nullptr);
+    m.DrawGraph(&s, {0, 0, 880, 160}, DisplayOf(m), nullptr);
     const std::vector<Tick> ticks = TimeTicks(s);
     ASSERT_EQ(ticks.size(), 5u);
     const int xs[] = {40, 240, 440, 640, 840};
@@ -158,13 +158,13 @@ TEST(GraphDrawing, TimeTicksOfTheWorkedExample) {
 
 TEST(GraphDrawing, ZoomTenRefinesTheStepToTwentyFive) {
     CKaisekiDoc doc;
-    doc.m_zoomX = 10;
+    doc.m_display.m_zoomX = 10;
     CModBase m;
     m.m_doc = &doc;
     SetOutput(m, Sine(2000, 1.0));
     RecordingSurface s;
     // Ten times wider: W = 8000, p = 4, tick j at 25j ms = sample 50j, x = 200j + 40.
-    m.DrawGraph(&s, {0, 0, 8080, 160}, nullptr);
+    m.DrawGraph(&s, {0, 0, 8080, 160}, DisplayOf(m), nullptr);
     const std::vector<Tick> ticks = TimeTicks(s);
     ASSERT_EQ(ticks.size(), 41u);
     for (int j = 0; j <= 40; ++j) {
@@ -175,23 +175,23 @@ TEST(GraphDrawing, ZoomTenRefinesTheStepToTwentyFive) {
     // No refinement while the module's dialog is open, while printing, or with a range.
     m.m_editing = 1;
     s.Clear();
-    m.DrawGraph(&s, {0, 0, 8080, 160}, nullptr);
+    m.DrawGraph(&s, {0, 0, 8080, 160}, DisplayOf(m), nullptr);
     EXPECT_EQ(TimeTicks(s).size(), 5u);
     m.m_editing = 0;
     SampleRange whole{0, 2000};
     s.Clear();
-    m.DrawGraph(&s, {0, 0, 8080, 160}, &whole);
+    m.DrawGraph(&s, {0, 0, 8080, 160}, DisplayOf(m), &whole);
     EXPECT_EQ(TimeTicks(s).size(), 5u);
-    doc.m_printing = 1;
+    doc.m_display.m_printing = 1;
     s.Clear();
-    m.DrawGraph(&s, {0, 0, 8080, 160}, nullptr);
+    m.DrawGraph(&s, {0, 0, 8080, 160}, DisplayOf(m), nullptr);
     EXPECT_EQ(TimeTicks(s).size(), 5u);
 
     // Zoom 100 divides once more: step 2.5 truncates to 2, 501 ticks.
-    doc.m_printing = 0;
-    doc.m_zoomX = 100;
+    doc.m_display.m_printing = 0;
+    doc.m_display.m_zoomX = 100;
     s.Clear();
-    m.DrawGraph(&s, {0, 0, 80080, 160}, nullptr);
+    m.DrawGraph(&s, {0, 0, 80080, 160}, DisplayOf(m), nullptr);
     EXPECT_EQ(TimeTicks(s).size(), 501u);
 }
 
@@ -218,7 +218,7 @@ TEST(GraphDrawing, AmplitudeTicksOfTheWorkedExamples) {
     RecordingSurface s;
     // Plot (0, 0, 880, 160): inner height 120, ym = 80.
     SetOutput(m, Sine(400, 3.7));  // q = 120 / 3.7 * 0.4, P = 1: dy 13, 26, 39
-    m.DrawGraph(&s, {0, 0, 880, 160}, nullptr);
+    m.DrawGraph(&s, {0, 0, 880, 160}, DisplayOf(m), nullptr);
     Amplitude a = AmplitudeOf(s, 80);
     EXPECT_EQ(a.upper, (std::vector<int>{13, 26, 39}));
     EXPECT_EQ(a.lower, (std::vector<int>{13, 26, 39}));
@@ -226,7 +226,7 @@ TEST(GraphDrawing, AmplitudeTicksOfTheWorkedExamples) {
 
     SetOutput(m, Sine(400, -0.9));  // q = 53.33, P = 0.25: dy 13, 27, 40
     s.Clear();
-    m.DrawGraph(&s, {0, 0, 880, 160}, nullptr);
+    m.DrawGraph(&s, {0, 0, 880, 160}, DisplayOf(m), nullptr);
     a = AmplitudeOf(s, 80);
     EXPECT_EQ(a.upper, (std::vector<int>{13, 27, 40}));
     EXPECT_EQ(a.lower, (std::vector<int>{13, 27, 40}));
@@ -239,7 +239,7 @@ TEST(GraphDrawing, ScaleLabelCarriesUnitFactorAndTimeExponent) {
     RecordingSurface s;
     SetOutput(m, {1.0, -0.5});  // P = 0.5
     m.m_unitFactor = 10;
-    m.DrawGraph(&s, {0, 0, 880, 160}, nullptr);
+    m.DrawGraph(&s, {0, 0, 880, 160}, DisplayOf(m), nullptr);
     EXPECT_EQ(s.CallsOf(Kind::Text).back().text, "x5[mV]");
 
     struct Integrated : CModBase {
@@ -249,7 +249,7 @@ TEST(GraphDrawing, ScaleLabelCarriesUnitFactorAndTimeExponent) {
     integrated.m_unitFactor = 1;
     integrated.m_unit = "V";
     s.Clear();
-    integrated.DrawGraph(&s, {0, 0, 880, 160}, nullptr);
+    integrated.DrawGraph(&s, {0, 0, 880, 160}, DisplayOf(integrated), nullptr);
     EXPECT_EQ(s.CallsOf(Kind::Text).back().text, "x1[V]*[ms]^2");
 }
 
@@ -264,7 +264,7 @@ TEST(GraphDrawing, RangeSelectsSamplesScaleAndAbsoluteStartTime) {
     SetOutput(m, v);
     RecordingSurface s;
     SampleRange range{1000, 5000};  // last clamped to the output
-    m.DrawGraph(&s, {0, 0, 1080, 160}, &range);
+    m.DrawGraph(&s, {0, 0, 1080, 160}, DisplayOf(m), &range);
     const std::vector<Tick> ticks = TimeTicks(s);
     ASSERT_EQ(ticks.size(), 6u);
     EXPECT_EQ(ticks[0].label, "500");
@@ -275,7 +275,7 @@ TEST(GraphDrawing, RangeSelectsSamplesScaleAndAbsoluteStartTime) {
     // A range whose last does not exceed its first shows the whole output.
     SampleRange empty{700, 700};
     s.Clear();
-    m.DrawGraph(&s, {0, 0, 1080, 160}, &empty);
+    m.DrawGraph(&s, {0, 0, 1080, 160}, DisplayOf(m), &empty);
     EXPECT_EQ(TimeTicks(s).back().label, "1000[ms]");
     EXPECT_EQ(TimeTicks(s).front().label, "0");
     EXPECT_EQ(AmplitudeOf(s, 80).label, "x2.5[mV]");
@@ -283,27 +283,27 @@ TEST(GraphDrawing, RangeSelectsSamplesScaleAndAbsoluteStartTime) {
 
 TEST(GraphDrawing, AbsoluteScaleUsesTheCommonMaximumOnlyWithoutARange) {
     CKaisekiDoc doc;
-    doc.m_absoluteScale = 1;
-    doc.m_commonMax = 0.9;
+    doc.m_display.m_absoluteScale = 1;
+    doc.m_display.m_commonMax = 0.9;
     CModBase m;
     m.m_doc = &doc;
     SetOutput(m, Sine(400, 3.7));
     RecordingSurface s;
-    m.DrawGraph(&s, {0, 0, 880, 160}, nullptr);
+    m.DrawGraph(&s, {0, 0, 880, 160}, DisplayOf(m), nullptr);
     EXPECT_EQ(AmplitudeOf(s, 80).label, "x0.25[mV]");
     EXPECT_EQ(AmplitudeOf(s, 80).upper, (std::vector<int>{13, 27, 40}));
 
     // The magnifier always passes a range, even one it ignores: the module's own maximum.
     SampleRange click{5, 5};
     s.Clear();
-    m.DrawGraph(&s, {0, 0, 880, 160}, &click);
+    m.DrawGraph(&s, {0, 0, 880, 160}, DisplayOf(m), &click);
     EXPECT_EQ(AmplitudeOf(s, 80).label, "x1[mV]");
 
     // A quiet channel draws small against a larger common maximum.
-    doc.m_commonMax = 10.0;
+    doc.m_display.m_commonMax = 10.0;
     SetOutput(m, {1.0});
     s.Clear();
-    m.DrawGraph(&s, {0, 0, 880, 160}, nullptr);
+    m.DrawGraph(&s, {0, 0, 880, 160}, DisplayOf(m), nullptr);
     // q = 120 / 10 * 0.4 = 4.8: the sample lies 5 pixels above the centre line.
     EXPECT_EQ(s.Lines()[1], (Line{39, 80, 40, 75}));
     EXPECT_EQ(AmplitudeOf(s, 80).label, "x5[mV]");
@@ -315,7 +315,7 @@ TEST(GraphDrawing, HighlightedRangeIsClampedAndWrittenBack) {
     m.m_rangeStart = 150;
     m.m_rangeEnd = 120;
     RecordingSurface s;
-    m.DrawGraph(&s, {0, 0, 180, 100}, nullptr);  // W = 100, p = 1
+    m.DrawGraph(&s, {0, 0, 180, 100}, DisplayOf(m), nullptr);  // W = 100, p = 1
     EXPECT_EQ(m.m_rangeEnd, 100);
     EXPECT_EQ(m.m_rangeStart, 100);  // a start beyond the end collapses onto the end
     ASSERT_EQ(s.CallsOf(Kind::Invert).size(), 1u);
@@ -326,7 +326,7 @@ TEST(GraphDrawing, HighlightedRangeIsClampedAndWrittenBack) {
     m.m_rangeEnd = 500;
     SampleRange part{50, 75};  // p = 4
     s.Clear();
-    m.DrawGraph(&s, {0, 0, 180, 100}, &part);
+    m.DrawGraph(&s, {0, 0, 180, 100}, DisplayOf(m), &part);
     EXPECT_EQ(m.m_rangeEnd, 100);
     // round(-160) = trunc(-159.5) = -159: rounding truncates toward zero after adding 0.5.
     EXPECT_EQ(s.CallsOf(Kind::Invert)[0].rect, (Rect{40 - 159, 25, 40 + 200, 75}));
@@ -334,7 +334,7 @@ TEST(GraphDrawing, HighlightedRangeIsClampedAndWrittenBack) {
     // No highlight while either end is negative.
     m.m_rangeStart = -1;
     s.Clear();
-    m.DrawGraph(&s, {0, 0, 180, 100}, nullptr);
+    m.DrawGraph(&s, {0, 0, 180, 100}, DisplayOf(m), nullptr);
     EXPECT_TRUE(s.CallsOf(Kind::Invert).empty());
 }
 
@@ -344,7 +344,7 @@ TEST(GraphDrawing, MarkerAtLastIsDrawnBeyondItIsNot) {
     RecordingSurface s;
     SampleRange part{20, 60};  // p = 2.5
     m.m_markerIndex = 60;
-    m.DrawGraph(&s, {0, 0, 180, 100}, &part);
+    m.DrawGraph(&s, {0, 0, 180, 100}, DisplayOf(m), &part);
     ASSERT_EQ(s.CallsOf(Kind::Fill).size(), 1u);
     EXPECT_EQ(s.CallsOf(Kind::Fill)[0].rect, (Rect{140, 25, 141, 75}));
     EXPECT_EQ(s.Calls().back().kind, Kind::SetBk);
@@ -352,12 +352,12 @@ TEST(GraphDrawing, MarkerAtLastIsDrawnBeyondItIsNot) {
     for (int marker : {61, 19, -1}) {
         m.m_markerIndex = marker;
         s.Clear();
-        m.DrawGraph(&s, {0, 0, 180, 100}, &part);
+        m.DrawGraph(&s, {0, 0, 180, 100}, DisplayOf(m), &part);
         EXPECT_TRUE(s.CallsOf(Kind::Fill).empty()) << marker;
     }
     m.m_markerIndex = 20;
     s.Clear();
-    m.DrawGraph(&s, {0, 0, 180, 100}, &part);
+    m.DrawGraph(&s, {0, 0, 180, 100}, DisplayOf(m), &part);
     EXPECT_EQ(s.CallsOf(Kind::Fill)[0].rect.left, 40);
 }
 
@@ -368,14 +368,14 @@ TEST(GraphDrawing, MarkerRestoresTheCallersBackgroundColour) {
     RecordingSurface s;
     s.SetBkColor({1, 2, 3});
     s.Clear();
-    m.DrawGraph(&s, {0, 0, 180, 100}, nullptr);
+    m.DrawGraph(&s, {0, 0, 180, 100}, DisplayOf(m), nullptr);
     EXPECT_EQ(s.Calls().back().color, (Color{1, 2, 3}));
     EXPECT_EQ(s.GetBkColor(), (Color{1, 2, 3}));
 }
 
 TEST(GraphDrawing, PrintScaleMultipliesTheScaledOffsetsOnly) {
     CKaisekiDoc doc;
-    doc.m_printing = 1;  // scale (4, 4)
+    doc.m_display.m_printing = 1;  // scale (4, 4)
     CModBase m;
     m.m_doc = &doc;
     SetOutput(m, {1.0, -1.0, 0.5, 0.25});
@@ -384,7 +384,7 @@ TEST(GraphDrawing, PrintScaleMultipliesTheScaledOffsetsOnly) {
     m.m_markerIndex = 1;
     RecordingSurface s;
     // Plot (280, 320, 3080, 960): T1 = 400, B1 = 880, x0 = 440, W = 2480, ym = 640, p = 620.
-    m.DrawGraph(&s, {280, 320, 3080, 960}, nullptr);
+    m.DrawGraph(&s, {280, 320, 3080, 960}, DisplayOf(m), nullptr);
     const auto lines = s.Lines();
     EXPECT_EQ(lines[0], (Line{440, 640, 2920, 640}));
     const std::vector<Tick> ticks = TimeTicks(s);  // S = 2 ms, step 1: samples 0, 2, 4
@@ -412,7 +412,7 @@ TEST(GraphDrawing, RepaintVisitsOnlySamplesUnderTheClippingBox) {
     CModBase m;
     SetOutput(m, Sine(1000, 1.0));
     RecordingSurface s({540, 0, 640, 160});
-    m.DrawGraph(&s, {0, 0, 1080, 160}, nullptr);
+    m.DrawGraph(&s, {0, 0, 1080, 160}, DisplayOf(m), nullptr);
     std::vector<Line> wave;
     for (const Line& l : s.Lines()) {
         if (l.x1 == l.x2 && (l.y2 == 140 || l.x1 == 35)) continue;  // ticks
@@ -444,7 +444,7 @@ TEST(GraphDrawing, AllZeroOutputDrawsAFlatTraceWithoutTicks) {
     CModBase m;
     SetOutput(m, std::vector<double>(50, 0.0));
     RecordingSurface s;
-    m.DrawGraph(&s, {0, 0, 180, 100}, nullptr);  // ym = 50, B1 = 80
+    m.DrawGraph(&s, {0, 0, 180, 100}, DisplayOf(m), nullptr);  // ym = 50, B1 = 80
     const std::vector<Line> wave = WaveformOf(s, 75);
     ASSERT_FALSE(wave.empty());
     for (const Line& l : wave) {
@@ -460,13 +460,13 @@ TEST(GraphDrawing, AllZeroOutputDrawsAFlatTraceWithoutTicks) {
 
     // The same with a common maximum of 0 in absolute scaling, and with a NaN one.
     CKaisekiDoc doc;
-    doc.m_absoluteScale = 1;
+    doc.m_display.m_absoluteScale = 1;
     m.m_doc = &doc;
     SetOutput(m, {0.0, 0.0, 0.0});
     for (double common : {0.0, std::nan("")}) {
-        doc.m_commonMax = common;
+        doc.m_display.m_commonMax = common;
         s.Clear();
-        m.DrawGraph(&s, {0, 0, 180, 100}, nullptr);
+        m.DrawGraph(&s, {0, 0, 180, 100}, DisplayOf(m), nullptr);
         EXPECT_EQ(AmplitudeOf(s, 50).label, "x0[mV]") << common;
         for (const Line& l : WaveformOf(s, 75))
             EXPECT_EQ(l.y2, 50) << common;
@@ -480,7 +480,7 @@ TEST(GraphDrawing, NonFiniteSamplesAreDrawnAtTheBandEdgesAndDoNotSetTheScale) {
     CModBase m;
     SetOutput(m, {2.0, inf, -inf, std::nan(""), -1.0});
     RecordingSurface s;
-    m.DrawGraph(&s, {0, 0, 180, 100}, nullptr);  // p = 20
+    m.DrawGraph(&s, {0, 0, 180, 100}, DisplayOf(m), nullptr);  // p = 20
     const std::vector<Line> expected = {
         {39, 50, 40, 26},  {40, 26, 60, 0},    {60, 0, 80, 99},
         {80, 99, 100, 50}, {100, 50, 120, 61}, {120, 61, 120, 61},  // -1: -round(-12) = 11
@@ -491,25 +491,25 @@ TEST(GraphDrawing, NonFiniteSamplesAreDrawnAtTheBandEdgesAndDoNotSetTheScale) {
 
     // Finite values far beyond the scale (an absolute scale measured before) stay in the band.
     CKaisekiDoc doc;
-    doc.m_absoluteScale = 1;
-    doc.m_commonMax = 1.0;
+    doc.m_display.m_absoluteScale = 1;
+    doc.m_display.m_commonMax = 1.0;
     m.m_doc = &doc;
     SetOutput(m, {1e300, -1e300});
     s.Clear();
-    m.DrawGraph(&s, {0, 0, 180, 100}, nullptr);
+    m.DrawGraph(&s, {0, 0, 180, 100}, DisplayOf(m), nullptr);
     EXPECT_EQ(WaveformOf(s, 75)[0], (Line{39, 50, 40, 0}));
     EXPECT_EQ(WaveformOf(s, 75)[1], (Line{40, 0, 90, 99}));
 
     // An infinite common maximum (a channel holding infinity) scales to the own finite samples;
     // an output of nothing but non-finite samples draws like an all-zero one.
-    doc.m_commonMax = inf;
+    doc.m_display.m_commonMax = inf;
     SetOutput(m, {inf, 4.0});
     s.Clear();
-    m.DrawGraph(&s, {0, 0, 180, 100}, nullptr);
+    m.DrawGraph(&s, {0, 0, 180, 100}, DisplayOf(m), nullptr);
     EXPECT_EQ(AmplitudeOf(s, 50).label, "x1[mV]");
     SetOutput(m, {inf, -inf, std::nan("")});
     s.Clear();
-    m.DrawGraph(&s, {0, 0, 180, 100}, nullptr);
+    m.DrawGraph(&s, {0, 0, 180, 100}, DisplayOf(m), nullptr);
     EXPECT_EQ(AmplitudeOf(s, 50).label, "x0[mV]");
     for (const std::string& t : s.Texts()) {
         EXPECT_EQ(t.find("inf"), std::string::npos) << t;
@@ -524,7 +524,7 @@ TEST(GraphDrawing, RateOfZeroOrBelowSkipsOnlyTheTimeAxis) {
     for (int rate : {0, -2000, std::numeric_limits<int>::min()}) {
         m.m_samplingRate = rate;
         RecordingSurface s;
-        m.DrawGraph(&s, {0, 0, 180, 100}, nullptr);
+        m.DrawGraph(&s, {0, 0, 180, 100}, DisplayOf(m), nullptr);
         EXPECT_TRUE(s.CallsOf(Kind::CenteredText).empty()) << rate;
         EXPECT_EQ(AmplitudeOf(s, 50).label, "x0.5[mV]") << rate;
         EXPECT_EQ(s.CallsOf(Kind::Fill).size(), 1u) << rate;
@@ -533,7 +533,7 @@ TEST(GraphDrawing, RateOfZeroOrBelowSkipsOnlyTheTimeAxis) {
 
 TEST(GraphDrawing, HostileGeometryNeitherOverflowsNorRunsAway) {
     CKaisekiDoc doc;
-    doc.m_zoomX = std::numeric_limits<int>::max();
+    doc.m_display.m_zoomX = std::numeric_limits<int>::max();
     CModBase m;
     m.m_doc = &doc;
     m.m_samplingRate = 1;  // a huge span: 10^5 samples at 1 Hz are 10^8 ms
@@ -542,7 +542,7 @@ TEST(GraphDrawing, HostileGeometryNeitherOverflowsNorRunsAway) {
     m.m_rangeEnd = std::numeric_limits<int>::max();
     m.m_markerIndex = 99999;
     RecordingSurface s;
-    m.DrawGraph(&s, {0, 0, 880, 160}, nullptr);
+    m.DrawGraph(&s, {0, 0, 880, 160}, DisplayOf(m), nullptr);
     // Step 10^8 / 4 refined twice: 250000 ms, 401 ticks.
     EXPECT_EQ(TimeTicks(s).size(), 401u);
     EXPECT_EQ(TimeTicks(s).back().label, "100000000[ms]");
@@ -550,31 +550,31 @@ TEST(GraphDrawing, HostileGeometryNeitherOverflowsNorRunsAway) {
 
     // A plot narrower than its margins (no data width) and one at the edge of the int range.
     s.Clear();
-    m.DrawGraph(&s, {0, 0, 50, 30}, nullptr);
+    m.DrawGraph(&s, {0, 0, 50, 30}, DisplayOf(m), nullptr);
     EXPECT_EQ(s.Calls().front().kind, Kind::Frame);
     const int big = std::numeric_limits<int>::max();
     s.Clear();
-    m.DrawGraph(&s, {big - 100, big - 100, big, big}, nullptr);
+    m.DrawGraph(&s, {big - 100, big - 100, big, big}, DisplayOf(m), nullptr);
     EXPECT_EQ(s.Calls().back().kind, Kind::SetBk);
 
     // A range lying wholly beyond the output: frame and zero line only.
     SampleRange beyond{200000, 300000};
     s.Clear();
-    m.DrawGraph(&s, {0, 0, 880, 160}, &beyond);
+    m.DrawGraph(&s, {0, 0, 880, 160}, DisplayOf(m), &beyond);
     EXPECT_EQ(s.Calls().size(), 3u);
 }
 
 TEST(GraphDrawing, NoOutputAndEmptyOutputDrawFrameAndZeroLineOnly) {
     CModBase m;
     RecordingSurface s;
-    m.DrawGraph(&s, {0, 0, 180, 100}, nullptr);
+    m.DrawGraph(&s, {0, 0, 180, 100}, DisplayOf(m), nullptr);
     const std::vector<std::string> expected = {"Frame 0 0 180 100 10,10,10", "MoveTo 40 50",
                                                "LineTo 140 50"};
     EXPECT_EQ(s.Log(), expected);
     SetOutput(m, {});
     m.m_markerIndex = 0;
     s.Clear();
-    m.DrawGraph(&s, {0, 0, 180, 100}, nullptr);
+    m.DrawGraph(&s, {0, 0, 180, 100}, DisplayOf(m), nullptr);
     EXPECT_EQ(s.Log(), expected);
 }
 
@@ -584,7 +584,7 @@ TEST(GraphDrawing, ShortSpanGivesOneTickAtTheStartTime) {
     m.m_samplingRate = 4000;
     SetOutput(m, {1.0});
     RecordingSurface s;
-    m.DrawGraph(&s, {0, 0, 180, 100}, nullptr);
+    m.DrawGraph(&s, {0, 0, 180, 100}, DisplayOf(m), nullptr);
     ASSERT_EQ(TimeTicks(s).size(), 1u);
     EXPECT_EQ(TimeTicks(s)[0].label, "0[ms]");
     EXPECT_EQ(TimeTicks(s)[0].x, 40);
@@ -598,12 +598,12 @@ TEST(GraphDrawing, PixelsToRangeReversesTheDrawnPositions) {
     m.m_doc = &doc;
     SetOutput(m, std::vector<double>(500, 1.0));  // p = 1.6 on screen, 4.96 printed
     for (int printing : {0, 1}) {
-        doc.m_printing = printing;
+        doc.m_display.m_printing = printing;
         const Rect plot = printing ? Rect{280, 320, 3080, 960} : Rect{70, 0, 950, 160};
         for (int k : {0, 1, 123, 499, 500}) {
             m.m_markerIndex = k;
             RecordingSurface s;
-            m.DrawGraph(&s, plot, nullptr);
+            m.DrawGraph(&s, plot, DisplayOf(m), nullptr);
             const int x = s.CallsOf(Kind::Fill).at(0).rect.left;
             int out[2] = {-1, -1};
             EXPECT_EQ(m.PixelsToRange(nullptr, plot, {x, 0, x, 0}, out), k) << printing;
@@ -612,7 +612,7 @@ TEST(GraphDrawing, PixelsToRangeReversesTheDrawnPositions) {
     }
     // A plot without data width maps every selection to sample 0 instead of dividing by zero.
     int out[2] = {-1, -1};
-    doc.m_printing = 0;
+    doc.m_display.m_printing = 0;
     EXPECT_EQ(m.PixelsToRange(nullptr, {0, 0, 80, 100}, {10, 0, 70, 10}, out), 0);
     EXPECT_EQ(out[0], 0);
 }

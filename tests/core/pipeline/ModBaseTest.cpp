@@ -42,7 +42,7 @@ class ChainTest : public ::testing::Test {
 
 TEST_F(ChainTest, DrawPullsThroughTheChainAndIntermediateModulesKeepNothing) {
     double max = -1;
-    head->ChainDraw(&surface, plot, &max, nullptr);
+    max = head->ChainMeasure();
     EXPECT_EQ(max, 4.0);
     EXPECT_EQ(a->computes, 1);
     EXPECT_EQ(b->computes, 1);
@@ -53,24 +53,24 @@ TEST_F(ChainTest, DrawPullsThroughTheChainAndIntermediateModulesKeepNothing) {
 }
 
 TEST_F(ChainTest, SecondDrawUsesTheEndModulesKeptBuffers) {
-    head->ChainDraw(&surface, plot, nullptr, nullptr);
+    head->ChainDraw(&surface, plot, DisplayOf(*head), nullptr);
     doc.m_columns[0] = {100.0};  // upstream is not asked again
     double max = 0;
-    head->ChainDraw(&surface, plot, &max, nullptr);
+    max = head->ChainMeasure();
     EXPECT_EQ(max, 4.0);
     EXPECT_EQ(a->computes, 1);
     EXPECT_EQ(b->computes, 1);
 }
 
 TEST_F(ChainTest, ClearBuffersInTheMiddleRecomputesTheWholeChain) {
-    head->ChainDraw(&surface, plot, nullptr, nullptr);
+    head->ChainDraw(&surface, plot, DisplayOf(*head), nullptr);
     a->ClearBuffers();
     EXPECT_FALSE(b->m_input);
     EXPECT_EQ(b->m_outputCount, 0);
     doc.m_columns[0] = {7.0, -9.0};
     doc.m_rowCount = 2;
     double max = 0;
-    head->ChainDraw(&surface, plot, &max, nullptr);
+    max = head->ChainMeasure();
     EXPECT_EQ(max, 9.0);
     EXPECT_EQ(a->computes, 2);
     EXPECT_EQ(b->computes, 2);
@@ -78,8 +78,8 @@ TEST_F(ChainTest, ClearBuffersInTheMiddleRecomputesTheWholeChain) {
 
 TEST_F(ChainTest, EditingModuleRecomputesOnEveryPaintAndKeepsItsInput) {
     b->m_editing = 1;
-    head->ChainDraw(&surface, plot, nullptr, nullptr);
-    head->ChainDraw(&surface, plot, nullptr, nullptr);
+    head->ChainDraw(&surface, plot, DisplayOf(*head), nullptr);
+    head->ChainDraw(&surface, plot, DisplayOf(*head), nullptr);
     EXPECT_EQ(b->computes, 2);
     EXPECT_TRUE(b->m_input);
     EXPECT_FALSE(b->m_output);
@@ -112,7 +112,7 @@ TEST_F(ChainTest, SampleTimesAreFractionalMilliseconds) {
 
 TEST_F(ChainTest, ModuleWithoutUpstreamDrawsNothing) {
     auto lone = std::make_unique<CModBase>();
-    lone->DrawOrMeasure(&surface, plot, nullptr, nullptr);
+    lone->Draw(&surface, plot, DisplayOf(*lone), nullptr);
     EXPECT_TRUE(surface.Calls().empty());
     int out[2] = {5, 5};
     EXPECT_EQ(lone->PixelsToRange(nullptr, plot, {50, 0, 60, 10}, out), 0);
@@ -295,7 +295,7 @@ TEST(ChainPositions, VeryLongChainsAreWalkedWithoutRecursion) {
         last = m;
     }
     double max = 0;
-    head->ChainDraw(nullptr, {0, 0, 100, 100}, &max, nullptr);
+    max = head->ChainMeasure();
     EXPECT_EQ(max, 2.0);
     head->ClearBuffers();
     doc.DeleteContents();

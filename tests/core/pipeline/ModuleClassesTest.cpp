@@ -66,13 +66,52 @@ TEST(ModuleClasses, EachDescriptorIsTheClassTheRegistryCloneAndDialogsUse) {
     }
     EXPECT_EQ(CreateModule("CNoSuchFilter"), nullptr);
 
-    // The catalogue: twelve classes at the menu places 1 to 12; the detectors are not offered.
+    // The catalogue: the classes at the menu places 1 to 12, then - after the separator - the
+    // two detectors and every class placed after them, each class of the table with a place
+    // exactly once.
     const std::vector<const ModuleClass*> offered = CatalogueClasses();
-    ASSERT_EQ(offered.size(), 12u);
-    for (std::size_t i = 0; i < offered.size(); ++i)
-        EXPECT_EQ(offered[i]->cataloguePosition, static_cast<int>(i) + 1);
-    EXPECT_EQ(FindModuleClass("CAActDetFilter")->cataloguePosition, kNotInCatalogue);
-    EXPECT_EQ(FindModuleClass("CSDActDetFilter")->cataloguePosition, kNotInCatalogue);
+    std::size_t placed = 0;
+    for (const ModuleClass* c : ModuleClasses())
+        placed += c->cataloguePosition != kNotInCatalogue;
+    ASSERT_EQ(offered.size(), placed);
+    ASSERT_GT(offered.size(), static_cast<std::size_t>(kMainCatalogueEntries) + 1);
+    for (int i = 0; i < kMainCatalogueEntries; ++i)
+        EXPECT_EQ(offered[static_cast<std::size_t>(i)]->cataloguePosition, i + 1);
+    EXPECT_STREQ(offered[kMainCatalogueEntries]->className, "CAActDetFilter");
+    EXPECT_STREQ(offered[kMainCatalogueEntries + 1]->className, "CSDActDetFilter");
+    for (const ModuleClass* c : offered)
+        EXPECT_EQ(StartsCatalogueGroup(*c), c == offered[kMainCatalogueEntries]) << c->className;
+}
+
+// Each field's descriptor is the parameter the class has: the default is what a new module
+// holds, a fixed range contains it, a choice has an option per stored value, and a field that
+// names a control is shown by that control in the class's own template.
+TEST(ModuleClasses, ParameterDescriptorsMatchNewModules) {
+    for (const ModuleClass* c : ModuleClasses()) {
+        SCOPED_TRACE(c->className);
+        std::unique_ptr<CModBase> module = c->factory();
+        const std::string record = OwnRecord(*module);
+        Archive decode(record);
+        for (const ModuleField& field : c->fields) {
+            SCOPED_TRACE(field.key);
+            const double stored =
+                field.type == FieldType::Int ? decode.ReadInt() : decode.ReadDouble();
+            // The head's channel is set by the document.
+            if (std::string_view(c->className) != "CHeadFilter") {
+                EXPECT_EQ(stored, field.defaultValue);
+            }
+            if (field.limits == ParamLimits::Fixed) {
+                EXPECT_LE(field.low, field.defaultValue);
+                EXPECT_GE(field.high, field.defaultValue);
+            }
+            if (field.kind == ParamKind::Choice) {
+                EXPECT_EQ(field.high + 1, static_cast<double>(field.choices.size()));
+            }
+            if (field.kind == ParamKind::OnOff || field.kind == ParamKind::Choice) {
+                EXPECT_EQ(field.type, FieldType::Int);
+            }
+        }
+    }
 }
 
 TEST(ModuleClasses, FieldListsLayOutExactlyTheStoredRecords) {

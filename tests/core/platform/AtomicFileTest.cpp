@@ -18,6 +18,7 @@
 
 #include "document/ExportWriter.h"
 #include "document/KaisekiDoc.h"
+#include "support/Loading.h"
 #include "support/ScriptedHost.h"
 #include "support/TempDir.h"
 
@@ -56,7 +57,7 @@ TEST(AtomicFile, AFailedSaveOrExportLeavesTheOldFilesAsTheyWere) {
     auto open = [&](CKaisekiDoc& doc) {
         doc.OnNewDocument();
         doc.m_dataFilePath = data;
-        doc.LoadDataFile();
+        ASSERT_TRUE(test::LoadDataFile(doc));
         doc.SetModifiedFlag();
     };
     const int status = RunWithFileSizeLimit(16, [&] {
@@ -64,17 +65,16 @@ TEST(AtomicFile, AFailedSaveOrExportLeavesTheOldFilesAsTheyWere) {
         CKaisekiDoc doc;
         open(doc);
         int faults = 0;
-        // The save reports the failure with its message and the document stays modified.
-        if (doc.OnSaveDocument(document)) faults |= 1;
-        if (host.messages.size() != 1 || !doc.IsModified()) faults |= 2;
+        // The save reports the failure and the document stays modified.
+        if (doc.SaveDocumentFile(document)) faults |= 1;
+        if (!doc.IsModified()) faults |= 2;
         ExportSettings settings;
         settings.m_header = 1;
         if (WriteProcessedData(doc, exported, settings)) faults |= 4;
         host.saveFileAnswer = exported;
         host.exportScript = [](ExportSettings&) { return true; };
-        doc.ExportProcessedData();
-        if (host.messages.size() != 2 || host.messages[1] != "ファイルが開けませんでした。")
-            faults |= 8;
+        ExportProcessedData(doc);
+        if (host.messages != std::vector<std::string>{"ファイルが開けませんでした。"}) faults |= 8;
         return faults;
     });
     EXPECT_EQ(status, 0);
@@ -86,7 +86,7 @@ TEST(AtomicFile, AFailedSaveOrExportLeavesTheOldFilesAsTheyWere) {
     test::ScriptedHost host;
     CKaisekiDoc doc;
     open(doc);
-    ASSERT_TRUE(doc.OnSaveDocument(document));
+    ASSERT_TRUE(doc.SaveDocumentFile(document));
     EXPECT_EQ(test::ReadFileBytes(document), doc.SaveToBytes());
     ASSERT_TRUE(WriteProcessedData(doc, exported, ExportSettings{}));
     EXPECT_EQ(test::ReadFileBytes(exported),
@@ -104,7 +104,7 @@ TEST(AtomicFile, KeepsPermissionsAndWritesThroughSymbolicLinks) {
     test::ScriptedHost host;
     CKaisekiDoc doc;
     doc.OnNewDocument();
-    ASSERT_TRUE(doc.OnSaveDocument(link));
+    ASSERT_TRUE(doc.SaveDocumentFile(link));
     EXPECT_TRUE(std::filesystem::is_symlink(link));
     EXPECT_EQ(test::ReadFileBytes(target), doc.SaveToBytes());
     struct stat info {};

@@ -95,8 +95,8 @@ CycleResult RunCycle(CKaisekiDoc& doc) {
     for (int ch = 0; ch < CKaisekiDoc::kChannels; ++ch) {
         RecordingSurface surface({0, 0, 1200, 160});
         double maximum = 0.0;
-        doc.DrawChannel(&surface, {0, 0, 1200, 160}, ch, &maximum, nullptr);
-        doc.DrawChannel(&surface, {0, 0, 1200, 160}, ch, nullptr, nullptr);
+        maximum = doc.MeasureChannel(ch);
+        doc.DrawChannel(&surface, {0, 0, 1200, 160}, ch, nullptr);
         result.maxima.push_back(maximum);
         result.drawCalls += surface.Calls().size();
         std::vector<double> values, times;

@@ -23,6 +23,7 @@
 
 #include "gui/app/AboutDlg.h"
 #include "gui/app/KaisekiApp.h"
+#include "gui/document/DataReading.h"
 #include "gui/app/OptionsDlg.h"
 #include "gui/display/CommandIds.h"
 #include "gui/display/MagWnd.h"
@@ -125,8 +126,13 @@ class English : public ::testing::Test {
                 EXPECT_LE(metrics.horizontalAdvance(box->title()), box->width())
                     << at.toStdString();
             } else if (auto* combo = qobject_cast<QComboBox*>(w)) {
-                for (int i = 0; i < combo->count(); ++i)
-                    ExpectText(combo->itemText(i), at, true);
+                for (int i = 0; i < combo->count(); ++i) {
+                    // A separator between entries has no caption.
+                    const bool separator =
+                        combo->itemData(i, Qt::AccessibleDescriptionRole).toString() ==
+                        QLatin1String("separator");
+                    ExpectText(combo->itemText(i), at, !separator);
+                }
             } else if (auto* list = qobject_cast<QListWidget*>(w)) {
                 for (int i = 0; i < list->count(); ++i)
                     ExpectText(list->item(i)->text(), at, true);
@@ -265,6 +271,30 @@ TEST_F(English, EveryWindowDialogMenuAndMessageIsEnglishAndFits) {
     EXPECT_GT(checked, 300);
 }
 
+// EDFlib's reasons reach the user in the language of the interface, as every other message.
+TEST_F(English, RecordingReasonsFollowTheLanguage) {
+    test::TempDir dir;
+    std::string header(256, ' ');
+    header.replace(0, 8, "0       ");
+    CKaisekiDoc doc;
+    doc.OnNewDocument();
+    doc.m_dataFilePath = dir.Write("damaged.edf", header + "garbage");
+    QtHost host;
+    QString message;
+    test::CloseNextMessage(&message);
+    tavrel::qt::ReadDataFile(doc);
+    test::EndModalWaits();
+    EXPECT_TRUE(message.contains("\nEDFlib: the file contains format errors"))
+        << message.toStdString();
+    EXPECT_FALSE(HasJapanese(message)) << message.toStdString();
+    InstallLanguage(Language::Japanese);
+    test::CloseNextMessage(&message);
+    tavrel::qt::ReadDataFile(doc);
+    test::EndModalWaits();
+    EXPECT_TRUE(message.contains(QString::fromUtf8("\nEDFlib: ファイルの形式に誤りがあります")))
+        << message.toStdString();
+}
+
 TEST_F(English, ModuleDialogsCatalogueAndListAreEnglishWhileTheDocumentStaysTheSame) {
     QtHost host;
     InstallModuleDialogs(host);
@@ -322,9 +352,9 @@ TEST_F(English, ModuleDialogsCatalogueAndListAreEnglishWhileTheDocumentStaysTheS
 
     // The document file is the same in either language: stored names are data.
     test::TempDir dir;
-    ASSERT_TRUE(signal.doc.OnSaveDocument(dir.File("en.kcd")));
+    ASSERT_TRUE(signal.doc.SaveDocumentFile(dir.File("en.kcd")));
     InstallLanguage(Language::Japanese);
-    ASSERT_TRUE(signal.doc.OnSaveDocument(dir.File("ja.kcd")));
+    ASSERT_TRUE(signal.doc.SaveDocumentFile(dir.File("ja.kcd")));
     EXPECT_EQ(test::ReadFileBytes(dir.File("en.kcd")), test::ReadFileBytes(dir.File("ja.kcd")));
     EXPECT_EQ(ShownModuleName(*signal.Head()->m_next), "移動平均");
 }

@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QMimeData>
 #include <QPrinterInfo>
+#include <QScrollBar>
 #include <QTest>
 #include <QUrl>
 
@@ -45,7 +46,7 @@ std::string SaveDocument(const tavrel::test::TempDir& dir, const std::string& na
     doc.OnNewDocument();
     doc.m_channelEnabled[static_cast<std::size_t>(enabled)] = 1;
     std::string path = dir.File(name);
-    EXPECT_TRUE(doc.OnSaveDocument(path));
+    EXPECT_TRUE(doc.SaveDocumentFile(path));
     return path;
 }
 
@@ -110,16 +111,24 @@ TEST(KaisekiApp, PrintSwitchPrintsAndEndsWithoutAWindow) {
     EXPECT_FALSE(opened->EndsAfterStartUp());
 }
 
-TEST(KaisekiApp, UnreadableDocumentEndsStartUpAfterTheMessage) {
+TEST(KaisekiApp, UnreadableDocumentIsReportedAndTheProgramStartsWithANewOne) {
     tavrel::test::TempDir dir;
     std::string bad = dir.Write("bad.kcd", "garbage");
     auto app = MakeApp(dir);
     QString message;
     CloseNextMessage(&message);
-    EXPECT_FALSE(app->InitInstance({Q(bad)}));
+    EXPECT_TRUE(app->InitInstance({Q(bad)}));
     EXPECT_TRUE(message.contains(QStringLiteral("ドキュメントを開くことができません。")))
         << message.toStdString();
-    EXPECT_FALSE(app->MainFrame() && app->MainFrame()->isVisible());
+    ASSERT_TRUE(app->MainFrame());
+    EXPECT_TRUE(app->MainFrame()->isVisible());
+    EXPECT_FALSE(app->EndsAfterStartUp());
+    EXPECT_TRUE(app->Document().GetPathName().empty());
+    EXPECT_EQ(app->Document().m_chains.size(), 16u);
+    // Printing a document that cannot be opened still fails.
+    auto printing = MakeApp(dir);
+    CloseNextMessage(&message);
+    EXPECT_FALSE(printing->InitInstance({QStringLiteral("--print"), Q(bad)}));
 }
 
 TEST(KaisekiApp, DroppedDocumentsOpenInTurnAndTheLastStays) {
@@ -148,6 +157,36 @@ TEST(KaisekiApp, DroppedDocumentsOpenInTurnAndTheLastStays) {
     EXPECT_EQ(app->Document().m_channelEnabled[2], 0);
     EXPECT_EQ(app->MainFrame()->windowTitle(), QStringLiteral("second.kcd - Tavrel"));
     EXPECT_EQ(app->MainFrame()->RecentFiles(), (QStringList{Q(second), Q(first)}));
+}
+
+// Opening shows the document from its start; the zoom factors stay those of the running program.
+TEST(KaisekiApp, OpeningADocumentShowsItFromItsStartAtTheProgramsZoom) {
+    tavrel::test::TempDir dir;
+    std::string first = SaveDocument(dir, "first.kcd", 2);
+    std::string second = SaveDocument(dir, "second.kcd", 9);
+    auto app = MakeApp(dir);
+    ASSERT_TRUE(app->InitInstance({Q(first)}));
+    app->MainFrame()->Action(ID_ZOOMX_40)->trigger();
+    CKaisekiView* view = app->MainFrame()->GetActiveView();
+    ASSERT_TRUE(view);
+    QScrollBar* h = view->horizontalScrollBar();
+    QScrollBar* v = view->verticalScrollBar();
+    h->setValue(h->maximum());
+    v->setValue(v->maximum());
+    ASSERT_GT(h->value(), 0);
+    ASSERT_GT(v->value(), 0);
+    for (const QString& next : {Q(second), QString()}) {
+        if (next.isEmpty())
+            app->MainFrame()->Action(ID_FILE_NEW)->trigger();
+        else
+            app->MainFrame()->recentFileRequested(next);
+        EXPECT_EQ(h->value(), 0);
+        EXPECT_EQ(v->value(), 0);
+        EXPECT_EQ(app->Document().m_display.m_zoomX, 40);
+        EXPECT_EQ(h->pageStep(), 770 * 40 / 10);  // a tenth of the x40 width
+        h->setValue(h->maximum());
+        v->setValue(v->maximum());
+    }
 }
 
 TEST(KaisekiApp, OnlyLocalFilesAreAcceptedForDropping) {
@@ -182,7 +221,7 @@ TEST(KaisekiApp, NewAndOpenGiveTheViewsTheirInitialUpdate) {
     };
     // The zoom factors are taken from the document and the frame shrinks to the graphs.
     ASSERT_TRUE(widened());
-    app->Document().m_zoomY = 2;
+    app->Document().m_display.m_zoomY = 2;
     frame->Action(ID_FILE_NEW)->trigger();
     EXPECT_EQ(frame->GetActiveView()->TotalHeight(), 5120);
     EXPECT_LT(frame->width(), 1400);

@@ -5,6 +5,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
@@ -56,7 +57,7 @@ std::string SaveLongRecording(const tavrel::test::TempDir& dir) {
     settings.m_skipColumnsValue = 1;
     tavrel::ApplyDataFileSettings(doc, settings);
     const std::string path = dir.File("ecg.kcd");
-    EXPECT_TRUE(doc.OnSaveDocument(path));
+    EXPECT_TRUE(doc.SaveDocumentFile(path));
     return path;
 }
 
@@ -75,6 +76,31 @@ void RunOptions(CKaisekiApp& app, std::function<void(COptionsDlg*)> answer) {
 }
 
 }  // namespace
+
+// The language list shows the stored choice; while TAVREL_LANG chooses the language of the run,
+// a line says so.
+TEST(Options, TheLanguageListShowsTheStoredChoiceAndSaysWhenTheEnvironmentOverridesIt) {
+    const QByteArray before = qgetenv("TAVREL_LANG");
+    for (const char* environment : {"", "en", "ja", "fr"}) {
+        SCOPED_TRACE(environment);
+        qputenv("TAVREL_LANG", environment);
+        COptionsDlg dialog;
+        dialog.m_options.language = Language::Japanese;
+        tavrel::test::OnNextModal([](QWidget* w) { static_cast<QDialog*>(w)->reject(); });
+        dialog.exec();
+        tavrel::test::EndModalWaits();
+        EXPECT_EQ(Control<QComboBox>(&dialog, COptionsDlg::kLanguageList)->currentIndex(), 0);
+        auto* note = Control<QLabel>(&dialog, COptionsDlg::kLanguageOverride);
+        ASSERT_NE(note, nullptr);
+        const bool set = std::string(environment) == "en" || std::string(environment) == "ja";
+        EXPECT_EQ(!note->isHidden(), set);
+        EXPECT_EQ(note->text(), QStringLiteral("TAVREL_LANG が優先されています。"));
+    }
+    if (before.isNull())
+        qunsetenv("TAVREL_LANG");
+    else
+        qputenv("TAVREL_LANG", before);
+}
 
 TEST(Options, TheDialogValidatesTheLimitAndStoresItForTheNextStart) {
     QSettings().remove(QStringLiteral("Options"));

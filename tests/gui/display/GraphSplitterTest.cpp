@@ -19,7 +19,7 @@ class GraphSplitterTest : public ::testing::Test {
   protected:
     GraphSplitterTest() {
         doc.OnNewDocument();
-        doc.m_zoomX = 4;
+        doc.m_display.m_zoomX = 4;
         splitter = std::make_unique<GraphSplitter>(&doc);
         splitter->resize(800, 600);
         splitter->show();
@@ -52,7 +52,7 @@ TEST_F(GraphSplitterTest, SplitsUpToTwoByTwoPanesOnOneDocument) {
     EXPECT_EQ(splitter->Pane(1, 1)->ScrollPosition(), QPoint(500, 300));
     EXPECT_NEAR(splitter->Pane(0, 0)->width(), 300, 2);
     // Zooming reaches every pane.
-    doc.m_zoomX = 10;
+    doc.m_display.m_zoomX = 10;
     doc.ApplyZoomToViews();
     for (CKaisekiView* view : splitter->Panes())
         EXPECT_EQ(view->TotalWidth(), 7700);

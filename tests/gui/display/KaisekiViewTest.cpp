@@ -53,8 +53,8 @@ TEST_F(KaisekiViewTest, ScrollingAreaFollowsTheZoomFactors) {
     view.SetZoom(100, 1);
     EXPECT_EQ(view.TotalWidth(), 77000);
     // The initial update takes the document's factors.
-    doc.m_zoomX = 10;
-    doc.m_zoomY = 2;
+    doc.m_display.m_zoomX = 10;
+    doc.m_display.m_zoomY = 2;
     CKaisekiView second(&doc);
     second.OnInitialUpdate();
     EXPECT_EQ(second.TotalWidth(), 7700);
@@ -63,7 +63,7 @@ TEST_F(KaisekiViewTest, ScrollingAreaFollowsTheZoomFactors) {
 
 TEST_F(KaisekiViewTest, DrawsVisibleBandsButMeasuresAllChannels) {
     display_test::FillSines(doc, 500);
-    doc.m_absoluteScale = 1;
+    doc.m_display.m_absoluteScale = 1;
     CKaisekiView view(&doc);
     view.OnInitialUpdate();
     RecordingSurface surface;
@@ -71,7 +71,7 @@ TEST_F(KaisekiViewTest, DrawsVisibleBandsButMeasuresAllChannels) {
     view.OnDraw(surface, {0, 5 * 160 + 10, 770, 5 * 160 + 150});
     EXPECT_EQ(display_test::ChannelLabels(surface), std::vector<std::string>{"CH[6]"});
     // Channel 16 peaks near 16: only a pass over every channel finds it.
-    EXPECT_NEAR(doc.m_commonMax, 16.0, 0.01);
+    EXPECT_NEAR(doc.m_display.m_commonMax, 16.0, 0.01);
     // Two bands: the edge row of band 6 still counts, the first row of band 8 does not.
     surface.Clear();
     view.OnDraw(surface, {100, 6 * 160 + 159, 200, 8 * 160});
@@ -83,11 +83,11 @@ TEST_F(KaisekiViewTest, MeasuringPassOnlyInAbsoluteDisplay) {
     view.OnInitialUpdate();
     RecordingSurface surface;
     view.OnDraw(surface, {0, 0, 770, 2560});
-    EXPECT_EQ(doc.m_commonMax, 10.0);
+    EXPECT_EQ(doc.m_display.m_commonMax, 10.0);
     EXPECT_EQ(display_test::ChannelLabels(surface).size(), 16u);
-    doc.m_absoluteScale = 1;
+    doc.m_display.m_absoluteScale = 1;
     view.OnDraw(surface, {0, 0, 770, 100});
-    EXPECT_EQ(doc.m_commonMax, 0.0);  // no data anywhere
+    EXPECT_EQ(doc.m_display.m_commonMax, 0.0);  // no data anywhere
 }
 
 TEST_F(KaisekiViewTest, WheelScrollsVerticallyAndWithShiftHorizontally) {
@@ -191,16 +191,16 @@ TEST_F(SelectionTest, DragAcrossBandOpensAndThenUpdatesTheMagnifier) {
 }
 
 TEST_F(SelectionTest, DraggingRedrawsOnlyTheOutlineOverThePictureOfThePress) {
-    doc.m_absoluteScale = 1;
+    doc.m_display.m_absoluteScale = 1;
     QWidget* port = view->viewport();
     const QImage before = port->grab().toImage();
     QTest::mousePress(port, Qt::LeftButton, {}, QPoint(100, 200));
     // From here on, a paint that drew the channels would measure them again.
-    doc.m_commonMax = -1.0;
+    doc.m_display.m_commonMax = -1.0;
     QTest::mouseMove(port, QPoint(180, 260));
     QTest::mouseMove(port, QPoint(300, 290));
     const QImage during = port->grab().toImage();
-    EXPECT_EQ(doc.m_commonMax, -1.0);
+    EXPECT_EQ(doc.m_display.m_commonMax, -1.0);
     // The outline (100, 200) .. (300, 290) is the inverse of the graphs; inside and outside it
     // the graphs are as they were, and the first outline has gone.
     const QRgb corner = before.pixel(100, 200);
@@ -215,7 +215,7 @@ TEST_F(SelectionTest, DraggingRedrawsOnlyTheOutlineOverThePictureOfThePress) {
     QTest::mouseRelease(port, Qt::LeftButton, {}, QPoint(300, 290));
     // After the drag, paints draw and measure the channels again.
     port->grab();
-    EXPECT_NEAR(doc.m_commonMax, 16.0, 0.01);
+    EXPECT_NEAR(doc.m_display.m_commonMax, 16.0, 0.01);
     EXPECT_EQ(port->grab().toImage(), before);
 }
 
@@ -343,11 +343,11 @@ TEST_F(SelectionTest, ProbeDisplayRepaintsTheMagnifierWithTheProbeData) {
     const SampleRange range{magView->m_firstSample, magView->m_lastSample};
     ASSERT_LT(range.first, range.last);
     auto drawing = [&](int probeDisplay) {
-        const int kept = doc.m_probeDisplay;
-        doc.m_probeDisplay = probeDisplay;
+        const int kept = doc.m_display.m_probeDisplay;
+        doc.m_display.m_probeDisplay = probeDisplay;
         RecordingSurface surface;
-        doc.DrawChannel(&surface, {0, 0, magView->width(), magView->height()}, 1, nullptr, &range);
-        doc.m_probeDisplay = kept;
+        doc.DrawChannel(&surface, {0, 0, magView->width(), magView->height()}, 1, &range);
+        doc.m_display.m_probeDisplay = kept;
         return surface.Log();
     };
     ASSERT_NE(drawing(0), drawing(1));

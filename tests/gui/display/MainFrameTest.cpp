@@ -148,10 +148,10 @@ TEST_F(MainFrameTest, TicksFollowTheDocument) {
     EXPECT_FALSE(Ticked(32779));
     EXPECT_TRUE(Ticked(32780));
     EXPECT_TRUE(Ticked(32783));
-    doc.m_probeDisplay = 1;
-    doc.m_absoluteScale = 1;
-    doc.m_zoomX = 10;
-    doc.m_zoomY = 2;
+    doc.m_display.m_probeDisplay = 1;
+    doc.m_display.m_absoluteScale = 1;
+    doc.m_display.m_zoomX = 10;
+    doc.m_display.m_zoomY = 2;
     OpenMenus();
     EXPECT_FALSE(Ticked(32776));
     EXPECT_TRUE(Ticked(32777));
@@ -185,7 +185,7 @@ TEST_F(MainFrameTest, EditCommandsAndX100StayGreyedAndInert) {
     for (int id : {57643, 57635, 57634, 57637, 32788})
         EXPECT_FALSE(frame->Action(id)->isEnabled());
     frame->Action(32788)->trigger();
-    EXPECT_EQ(doc.m_zoomX, 1);
+    EXPECT_EQ(doc.m_display.m_zoomX, 1);
     EXPECT_EQ(counter.updates, 0);
 }
 
@@ -200,7 +200,7 @@ TEST_F(MainFrameTest, ProcessedDataSaveNeedsData) {
 TEST_F(MainFrameTest, ZoomToTheCurrentFactorRedrawsNothing) {
     display_test::CountingView counter(doc);
     frame->Action(32782)->trigger();  // x4
-    EXPECT_EQ(doc.m_zoomX, 4);
+    EXPECT_EQ(doc.m_display.m_zoomX, 4);
     EXPECT_EQ(counter.updates, 1);
     EXPECT_EQ(frame->GetActiveView()->TotalWidth(), 3080);
     EXPECT_TRUE(Ticked(32782));
@@ -216,20 +216,20 @@ TEST_F(MainFrameTest, ZoomToTheCurrentFactorRedrawsNothing) {
 TEST_F(MainFrameTest, DisplayFlagsChangeOnlyWhenDifferent) {
     display_test::CountingView counter(doc);
     frame->Action(32779)->trigger();  // absolute
-    EXPECT_EQ(doc.m_absoluteScale, 1);
+    EXPECT_EQ(doc.m_display.m_absoluteScale, 1);
     EXPECT_EQ(counter.updates, 1);
     frame->Action(32779)->trigger();  // absolute again
     EXPECT_EQ(counter.updates, 1);
     EXPECT_TRUE(Ticked(32779));
     frame->Action(32778)->trigger();  // relative
-    EXPECT_EQ(doc.m_absoluteScale, 0);
+    EXPECT_EQ(doc.m_display.m_absoluteScale, 0);
     EXPECT_EQ(counter.updates, 2);
     frame->Action(32777)->trigger();  // probe
-    EXPECT_EQ(doc.m_probeDisplay, 1);
+    EXPECT_EQ(doc.m_display.m_probeDisplay, 1);
     frame->Action(32777)->trigger();
     EXPECT_EQ(counter.updates, 3);
     frame->Action(32776)->trigger();
-    EXPECT_EQ(doc.m_probeDisplay, 0);
+    EXPECT_EQ(doc.m_display.m_probeDisplay, 0);
     EXPECT_EQ(counter.updates, 4);
     EXPECT_FALSE(doc.IsModified());
 }
@@ -446,7 +446,7 @@ TEST_F(MainFrameTest, PrintPreviewShowsEveryPageAndKeepsThePrintRange) {
     EXPECT_EQ(printer.printRange(), QPrinter::PageRange);
     EXPECT_EQ(printer.fromPage(), 3);
     EXPECT_EQ(printer.toPage(), 3);
-    EXPECT_EQ(doc.m_printing, 0);
+    EXPECT_EQ(doc.m_display.m_printing, 0);
 }
 
 TEST_F(MainFrameTest, PrintCommandWritesThePagesToThePdfFileTheDialogNames) {
@@ -475,7 +475,7 @@ TEST_F(MainFrameTest, PrintCommandWritesThePagesToThePdfFileTheDialogNames) {
     ASSERT_EQ(pdf.substr(0, 4), "%PDF");
     EXPECT_EQ(display_test::PdfPageCount(pdf), 3u);
     EXPECT_TRUE(host.messages.empty());
-    EXPECT_EQ(doc.m_printing, 0);
+    EXPECT_EQ(doc.m_display.m_printing, 0);
 }
 
 TEST_F(MainFrameTest, PrinterSetupChoosesThePrinterAndPrintsNothing) {

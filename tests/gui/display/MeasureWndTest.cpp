@@ -8,17 +8,24 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
+#include <QDoubleSpinBox>
+#include <QPainter>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QTableWidget>
 #include <QTest>
 #include <cstdlib>
 
 #include "document/Measurements.h"
+#include "gui/display/BurstShading.h"
 #include "gui/display/DisplayTestSupport.h"
+#include "gui/display/KaisekiView.h"
+#include "gui/display/MagWnd.h"
 #include "gui/display/MainFrame.h"
 #include "gui/platform/ScriptedFileChooser.h"
 #include "modules/filters/ReSmplFilter.h"
 #include "pipeline/DmyPipe.h"
+#include "support/Loading.h"
 #include "support/ScriptedHost.h"
 #include "support/TempDir.h"
 
@@ -61,9 +68,9 @@ TEST_F(MeasureWndTest, ShowsTheTableAndFollowsEveryViewUpdate) {
     QStringList headings;
     for (int c = 0; c < wnd->Table()->columnCount(); ++c)
         headings << wnd->Table()->horizontalHeaderItem(c)->text();
-    EXPECT_EQ(headings.join(' '),
-              QStringLiteral("CH 単位 サンプル数 周波数[Hz] 時間[ms] 最小 最大 "
-                             "平均 RMS 最大絶対値 マーカー マーカー[ms] 最終値"));
+    EXPECT_EQ(headings.join(' '), QStringLiteral("CH 単位 サンプル数 周波数[Hz] 時間[ms] 最小 最大 "
+                                                 "平均 RMS 最大絶対値 マーカー マーカー[ms] 最終値 "
+                                                 "平均周波数[Hz] 中央周波数[Hz] 傾き[/s]"));
     EXPECT_EQ(wnd->Table()->rowCount(), 0);  // nothing read yet
 
     // Data read: two channels of sines (channel k peaks at k + 1).
@@ -115,7 +122,7 @@ TEST_F(MeasureWndTest, CopyAndSaveWriteTheTable) {
     ASSERT_EQ(lines.size(), 4);  // header, two rows, the empty rest after the last LF
     EXPECT_TRUE(lines[0].startsWith(QStringLiteral("CH\t単位\tサンプル数\t")));
     EXPECT_TRUE(lines[1].startsWith(QStringLiteral("1\t[mV]\t600\t2000\t300\t")));
-    EXPECT_EQ(lines[1].count('\t'), 12);
+    EXPECT_EQ(lines[1].count('\t'), 15);
 
     // "保存..." asks for the file, then writes the CSV of the core.
     const QString path = QString::fromStdString(dir.File("table.csv"));
@@ -138,12 +145,66 @@ TEST_F(MeasureWndTest, CopyAndSaveWriteTheTable) {
     EXPECT_EQ(host.messages[0], "ファイルが開けませんでした。");
 }
 
+// The number of pixels of the burst shade in a picture.
+int ShadePixels(const QImage& image) {
+    const QRgb shade = qRgb(kBurstShadeColor.r, kBurstShadeColor.g, kBurstShadeColor.b);
+    int count = 0;
+    const QImage rgb = image.convertToFormat(QImage::Format_RGB32);
+    for (int y = 0; y < rgb.height(); ++y)
+        for (int x = 0; x < rgb.width(); ++x)
+            count += (rgb.pixel(x, y) & 0xffffff) == (shade & 0xffffff);
+    return count;
+}
+
+// The burst tab on the bundled example: the bursts listed, shaded in the graph view and the
+// magnifier while the tab is shown and not otherwise; the settings measure again; copy takes the
+// burst table.
+TEST_F(MeasureWndTest, BurstTabListsAndShadesTheExamplesBursts) {
+    ASSERT_TRUE(test::OpenDocument(doc, TAVREL_SOURCE_DIR "/examples/emg-demo.kcd"));
+    frame->show();
+    CMeasureWnd* wnd = Open();
+    ASSERT_TRUE(wnd);
+    CKaisekiView* view = frame->GetActiveView();
+    ASSERT_TRUE(view);
+    EXPECT_EQ(ShadePixels(view->grab().toImage()), 0);
+    auto* tabs = wnd->findChild<QTabWidget*>(QStringLiteral("tabs"));
+    ASSERT_TRUE(tabs);
+    tabs->setCurrentIndex(1);
+    EXPECT_TRUE(wnd->ShowsBursts());
+    const int listed = wnd->BurstTable()->rowCount();
+    ASSERT_GT(listed, 0);
+    EXPECT_EQ(wnd->BurstTable()->item(0, 0)->text(), QStringLiteral("1"));
+    const int shaded = ShadePixels(view->grab().toImage());
+    EXPECT_GT(shaded, 1000);
+    const int range[2] = {1000, 3000};  // samples of CH1, the first burst inside
+    frame->ShowMagnifier(0, range);
+    ASSERT_TRUE(frame->Magnifier());
+    QTest::qWait(50);
+    EXPECT_GT(ShadePixels(frame->Magnifier()->grab().toImage()), 100);
+
+    // A larger factor lists fewer bursts.
+    auto* factor = wnd->findChild<QDoubleSpinBox*>(QStringLiteral("factor"));
+    ASSERT_TRUE(factor);
+    factor->setValue(1000.0);
+    EXPECT_LT(wnd->BurstTable()->rowCount(), listed);
+    factor->setValue(3.0);
+    EXPECT_EQ(wnd->BurstTable()->rowCount(), listed);
+    wnd->CopyToClipboard();
+    EXPECT_TRUE(QApplication::clipboard()->text().startsWith(QStringLiteral("CH\tバースト\t")));
+
+    tabs->setCurrentIndex(0);
+    EXPECT_EQ(ShadePixels(view->grab().toImage()), 0);
+    tabs->setCurrentIndex(1);
+    wnd->hide();
+    EXPECT_EQ(ShadePixels(view->grab().toImage()), 0);
+}
+
 // The window for docs/measurements.png (written when TAVREL_SCREENSHOT_DIR is set).
 TEST_F(MeasureWndTest, Screenshot) {
     const char* folder = std::getenv("TAVREL_SCREENSHOT_DIR");
     if (!folder) GTEST_SKIP() << "set TAVREL_SCREENSHOT_DIR to write the screenshot";
     if (const char* document = std::getenv("TAVREL_SCREENSHOT_DOCUMENT")) {
-        ASSERT_TRUE(doc.OnOpenDocument(document));
+        ASSERT_TRUE(test::OpenDocument(doc, document));
     } else {
         display_test::FillSines(doc, 8192);
     }
@@ -155,6 +216,31 @@ TEST_F(MeasureWndTest, Screenshot) {
     QDir().mkpath(QString::fromLocal8Bit(folder));
     EXPECT_TRUE(
         wnd->grab().save(QDir(QString::fromLocal8Bit(folder)).filePath("measurements.png")));
+}
+
+// docs/burst-tab.png: the graph view of the example with its bursts shaded above the burst tab.
+TEST_F(MeasureWndTest, BurstScreenshot) {
+    const char* folder = std::getenv("TAVREL_SCREENSHOT_DIR");
+    if (!folder) GTEST_SKIP() << "set TAVREL_SCREENSHOT_DIR to write the screenshot";
+    ASSERT_TRUE(test::OpenDocument(doc, TAVREL_SOURCE_DIR "/examples/emg-demo.kcd"));
+    frame->resize(1130, 560);
+    frame->show();
+    CMeasureWnd* wnd = Open();
+    ASSERT_TRUE(wnd);
+    wnd->resize(1130, 300);
+    wnd->Tabs()->setCurrentIndex(1);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(wnd));
+    QTest::qWait(200);
+    const QPixmap top = frame->grab();
+    const QPixmap bottom = wnd->grab();
+    QPixmap both(std::max(top.width(), bottom.width()), top.height() + bottom.height());
+    both.fill(Qt::white);
+    QPainter painter(&both);
+    painter.drawPixmap(0, 0, top);
+    painter.drawPixmap(0, top.height(), bottom);
+    painter.end();
+    QDir().mkpath(QString::fromLocal8Bit(folder));
+    EXPECT_TRUE(both.save(QDir(QString::fromLocal8Bit(folder)).filePath("burst-tab.png")));
 }
 
 }  // namespace

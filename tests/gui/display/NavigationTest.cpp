@@ -81,16 +81,16 @@ TEST_F(NavigationTest, CtrlWheelZoomsTimeAboutThePointerAndShiftWheelScrollsTime
     const double pixelMs = 4000.0 / 620 * 0.5;
     for (int expected : {2, 4, 10}) {
         Wheel(view->viewport(), at, 120, Qt::ControlModifier);
-        EXPECT_EQ(doc.m_zoomX, expected);
+        EXPECT_EQ(doc.m_display.m_zoomX, expected);
         EXPECT_EQ(view->TotalWidth(), 770 * expected);
         view->repaint();
         EXPECT_NEAR(Reading(at)->timeMs, before, pixelMs);
     }
     EXPECT_TRUE(frame->Action(32785)->isChecked());
     Wheel(view->viewport(), at, -120, Qt::ControlModifier);
-    EXPECT_EQ(doc.m_zoomX, 4);
+    EXPECT_EQ(doc.m_display.m_zoomX, 4);
     Wheel(view->viewport(), at, 120, Qt::ControlModifier | Qt::ShiftModifier);
-    EXPECT_EQ(doc.m_zoomY, 2);
+    EXPECT_EQ(doc.m_display.m_zoomY, 2);
     const int x = view->ScrollPosition().x();
     Wheel(view->viewport(), at, -120, Qt::ShiftModifier);
     EXPECT_GT(view->ScrollPosition().x(), x);

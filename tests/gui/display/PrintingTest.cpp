@@ -53,7 +53,7 @@ TEST_F(PrintingTest, PagesHoldSixBandsEachAndPageThreeTheLastFour) {
             break;
         }
     }
-    EXPECT_EQ(doc.m_printing, 0);
+    EXPECT_EQ(doc.m_display.m_printing, 0);
     RecordingSurface page1;
     PrintPage(doc, page1, 1, 6);
     EXPECT_EQ(display_test::ChannelLabels(page1).front(), "CH[1]");
@@ -61,15 +61,15 @@ TEST_F(PrintingTest, PagesHoldSixBandsEachAndPageThreeTheLastFour) {
 }
 
 TEST_F(PrintingTest, AbsoluteDisplayMeasuresAllChannelsForEveryPage) {
-    doc.m_absoluteScale = 1;
-    doc.m_commonMax = 3.0;
+    doc.m_display.m_absoluteScale = 1;
+    doc.m_display.m_commonMax = 3.0;
     RecordingSurface page1;
     PrintPage(doc, page1, 1, 6);
-    EXPECT_NEAR(doc.m_commonMax, 16.0, 0.01);
-    doc.m_absoluteScale = 0;
-    doc.m_commonMax = 3.0;
+    EXPECT_NEAR(doc.m_display.m_commonMax, 16.0, 0.01);
+    doc.m_display.m_absoluteScale = 0;
+    doc.m_display.m_commonMax = 3.0;
     PrintPage(doc, page1, 1, 6);
-    EXPECT_EQ(doc.m_commonMax, 3.0);
+    EXPECT_EQ(doc.m_display.m_commonMax, 3.0);
 }
 
 TEST_F(PrintingTest, MappingCoversSevenPointSevenInchesAtTheDeviceResolution) {
@@ -95,7 +95,7 @@ TEST_F(PrintingTest, PrintsThreePagesToPdfAndRestoresTheScrollSizes) {
     EXPECT_EQ(display_test::PdfPageCount(pdf), 3u);
     EXPECT_EQ(view.TotalWidth(), 7700);
     EXPECT_EQ(view.horizontalScrollBar()->maximum(), 7700 - view.viewport()->width());
-    EXPECT_EQ(doc.m_printing, 0);
+    EXPECT_EQ(doc.m_display.m_printing, 0);
 }
 
 TEST_F(PrintingTest, PrintsOnlyThePagesThePrinterNames) {
@@ -132,7 +132,7 @@ TEST_F(PrintingTest, ImageExportWritesPngSvgAndPdf) {
     EXPECT_FALSE(error.isEmpty());
     EXPECT_FALSE(
         ExportGraphImage(doc, QString::fromStdString(dir.File("missing/g.png")), 6, &error));
-    EXPECT_EQ(doc.m_printing, 0);
+    EXPECT_EQ(doc.m_display.m_printing, 0);
 }
 
 }  // namespace

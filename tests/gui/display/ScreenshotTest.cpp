@@ -20,6 +20,7 @@
 #include "gui/display/MainFrame.h"
 #include "gui/display/ViewState.h"
 #include "gui/platform/Translation.h"
+#include "support/Loading.h"
 #include "support/ScriptedHost.h"
 
 namespace tavrel::qt {
@@ -57,7 +58,7 @@ TEST(Screenshots, MainWindowAndMagnifier) {
     CKaisekiDoc doc;
     doc.OnNewDocument();
     if (const char* document = std::getenv("TAVREL_SCREENSHOT_DOCUMENT")) {
-        ASSERT_TRUE(doc.OnOpenDocument(document));
+        ASSERT_TRUE(test::OpenDocument(doc, document));
     } else {
         FillBursts(doc, 8192);
     }
@@ -136,7 +137,7 @@ TEST(Screenshots, CursorsAndReadout) {
     CKaisekiDoc doc;
     doc.OnNewDocument();
     if (const char* document = std::getenv("TAVREL_SCREENSHOT_DOCUMENT")) {
-        ASSERT_TRUE(doc.OnOpenDocument(document));
+        ASSERT_TRUE(test::OpenDocument(doc, document));
     } else {
         FillBursts(doc, 8192);
     }

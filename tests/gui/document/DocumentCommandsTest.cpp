@@ -111,17 +111,34 @@ TEST(DocumentCommands, SaveAsCancelledKeepsTheDocumentModified) {
     EXPECT_TRUE(f.commands->Recent().Files().isEmpty());
 }
 
-TEST(DocumentCommands, UnreadableFileIsReportedAndLeavesANewDocument) {
+// A file that cannot be read, a damaged document and a truncated one are reported; the document
+// open before stays as it was, with its data, path and modified flag.
+TEST(DocumentCommands, UnreadableFileIsReportedAndLeavesTheCurrentDocumentAsItWas) {
     Fixture f;
-    std::string bad = f.dir.Write("bad.kcd", "not a document");
     f.doc.m_channelEnabled[2] = 1;
-    EXPECT_FALSE(f.commands->OpenDocumentFile(Q(bad)));
-    ASSERT_EQ(f.host.messages.size(), 1u);
-    EXPECT_NE(f.host.messages[0].find("ドキュメントを開くことができません。"), std::string::npos);
-    EXPECT_EQ(f.doc.m_channelEnabled.size(), 16u);
-    EXPECT_EQ(f.doc.m_channelEnabled[2], 0);
-    EXPECT_EQ(f.commands->WindowTitle(), QStringLiteral("無題 - Tavrel"));
-    EXPECT_TRUE(f.commands->Recent().Files().isEmpty());
+    f.savePath = Q(f.dir.File("current.kcd"));
+    ASSERT_TRUE(f.commands->OnFileSaveAs());
+    const std::string good = f.doc.SaveToBytes();
+    f.doc.m_dataFilePath = f.dir.Write("data.csv", "1\n2\n3\n");
+    ASSERT_TRUE(f.doc.LoadDataFile(f.doc.m_rowLimit, nullptr));
+    ASSERT_EQ(f.doc.m_rowCount, 3);
+    f.doc.SetModifiedFlag();
+    f.answer = Answer::Discard;
+    const std::vector<std::string> bad{f.dir.Write("bad.kcd", "not a document"),
+                                       f.dir.Write("cut.kcd", good.substr(0, good.size() / 2)),
+                                       f.dir.File("missing.kcd")};
+    for (const std::string& path : bad) {
+        SCOPED_TRACE(path);
+        f.host.messages.clear();
+        EXPECT_FALSE(f.commands->OpenDocumentFile(Q(path)));
+        ASSERT_EQ(f.host.messages.size(), 1u);
+        EXPECT_EQ(f.host.messages[0], "ドキュメントを開くことができません。\n" + path);
+        EXPECT_EQ(f.doc.m_channelEnabled[2], 1);
+        EXPECT_EQ(f.doc.m_rowCount, 3);
+        EXPECT_TRUE(f.doc.IsModified());
+        EXPECT_EQ(f.commands->WindowTitle(), QStringLiteral("current.kcd - Tavrel"));
+    }
+    EXPECT_EQ(f.commands->Recent().Files(), QStringList{Q(f.dir.File("current.kcd"))});
 }
 
 TEST(DocumentCommands, RecentFilesKeepFourAndSurviveARestart) {

@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include "document/ExportWriter.h"
 #include "document/KaisekiDoc.h"
 #include "gui/app/KaisekiApp.h"
 #include "gui/document/ExportSetDlg.h"
@@ -16,6 +17,7 @@
 #include "gui/platform/DialogLayout.h"
 #include "gui/platform/QtHost.h"
 #include "gui/platform/ScriptedFileChooser.h"
+#include "support/Loading.h"
 #include "support/TempDir.h"
 
 using tavrel::CKaisekiDoc;
@@ -35,7 +37,7 @@ struct ExportFixture {
         doc.OnNewDocument();
         if (withData) {
             doc.m_dataFilePath = dir.Write("run1.csv", "1,2\r\n3,4\r\n");
-            doc.LoadDataFile();
+            EXPECT_TRUE(tavrel::test::LoadDataFile(doc));
         }
     }
 };
@@ -66,7 +68,7 @@ TEST(ExportCommand, ProposesTheNameAsksBeforeReplacingAndWritesWithTheChosenSett
         time->click();
         Control<QPushButton>(dialog, 1)->click();
     });
-    f.doc.ExportProcessedData();
+    ExportProcessedData(f.doc);
 
     // A save question (which asks before replacing a file) with the proposed name and filters.
     ASSERT_EQ(files.questions.size(), 1u);
@@ -79,6 +81,20 @@ TEST(ExportCommand, ProposesTheNameAsksBeforeReplacingAndWritesWithTheChosenSett
     EXPECT_TRUE(settingsOpened);
     EXPECT_EQ(tavrel::test::ReadFileBytes(target),
               "Time([ms]),CH1([mV]),CH2([mV])\r\n0,1,2\r\n0.5,3,4\r\n");
+
+    // The time column per channel is off until the user ticks it.
+    files.Answer(QString::fromStdString(target));
+    OnNextModal([&](QWidget* settings) {
+        auto* perChannel = Control<QCheckBox>(settings, CExportSetDlg::kPerChannelTimeCheck);
+        ASSERT_NE(perChannel, nullptr);
+        EXPECT_FALSE(perChannel->isChecked());
+        EXPECT_EQ(perChannel->text(), QStringLiteral("チャネルごとに時間列"));
+        perChannel->click();
+        Control<QPushButton>(settings, 1)->click();
+    });
+    ExportProcessedData(f.doc);
+    EXPECT_EQ(tavrel::test::ReadFileBytes(target),
+              "CH1 time [ms],CH1([mV]),CH2 time [ms],CH2([mV])\r\n0,1,0,2\r\n0.5,3,0.5,4\r\n");
 }
 
 TEST(ExportCommand, CancellingEitherDialogWritesNothing) {
@@ -87,7 +103,7 @@ TEST(ExportCommand, CancellingEitherDialogWritesNothing) {
     {
         ExportFixture f(false);
         tavrel::test::ScriptedFileChooser files;
-        f.doc.ExportProcessedData();
+        ExportProcessedData(f.doc);
         ASSERT_EQ(files.questions.size(), 1u);
         EXPECT_EQ(files.questions[0].proposed, QStringLiteral("Untitled"));
         EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
@@ -105,7 +121,7 @@ TEST(ExportCommand, CancellingEitherDialogWritesNothing) {
             Control<QPushButton>(dialog, 2)->click();
             settingsCancelled = true;
         });
-        f.doc.ExportProcessedData();
+        ExportProcessedData(f.doc);
         EXPECT_TRUE(settingsCancelled);
         EXPECT_FALSE(std::filesystem::exists(target));
     }

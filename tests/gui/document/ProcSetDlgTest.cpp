@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QtTest/QTest>
@@ -97,6 +98,14 @@ TEST(ProcSetDlg, OpensInLineWithANewDocument) {
         EXPECT_FALSE(Control(f.dialog.get(), 1001 + 2 * k)->isEnabled());
     }
     EXPECT_EQ(f.dialog->windowTitle(), QStringLiteral("処理設定"));
+    // One line under the channel rows says where an unticked channel's chain comes from; it is
+    // shown whole, inside the channel group and below the last row's buttons.
+    auto* hint = Control<QLabel>(f.dialog.get(), 1101);
+    ASSERT_NE(hint, nullptr);
+    EXPECT_EQ(hint->text(),
+              QStringLiteral("未チェックのCHは上の最も近いチェック付きCHの処理に従います"));
+    EXPECT_GE(hint->width(), hint->sizeHint().width());
+    EXPECT_GT(hint->y(), Control(f.dialog.get(), 1017)->geometry().bottom());
 }
 
 TEST(ProcSetDlg, ChannelBoxesSetTheFlagAndTheSettingsButton) {
@@ -295,12 +304,12 @@ TEST(DataReading, RelativeDataPathIsFoundBesideTheDocument) {
     std::filesystem::create_directories(dir.Path() / "set");
     std::string csv = dir.Write("set/データ.csv", "1\n");
     std::string kcd = dir.File("set/a.kcd");
-    EXPECT_EQ(qt::DataPathForReading("データ.csv", kcd), csv);
+    EXPECT_EQ(ResolveDataPath("データ.csv", kcd), csv);
     // An absolute path, an empty one, and a name found nowhere stay as they are.
-    EXPECT_EQ(qt::DataPathForReading("/nowhere/x.csv", kcd), "/nowhere/x.csv");
-    EXPECT_EQ(qt::DataPathForReading("", kcd), "");
-    EXPECT_EQ(qt::DataPathForReading("missing.csv", kcd), "missing.csv");
-    EXPECT_EQ(qt::DataPathForReading("データ.csv", ""), "データ.csv");
+    EXPECT_EQ(ResolveDataPath("/nowhere/x.csv", kcd), "/nowhere/x.csv");
+    EXPECT_EQ(ResolveDataPath("", kcd), "");
+    EXPECT_EQ(ResolveDataPath("missing.csv", kcd), "missing.csv");
+    EXPECT_EQ(ResolveDataPath("データ.csv", ""), "データ.csv");
 
     CKaisekiDoc doc;
     doc.OnNewDocument();

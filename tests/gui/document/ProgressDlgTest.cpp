@@ -8,9 +8,11 @@
 #include <QtTest/QTest>
 
 #include "document/KaisekiDoc.h"
+#include "gui/document/DataReading.h"
 #include "gui/document/ProgressDlg.h"
 #include "gui/platform/DialogLayout.h"
 #include "gui/platform/QtHost.h"
+#include "support/Loading.h"
 #include "support/TempDir.h"
 
 using tavrel::qt::Control;
@@ -64,7 +66,7 @@ TEST(ProgressDlg, CancelledReadKeepsTheRowsRead) {
         }
     });
     timer.start();
-    doc.LoadDataFile();
+    tavrel::qt::ReadDataFile(doc);
     timer.stop();
     EXPECT_EQ(doc.m_rowCount, 3);
     EXPECT_EQ(doc.m_columns[0], (std::vector<double>{1, 2, 3}));

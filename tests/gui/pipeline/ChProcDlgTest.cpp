@@ -8,6 +8,7 @@
 
 #include "DialogTestSupport.h"
 #include "gui/pipeline/ChProcDlg.h"
+#include "gui/pipeline/DialogTemplates.h"
 #include "pipeline/ModuleRegistry.h"
 #include "support/ScriptedHost.h"
 
@@ -146,37 +147,84 @@ TEST_F(ChProcDlgTest, ChangeAndDoubleClickRunTheSelectedModulesDialog) {
     EXPECT_EQ(ChainNames(signal.Head()), ListNames(*dlg));
 }
 
-TEST_F(ChProcDlgTest, OffersTheTwelveCatalogueModulesInMenuOrder) {
-    ASSERT_EQ(CChProcDlg::CatalogueClasses().size(), 12u);
+TEST_F(ChProcDlgTest, CancelAsksOnlyBeforeDiscardingAChangedChain) {
+    // Unchanged (a module dialog cancelled, its backup in place): Cancel closes at once.
+    auto dlg = Open();
+    int asked = 0;
+    bool discard = false;
+    dlg->askDiscard = [&] {
+        ++asked;
+        return discard;
+    };
+    host.dialogScript = [](ModuleDialog&) { return false; };
+    Select(*dlg, 0);
+    Click(dlg.get(), 1004);
+    Click(dlg.get(), qt::kIdCancel);
+    EXPECT_EQ(asked, 0);
+    EXPECT_FALSE(dlg->isVisible());
+    EXPECT_EQ(dlg->result(), QDialog::Rejected);
+
+    // A module deleted: Escape and Cancel ask; "no" keeps the dialog open, "yes" closes it.
+    dlg = Open();
+    dlg->askDiscard = [&] {
+        ++asked;
+        return discard;
+    };
+    Select(*dlg, 1);
+    Click(dlg.get(), 1003);
+    QTest::keyClick(dlg.get(), Qt::Key_Escape);
+    EXPECT_EQ(asked, 1);
+    EXPECT_TRUE(dlg->isVisible());
+    discard = true;
+    Click(dlg.get(), qt::kIdCancel);
+    EXPECT_EQ(asked, 2);
+    EXPECT_FALSE(dlg->isVisible());
+    EXPECT_EQ(dlg->result(), QDialog::Rejected);
+}
+
+TEST_F(ChProcDlgTest, OffersTheTwelveCatalogueModulesThenASeparatorAndTheDetectors) {
+    const std::size_t offered = CChProcDlg::CatalogueClasses().size();
+    ASSERT_EQ(offered, CatalogueClasses().size());
     CChProcDlg dlg(nullptr, signal.Head(), 0);
-    const char* names[] = {"プローブ",         "クリップ",         "整流器",
-                           "間引き",           "移動平均",         "低域通過フィルタ",
-                           "高域通過フィルタ", "帯域通過フィルタ", "帯域阻止フィルタ",
-                           "微分器",           "積分器",           "FFT View"};
-    ASSERT_EQ(Menu(dlg)->count(), 12);
-    for (int i = 0; i < 12; ++i)
-        EXPECT_EQ(Menu(dlg)->itemText(i), QString::fromUtf8(names[i]));
+    const char* names[] = {"プローブ",
+                           "クリップ",
+                           "整流器",
+                           "間引き",
+                           "移動平均",
+                           "低域通過フィルタ",
+                           "高域通過フィルタ",
+                           "帯域通過フィルタ",
+                           "帯域阻止フィルタ",
+                           "微分器",
+                           "積分器",
+                           "FFT View",
+                           nullptr,
+                           "自動活動抽出",
+                           "SD活動抽出"};
+    // One entry per offered class and the separator after the twelfth.
+    ASSERT_EQ(Menu(dlg)->count(), static_cast<int>(offered) + 1);
+    for (int i = 0; i < 15; ++i) {
+        if (names[i]) {
+            EXPECT_EQ(Menu(dlg)->itemText(i), QString::fromUtf8(names[i])) << i;
+        }
+    }
+    EXPECT_TRUE(Menu(dlg)->itemText(12).isEmpty());
     // Each entry adds a fresh module of its class.
-    for (int i = 0; i < 12; ++i) {
-        EXPECT_STREQ(dlg.Catalogue()[static_cast<std::size_t>(i)]->GetClassName(),
-                     CChProcDlg::CatalogueClasses()[static_cast<std::size_t>(i)]);
+    for (std::size_t i = 0; i < offered; ++i) {
+        EXPECT_STREQ(dlg.Catalogue()[i]->GetClassName(), CChProcDlg::CatalogueClasses()[i]);
     }
 }
 
-TEST_F(ChProcDlgTest, ActivityDetectorsOfALoadedChainAreListedButNotOffered) {
-    // A chain as a document file brings it: the two detectors behind the head's modules.
+TEST_F(ChProcDlgTest, AnActivityDetectorIsAddedFromBehindTheSeparator) {
     std::unique_ptr<CModBase> sd = CreateModule("CSDActDetFilter");
-    std::unique_ptr<CModBase> amplitude = CreateModule("CAActDetFilter");
-    ASSERT_TRUE(sd && amplitude);
     signal.Append(std::move(sd));
-    signal.Append(std::move(amplitude));
     CChProcDlg dlg(nullptr, signal.Head(), 0);
     dlg.show();
+    EXPECT_EQ(ListNames(dlg), (std::vector<std::string>{"A", "B", "SD活動抽出"}));
+    Choose(dlg, 13);
+    Click(&dlg, 1001);
     EXPECT_EQ(ListNames(dlg), (std::vector<std::string>{"A", "B", "SD活動抽出", "自動活動抽出"}));
-    for (int i = 0; i < Menu(dlg)->count(); ++i) {
-        EXPECT_NE(Menu(dlg)->itemText(i), QString::fromUtf8("SD活動抽出"));
-        EXPECT_NE(Menu(dlg)->itemText(i), QString::fromUtf8("自動活動抽出"));
-    }
+    EXPECT_EQ(ChainNames(signal.Head()), ListNames(dlg));
 }
 
 TEST_F(ChProcDlgTest, EnterIsOkAndEscapeIsCancel) {

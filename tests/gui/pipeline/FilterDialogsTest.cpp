@@ -92,13 +92,24 @@ TEST_F(FilterDialogsTest, BandPassAndBandStopOpenWithBothEdges) {
         EXPECT_EQ(Edit(&window, id)->text(), "10");
     for (int id : {1039, 1041})
         EXPECT_EQ(Edit(&window, id)->text(), "1000");
-    // The edges are independent: a lower edge above the upper one is accepted.
+    // A lower edge above the upper one is refused by Apply and OK, naming the rule, with the
+    // focus on the lower edge; the module keeps its band.
     Type(&window, 1000, "700");
     Type(&window, 1002, "200");
     window.show();
+    QApplication::setActiveWindow(&window);
     Click(&window, qt::kIdApply);
-    EXPECT_TRUE(host.messages.empty());
-    EXPECT_DOUBLE_EQ(bp->m_cutoff, 0.7);
+    Click(&window, qt::kIdOk);
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_EQ(QApplication::focusWidget(), Edit(&window, 1000));
+    EXPECT_EQ(host.messages,
+              std::vector<std::string>(
+                  2, "低域カットオフ周波数は高域カットオフ周波数より低くしてください。"));
+    EXPECT_DOUBLE_EQ(bp->m_cutoff, 0.3);
+    EXPECT_DOUBLE_EQ(bp->m_cutoffHigh, 0.6);
+    Type(&window, 1000, "100");
+    Click(&window, qt::kIdApply);
+    EXPECT_DOUBLE_EQ(bp->m_cutoff, 0.1);
     EXPECT_DOUBLE_EQ(bp->m_cutoffHigh, 0.2);
 
     auto* bs = Editing(std::make_unique<CBSFilter>());

@@ -5,6 +5,7 @@
 
 #include <QComboBox>
 #include <QListWidget>
+#include <QMessageBox>
 
 #include "DialogTestSupport.h"
 #include "gui/app/KaisekiApp.h"
@@ -82,6 +83,15 @@ TEST(ProgramDialogs, CancelledEditorLeavesTheDocumentsChainAlone) {
         Control<QListWidget>(editor, 1036)->setCurrentRow(0);
         Click(editor, 1003);  // delete the only module of the copy
         EXPECT_EQ(Control<QListWidget>(editor, 1036)->count(), 0);
+        // The changed copy is discarded once the user agrees.
+        WhenModalOpens(
+            [](QWidget* question) {
+                auto* box = qobject_cast<QMessageBox*>(question);
+                ASSERT_NE(box, nullptr);
+                EXPECT_EQ(box->text(), QStringLiteral("変更を破棄しますか?"));
+                box->buttons().at(0)->click();  // はい
+            },
+            editor);
         Click(editor, qt::kIdCancel);
     });
     procSet.OnChannelSettings(0);

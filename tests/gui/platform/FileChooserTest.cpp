@@ -3,13 +3,16 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <algorithm>
 
 #include "gui/document/ModalHelper.h"
 #include "gui/platform/FileChooser.h"
+#include "gui/platform/Translation.h"
 #include "support/TempDir.h"
 
 using tavrel::qt::FileQuestion;
@@ -34,6 +37,27 @@ TEST(FileChooser, OpenAndSaveQuestionsSetUpTheDialog) {
     EXPECT_EQ(save.fileMode(), QFileDialog::AnyFile);
     EXPECT_EQ(save.defaultSuffix(), QStringLiteral("kcd"));
     EXPECT_FALSE(save.testOption(QFileDialog::DontConfirmOverwrite));
+}
+
+// Questions without a title of their own (the data file, the export) get the program's words, and
+// in Japanese Qt's own texts of the dialog are Japanese too.
+TEST(FileChooser, UntitledQuestionsAndQtsOwnTextsAreJapanese) {
+    ASSERT_TRUE(tavrel::qt::InstallLanguage(tavrel::qt::Language::Japanese));
+    QFileDialog open;
+    FileQuestion question;
+    tavrel::qt::PrepareFileDialog(open, question);
+    EXPECT_EQ(open.windowTitle(), QStringLiteral("開く"));
+    QFileDialog save;
+    question.kind = FileQuestion::Kind::Save;
+    tavrel::qt::PrepareFileDialog(save, question);
+    EXPECT_EQ(save.windowTitle(), QStringLiteral("名前を付けて保存"));
+    // Qt's translation of its own dialogs (qt6-translations-l10n) is in use.
+    for (const char* text : {"File &name:", "Look in:"}) {
+        const QString shown = QCoreApplication::translate("QFileDialog", text);
+        EXPECT_TRUE(std::any_of(shown.begin(), shown.end(), [](QChar c) {
+            return c.unicode() >= 0x3000;
+        })) << shown.toStdString();
+    }
 }
 
 TEST(FileChooser, TheRealDialogOpensInTheProposedFolderAndAsksBeforeReplacing) {

@@ -110,13 +110,12 @@ class GraphOnImage : public ::testing::Test {
         QPainter painter(&image);
         QPainterSurface surface(painter);
         // Plot (70, 0, 950, 160): T1 = 20, B1 = 140, x0 = 110, W = 800, p = 0.4, ym = 80.
-        double max = 0;
-        doc.DrawChannel(&surface, {0, 0, 950, 160}, 0, &max, nullptr);  // fetch the output
+        doc.MeasureChannel(0);  // fetch the output
         CModBase* head = doc.Head(0);
         head->m_rangeStart = 1500;
         head->m_rangeEnd = 1750;
         head->m_markerIndex = 1000;
-        doc.DrawChannel(&surface, {0, 0, 950, 160}, 0, nullptr, nullptr);
+        doc.DrawChannel(&surface, {0, 0, 950, 160}, 0, nullptr);
         painter.end();
         if (const char* dir = std::getenv("TAVREL_SCREENSHOT_DIR"))
             image.save(QDir(QString::fromLocal8Bit(dir)).filePath("graph-band.png"));
@@ -205,12 +204,11 @@ TEST(QPainterSurface, ABandNeverPaintsIntoTheNextOne) {
     {
         QPainter painter(&image);
         QPainterSurface surface(painter);
-        double max = 0;
-        doc.DrawChannel(&surface, {0, 0, 950, 160}, 0, &max, nullptr);
+        doc.MeasureChannel(0);
         doc.Head(0)->m_rangeStart = 50;
         doc.Head(0)->m_rangeEnd = 150;
         doc.Head(0)->m_markerIndex = 120;
-        doc.DrawChannel(&surface, {0, 0, 950, 160}, 0, nullptr, nullptr);
+        doc.DrawChannel(&surface, {0, 0, 950, 160}, 0, nullptr);
     }
     EXPECT_EQ(image.pixelColor(20, 159), QColor(Qt::black));
     int touched = 0;

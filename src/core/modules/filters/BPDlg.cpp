@@ -49,6 +49,14 @@ DialogCheck CBPDlg::Validate() {
         if (DialogCheck c = ReadInt(f.id, *f.low, *f.high, value); !c.ok) return c;
         *f.member = static_cast<std::uint32_t>(value);
     }
+    // A band needs its lower edge below its upper one: the other way round the band-pass passes
+    // nothing and the band-stop doubles the band instead of removing it.
+    if (m_lowHz >= m_highHz) {
+        return DialogCheck::Refuse(
+            kLowEdit,
+            Translate("ModuleDialog",
+                      "低域カットオフ周波数は高域カットオフ周波数より低くしてください。"));
+    }
     return {};
 }
 

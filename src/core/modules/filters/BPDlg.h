@@ -1,7 +1,8 @@
 // CBPDlg and CBSDlg: the settings dialogs of the band-pass (template 112) and band-stop (113)
 // filters. Two band edges in whole hertz, each with its accepted range in two read-only fields:
-// lower edge 1000 (range 1038 ... 1039), upper edge 1002 (range 1040 ... 1041). The edges are
-// validated independently; nothing requires the lower one to lie below the upper one.
+// lower edge 1000 (range 1038 ... 1039), upper edge 1002 (range 1040 ... 1041). Each edge is
+// validated against its range, then the lower edge must lie below the upper one (a document
+// holding another band still opens and computes it; only the dialog refuses to set one).
 #pragma once
 
 #include <cstdint>
@@ -23,7 +24,8 @@ class CBPDlg : public ModuleDialog {
 
     explicit CBPDlg(CBPFilter& module);
 
-    // Data exchange in order: 1000, 1038, 1039, 1002, 1040, 1041.
+    // Data exchange in order: 1000, 1038, 1039, 1002, 1040, 1041; then the lower edge below the
+    // upper one (refused on 1000).
     DialogCheck Validate() override;
     // Validates, then writes both edges into the module and releases both tap sets.
     DialogCheck Apply() override;

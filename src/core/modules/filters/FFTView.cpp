@@ -136,7 +136,8 @@ int SpectrumDrawingRate(int rate, int binCount) {
     return binWidth > 0.0 ? RoundToInt(1000.0 / binWidth) : 0;
 }
 
-void CFFTViewFilter::DrawGraph(Surface* surface, const Rect& plot, const SampleRange* range) {
+void CFFTViewFilter::DrawGraph(Surface* surface, const Rect& plot, const DisplayState& display,
+                               const SampleRange* range) {
     DrawingFieldsRestorer restore(*this);
     // The drawing places output sample i at 1000 * i / rate; with the rate set to 1000 / (bin
     // width in Hz) bin i lands at its frequency and the axis reads in hertz.
@@ -146,7 +147,7 @@ void CFFTViewFilter::DrawGraph(Surface* surface, const Rect& plot, const SampleR
     m_markerIndex = -1;
     m_timeUnit = "Hz";
     m_unit = "-40dB";
-    CModBase::DrawGraph(surface, plot, range);
+    CModBase::DrawGraph(surface, plot, display, range);
 }
 
 // ---- settings dialog

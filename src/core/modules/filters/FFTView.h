@@ -30,7 +30,8 @@ class CFFTViewFilter : public CModBase {
     int RecomputeAndGetData(std::vector<double>* values, std::string* label,
                             std::vector<double>* times) override;
     // The common drawing of the spectrum, relabelled in Hz and -40dB.
-    void DrawGraph(Surface* surface, const Rect& plot, const SampleRange* range) override;
+    void DrawGraph(Surface* surface, const Rect& plot, const DisplayState& display,
+                   const SampleRange* range) override;
     int EditSettings() override;
 
     // The transform size for the current input count (0 = no spectrum).

@@ -3,7 +3,6 @@
 #include <span>
 
 #include "modules/filters/FirKernels.h"
-#include "modules/filters/ReSmplDlg.h"
 #include "platform/Archive.h"
 
 namespace tavrel {
@@ -30,11 +29,6 @@ int CReSmplFilter::GetSamplingRate() const {
 int CReSmplFilter::GetMarkerIndex() const {
     if (m_markerIndex <= 0) return m_markerIndex;
     return m_markerIndex / EffectiveStep();
-}
-
-int CReSmplFilter::EditSettings() {
-    CReSmplDlg dialog(*this);
-    return RunModuleDialog(dialog);
 }
 
 void CReSmplFilter::SerializeOwn(Archive& ar) {

@@ -25,8 +25,6 @@ class CReSmplFilter : public CModBase {
     int GetSamplingRate() const override;
     // The marker m / m_step for a marker above 0; a marker of 0 or below passes unchanged.
     int GetMarkerIndex() const override;
-    // The decimation settings dialog (CReSmplDlg).
-    int EditSettings() override;
     void SerializeOwn(Archive& ar) override;
 
     int m_step = 5;  // keep one sample in every m_step; the dialog accepts 1 to 100

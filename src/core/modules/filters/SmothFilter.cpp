@@ -3,7 +3,6 @@
 #include <span>
 
 #include "modules/filters/FirKernels.h"
-#include "modules/filters/SmothDlg.h"
 #include "platform/Archive.h"
 
 namespace tavrel {
@@ -22,11 +21,6 @@ int CSmothFilter::Compute() {
     m_output = std::move(out);
     m_outputCount = m_inputCount;
     return m_outputCount;
-}
-
-int CSmothFilter::EditSettings() {
-    CSmothDlg dialog(*this);
-    return RunModuleDialog(dialog);
 }
 
 void CSmothFilter::SerializeOwn(Archive& ar) {

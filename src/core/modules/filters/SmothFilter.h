@@ -16,8 +16,6 @@ class CSmothFilter : public CModBase {
     const char* GetClassName() const override { return kClassName; }
 
     int Compute() override;
-    // The moving-average settings dialog (CSmothDlg).
-    int EditSettings() override;
     void SerializeOwn(Archive& ar) override;
 
     int m_points = 5;  // window length N; the dialog accepts 1 to 1000

@@ -336,7 +336,7 @@ TEST(FFTViewFilter, DrawingRestoresTheFieldsItRelabels) {
     f.m_timeExponent = -1;
     f.m_markerIndex = 17;
     RecordingSurface surface;
-    f.DrawOrMeasure(&surface, {0, 0, 700, 160}, nullptr, nullptr);
+    f.Draw(&surface, {0, 0, 700, 160}, DisplayOf(f), nullptr);
     // 512 bins at 1.953125 Hz span 1000 Hz: ticks every 250 Hz, the axis in hertz and the
     // levels in "-40dB"; no marker is drawn.
     std::vector<std::string> texts = surface.Texts();
@@ -389,7 +389,7 @@ class FFTChainTest : public ::testing::Test {
 TEST_F(FFTChainTest, ExportAtTheFftViewGivesItsInput) {
     EXPECT_EQ(Export(), doc.m_columns[0]);
     // Also after it has drawn (and holds a spectrum).
-    doc.Head(0)->ChainDraw(&surface, {0, 0, 700, 160}, nullptr, nullptr);
+    doc.Head(0)->ChainDraw(&surface, {0, 0, 700, 160}, DisplayOf(*doc.Head(0)), nullptr);
     EXPECT_EQ(fft->m_outputCount, 128);
     std::string label;
     EXPECT_EQ(Export(&label), doc.m_columns[0]);
@@ -407,12 +407,11 @@ TEST_F(FFTChainTest, NextModuleReceivesExactlyTheInput) {
     // After the FFT view drew as the chain end, whatever it held is not handed on.
     CModBase::RemoveModuleAt(doc.Head(0), 2);
     doc.Head(0)->ClearBuffers();
-    doc.Head(0)->ChainDraw(&surface, {0, 0, 700, 160}, nullptr, nullptr);
+    doc.Head(0)->ChainDraw(&surface, {0, 0, 700, 160}, DisplayOf(*doc.Head(0)), nullptr);
     ASSERT_TRUE(fft->m_input && fft->m_output);
     CModBase::AppendModule(doc.Head(0), after);
     after->ClearBuffers();
-    double max = 0.0;
-    doc.Head(0)->ChainDraw(&surface, {0, 0, 700, 160}, &max, nullptr);
+    doc.Head(0)->ChainMeasure();
     EXPECT_EQ(after->m_outputCount, 300);
     EXPECT_EQ(Output(*after), doc.m_columns[0]);
     EXPECT_FALSE(fft->m_input || fft->m_output);

@@ -231,25 +231,47 @@ TEST(BandDialog, OpensWithBothEdgesAndRanges) {
     EXPECT_EQ(o.texts, (std::vector<std::string>{"300", "10", "1000", "600", "10", "1000"}));
 }
 
-TEST(BandDialog, EdgesValidatedInOrderAndIndependently) {
+TEST(BandDialog, EdgesValidatedInOrderThenTheLowerBelowTheUpper) {
+    const std::string order = "低域カットオフ周波数は高域カットオフ周波数より低くしてください。";
     CBSFilter bs;
     ScriptedHost host;
-    DialogCheck bothBad, highBad;
+    DialogCheck bothBad, highBad, above, equal, applied;
     host.dialogScript = [&](ModuleDialog& d) {
         d.SetText(1000, "2000");
         d.SetText(1002, "3");
         bothBad = d.Validate();
         d.SetText(1000, "800");
         highBad = d.Validate();
-        d.SetText(1002, "100");  // lower edge above the upper one is accepted
+        d.SetText(1002, "100");
+        above = d.Validate();
+        d.SetText(1002, "800");
+        equal = d.Validate();
+        applied = d.Apply();
+        d.SetText(1002, "801");
         return PressOk(d);
     };
     ASSERT_EQ(bs.EditSettings(), 1);
     EXPECT_EQ(bothBad.control, 1000);
     EXPECT_EQ(highBad.control, 1002);
     EXPECT_EQ(highBad.message, IntRangeMessage(10, 1000));
+    for (const DialogCheck& refused : {above, equal, applied}) {
+        EXPECT_FALSE(refused.ok);
+        EXPECT_EQ(refused.control, 1000);
+        EXPECT_EQ(refused.message, order);
+    }
     EXPECT_EQ(bs.m_cutoff, 0.8);
-    EXPECT_EQ(bs.m_cutoffHigh, 0.1);
+    EXPECT_EQ(bs.m_cutoffHigh, 0.801);
+}
+
+// A document may hold a band the dialog would refuse: it opens with it and computes it.
+TEST(BandDialog, StoredInvertedBandOpensAndCancelKeepsIt) {
+    CBPFilter bp;
+    bp.m_cutoff = 0.7;
+    bp.m_cutoffHigh = 0.2;
+    const std::vector<int> ids = {1000, 1002};
+    EXPECT_EQ(OpenAndCancel(bp, ids).texts, (std::vector<std::string>{"700", "200"}));
+    EXPECT_EQ(bp.m_cutoff, 0.7);
+    EXPECT_EQ(bp.m_cutoffHigh, 0.2);
 }
 
 TEST(BandDialog, ApplyReleasesBothTapSets) {

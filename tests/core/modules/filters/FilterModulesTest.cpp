@@ -328,9 +328,9 @@ TEST_F(FilterChain, DecimationHandsOnTheLoweredRateAndAnEmptyOutput) {
     EXPECT_TRUE(times.empty());
     RecordingSurface surface;
     double max = -1;
-    head->ChainDraw(&surface, {0, 0, 300, 100}, &max, nullptr);
+    max = head->ChainMeasure();
     EXPECT_EQ(max, 0.0);
-    head->ChainDraw(&surface, {0, 0, 300, 100}, nullptr, nullptr);
+    head->ChainDraw(&surface, {0, 0, 300, 100}, DisplayOf(*head), nullptr);
 }
 
 TEST_F(FilterChain, DecimatedSampleTimes) {

@@ -192,9 +192,8 @@ Pulled LoadAndPull(CModBase* module, std::vector<double> samples, int rate = 200
     Pulled p;
     doc.GetChannelData(&p.values, &p.label, &p.times, 0);
     RecordingSurface surface;
-    double max = 0;
-    doc.DrawChannel(&surface, {0, 0, 600, 120}, 0, &max, nullptr);
-    doc.DrawChannel(&surface, {0, 0, 600, 120}, 0, nullptr, nullptr);
+    doc.MeasureChannel(0);
+    doc.DrawChannel(&surface, {0, 0, 600, 120}, 0, nullptr);
     int range[2];
     doc.ChannelPixelsToRange(0, 0, {0, 0, 600, 120}, {100, 0, 300, 100}, range);
     return p;

@@ -1,0 +1,36 @@
+#include "gui/display/BurstShading.h"
+
+#include <string_view>
+
+#include "pipeline/ModBase.h"
+
+namespace tavrel::qt {
+
+BurstShading& CurrentBurstShading() {
+    static BurstShading shading;
+    return shading;
+}
+
+int ShadeBursts(Surface& surface, CKaisekiDoc& doc, const Rect& band, int channel,
+                const SampleRange* range) {
+    const BurstShading& shading = CurrentBurstShading();
+    if (!shading.active || shading.doc != &doc || channel < 0 || channel >= CKaisekiDoc::kChannels)
+        return 0;
+    CHeadFilter* head = doc.Head(channel);
+    if (!head) return 0;
+    const CModBase* end = CModBase::ChainEnd(head);
+    // A spectrum view draws a spectrum, not the values the bursts were found in.
+    const std::string_view name = end->GetClassName();
+    if (!end->m_output || name == "CFFTViewFilter" || name == "CWelchViewFilter") return 0;
+    const std::vector<Rect> rects =
+        BurstShadeRects(band, shading.channels[static_cast<std::size_t>(channel)],
+                        end->m_outputCount, range ? range->first : 0, range ? range->last : 0);
+    if (rects.empty()) return 0;
+    const Color background = surface.GetBkColor();
+    for (const Rect& r : rects)
+        surface.FillSolidRect(r, kBurstShadeColor);
+    surface.SetBkColor(background);
+    return static_cast<int>(rects.size());
+}
+
+}  // namespace tavrel::qt
