@@ -30,6 +30,22 @@
 <context>
     <name>ChProcDlg</name>
     <message>
+        <source>%1の追加</source>
+        <translation>Add %1</translation>
+    </message>
+    <message>
+        <source>%1の挿入</source>
+        <translation>Insert %1</translation>
+    </message>
+    <message>
+        <source>%1の削除</source>
+        <translation>Delete %1</translation>
+    </message>
+    <message>
+        <source>%1の設定</source>
+        <translation>Settings of %1</translation>
+    </message>
+    <message>
         <source>変更を破棄しますか?</source>
         <translation>Discard the changes?</translation>
     </message>
@@ -392,6 +408,34 @@
         <source>前のﾍﾟｲﾝ</source>
         <translation>Previous pane</translation>
     </message>
+    <message>
+        <source>やり直し(&amp;R)	Ctrl+Y</source>
+        <translation>&amp;Redo	Ctrl+Y</translation>
+    </message>
+    <message>
+        <source>元に戻した動作をやり直す</source>
+        <translation>Redo the last undone action</translation>
+    </message>
+    <message>
+        <source>やり直し</source>
+        <translation>Redo</translation>
+    </message>
+    <message>
+        <source>ウィンドウ幅に合わせる</source>
+        <translation>Fit to Window Width</translation>
+    </message>
+    <message>
+        <source>グラフの幅をウィンドウの幅に合わせる</source>
+        <translation>Make the graphs as wide as the window</translation>
+    </message>
+    <message>
+        <source>データのないチャネルを隠す</source>
+        <translation>Hide Channels Without Data</translation>
+    </message>
+    <message>
+        <source>データのないチャネルを表示・印刷しない</source>
+        <translation>Leave out channels without data in the view and the printout</translation>
+    </message>
 </context>
 <context>
     <name>DataFileDlg</name>
@@ -662,6 +706,41 @@
     </message>
 </context>
 <context>
+    <name>GraphReadout</name>
+    <message>
+        <source>%1 s</source>
+        <translation>%1 s</translation>
+    </message>
+    <message>
+        <source>%1 ms</source>
+        <translation>%1 ms</translation>
+    </message>
+    <message>
+        <source>CH%1  時間 %2  値 %3 %4</source>
+        <translation>CH%1  time %2  value %3 %4</translation>
+    </message>
+    <message>
+        <source>Δt %1  CH%2  A %3  B %4  B-A %5  平均 %6  RMS %7 %8</source>
+        <translation>Δt %1  CH%2  A %3  B %4  B-A %5  mean %6  RMS %7 %8</translation>
+    </message>
+    <message>
+        <source>Δt %1</source>
+        <translation>Δt %1</translation>
+    </message>
+    <message>
+        <source>カーソル A をここに置く</source>
+        <translation>Place Cursor A Here</translation>
+    </message>
+    <message>
+        <source>カーソル B をここに置く</source>
+        <translation>Place Cursor B Here</translation>
+    </message>
+    <message>
+        <source>カーソルを消す</source>
+        <translation>Remove Cursors</translation>
+    </message>
+</context>
+<context>
     <name>GraphSplitter</name>
     <message>
         <source>ウィンドウを上下に分割</source>
@@ -670,6 +749,17 @@
     <message>
         <source>ウィンドウを左右に分割</source>
         <translation>Split the window left and right</translation>
+    </message>
+</context>
+<context>
+    <name>GraphView</name>
+    <message>
+        <source>カーソル</source>
+        <translation>Cursors</translation>
+    </message>
+    <message>
+        <source>カーソルを印刷する</source>
+        <translation>Print the cursors</translation>
     </message>
 </context>
 <context>
@@ -771,6 +861,14 @@
     <message>
         <source>PDF ファイル (*.pdf)</source>
         <translation>PDF files (*.pdf)</translation>
+    </message>
+    <message>
+        <source>元に戻す: %1</source>
+        <translation>Undo: %1</translation>
+    </message>
+    <message>
+        <source>やり直し: %1</source>
+        <translation>Redo: %1</translation>
     </message>
 </context>
 <context>
@@ -1429,6 +1527,22 @@
     <message>
         <source>データファイル (*.csv *.txt *.edf *.bdf)</source>
         <translation>Data files (*.csv *.txt *.edf *.bdf)</translation>
+    </message>
+    <message>
+        <source>データ設定</source>
+        <translation>Data settings</translation>
+    </message>
+    <message>
+        <source>チャネル割当</source>
+        <translation>Channel assignment</translation>
+    </message>
+    <message>
+        <source>CH%1 の処理リストのコピー</source>
+        <translation>Copy of the processing list to CH%1</translation>
+    </message>
+    <message>
+        <source>CH%1 の処理リスト</source>
+        <translation>Processing list of CH%1</translation>
     </message>
     <message>
         <source>未チェックのCHは上の最も近いチェック付きCHの処理に従います</source>

@@ -2,7 +2,6 @@
 // absolute-scale measuring pass when asked) or the magnifier picture of one channel and sample
 // range, into a PNG, SVG or PDF file.
 #include <QBuffer>
-#include <QFont>
 #include <QImage>
 #include <QMarginsF>
 #include <QPageSize>
@@ -15,8 +14,9 @@
 #include "cli/CliSupport.h"
 #include "cli/Commands.h"
 #include "cli/DataOptions.h"
+#include "document/BandLayout.h"
 #include "document/KaisekiDoc.h"
-#include "gui/platform/QPainterSurface.h"
+#include "gui/platform/GraphPicture.h"
 
 namespace tavrel::cli {
 
@@ -40,6 +40,8 @@ struct RenderRequest {
     int height = 0;
     int channel = -1;  // -1: the graph view; else the magnifier of this channel (0-15)
     SampleRange range;
+    std::vector<int> bands;  // the graph view: the channels drawn, one band each
+    int bandHeight = 0;
 };
 
 ImageKind KindOf(const CommandLine& line, const QString& path) {
@@ -72,30 +74,14 @@ std::array<int, 2> ParsePair(const CommandLine& line, const char* name, QChar se
     return values;
 }
 
-// The font of the graph labels: the Japanese Gothic face the program prefers, at the size of the
-// classic dialog font.
-QFont LabelFont() {
-    QFont font;
-    font.setFamilies({"IPAGothic", "IPAPGothic", "Noto Sans CJK JP", "DejaVu Sans"});
-    font.setPixelSize(12);
-    return font;
-}
-
 void Paint(QPainter& painter, CKaisekiDoc& doc, const RenderRequest& request) {
-    painter.fillRect(QRect(0, 0, request.width, request.height), Qt::white);
-    painter.setFont(LabelFont());
-    qt::QPainterSurface surface(painter, QRect(0, 0, request.width, request.height));
     if (request.channel >= 0) {
         // The magnifier: the whole picture is one band, no measuring pass.
-        doc.DrawChannel(&surface, {0, 0, request.width, request.height}, request.channel,
-                        &request.range);
+        qt::PaintMagnifier(painter, doc, request.channel, request.range, request.width,
+                           request.height);
         return;
     }
-    const int bandHeight = request.height / CKaisekiDoc::kChannels;
-    auto band = [&](int k) { return Rect{0, k * bandHeight, request.width, (k + 1) * bandHeight}; };
-    doc.MeasureCommonMax();
-    for (int k = 0; k < CKaisekiDoc::kChannels; ++k)
-        doc.DrawChannel(&surface, band(k), k, nullptr);
+    qt::PaintBands(painter, doc, request.bands, request.width, request.bandHeight);
 }
 
 // The picture's file bytes.
@@ -147,7 +133,8 @@ int RunRender(const QStringList& arguments) {
     CommandLine line(
         "render DOC.kcd -o OUT.png|OUT.svg|OUT.pdf [options]",
         "Draws what the graph view shows (16 bands, 770 x zoomX by 2560 x zoomY pixels) or, "
-        "with --channel, the magnifier picture of one channel and sample range.");
+        "with --channel, the magnifier picture of one channel and sample range; --hide-empty "
+        "leaves out the bands of channels without data.");
     line.AddPositional("DOC.kcd", "The document file.");
     line.AddOption({{"o", "output"}, "The picture to write (.png, .svg or .pdf).", "OUT"});
     line.AddOption({"data", "Read this data file instead of the document's.", "PATH"});
@@ -158,6 +145,7 @@ int RunRender(const QStringList& arguments) {
     line.AddOption(
         {"range", "Sample range of the magnifier (default: the whole output).", "FIRST:LAST"});
     line.AddOption({"size", "Size of the magnifier picture (default 600x250).", "WxH"});
+    line.AddOption({"hide-empty", "Leave out the bands of channels without data."});
     AddDataOptions(line);
     line.Parse(arguments);
 
@@ -190,8 +178,10 @@ int RunRender(const QStringList& arguments) {
         if (line.IsSet("range") || line.IsSet("size"))
             throw line.UsageError("--range and --size need --channel");
         request.width = kViewWidth * zoomX;
-        request.height = kViewHeight * zoomY;
+        request.bandHeight = kViewHeight * zoomY / CKaisekiDoc::kChannels;
     }
+    if (request.channel >= 0 && line.IsSet("hide-empty"))
+        throw line.UsageError("--hide-empty draws the graph view; it does not go with --channel");
 
     const std::string outPath = FileName(out);
     // Created first, so an output that cannot be written fails before any drawing.
@@ -204,6 +194,10 @@ int RunRender(const QStringList& arguments) {
     doc.m_display.m_zoomX = zoomX;
     doc.m_display.m_zoomY = zoomY;
     doc.m_display.m_absoluteScale = line.IsSet("absolute") ? 1 : 0;
+    if (request.channel < 0) {
+        request.bands = ShownChannels(doc, line.IsSet("hide-empty"));
+        request.height = request.bandHeight * static_cast<int>(request.bands.size());
+    }
 
     const QByteArray bytes = RenderToBytes(doc, request, outPath);
     if (!file.Write(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size()))))

@@ -212,5 +212,19 @@ TEST_F(CliRender, FailuresLeaveNoPicture) {
     }
 }
 
+TEST_F(CliRender, HideEmptyLeavesOutTheBandsWithoutData) {
+    // Eight columns of data feed CH1-CH8; CH9-CH16 have nothing to show.
+    csv = test::WriteCsv(dir, "eight.csv", 400, 8,
+                         [](int r, int c) { return (c + 1) * std::sin(r / 9.0); });
+    const QImage all = Render({});
+    const QImage shown = Render({"--hide-empty"});
+    ASSERT_EQ(shown.size(), QSize(770, 8 * 160));
+    // The eight bands are those of the full picture, pixel for pixel.
+    EXPECT_EQ(shown, all.copy(0, 0, 770, 8 * 160));
+    auto refused = RunCli(
+        {"render", doc, "-o", dir.File("m.png"), "--data", csv, "--channel", "1", "--hide-empty"});
+    EXPECT_NE(refused.status, 0);
+}
+
 }  // namespace
 }  // namespace tavrel

@@ -21,6 +21,8 @@ enum CommandId : int {
     ID_FILE_MRU_FILE1 = 57616,  // up to four entries, 57616 .. 57619
     ID_APP_EXIT = 57665,
     ID_EDIT_UNDO = 57643,
+    // Added command: takes back the last undone change of the set-up.
+    ID_EDIT_REDO = 57644,
     ID_EDIT_CUT = 57635,
     ID_EDIT_COPY = 57634,
     ID_EDIT_PASTE = 57637,
@@ -42,6 +44,9 @@ enum CommandId : int {
     ID_PROC_SETTINGS = 32771,
     // Added command: the program's options (the data file's row limit).
     ID_TOOLS_OPTIONS = 32800,
+    // Added view options: the graph area as wide as the window; bands without data left out.
+    ID_VIEW_FIT_WIDTH = 32801,
+    ID_VIEW_HIDE_EMPTY = 32802,
     ID_APP_ABOUT = 57664,
     ID_NEXT_PANE = 57680,
     ID_PREV_PANE = 57681,

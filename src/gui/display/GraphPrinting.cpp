@@ -30,38 +30,65 @@ class PrintingState {
 // Resolution of the PNG and SVG export: 3080 print units become 1155 pixels.
 constexpr int kImageDpi = 150;
 
-void PaintAllBands(CKaisekiDoc& doc, QPainter& painter, int dpi) {
+void PaintAllBands(CKaisekiDoc& doc, QPainter& painter, int dpi, const std::vector<int>* shown) {
     SetPrintMapping(painter, dpi, dpi);
     SetPrintFont(painter);
     painter.fillRect(QRect(0, 0, kPrintPageWidth, kPrintPageHeight), Qt::white);
     QPainterSurface surface(painter, QRect(0, 0, kPrintPageWidth, kPrintPageHeight));
-    PrintChannels(doc, surface, 0, CKaisekiDoc::kChannels, 0);
+    if (shown) {
+        PrintBands(doc, surface, *shown, 0);
+    } else {
+        PrintChannels(doc, surface, 0, CKaisekiDoc::kChannels, 0);
+    }
 }
 
 }  // namespace
 
-int PrintPageCount(int channelsPerPage) {
+int PrintPageCount(int channelsPerPage, int channels) {
     if (channelsPerPage <= 0) return 0;
-    return (CKaisekiDoc::kChannels + channelsPerPage - 1) / channelsPerPage;
+    return (std::max(channels, 1) + channelsPerPage - 1) / channelsPerPage;
 }
 
 void PrintChannels(CKaisekiDoc& doc, Surface& surface, int firstChannel, int count, int top) {
+    std::vector<int> channels;
+    for (int i = 0; i < count; ++i) {
+        const int channel = firstChannel + i;
+        if (channel < 0 || channel >= CKaisekiDoc::kChannels) break;
+        channels.push_back(channel);
+    }
+    PrintBands(doc, surface, channels, top);
+}
+
+void PrintBands(CKaisekiDoc& doc, Surface& surface, const std::vector<int>& channels, int top,
+                const BandOverlay& overlay) {
     // Measured before the printing state is set, with the on-screen graph offset.
     doc.MeasureCommonMax();
     PrintingState printing(doc);
     Rect band{0, top, kPrintPageWidth, top + kPrintBandHeight};
-    for (int i = 0; i < count; ++i) {
-        const int channel = firstChannel + i;
-        if (channel < 0 || channel >= CKaisekiDoc::kChannels) break;
+    for (int channel : channels) {
         doc.DrawChannel(&surface, band, channel, nullptr);
+        if (overlay) overlay(surface, band, channel);
         band.top += kPrintBandHeight;
         band.bottom += kPrintBandHeight;
     }
 }
 
-void PrintPage(CKaisekiDoc& doc, Surface& surface, int page, int channelsPerPage) {
+void PrintPage(CKaisekiDoc& doc, Surface& surface, int page, int channelsPerPage,
+               const std::vector<int>* shown, const BandOverlay& overlay) {
     if (page < 1 || channelsPerPage <= 0) return;
-    PrintChannels(doc, surface, (page - 1) * channelsPerPage, channelsPerPage, kPrintFirstBandTop);
+    const int first = (page - 1) * channelsPerPage;
+    if (!shown && !overlay) {
+        PrintChannels(doc, surface, first, channelsPerPage, kPrintFirstBandTop);
+        return;
+    }
+    std::vector<int> all;
+    for (int k = 0; k < CKaisekiDoc::kChannels; ++k)
+        all.push_back(k);
+    if (!shown) shown = &all;
+    const auto size = static_cast<int>(shown->size());
+    const std::vector<int> onPage(shown->begin() + std::min(first, size),
+                                  shown->begin() + std::min(first + channelsPerPage, size));
+    PrintBands(doc, surface, onPage, kPrintFirstBandTop, overlay);
 }
 
 void SetPrintMapping(QPainter& painter, int dpiX, int dpiY) {
@@ -77,7 +104,8 @@ void SetPrintFont(QPainter& painter) {
     painter.setFont(font);
 }
 
-bool ExportGraphImage(CKaisekiDoc& doc, const QString& path, int channelsPerPage, QString* error) {
+bool ExportGraphImage(CKaisekiDoc& doc, const QString& path, int channelsPerPage, QString* error,
+                      const std::vector<int>* shown) {
     const QString suffix = QFileInfo(path).suffix().toLower();
     const int width = kPrintPageWidth * kImageDpi / kPrintUnitsPerInch;
     const int height = kPrintPageHeight * kImageDpi / kPrintUnitsPerInch;
@@ -90,7 +118,7 @@ bool ExportGraphImage(CKaisekiDoc& doc, const QString& path, int channelsPerPage
             QPainter painter(&image);
             // One print unit is less than a pixel here: smoothing keeps the thin outlines.
             painter.setRenderHint(QPainter::Antialiasing);
-            PaintAllBands(doc, painter, kImageDpi);
+            PaintAllBands(doc, painter, kImageDpi, shown);
         }
         if (!image.save(path, "PNG")) {
             if (error) *error = Tr("GraphPrinting", "画像ファイルに書き込めません。");
@@ -110,7 +138,7 @@ bool ExportGraphImage(CKaisekiDoc& doc, const QString& path, int channelsPerPage
             if (error) *error = Tr("GraphPrinting", "画像ファイルに書き込めません。");
             return false;
         }
-        PaintAllBands(doc, painter, kImageDpi);
+        PaintAllBands(doc, painter, kImageDpi, shown);
         painter.end();
         return true;
     }
@@ -118,7 +146,7 @@ bool ExportGraphImage(CKaisekiDoc& doc, const QString& path, int channelsPerPage
         QPrinter printer(QPrinter::HighResolution);
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(path);
-        if (!PrintPages(doc, printer, channelsPerPage)) {
+        if (!PrintPages(doc, printer, channelsPerPage, shown)) {
             if (error) *error = Tr("GraphPrinting", "PDF ファイルに書き込めません。");
             return false;
         }
@@ -128,8 +156,10 @@ bool ExportGraphImage(CKaisekiDoc& doc, const QString& path, int channelsPerPage
     return false;
 }
 
-bool PrintPages(CKaisekiDoc& doc, QPrinter& printer, int channelsPerPage) {
-    const int pages = PrintPageCount(channelsPerPage);
+bool PrintPages(CKaisekiDoc& doc, QPrinter& printer, int channelsPerPage,
+                const std::vector<int>* shown, const BandOverlay& overlay) {
+    const int pages = PrintPageCount(
+        channelsPerPage, shown ? static_cast<int>(shown->size()) : CKaisekiDoc::kChannels);
     int from = printer.fromPage();
     int to = printer.toPage();
     if (from <= 0 || to <= 0) {
@@ -150,7 +180,7 @@ bool PrintPages(CKaisekiDoc& doc, QPrinter& printer, int channelsPerPage) {
         SetPrintMapping(painter, printer.logicalDpiX(), printer.logicalDpiY());
         SetPrintFont(painter);
         QPainterSurface surface(painter, QRect(0, 0, kPrintPageWidth, kPrintPageHeight));
-        PrintPage(doc, surface, page, channelsPerPage);
+        PrintPage(doc, surface, page, channelsPerPage, shown, overlay);
         painter.restore();
     }
     return painter.end();

@@ -5,6 +5,8 @@
 #pragma once
 
 #include <QString>
+#include <functional>
+#include <vector>
 
 #include "document/KaisekiDoc.h"
 #include "platform/Surface.h"
@@ -20,17 +22,26 @@ constexpr int kPrintPageHeight = 10240;
 constexpr int kPrintBandHeight = 640;
 constexpr int kPrintFirstBandTop = 320;
 
-// Number of pages for the sixteen channels at `channelsPerPage` bands a page.
-int PrintPageCount(int channelsPerPage);
+// Number of pages for `channels` bands (the sixteen channels unless some are hidden) at
+// `channelsPerPage` bands a page.
+int PrintPageCount(int channelsPerPage, int channels = CKaisekiDoc::kChannels);
 
 // Draws `count` bands from channel `firstChannel` on (channels beyond 15 are left out), the first
 // band's top at `top`, in print units: first, in absolute display, the measuring pass over all
 // sixteen channels (its result becomes the document's common maximum), then the bands with the
 // document in printing state.
 void PrintChannels(CKaisekiDoc& doc, Surface& surface, int firstChannel, int count, int top);
+// Drawn over a printed band after its graph, with the document in printing state.
+using BandOverlay = std::function<void(Surface& surface, const Rect& band, int channel)>;
 
-// Page `page` (1-based) of the printout with `channelsPerPage` bands a page.
-void PrintPage(CKaisekiDoc& doc, Surface& surface, int page, int channelsPerPage);
+// The same for the bands of a list of channels, in its order, each with `overlay` (if any).
+void PrintBands(CKaisekiDoc& doc, Surface& surface, const std::vector<int>& channels, int top,
+                const BandOverlay& overlay = {});
+
+// Page `page` (1-based) of the printout with `channelsPerPage` bands a page, of the channels
+// `shown` (all sixteen when null).
+void PrintPage(CKaisekiDoc& doc, Surface& surface, int page, int channelsPerPage,
+               const std::vector<int>* shown = nullptr, const BandOverlay& overlay = {});
 
 // Sets the painter's mapping so that 3080 x 10240 logical units cover 7.7 x 25.6 inches of a
 // device with the given resolution (integer arithmetic, like the printer mapping).
@@ -41,11 +52,14 @@ void SetPrintFont(QPainter& painter);
 
 // Prints the pages the printer names (all pages when it names none) with `channelsPerPage`
 // bands a page; false when the printer could not be opened.
-bool PrintPages(CKaisekiDoc& doc, QPrinter& printer, int channelsPerPage);
+bool PrintPages(CKaisekiDoc& doc, QPrinter& printer, int channelsPerPage,
+                const std::vector<int>* shown = nullptr, const BandOverlay& overlay = {});
 
 // Writes all sixteen bands into an image file in the printed layout: PNG or SVG (one picture of
 // all bands) or PDF (the printed pages), chosen by the file's suffix. Returns false with a
 // message in `error` when the file cannot be written or the suffix is unknown.
-bool ExportGraphImage(CKaisekiDoc& doc, const QString& path, int channelsPerPage, QString* error);
+// With `shown`, only the bands of those channels (the view's "データのないチャネルを隠す").
+bool ExportGraphImage(CKaisekiDoc& doc, const QString& path, int channelsPerPage, QString* error,
+                      const std::vector<int>* shown = nullptr);
 
 }  // namespace tavrel::qt

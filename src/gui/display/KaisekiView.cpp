@@ -1,5 +1,6 @@
 #include "gui/display/KaisekiView.h"
 
+#include <QCheckBox>
 #include <QLayout>
 #include <QMouseEvent>
 #include <QPaintEvent>
@@ -8,13 +9,18 @@
 #include <QPrinter>
 #include <QRegion>
 #include <QScrollBar>
+#include <QVBoxLayout>
 #include <QWheelEvent>
 #include <algorithm>
 
+#include "document/BandLayout.h"
 #include "gui/display/BurstShading.h"
 #include "gui/display/GraphPrinting.h"
+#include "gui/display/GraphReadout.h"
 #include "gui/display/MainFrame.h"
+#include "gui/display/ViewState.h"
 #include "gui/platform/QPainterSurface.h"
+#include "gui/platform/Translation.h"
 #include "platform/Host.h"
 
 namespace tavrel::qt {
@@ -39,7 +45,10 @@ CKaisekiView::CKaisekiView(CKaisekiDoc* doc, QWidget* parent)
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     viewport()->setAutoFillBackground(false);
+    // The readout follows the pointer without a button held.
+    viewport()->setMouseTracking(true);
     if (m_doc) m_doc->AddView(this);
+    RefreshLayout();
     UpdateScrollBars();
 }
 
@@ -51,17 +60,48 @@ CMainFrame* CKaisekiView::Frame() const {
     return qobject_cast<CMainFrame*>(window());
 }
 
+ViewState* CKaisekiView::State() const {
+    CMainFrame* frame = Frame();
+    return frame ? frame->State() : nullptr;
+}
+
 int CKaisekiView::TotalWidth() const {
+    const ViewState* state = State();
+    if (state && state->FitWidth()) return std::max(viewport()->width(), 160) * m_xZoom;
     return kBaseWidth * m_xZoom;
 }
 
 int CKaisekiView::TotalHeight() const {
-    return kBaseHeight * m_yZoom;
+    return BandHeight() * static_cast<int>(m_shown.size());
 }
 
 Rect CKaisekiView::BandRect(int channel) const {
+    const auto at = std::find(m_shown.begin(), m_shown.end(), channel);
+    if (at == m_shown.end()) return {};
+    const int row = static_cast<int>(at - m_shown.begin());
     const int h = BandHeight();
-    return {0, channel * h, TotalWidth(), (channel + 1) * h};
+    return {0, row * h, TotalWidth(), (row + 1) * h};
+}
+
+int CKaisekiView::ChannelAt(int y) const {
+    if (m_shown.empty()) return 0;
+    const int row = std::clamp(y / BandHeight(), 0, static_cast<int>(m_shown.size()) - 1);
+    return m_shown[static_cast<std::size_t>(row)];
+}
+
+void CKaisekiView::RefreshLayout() {
+    const ViewState* state = State();
+    std::vector<int> shown;
+    if (m_doc) {
+        shown = tavrel::ShownChannels(*m_doc, state && state->HideEmpty());
+    } else {
+        for (int k = 0; k < CKaisekiDoc::kChannels; ++k)
+            shown.push_back(k);
+    }
+    if (shown == m_shown) return;
+    m_shown = std::move(shown);
+    m_pictureValid = QRegion();
+    UpdateScrollBars();
 }
 
 QPoint CKaisekiView::ScrollPosition() const {
@@ -76,6 +116,7 @@ void CKaisekiView::ScrollTo(const QPoint& position) {
 // ---- document notifications and scrolling geometry --------------------------------------------
 
 void CKaisekiView::OnUpdate() {
+    RefreshLayout();
     m_pictureValid = QRegion();
     if (CMainFrame* frame = Frame()) frame->OnViewUpdate();
     viewport()->update();
@@ -125,9 +166,11 @@ void CKaisekiView::ApplyScrollSizes() {
     QWidget* top = Frame();
     if (!top || top->isMaximized() || top->isFullScreen()) return;
     if (QLayout* layout = top->layout()) layout->activate();
-    // Shrink only: take away what the view shows beyond the scrolling area.
+    // Shrink only: take away what the view shows beyond the scrolling area (a graph area that
+    // follows the window's width never stands out).
     const QSize client = viewport()->size();
-    const int excessX = std::max(0, client.width() - TotalWidth());
+    const ViewState* state = State();
+    const int excessX = state && state->FitWidth() ? 0 : std::max(0, client.width() - TotalWidth());
     const int excessY = std::max(0, client.height() - TotalHeight());
     if (excessX == 0 && excessY == 0) return;
     const QSize size = top->size();
@@ -138,6 +181,12 @@ void CKaisekiView::ApplyScrollSizes() {
 
 void CKaisekiView::resizeEvent(QResizeEvent* event) {
     QAbstractScrollArea::resizeEvent(event);
+    const ViewState* state = State();
+    if (state && state->FitWidth()) {
+        // The graphs are as wide as the window: a new width draws them anew.
+        m_pictureValid = QRegion();
+        viewport()->update();
+    }
     UpdateScrollBars();
 }
 
@@ -159,6 +208,7 @@ void CKaisekiView::scrollContentsBy(int dx, int dy) {
 }
 
 void CKaisekiView::wheelEvent(QWheelEvent* event) {
+    if (ZoomWithWheel(event)) return;
     const QPoint delta = event->angleDelta();
     // Shift turns the wheel into horizontal scrolling.
     if ((event->modifiers() & Qt::ShiftModifier) && delta.x() == 0 && delta.y() != 0) {
@@ -194,7 +244,7 @@ void CKaisekiView::OnDraw(Surface& surface, const Rect& visible) {
 
 void CKaisekiView::DrawBands(Surface& surface, const Rect& visible) {
     if (!m_doc) return;
-    for (int k = 0; k < CKaisekiDoc::kChannels; ++k) {
+    for (int k : m_shown) {
         const Rect band = BandRect(k);
         if (!Intersects(band, visible)) continue;
         ShadeBursts(surface, *m_doc, band, k, nullptr);
@@ -216,7 +266,7 @@ void CKaisekiView::DrawPicture(const QRegion& region) {
     m_doc->MeasureCommonMax();
     // Each band once, however many rectangles of the region it crosses: a band's chain is
     // computed once per paint.
-    for (int k = 0; k < CKaisekiDoc::kChannels; ++k) {
+    for (int k : m_shown) {
         const Rect band = BandRect(k);
         if (!area.intersects(ToQRect(band))) continue;
         ShadeBursts(surface, *m_doc, band, k, nullptr);
@@ -242,6 +292,7 @@ void CKaisekiView::paintEvent(QPaintEvent* event) {
     QPainter painter(viewport());
     painter.setClipRegion(region);
     painter.drawPixmap(0, 0, m_picture);
+    DrawCursors(painter);
 
     if (m_capturing) {
         // The selection outline, inverted over the graphs.
@@ -272,6 +323,7 @@ void CKaisekiView::UpdateOutline(const Rect& r) {
 }
 
 void CKaisekiView::mousePressEvent(QMouseEvent* event) {
+    if (StartPan(event)) return;
     if (event->button() != Qt::LeftButton) {
         QAbstractScrollArea::mousePressEvent(event);
         return;
@@ -284,7 +336,14 @@ void CKaisekiView::mousePressEvent(QMouseEvent* event) {
 }
 
 void CKaisekiView::mouseMoveEvent(QMouseEvent* event) {
-    if (!m_capturing) return;
+    if (m_panning) {
+        ScrollTo(m_panScroll - (event->position().toPoint() - m_panStart));
+        return;
+    }
+    if (!m_capturing) {
+        ShowPointer(event->position().toPoint());
+        return;
+    }
     if (!(event->buttons() & Qt::LeftButton)) {
         // The button came up where the view did not see it.
         LoseCapture();
@@ -299,6 +358,10 @@ void CKaisekiView::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void CKaisekiView::mouseReleaseEvent(QMouseEvent* event) {
+    if (m_panning) {
+        if (!(event->buttons() & (Qt::MiddleButton | Qt::LeftButton))) m_panning = false;
+        return;
+    }
     if (event->button() != Qt::LeftButton || !m_capturing) return;
     m_capturing = false;
     UpdateOutline(m_dragRect);
@@ -308,7 +371,7 @@ void CKaisekiView::mouseReleaseEvent(QMouseEvent* event) {
                          m_dragRect.right + scroll.x(), m_dragRect.bottom + scroll.y()};
     // A selection starting below the last band (a window taller than the area) or above the
     // first one belongs to the nearest band.
-    const int channel = std::clamp(selection.top / BandHeight(), 0, CKaisekiDoc::kChannels - 1);
+    const int channel = ChannelAt(selection.top);
     int range[2] = {selection.left, selection.top};
     m_doc->ChannelPixelsToRange(channel, 0, {0, 0, TotalWidth(), TotalHeight()}, selection, range);
     if (CMainFrame* frame = Frame()) frame->ShowMagnifier(channel, range);
@@ -330,14 +393,27 @@ void CKaisekiView::hideEvent(QHideEvent* event) {
 // ---- printing ----------------------------------------------------------------------------------
 
 int CKaisekiView::PageCount() const {
-    return PrintPageCount(m_channelsPerPage);
+    return PrintPageCount(m_channelsPerPage, static_cast<int>(m_shown.size()));
 }
 
 bool CKaisekiView::OnPreparePrinting(QPrinter& printer) {
     QPrintDialog dialog(&printer, this);
     dialog.setMinMax(1, PageCount());
     dialog.setOption(QAbstractPrintDialog::PrintPageRange, true);
-    return dialog.exec() == QDialog::Accepted;
+    QCheckBox* cursors = nullptr;
+    const ViewState* state = State();
+    if (state && state->AnyCursorSet()) {
+        auto* tab = new QWidget;
+        tab->setWindowTitle(Tr("GraphView", "カーソル"));
+        cursors = new QCheckBox(Tr("GraphView", "カーソルを印刷する"), tab);
+        cursors->setObjectName(QStringLiteral("printCursors"));
+        cursors->setChecked(m_printCursors);
+        (new QVBoxLayout(tab))->addWidget(cursors);
+        dialog.setOptionTabs({tab});
+    }
+    if (dialog.exec() != QDialog::Accepted) return false;
+    if (cursors) m_printCursors = cursors->isChecked();
+    return true;
 }
 
 void CKaisekiView::OnPrepareDC(QPainter& painter, int dpiX, int dpiY) {
@@ -348,12 +424,13 @@ void CKaisekiView::OnPrepareDC(QPainter& painter, int dpiX, int dpiY) {
 void CKaisekiView::OnPrint(QPainter& painter, int page) {
     if (!m_doc) return;
     QPainterSurface surface(painter, QRect(0, 0, kPrintPageWidth, kPrintPageHeight));
-    PrintPage(*m_doc, surface, page, m_channelsPerPage);
+    PrintPage(*m_doc, surface, page, m_channelsPerPage, &m_shown, PrintOverlay());
 }
 
 bool CKaisekiView::PrintTo(QPrinter& printer) {
     if (!m_doc) return false;
-    const bool printed = PrintPages(*m_doc, printer, m_channelsPerPage);
+    RefreshLayout();
+    const bool printed = PrintPages(*m_doc, printer, m_channelsPerPage, &m_shown, PrintOverlay());
     OnEndPrinting();
     return printed;
 }

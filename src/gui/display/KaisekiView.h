@@ -8,7 +8,11 @@
 #include <QPixmap>
 #include <QPoint>
 #include <QRegion>
+#include <functional>
+#include <optional>
+#include <vector>
 
+#include "document/CursorMeasure.h"
 #include "document/KaisekiDoc.h"
 #include "platform/Surface.h"
 
@@ -18,6 +22,7 @@ class QPrinter;
 namespace tavrel::qt {
 
 class CMainFrame;
+class ViewState;
 
 class CKaisekiView : public QAbstractScrollArea, public DocView {
     Q_OBJECT
@@ -42,11 +47,25 @@ class CKaisekiView : public QAbstractScrollArea, public DocView {
     // that it is no larger than needed to show the whole area.
     void ApplyScrollSizes();
 
-    // Size of the scrolling area (W x H) and the height of one band.
+    // Size of the scrolling area (W x H) and the height of one band. W is 770 x the time zoom,
+    // or with "ウィンドウ幅に合わせる" the window's width x the time zoom; H holds one band per
+    // channel shown.
     int TotalWidth() const;
     int TotalHeight() const;
-    int BandHeight() const { return TotalHeight() / CKaisekiDoc::kChannels; }
+    int BandHeight() const { return kBaseHeight * m_yZoom / CKaisekiDoc::kChannels; }
+    // The band of a channel (empty when the channel is hidden).
     Rect BandRect(int channel) const;
+    // The channels shown, top to bottom: all sixteen, or with "データのないチャネルを隠す" those
+    // with data. Brought up to date on every document update and option change.
+    const std::vector<int>& ShownChannels() const { return m_shown; }
+    void RefreshLayout();
+    // The channel whose band holds the scrolling-area row y (clamped to the bands).
+    int ChannelAt(int y) const;
+    // The reading of the graph under a client point (none off the graph areas or without data).
+    std::optional<GraphPoint> PointAt(const QPoint& client) const;
+    // Sets cursor A or B (ViewState::Which) at the time under a client point; false when there
+    // is nothing to read there.
+    bool PlaceCursor(int which, const QPoint& client);
     int XZoom() const { return m_xZoom; }
     int YZoom() const { return m_yZoom; }
     QPoint ScrollPosition() const;
@@ -69,12 +88,22 @@ class CKaisekiView : public QAbstractScrollArea, public DocView {
     // Prints the pages the printer names (all pages when it names none); false when the printer
     // could not be opened.
     bool PrintTo(QPrinter& printer);
+    // Whether printing draws the measuring cursors over the bands (chosen in the print dialog,
+    // which offers it while a cursor is set; off by default).
+    void SetPrintCursors(bool on) { m_printCursors = on; }
+    bool PrintCursors() const { return m_printCursors; }
+    // The cursor lines drawn over each printed band; none unless chosen and a cursor is set.
+    std::function<void(Surface&, const Rect&, int)> PrintOverlay() const;
 
   signals:
     // The view got the focus: it is now the active view of the frame.
     void activated(CKaisekiView* view);
 
   protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void leaveEvent(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
@@ -87,7 +116,15 @@ class CKaisekiView : public QAbstractScrollArea, public DocView {
     void hideEvent(QHideEvent* event) override;
 
   private:
+    ViewState* State() const;
     void UpdateScrollBars();
+    // Navigation (KaisekiViewNav.cpp): Ctrl+wheel steps the time zoom keeping the time under the
+    // pointer in place, Ctrl+Shift+wheel the value zoom; the middle button, or Space with the
+    // left button, drags the graphs.
+    bool ZoomWithWheel(QWheelEvent* event);
+    bool StartPan(QMouseEvent* event);
+    void ShowPointer(const QPoint& client);
+    void DrawCursors(QPainter& painter);
     void DrawBands(Surface& surface, const Rect& visible);
     // Draws the graphs of `region` (client coordinates) into the picture: the measuring pass,
     // then each band that crosses the region, once.
@@ -112,6 +149,12 @@ class CKaisekiView : public QAbstractScrollArea, public DocView {
     // channels again for every mouse move.
     QPixmap m_picture;
     QRegion m_pictureValid;
+    std::vector<int> m_shown;
+    bool m_printCursors = false;
+    bool m_panning = false;
+    bool m_spaceHeld = false;
+    QPoint m_panStart;
+    QPoint m_panScroll;
 };
 
 }  // namespace tavrel::qt

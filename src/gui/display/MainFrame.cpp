@@ -63,6 +63,7 @@ CMainFrame::CMainFrame(CKaisekiDoc* doc, QWidget* parent) : QMainWindow(parent),
     m_wndSplitter = new GraphSplitter(m_doc);
     setCentralWidget(m_wndSplitter);
     ConnectCommands();
+    CreateEditCommands();
 
     m_keyTimer = new QTimer(this);
     m_keyTimer->setInterval(kKeyStatePollMs);
@@ -160,6 +161,7 @@ void CMainFrame::CreateMenus() {
 
     QMenu* edit = bar->addMenu(Tr("MainFrame", "編集(&E)"));
     AddCommand(edit, ID_EDIT_UNDO);
+    AddCommand(edit, ID_EDIT_REDO);
     edit->addSeparator();
     for (int id : {ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE})
         AddCommand(edit, id);
@@ -182,6 +184,9 @@ void CMainFrame::CreateMenus() {
     QMenu* zoomY = view->addMenu(Tr("MainFrame", "Y軸拡大率"));
     for (int id : {ID_ZOOMY_1, ID_ZOOMY_2})
         AddCommand(zoomY, id);
+    view->addSeparator();
+    AddCommand(view, ID_VIEW_FIT_WIDTH);
+    AddCommand(view, ID_VIEW_HIDE_EMPTY);
     view->addSeparator();
     AddCommand(view, ID_VIEW_MEASUREMENTS);
 
@@ -327,6 +332,7 @@ void CMainFrame::UpdateCommandUI() {
     const bool dialogShown = m_procSetDlg && m_procSetDlg->isVisible();
     Action(ID_PROC_SETTINGS)
         ->setText(dialogShown ? Tr("MainFrame", "隠す") : Tr("MainFrame", "表示"));
+    UpdateEditCommandUI();
 }
 
 void CMainFrame::SetRecentFiles(const QStringList& paths) {
@@ -410,6 +416,8 @@ void CMainFrame::OnViewUpdate() {
 }
 
 void CMainFrame::InitialUpdateFrame() {
+    // A new or opened document starts without history and without cursors.
+    ForgetHistoryAndCursors();
     for (CKaisekiView* view : m_wndSplitter->Panes())
         view->OnInitialUpdate();
 }
@@ -533,7 +541,9 @@ bool CMainFrame::ExportImageTo(const QString& path) {
     bool written = false;
     {
         WaitCursor wait;
-        written = ExportGraphImage(*m_doc, path, 6, &error);
+        CKaisekiView* view = GetActiveView();
+        written =
+            ExportGraphImage(*m_doc, path, 6, &error, view ? &view->ShownChannels() : nullptr);
     }
     if (!written) GetHost().MessageBox(error.toStdString());
     return written;

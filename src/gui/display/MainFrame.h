@@ -24,6 +24,8 @@ namespace tavrel::qt {
 
 class CKaisekiView;
 class GraphSplitter;
+class SetupHistory;
+class ViewState;
 
 // Lock-key states as the platform reports them; a state the platform cannot tell is unknown.
 struct KeyStates {
@@ -97,6 +99,22 @@ class CMainFrame : public QMainWindow {
     void SetKeyStateProvider(std::function<KeyStates()> provider);
     void UpdateKeyStates();
 
+    // The cursors and view options the graph views and the magnifier share.
+    ViewState* State() const { return m_viewState; }
+    // Undo and redo of the document's set-up.
+    SetupHistory* History() const { return m_history; }
+    // Status bar: the value under the mouse, and the figures of the two cursors; an empty text
+    // hides the pane.
+    void ShowReadout(const QString& text);
+    void ShowCursorFigures(const QString& text);
+    QLabel* ReadoutPane() const { return m_readout; }
+    QLabel* CursorPane() const { return m_cursorFigures; }
+    // "ｺﾋﾟｰ": the selected rows of the results window when it is the active window, otherwise the
+    // visible bands of the active graph view as a picture (PNG and SVG).
+    void OnEditCopy();
+    // The visible bands of the active graph view on the clipboard; false when there is none.
+    bool CopyGraphs();
+
     // The printer of the print, print preview and printer setup commands.
     QPrinter& Printer();
 
@@ -129,6 +147,11 @@ class CMainFrame : public QMainWindow {
     void CreateToolBar();
     void CreateStatusBar();
     void ConnectCommands();
+    // The set-up history, the view state, the readout panes, and the commands undo, redo, copy
+    // and the view options (MainFrameEdit.cpp).
+    void CreateEditCommands();
+    void UpdateEditCommandUI();
+    void ForgetHistoryAndCursors();
 
     CKaisekiDoc* m_doc;
     QPointer<QWidget> m_procSetDlg;
@@ -148,6 +171,10 @@ class CMainFrame : public QMainWindow {
     QLabel* m_indicators[4] = {};
     class QTimer* m_keyTimer = nullptr;
     bool m_rememberGeometry = false;
+    ViewState* m_viewState = nullptr;
+    SetupHistory* m_history = nullptr;
+    QLabel* m_readout = nullptr;
+    QLabel* m_cursorFigures = nullptr;
 };
 
 }  // namespace tavrel::qt

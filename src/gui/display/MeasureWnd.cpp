@@ -1,5 +1,6 @@
 #include "gui/display/MeasureWnd.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QClipboard>
 #include <QDoubleSpinBox>
@@ -119,6 +120,12 @@ CMeasureWnd::CMeasureWnd(CKaisekiDoc* doc, QWidget* owner)
         if (ShowsBursts()) RefreshBursts();
         UpdateShading();
     });
+    // Ctrl+C here copies the selected rows, as the main window's "ｺﾋﾟｰ" does for this window.
+    auto* copyRows = new QAction(this);
+    copyRows->setShortcut(QKeySequence::Copy);
+    copyRows->setShortcutContext(Qt::WindowShortcut);
+    connect(copyRows, &QAction::triggered, this, &CMeasureWnd::CopySelection);
+    addAction(copyRows);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
     auto* copy = new QPushButton(Tr("MeasureWnd", "コピー"), this);
@@ -254,6 +261,18 @@ void CMeasureWnd::Refresh() {
 }
 
 QString CMeasureWnd::TableText() const {
+    return RowsText(false);
+}
+
+QString CMeasureWnd::SelectedRowsText() const {
+    return RowsText(true);
+}
+
+void CMeasureWnd::CopySelection() {
+    QApplication::clipboard()->setText(SelectedRowsText());
+}
+
+QString CMeasureWnd::RowsText(bool selectedOnly) const {
     const QTableWidget* table = ShownTable();
     QString text;
     for (int c = 0; c < table->columnCount(); ++c) {
@@ -262,6 +281,7 @@ QString CMeasureWnd::TableText() const {
     }
     text += QLatin1Char('\n');
     for (int r = 0; r < table->rowCount(); ++r) {
+        if (selectedOnly && !table->selectionModel()->isRowSelected(r, QModelIndex())) continue;
         for (int c = 0; c < table->columnCount(); ++c) {
             if (c) text += QLatin1Char('\t');
             if (const QTableWidgetItem* item = table->item(r, c)) text += item->text();

@@ -40,6 +40,9 @@ class CMeasureWnd : public QWidget, public DocView {
     // The table as shown, tab-separated with the header line ("コピー").
     QString TableText() const;
     void CopyToClipboard();
+    // The selected rows, tab-separated with the header line ("ｺﾋﾟｰ", Ctrl+C).
+    QString SelectedRowsText() const;
+    void CopySelection();
     // Writes the CSV table to `path`; false (and the user told) when it cannot be written.
     bool SaveTo(const QString& path);
     // "保存...": asks for the file, then SaveTo.
@@ -58,6 +61,7 @@ class CMeasureWnd : public QWidget, public DocView {
     void hideEvent(QHideEvent* event) override;
 
   private:
+    QString RowsText(bool selectedOnly) const;
     QWidget* MakeBurstPage();
     // Fills the burst table and hands its bursts to the views' shading.
     void RefreshBursts();

@@ -10,6 +10,7 @@
 
 #include "document/ChannelChains.h"
 #include "document/DataSettings.h"
+#include "gui/display/SetupHistory.h"
 #include "gui/document/ChAssignDlg.h"
 #include "gui/document/DataFileDlg.h"
 #include "gui/document/DataReading.h"
@@ -143,6 +144,7 @@ void CProcSetDlg::OnApply() {
     // An EDF or BDF recording fills in its own rate and unit.
     dialog.SetSettings(FillDataFileSettings(*m_doc, path));
     if (dialog.exec() != QDialog::Accepted) return;
+    SetupStep step(m_doc, Tr("ProcSetDlg", "データ設定"));
     dialog.ApplyToDocument(*m_doc);
     m_doc->m_dataFilePath = path;
     m_doc->SetModifiedFlag();
@@ -152,6 +154,7 @@ void CProcSetDlg::OnApply() {
 
 void CProcSetDlg::OnAssign() {
     if (!m_doc || RefuseWhileReading()) return;
+    SetupStep step(m_doc, Tr("ProcSetDlg", "チャネル割当"));
     CChAssignDlg dialog(this);
     dialog.m_doc = m_doc;
     if (dialog.exec() != QDialog::Accepted) return;
@@ -169,6 +172,7 @@ void CProcSetDlg::OnChannelCheck(int channel, bool checked) {
         return;
     }
     Control(this, SettingsId(channel + 1))->setEnabled(checked);
+    SetupStep step(m_doc, Tr("ProcSetDlg", "CH%1 の処理リストのコピー").arg(channel + 1));
     SetChannelEnabled(*m_doc, channel, checked);
 }
 
@@ -179,6 +183,7 @@ void CProcSetDlg::OnChannelSettings(int channel) {
         GetHost().Beep();
         return;
     }
+    SetupStep step(m_doc, Tr("ProcSetDlg", "CH%1 の処理リスト").arg(channel + 1));
     EditChannelChain(*m_doc, channel,
                      [&](CHeadFilter* working) { return Editor()(this, working, channel); });
 }

@@ -5,6 +5,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+#include "gui/display/SetupHistory.h"
 #include "gui/pipeline/DialogTemplates.h"
 #include "gui/platform/DialogLayout.h"
 #include "gui/platform/QtHost.h"
@@ -141,6 +142,7 @@ void CChProcDlg::OnAdd() {
     // when there was one.
     const int s = SelectedEntry();
     const int entry = m_edit.Add(MenuChoice(), s);
+    if (entry >= 0) SetupStep::Describe(Tr("ChProcDlg", "%1の追加").arg(EntryText(entry)));
     ShowAdded(entry);
     if (entry >= 0 && s >= 0) {
         m_updating = true;
@@ -152,12 +154,15 @@ void CChProcDlg::OnAdd() {
 void CChProcDlg::OnInsert() {
     // In front of the selected entry (at the end without one); the selection stays with the
     // entry it was on.
-    ShowAdded(m_edit.Insert(MenuChoice(), SelectedEntry()));
+    const int entry = m_edit.Insert(MenuChoice(), SelectedEntry());
+    if (entry >= 0) SetupStep::Describe(Tr("ChProcDlg", "%1の挿入").arg(EntryText(entry)));
+    ShowAdded(entry);
 }
 
 void CChProcDlg::OnDelete() {
     const int s = SelectedEntry();
     if (s < 0 || !m_edit.Head()) return;
+    SetupStep::Describe(Tr("ChProcDlg", "%1の削除").arg(EntryText(s)));
     m_updating = true;
     m_list->model()->removeRow(s);
     m_list->clearSelection();
@@ -168,7 +173,13 @@ void CChProcDlg::OnDelete() {
 
 void CChProcDlg::OnChange() {
     // The list text stays on Cancel too: the backup that takes the module's place has its name.
-    m_edit.Change(SelectedEntry());
+    const int s = SelectedEntry();
+    if (m_edit.Change(s) == ChainEdit::ChangeResult::Accepted)
+        SetupStep::Describe(Tr("ChProcDlg", "%1の設定").arg(EntryText(s)));
+}
+
+QString CChProcDlg::EntryText(int entry) const {
+    return QString::fromStdString(m_edit.EntryName(entry));
 }
 
 bool CChProcDlg::IsChainChanged() const {

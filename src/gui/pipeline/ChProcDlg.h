@@ -57,6 +57,8 @@ class CChProcDlg : public QDialog {
     int MenuChoice() const;
     // Shows the module added at list entry `entry` (-1: none was added).
     void ShowAdded(int entry);
+    // The name the list shows for entry `entry`.
+    QString EntryText(int entry) const;
     void EnableEditButtons(bool enabled);
 
     ChainEdit m_edit;

@@ -92,11 +92,11 @@ TEST_F(MainFrameTest, MenuBarHoldsTheCommandsInOrder) {
     EXPECT_EQ(Describe(top[0]->menu()).join(' '),
               "57600 57601 57603 57604 - 32772 32790 - 57607 57609 57606 - 57616 57617 57618 "
               "57619 - 57665");
-    EXPECT_EQ(Describe(top[1]->menu()).join(' '), "57643 - 57635 57634 57637");
-    EXPECT_EQ(
-        Describe(top[2]->menu()).join(' '),
-        "59392 59393 - グラフ表示データ[32776 32777] グラフY軸表示[32778 32779] - "
-        "X軸拡大率[32780 32781 32782 32785 32786 32787 32788] Y軸拡大率[32783 32784] - 32791");
+    EXPECT_EQ(Describe(top[1]->menu()).join(' '), "57643 57644 - 57635 57634 57637");
+    EXPECT_EQ(Describe(top[2]->menu()).join(' '),
+              "59392 59393 - グラフ表示データ[32776 32777] グラフY軸表示[32778 32779] - "
+              "X軸拡大率[32780 32781 32782 32785 32786 32787 32788] Y軸拡大率[32783 32784] - 32801 "
+              "32802 - 32791");
     EXPECT_EQ(Describe(top[3]->menu()).join(' '), "32771 - 32800");
     EXPECT_EQ(Describe(top[4]->menu()).join(' '), "57664");
 }

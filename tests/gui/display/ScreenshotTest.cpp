@@ -18,6 +18,7 @@
 #include "gui/display/KaisekiView.h"
 #include "gui/display/MagWnd.h"
 #include "gui/display/MainFrame.h"
+#include "gui/display/ViewState.h"
 #include "gui/platform/Translation.h"
 #include "support/Loading.h"
 #include "support/ScriptedHost.h"
@@ -124,6 +125,35 @@ TEST(Screenshots, MainWindowAndMagnifier) {
     file->popup(frame.mapToGlobal(QPoint(10, 30)));
     save(file, "menu-file.png");
     file->hide();
+}
+
+// The two measuring cursors on a burst of the example, with the readout and the cursor figures in
+// the status bar.
+TEST(Screenshots, CursorsAndReadout) {
+    const char* dir = std::getenv("TAVREL_SCREENSHOT_DIR");
+    if (!dir) GTEST_SKIP() << "set TAVREL_SCREENSHOT_DIR to write the screenshots";
+    QDir().mkpath(QString::fromLocal8Bit(dir));
+    tavrel::test::ScriptedHost host;
+    CKaisekiDoc doc;
+    doc.OnNewDocument();
+    if (const char* document = std::getenv("TAVREL_SCREENSHOT_DOCUMENT")) {
+        ASSERT_TRUE(test::OpenDocument(doc, document));
+    } else {
+        FillBursts(doc, 8192);
+    }
+    CMainFrame frame(&doc);
+    frame.resize(1000, 720);
+    frame.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame));
+    frame.Action(32782)->trigger();  // x4
+    frame.resize(1100, 720);
+    CKaisekiView* view = frame.GetActiveView();
+    view->repaint();
+    EXPECT_TRUE(view->PlaceCursor(ViewState::A, QPoint(260, 300)));
+    EXPECT_TRUE(view->PlaceCursor(ViewState::B, QPoint(610, 300)));
+    QTest::mouseMove(view->viewport(), QPoint(420, 250));
+    QTest::qWait(200);
+    EXPECT_TRUE(frame.grab().save(QDir(QString::fromLocal8Bit(dir)).filePath("cursors.png")));
 }
 
 }  // namespace

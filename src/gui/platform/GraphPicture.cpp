@@ -1,0 +1,70 @@
+#include "gui/platform/GraphPicture.h"
+
+#include <QBuffer>
+#include <QImage>
+#include <QPainter>
+#include <QSvgGenerator>
+
+#include "gui/platform/QPainterSurface.h"
+
+namespace tavrel::qt {
+
+QFont GraphLabelFont() {
+    QFont font;
+    font.setFamilies({"IPAGothic", "IPAPGothic", "Noto Sans CJK JP", "DejaVu Sans"});
+    font.setPixelSize(12);
+    return font;
+}
+
+void PaintBands(QPainter& painter, CKaisekiDoc& doc, const std::vector<int>& channels, int width,
+                int bandHeight) {
+    const int height = bandHeight * static_cast<int>(channels.size());
+    painter.fillRect(QRect(0, 0, width, height), Qt::white);
+    painter.setFont(GraphLabelFont());
+    QPainterSurface surface(painter, QRect(0, 0, width, height));
+    doc.MeasureCommonMax();
+    int top = 0;
+    for (int channel : channels) {
+        doc.DrawChannel(&surface, {0, top, width, top + bandHeight}, channel, nullptr);
+        top += bandHeight;
+    }
+}
+
+void PaintMagnifier(QPainter& painter, CKaisekiDoc& doc, int channel, const SampleRange& range,
+                    int width, int height) {
+    painter.fillRect(QRect(0, 0, width, height), Qt::white);
+    painter.setFont(GraphLabelFont());
+    QPainterSurface surface(painter, QRect(0, 0, width, height));
+    doc.DrawChannel(&surface, {0, 0, width, height}, channel, &range);
+}
+
+QByteArray BandsPng(CKaisekiDoc& doc, const std::vector<int>& channels, int width, int bandHeight) {
+    QImage image(width, bandHeight * static_cast<int>(channels.size()), QImage::Format_RGB32);
+    if (image.isNull()) return {};
+    {
+        QPainter painter(&image);
+        PaintBands(painter, doc, channels, width, bandHeight);
+    }
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    if (!image.save(&buffer, "PNG")) return {};
+    return buffer.data();
+}
+
+QByteArray BandsSvg(CKaisekiDoc& doc, const std::vector<int>& channels, int width, int bandHeight) {
+    const QSize size(width, bandHeight * static_cast<int>(channels.size()));
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    QSvgGenerator generator;
+    generator.setOutputDevice(&buffer);
+    generator.setSize(size);
+    generator.setViewBox(QRect(QPoint(0, 0), size));
+    generator.setTitle("Tavrel");
+    {
+        QPainter painter(&generator);
+        PaintBands(painter, doc, channels, width, bandHeight);
+    }
+    return buffer.data();
+}
+
+}  // namespace tavrel::qt
