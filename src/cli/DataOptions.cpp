@@ -59,12 +59,9 @@ namespace {
 // do not change the exit status.
 std::vector<std::string> ReadingWarnings(const ReadNotes& notes) {
     std::vector<std::string> warnings;
-    if (!notes.otherRate.empty()) {
-        std::string labels;
-        for (const std::string& label : notes.otherRate)
-            labels += (labels.empty() ? "" : ", ") + label;
-        warnings.push_back("signals of another sampling rate were not read: " + labels);
-    }
+    if (!notes.otherRate.empty())
+        warnings.push_back("signals of another sampling rate were not read: " +
+                           OtherRateLabels(notes));
     if (notes.unroundedRate > 0.0) {
         char text[32];
         const auto end = std::to_chars(text, text + sizeof text, notes.unroundedRate,

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 
 #include "document/KaisekiDoc.h"
+#include "modules/filters/SpectrumView.h"
 #include "pipeline/GraphGeometry.h"
 #include "platform/Rounding.h"
 
@@ -18,8 +18,8 @@ const CModBase* DrawnEnd(CKaisekiDoc& doc, int channel) {
     CHeadFilter* head = doc.Head(channel);
     if (!head) return nullptr;
     const CModBase* end = CModBase::ChainEnd(head);
-    // The FFT view draws the spectrum of its data, not its samples.
-    if (std::strcmp(end->GetClassName(), "CFFTViewFilter") == 0) return nullptr;
+    // A spectrum view draws the spectrum of its data, not its samples.
+    if (dynamic_cast<const CSpectrumView*>(end)) return nullptr;
     if (!end->m_output || end->m_outputCount <= 0 || end->GetSamplingRate() <= 0) return nullptr;
     return end;
 }

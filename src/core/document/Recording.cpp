@@ -126,6 +126,13 @@ std::string ReadErrorMessage(const ReadError& error) {
     return text;
 }
 
+std::string OtherRateLabels(const ReadNotes& notes) {
+    std::string labels;
+    for (const std::string& label : notes.otherRate)
+        labels += (labels.empty() ? "" : ", ") + label;
+    return labels;
+}
+
 std::vector<std::string> ReadingMessages(const ReadNotes& notes) {
     std::vector<std::string> messages;
     if (notes.outOfMemory) {
@@ -133,12 +140,9 @@ std::vector<std::string> ReadingMessages(const ReadNotes& notes) {
         return messages;
     }
     if (!notes.otherRate.empty()) {
-        std::string labels;
-        for (const std::string& label : notes.otherRate)
-            labels += (labels.empty() ? "" : ", ") + label;
         messages.push_back(
             Translate("Document", "サンプリング周波数が異なる信号は読み込みませんでした: ") +
-            labels);
+            OtherRateLabels(notes));
     }
     return messages;
 }

@@ -112,6 +112,8 @@ std::optional<RecordingValues> ReadRecordingValues(const std::string& path, int 
 
 // The message the user is shown for a reading that failed (the front end shows it).
 std::string ReadErrorMessage(const ReadError& error);
+// The labels of the signals left out for their rate, separated by ", ".
+std::string OtherRateLabels(const ReadNotes& notes);
 // The messages the user is shown, in order, after a reading that ended with a recording: the lack
 // of memory, or the signals left out for their rate. A cancelled reading is told by the beep.
 std::vector<std::string> ReadingMessages(const ReadNotes& notes);

@@ -1,7 +1,6 @@
 #include "gui/display/BurstShading.h"
 
-#include <string_view>
-
+#include "modules/filters/SpectrumView.h"
 #include "pipeline/ModBase.h"
 
 namespace tavrel::qt {
@@ -20,8 +19,7 @@ int ShadeBursts(Surface& surface, CKaisekiDoc& doc, const Rect& band, int channe
     if (!head) return 0;
     const CModBase* end = CModBase::ChainEnd(head);
     // A spectrum view draws a spectrum, not the values the bursts were found in.
-    const std::string_view name = end->GetClassName();
-    if (!end->m_output || name == "CFFTViewFilter" || name == "CWelchViewFilter") return 0;
+    if (!end->m_output || dynamic_cast<const CSpectrumView*>(end)) return 0;
     const std::vector<Rect> rects =
         BurstShadeRects(band, shading.channels[static_cast<std::size_t>(channel)],
                         end->m_outputCount, range ? range->first : 0, range ? range->last : 0);

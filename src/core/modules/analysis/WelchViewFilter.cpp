@@ -4,10 +4,8 @@
 #include <cmath>
 #include <limits>
 #include <new>
-#include <utility>
 
 #include "modules/analysis/SpectralKernels.h"
-#include "modules/filters/FFTView.h"
 #include "platform/Archive.h"
 
 namespace tavrel {
@@ -24,41 +22,6 @@ void CWelchViewFilter::SerializeOwn(Archive& ar) {
 
 int CWelchViewFilter::SegmentLength() const {
     return std::max(std::min(m_points, m_inputCount), 0);
-}
-
-// ---- pass-through, as the FFT view
-
-bool CWelchViewFilter::WantsUpstream() const {
-    return !m_input && m_prev;
-}
-
-void CWelchViewFilter::PassInputThrough() {
-    m_output = std::move(m_input);
-    m_outputCount = m_inputCount;
-}
-
-SampleBuffer CWelchViewFilter::TakeLocalOutput() {
-    m_output.reset();
-    if (!m_input) return nullptr;
-    PassInputThrough();
-    return HandDownOutput();
-}
-
-SampleBuffer CWelchViewFilter::TakeOutputFrom(SampleBuffer upstream) {
-    m_output.reset();
-    if (!upstream) return nullptr;
-    m_input = std::move(upstream);
-    PassInputThrough();
-    return HandDownOutput();
-}
-
-int CWelchViewFilter::RecomputeAndGetData(std::vector<double>* values, std::string* label,
-                                          std::vector<double>* times) {
-    if (!PullInput()) return 0;
-    m_output.reset();
-    PassInputThrough();
-    GetData(values, label, times);
-    return 1;
 }
 
 // ---- spectrum
@@ -90,29 +53,9 @@ int CWelchViewFilter::Compute() {
 }
 
 void CWelchViewFilter::DrawGraph(Surface* surface, const Rect& plot, const DisplayState& display,
-                   const SampleRange* range) {
-    // The drawing places value k at 1000 k / rate ms; with the rate 1000 / (bin width fs / L)
-    // bin k lands at its frequency and the axis reads in hertz. The fields the drawing reads are
-    // put back afterwards.
-    const int rate = m_samplingRate;
-    const int exponent = m_timeExponent;
-    const int factor = m_unitFactor;
-    const int marker = m_markerIndex;
-    std::string timeUnit = std::move(m_timeUnit);
-    std::string unit = m_unit;
-    m_samplingRate = SpectrumDrawingRate(rate, SegmentLength() / 2);
-    m_timeExponent = 0;
-    m_unitFactor = 1;
-    m_markerIndex = -1;
-    m_timeUnit = "Hz";
-    m_unit = m_decibel ? "dB" : unit + "^2/Hz";
-    CModBase::DrawGraph(surface, plot, display, range);
-    m_samplingRate = rate;
-    m_timeExponent = exponent;
-    m_unitFactor = factor;
-    m_markerIndex = marker;
-    m_timeUnit = std::move(timeUnit);
-    m_unit = std::move(unit);
+                                 const SampleRange* range) {
+    DrawSpectrum(surface, plot, display, range, SegmentLength() / 2,
+                 m_decibel ? "dB" : m_unit + "^2/Hz");
 }
 
 }  // namespace tavrel

@@ -5,12 +5,12 @@
 // linear, over the frequencies 0 to fs / 2 with the axis labelled in Hz.
 #pragma once
 
-#include "pipeline/ModBase.h"
+#include "modules/filters/SpectrumView.h"
 #include "platform/Translate.h"
 
 namespace tavrel {
 
-class CWelchViewFilter : public CModBase {
+class CWelchViewFilter : public CSpectrumView {
   public:
     static constexpr const char* kClassName = "CWelchViewFilter";
     static constexpr const char* kDisplayName = TAVREL_TRANSLATE_NOOP("Module", "パワースペクトル");
@@ -21,9 +21,6 @@ class CWelchViewFilter : public CModBase {
     void SerializeOwn(Archive& ar) override;
     // The spectrum: SegmentLength() / 2 + 1 values, or -1 without a spectrum (below 8 samples).
     int Compute() override;
-    // Export at the view delivers its input samples and their times, not the spectrum.
-    int RecomputeAndGetData(std::vector<double>* values, std::string* label,
-                            std::vector<double>* times) override;
     // The common drawing of the spectrum, relabelled in Hz and dB (or the power's unit).
     void DrawGraph(Surface* surface, const Rect& plot, const DisplayState& display,
                    const SampleRange* range) override;
@@ -33,14 +30,6 @@ class CWelchViewFilter : public CModBase {
 
     int m_points = 1024;
     int m_decibel = 1;
-
-  protected:
-    bool WantsUpstream() const override;
-    SampleBuffer TakeLocalOutput() override;
-    SampleBuffer TakeOutputFrom(SampleBuffer upstream) override;
-
-  private:
-    void PassInputThrough();
 };
 
 }  // namespace tavrel

@@ -9,13 +9,13 @@
 
 #include <string>
 
-#include "pipeline/ModBase.h"
+#include "modules/filters/SpectrumView.h"
 #include "pipeline/ModuleDialog.h"
 #include "platform/Translate.h"
 
 namespace tavrel {
 
-class CFFTViewFilter : public CModBase {
+class CFFTViewFilter : public CSpectrumView {
   public:
     static constexpr const char* kClassName = "CFFTViewFilter";
     static constexpr const char* kDisplayName = TAVREL_TRANSLATE_NOOP("Module", "FFT View");
@@ -26,9 +26,6 @@ class CFFTViewFilter : public CModBase {
     void SerializeOwn(Archive& ar) override;
     // The spectrum of the window: N / 2 levels (N the fitted size), or -1 without a spectrum.
     int Compute() override;
-    // Export at the FFT view delivers its input samples and their times, not the spectrum.
-    int RecomputeAndGetData(std::vector<double>* values, std::string* label,
-                            std::vector<double>* times) override;
     // The common drawing of the spectrum, relabelled in Hz and -40dB.
     void DrawGraph(Surface* surface, const Rect& plot, const DisplayState& display,
                    const SampleRange* range) override;
@@ -41,23 +38,7 @@ class CFFTViewFilter : public CModBase {
 
     int m_start = 0;
     int m_points = 1024;
-
-  protected:
-    // Pass-through: the input is pulled from upstream whatever this module held before and handed
-    // on unchanged; a spectrum held for drawing is dropped on the way.
-    bool WantsUpstream() const override;
-    SampleBuffer TakeLocalOutput() override;
-    SampleBuffer TakeOutputFrom(SampleBuffer upstream) override;
-
-  private:
-    // Turns the held input into the output unchanged (dropping any spectrum).
-    void PassInputThrough();
 };
-
-// The rate the spectrum is drawn with, so that the common drawing's time axis reads in hertz: 1000
-// divided by the bin width fs / N (binCount = N / 2 levels), rounded; 0 without bins or without a
-// positive rate.
-int SpectrumDrawingRate(int rate, int binCount);
 
 class CFFTDlg : public ModuleDialog {
   public:
