@@ -1101,6 +1101,18 @@
         <source>次回の起動から有効になります。</source>
         <translation>Takes effect at the next start.</translation>
     </message>
+    <message>
+        <source>計算</source>
+        <translation>Computing</translation>
+    </message>
+    <message>
+        <source>計算スレッド数</source>
+        <translation>Threads to compute on</translation>
+    </message>
+    <message>
+        <source>0=自動</source>
+        <translation>0 = all cores</translation>
+    </message>
 </context>
 <context>
     <name>ProcSetDlg</name>

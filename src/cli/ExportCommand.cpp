@@ -18,6 +18,8 @@
 #include "cli/DataOptions.h"
 #include "document/ExportWriter.h"
 #include "document/KaisekiDoc.h"
+#include "document/ParallelChannels.h"
+#include "platform/WorkerPool.h"
 #include "platform/TextCodec.h"
 
 namespace tavrel::cli {
@@ -30,6 +32,8 @@ namespace {
 // most values) are kept: the writer uses no other channel's times. The times of the other
 // channels are received into one scratch array that keeps its storage from channel to channel.
 std::array<ChannelExport, CKaisekiDoc::kChannels> GatherChannels(CKaisekiDoc& doc) {
+    // With more than one thread the chains are computed side by side.
+    if (ThreadCount() > 1) return GatherChannelData(doc, true);
     std::array<ChannelExport, CKaisekiDoc::kChannels> channels;
     std::size_t timesFrom = 0;
     std::vector<double> scratch;

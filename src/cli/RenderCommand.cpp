@@ -14,8 +14,10 @@
 
 #include "cli/CliSupport.h"
 #include "cli/Commands.h"
+#include "cli/Batch.h"
 #include "cli/DataOptions.h"
 #include "document/KaisekiDoc.h"
+#include "document/ParallelChannels.h"
 #include "gui/platform/QPainterSurface.h"
 
 namespace tavrel::cli {
@@ -94,6 +96,7 @@ void Paint(QPainter& painter, CKaisekiDoc& doc, const RenderRequest& request) {
     const int bandHeight = request.height / CKaisekiDoc::kChannels;
     auto band = [&](int k) { return Rect{0, k * bandHeight, request.width, (k + 1) * bandHeight}; };
     doc.MeasureCommonMax();
+    ComputeAllChannelOutputs(doc);
     for (int k = 0; k < CKaisekiDoc::kChannels; ++k)
         doc.DrawChannel(&surface, band(k), k, nullptr);
 }
@@ -158,6 +161,7 @@ int RunRender(const QStringList& arguments) {
     line.AddOption(
         {"range", "Sample range of the magnifier (default: the whole output).", "FIRST:LAST"});
     line.AddOption({"size", "Size of the magnifier picture (default 600x250).", "WxH"});
+    AddJobsOption(line);
     AddDataOptions(line);
     line.Parse(arguments);
 
@@ -166,6 +170,7 @@ int RunRender(const QStringList& arguments) {
     RenderRequest request;
     request.kind = KindOf(line, out);
     const DataOptions options = ReadDataOptions(line);
+    BatchJobs(line);
     if (options.dataFiles.size() > 1) throw line.UsageError("render reads one --data file");
     const int zoomX = line.IntOption("zoom-x", 1, 40).value_or(1);
     if (zoomX != 1 && zoomX != 2 && zoomX != 4 && zoomX != 10 && zoomX != 20 && zoomX != 40)

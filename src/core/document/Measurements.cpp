@@ -3,12 +3,14 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <optional>
 
 #include "document/KaisekiDoc.h"
 #include "pipeline/ModBase.h"
 #include "platform/Json.h"
 #include "platform/NumberFormat.h"
 #include "platform/Rounding.h"
+#include "platform/WorkerPool.h"
 
 namespace tavrel {
 
@@ -95,9 +97,11 @@ void AppendField(std::string& out, const std::string& field, char separator) {
 
 std::vector<MeasurementRow> MeasureDocument(CKaisekiDoc& doc, const std::string& file,
                                             bool releaseBuffers) {
-    std::vector<MeasurementRow> rows;
-    for (int d = 0; d < CKaisekiDoc::kChannels; ++d) {
-        if (!HeadHasSamples(doc, d)) continue;
+    // The channels are measured side by side, each into its own slot; the rows follow in
+    // channel order.
+    std::array<std::optional<MeasurementRow>, CKaisekiDoc::kChannels> measured;
+    ParallelForCollecting(CKaisekiDoc::kChannels, [&](int d) {
+        if (!HeadHasSamples(doc, d)) return;
         // The export's pull without its copies: the chain's end computes its output and the
         // label, and the values the export would copy out of that output (with a time for each)
         // are measured where they lie.
@@ -123,9 +127,13 @@ std::vector<MeasurementRow> MeasureDocument(CKaisekiDoc& doc, const std::string&
                 row.markerIndex = marker;
                 if (row.rateHz > 0) row.markerMs = SampleToMs(row.rateHz, marker);
             }
-            rows.push_back(std::move(row));
+            measured[static_cast<std::size_t>(d)] = std::move(row);
         }
         if (releaseBuffers && head) head->ClearBuffers();
+    });
+    std::vector<MeasurementRow> rows;
+    for (std::optional<MeasurementRow>& row : measured) {
+        if (row) rows.push_back(std::move(*row));
     }
     return rows;
 }

@@ -10,10 +10,12 @@
 #include <QScrollBar>
 #include <QWheelEvent>
 #include <algorithm>
+#include <vector>
 
 #include "gui/display/GraphPrinting.h"
 #include "gui/display/MainFrame.h"
 #include "gui/platform/QPainterSurface.h"
+#include "document/ParallelChannels.h"
 #include "platform/Host.h"
 
 namespace tavrel::qt {
@@ -189,10 +191,19 @@ void CKaisekiView::OnDraw(Surface& surface, const Rect& visible) {
 
 void CKaisekiView::DrawBands(Surface& surface, const Rect& visible) {
     if (!m_doc) return;
+    ComputeVisibleChannels([&](const Rect& band) { return Intersects(band, visible); });
     for (int k = 0; k < CKaisekiDoc::kChannels; ++k) {
         const Rect band = BandRect(k);
         if (Intersects(band, visible)) m_doc->DrawChannel(&surface, band, k, nullptr);
     }
+}
+
+void CKaisekiView::ComputeVisibleChannels(const std::function<bool(const Rect&)>& drawn) {
+    std::vector<int> channels;
+    for (int k = 0; k < CKaisekiDoc::kChannels; ++k) {
+        if (drawn(BandRect(k))) channels.push_back(k);
+    }
+    ComputeChannelOutputs(*m_doc, channels);
 }
 
 void CKaisekiView::DrawPicture(const QRegion& region) {
@@ -207,6 +218,7 @@ void CKaisekiView::DrawPicture(const QRegion& region) {
     const QRegion area = region.translated(scroll);
     QPainterSurface surface(painter, area.boundingRect());
     m_doc->MeasureCommonMax();
+    ComputeVisibleChannels([&](const Rect& band) { return area.intersects(ToQRect(band)); });
     // Each band once, however many rectangles of the region it crosses: a band's chain is
     // computed once per paint.
     for (int k = 0; k < CKaisekiDoc::kChannels; ++k) {

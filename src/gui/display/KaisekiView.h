@@ -8,6 +8,7 @@
 #include <QPixmap>
 #include <QPoint>
 #include <QRegion>
+#include <functional>
 
 #include "document/KaisekiDoc.h"
 #include "platform/Surface.h"
@@ -89,6 +90,8 @@ class CKaisekiView : public QAbstractScrollArea, public DocView {
   private:
     void UpdateScrollBars();
     void DrawBands(Surface& surface, const Rect& visible);
+    // Computes the chains of the bands `drawn` accepts side by side, before they are drawn.
+    void ComputeVisibleChannels(const std::function<bool(const Rect&)>& drawn);
     // Draws the graphs of `region` (client coordinates) into the picture: the measuring pass,
     // then each band that crosses the region, once.
     void DrawPicture(const QRegion& region);
