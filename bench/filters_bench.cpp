@@ -242,6 +242,28 @@ void BM_MovingAveragePlain(benchmark::State& state) {
                             static_cast<std::int64_t>(n));
 }
 
+// The kernel alone on one instruction set (the AVX2 and AVX-512 paths side by side); skipped
+// where the processor lacks the set.
+template <InstructionSet kSet>
+void BM_MovingAverageKernel(benchmark::State& state) {
+    if (UsableInstructionSet(kSet) != kSet) {
+        state.SkipWithError("the processor lacks this instruction set");
+        return;
+    }
+    const std::size_t n = static_cast<std::size_t>(state.range(0));
+    const int points = static_cast<int>(state.range(1));
+    const auto& channels = Channels(n);
+    std::vector<double> y(n);
+    for (auto _ : state) {
+        for (const std::vector<double>& x : channels) {
+            kernels::MovingAverage(x, points, y, kSet);
+            benchmark::DoNotOptimize(y.data());
+        }
+    }
+    state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()) * kChannels *
+                            static_cast<std::int64_t>(n));
+}
+
 void BM_LowPass(benchmark::State& s) {
     BM_Module<CLPFilter>(s, nullptr);
 }
@@ -293,6 +315,12 @@ void MovingAverageCases(benchmark::internal::Benchmark* b) {
     b->Args({8192, 5})->Args({1000000, 5})->Args({8192, 1000})->Unit(benchmark::kMillisecond);
 }
 BENCHMARK(BM_MovingAveragePlain)->Apply(MovingAverageCases);
+BENCHMARK_TEMPLATE(BM_MovingAverageKernel, InstructionSet::Avx2)
+    ->Args({8192, 1000})
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_TEMPLATE(BM_MovingAverageKernel, InstructionSet::Avx512)
+    ->Args({8192, 1000})
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PandasRollingSum)->Apply(MovingAverageCases)->UseManualTime()->Iterations(1);
 BENCHMARK(BM_ScipyUniformFilter)->Apply(MovingAverageCases)->UseManualTime()->Iterations(1);
 BENCHMARK(BM_Decimation5)->Apply(Sizes);

@@ -1,7 +1,8 @@
 // Fuzzes the data-file reader. The first three bytes choose the header rows (0-99), the skipped
 // columns (0-9) and the row cap; the rest is the file. The text is read whole and again in chunks
-// of a size the input chooses: both readings must give the same columns bit for bit, whatever
-// the line ends, lengths and numbers. Whatever was read is then drawn and saved like a document.
+// of a size the input chooses, and once more as a large file is read in parallel (batches of
+// that size cut at line ends, each parsed in two or three pieces side by side): all readings must
+// give the same columns bit for bit, whatever the line ends, lengths and numbers. Whatever was read is then drawn and saved like a document.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -57,6 +58,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     if (wholeRows != pieceRows || !SameBits(whole, pieces)) {
         std::fprintf(stderr, "reading in chunks of %zu differs from reading whole\n", chunk);
+        std::abort();
+    }
+    std::vector<std::vector<double>> parallel(DataFileReader::kColumns);
+    int parallelRows = 0;
+    ReadDataTextInPieces(text, parallel, parallelRows, options, nullptr, 2 + data[1] % 2,
+                         chunk * (1 + data[0] % 7));
+    if (wholeRows != parallelRows || !SameBits(whole, parallel)) {
+        std::fprintf(stderr, "reading in parallel pieces differs from reading whole
+");
         std::abort();
     }
     if (options.maxRows > 0 && wholeRows > options.maxRows) {

@@ -1493,6 +1493,18 @@
         <source>TAVREL_LANG が優先されています。</source>
         <translation>TAVREL_LANG overrides this choice.</translation>
     </message>
+    <message>
+        <source>計算</source>
+        <translation>Computing</translation>
+    </message>
+    <message>
+        <source>計算スレッド数</source>
+        <translation>Threads to compute on</translation>
+    </message>
+    <message>
+        <source>0=自動</source>
+        <translation>0 = all cores</translation>
+    </message>
 </context>
 <context>
     <name>ProcSetDlg</name>

@@ -1,5 +1,7 @@
 #include "cli/Batch.h"
 
+#include "platform/WorkerPool.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <condition_variable>
@@ -25,7 +27,7 @@ void AddBatchOptions(CommandLine& line) {
                     "A file naming one data file per line (LF or CR LF, empty lines ignored), "
                     "read after the --data files.",
                     "FILE"});
-    line.AddOption({"jobs", "Data files processed at once (default: the processor cores).", "N"});
+    AddJobsOption(line);
 }
 
 QStringList BatchDataFiles(const CommandLine& line, const QStringList& dataOptions) {
@@ -55,9 +57,16 @@ QStringList BatchDataFiles(const CommandLine& line, const QStringList& dataOptio
     return files;
 }
 
+void AddJobsOption(CommandLine& line) {
+    line.AddOption({"jobs",
+                    "Threads to compute on: data files processed at once, then the channels of "
+                    "each file side by side (default: the processor cores).",
+                    "N"});
+}
+
 int BatchJobs(const CommandLine& line) {
-    if (auto jobs = line.IntOption("jobs", 1, 1024)) return *jobs;
-    return std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
+    if (auto jobs = line.IntOption("jobs", 1, 1024)) SetThreadSetting(*jobs);
+    return ThreadCount();
 }
 
 FileResult ProduceForFile(const QString& dataFile,
@@ -80,7 +89,11 @@ void RunInOrder(std::size_t count, int jobs, const std::function<void(std::size_
     if (count == 0) return;
     const std::size_t threadCount =
         std::min<std::size_t>(static_cast<std::size_t>(std::max(jobs, 1)), count);
+    // The threads left over when fewer files than threads run at once compute the channels
+    // of each file side by side.
+    const int channelThreads = std::max(jobs, 1) / static_cast<int>(threadCount);
     if (threadCount == 1) {
+        const ScopedThreadLimit perFile(channelThreads);
         for (std::size_t i = 0; i < count; ++i) {
             work(i);
             deliver(i);
@@ -110,6 +123,7 @@ void RunInOrder(std::size_t count, int jobs, const std::function<void(std::size_
         roomMade.notify_all();
     };
     auto run = [&] {
+        const ScopedThreadLimit perFile(channelThreads);
         std::unique_lock<std::mutex> hold(lock);
         for (;;) {
             if (!delivering) {

@@ -16,13 +16,16 @@ namespace tavrel::cli {
 
 // Declares --data-list FILE and --jobs N.
 void AddBatchOptions(CommandLine& line);
+// Declares --jobs N alone (commands of one data file).
+void AddJobsOption(CommandLine& line);
 
 // The data files: those of --data as given, then the lines of the --data-list file (LF or CR LF
 // line ends, empty lines ignored, every other line a path as it stands). A list that cannot be
 // read ends the command with status 2.
 QStringList BatchDataFiles(const CommandLine& line, const QStringList& dataOptions);
 
-// The number of threads: --jobs, or the number of processor cores.
+// The number of threads: --jobs (which becomes the thread setting), or the setting (the
+// processor cores unless TAVREL_THREADS says otherwise).
 int BatchJobs(const CommandLine& line);
 
 // What the work on one data file leaves for the delivery: its output, or the one-line reason the
@@ -43,7 +46,8 @@ FileResult ProduceForFile(const QString& dataFile,
 // i = 0, 1, ... in order, one call at a time, each as soon as work(i) and the deliveries before
 // it have returned; a delivery runs on the thread that finished the last of those. Work runs at
 // most 2 x `jobs` files ahead of the delivery, so the results waiting to be delivered stay few.
-// With one job everything runs on the calling thread. An exception thrown by work or deliver
+// With one job everything runs on the calling thread. The threads `jobs` leaves over beyond the
+// files run at once compute the channels within each file (ThreadCount there). An exception thrown by work or deliver
 // stops the run: the threads finish the file they are on, then it is thrown on.
 void RunInOrder(std::size_t count, int jobs, const std::function<void(std::size_t)>& work,
                 const std::function<void(std::size_t)>& deliver);

@@ -18,6 +18,8 @@
 #include "cli/DataOptions.h"
 #include "document/ExportWriter.h"
 #include "document/KaisekiDoc.h"
+#include "document/ParallelChannels.h"
+#include "platform/WorkerPool.h"
 #include "platform/TextCodec.h"
 
 namespace tavrel::cli {
@@ -31,6 +33,8 @@ namespace {
 // channels are received into one scratch array that keeps its storage from channel to channel.
 // The layout with a time column per channel (`allTimes`) keeps every channel's times.
 std::array<ChannelExport, CKaisekiDoc::kChannels> GatherChannels(CKaisekiDoc& doc, bool allTimes) {
+    // With more than one thread the chains are computed side by side.
+    if (ThreadCount() > 1) return GatherChannelData(doc, true, allTimes);
     std::array<ChannelExport, CKaisekiDoc::kChannels> channels;
     std::size_t timesFrom = 0;
     std::vector<double> scratch;

@@ -13,6 +13,7 @@
 
 #include "cli/CliSupport.h"
 #include "cli/Commands.h"
+#include "cli/Batch.h"
 #include "cli/DataOptions.h"
 #include "document/BandLayout.h"
 #include "document/KaisekiDoc.h"
@@ -146,6 +147,7 @@ int RunRender(const QStringList& arguments) {
         {"range", "Sample range of the magnifier (default: the whole output).", "FIRST:LAST"});
     line.AddOption({"size", "Size of the magnifier picture (default 600x250).", "WxH"});
     line.AddOption({"hide-empty", "Leave out the bands of channels without data."});
+    AddJobsOption(line);
     AddDataOptions(line);
     line.Parse(arguments);
 
@@ -154,6 +156,7 @@ int RunRender(const QStringList& arguments) {
     RenderRequest request;
     request.kind = KindOf(line, out);
     const DataOptions options = ReadDataOptions(line);
+    BatchJobs(line);
     if (options.dataFiles.size() > 1) throw line.UsageError("render reads one --data file");
     const int zoomX = line.IntOption("zoom-x", 1, 40).value_or(1);
     if (zoomX != 1 && zoomX != 2 && zoomX != 4 && zoomX != 10 && zoomX != 20 && zoomX != 40)

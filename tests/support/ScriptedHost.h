@@ -5,6 +5,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "pipeline/ModuleDialog.h"
@@ -17,7 +18,10 @@ class ScriptedHost : public Host {
     ScriptedHost();
     ~ScriptedHost() override;
 
-    void MessageBox(const std::string& utf8Text) override { messages.push_back(utf8Text); }
+    void MessageBox(const std::string& utf8Text) override {
+        messages.push_back(utf8Text);
+        messageThreads.push_back(std::this_thread::get_id());
+    }
     void Beep() override { ++beeps; }
     void BeginWaitCursor() override {
         ++waitDepth;
@@ -39,6 +43,8 @@ class ScriptedHost : public Host {
     std::function<bool(ExportSettings&)> exportScript;
 
     std::vector<std::string> messages;
+    // The thread each message was shown on.
+    std::vector<std::thread::id> messageThreads;
     std::vector<SaveFileRequest> saveRequests;
     int beeps = 0;
     int waitDepth = 0;

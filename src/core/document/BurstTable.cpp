@@ -1,6 +1,7 @@
 #include "document/BurstTable.h"
 
 #include <algorithm>
+#include <array>
 
 #include "document/Measurements.h"
 #include "pipeline/GraphGeometry.h"
@@ -43,14 +44,17 @@ double RealColumn(const BurstRow& row, int column) {
 
 std::vector<BurstRow> MeasureBursts(CKaisekiDoc& doc, const std::string& file,
                                     const spectral::BurstSettings& settings, bool releaseBuffers) {
-    std::vector<BurstRow> rows;
+    std::array<std::vector<spectral::Burst>, CKaisekiDoc::kChannels> found;
     VisitMeasuredChannels(doc, releaseBuffers, [&](int d, std::string&, const CModBase& end) {
-        const std::vector<spectral::Burst> bursts =
+        found[static_cast<std::size_t>(d)] =
             spectral::FindBursts(DeliveredValues(end), end.GetSamplingRate(), settings);
-        int number = 0;
-        for (const spectral::Burst& b : bursts)
-            rows.push_back({file, d + 1, ++number, b});
     });
+    std::vector<BurstRow> rows;
+    for (int d = 0; d < CKaisekiDoc::kChannels; ++d) {
+        int number = 0;
+        for (const spectral::Burst& b : found[static_cast<std::size_t>(d)])
+            rows.push_back({file, d + 1, ++number, b});
+    }
     return rows;
 }
 

@@ -1,5 +1,6 @@
 #include "document/DataFileReader.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <iterator>
@@ -11,6 +12,7 @@
 #include "platform/Host.h"
 #include "platform/NumberParse.h"
 #include "platform/Rounding.h"
+#include "platform/WorkerPool.h"
 
 namespace tavrel {
 
@@ -320,6 +322,86 @@ void DataFileReader::NoteLine(int held) {
     if (held & kLineHadNumber) m_sawNumber = true;
 }
 
+bool DataFileReader::FeedLines(const char* data, std::size_t size, int pieces) {
+    if (m_stopped) return false;
+    const bool started = m_markBytes < 0 && m_headerLeft == 0 && !m_firstDataLine &&
+                         m_carry.empty() && m_columns.size() >= kColumns;
+    if (pieces < 2 || !started || size == 0) return Feed(data, size);
+    const char* end = data + size;
+    // Each line adds at most one row, so with fewer lines than rows left the cap is not met.
+    const auto lines = static_cast<std::int64_t>(std::count(data, end, '\n'));
+    if (lines >= static_cast<std::int64_t>(m_cap) - m_rowCount) return Feed(data, size);
+
+    // The progress, line by line as HandleLine steps it; a cancel ends the lines read before it.
+    if (m_progress) {
+        for (const char* p = data; p < end;) {
+            const char* lf =
+                static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)));
+            ++m_lines;
+            m_progress->Step(SaturateToInt(static_cast<std::int64_t>(LineContentEnd(p, lf) - p) + 2));
+            if (m_progress->PumpMessages()) {
+                m_cancelled = true;
+                m_stopped = true;
+                end = p;
+                break;
+            }
+            p = lf + 1;
+        }
+    } else {
+        m_lines += lines;
+    }
+    // The user interface may have replaced the document's contents while it was pumped.
+    if (m_columns.size() < kColumns) {
+        m_stopped = true;
+        return false;
+    }
+
+    // Pieces of about equal size, each ending after a line end.
+    std::vector<const char*> cuts{data};
+    for (int i = 1; i < pieces; ++i) {
+        const char* at = data + static_cast<std::ptrdiff_t>(
+                                    static_cast<std::size_t>(end - data) * static_cast<std::size_t>(i) /
+                                    static_cast<std::size_t>(pieces));
+        if (at <= cuts.back()) continue;
+        const char* lf =
+            static_cast<const char*>(std::memchr(at - 1, '\n', static_cast<std::size_t>(end - at + 1)));
+        if (!lf || lf + 1 >= end) break;
+        if (lf + 1 > cuts.back()) cuts.push_back(lf + 1);
+    }
+    cuts.push_back(end);
+    const int count = static_cast<int>(cuts.size()) - 1;
+    struct Piece {
+        std::vector<std::vector<double>> columns = std::vector<std::vector<double>>(kColumns);
+        int rows = 0;
+        std::int64_t textRows = 0;
+        bool sawNumber = false;
+    };
+    std::vector<Piece> parsed(static_cast<std::size_t>(count));
+    ReadOptions options;
+    options.headerRows = 0;
+    options.skipColumns = static_cast<int>(m_skip);
+    options.maxRows = 0;  // the cap is not met within these lines (above)
+    ParallelFor(count, [&](int i) {
+        Piece& piece = parsed[static_cast<std::size_t>(i)];
+        DataFileReader reader(piece.columns, piece.rows, options, 0, nullptr);
+        reader.m_markBytes = -1;  // a piece starts in the middle of the file
+        reader.Feed(cuts[static_cast<std::size_t>(i)],
+                    static_cast<std::size_t>(cuts[static_cast<std::size_t>(i) + 1] -
+                                             cuts[static_cast<std::size_t>(i)]));
+    });
+    for (Piece& piece : parsed) {
+        for (int k = 0; k < kColumns; ++k) {
+            std::vector<double>& to = m_columns[static_cast<std::size_t>(k)];
+            const std::vector<double>& from = piece.columns[static_cast<std::size_t>(k)];
+            to.insert(to.end(), from.begin(), from.end());
+        }
+        m_rowCount += piece.rows;
+        m_textRows += piece.textRows;
+        m_sawNumber = m_sawNumber || piece.sawNumber;
+    }
+    return !m_stopped;
+}
+
 void KeepColumnStorage(std::vector<double>& column) {
     if (column.capacity() == 0 || column.capacity() > kKeptColumnValues) return;
     std::vector<std::vector<double>>& spares = t_spareColumns;
@@ -353,6 +435,37 @@ std::unique_ptr<Chunk> TakeChunk() {
     return std::make_unique_for_overwrite<Chunk>();
 }
 
+
+// Feeds what read(into, count) delivers (fewer than `count` bytes at the end) to FeedLines in
+// batches of `batchBytes`: the whole lines of each batch, the rest carried over to the next; the
+// bytes after the last line end go to Feed, then Finish.
+template <class Read>
+void FeedBatches(DataFileReader& reader, std::size_t batchBytes, int pieces, Read&& read) {
+    std::vector<char> buffer;
+    std::size_t held = 0;  // bytes carried at the start of the buffer
+    for (;;) {
+        if (buffer.size() < held + batchBytes) buffer.resize(held + batchBytes);
+        const std::size_t got = read(buffer.data() + held, batchBytes);
+        held += got;
+        // The carried bytes hold no line end; only the new ones are searched.
+        std::size_t whole = held;
+        while (whole > held - got && buffer[whole - 1] != '\n')
+            --whole;
+        if (whole == held - got) whole = 0;
+        if (whole > 0 && !reader.FeedLines(buffer.data(), whole, pieces)) break;
+        std::memmove(buffer.data(), buffer.data() + whole, held - whole);
+        held -= whole;
+        if (got < batchBytes) {
+            if (held > 0) reader.Feed(buffer.data(), held);
+            break;
+        }
+    }
+    reader.Finish();
+}
+
+// The bytes a piece of a large file's batch holds.
+constexpr std::size_t kPieceBytes = std::size_t{1} << 20;
+
 }  // namespace
 
 void ReadCsvFile(std::FILE* file, std::int64_t length, const ReadOptions& options,
@@ -363,15 +476,23 @@ void ReadCsvFile(std::FILE* file, std::int64_t length, const ReadOptions& option
     // The reader asks for large chunks itself; the stream needs no buffer of its own.
     std::setvbuf(file, nullptr, _IONBF, 0);
     DataFileReader reader(recording.columns, recording.rowCount, options, length, progress);
+    const int threads = length >= kParallelReadBytes ? ThreadCount() : 1;
     try {
-        std::unique_ptr<Chunk> chunk = TakeChunk();
-        for (;;) {
-            const std::size_t got = std::fread(chunk->bytes, 1, kChunkBytes, file);
-            if (got > 0 && !reader.Feed(chunk->bytes, got)) break;
-            if (got < kChunkBytes) break;  // end of file or a read error: keep what was read
+        if (threads > 1) {
+            FeedBatches(reader, kPieceBytes * static_cast<std::size_t>(threads), threads,
+                        [file](char* into, std::size_t count) {
+                            return std::fread(into, 1, count, file);
+                        });
+        } else {
+            std::unique_ptr<Chunk> chunk = TakeChunk();
+            for (;;) {
+                const std::size_t got = std::fread(chunk->bytes, 1, kChunkBytes, file);
+                if (got > 0 && !reader.Feed(chunk->bytes, got)) break;
+                if (got < kChunkBytes) break;  // end of file or a read error: keep what was read
+            }
+            reader.Finish();
+            t_spareChunk = std::move(chunk);
         }
-        reader.Finish();
-        t_spareChunk = std::move(chunk);
     } catch (const std::bad_alloc&) {
         // A line or a column too long for the memory: the rows read so far stay. A line cut off
         // in the middle may have added its first cells; no column keeps more values than rows.
@@ -397,6 +518,22 @@ bool ReadDataText(std::string_view text, std::vector<std::vector<double>>& colum
                           progress);
     reader.Feed(text.data(), text.size());
     reader.Finish();
+    return !reader.Cancelled();
+}
+
+bool ReadDataTextInPieces(std::string_view text, std::vector<std::vector<double>>& columns,
+                          int& rowCount, const ReadOptions& options, Progress* progress,
+                          int pieces, std::size_t batchBytes) {
+    DataFileReader reader(columns, rowCount, options, static_cast<std::int64_t>(text.size()),
+                          progress);
+    std::size_t offset = 0;
+    FeedBatches(reader, std::max<std::size_t>(batchBytes, 1), pieces,
+                [&](char* into, std::size_t count) {
+                    const std::size_t got = std::min(count, text.size() - offset);
+                    std::memcpy(into, text.data() + offset, got);
+                    offset += got;
+                    return got;
+                });
     return !reader.Cancelled();
 }
 

@@ -44,6 +44,13 @@ class DataFileReader {
     bool Feed(const char* data, std::size_t size);
     // The end of the file: reads a last line that has no line end.
     void Finish();
+    // Whole lines of the file (`size` bytes ending with a line end), read as Feed reads them, but
+    // cut at line ends into `pieces` parts that are parsed side by side and joined in order -
+    // once the start of the file (mark, header lines, first data line) is behind and the row cap
+    // cannot be met within these lines; otherwise they go to Feed. The progress is stepped (and
+    // a cancel taken) line by line before the parsing, so a cancelled reading keeps exactly the
+    // lines before the one at which the user cancelled.
+    bool FeedLines(const char* data, std::size_t size, int pieces);
 
     bool Stopped() const { return m_stopped; }
     bool Cancelled() const { return m_cancelled; }
@@ -106,7 +113,9 @@ void KeepColumnStorage(std::vector<double>& column);
 
 // Reads the comma-separated text of an open file (at its start, `length` bytes long) into
 // `recording`'s columns: the progress range is the file's length; a cancel, the row cap and a
-// lack of memory keep what was read and are noted in the recording.
+// lack of memory keep what was read and are noted in the recording. A file of at least
+// kParallelReadBytes is parsed on ThreadCount() threads (FeedLines), with the same result.
+inline constexpr std::int64_t kParallelReadBytes = std::int64_t{4} << 20;
 void ReadCsvFile(std::FILE* file, std::int64_t length, const ReadOptions& options,
                  Progress* progress, Recording& recording);
 
@@ -114,5 +123,13 @@ void ReadCsvFile(std::FILE* file, std::int64_t length, const ReadOptions& option
 // false when the reading was cancelled.
 bool ReadDataText(std::string_view text, std::vector<std::vector<double>>& columns, int& rowCount,
                   const ReadOptions& options, Progress* progress = nullptr);
+
+// ReadDataText as a large file is read in parallel: the text handed to FeedLines in batches of
+// `batchBytes` (each cut after its last line end, the rest carried to the next) and each batch
+// parsed in `pieces` pieces. For the tests and the fuzz target, which compare it with ReadDataText
+// (small batches put the cuts at every place of a text).
+bool ReadDataTextInPieces(std::string_view text, std::vector<std::vector<double>>& columns,
+                          int& rowCount, const ReadOptions& options, Progress* progress,
+                          int pieces, std::size_t batchBytes);
 
 }  // namespace tavrel

@@ -5,6 +5,7 @@
 #include <charconv>
 
 #include "document/KaisekiDoc.h"
+#include "document/ParallelChannels.h"
 #include "platform/AtomicFile.h"
 #include "platform/NumberFormat.h"
 #include "platform/TextCodec.h"
@@ -154,11 +155,7 @@ std::string ProposeExportName(const std::string& dataFilePath) {
 ExportResult WriteProcessedData(CKaisekiDoc& doc, const std::string& path,
                                 const ExportSettings& settings) {
     // All sixteen channels are asked before the file is created.
-    std::array<ChannelExport, CKaisekiDoc::kChannels> channels;
-    for (int d = 0; d < CKaisekiDoc::kChannels; ++d) {
-        ChannelExport& channel = channels[static_cast<std::size_t>(d)];
-        doc.GetChannelData(&channel.values, &channel.label, &channel.times, d);
-    }
+    std::array<ChannelExport, CKaisekiDoc::kChannels> channels = GatherChannelData(doc, false);
     // Written beside the target and put in its place only when complete, so a failure leaves
     // an earlier file as it was and no partial file.
     AtomicFile file(path);

@@ -1,6 +1,7 @@
 #include "document/KaisekiDoc.h"
 
 #include <algorithm>
+#include <array>
 #include <iterator>
 #include <new>
 
@@ -9,6 +10,7 @@
 #include "document/DocumentFile.h"
 #include "platform/Archive.h"
 #include "platform/AtomicFile.h"
+#include "platform/WorkerPool.h"
 
 namespace tavrel {
 
@@ -176,9 +178,12 @@ double CKaisekiDoc::MeasureChannel(int channel) {
 
 void CKaisekiDoc::MeasureCommonMax() {
     if (!m_display.m_absoluteScale) return;
+    // The channels are measured side by side, the largest taken in channel order.
+    std::array<double, kChannels> values{};
+    ParallelForCollecting(kChannels,
+                          [&](int k) { values[static_cast<std::size_t>(k)] = MeasureChannel(k); });
     double largest = 0.0;
-    for (int k = 0; k < kChannels; ++k) {
-        const double value = MeasureChannel(k);
+    for (const double value : values) {
         if (value > largest) largest = value;
     }
     m_display.m_commonMax = largest;

@@ -1,9 +1,11 @@
 #include "document/Measurements.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <functional>
+#include <optional>
 
 #include "document/KaisekiDoc.h"
 #include "modules/analysis/SpectralKernels.h"
@@ -11,6 +13,7 @@
 #include "platform/Json.h"
 #include "platform/NumberFormat.h"
 #include "platform/Rounding.h"
+#include "platform/WorkerPool.h"
 
 namespace tavrel {
 
@@ -95,8 +98,9 @@ void AppendField(std::string& out, const std::string& field, char separator) {
 
 void VisitMeasuredChannels(CKaisekiDoc& doc, bool releaseBuffers,
                            const std::function<void(int, std::string&, const CModBase&)>& visit) {
-    for (int d = 0; d < CKaisekiDoc::kChannels; ++d) {
-        if (!HeadHasSamples(doc, d)) continue;
+    // The channels are computed side by side; each visit sees only its own channel's chain.
+    ParallelForCollecting(CKaisekiDoc::kChannels, [&](int d) {
+        if (!HeadHasSamples(doc, d)) return;
         // The export's pull without its copies: the chain's end computes its output and the
         // label, and the values the export would copy out of that output (with a time for each)
         // are measured where they lie.
@@ -111,7 +115,7 @@ void VisitMeasuredChannels(CKaisekiDoc& doc, bool releaseBuffers,
             visit(d, label, *CModBase::ChainEnd(head));
         }
         if (releaseBuffers && head) head->ClearBuffers();
-    }
+    });
 }
 
 std::span<const double> DeliveredValues(const CModBase& end) {
@@ -121,7 +125,8 @@ std::span<const double> DeliveredValues(const CModBase& end) {
 
 std::vector<MeasurementRow> MeasureDocument(CKaisekiDoc& doc, const std::string& file,
                                             bool releaseBuffers, bool spectral) {
-    std::vector<MeasurementRow> rows;
+    // Each channel is measured into its own slot; the rows follow in channel order.
+    std::array<std::optional<MeasurementRow>, CKaisekiDoc::kChannels> measured;
     VisitMeasuredChannels(doc, releaseBuffers, [&](int d, std::string& label, const CModBase& end) {
         MeasurementRow row;
         row.file = file;
@@ -144,8 +149,12 @@ std::vector<MeasurementRow> MeasureDocument(CKaisekiDoc& doc, const std::string&
             row.markerIndex = marker;
             if (row.rateHz > 0) row.markerMs = SampleToMs(row.rateHz, marker);
         }
-        rows.push_back(std::move(row));
+        measured[static_cast<std::size_t>(d)] = std::move(row);
     });
+    std::vector<MeasurementRow> rows;
+    for (std::optional<MeasurementRow>& row : measured) {
+        if (row) rows.push_back(std::move(*row));
+    }
     return rows;
 }
 

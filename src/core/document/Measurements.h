@@ -71,7 +71,9 @@ void AppendTableField(std::string& out, const std::string& field, char separator
 void AppendInt(std::string& out, long long value);
 
 // Calls visit(channel index 0-15, the unit label, the module that delivered the values) for every
-// channel the table measures, in channel order, after its chain's end has computed its output.
+// channel the table measures, after its chain's end has computed its output. The channels are
+// computed side by side: visits of different channels may run at the same time on different
+// threads, so each visit writes only to its own channel's place.
 void VisitMeasuredChannels(CKaisekiDoc& doc, bool releaseBuffers,
                            const std::function<void(int, std::string&, const CModBase&)>& visit);
 // The values a chain end delivers to the export: its output (empty without one).

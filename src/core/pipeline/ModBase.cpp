@@ -98,6 +98,16 @@ double CModBase::ChainMeasure() {
     return ChainEnd(this)->MeasureMaxAbs();
 }
 
+bool CModBase::ChainNeedsOutput() {
+    const CModBase* end = ChainEnd(this);
+    return !end->m_output || end->m_editing;
+}
+
+void CModBase::ChainComputeOutput() {
+    CModBase* end = ChainEnd(this);
+    if (!end->m_editing) end->DrawOrMeasure([] {});
+}
+
 const DisplayState& DisplayOf(const CModBase& module) {
     static const DisplayState defaults;
     return module.m_doc ? module.m_doc->Display() : defaults;

@@ -73,6 +73,13 @@ class CModBase {
     // Absolute scaling's measuring pass: the largest absolute value of the chain end's output
     // (0 without an output).
     double ChainMeasure();
+    // Whether drawing or measuring the chain would compute: its end holds no output, or lets go
+    // of it after each use (its dialog is open).
+    bool ChainNeedsOutput();
+    // Makes the chain's end hold its output, computing it as drawing would, so that a drawing
+    // afterwards (on another thread) computes nothing. A chain whose end's dialog is open is
+    // left alone: its preview computes anew at each drawing.
+    void ChainComputeOutput();
 
     virtual int PixelsToRange(Surface* surface, const Rect& plot, const Rect& selection,
                               int out[2]);

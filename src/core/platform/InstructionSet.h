@@ -6,17 +6,20 @@
 namespace tavrel {
 
 // In increasing width: Plain is the scalar loop every kernel keeps, Sse2 two doubles per
-// operation (every x86-64 processor), Avx2 four.
-enum class InstructionSet { Plain, Sse2, Avx2 };
+// operation (every x86-64 processor), Avx2 four, Avx512 eight (AVX-512 Foundation). A kernel
+// without a path of some width takes its widest narrower one.
+enum class InstructionSet { Plain, Sse2, Avx2, Avx512 };
 
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
 #define TAVREL_HAVE_X86_KERNELS 1
 
-// The widest set this processor runs (AVX2 needs the processor and the system to keep the wider
-// registers; the compiler's check covers both).
+// The widest set this processor runs (AVX2 and AVX-512 need the processor and the system to keep
+// the wider registers; the compiler's check covers both). Asked on first use, not while the
+// program is loaded, so that it also works under the sanitizers.
 inline InstructionSet BestInstructionSet() {
-    static const InstructionSet best =
-        __builtin_cpu_supports("avx2") ? InstructionSet::Avx2 : InstructionSet::Sse2;
+    static const InstructionSet best = __builtin_cpu_supports("avx512f") ? InstructionSet::Avx512
+                                       : __builtin_cpu_supports("avx2")  ? InstructionSet::Avx2
+                                                                         : InstructionSet::Sse2;
     return best;
 }
 #else

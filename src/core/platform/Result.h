@@ -8,6 +8,7 @@
 namespace tavrel {
 
 // Wraps a reason so that a Result can be built from it unambiguously (`return Failure(error);`).
+// (A constructor rather than an aggregate: clang 14 builds no aggregate from parentheses.)
 template <class E>
 struct Failure {
     explicit Failure(E reason) : error(std::move(reason)) {}

@@ -10,6 +10,7 @@
 #include <QTimer>
 #include <QUrl>
 #include <cstdio>
+#include <cstdlib>
 
 #include "gui/app/AboutDlg.h"
 #include "gui/app/OptionsDlg.h"
@@ -21,8 +22,19 @@
 #include "gui/document/RecentFileList.h"
 #include "gui/platform/Translation.h"
 #include "platform/Translate.h"
+#include "platform/WorkerPool.h"
 
 namespace tavrel::qt {
+
+namespace {
+
+// The options' thread count becomes the setting, unless the environment names one
+// (TAVREL_THREADS, for tests and scripts).
+void ApplyThreadOption(int threads) {
+    if (!std::getenv("TAVREL_THREADS")) SetThreadSetting(threads);
+}
+
+}  // namespace
 
 CommandLine ParseCommandLine(const QStringList& arguments) {
     CommandLine line;
@@ -77,6 +89,7 @@ bool CKaisekiApp::InitInstance(const QStringList& arguments) {
     }
 
     m_doc.m_rowLimit = UserOptions::Load().RowLimit();
+    ApplyThreadOption(UserOptions::Load().threads);
     m_doc.OnNewDocument();
     m_frame = std::make_unique<CMainFrame>(&m_doc);
     m_frame->setWindowIcon(AppIcon());
@@ -148,6 +161,7 @@ void CKaisekiApp::OnOptions() {
     dialog.m_options.Save();
     // The next reading of a data file uses the new limit; what is loaded stays as it is.
     m_doc.m_rowLimit = dialog.m_options.RowLimit();
+    ApplyThreadOption(dialog.m_options.threads);
 }
 
 void CKaisekiApp::OnAppAbout() {

@@ -17,6 +17,7 @@ namespace tavrel::qt {
 namespace {
 const char kMaxRowsKey[] = "Options/MaxRows";
 const char kNoRowLimitKey[] = "Options/NoRowLimit";
+const char kThreadsKey[] = "Options/Threads";
 }  // namespace
 
 UserOptions UserOptions::Load() {
@@ -28,6 +29,8 @@ UserOptions UserOptions::Load() {
         options.maxRows = static_cast<int>(rows);
     options.noRowLimit = store.value(QLatin1String(kNoRowLimitKey), false).toBool();
     options.language = StoredLanguage();
+    const int threads = store.value(QLatin1String(kThreadsKey)).toInt(&number);
+    if (number && threads >= 0 && threads <= kHighestThreads) options.threads = threads;
     return options;
 }
 
@@ -36,12 +39,13 @@ void UserOptions::Save() const {
     store.setValue(QLatin1String(kMaxRowsKey), maxRows);
     store.setValue(QLatin1String(kNoRowLimitKey), noRowLimit);
     StoreLanguage(language);
+    store.setValue(QLatin1String(kThreadsKey), threads);
 }
 
 COptionsDlg::COptionsDlg(QWidget* parent) : QDialog(parent) {
     setWindowTitle(Tr("OptionsDlg", "オプション"));
     DialogUnits du;
-    SizeDialog(this, du, 230, 118);
+    SizeDialog(this, du, 230, 152);
 
     AddControl<QGroupBox>(this, du, 0, 7, 7, 150, 48, Tr("OptionsDlg", "データファイル"));
     AddControl<QLabel>(this, du, 0, 15, 22, 70, 8, Tr("OptionsDlg", "データの最大行数"));
@@ -62,6 +66,12 @@ COptionsDlg::COptionsDlg(QWidget* parent) : QDialog(parent) {
                                           Tr("OptionsDlg", "TAVREL_LANG が優先されています。"));
     overridden->setVisible(LanguageSetByEnvironment());
 
+    // How many threads compute the channels' chains; 0 = as many as the processor runs.
+    AddControl<QGroupBox>(this, du, 0, 7, 116, 150, 30, Tr("OptionsDlg", "計算"));
+    AddControl<QLabel>(this, du, 0, 15, 130, 70, 8, Tr("OptionsDlg", "計算スレッド数"));
+    AddControl<QLineEdit>(this, du, kThreadsEdit, 88, 128, 30, 12);
+    AddControl<QLabel>(this, du, 0, 122, 130, 32, 8, Tr("OptionsDlg", "0=自動"));
+
     auto* ok = AddControl<QPushButton>(this, du, 1, 166, 7, 50, 14, QStringLiteral("OK"));
     ok->setDefault(true);
     auto* cancel = AddControl<QPushButton>(this, du, 2, 166, 25, 50, 14, Tr("OptionsDlg", "ｷｬﾝｾﾙ"));
@@ -73,6 +83,7 @@ COptionsDlg::COptionsDlg(QWidget* parent) : QDialog(parent) {
 int COptionsDlg::exec() {
     Control<QLineEdit>(this, kMaxRowsEdit)->setText(QString::number(m_options.maxRows));
     SetChecked(this, kNoLimitCheck, m_options.noRowLimit);
+    Control<QLineEdit>(this, kThreadsEdit)->setText(QString::number(m_options.threads));
     Control<QComboBox>(this, kLanguageList)
         ->setCurrentIndex(m_options.language == Language::English ? 1 : 0);
     OnNoLimitChanged();
@@ -89,6 +100,9 @@ void COptionsDlg::accept() {
     chosen.language = Control<QComboBox>(this, kLanguageList)->currentIndex() == 1
                           ? Language::English
                           : Language::Japanese;
+    unsigned threads = 0;
+    if (!ExchangeUInt(this, kThreadsEdit, 0, UserOptions::kHighestThreads, threads)) return;
+    chosen.threads = static_cast<int>(threads);
     // A disabled limit keeps the last one entered; only a limit in use must be valid.
     if (!chosen.noRowLimit) {
         unsigned rows = 0;

@@ -1,5 +1,6 @@
 // COptionsDlg: "オプション", the program's own settings, kept per user in the settings store and
-// never in the document: the row limit of the data-file reader and the display language. The
+// never in the document: the row limit of the data-file reader, the display language and the
+// number of threads the chains are computed on. The
 // dialog stacks one group per
 // subject in its left column, so later settings add a group below the last.
 #pragma once
@@ -20,6 +21,8 @@ struct UserOptions {
     int maxRows = kDefaultMaxRows;           // "データの最大行数"
     bool noRowLimit = false;                 // "制限しない"
     Language language = Language::Japanese;  // "表示言語", used from the next start
+    int threads = 0;                         // "計算スレッド数": 0 = the processor's count
+    static constexpr int kHighestThreads = 1024;
 
     // The cap the data-file reader is given: 0 for no cap.
     int RowLimit() const { return noRowLimit ? 0 : maxRows; }
@@ -38,6 +41,7 @@ class COptionsDlg : public QDialog {
         kLanguageList = 1002,
         kLanguageNote = 1003,
         kLanguageOverride = 1004,
+        kThreadsEdit = 1005,
     };
 
     explicit COptionsDlg(QWidget* parent = nullptr);

@@ -6,7 +6,9 @@
 #include <QPrinter>
 #include <QSvgGenerator>
 #include <algorithm>
+#include <vector>
 
+#include "document/ParallelChannels.h"
 #include "gui/platform/DialogLayout.h"
 #include "gui/platform/QPainterSurface.h"
 #include "gui/platform/Translation.h"
@@ -64,6 +66,12 @@ void PrintBands(CKaisekiDoc& doc, Surface& surface, const std::vector<int>& chan
     // Measured before the printing state is set, with the on-screen graph offset.
     doc.MeasureCommonMax();
     PrintingState printing(doc);
+    std::vector<int> channels;
+    for (int i = 0; i < count; ++i) {
+        if (firstChannel + i < 0 || firstChannel + i >= CKaisekiDoc::kChannels) break;
+        channels.push_back(firstChannel + i);
+    }
+    ComputeChannelOutputs(doc, channels);
     Rect band{0, top, kPrintPageWidth, top + kPrintBandHeight};
     for (int channel : channels) {
         doc.DrawChannel(&surface, band, channel, nullptr);

@@ -12,8 +12,10 @@
 #include <QVBoxLayout>
 #include <QWheelEvent>
 #include <algorithm>
+#include <vector>
 
 #include "document/BandLayout.h"
+#include "document/ParallelChannels.h"
 #include "gui/display/BurstShading.h"
 #include "gui/display/GraphPrinting.h"
 #include "gui/display/GraphReadout.h"
@@ -244,12 +246,21 @@ void CKaisekiView::OnDraw(Surface& surface, const Rect& visible) {
 
 void CKaisekiView::DrawBands(Surface& surface, const Rect& visible) {
     if (!m_doc) return;
+    ComputeVisibleChannels([&](const Rect& band) { return Intersects(band, visible); });
     for (int k : m_shown) {
         const Rect band = BandRect(k);
         if (!Intersects(band, visible)) continue;
         ShadeBursts(surface, *m_doc, band, k, nullptr);
         m_doc->DrawChannel(&surface, band, k, nullptr);
     }
+}
+
+void CKaisekiView::ComputeVisibleChannels(const std::function<bool(const Rect&)>& drawn) {
+    std::vector<int> channels;
+    for (int k : m_shown) {
+        if (drawn(BandRect(k))) channels.push_back(k);
+    }
+    ComputeChannelOutputs(*m_doc, channels);
 }
 
 void CKaisekiView::DrawPicture(const QRegion& region) {
@@ -264,6 +275,7 @@ void CKaisekiView::DrawPicture(const QRegion& region) {
     const QRegion area = region.translated(scroll);
     QPainterSurface surface(painter, area.boundingRect());
     m_doc->MeasureCommonMax();
+    ComputeVisibleChannels([&](const Rect& band) { return area.intersects(ToQRect(band)); });
     // Each band once, however many rectangles of the region it crosses: a band's chain is
     // computed once per paint.
     for (int k : m_shown) {

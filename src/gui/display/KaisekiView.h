@@ -126,6 +126,8 @@ class CKaisekiView : public QAbstractScrollArea, public DocView {
     void ShowPointer(const QPoint& client);
     void DrawCursors(QPainter& painter);
     void DrawBands(Surface& surface, const Rect& visible);
+    // Computes the chains of the bands `drawn` accepts side by side, before they are drawn.
+    void ComputeVisibleChannels(const std::function<bool(const Rect&)>& drawn);
     // Draws the graphs of `region` (client coordinates) into the picture: the measuring pass,
     // then each band that crosses the region, once.
     void DrawPicture(const QRegion& region);

@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <QSvgGenerator>
 
+#include "document/ParallelChannels.h"
 #include "gui/platform/QPainterSurface.h"
 
 namespace tavrel::qt {
@@ -23,6 +24,8 @@ void PaintBands(QPainter& painter, CKaisekiDoc& doc, const std::vector<int>& cha
     painter.setFont(GraphLabelFont());
     QPainterSurface surface(painter, QRect(0, 0, width, height));
     doc.MeasureCommonMax();
+    // The bands' chains are computed side by side, then drawn in order.
+    ComputeChannelOutputs(doc, channels);
     int top = 0;
     for (int channel : channels) {
         doc.DrawChannel(&surface, {0, top, width, top + bandHeight}, channel, nullptr);

@@ -242,7 +242,7 @@ void Stages(double* re, double* im, std::size_t n, double sign, bool halve, Inst
     const double scale = halve ? 0.5 : 1.0;
     set = UsableInstructionSet(set);
 #if TAVREL_HAVE_X86_KERNELS
-    if (set == InstructionSet::Avx2 && n >= 8) {
+    if (set >= InstructionSet::Avx2 && n >= 8) {
         StagesAvx2(re, im, n, sign, scale, cosines, sines);
         return;
     }

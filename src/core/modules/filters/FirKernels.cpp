@@ -52,13 +52,13 @@ constexpr std::size_t kBlock = 1024;
 // the input sample 20 places before output j's. The taps run in the outer loop and each output's
 // sum still starts at 0.0 and takes its terms in increasing k, so the result equals the plain loop
 // term for term; the inner loop over the outputs is independent and vectorises. A second copy for
-// processors with AVX2 is chosen at load time: four lanes instead of two, the same operations
-// (AVX2 brings no fused multiply-add, so every product is still rounded before it is added).
-#if defined(__x86_64__) && defined(__ELF__)
-__attribute__((target_clones("avx2", "default")))
-#endif
-void ConvolveBlock(const double* __restrict p, const double* __restrict h, double* __restrict y,
-                   std::size_t len) {
+// processors with AVX2 is chosen on first use: four lanes instead of two, the same operations
+// (AVX2 brings no fused multiply-add, so every product is still rounded before it is added). The
+// choice is made by the program rather than by the loader, so the sanitizers, which are not yet
+// running while the loader resolves, see both copies like any other code.
+[[gnu::always_inline]] inline void ConvolveBlockBody(const double* __restrict p,
+                                                     const double* __restrict h,
+                                                     double* __restrict y, std::size_t len) {
     for (std::size_t m = 0; m < len; ++m)
         y[m] = 0.0;
     for (int k = 0; k < kTapCount; ++k) {
@@ -67,6 +67,30 @@ void ConvolveBlock(const double* __restrict p, const double* __restrict h, doubl
         for (std::size_t m = 0; m < len; ++m)
             y[m] += hk * src[m];
     }
+}
+
+void ConvolveBlockDefault(const double* __restrict p, const double* __restrict h,
+                          double* __restrict y, std::size_t len) {
+    ConvolveBlockBody(p, h, y, len);
+}
+
+#if TAVREL_HAVE_X86_KERNELS
+__attribute__((target("avx2"))) void ConvolveBlockAvx2(const double* __restrict p,
+                                                       const double* __restrict h,
+                                                       double* __restrict y, std::size_t len) {
+    ConvolveBlockBody(p, h, y, len);
+}
+#endif
+
+void ConvolveBlock(const double* __restrict p, const double* __restrict h, double* __restrict y,
+                   std::size_t len) {
+#if TAVREL_HAVE_X86_KERNELS
+    if (BestInstructionSet() >= InstructionSet::Avx2) {
+        ConvolveBlockAvx2(p, h, y, len);
+        return;
+    }
+#endif
+    ConvolveBlockDefault(p, h, y, len);
 }
 
 bool AllFinite(ConstTaps h) {

@@ -2,7 +2,8 @@
 // Every output keeps its own sum, started at x[i] and taking the other window samples in
 // increasing index, so each vector lane performs exactly the plain loop's additions and divides
 // by the same N + 1: the result is the plain loop's bit for bit. This file is compiled without
-// contraction of multiplications and additions, and the AVX2 copy enables no fused multiply-add.
+// contraction of multiplications and additions (the AVX-512 copy has fused multiply-adds at hand,
+// but there is no multiplication to fuse: only additions and one division).
 //
 // The sums of one block are independent chains of additions; the processor overlaps them, so a
 // block of long windows runs at the adder's throughput rather than at its latency. Long windows
@@ -229,6 +230,11 @@ template <int W>
     }
 }
 
+__attribute__((target("avx512f"))) void MovingAverageAvx512(std::span<const double> x, int points,
+                                                           std::span<double> y, double* padded) {
+    MovingAverageVector<8>(x, points, y, padded);
+}
+
 __attribute__((target("avx2"))) void MovingAverageAvx2(std::span<const double> x, int points,
                                                        std::span<double> y, double* padded) {
     MovingAverageVector<4>(x, points, y, padded);
@@ -254,12 +260,14 @@ void MovingAverage(std::span<const double> x, int points, std::span<double> y, I
     // Room for the widest block of either kind.
     std::vector<double> padded;
     try {
-        padded.resize(static_cast<std::size_t>(BlockReach<4, kLongChains>(points)));
+        padded.resize(static_cast<std::size_t>(BlockReach<8, kLongChains>(points)));
     } catch (const std::bad_alloc&) {
         MovingAveragePlain(x, points, y);
         return;
     }
-    if (set == InstructionSet::Avx2) {
+    if (set == InstructionSet::Avx512) {
+        MovingAverageAvx512(x, points, y, padded.data());
+    } else if (set == InstructionSet::Avx2) {
         MovingAverageAvx2(x, points, y, padded.data());
     } else {
         MovingAverageSse2(x, points, y, padded.data());

@@ -301,7 +301,8 @@ TEST(MovingAverageKernel, HugeWindowSumsTheWholeDataWithoutOverflow) {
 // The instruction sets this processor runs, the plain loop first.
 std::vector<InstructionSet> RunnableSets() {
     std::vector<InstructionSet> sets;
-    for (InstructionSet set : {InstructionSet::Plain, InstructionSet::Sse2, InstructionSet::Avx2}) {
+    for (InstructionSet set : {InstructionSet::Plain, InstructionSet::Sse2, InstructionSet::Avx2,
+                               InstructionSet::Avx512}) {
         if (UsableInstructionSet(set) == set) sets.push_back(set);
     }
     return sets;
@@ -320,21 +321,21 @@ std::vector<double> OrderSensitive(std::size_t n, unsigned seed) {
     return x;
 }
 
-TEST(MovingAverageKernel, EveryPathIsBitIdenticalToThePlainLoop) {
-    // Every window of 2 to 64 positions, odd and even, on lengths below, at and around the block
-    // widths of the vector paths, so that windows reach past both ends of the data; then the
-    // widest windows the dialog accepts.
+// Every window of 2 to 64 positions, odd and even, on lengths below, at and around the block
+// widths of the vector paths, so that windows reach past both ends of the data; then the
+// widest windows the dialog accepts.
+void ExpectEqualToThePlainLoop(const std::vector<InstructionSet>& sets) {
     std::vector<std::pair<int, std::size_t>> cases;
     for (int points = 2; points <= 64; ++points) {
         for (std::size_t n : {std::size_t(1), std::size_t(points - 1), std::size_t(points),
-                              std::size_t(31), std::size_t(33), std::size_t(70), std::size_t(517)})
+                              std::size_t(31), std::size_t(33), std::size_t(63), std::size_t(65),
+                              std::size_t(70), std::size_t(517)})
             cases.emplace_back(points, n);
     }
     for (int points : {999, 1000}) {
         for (std::size_t n : {std::size_t(1000), std::size_t(1031), std::size_t(4133)})
             cases.emplace_back(points, n);
     }
-    const std::vector<InstructionSet> sets = RunnableSets();
     unsigned seed = 1;
     for (const auto& [points, n] : cases) {
         const std::vector<double> x = OrderSensitive(n, seed++);
@@ -350,6 +351,18 @@ TEST(MovingAverageKernel, EveryPathIsBitIdenticalToThePlainLoop) {
             }
         }
     }
+}
+
+TEST(MovingAverageKernel, EveryPathIsBitIdenticalToThePlainLoop) {
+    std::vector<InstructionSet> sets = RunnableSets();
+    std::erase(sets, InstructionSet::Avx512);  // its own test below
+    ExpectEqualToThePlainLoop(sets);
+}
+
+TEST(MovingAverageKernel, Avx512PathIsBitIdenticalToThePlainLoop) {
+    if (UsableInstructionSet(InstructionSet::Avx512) != InstructionSet::Avx512)
+        GTEST_SKIP() << "this processor has no AVX-512: its path was not run";
+    ExpectEqualToThePlainLoop({InstructionSet::Avx512});
 }
 
 TEST(MovingAverageKernel, NegativeZeroAndNonFiniteSamplesSurviveTheEnds) {

@@ -1,0 +1,29 @@
+// The work on several channels at once: each channel's chain computed on its own thread (the
+// chains are independent of each other), the results used in channel order on the calling thread.
+// What a chain shows the user while computing is shown afterwards, in channel order (see
+// ParallelForCollecting). Every result is the one computing the channels one after another gives.
+#pragma once
+
+#include <array>
+#include <span>
+
+#include "document/ExportWriter.h"
+#include "document/KaisekiDoc.h"
+
+namespace tavrel {
+
+// Computes the outputs of the listed channels' chains that drawing them would compute, in
+// parallel when more than one needs it; drawing them afterwards computes nothing.
+void ComputeChannelOutputs(CKaisekiDoc& doc, std::span<const int> channels);
+// The same for all sixteen channels.
+void ComputeAllChannelOutputs(CKaisekiDoc& doc);
+
+// Every channel's export data (GetChannelData), the chains computed in parallel. With
+// `releaseBuffers` each chain lets go of its buffers once it delivered, and only the times of the
+// channel the time column follows are kept (the writer reads no others) unless `allTimes` asks
+// for every channel's (the layout with a time column per channel).
+std::array<ChannelExport, CKaisekiDoc::kChannels> GatherChannelData(CKaisekiDoc& doc,
+                                                                   bool releaseBuffers,
+                                                                   bool allTimes = false);
+
+}  // namespace tavrel

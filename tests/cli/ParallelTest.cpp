@@ -1,0 +1,82 @@
+// --jobs: every export, picture and measurement of a document is byte for byte the same whether
+// its channels are computed on one thread or several, and the same for several files at once.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+
+#include "CliFixtures.h"
+#include "CliRunner.h"
+#include "platform/Archive.h"
+
+namespace tavrel {
+namespace {
+
+using test::RunCli;
+using test::TempDir;
+
+// Sixteen channels with chains of one to four modules, two channels fed from one column.
+std::string ManyChains(const TempDir& dir, const std::string& dataFile) {
+    return test::WriteDocument(dir, "chains.kcd", [&](CKaisekiDoc& doc) {
+        doc.m_dataFilePath = dataFile;
+        for (int k = 0; k < CKaisekiDoc::kChannels; ++k) {
+            doc.m_channelEnabled[static_cast<std::size_t>(k)] = 1;
+            test::AppendModule(doc, k, "CBPFilter");
+            if (k % 2) test::AppendModule(doc, k, "CDiodeFilter");
+            if (k % 3) test::AppendModule(doc, k, "CSmothFilter", [k](Archive& a) {
+                a.WriteInt(5 + 7 * k);
+            });
+            if (k % 5 == 1) test::AppendModule(doc, k, "CReSmplFilter", [](Archive& a) {
+                a.WriteInt(3);
+            });
+        }
+        doc.m_channelSource[4] = 0;
+    });
+}
+
+// The output file's bytes of one run of the tool.
+std::string Output(std::vector<std::string> arguments, const std::string& out) {
+    std::filesystem::remove_all(out);
+    auto result = RunCli(arguments);
+    EXPECT_EQ(result.status, 0) << result.err;
+    return test::ReadFileBytes(out);
+}
+
+TEST(CliJobs, EveryOutputIsTheSameOnAnyNumberOfThreads) {
+    TempDir dir;
+    const std::string csv = test::WriteCsv(dir, "data.csv", 6000, 16, [](int r, int c) {
+        return std::sin(r * 0.002 * (c + 1)) * (c + 1) + 0.05 * (r % 13);
+    });
+    const std::string second = test::WriteCsv(dir, "second.csv", 2500, 16, [](int r, int c) {
+        return std::cos(r * 0.01 * (c + 2)) - 0.5 * (r % 3);
+    });
+    const std::string example = TAVREL_SOURCE_DIR "/examples/emg-demo.kcd";
+    const std::string out = dir.File("out");
+    for (const std::string& doc : {ManyChains(dir, csv), example}) {
+        auto runs = [&](const std::string& jobs) {
+            std::vector<std::string> outputs;
+            outputs.push_back(Output({"export", doc, "-o", out, "--number", "time", "--jobs", jobs},
+                                     out));
+            outputs.push_back(Output({"measure", doc, "-o", out, "--jobs", jobs}, out));
+            outputs.push_back(Output(
+                {"measure", doc, "-o", out, "--data", csv, "--data", second, "--jobs", jobs}, out));
+            outputs.push_back(
+                Output({"render", doc, "-o", out + ".png", "--absolute", "--jobs", jobs},
+                       out + ".png"));
+            outputs.push_back(Output({"render", doc, "-o", out + ".svg", "--jobs", jobs},
+                                     out + ".svg"));
+            return outputs;
+        };
+        const std::vector<std::string> one = runs("1");
+        for (const std::string& output : one)
+            EXPECT_GT(output.size(), 100u);
+        for (const std::string jobs : {"2", "3", "8"}) {
+            const std::vector<std::string> many = runs(jobs);
+            for (std::size_t i = 0; i < one.size(); ++i)
+                EXPECT_TRUE(many[i] == one[i]) << doc << " --jobs " << jobs << " output " << i;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace tavrel

@@ -1,0 +1,202 @@
+// Chains computed side by side: every export, drawing and measurement equals the one computed on
+// one thread, and what a module shows while computing on another thread appears afterwards, once,
+// in channel order, on the calling thread.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cmath>
+#include <stdexcept>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "document/ExportWriter.h"
+#include "document/KaisekiDoc.h"
+#include "document/Measurements.h"
+#include "document/ParallelChannels.h"
+#include "pipeline/ModuleRegistry.h"
+#include "platform/RecordingSurface.h"
+#include "platform/WorkerPool.h"
+#include "support/ScriptedHost.h"
+
+namespace tavrel {
+namespace {
+
+// Puts the thread setting back after a test changes it.
+class ThreadSettingGuard {
+  public:
+    ~ThreadSettingGuard() { SetThreadSetting(m_saved); }
+
+  private:
+    int m_saved = ThreadSetting();
+};
+
+TEST(WorkerPool, EveryItemRunsOnceAndItemsDoNotSplitAgain) {
+    ThreadSettingGuard guard;
+    for (int threads : {1, 2, 3, 8}) {
+        SetThreadSetting(threads);
+        EXPECT_EQ(ThreadCount(), threads);
+        for (int count : {0, 1, 2, 7, 100}) {
+            std::vector<std::atomic<int>> runs(static_cast<std::size_t>(count));
+            std::vector<int> inner(static_cast<std::size_t>(count));
+            ParallelFor(count, [&](int i) {
+                ++runs[static_cast<std::size_t>(i)];
+                inner[static_cast<std::size_t>(i)] = ThreadCount();
+            });
+            for (int i = 0; i < count; ++i) {
+                EXPECT_EQ(runs[static_cast<std::size_t>(i)], 1) << threads << " " << i;
+                // A single item keeps the threads; items run side by side get one each.
+                EXPECT_EQ(inner[static_cast<std::size_t>(i)], count > 1 ? 1 : threads)
+                    << threads << " " << i;
+            }
+        }
+    }
+}
+
+TEST(WorkerPool, ExceptionOfTheLowestItemReachesTheCallerAfterAllItems) {
+    ThreadSettingGuard guard;
+    SetThreadSetting(4);
+    std::atomic<int> ran{0};
+    try {
+        ParallelFor(40, [&](int i) {
+            ++ran;
+            if (i == 9 || i == 31) throw std::runtime_error(std::to_string(i));
+        });
+        ADD_FAILURE() << "nothing thrown";
+    } catch (const std::runtime_error& error) {
+        EXPECT_STREQ(error.what(), "9");
+    }
+    EXPECT_EQ(ran, 40);
+}
+
+// A module that shows a message each time it computes, then passes its input on.
+std::atomic<int> g_computed{0};
+class NoisyModule : public CModBase {
+  public:
+    explicit NoisyModule(int channel) : m_channel(channel) {}
+    int Compute() override {
+        GetHost().MessageBox("CH" + std::to_string(m_channel + 1));
+        ++g_computed;
+        return CModBase::Compute();
+    }
+
+  private:
+    int m_channel;
+};
+
+// Notes how many chains had computed when each message was shown.
+class CountingHost : public test::ScriptedHost {
+  public:
+    void MessageBox(const std::string& text) override {
+        computedBefore.push_back(g_computed.load());
+        ScriptedHost::MessageBox(text);
+    }
+    std::vector<int> computedBefore;
+};
+
+void SetSixteenColumns(CKaisekiDoc& doc, int rows) {
+    Recording recording;
+    for (int c = 0; c < Recording::kColumns; ++c) {
+        for (int r = 0; r < rows; ++r)
+            recording.columns[static_cast<std::size_t>(c)].push_back(
+                std::sin(r * 0.003 * (c + 1)) * (c + 1) + 0.1 * (r % 11));
+    }
+    recording.rowCount = rows;
+    doc.SetRecording(std::move(recording));
+}
+
+TEST(ParallelChannels, MessagesOfWorkersAreShownAfterwardsInChannelOrderOnTheCallingThread) {
+    ThreadSettingGuard guard;
+    SetThreadSetting(4);
+    CountingHost host;
+    CKaisekiDoc doc;
+    doc.OnNewDocument();
+    SetSixteenColumns(doc, 5000);
+    for (int k = 0; k < CKaisekiDoc::kChannels; ++k)
+        CModBase::AppendModule(doc.Head(k), new NoisyModule(k));
+    doc.m_display.m_absoluteScale = 1;
+    g_computed = 0;
+    doc.MeasureCommonMax();
+    ASSERT_EQ(host.messages.size(), 16u);
+    for (int k = 0; k < CKaisekiDoc::kChannels; ++k) {
+        const auto i = static_cast<std::size_t>(k);
+        EXPECT_EQ(host.messages[i], "CH" + std::to_string(k + 1));
+        EXPECT_EQ(host.messageThreads[i], std::this_thread::get_id());
+        EXPECT_EQ(host.computedBefore[i], 16) << "shown before every chain had computed";
+    }
+    // Drawing afterwards computes nothing, so nothing is shown again.
+    RecordingSurface surface;
+    for (int k = 0; k < CKaisekiDoc::kChannels; ++k)
+        doc.DrawChannel(&surface, {0, k * 160, 770, (k + 1) * 160}, k, nullptr);
+    EXPECT_EQ(host.messages.size(), 16u);
+}
+
+// A document whose channels run different chains, some fed from the same column, one without a
+// source.
+void BuildChains(CKaisekiDoc& doc) {
+    const char* classes[] = {"CBPFilter",   "CLPFilter",    "CHPFilter",    "CBSFilter",
+                             "CSmothFilter", "CDiodeFilter", "CDiffFilter",  "CReSmplFilter",
+                             "CIntFilter",  "CClipFilter",  "CAActDetFilter", "CSDActDetFilter"};
+    for (int k = 0; k < CKaisekiDoc::kChannels; ++k) {
+        doc.m_channelEnabled[static_cast<std::size_t>(k)] = 1;
+        for (int m = 0; m < k % 4; ++m) {
+            auto module = CreateModule(classes[(k + 5 * m) % 12]);
+            ASSERT_TRUE(module);
+            CModBase::AppendModule(doc.Head(k), module.release());
+        }
+    }
+    doc.m_channelSource[3] = 0;
+    doc.m_channelSource[9] = CKaisekiDoc::kNoSource;
+}
+
+struct Results {
+    std::string exported;
+    std::vector<std::string> drawn;
+    std::vector<std::string> measured;
+    double commonMax = 0.0;
+};
+
+Results Compute(int threads) {
+    SetThreadSetting(threads);
+    CKaisekiDoc doc;
+    doc.OnNewDocument();
+    BuildChains(doc);
+    SetSixteenColumns(doc, 20000);
+    Results results;
+    doc.m_display.m_absoluteScale = 1;
+    doc.MeasureCommonMax();
+    results.commonMax = doc.m_display.m_commonMax;
+    ComputeAllChannelOutputs(doc);
+    RecordingSurface surface;
+    for (int k = 0; k < CKaisekiDoc::kChannels; ++k)
+        doc.DrawChannel(&surface, {0, k * 160, 770, (k + 1) * 160}, k, nullptr);
+    results.drawn = surface.Log();
+    ExportSettings settings;
+    results.exported = FormatExport(GatherChannelData(doc, true), settings);
+    for (const MeasurementRow& row : MeasureDocument(doc, "f", true)) {
+        std::string line;
+        for (int c = 0; c < kMeasurementColumns; ++c)
+            line += MeasurementCell(row, c) + ",";
+        results.measured.push_back(line);
+    }
+    return results;
+}
+
+TEST(ParallelChannels, DrawingExportAndMeasurementsAreTheSameOnAnyNumberOfThreads) {
+    ThreadSettingGuard guard;
+    test::ScriptedHost host;
+    const Results one = Compute(1);
+    ASSERT_FALSE(one.exported.empty());
+    ASSERT_EQ(one.measured.size(), 15u);
+    for (int threads : {2, 3, 8}) {
+        const Results many = Compute(threads);
+        EXPECT_EQ(many.commonMax, one.commonMax) << threads;
+        EXPECT_TRUE(many.drawn == one.drawn) << threads;
+        EXPECT_TRUE(many.exported == one.exported) << threads;
+        EXPECT_EQ(many.measured, one.measured) << threads;
+    }
+    EXPECT_TRUE(host.messages.empty());
+}
+
+}  // namespace
+}  // namespace tavrel

@@ -1,0 +1,140 @@
+// The parallel reading of large data files: pieces cut at line ends, parsed side by side and joined
+// in order, give exactly the sequential reader's columns, rows, progress and cancel.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "document/DataFileReader.h"
+#include "document/Recording.h"
+#include "platform/Host.h"
+#include "platform/WorkerPool.h"
+#include "support/TempDir.h"
+
+namespace tavrel {
+namespace {
+
+// Records every step and cancels at the given pump (negative: never).
+class StepLog : public Progress {
+  public:
+    explicit StepLog(int cancelAt) : m_cancelAt(cancelAt) {}
+    void SetRange(int, int) override {}
+    void Step(int amount) override { steps.push_back(amount); }
+    int PumpMessages() override { return m_pumps++ == m_cancelAt ? 1 : 0; }
+    std::vector<int> steps;
+
+  private:
+    int m_cancelAt;
+    int m_pumps = 0;
+};
+
+struct Read {
+    std::vector<std::vector<double>> columns = std::vector<std::vector<double>>(16);
+    int rows = 0;
+    bool complete = false;
+    std::vector<int> steps;
+};
+
+// Columns compared bit for bit (NaN cells included).
+bool SameColumns(const Read& a, const Read& b) {
+    for (std::size_t k = 0; k < 16; ++k) {
+        if (a.columns[k].size() != b.columns[k].size()) return false;
+        if (!a.columns[k].empty() && std::memcmp(a.columns[k].data(), b.columns[k].data(),
+                                                 a.columns[k].size() * sizeof(double)) != 0)
+            return false;
+    }
+    return a.rows == b.rows;
+}
+
+Read Sequential(const std::string& text, const ReadOptions& options, int cancelAt) {
+    Read read;
+    StepLog log(cancelAt);
+    read.complete = ReadDataText(text, read.columns, read.rows, options, &log);
+    read.steps = log.steps;
+    return read;
+}
+
+Read InPieces(const std::string& text, const ReadOptions& options, int cancelAt, int pieces,
+              std::size_t batch) {
+    Read read;
+    StepLog log(cancelAt);
+    read.complete =
+        ReadDataTextInPieces(text, read.columns, read.rows, options, &log, pieces, batch);
+    read.steps = log.steps;
+    return read;
+}
+
+TEST(ParallelCsv, EveryCutOfEveryTextGivesTheSequentialResult) {
+    const std::string texts[] = {
+        "\xEF\xBB\xBFtime,a,b\r\n1,2,3\r\n4,5\r\n\r\n6,x7,8,9\r\n1e3,-0,.5\r\n10,11,12",
+        "h1\nh2\n1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16,17,18\n,,\n3\n\n4,5,abc,6\n7,8,9,\n",
+        "1,2\r\n3,4\r\n5,6\r\n7,8\r\n9,10\r\n11,12\r\n13,14\r\n15,16\r\n\r\n\r\n",
+        "\xEF\xBB,1\n2,3\n4,5\n6,7\r",
+        "a\n1.5,2.5\n\xEF\xBB\xBF" "3,4\n5,6e-3\n7,INF,nan\n8\n9\n10\n11\n12\n"};
+    for (const std::string& text : texts) {
+        for (int headers : {0, 1, 2}) {
+            for (int skip : {0, 1}) {
+                for (int cap : {0, 2, 4}) {
+                    ReadOptions options;
+                    options.headerRows = headers;
+                    options.skipColumns = skip;
+                    options.maxRows = cap;
+                    for (int cancelAt : {-1, 3, 6}) {
+                        const Read one = Sequential(text, options, cancelAt);
+                        for (std::size_t batch = 1; batch <= text.size() + 1; ++batch) {
+                            for (int pieces : {2, 3}) {
+                                const Read many = InPieces(text, options, cancelAt, pieces, batch);
+                                ASSERT_TRUE(SameColumns(many, one))
+                                    << text << " h" << headers << " s" << skip << " cap " << cap
+                                    << " cancel " << cancelAt << " batch " << batch;
+                                ASSERT_EQ(many.steps, one.steps) << text << " batch " << batch;
+                                ASSERT_EQ(many.complete, one.complete);
+                            }
+                        }
+                    }
+                }
+            }
+        }
+    }
+}
+
+TEST(ParallelCsv, LargeFileReadOnSeveralThreadsEqualsOneThread) {
+    // Above the size from which a file is parsed in parallel, with rows of varying length.
+    std::string text = "t,a,b\r\n";
+    for (int r = 0; text.size() < kParallelReadBytes + (1 << 20); ++r) {
+        text += std::to_string(r);
+        for (int c = 0; c < 1 + r % 17; ++c)
+            text += "," + std::to_string(std::sin(r * 0.01 + c) * 1000.0);
+        text += r % 1000 == 7 ? ",text\r\n" : "\r\n";
+    }
+    test::TempDir dir;
+    const std::string path = dir.Write("large.csv", text);
+    const int saved = ThreadSetting();
+    std::vector<Recording> reads;
+    for (int threads : {1, 2, 3}) {
+        SetThreadSetting(threads);
+        for (int cap : {0, 30000}) {
+            ReadOptions options;
+            options.headerRows = 1;
+            options.skipColumns = 1;
+            options.maxRows = cap;
+            RecordingResult read = ReadRecording(path, options, nullptr);
+            ASSERT_TRUE(read);
+            reads.push_back(std::move(read.Value()));
+        }
+    }
+    SetThreadSetting(saved);
+    for (std::size_t i = 2; i < reads.size(); ++i) {
+        const Recording& one = reads[i % 2];
+        EXPECT_EQ(reads[i].rowCount, one.rowCount) << i;
+        EXPECT_EQ(reads[i].notes.rowsLeftOut, one.notes.rowsLeftOut) << i;
+        EXPECT_TRUE(reads[i].columns == one.columns) << i;
+    }
+    EXPECT_TRUE(reads[1].notes.rowsLeftOut);
+    EXPECT_EQ(reads[1].rowCount, 30000);
+}
+
+}  // namespace
+}  // namespace tavrel
