@@ -10,8 +10,11 @@
 #include <filesystem>
 #include <memory>
 
+#include "document/BiosigReader.h"
+#include "document/BrainVisionReader.h"
 #include "document/DataFileReader.h"
 #include "document/EdfReader.h"
+#include "document/MatReader.h"
 #include "platform/Translate.h"
 
 namespace tavrel {
@@ -68,10 +71,21 @@ RecordingResult ReadRecording(const std::string& path, const ReadOptions& option
     const std::int64_t length =
         ::fstat(fileno(file), &status) == 0 ? static_cast<std::int64_t>(status.st_size) : 0;
 
-    // The format is recognised by the first bytes; an EDF or BDF recording goes to EDFlib.
-    char head[8];
-    const std::size_t got = std::fread(head, 1, sizeof head, file);
-    if (IsRecordingHeader({head, got})) return ReadEdfRecording(file, path, options, progress);
+    // The format is recognised by the first bytes; an EDF or BDF recording goes to EDFlib, another
+    // binary file to BioSig when it knows the format.
+    char buffer[512];
+    const std::size_t got = std::fread(buffer, 1, sizeof buffer, file);
+    const std::string_view head(buffer, got);
+    if (IsRecordingHeader(head)) return ReadEdfRecording(file, path, options, progress);
+    if (IsMatHeader(head)) return ReadMatRecording(file, path, options, progress);
+    if (IsBrainVisionHeader(head)) {
+        std::rewind(file);
+        return ReadBrainVisionRecording(file, path, options, progress);
+    }
+    if (IsBinaryHead(head)) {
+        std::rewind(file);
+        if (auto read = ReadBiosigRecording(file, path, options, progress)) return std::move(*read);
+    }
 
     std::rewind(file);
     Recording recording;
@@ -84,8 +98,15 @@ std::optional<RecordingValues> ReadRecordingValues(const std::string& path, int 
     if (!opened) return std::nullopt;
     char head[8];
     const std::size_t got = std::fread(head, 1, sizeof head, opened->get());
-    if (!IsRecordingHeader({head, got})) return std::nullopt;
-    return ReadEdfValues(opened->get(), path, skipSignals);
+    if (IsRecordingHeader({head, got})) return ReadEdfValues(opened->get(), path, skipSignals);
+    opened->reset();
+    // The other recordings are read as far as their first sample.
+    ReadOptions options;
+    options.skipColumns = skipSignals;
+    options.maxRows = 1;
+    RecordingResult read = ReadRecording(path, options, nullptr);
+    if (!read) return std::nullopt;
+    return read->notes.values;
 }
 
 std::string ReadErrorMessage(const ReadError& error) {
@@ -109,6 +130,11 @@ std::vector<std::string> ReadingMessages(const ReadNotes& notes) {
         messages.push_back(
             Translate("Document", "サンプリング周波数が異なる信号は読み込みませんでした: ") +
             labels);
+    }
+    if (!notes.skipped.empty()) {
+        std::string parts;
+        for (const std::string& part : notes.skipped) parts += (parts.empty() ? "" : ", ") + part;
+        messages.push_back(Translate("Document", "読み込まなかった変数: ") + parts);
     }
     return messages;
 }

@@ -1,8 +1,8 @@
 // A recording: the columns of samples read from a data file and what the file says of them.
 //
 // ReadRecording is the one reader that every front end calls, for every format: it opens the
-// file once, recognises the format by the file's first bytes (an EDF or BDF header, otherwise
-// comma-separated text), reports progress and honours a cancel through the Progress it is given,
+// file once, recognises the format by the file's first bytes (an EDF or BDF header, a MATLAB
+// file, a BrainVision header, a binary format BioSig knows, otherwise comma-separated text), reports progress and honours a cancel through the Progress it is given,
 // and shows nothing. A file that cannot be read is a ReadError carrying the reason; the front end
 // turns it into a message box or a line on stderr. The document takes a Recording whole
 // (CKaisekiDoc::SetRecording), so a refused reading leaves the document as it was.
@@ -49,6 +49,8 @@ struct ReadNotes {
     std::optional<RecordingValues> values;
     // Labels of signals not read because their rate differs from the first read signal's.
     std::vector<std::string> otherRate;
+    // Parts of the file not read, each with why ("name (a struct)"), for the user.
+    std::vector<std::string> skipped;
     // The row cap stopped the reading while rows were left unread.
     bool rowsLeftOut = false;
     // The user cancelled; what was read before is kept.
@@ -98,7 +100,7 @@ std::optional<RecordingValues> ReadRecordingValues(const std::string& path, int 
 // The message the user is shown for a reading that failed (the front end shows it).
 std::string ReadErrorMessage(const ReadError& error);
 // The messages the user is shown, in order, after a reading that ended with a recording: the lack
-// of memory, or the signals left out for their rate. A cancelled reading is told by the beep.
+// of memory, or the signals left out for their rate and the parts of the file skipped. A cancelled reading is told by the beep.
 std::vector<std::string> ReadingMessages(const ReadNotes& notes);
 
 }  // namespace tavrel
