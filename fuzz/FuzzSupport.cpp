@@ -37,8 +37,7 @@ void ExerciseDocument(CKaisekiDoc& doc) {
         doc.m_display.m_printing = printing;
         for (int ch = 0; ch < CKaisekiDoc::kChannels; ++ch) {
             RecordingSurface surface({0, 0, 800, 200});
-            double maximum = 0.0;
-            maximum = doc.MeasureChannel(ch);
+            static_cast<void>(doc.MeasureChannel(ch));
             SampleRange range{10, 120};
             doc.DrawChannel(&surface, {0, 0, 800, 200}, ch, &range);
             std::vector<double> values, times;

@@ -16,6 +16,7 @@
 #include "FuzzSupport.h"
 #include "document/DataSettings.h"
 #include "document/EdfReader.h"
+#include "document/Recording.h"
 #include "platform/Host.h"
 
 using namespace tavrel;
@@ -62,16 +63,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     doc.m_columns[5] = {1.0, 2.0};
     doc.m_rowCount = 2;
     doc.m_dataFilePath = path;
-    RecordingValues values;
-    const bool hasValues = ReadRecordingValues(path, skip, values);
-    if (hasValues && (values.rate < 1 || values.rate > 100000)) Fail("rate out of range");
-    std::string reason;
-    const DataLoadResult result = doc.TryLoadDataFile(maxRows, &reason);
-    if (result == DataLoadResult::CannotOpen) {
-        if (reason.empty()) Fail("a refusal without a reason");
+    const std::optional<RecordingValues> values = ReadRecordingValues(path, skip);
+    if (values && (values->rate < 1 || values->rate > 100000)) Fail("rate out of range");
+    const Result<ReadNotes, ReadError> result = doc.LoadDataFile(maxRows, nullptr);
+    if (!result) {
+        if (result.Error().reason.empty()) Fail("a refusal without a reason");
         if (doc.m_rowCount != 2 || doc.m_columns[5].size() != 2) Fail("a refusal lost the data");
     } else {
-        if (result != DataLoadResult::Loaded) Fail("unexpected result");
         if (doc.m_rowCount != static_cast<int>(doc.m_columns[0].size()))
             Fail("row count differs from column 0");
         for (const auto& column : doc.m_columns) {
@@ -79,8 +77,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 Fail("a column exceeds the row cap");
             if (column.size() > doc.m_columns[0].size()) Fail("a column longer than column 0");
         }
-        // The heads take the recording's values as opening a document writes them.
-        if (hasValues != ApplyRecordingSettings(doc)) Fail("the header read differently twice");
+        // The header read alone gives the values the reading gave.
+        if (values.has_value() != result->values.has_value())
+            Fail("the header read differently twice");
         fuzz::ExerciseDocument(doc);
     }
     std::remove(path.c_str());

@@ -1,10 +1,16 @@
 #include "document/BiosigReader.h"
 
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <mutex>
 #include <new>
 #include <optional>
+#include <thread>
 #include <vector>
 
 #include "document/RecordingPlan.h"
@@ -47,7 +53,7 @@ std::string ErrorText(HDRTYPE* hdr) {
 }
 
 Failure<ReadError> Refuse(std::string reason) {
-    return Failure(ReadError{ReadError::Kind::Refused, std::move(reason)});
+    return Failure<ReadError>{ReadError{ReadError::Kind::Refused, std::move(reason)}};
 }
 
 // The text of event `e`: BioSig's description (free text or the standard code's name), or the
@@ -84,8 +90,8 @@ bool ReadSamples(HDRTYPE* hdr, const ChannelPlan& plan, Recording& recording, Pr
         const long long block = done / perBlock;
         const long long blocks =
             std::min(blocksPerChunk, (plan.count - done + perBlock - 1) / perBlock);
-        const std::size_t got = sread(nullptr, static_cast<std::size_t>(block),
-                                      static_cast<std::size_t>(blocks), hdr);
+        const std::size_t got =
+            sread(nullptr, static_cast<std::size_t>(block), static_cast<std::size_t>(blocks), hdr);
         const std::size_t rows = hdr->data.size[0];
         if (got == 0 || !hdr->data.block || hdr->data.size[1] < order.size() || rows == 0 ||
             rows > static_cast<std::size_t>(blocks * perBlock))
@@ -111,6 +117,53 @@ bool ReadSamples(HDRTYPE* hdr, const ChannelPlan& plan, Recording& recording, Pr
     return true;
 }
 
+// How BioSig fares with a file, tried in a child process: BioSig crashes on some damaged headers
+// (and may loop on others), which must not take the program with it.
+enum class Trial { Readable, Unknown, Refused, Failed };
+
+constexpr int kReadable = 70, kUnknown = 71, kRefused = 72;
+constexpr auto kTrialTime = std::chrono::seconds(20);
+
+Trial TryInChild(const std::string& name) {
+    const pid_t child = fork();
+    if (child < 0) return Trial::Readable;  // no trial possible: read as such
+    if (child == 0) {
+        HDRTYPE* hdr = sopen(name.c_str(), "r", constructHDR(0, 0));
+        int code = kRefused;
+        if (hdr && (hdr->TYPE == unknown || hdr->AS.B4C_ERRNUM == B4C_FORMAT_UNKNOWN)) {
+            code = kUnknown;
+        } else if (hdr && hdr->AS.B4C_ERRNUM == B4C_NO_ERROR && hdr->FILE.OPEN && hdr->NRec > 0) {
+            sread(nullptr, 0, 1, hdr);
+            sread(nullptr, static_cast<std::size_t>(hdr->NRec - 1), 1, hdr);
+            code = kReadable;
+        }
+        _exit(code);
+    }
+    const auto end = std::chrono::steady_clock::now() + kTrialTime;
+    int status = 0;
+    for (;;) {
+        const pid_t done = waitpid(child, &status, WNOHANG);
+        if (done == child) break;
+        if (done < 0 || std::chrono::steady_clock::now() > end) {
+            kill(child, SIGKILL);
+            waitpid(child, &status, 0);
+            return Trial::Failed;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    if (!WIFEXITED(status)) return Trial::Failed;
+    switch (WEXITSTATUS(status)) {
+        case kReadable:
+            return Trial::Readable;
+        case kUnknown:
+            return Trial::Unknown;
+        case kRefused:
+            return Trial::Refused;
+        default:
+            return Trial::Failed;
+    }
+}
+
 }  // namespace
 
 bool IsBinaryHead(std::string_view head) {
@@ -122,15 +175,25 @@ bool IsBinaryHead(std::string_view head) {
 }
 
 std::optional<RecordingResult> ReadBiosigRecording(std::FILE* data, const std::string& path,
-                                                   const ReadOptions& options,
-                                                   Progress* progress) {
+                                                   const ReadOptions& options, Progress* progress) {
     std::lock_guard<std::mutex> hold(g_biosigLock);
+    const std::string name = DescriptorPath(data, path);
+    // BioSig is first tried on the file in a child process; only a file it survives is read here.
+    switch (TryInChild(name)) {
+        case Trial::Unknown:
+            return std::nullopt;
+        case Trial::Failed:
+            return RecordingResult(
+                Refuse("BioSig: the file is damaged (the library failed on its header)"));
+        default:
+            break;
+    }
     Header file;
     file.hdr = constructHDR(0, 0);
     if (!file.hdr) return RecordingResult(Refuse("BioSig: not enough memory"));
     file.hdr->FLAG.UCAL = 0;
     file.hdr->FLAG.ROW_BASED_CHANNELS = 0;
-    HDRTYPE* opened = sopen(DescriptorPath(data, path).c_str(), "r", file.hdr);
+    HDRTYPE* opened = sopen(name.c_str(), "r", file.hdr);
     if (opened) file.hdr = opened;
     HDRTYPE* hdr = file.hdr;
     if (hdr->TYPE == unknown || hdr->AS.B4C_ERRNUM == B4C_FORMAT_UNKNOWN) return std::nullopt;
@@ -147,8 +210,8 @@ std::optional<RecordingResult> ReadBiosigRecording(std::FILE* data, const std::s
         CHANNEL_TYPE& channel = hdr->CHANNEL[k];
         if (channel.OnOff != 1) continue;
         const char* unit = PhysDim3(channel.PhysDimCode);
-        channels.push_back({channel.Label, hdr->SampleRate * channel.SPR / hdr->SPR,
-                            unit ? unit : ""});
+        channels.push_back(
+            {channel.Label, hdr->SampleRate * channel.SPR / hdr->SPR, unit ? unit : ""});
         index.push_back(k);
     }
 
@@ -157,7 +220,8 @@ std::optional<RecordingResult> ReadBiosigRecording(std::FILE* data, const std::s
         const long long samples = static_cast<long long>(hdr->NRec) * hdr->SPR;
         const ChannelPlan plan = PlanChannels(channels, samples, options, recording);
         // Only the planned channels are switched on for sread.
-        for (int k = 0; k < hdr->NS; ++k) hdr->CHANNEL[k].OnOff = 0;
+        for (int k = 0; k < hdr->NS; ++k)
+            hdr->CHANNEL[k].OnOff = 0;
         long long total = 0;
         for (int source : plan.source) {
             if (source < 0) continue;
@@ -166,9 +230,10 @@ std::optional<RecordingResult> ReadBiosigRecording(std::FILE* data, const std::s
         }
         if (progress) progress->SetRange(0, SaturateToInt(total));
         if (!plan.Empty() && !ReadSamples(hdr, plan, recording, progress))
-            return RecordingResult(Refuse(hdr->AS.B4C_ERRNUM != B4C_NO_ERROR
-                                              ? ErrorText(hdr)
-                                              : "BioSig: the file is shorter than its header says"));
+            return RecordingResult(
+                Refuse(hdr->AS.B4C_ERRNUM != B4C_NO_ERROR
+                           ? ErrorText(hdr)
+                           : "BioSig: the file is shorter than its header says"));
         ReadEvents(hdr, recording.events);
     } catch (const std::bad_alloc&) {
         recording.notes.outOfMemory = true;

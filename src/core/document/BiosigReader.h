@@ -11,7 +11,9 @@
 // becomes the recording's events.
 //
 // BioSig keeps state in globals (its error variables, its event-code tables) and is not known to
-// be thread-safe: every use of it here is done under one lock.
+// be thread-safe: every use of it here is done under one lock. It also crashes on some damaged
+// headers: it is first tried on each file in a child process (opening, the first and the last
+// block), and a file it fails on there is refused.
 #pragma once
 
 #include <cstdio>
@@ -30,7 +32,6 @@ bool IsBinaryHead(std::string_view head);
 // Reads the recording open as `data` (named `path`) through BioSig. Nothing (no value) when BioSig
 // does not know the format; a ReadError when it knows it and refuses the file.
 std::optional<RecordingResult> ReadBiosigRecording(std::FILE* data, const std::string& path,
-                                                   const ReadOptions& options,
-                                                   Progress* progress);
+                                                   const ReadOptions& options, Progress* progress);
 
 }  // namespace tavrel

@@ -36,7 +36,8 @@ std::string_view WithoutBom(std::string_view text) {
 }
 
 std::string_view Trim(std::string_view text) {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
+        text.remove_prefix(1);
     while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r'))
         text.remove_suffix(1);
     return text;
@@ -109,7 +110,8 @@ double Decode(const unsigned char* p, std::string_view format) {
     if (format == "UINT_16") return static_cast<std::uint16_t>(p[0] | p[1] << 8);
     std::uint64_t bits = 0;
     const int bytes = format == "IEEE_FLOAT_64" ? 8 : 4;
-    for (int i = bytes - 1; i >= 0; --i) bits = bits << 8 | p[i];
+    for (int i = bytes - 1; i >= 0; --i)
+        bits = bits << 8 | p[i];
     if (format == "INT_32") return static_cast<std::int32_t>(static_cast<std::uint32_t>(bits));
     if (format == "IEEE_FLOAT_32") {
         float value;
@@ -131,7 +133,8 @@ FilePtr OpenRegular(const std::filesystem::path& path) {
 }
 
 Failure<ReadError> Refuse(std::string reason) {
-    return Failure(ReadError{ReadError::Kind::Refused, "BrainVision: " + std::move(reason)});
+    return Failure<ReadError>{
+        ReadError{ReadError::Kind::Refused, "BrainVision: " + std::move(reason)}};
 }
 
 }  // namespace

@@ -142,8 +142,8 @@ Variables ListVariables(mat_t* mat) {
         std::string why = NotNumeric(*var);
         const std::size_t rows = why.empty() ? var->dims[0] : 0;
         const std::size_t cols = why.empty() ? var->dims[1] : 0;
-        const bool rateName = std::find(kRateNames.begin(), kRateNames.end(), name) !=
-                              kRateNames.end();
+        const bool rateName =
+            std::find(kRateNames.begin(), kRateNames.end(), name) != kRateNames.end();
         if (why.empty() && rows == 1 && cols == 1 && rateName && !found.rate) {
             VarPtr value = ReadData(mat, name);
             if (value && std::isfinite(Element(*value, 0)) && Element(*value, 0) > 0) {
@@ -253,8 +253,8 @@ RecordingResult ReadMatRecording(std::FILE* data, const std::string& path,
         }
         std::vector<SourceChannel> channels(channelCount);
         for (std::size_t c = 0; c < channelCount; ++c) {
-            channels[c].label = matrix ? found.matrix + "(" + std::to_string(c + 1) + ")"
-                                       : found.vectors[c];
+            channels[c].label =
+                matrix ? found.matrix + "(" + std::to_string(c + 1) + ")" : found.vectors[c];
             channels[c].rate = found.rate.value_or(0.0);
         }
         recording.notes.skipped = std::move(found.skipped);
@@ -276,8 +276,9 @@ RecordingResult ReadMatRecording(std::FILE* data, const std::string& path,
             column.resize(n);
             // MATLAB stores a matrix column by column.
             for (std::size_t i = 0; i < n; ++i) {
-                const std::size_t at =
-                    !matrix ? i : byColumns ? c * found.rows + i : i * found.rows + c;
+                const std::size_t at = !matrix     ? i
+                                       : byColumns ? c * found.rows + i
+                                                   : i * found.rows + c;
                 column[i] = Element(var, at);
             }
             if (progress) {

@@ -133,7 +133,8 @@ std::vector<std::string> ReadingMessages(const ReadNotes& notes) {
     }
     if (!notes.skipped.empty()) {
         std::string parts;
-        for (const std::string& part : notes.skipped) parts += (parts.empty() ? "" : ", ") + part;
+        for (const std::string& part : notes.skipped)
+            parts += (parts.empty() ? "" : ", ") + part;
         messages.push_back(Translate("Document", "読み込まなかった変数: ") + parts);
     }
     return messages;

@@ -10,6 +10,9 @@ namespace tavrel {
 // Wraps a reason so that a Result can be built from it unambiguously (`return Failure(error);`).
 template <class E>
 struct Failure {
+    // A constructor rather than an aggregate: clang 14 deduces no aggregate's arguments from
+    // parentheses.
+    explicit Failure(E reason) : error(std::move(reason)) {}
     E error;
 };
 template <class E>

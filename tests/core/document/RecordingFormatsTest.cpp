@@ -102,7 +102,8 @@ TEST(BiosigReading, ReadersOnSeveralThreadsGetTheSameValues) {
                 same[t] += read && read->columns == once->columns;
             }
         });
-    for (auto& thread : threads) thread.join();
+    for (auto& thread : threads)
+        thread.join();
     EXPECT_EQ(same, std::vector<int>(4, 5));
 }
 
@@ -111,8 +112,8 @@ std::string WriteBrainVision(const test::TempDir& dir, const std::string& orient
                              const std::string& markerFile = "r.vmrk") {
     dir.Write("r.vhdr",
               "Brain Vision Data Exchange Header File Version 1.0\r\n; written by the test\r\n"
-              "[Common Infos]\r\nDataFile=r.eeg\r\nMarkerFile=" + markerFile +
-                  "\r\nDataFormat=BINARY\r\nDataOrientation=" + orientation +
+              "[Common Infos]\r\nDataFile=r.eeg\r\nMarkerFile=" +
+                  markerFile + "\r\nDataFormat=BINARY\r\nDataOrientation=" + orientation +
                   "\r\nNumberOfChannels=2\r\nSamplingInterval=2000\r\n\r\n[Binary Infos]\r\n"
                   "BinaryFormat=INT_16\r\n\r\n[Channel Infos]\r\nCh1=Fp1,,0.1,\xC2\xB5V\r\n"
                   "Ch2=EMG\\1left,,0.5,mV\r\n");
@@ -128,8 +129,10 @@ std::string WriteBrainVision(const test::TempDir& dir, const std::string& orient
         }
     }
     if (orientation == "VECTORIZED") {
-        for (int i = 0; i < 10; ++i) put(i * 10 - 50);
-        for (int i = 0; i < 10; ++i) put(-i);
+        for (int i = 0; i < 10; ++i)
+            put(i * 10 - 50);
+        for (int i = 0; i < 10; ++i)
+            put(-i);
     }
     dir.Write("r.eeg", samples);
     dir.Write("r.vmrk",
@@ -197,8 +200,8 @@ void WriteMat(const std::string& path, mat_ft version, const std::vector<MatVari
     for (const MatVariable& v : variables) {
         size_t dims[2] = {v.rows, v.cols};
         std::vector<double> data = v.values;
-        matvar_t* var = Mat_VarCreate(v.name.c_str(), MAT_C_DOUBLE, MAT_T_DOUBLE, 2, dims,
-                                      data.data(), 0);
+        matvar_t* var =
+            Mat_VarCreate(v.name.c_str(), MAT_C_DOUBLE, MAT_T_DOUBLE, 2, dims, data.data(), 0);
         Mat_VarWrite(mat, var, MAT_COMPRESSION_NONE);
         Mat_VarFree(var);
     }
@@ -218,7 +221,8 @@ TEST(MatReading, MatrixVectorsRateAndSkippedVariablesInBothVersions) {
         test::TempDir dir;
         // 3 channels x 50 samples stored channel by channel as rows (fewer rows than columns).
         std::vector<double> wide(150);
-        for (std::size_t i = 0; i < 150; ++i) wide[i] = static_cast<double>(i);
+        for (std::size_t i = 0; i < 150; ++i)
+            wide[i] = static_cast<double>(i);
         WriteMat(dir.File("m.mat"), version, {{"emg", 3, 50, wide}, {"fs", 1, 1, {1000}}}, true);
         RecordingResult read = Read(dir.File("m.mat"));
         ASSERT_TRUE(read) << read.Error().reason;
@@ -251,8 +255,7 @@ TEST(MatReading, MatrixVectorsRateAndSkippedVariablesInBothVersions) {
 
 TEST(MatReading, DamagedFilesAreRefused) {
     test::TempDir dir;
-    WriteMat(dir.File("m.mat"), MAT_FT_MAT5, {{"x", 100, 2, std::vector<double>(200, 1.5)}},
-             false);
+    WriteMat(dir.File("m.mat"), MAT_FT_MAT5, {{"x", 100, 2, std::vector<double>(200, 1.5)}}, false);
     const std::string bytes = test::ReadFileBytes(dir.File("m.mat"));
     for (std::size_t cut : {std::size_t{130}, bytes.size() / 2}) {
         RecordingResult read = Read(dir.Write("cut.mat", bytes.substr(0, cut)));
