@@ -1,5 +1,6 @@
 #include "document/BiosigReader.h"
 
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -7,6 +8,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <mutex>
 #include <new>
 #include <optional>
@@ -43,8 +45,10 @@ struct Header {
 };
 
 std::string ErrorText(HDRTYPE* hdr) {
-    const char* message = hdr ? biosig_get_errormsg(hdr) : nullptr;
-    std::string text = message && *message ? message : "";
+    // biosig_get_errormsg returns a copy for the caller to free.
+    char* message = hdr ? biosig_get_errormsg(hdr) : nullptr;
+    std::string text = message ? message : "";
+    std::free(message);
     // BioSig's messages end with line ends.
     while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' '))
         text.pop_back();
@@ -122,12 +126,15 @@ bool ReadSamples(HDRTYPE* hdr, const ChannelPlan& plan, Recording& recording, Pr
 enum class Trial { Readable, Unknown, Refused, Failed };
 
 constexpr int kReadable = 70, kUnknown = 71, kRefused = 72;
-constexpr auto kTrialTime = std::chrono::seconds(20);
+constexpr auto kTrialTime = std::chrono::seconds(10);
 
 Trial TryInChild(const std::string& name) {
     const pid_t child = fork();
     if (child < 0) return Trial::Readable;  // no trial possible: read as such
     if (child == 0) {
+        // BioSig's complaints about the file are told by the reading in the parent.
+        const int quiet = open("/dev/null", O_WRONLY);
+        if (quiet >= 0) dup2(quiet, STDERR_FILENO);
         HDRTYPE* hdr = sopen(name.c_str(), "r", constructHDR(0, 0));
         int code = kRefused;
         if (hdr && (hdr->TYPE == unknown || hdr->AS.B4C_ERRNUM == B4C_FORMAT_UNKNOWN)) {
