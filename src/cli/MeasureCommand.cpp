@@ -14,6 +14,7 @@
 #include "cli/CliSupport.h"
 #include "cli/Commands.h"
 #include "cli/DataOptions.h"
+#include "cli/RecordingInfo.h"
 #include "document/KaisekiDoc.h"
 #include "document/Measurements.h"
 
@@ -68,6 +69,9 @@ int RunMeasure(const QStringList& arguments) {
                     "PATH"});
     AddBatchOptions(line);
     line.AddOption({"no-header", "Write no header line (CSV)."});
+    line.AddOption({"events",
+                    "Write the recordings' events (annotations, markers) instead of the "
+                    "measurements: file,onset_ms,duration_ms,text (CSV only)."});
     AddDataOptions(line);
     line.Parse(arguments);
 
@@ -77,6 +81,8 @@ int RunMeasure(const QStringList& arguments) {
     const QString out = line.IsSet("output") ? line.Value("output") : QString();
     if (line.IsSet("output") && out.isEmpty()) throw line.UsageError("-o: the name is empty");
     const bool json = EndsWithJson(out);
+    const bool events = line.IsSet("events");
+    if (events && json) throw line.UsageError("--events: the events are written as CSV only");
     // Without data files, the document's own. The list is const from here on: the threads index
     // it at the same time, and a non-const index of a shared list would copy it under them.
     const QStringList files = [&] {
@@ -101,8 +107,12 @@ int RunMeasure(const QStringList& arguments) {
             PrepareDocument(doc, document, options, dataFile, host);
             // The file column: the path as given, or the one the document stores.
             const std::string name = dataFile.isEmpty() ? doc.m_dataFilePath : FileName(dataFile);
-            const std::vector<MeasurementRow> rows = MeasureDocument(doc, name, true);
             std::string text;
+            if (events) {
+                AppendEventRows(text, name, doc.Events());
+                return text;
+            }
+            const std::vector<MeasurementRow> rows = MeasureDocument(doc, name, true);
             if (json)
                 AppendMeasurementJson(text, rows);
             else
@@ -117,7 +127,10 @@ int RunMeasure(const QStringList& arguments) {
         output.Write("[");
     } else if (header) {
         std::string line0;
-        AppendMeasurementHeader(line0);
+        if (events)
+            AppendEventsHeader(line0);
+        else
+            AppendMeasurementHeader(line0);
         output.Write(line0);
     }
     auto deliver = [&](std::size_t i) {

@@ -377,6 +377,11 @@ RecordingResult ReadEdfRecording(std::FILE* data, const std::string& path,
     } catch (const std::length_error&) {
         notes.outOfMemory = true;
     }
+    const int first = std::max(options.skipColumns, 0);
+    for (int k = 0; k < kColumns && first + k < file->Signals(); ++k)
+        if (!recording.columns[static_cast<std::size_t>(k)].empty())
+            recording.labels[static_cast<std::size_t>(k)] =
+                Trimmed(file->Header().signalparam[first + k].label);
     // After a lack of memory the samples read so far stay.
     recording.rowCount = Rows(recording.columns);
     if (notes.outOfMemory) return recording;

@@ -45,6 +45,7 @@ ChannelPlan PlanChannels(const std::vector<SourceChannel>& channels, long long s
             continue;
         }
         plan.source[static_cast<std::size_t>(k)] = first + k;
+        recording.labels[static_cast<std::size_t>(k)] = channel.label;
         recording.columns[static_cast<std::size_t>(k)].reserve(
             static_cast<std::size_t>(plan.count));
     }
