@@ -143,6 +143,10 @@ int RunInfo(const QStringList& arguments) {
                      "Prints the set-up stored in a document file as one JSON object; the data "
                      "file is not read.");
     line.AddPositional("DOC.kcd", "The document file to describe.");
+    line.AddOption({"data",
+                    "Describe this data file instead (channels, rate, unit, length and events; "
+                    "then no DOC.kcd is given).",
+                    "FILE"});
     line.Parse(arguments);
     const std::string path = FileName(line.Positional(0));
 
