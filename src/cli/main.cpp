@@ -21,7 +21,6 @@ constexpr const char* kUsage =
     "Commands:\n"
     "  new OUT.kcd                     write the document file of a new document\n"
     "  info DOC.kcd                    print the stored set-up of a document as JSON\n"
-    "  info --data FILE                print a data file's channels, rate, length and events\n"
     "  export DOC.kcd -o OUT.csv ...   write the processed data as the GUI saves them\n"
     "  render DOC.kcd -o OUT.png ...   draw the graph view or a magnifier picture\n"
     "                                  (PNG, SVG or PDF by the output's extension)\n"
