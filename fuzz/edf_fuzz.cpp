@@ -17,6 +17,7 @@
 #include "FuzzSupport.h"
 #include "document/DataSettings.h"
 #include "document/EdfReader.h"
+#include "document/Recording.h"
 #include "platform/Host.h"
 
 using namespace tavrel;

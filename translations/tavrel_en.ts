@@ -553,6 +553,10 @@
         <translation>Signals with a different sampling rate were not read: </translation>
     </message>
     <message>
+        <source>読み込まなかった変数: </source>
+        <translation>Variables not read: </translation>
+    </message>
+    <message>
         <source>ファイルが開けませんでした。</source>
         <translation>The file could not be opened.</translation>
     </message>

@@ -1,13 +1,16 @@
 // `new` writes the document file of a new document, or of a set-up given as JSON (`--from`);
 // `info` prints the set-up stored in a document file as one JSON object, without reading its
-// data file. The two are inverses: `new --from` of what `info` printed gives that document back.
+// data file (the two are inverses: `new --from` of what `info` printed gives that document
+// back), and `info --data FILE` what a data file holds.
 #include <QCommandLineOption>
 #include <cstdio>
 #include <string>
 
 #include "cli/CliSupport.h"
 #include "cli/Commands.h"
+#include "cli/RecordingInfo.h"
 #include "document/KaisekiDoc.h"
+#include "document/Recording.h"
 #include "document/SetupJson.h"
 
 namespace tavrel::cli {
@@ -69,11 +72,50 @@ int RunNew(const QStringList& arguments) {
     return kExitOk;
 }
 
+namespace {
+
+void WriteOut(const std::string& text) {
+    if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() || std::fflush(stdout))
+        throw FileError("standard output", "cannot write");
+}
+
+// `info --data FILE`: the recording as the reader reads it (all rows unless --max-rows).
+int RunDataInfo(const QStringList& arguments) {
+    CommandLine line("info --data FILE [--skip-columns N] [--header-rows N] [--max-rows N]",
+                     "Prints what a data file holds as one JSON object: the channels read, the "
+                     "rate and unit its header gives, its length and its events.");
+    line.AddOption({"data", "The data file to describe.", "FILE"});
+    line.AddOption({"skip-columns", "Leading columns or signals to skip (0-9).", "N"});
+    line.AddOption({"header-rows", "Leading lines of a text file to skip (0-99).", "N"});
+    line.AddOption({"max-rows", "Rows to read at most (0, the default: all).", "N"});
+    line.Parse(arguments);
+    ReadOptions options;
+    options.skipColumns = line.IntOption("skip-columns", 0, 9).value_or(0);
+    options.headerRows = line.IntOption("header-rows", 0, 99).value_or(0);
+    options.maxRows = line.IntOption("max-rows", 0, 2147483647).value_or(0);
+    const std::string path = FileName(line.Value("data"));
+    if (path.empty()) throw line.UsageError("--data: the name is empty");
+    RecordingResult read = ReadRecording(path, options, nullptr);
+    if (!read)
+        throw FileError(path, read.Error().reason.empty() ? "cannot be read" : read.Error().reason);
+    WriteOut(DescribeRecording(path, *read));
+    return kExitOk;
+}
+
+}  // namespace
+
 int RunInfo(const QStringList& arguments) {
+    for (const QString& argument : arguments)
+        if (argument == QStringLiteral("--data") || argument.startsWith(QStringLiteral("--data=")))
+            return RunDataInfo(arguments);
     CommandLine line("info DOC.kcd",
                      "Prints the set-up stored in a document file as one JSON object; the data "
                      "file is not read.");
     line.AddPositional("DOC.kcd", "The document file to describe.");
+    line.AddOption({"data",
+                    "Describe this data file instead (channels, rate, unit, length and events; "
+                    "then no DOC.kcd is given).",
+                    "FILE"});
     line.Parse(arguments);
     const std::string path = FileName(line.Positional(0));
 
@@ -82,8 +124,7 @@ int RunInfo(const QStringList& arguments) {
     OpenDocumentFile(doc, path);
     const std::string json = DescribeSetup(doc);
     host.Get().FlushWarnings();
-    if (std::fwrite(json.data(), 1, json.size(), stdout) != json.size() || std::fflush(stdout))
-        throw FileError("standard output", "cannot write");
+    WriteOut(json);
     return kExitOk;
 }
 

@@ -15,6 +15,7 @@
 #include "cli/CliSupport.h"
 #include "cli/Commands.h"
 #include "cli/DataOptions.h"
+#include "cli/RecordingInfo.h"
 #include "document/BurstTable.h"
 #include "document/KaisekiDoc.h"
 #include "document/Measurements.h"
@@ -115,6 +116,9 @@ int RunMeasure(const QStringList& arguments) {
     line.AddOption({"min-on", "Bursts: the shortest burst in ms (default 50).", "MS"});
     line.AddOption(
         {"min-off", "Bursts: gaps shorter than this many ms are merged (default 50).", "MS"});
+    line.AddOption({"events",
+                    "Write the recordings' events (annotations, markers) instead of the "
+                    "measurements: file,onset_ms,duration_ms,text (CSV only)."});
     AddDataOptions(line);
     line.Parse(arguments);
 
@@ -129,6 +133,9 @@ int RunMeasure(const QStringList& arguments) {
         if (!bursts && line.IsSet(name))
             throw line.UsageError(std::string("--") + name + " needs --bursts");
     const spectral::BurstSettings burstSettings = ReadBurstSettings(line);
+    const bool events = line.IsSet("events");
+    if (events && json) throw line.UsageError("--events: the events are written as CSV only");
+    if (events && bursts) throw line.UsageError("--events and --bursts: choose one table");
     // Without data files, the document's own. The list is const from here on: the threads index
     // it at the same time, and a non-const index of a shared list would copy it under them.
     const QStringList files = [&] {
@@ -154,6 +161,10 @@ int RunMeasure(const QStringList& arguments) {
             // The file column: the path as given, or the one the document stores.
             const std::string name = dataFile.isEmpty() ? doc.m_dataFilePath : FileName(dataFile);
             std::string text;
+            if (events) {
+                AppendEventRows(text, name, doc.Events());
+                return text;
+            }
             if (bursts) {
                 const std::vector<BurstRow> rows = MeasureBursts(doc, name, burstSettings, true);
                 if (json)
@@ -178,7 +189,9 @@ int RunMeasure(const QStringList& arguments) {
         output.Write("[");
     } else if (header) {
         std::string line0;
-        if (bursts)
+        if (events)
+            AppendEventsHeader(line0);
+        else if (bursts)
             AppendBurstHeader(line0);
         else
             AppendMeasurementHeader(line0);

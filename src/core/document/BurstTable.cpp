@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 
+#include "document/KaisekiDoc.h"
 #include "document/Measurements.h"
 #include "pipeline/GraphGeometry.h"
 #include "pipeline/ModBase.h"

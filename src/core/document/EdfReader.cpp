@@ -14,6 +14,7 @@
 #include <new>
 
 #include "document/DataSettings.h"
+#include "document/RecordingPlan.h"
 #include "platform/Host.h"
 #include "platform/Rounding.h"
 #include "platform/Translate.h"
@@ -127,23 +128,13 @@ bool IsRecordingHeader(std::string_view head) {
                                     8);
 }
 
-namespace {
-
-// A name under which the open `file` can be opened again (the descriptor's entry in /proc), or
-// `path` where the system has no such entries.
-std::string DescriptorPath(std::FILE* file, const std::string& path) {
-    std::string named = "/proc/self/fd/" + std::to_string(fileno(file));
-    std::error_code ec;
-    return std::filesystem::exists(named, ec) ? named : path;
-}
-
-}  // namespace
-
-EdfFile::EdfFile(const std::string& path)
+EdfFile::EdfFile(const std::string& path, bool annotations)
     : m_header(std::make_unique<edf_hdr_struct>()), m_path(path) {
     std::unique_lock<std::mutex> hold(g_edfLock);
     g_edfClosed.wait(hold, [&] { return !edflib_is_file_used(path.c_str()); });
-    if (edfopen_file_readonly(path.c_str(), m_header.get(), EDFLIB_DO_NOT_READ_ANNOTATIONS) == 0)
+    if (edfopen_file_readonly(
+            path.c_str(), m_header.get(),
+            annotations ? EDFLIB_READ_ALL_ANNOTATIONS : EDFLIB_DO_NOT_READ_ANNOTATIONS) == 0)
         m_handle = m_header->handle;
     else
         m_error = EdfError(m_header->filetype);
@@ -339,6 +330,23 @@ bool ReadRecords(std::FILE* file, const edf_hdr_struct& header, const ReadPlan& 
     return true;
 }
 
+// The annotations EDFlib read (onsets and durations in units of 100 ns).
+void ReadAnnotations(const EdfFile& file, std::vector<RecordingEvent>& events) {
+    const long long count = file.Header().annotations_in_file;
+    for (long long n = 0; n < count && n <= std::numeric_limits<int>::max(); ++n) {
+        edf_annotation_struct annotation{};
+        if (edf_get_annotation(file.Handle(), static_cast<int>(n), &annotation) != 0) break;
+        RecordingEvent event;
+        event.onsetMs = static_cast<double>(annotation.onset) / (EDFLIB_TIME_DIMENSION / 1000);
+        event.durationMs = annotation.duration_l > 0 ? static_cast<double>(annotation.duration_l) /
+                                                           (EDFLIB_TIME_DIMENSION / 1000)
+                                                     : 0.0;
+        annotation.annotation[EDFLIB_MAX_ANNOTATION_LEN] = '\0';
+        event.text = annotation.annotation;
+        events.push_back(std::move(event));
+    }
+}
+
 }  // namespace
 
 RecordingReadResult ReadRecordingSignals(const EdfFile& file, std::FILE* data, int skipSignals,
@@ -379,29 +387,38 @@ RecordingResult ReadEdfRecording(std::FILE* data, const std::string& path,
                                  const ReadOptions& options, Progress* progress) {
     // EDFlib opens files by name; it is given the name of the descriptor already open, so that it
     // reads the very file opened here and the name is looked up once.
-    EdfFile file(DescriptorPath(data, path));
-    if (std::string why = Unreadable(file); !why.empty())
+    // The annotations are read with the header; a file whose annotations EDFlib cannot read is
+    // read without them, as a file it reads in any case.
+    const std::string name = DescriptorPath(data, path);
+    auto file = std::make_unique<EdfFile>(name, true);
+    if (!file->IsOpen()) file = std::make_unique<EdfFile>(name);
+    if (std::string why = Unreadable(*file); !why.empty())
         return Failure(ReadError{ReadError::Kind::Refused, why});
 
     Recording recording;
+    ReadAnnotations(*file, recording.events);
     ReadNotes& notes = recording.notes;
-    notes.values = EdfRecordingValues(file, options.skipColumns);
+    notes.values = EdfRecordingValues(*file, options.skipColumns);
     const int first = std::max(options.skipColumns, 0);
-    if (first < file.Signals()) {
-        const double rate = ExactRate(file.Header(), first);
+    if (first < file->Signals()) {
+        const double rate = ExactRate(file->Header(), first);
         if (std::string why = UnreadableRate(rate); !why.empty())
             return Failure(ReadError{ReadError::Kind::Refused, why});
         if (rate != std::floor(rate)) notes.unroundedRate = rate;
     }
     RecordingReadResult result;
     try {
-        result = ReadRecordingSignals(file, data, options.skipColumns, options.maxRows,
+        result = ReadRecordingSignals(*file, data, options.skipColumns, options.maxRows,
                                       recording.columns, recording.rowCount, progress);
     } catch (const std::bad_alloc&) {
         notes.outOfMemory = true;
     } catch (const std::length_error&) {
         notes.outOfMemory = true;
     }
+    for (int k = 0; k < kColumns && first + k < file->Signals(); ++k)
+        if (!recording.columns[static_cast<std::size_t>(k)].empty())
+            recording.labels[static_cast<std::size_t>(k)] =
+                Trimmed(file->Header().signalparam[first + k].label);
     // After a lack of memory the samples read so far stay.
     recording.rowCount = Rows(recording.columns);
     if (notes.outOfMemory) return recording;

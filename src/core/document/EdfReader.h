@@ -38,7 +38,8 @@ bool IsRecordingHeader(std::string_view head);
 // A recording opened through EDFlib, closed with the object.
 class EdfFile {
   public:
-    explicit EdfFile(const std::string& path);
+    // With `annotations`, EDFlib also reads an EDF+ or BDF+ file's annotations.
+    explicit EdfFile(const std::string& path, bool annotations = false);
     ~EdfFile();
     EdfFile(const EdfFile&) = delete;
     EdfFile& operator=(const EdfFile&) = delete;

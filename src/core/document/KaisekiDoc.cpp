@@ -228,12 +228,14 @@ void CKaisekiDoc::ClearSourceData() {
     }
     m_rowCount = 0;
     m_readNotes = {};
+    m_events.clear();
 }
 
 void CKaisekiDoc::SetRecording(Recording&& recording) {
     ClearSourceData();
     recording.columns.resize(kChannels);
     m_columns = std::move(recording.columns);
+    m_events = std::move(recording.events);
     m_rowCount = recording.rowCount;
     m_readNotes = recording.notes;
     m_readNotes.rowsLeftOut = recording.notes.rowsLeftOut && !recording.notes.cancelled;

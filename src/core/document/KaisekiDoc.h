@@ -92,6 +92,8 @@ class CKaisekiDoc : public ChainContext {
     // What the reading of the source data found (the notices the front ends show while the
     // document holds those data); nothing for a new document.
     const ReadNotes& LastReading() const { return m_readNotes; }
+    // The events of the recording read last (annotations, markers), in the file's order.
+    const std::vector<RecordingEvent>& Events() const { return m_events; }
     // What the reader reads for this document: its reading settings, at most `maxRows` rows.
     ReadOptions ReadingOptions(int maxRows) const;
     // Reads the document's data file: ReadRecording of m_dataFilePath (resolved beside the
@@ -141,6 +143,7 @@ class CKaisekiDoc : public ChainContext {
     int m_headerRows = 0;
     int m_rowCount = 0;
     std::vector<std::vector<double>> m_columns;
+    std::vector<RecordingEvent> m_events;
     std::string m_dataFilePath;
     std::vector<std::uint8_t> m_channelEnabled;
     std::vector<HeadPtr> m_chains;

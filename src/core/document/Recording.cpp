@@ -11,8 +11,11 @@
 #include <memory>
 #include <string_view>
 
+#include "document/BiosigReader.h"
+#include "document/BrainVisionReader.h"
 #include "document/DataFileReader.h"
 #include "document/EdfReader.h"
+#include "document/MatReader.h"
 #include "platform/Translate.h"
 
 namespace tavrel {
@@ -90,10 +93,21 @@ RecordingResult ReadRecording(const std::string& path, const ReadOptions& option
     const std::int64_t length =
         ::fstat(fileno(file), &status) == 0 ? static_cast<std::int64_t>(status.st_size) : 0;
 
-    // The format is recognised by the first bytes; an EDF or BDF recording goes to EDFlib.
+    // The format is recognised by the first bytes; an EDF or BDF recording goes to EDFlib, a
+    // MATLAB file to matio, a BrainVision header to its own reader, another binary file to BioSig
+    // when it knows the format.
     char head[kSniffBytes];
     const std::string_view start(head, std::fread(head, 1, sizeof head, file));
     if (IsRecordingHeader(start)) return ReadEdfRecording(file, path, options, progress);
+    if (IsMatHeader(start)) return ReadMatRecording(file, path, options, progress);
+    if (IsBrainVisionHeader(start)) {
+        std::rewind(file);
+        return ReadBrainVisionRecording(file, path, options, progress);
+    }
+    if (IsBinaryHead(start)) {
+        std::rewind(file);
+        if (auto read = ReadBiosigRecording(file, path, options, progress)) return std::move(*read);
+    }
     // Anything else is read as comma-separated text - unless it is not text at all (a picture,
     // an archive, a recording of a format no reader here knows), which would read as zeros.
     if (LooksBinary(start))
@@ -110,8 +124,15 @@ std::optional<RecordingValues> ReadRecordingValues(const std::string& path, int 
     if (!opened) return std::nullopt;
     char head[8];
     const std::size_t got = std::fread(head, 1, sizeof head, opened->get());
-    if (!IsRecordingHeader({head, got})) return std::nullopt;
-    return ReadEdfValues(opened->get(), path, skipSignals);
+    if (IsRecordingHeader({head, got})) return ReadEdfValues(opened->get(), path, skipSignals);
+    opened->reset();
+    // The other recordings are read as far as their first sample.
+    ReadOptions options;
+    options.skipColumns = skipSignals;
+    options.maxRows = 1;
+    RecordingResult read = ReadRecording(path, options, nullptr);
+    if (!read) return std::nullopt;
+    return read->notes.values;
 }
 
 std::string ReadErrorMessage(const ReadError& error) {
@@ -143,6 +164,12 @@ std::vector<std::string> ReadingMessages(const ReadNotes& notes) {
         messages.push_back(
             Translate("Document", "サンプリング周波数が異なる信号は読み込みませんでした: ") +
             OtherRateLabels(notes));
+    }
+    if (!notes.skipped.empty()) {
+        std::string parts;
+        for (const std::string& part : notes.skipped)
+            parts += (parts.empty() ? "" : ", ") + part;
+        messages.push_back(Translate("Document", "読み込まなかった変数: ") + parts);
     }
     return messages;
 }

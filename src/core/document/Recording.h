@@ -1,11 +1,12 @@
 // A recording: the columns of samples read from a data file and what the file says of them.
 //
 // ReadRecording is the one reader that every front end calls, for every format: it opens the
-// file once, recognises the format by the file's first bytes (an EDF or BDF header, otherwise
-// comma-separated text), reports progress and honours a cancel through the Progress it is given,
-// and shows nothing. A file that cannot be read is a ReadError carrying the reason; the front end
-// turns it into a message box or a line on stderr. The document takes a Recording whole
-// (CKaisekiDoc::SetRecording), so a refused reading leaves the document as it was.
+// file once, recognises the format by the file's first bytes (an EDF or BDF header, a MATLAB
+// file, a BrainVision header, a binary format BioSig knows, otherwise comma-separated text),
+// reports progress and honours a cancel through the Progress it is given, and shows nothing. A file
+// that cannot be read is a ReadError carrying the reason; the front end turns it into a message box
+// or a line on stderr. The document takes a Recording whole (CKaisekiDoc::SetRecording), so a
+// refused reading leaves the document as it was.
 //
 // Adding a format: recognise its first bytes in ReadRecording and add one reader function that
 // fills a Recording from the already-open file.
@@ -50,6 +51,8 @@ struct ReadNotes {
     std::optional<RecordingValues> values;
     // Labels of signals not read because their rate differs from the first read signal's.
     std::vector<std::string> otherRate;
+    // Parts of the file not read, each with why ("name (a struct)"), for the user.
+    std::vector<std::string> skipped;
     // The row cap stopped the reading while rows were left unread.
     bool rowsLeftOut = false;
     // The user cancelled; what was read before is kept.
@@ -74,6 +77,9 @@ struct Recording {
     std::vector<std::vector<double>> columns = std::vector<std::vector<double>>(kColumns);
     // Rows read: the length of column 0.
     int rowCount = 0;
+    // The label of each column's channel as the file names it (binary recordings; empty for
+    // comma-separated text and for a column not read).
+    std::vector<std::string> labels = std::vector<std::string>(kColumns);
     std::vector<RecordingEvent> events;
     ReadNotes notes;
 };
@@ -115,7 +121,8 @@ std::string ReadErrorMessage(const ReadError& error);
 // The labels of the signals left out for their rate, separated by ", ".
 std::string OtherRateLabels(const ReadNotes& notes);
 // The messages the user is shown, in order, after a reading that ended with a recording: the lack
-// of memory, or the signals left out for their rate. A cancelled reading is told by the beep.
+// of memory, or the signals left out for their rate and the parts of the file skipped. A cancelled
+// reading is told by the beep.
 std::vector<std::string> ReadingMessages(const ReadNotes& notes);
 
 }  // namespace tavrel

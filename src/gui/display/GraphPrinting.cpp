@@ -66,11 +66,7 @@ void PrintBands(CKaisekiDoc& doc, Surface& surface, const std::vector<int>& chan
     // Measured before the printing state is set, with the on-screen graph offset.
     doc.MeasureCommonMax();
     PrintingState printing(doc);
-    std::vector<int> channels;
-    for (int i = 0; i < count; ++i) {
-        if (firstChannel + i < 0 || firstChannel + i >= CKaisekiDoc::kChannels) break;
-        channels.push_back(firstChannel + i);
-    }
+    // The page's chains are computed side by side, then drawn in order.
     ComputeChannelOutputs(doc, channels);
     Rect band{0, top, kPrintPageWidth, top + kPrintBandHeight};
     for (int channel : channels) {

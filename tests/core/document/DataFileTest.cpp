@@ -330,19 +330,24 @@ TEST_F(DataFile, ReadingSettingsOfTheDocumentApply) {
 TEST_F(DataFile, FilesThatAreNotTextAreRefusedAndFilesWithoutNumbersSaySo) {
     doc.m_dataFilePath = dir.Write("first.csv", "1\n2\n");
     ASSERT_TRUE(Load());
-    // A picture, a GDF recording (no reader here knows it) and noise: refused, nothing changes.
+    // A picture and noise (no reader here knows them): refused, nothing changes.
     std::string noise;
     for (int i = 0; i < 70000; ++i)
         noise += static_cast<char>((i * 7919) % 256);
-    const std::string gdf = std::string("GDF 2.20") + std::string(248, '\0') + "\x01\x02";
-    for (const std::string& bytes :
-         {std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16), gdf, noise}) {
+    for (const std::string& bytes : {std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16), noise}) {
         doc.m_dataFilePath = dir.Write("not-text.dat", bytes);
         const auto read = Load();
         ASSERT_EQ(Kind(read), ReadError::Kind::UnknownFormat);
         EXPECT_EQ(ReadErrorMessage(read.Error()), "データファイルの形式が分かりません。");
         EXPECT_EQ(doc.m_columns[0], (Column{1, 2}));
     }
+    // A GDF header cut short: a known format, refused with the reader's reason.
+    doc.m_dataFilePath =
+        dir.Write("cut.gdf", std::string("GDF 2.20") + std::string(248, '\0') + "\x01\x02");
+    const auto cut = Load();
+    ASSERT_EQ(Kind(cut), ReadError::Kind::Refused);
+    EXPECT_FALSE(cut.Error().reason.empty());
+    EXPECT_EQ(doc.m_columns[0], (Column{1, 2}));
     // Text that holds no number, an empty file, a file of header lines only: read, and noted.
     const struct {
         const char* text;

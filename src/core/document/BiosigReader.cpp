@@ -1,0 +1,274 @@
+#include "document/BiosigReader.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <mutex>
+#include <new>
+#include <optional>
+#include <thread>
+#include <vector>
+
+#include "document/RecordingPlan.h"
+#include "platform/Host.h"
+#include "platform/Rounding.h"
+
+// BioSig's headers define macros with common names (BIN, EVENT, ...); they come last.
+#include <biosig-dev.h>
+#include <biosig.h>
+
+namespace tavrel {
+
+namespace {
+
+// Every call into BioSig is made under this lock.
+std::mutex g_biosigLock;
+
+// Samples per channel read by one call of sread at most, so that a cancel is noticed and the
+// columns grow together.
+constexpr long long kChunkSamples = 1 << 16;
+
+// A BioSig header, closed and freed with the object.
+struct Header {
+    HDRTYPE* hdr = nullptr;
+    ~Header() {
+        if (!hdr) return;
+        if (hdr->FILE.OPEN) sclose(hdr);
+        destructHDR(hdr);
+    }
+};
+
+std::string ErrorText(HDRTYPE* hdr) {
+    // biosig_get_errormsg returns a copy for the caller to free.
+    char* message = hdr ? biosig_get_errormsg(hdr) : nullptr;
+    std::string text = message ? message : "";
+    std::free(message);
+    // BioSig's messages end with line ends.
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' '))
+        text.pop_back();
+    if (text.empty()) text = "the file cannot be read";
+    return "BioSig: " + text;
+}
+
+Failure<ReadError> Refuse(std::string reason) {
+    return Failure<ReadError>{ReadError{ReadError::Kind::Refused, std::move(reason)}};
+}
+
+// The text of event `e`: BioSig's description (free text or the standard code's name), or the
+// event code.
+std::string EventText(HDRTYPE* hdr, std::size_t e) {
+    const char* text = GetEventDescription(hdr, e);
+    if (text && *text) return text;
+    char code[16];
+    std::snprintf(code, sizeof code, "0x%04x", static_cast<unsigned>(hdr->EVENT.TYP[e]));
+    return code;
+}
+
+void ReadEvents(HDRTYPE* hdr, std::vector<RecordingEvent>& events) {
+    const double rate = hdr->EVENT.SampleRate > 0 ? hdr->EVENT.SampleRate : hdr->SampleRate;
+    if (!(rate > 0) || !hdr->EVENT.POS || !hdr->EVENT.TYP) return;
+    for (std::size_t e = 0; e < hdr->EVENT.N; ++e) {
+        RecordingEvent event;
+        event.onsetMs = hdr->EVENT.POS[e] * 1000.0 / rate;
+        event.durationMs = hdr->EVENT.DUR ? hdr->EVENT.DUR[e] * 1000.0 / rate : 0.0;
+        event.text = EventText(hdr, e);
+        events.push_back(std::move(event));
+    }
+}
+
+// Reads the planned channels block by block (sread returns the channels switched on, each
+// channel's samples one after another).
+bool ReadSamples(HDRTYPE* hdr, const ChannelPlan& plan, Recording& recording, Progress* progress) {
+    const long long perBlock = std::max<long long>(hdr->SPR, 1);
+    const long long blocksPerChunk = std::max<long long>(1, kChunkSamples / perBlock);
+    std::vector<int> order;  // columns in the order of sread's output
+    for (int k = 0; k < Recording::kColumns; ++k)
+        if (plan.source[static_cast<std::size_t>(k)] >= 0) order.push_back(k);
+    for (long long done = 0; done < plan.count;) {
+        const long long block = done / perBlock;
+        const long long blocks =
+            std::min(blocksPerChunk, (plan.count - done + perBlock - 1) / perBlock);
+        const std::size_t got =
+            sread(nullptr, static_cast<std::size_t>(block), static_cast<std::size_t>(blocks), hdr);
+        const std::size_t rows = hdr->data.size[0];
+        if (got == 0 || !hdr->data.block || hdr->data.size[1] < order.size() || rows == 0 ||
+            rows > static_cast<std::size_t>(blocks * perBlock))
+            return false;
+        const long long n = std::min(static_cast<long long>(rows), plan.count - done);
+        for (std::size_t c = 0; c < order.size(); ++c) {
+            const double* from = hdr->data.block + c * rows;
+            std::vector<double>& column = recording.columns[static_cast<std::size_t>(order[c])];
+            column.insert(column.end(), from, from + n);
+        }
+        done += n;
+        recording.rowCount = static_cast<int>(recording.columns[0].size());
+        if (progress) {
+            progress->Step(SaturateToInt(n * static_cast<long long>(order.size())));
+            if (progress->PumpMessages()) {
+                recording.notes.cancelled = true;
+                return true;
+            }
+        }
+        // A file shorter than its header says.
+        if (static_cast<long long>(rows) < blocks * perBlock && done < plan.count) return false;
+    }
+    return true;
+}
+
+// Whether BioSig recognised the file but knows it as something other than a recording (a picture,
+// an archive, a document): such a file is one no reader here knows.
+bool UnknownToReaders(const HDRTYPE* hdr) {
+    if (!hdr || hdr->AS.B4C_ERRNUM == B4C_FORMAT_UNKNOWN) return true;
+    switch (hdr->TYPE) {
+        case noFile: case unknown: case ASF: case AVI: case BMP: case BZ2: case ELF: case EXIF:
+        case FLAC: case GIF: case GZIP: case HDF: case JPEG: case JSON: case MIDI: case MSI:
+        case MSVCLIB: case MS_LNK: case NetCDF: case NUMPY: case OGG: case PBMA: case PBMN:
+        case PDF: case PGMA: case PGMB: case PNG: case PNM: case PPMA: case PPMB: case PS:
+        case SASXPT: case SPSS: case SQLite: case STATA: case SVG: case TIFF: case VRML: case VTK:
+        case WMF: case XML: case XPM: case Z: case ZIP: case ZIP2:
+            return true;
+        default:
+            return false;
+    }
+}
+
+// How BioSig fares with a file, tried in a child process: BioSig crashes on some damaged headers
+// (and may loop on others), which must not take the program with it.
+enum class Trial { Readable, Unknown, Refused, Failed };
+
+constexpr int kReadable = 70, kUnknown = 71, kRefused = 72;
+constexpr auto kTrialTime = std::chrono::seconds(10);
+
+Trial TryInChild(const std::string& name) {
+    const pid_t child = fork();
+    if (child < 0) return Trial::Readable;  // no trial possible: read as such
+    if (child == 0) {
+        // BioSig's complaints about the file are told by the reading in the parent.
+        const int quiet = open("/dev/null", O_WRONLY);
+        if (quiet >= 0) dup2(quiet, STDERR_FILENO);
+        HDRTYPE* hdr = sopen(name.c_str(), "r", constructHDR(0, 0));
+        int code = kRefused;
+        if (!hdr || UnknownToReaders(hdr)) {
+            code = kUnknown;
+        } else if (hdr && hdr->AS.B4C_ERRNUM == B4C_NO_ERROR && hdr->FILE.OPEN && hdr->NRec > 0) {
+            sread(nullptr, 0, 1, hdr);
+            sread(nullptr, static_cast<std::size_t>(hdr->NRec - 1), 1, hdr);
+            code = kReadable;
+        }
+        _exit(code);
+    }
+    const auto end = std::chrono::steady_clock::now() + kTrialTime;
+    int status = 0;
+    for (;;) {
+        const pid_t done = waitpid(child, &status, WNOHANG);
+        if (done == child) break;
+        if (done < 0 || std::chrono::steady_clock::now() > end) {
+            kill(child, SIGKILL);
+            waitpid(child, &status, 0);
+            return Trial::Failed;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    if (!WIFEXITED(status)) return Trial::Failed;
+    switch (WEXITSTATUS(status)) {
+        case kReadable:
+            return Trial::Readable;
+        case kUnknown:
+            return Trial::Unknown;
+        case kRefused:
+            return Trial::Refused;
+        default:
+            return Trial::Failed;
+    }
+}
+
+}  // namespace
+
+bool IsBinaryHead(std::string_view head) {
+    return std::any_of(head.begin(), head.end(), [](char c) {
+        const auto byte = static_cast<unsigned char>(c);
+        return byte < 0x20 && byte != '\t' && byte != '\n' && byte != '\v' && byte != '\f' &&
+               byte != '\r';
+    });
+}
+
+std::optional<RecordingResult> ReadBiosigRecording(std::FILE* data, const std::string& path,
+                                                   const ReadOptions& options, Progress* progress) {
+    std::lock_guard<std::mutex> hold(g_biosigLock);
+    const std::string name = DescriptorPath(data, path);
+    // BioSig is first tried on the file in a child process; only a file it survives is read here.
+    switch (TryInChild(name)) {
+        case Trial::Unknown:
+            return std::nullopt;
+        case Trial::Failed:
+            return RecordingResult(
+                Refuse("BioSig: the file is damaged (the library failed on its header)"));
+        default:
+            break;
+    }
+    Header file;
+    file.hdr = constructHDR(0, 0);
+    if (!file.hdr) return RecordingResult(Refuse("BioSig: not enough memory"));
+    file.hdr->FLAG.UCAL = 0;
+    file.hdr->FLAG.ROW_BASED_CHANNELS = 0;
+    HDRTYPE* opened = sopen(name.c_str(), "r", file.hdr);
+    if (opened) file.hdr = opened;
+    HDRTYPE* hdr = file.hdr;
+    if (UnknownToReaders(hdr)) return std::nullopt;
+    if (!opened || hdr->AS.B4C_ERRNUM != B4C_NO_ERROR || !hdr->FILE.OPEN)
+        return RecordingResult(Refuse(ErrorText(hdr)));
+    if (hdr->NRec < 0 || hdr->SPR == 0 || !(hdr->SampleRate > 0) || !hdr->CHANNEL)
+        return RecordingResult(Refuse("BioSig: the header gives no length or sampling rate of " +
+                                      std::string(GetFileTypeString(hdr->TYPE)) + " data"));
+
+    // The data channels in file order (BioSig switches off what is not one).
+    std::vector<SourceChannel> channels;
+    std::vector<int> index;  // BioSig's number of each
+    for (int k = 0; k < hdr->NS; ++k) {
+        CHANNEL_TYPE& channel = hdr->CHANNEL[k];
+        if (channel.OnOff != 1) continue;
+        const char* unit = PhysDim3(channel.PhysDimCode);
+        channels.push_back(
+            {channel.Label, hdr->SampleRate * channel.SPR / hdr->SPR, unit ? unit : ""});
+        index.push_back(k);
+    }
+
+    Recording recording;
+    try {
+        const long long samples = static_cast<long long>(hdr->NRec) * hdr->SPR;
+        const ChannelPlan plan = PlanChannels(channels, samples, options, recording);
+        // Only the planned channels are switched on for sread.
+        for (int k = 0; k < hdr->NS; ++k)
+            hdr->CHANNEL[k].OnOff = 0;
+        long long total = 0;
+        for (int source : plan.source) {
+            if (source < 0) continue;
+            hdr->CHANNEL[index[static_cast<std::size_t>(source)]].OnOff = 1;
+            total += plan.count;
+        }
+        if (progress) progress->SetRange(0, SaturateToInt(total));
+        if (!plan.Empty() && !ReadSamples(hdr, plan, recording, progress))
+            return RecordingResult(
+                Refuse(hdr->AS.B4C_ERRNUM != B4C_NO_ERROR
+                           ? ErrorText(hdr)
+                           : "BioSig: the file is shorter than its header says"));
+        ReadEvents(hdr, recording.events);
+    } catch (const std::bad_alloc&) {
+        recording.notes.outOfMemory = true;
+    } catch (const std::length_error&) {
+        recording.notes.outOfMemory = true;
+    }
+    // Every column as long as column 0 at most, also after a stop in between.
+    recording.rowCount = static_cast<int>(recording.columns[0].size());
+    for (auto& column : recording.columns)
+        if (column.size() > recording.columns[0].size()) column.resize(recording.columns[0].size());
+    return RecordingResult(std::move(recording));
+}
+
+}  // namespace tavrel

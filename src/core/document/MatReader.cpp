@@ -1,0 +1,303 @@
+#include "document/MatReader.h"
+
+#include <matio.h>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <new>
+
+#include "document/RecordingPlan.h"
+#include "platform/Host.h"
+#include "platform/Rounding.h"
+
+namespace tavrel {
+
+namespace {
+
+std::mutex g_matLock;
+
+struct MatCloser {
+    void operator()(mat_t* mat) const { Mat_Close(mat); }
+};
+struct VarFreer {
+    void operator()(matvar_t* var) const { Mat_VarFree(var); }
+};
+using MatPtr = std::unique_ptr<mat_t, MatCloser>;
+using VarPtr = std::unique_ptr<matvar_t, VarFreer>;
+
+// matio reports damaged files through its log; the reading reports them through its results.
+void Quiet(int, char*) {}
+
+constexpr std::array<std::string_view, 7> kRateNames = {
+    "fs", "Fs", "FS", "rate", "srate", "sampling_rate", "SamplingRate"};
+
+bool IsNumericClass(matio_classes type) {
+    switch (type) {
+        case MAT_C_DOUBLE:
+        case MAT_C_SINGLE:
+        case MAT_C_INT8:
+        case MAT_C_UINT8:
+        case MAT_C_INT16:
+        case MAT_C_UINT16:
+        case MAT_C_INT32:
+        case MAT_C_UINT32:
+        case MAT_C_INT64:
+        case MAT_C_UINT64:
+            return true;
+        default:
+            return false;
+    }
+}
+
+// Why a variable cannot give channels, or empty.
+std::string NotNumeric(const matvar_t& var) {
+    if (var.class_type == MAT_C_STRUCT) return "a struct";
+    if (var.class_type == MAT_C_CELL) return "a cell array";
+    if (var.class_type == MAT_C_SPARSE) return "sparse";
+    if (var.class_type == MAT_C_CHAR) return "text";
+    if (!IsNumericClass(var.class_type)) return "not numeric";
+    if (var.isComplex) return "complex";
+    if (var.isLogical) return "logical";
+    if (var.rank != 2 || !var.dims) return "not two-dimensional";
+    return {};
+}
+
+std::size_t ElementSize(matio_classes type) {
+    switch (type) {
+        case MAT_C_DOUBLE:
+        case MAT_C_INT64:
+        case MAT_C_UINT64:
+            return 8;
+        case MAT_C_SINGLE:
+        case MAT_C_INT32:
+        case MAT_C_UINT32:
+            return 4;
+        case MAT_C_INT16:
+        case MAT_C_UINT16:
+            return 2;
+        default:
+            return 1;
+    }
+}
+
+// Element `i` of a read numeric variable as a double.
+double Element(const matvar_t& var, std::size_t i) {
+    const void* data = var.data;
+    switch (var.class_type) {
+        case MAT_C_DOUBLE:
+            return static_cast<const double*>(data)[i];
+        case MAT_C_SINGLE:
+            return static_cast<const float*>(data)[i];
+        case MAT_C_INT8:
+            return static_cast<const std::int8_t*>(data)[i];
+        case MAT_C_UINT8:
+            return static_cast<const std::uint8_t*>(data)[i];
+        case MAT_C_INT16:
+            return static_cast<const std::int16_t*>(data)[i];
+        case MAT_C_UINT16:
+            return static_cast<const std::uint16_t*>(data)[i];
+        case MAT_C_INT32:
+            return static_cast<const std::int32_t*>(data)[i];
+        case MAT_C_UINT32:
+            return static_cast<const std::uint32_t*>(data)[i];
+        case MAT_C_INT64:
+            return static_cast<double>(static_cast<const std::int64_t*>(data)[i]);
+        case MAT_C_UINT64:
+            return static_cast<double>(static_cast<const std::uint64_t*>(data)[i]);
+        default:
+            return 0.0;
+    }
+}
+
+// Reads the data of variable `name`; null when matio cannot or the data are not all there.
+VarPtr ReadData(mat_t* mat, const std::string& name) {
+    VarPtr var(Mat_VarRead(mat, name.c_str()));
+    if (!var || !var->data || !NotNumeric(*var).empty()) return nullptr;
+    const std::size_t count = var->dims[0] * var->dims[1];
+    if (var->dims[1] != 0 && count / var->dims[1] != var->dims[0]) return nullptr;
+    if (var->nbytes < count * ElementSize(var->class_type)) return nullptr;
+    return var;
+}
+
+// What the variables of the file give.
+struct Variables {
+    std::string matrix;                // the first numeric matrix, or empty
+    std::size_t rows = 0, cols = 0;    // its dimensions
+    std::vector<std::string> vectors;  // the numeric vectors of the first vector's length
+    std::size_t length = 0;            // that length
+    std::optional<double> rate;
+    std::vector<std::string> skipped;  // "name (why)"
+};
+
+Variables ListVariables(mat_t* mat) {
+    Variables found;
+    std::vector<std::pair<std::string, std::size_t>> vectors;  // name, length
+    while (VarPtr var{Mat_VarReadNextInfo(mat)}) {
+        const std::string name = var->name ? var->name : "";
+        if (name.empty()) continue;
+        std::string why = NotNumeric(*var);
+        const std::size_t rows = why.empty() ? var->dims[0] : 0;
+        const std::size_t cols = why.empty() ? var->dims[1] : 0;
+        const bool rateName =
+            std::find(kRateNames.begin(), kRateNames.end(), name) != kRateNames.end();
+        if (why.empty() && rows == 1 && cols == 1 && rateName && !found.rate) {
+            VarPtr value = ReadData(mat, name);
+            if (value && std::isfinite(Element(*value, 0)) && Element(*value, 0) > 0) {
+                found.rate = Element(*value, 0);
+                continue;
+            }
+            why = "not a usable rate";
+        }
+        if (why.empty() && rows * cols < 2) why = "a scalar or empty";
+        if (why.empty() && rows > 1 && cols > 1) {
+            if (found.matrix.empty()) {
+                found.matrix = name;
+                found.rows = rows;
+                found.cols = cols;
+                continue;
+            }
+            why = "a further matrix";
+        }
+        if (why.empty()) {
+            vectors.emplace_back(name, rows * cols);
+            continue;
+        }
+        found.skipped.push_back(name + " (" + why + ")");
+    }
+    for (const auto& [name, length] : vectors) {
+        if (!found.matrix.empty()) {
+            found.skipped.push_back(name + " (a vector beside the matrix)");
+        } else if (found.vectors.empty() || length == found.length) {
+            found.vectors.push_back(name);
+            found.length = length;
+        } else {
+            found.skipped.push_back(name + " (a vector of another length)");
+        }
+    }
+    return found;
+}
+
+// Whether every top-level element of a version 5 file lies within the file (matio reads a cut
+// element's missing bytes as zeros). Files of other versions (7.3 is an HDF5 file, checked by the
+// HDF5 library) pass.
+bool ElementsWithinFile(std::FILE* file) {
+    unsigned char head[128];
+    if (std::fseek(file, 0, SEEK_SET) != 0 || std::fread(head, 1, sizeof head, file) != 128)
+        return false;
+    const bool little = head[126] == 'I' && head[127] == 'M';
+    const bool big = head[126] == 'M' && head[127] == 'I';
+    const unsigned version = little ? head[124] | head[125] << 8 : head[124] << 8 | head[125];
+    if ((!little && !big) || version != 0x0100) return true;
+    if (std::fseek(file, 0, SEEK_END) != 0) return false;
+    const long long size = std::ftell(file);
+    for (long long at = 128; at < size;) {
+        unsigned char tag[8];
+        if (std::fseek(file, static_cast<long>(at), SEEK_SET) != 0 ||
+            std::fread(tag, 1, sizeof tag, file) != sizeof tag)
+            return false;
+        const std::uint32_t bytes =
+            little ? static_cast<std::uint32_t>(tag[4] | tag[5] << 8 | tag[6] << 16) |
+                         static_cast<std::uint32_t>(tag[7]) << 24
+                   : static_cast<std::uint32_t>(tag[7] | tag[6] << 8 | tag[5] << 16) |
+                         static_cast<std::uint32_t>(tag[4]) << 24;
+        // Compressed elements (type 15) are not padded to eight bytes.
+        const unsigned type = little ? tag[0] : tag[3];
+        at += 8 + static_cast<long long>(bytes);
+        if (at > size) return false;
+        if (type != 15) at = (at + 7) / 8 * 8;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool IsMatHeader(std::string_view head) {
+    head = head.substr(0, 116);
+    return head.substr(0, 7) == "MATLAB " && head.find("MAT-file") != std::string_view::npos;
+}
+
+RecordingResult ReadMatRecording(std::FILE* data, const std::string& path,
+                                 const ReadOptions& options, Progress* progress) {
+    auto refuse = [](std::string reason) {
+        return Failure(ReadError{ReadError::Kind::Refused, "MATLAB file: " + std::move(reason)});
+    };
+    if (!ElementsWithinFile(data)) return refuse("the file is shorter than its contents say");
+    std::lock_guard<std::mutex> hold(g_matLock);
+    Mat_LogInitFunc("tavrel", Quiet);
+    MatPtr mat(Mat_Open(DescriptorPath(data, path).c_str(), MAT_ACC_RDONLY));
+    if (!mat) return refuse("matio cannot open it (a damaged header or an unknown version)");
+
+    Recording recording;
+    try {
+        Variables found = ListVariables(mat.get());
+        // The channels: each a variable (vectors), or the matrix read once.
+        VarPtr matrix;
+        bool byColumns = true;  // the matrix's columns are the channels
+        std::size_t channelCount = found.vectors.size(), length = found.length;
+        if (!found.matrix.empty()) {
+            matrix = ReadData(mat.get(), found.matrix);
+            if (!matrix) return refuse("the data of " + found.matrix + " cannot be read");
+            byColumns = !(found.rows < found.cols && found.rows <= Recording::kColumns);
+            channelCount = byColumns ? found.cols : found.rows;
+            length = byColumns ? found.rows : found.cols;
+        }
+        if (channelCount == 0) {
+            std::string reason = "no numeric matrix or vector to read";
+            for (std::size_t i = 0; i < found.skipped.size(); ++i)
+                reason += (i ? ", " : "; skipped: ") + found.skipped[i];
+            return refuse(reason);
+        }
+        std::vector<SourceChannel> channels(channelCount);
+        for (std::size_t c = 0; c < channelCount; ++c) {
+            channels[c].label =
+                matrix ? found.matrix + "(" + std::to_string(c + 1) + ")" : found.vectors[c];
+            channels[c].rate = found.rate.value_or(0.0);
+        }
+        recording.notes.skipped = std::move(found.skipped);
+        const ChannelPlan plan =
+            PlanChannels(channels, static_cast<long long>(length), options, recording);
+        if (progress) progress->SetRange(0, SaturateToInt(plan.count * Recording::kColumns));
+        const std::size_t n = static_cast<std::size_t>(plan.count);
+        for (int k = 0; k < Recording::kColumns; ++k) {
+            const int source = plan.source[static_cast<std::size_t>(k)];
+            if (source < 0) continue;
+            const std::size_t c = static_cast<std::size_t>(source);
+            VarPtr vector;
+            if (!matrix) {
+                vector = ReadData(mat.get(), found.vectors[c]);
+                if (!vector) return refuse("the data of " + found.vectors[c] + " cannot be read");
+            }
+            const matvar_t& var = matrix ? *matrix : *vector;
+            std::vector<double>& column = recording.columns[static_cast<std::size_t>(k)];
+            column.resize(n);
+            // MATLAB stores a matrix column by column.
+            for (std::size_t i = 0; i < n; ++i) {
+                const std::size_t at = !matrix     ? i
+                                       : byColumns ? c * found.rows + i
+                                                   : i * found.rows + c;
+                column[i] = Element(var, at);
+            }
+            if (progress) {
+                progress->Step(SaturateToInt(plan.count));
+                if (progress->PumpMessages()) {
+                    recording.notes.cancelled = true;
+                    break;
+                }
+            }
+        }
+    } catch (const std::bad_alloc&) {
+        recording.notes.outOfMemory = true;
+    } catch (const std::length_error&) {
+        recording.notes.outOfMemory = true;
+    }
+    recording.rowCount = static_cast<int>(recording.columns[0].size());
+    for (auto& column : recording.columns)
+        if (column.size() > recording.columns[0].size()) column.resize(recording.columns[0].size());
+    return recording;
+}
+
+}  // namespace tavrel

@@ -1,0 +1,55 @@
+#include "document/RecordingPlan.h"
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <limits>
+
+#include "document/DataSettings.h"
+#include "platform/Rounding.h"
+
+namespace tavrel {
+
+bool ChannelPlan::Empty() const {
+    return std::all_of(source.begin(), source.end(), [](int s) { return s < 0; });
+}
+
+int DialogRate(double rate) {
+    if (!std::isfinite(rate)) return static_cast<int>(kMinRateValue);
+    rate = std::clamp(rate, static_cast<double>(kMinRateValue), static_cast<double>(kMaxRateValue));
+    return std::clamp(RoundToInt(rate), static_cast<int>(kMinRateValue),
+                      static_cast<int>(kMaxRateValue));
+}
+
+std::string DescriptorPath(std::FILE* file, const std::string& path) {
+    std::string named = "/proc/self/fd/" + std::to_string(fileno(file));
+    std::error_code ec;
+    return std::filesystem::exists(named, ec) ? named : path;
+}
+
+ChannelPlan PlanChannels(const std::vector<SourceChannel>& channels, long long samples,
+                         const ReadOptions& options, Recording& recording) {
+    ChannelPlan plan;
+    const int first = std::max(options.skipColumns, 0);
+    const int count = std::min(static_cast<int>(channels.size()) - first, Recording::kColumns);
+    if (count <= 0 || samples <= 0) return plan;
+    const long long cap = options.maxRows > 0 ? options.maxRows : std::numeric_limits<int>::max();
+    plan.count = std::min(samples, cap);
+    recording.notes.rowsLeftOut = samples > cap;
+    const SourceChannel& lead = channels[static_cast<std::size_t>(first)];
+    if (lead.rate > 0.0) recording.notes.values = RecordingValues{DialogRate(lead.rate), lead.unit};
+    for (int k = 0; k < count; ++k) {
+        const SourceChannel& channel = channels[static_cast<std::size_t>(first + k)];
+        if (channel.rate != lead.rate) {
+            recording.notes.otherRate.push_back(channel.label);
+            continue;
+        }
+        plan.source[static_cast<std::size_t>(k)] = first + k;
+        recording.labels[static_cast<std::size_t>(k)] = channel.label;
+        recording.columns[static_cast<std::size_t>(k)].reserve(
+            static_cast<std::size_t>(plan.count));
+    }
+    return plan;
+}
+
+}  // namespace tavrel

@@ -1,0 +1,47 @@
+// What the readers of binary recordings (BioSig, BrainVision, MATLAB) share: choosing the channels
+// that become the sixteen columns, exactly as the EDF reading chooses its signals.
+//
+// The channels in file order after the skipped ones are the columns 0-15. The first of them gives
+// the recording's rate and unit; a channel of another rate is not read (its label is noted for the
+// user) and its column stays empty. At most the row cap of samples is read of each channel.
+#pragma once
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "document/Recording.h"
+
+namespace tavrel {
+
+struct SourceChannel {
+    std::string label;
+    double rate = 0.0;  // samples per second; 0 when the file does not say
+    std::string unit;
+};
+
+struct ChannelPlan {
+    // For each column k, the channel read into it, or -1.
+    std::vector<int> source = std::vector<int>(Recording::kColumns, -1);
+    // Samples read of each read channel.
+    long long count = 0;
+    // Whether any channel is read.
+    bool Empty() const;
+};
+
+// Plans the reading of `channels`, each `samples` long, into `recording`: notes the rate and unit
+// (when the first read channel's rate is known), the channels of another rate and the rows the
+// cap leaves out, and reserves the columns' storage.
+ChannelPlan PlanChannels(const std::vector<SourceChannel>& channels, long long samples,
+                         const ReadOptions& options, Recording& recording);
+
+// The rate given to the data-settings dialog for `rate` samples per second (rounded, kept within
+// the dialog's 1-100000).
+int DialogRate(double rate);
+
+// A name under which the open `file` can be opened again (the descriptor's entry in /proc), or
+// `path` where the system has no such entries: a library that opens files by name then reads the
+// very file opened, and the name is looked up once.
+std::string DescriptorPath(std::FILE* file, const std::string& path);
+
+}  // namespace tavrel
