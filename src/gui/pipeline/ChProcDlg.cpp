@@ -112,6 +112,7 @@ CChProcDlg::CChProcDlg(QWidget* parent, CHeadFilter* head, int channel,
     connect(m_delete, &QPushButton::clicked, this, &CChProcDlg::OnDelete);
     connect(m_change, &QPushButton::clicked, this, &CChProcDlg::OnChange);
     connect(Control<QPushButton>(this, kIdOk), &QPushButton::clicked, this, &QDialog::accept);
+    connect(Control<QPushButton>(this, kIdCancel), &QPushButton::clicked, this, &QDialog::reject);
 
     // Undo and redo of the edits made since the editor opened (the main window's keys, which
     // do not reach it while the editor is open).
@@ -126,7 +127,6 @@ CChProcDlg::CChProcDlg(QWidget* parent, CHeadFilter* head, int channel,
     addShortcuts(
         {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)},
         &CChProcDlg::OnRedo);
-    connect(Control<QPushButton>(this, kIdCancel), &QPushButton::clicked, this, &QDialog::reject);
 }
 
 CChProcDlg::~CChProcDlg() = default;
