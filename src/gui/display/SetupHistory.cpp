@@ -5,8 +5,10 @@
 #include <QUndoStack>
 #include <utility>
 
+#include "document/ChannelChains.h"
 #include "document/SetupSnapshot.h"
 #include "gui/document/DataReading.h"
+#include "pipeline/ChainEdit.h"
 #include "platform/Archive.h"
 
 namespace tavrel::qt {
@@ -81,20 +83,22 @@ void SetupHistory::NoteSavedState() {
     if (m_doc && !m_doc->IsModified()) m_stack->setClean();
 }
 
-void SetupHistory::Undo() {
-    if (!m_doc || RefuseWhileReading() || !CanUndo()) return;
+bool SetupHistory::Undo() {
+    if (!m_doc || !CanUndo() || RefuseWhileReading()) return false;
     NoteSavedState();
     m_stack->undo();
     m_doc->SetModifiedFlag(!m_stack->isClean());
     m_doc->UpdateAllViews();
+    return true;
 }
 
-void SetupHistory::Redo() {
-    if (!m_doc || RefuseWhileReading() || !CanRedo()) return;
+bool SetupHistory::Redo() {
+    if (!m_doc || !CanRedo() || RefuseWhileReading()) return false;
     NoteSavedState();
     m_stack->redo();
     m_doc->SetModifiedFlag(!m_stack->isClean());
     m_doc->UpdateAllViews();
+    return true;
 }
 
 void SetupHistory::Clear() {
@@ -102,11 +106,20 @@ void SetupHistory::Clear() {
     emit changed();
 }
 
-void SetupHistory::Record(const QString& name, std::string before) {
-    if (!m_doc) return;
+bool SetupHistory::Record(const QString& name, std::string before) {
+    if (!m_doc) return false;
     std::string after = TakeSetupSnapshot(*m_doc);
-    if (after == before) return;
+    if (after == before) return false;
     m_stack->push(new SetupCommand(*this, name, std::move(before), std::move(after)));
+    return true;
+}
+
+void SetupHistory::DropRedo() {
+    if (!CanRedo()) return;
+    // Pushing drops the steps above the present one; an obsolete command is not kept itself.
+    auto* nothing = new QUndoCommand;
+    nothing->setObsolete(true);
+    m_stack->push(nothing);
 }
 
 void SetupHistory::Apply(const std::string& setup) {
@@ -133,14 +146,118 @@ SetupStep::SetupStep(CKaisekiDoc* doc, QString name) : m_name(std::move(name)) {
 SetupStep::~SetupStep() {
     if (!m_history) return;
     OpenStep() = nullptr;
-    m_history->Record(m_descriptions == 1 ? m_described : m_name, std::move(m_before));
+    m_history->Record(m_name, std::move(m_before));
 }
 
-void SetupStep::Describe(const QString& what) {
-    SetupStep* step = OpenStep();
-    if (!step) return;
-    step->m_described = what;
-    ++step->m_descriptions;
+// ---- the processing-list editor's steps ---------------------------------------------------------
+
+namespace {
+
+QHash<const CHeadFilter*, ChainEditSteps*>& Runs() {
+    static QHash<const CHeadFilter*, ChainEditSteps*> runs;
+    return runs;
+}
+
+}  // namespace
+
+ChainEditSteps::ChainEditSteps(CKaisekiDoc* doc, int channel, QString name)
+    : m_doc(doc), m_channel(channel), m_name(std::move(name)) {
+    m_history = SetupHistory::For(doc);
+    if (!m_history) return;
+    m_history->NoteSavedState();
+    m_opened = TakeSetupSnapshot(*doc);
+    m_before = m_opened;
+    m_openedModified = doc->IsModified();
+}
+
+ChainEditSteps::~ChainEditSteps() {
+    if (m_working && Runs().value(m_working) == this) Runs().remove(m_working);
+}
+
+ChainEditSteps* ChainEditSteps::For(const CHeadFilter* working) {
+    return Runs().value(working, nullptr);
+}
+
+void ChainEditSteps::Attach(CHeadFilter* working) {
+    if (!m_history || !working) return;
+    m_working = working;
+    Runs().insert(working, this);
+}
+
+void ChainEditSteps::Edited(const QString& name) {
+    if (!m_history || !m_working || m_finished) return;
+    // The copy takes the channel's place as OK would put it there, and the channels that follow
+    // the channel are refreshed.
+    auto& chains = m_doc->m_chains;
+    if (m_channel < 0 || m_channel >= static_cast<int>(chains.size())) return;
+    HeadPtr old = std::move(chains[static_cast<std::size_t>(m_channel)]);
+    chains[static_cast<std::size_t>(m_channel)] = CopyChain(m_working);
+    PropagateChains(*m_doc, m_channel + 1);
+    if (!m_history->Record(name, m_before)) return;
+    m_before = TakeSetupSnapshot(*m_doc);
+    m_pushed = m_done + 1;
+    m_done = m_pushed;
+    m_doc->SetModifiedFlag();
+    m_doc->UpdateAllViews();
+}
+
+bool ChainEditSteps::Undo() {
+    if (!CanUndo() || !m_history->Undo()) return false;
+    --m_done;
+    Reload();
+    return true;
+}
+
+bool ChainEditSteps::Redo() {
+    if (!CanRedo() || !m_history->Redo()) return false;
+    ++m_done;
+    Reload();
+    return true;
+}
+
+void ChainEditSteps::Reload() {
+    m_before = TakeSetupSnapshot(*m_doc);
+    if (!m_working) return;
+    m_working->DeleteDownstream();
+    const auto& chains = m_doc->m_chains;
+    if (m_channel >= 0 && m_channel < static_cast<int>(chains.size())) {
+        if (const CHeadFilter* chain = chains[static_cast<std::size_t>(m_channel)].get()) {
+            for (const CModBase* m = chain->m_next; m; m = m->m_next) {
+                if (std::unique_ptr<CModBase> clone = m->Clone())
+                    CModBase::AppendModule(m_working, clone.release());
+            }
+        }
+    }
+    m_working->ClearBuffers();
+}
+
+void ChainEditSteps::Finish(bool accepted) {
+    if (!m_history || m_finished) return;
+    m_finished = true;
+    if (!Recorded()) {
+        // Nothing was put in place on the way: the document took the editor's copy on OK (or
+        // kept its chain), which makes one step.
+        if (accepted) m_history->Record(m_name, std::move(m_opened));
+        return;
+    }
+    if (accepted) {
+        // The document holds the copy already; it is modified unless the steps taken back led
+        // to the saved state.
+        m_doc->SetModifiedFlag(!m_history->m_stack->isClean());
+        return;
+    }
+    // Cancelled: the run's steps are taken back and forgotten.
+    while (m_done > 0 && m_history->Undo())
+        --m_done;
+    m_history->DropRedo();
+    if (TakeSetupSnapshot(*m_doc) != m_opened) {
+        // Steps of the run fell off the end of the history: the set-up goes back directly, and
+        // the history, which no longer leads to it, is forgotten.
+        m_history->Apply(m_opened);
+        m_history->Clear();
+    }
+    m_doc->SetModifiedFlag(m_openedModified);
+    m_doc->UpdateAllViews();
 }
 
 }  // namespace tavrel::qt

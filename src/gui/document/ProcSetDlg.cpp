@@ -183,9 +183,16 @@ void CProcSetDlg::OnChannelSettings(int channel) {
         GetHost().Beep();
         return;
     }
-    SetupStep step(m_doc, Tr("ProcSetDlg", "CH%1 の処理リスト").arg(channel + 1));
-    EditChannelChain(*m_doc, channel,
-                     [&](CHeadFilter* working) { return Editor()(this, working, channel); });
+    // The editor's edits reach the document one by one as steps of their own; its copy is put
+    // in place on OK only when it was not put there on the way.
+    ChainEditSteps steps(m_doc, channel, Tr("ProcSetDlg", "CH%1 の処理リスト").arg(channel + 1));
+    bool accepted = false;
+    EditChannelChain(*m_doc, channel, [&](CHeadFilter* working) {
+        steps.Attach(working);
+        accepted = Editor()(this, working, channel);
+        return accepted && !steps.Recorded();
+    });
+    steps.Finish(accepted);
 }
 
 void CProcSetDlg::closeEvent(QCloseEvent* event) {

@@ -1,5 +1,6 @@
 #include "gui/pipeline/ChProcDlg.h"
 
+#include <QAction>
 #include <QComboBox>
 #include <QListWidget>
 #include <QMessageBox>
@@ -65,7 +66,8 @@ CChProcDlg::CChProcDlg(QWidget* parent, CHeadFilter* head, int channel,
     : QDialog(parent),
       m_edit(head, catalogueClasses),
       m_channel(channel),
-      m_openedForm(ChainForm(head)) {
+      m_openedForm(ChainForm(head)),
+      m_steps(ChainEditSteps::For(head)) {
     askDiscard = [this] { return AskDiscard(this); };
     const DialogTemplate& tmpl = *FindDialogTemplate(kChainEditorTemplate);
     BuildControls(this, tmpl, DialogUnits());
@@ -111,6 +113,20 @@ CChProcDlg::CChProcDlg(QWidget* parent, CHeadFilter* head, int channel,
     connect(m_change, &QPushButton::clicked, this, &CChProcDlg::OnChange);
     connect(Control<QPushButton>(this, kIdOk), &QPushButton::clicked, this, &QDialog::accept);
     connect(Control<QPushButton>(this, kIdCancel), &QPushButton::clicked, this, &QDialog::reject);
+
+    // Undo and redo of the edits made since the editor opened (the main window's keys, which
+    // do not reach it while the editor is open).
+    auto addShortcuts = [this](const QList<QKeySequence>& keys, void (CChProcDlg::*slot)()) {
+        auto* action = new QAction(this);
+        action->setShortcuts(keys);
+        action->setShortcutContext(Qt::WindowShortcut);
+        connect(action, &QAction::triggered, this, slot);
+        addAction(action);
+    };
+    addShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Z)}, &CChProcDlg::OnUndo);
+    addShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)},
+        &CChProcDlg::OnRedo);
 }
 
 CChProcDlg::~CChProcDlg() = default;
@@ -142,7 +158,7 @@ void CChProcDlg::OnAdd() {
     // when there was one.
     const int s = SelectedEntry();
     const int entry = m_edit.Add(MenuChoice(), s);
-    if (entry >= 0) SetupStep::Describe(Tr("ChProcDlg", "%1の追加").arg(EntryText(entry)));
+    if (entry >= 0) Recorded(Tr("ChProcDlg", "%1の追加").arg(EntryText(entry)));
     ShowAdded(entry);
     if (entry >= 0 && s >= 0) {
         m_updating = true;
@@ -155,27 +171,49 @@ void CChProcDlg::OnInsert() {
     // In front of the selected entry (at the end without one); the selection stays with the
     // entry it was on.
     const int entry = m_edit.Insert(MenuChoice(), SelectedEntry());
-    if (entry >= 0) SetupStep::Describe(Tr("ChProcDlg", "%1の挿入").arg(EntryText(entry)));
+    if (entry >= 0) Recorded(Tr("ChProcDlg", "%1の挿入").arg(EntryText(entry)));
     ShowAdded(entry);
 }
 
 void CChProcDlg::OnDelete() {
     const int s = SelectedEntry();
     if (s < 0 || !m_edit.Head()) return;
-    SetupStep::Describe(Tr("ChProcDlg", "%1の削除").arg(EntryText(s)));
+    const QString name = Tr("ChProcDlg", "%1の削除").arg(EntryText(s));
     m_updating = true;
     m_list->model()->removeRow(s);
     m_list->clearSelection();
     m_updating = false;
     m_edit.Delete(s);
     EnableEditButtons(false);
+    Recorded(name);
 }
 
 void CChProcDlg::OnChange() {
     // The list text stays on Cancel too: the backup that takes the module's place has its name.
     const int s = SelectedEntry();
     if (m_edit.Change(s) == ChainEdit::ChangeResult::Accepted)
-        SetupStep::Describe(Tr("ChProcDlg", "%1の設定").arg(EntryText(s)));
+        Recorded(Tr("ChProcDlg", "%1の設定").arg(EntryText(s)));
+}
+
+void CChProcDlg::Recorded(const QString& name) {
+    if (m_steps) m_steps->Edited(name);
+}
+
+void CChProcDlg::OnUndo() {
+    if (m_steps && m_steps->Undo()) ShowChain();
+}
+
+void CChProcDlg::OnRedo() {
+    if (m_steps && m_steps->Redo()) ShowChain();
+}
+
+void CChProcDlg::ShowChain() {
+    m_updating = true;
+    m_list->clear();
+    for (const std::string& name : m_edit.EntryNames())
+        m_list->addItem(QString::fromStdString(name));
+    m_updating = false;
+    EnableEditButtons(false);
 }
 
 QString CChProcDlg::EntryText(int entry) const {

@@ -4,6 +4,9 @@
 // (the caller decides whether the changed chain is kept). The dialog keeps its list in step and
 // enables its buttons; the chain itself is changed only by ChainEdit. Cancel, Escape and the
 // close button ask before a chain that differs from the one the dialog opened with is discarded.
+// When the chain is the copy of a channel whose document keeps a set-up history, every edit is
+// recorded as a step at once, and Ctrl+Z and Ctrl+Y (Ctrl+Shift+Z) take the editor's own steps
+// back and forward.
 #pragma once
 
 #include <QDialog>
@@ -19,6 +22,8 @@ class QListWidget;
 class QPushButton;
 
 namespace tavrel::qt {
+
+class ChainEditSteps;
 
 class CChProcDlg : public QDialog {
     Q_OBJECT
@@ -42,6 +47,9 @@ class CChProcDlg : public QDialog {
     void OnDelete();
     // Runs the settings dialog of the selected module (ChainEdit::Change).
     void OnChange();
+    // Takes the last edit back, or makes the one taken back again, and shows the chain.
+    void OnUndo();
+    void OnRedo();
 
     // Cancel: with a changed chain, only when the user agrees to discard the changes.
     void reject() override;
@@ -60,6 +68,10 @@ class CChProcDlg : public QDialog {
     // The name the list shows for entry `entry`.
     QString EntryText(int entry) const;
     void EnableEditButtons(bool enabled);
+    // Hands the edit `name` to the steps of the run, if any.
+    void Recorded(const QString& name);
+    // Fills the list from the chain, without a selection.
+    void ShowChain();
 
     ChainEdit m_edit;
     int m_channel;
@@ -75,6 +87,8 @@ class CChProcDlg : public QDialog {
     bool m_updating = false;
     // The chain's stored form when the dialog opened.
     std::string m_openedForm;
+    // The steps of the editor's run, or null.
+    ChainEditSteps* m_steps = nullptr;
 };
 
 // Runs the processing-list editor modally over `parent` on the chain `head` of `channel`; true

@@ -6,14 +6,18 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QComboBox>
 #include <QFile>
 #include <QImage>
 #include <QLabel>
+#include <QListWidget>
 #include <QMimeData>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QWheelEvent>
 #include <algorithm>
 #include <functional>
@@ -31,6 +35,7 @@
 #include "gui/display/ViewState.h"
 #include "gui/document/ProcSetDlg.h"
 #include "gui/pipeline/ChProcDlg.h"
+#include "gui/platform/DialogLayout.h"
 #include "modules/filters/SmothFilter.h"
 #include "pipeline/ChainEdit.h"
 #include "pipeline/ModuleRegistry.h"
@@ -196,6 +201,103 @@ TEST_F(NavigationTest, UndoAndRedoGiveBackTheSetUpOfEveryStep) {
     EXPECT_EQ(doc.m_rowCount, 4000);
     frame->InitialUpdateFrame();
     EXPECT_FALSE(undo->isEnabled());
+}
+
+TEST_F(NavigationTest, EditsInTheOpenEditorAreStepsOfTheirOwnAndCancelLeavesNone) {
+    struct EditorInstalled {
+        EditorInstalled() { CProcSetDlg::SetChainEditor(RunChainEditor); }
+        ~EditorInstalled() { CProcSetDlg::SetChainEditor({}); }
+    } installed;
+    CProcSetDlg dialog(&doc, frame.get());
+    dialog.findChild<QCheckBox*>(QString::number(CProcSetDlg::CheckId(3)))->click();  // CH3 own
+    doc.SetModifiedFlag(false);
+    std::vector<std::string> states{doc.SaveToBytes()};
+    // Runs the editor of CH1 and `drive` in it while it is open.
+    auto inEditor = [&](const std::function<void(CChProcDlg&)>& drive) {
+        QTimer::singleShot(0, [&] {
+            auto* editor = qobject_cast<CChProcDlg*>(QApplication::activeModalWidget());
+            ASSERT_NE(editor, nullptr);
+            // The offscreen platform leaves the main window active; a window manager would make
+            // the modal editor the active window.
+            QApplication::setActiveWindow(editor);
+            drive(*editor);
+            if (editor->isVisible()) editor->reject();
+            QApplication::setActiveWindow(frame.get());
+        });
+        dialog.findChild<QPushButton*>(QString::number(CProcSetDlg::SettingsId(1)))->click();
+    };
+    auto list = [](CChProcDlg& e) { return Control<QListWidget>(&e, 1036); };
+    auto classes = [](CModBase* head) {
+        std::vector<std::string> names;
+        for (CModBase* m = head->m_next; m; m = m->m_next)
+            names.push_back(m->GetClassName());
+        return names;
+    };
+    auto add = [&](CChProcDlg& e, int item, int button) {
+        auto* menu = Control<QComboBox>(&e, 1035);
+        menu->setCurrentIndex(item);
+        emit menu->activated(item);
+        Control<QPushButton>(&e, button)->click();
+        states.push_back(doc.SaveToBytes());
+    };
+    auto key = [](CChProcDlg& e, Qt::KeyboardModifiers modifiers, Qt::Key k) {
+        QTest::keyClick(&e, k, modifiers);
+        // A key taken as a shortcut leaves its modifiers pressed for the application; a plain
+        // key lets go of them.
+        QTest::keyClick(&e, Qt::Key_F13);
+    };
+    inEditor([&](CChProcDlg& e) {
+        add(e, 0, 1001);
+        add(e, 1, 1001);
+        add(e, 2, 1002);
+        list(e)->setCurrentRow(0);
+        Control<QPushButton>(&e, 1003)->click();
+        states.push_back(doc.SaveToBytes());
+        ASSERT_EQ(states.size(), 5u);
+        for (std::size_t i = 1; i < states.size(); ++i)
+            ASSERT_NE(states[i], states[i - 1]) << "edit " << i << " changed nothing";
+        // The channels that follow CH1 (CH2) have its list; CH3 keeps its own.
+        EXPECT_EQ(classes(doc.Head(1)), classes(doc.Head(0)));
+        EXPECT_TRUE(classes(doc.Head(2)).empty());
+        for (std::size_t i = states.size() - 1; i > 0; --i) {
+            key(e, Qt::ControlModifier, Qt::Key_Z);
+            EXPECT_EQ(doc.SaveToBytes(), states[i - 1]) << "undo to edit " << i - 1;
+            EXPECT_EQ(list(e)->count(), static_cast<int>(classes(doc.Head(0)).size()));
+        }
+        EXPECT_FALSE(doc.IsModified());
+        key(e, Qt::ControlModifier, Qt::Key_Z);  // nothing before the editor opened to take back
+        EXPECT_EQ(doc.SaveToBytes(), states[0]);
+        key(e, Qt::ControlModifier, Qt::Key_Y);
+        key(e, Qt::ControlModifier | Qt::ShiftModifier, Qt::Key_Z);
+        EXPECT_EQ(doc.SaveToBytes(), states[2]);
+        EXPECT_EQ(list(e)->count(), 2);
+        e.accept();
+    });
+    EXPECT_EQ(doc.SaveToBytes(), states[2]);
+    EXPECT_TRUE(doc.IsModified());
+    QAction* undo = frame->Action(57643);
+    frame->UpdateCommandUI();
+    EXPECT_EQ(undo->statusTip(),
+              "元に戻す: " +
+                  QString::fromStdString(ShownModuleName(*CModBase::ModuleAt(doc.Head(0), 2))) +
+                  "の追加");
+    undo->trigger();
+    EXPECT_EQ(doc.SaveToBytes(), states[1]);
+
+    // Cancelled after an edit: the set-up is as before and no step is left, to redo either.
+    inEditor([&](CChProcDlg& e) {
+        e.askDiscard = [] { return true; };
+        add(e, 3, 1001);
+        EXPECT_NE(doc.SaveToBytes(), states[1]);
+    });
+    EXPECT_EQ(doc.SaveToBytes(), states[1]);
+    EXPECT_TRUE(doc.IsModified());
+    frame->UpdateCommandUI();
+    EXPECT_FALSE(frame->Action(57644)->isEnabled());
+    undo->trigger();
+    EXPECT_EQ(doc.SaveToBytes(), states[0]);
+    EXPECT_FALSE(doc.IsModified());
+    EXPECT_EQ(undo->statusTip(), "元に戻す: CH3 の処理リストのコピー");
 }
 
 TEST_F(NavigationTest, ViewOptionsFollowTheWindowAndLeaveOutEmptyChannels) {
