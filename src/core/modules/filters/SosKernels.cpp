@@ -321,7 +321,9 @@ void SosFiltFilt(const Sections& sos, std::span<const double> x, std::span<doubl
     const double last = edge > 0 ? after[edge - 1] : y[n - 1];
     for (std::size_t i = 0; i < zi.size(); ++i)
         state[i] = zi[i] * last;
-    RunCascade(sos, state.data(), after + padCount - 1, after + padCount - 1, padCount, -1, set);
+    if (edge > 0)
+        RunCascade(sos, state.data(), after + padCount - 1, after + padCount - 1, padCount, -1,
+                   set);
     RunCascade(sos, state.data(), y.data() + count - 1, y.data() + count - 1, count, -1, set);
 }
 
