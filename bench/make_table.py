@@ -63,18 +63,28 @@ for points in (1024, 8192):
 
 # The conditioning filters over 16 x 1,000,000 samples at 2000 Hz beside SciPy and pandas.
 COND = "16 x 1,000,000 samples at 2000 Hz"
+COND_NOTE = "the same sections, pad and initial states; sections side by side (AVX2)"
+COND_PLAIN_NOTE = ("bit-identical results; the plain loop takes each sample through every "
+                   "section in turn over one padded copy")
 COND_ROWS = [
     ("Butterworth band-pass 20-450 Hz, order 4, zero phase, " + COND,
      "conditioning_bench:BM_ButterZeroPhase", "items_per_second", "scipy.signal.sosfiltfilt",
      "conditioning_bench:BM_ScipySosfiltfiltBand/iterations:1/manual_time", "items_per_second",
-     "the same sections, pad and initial states"),
+     COND_NOTE),
+    ("Butterworth band-pass 20-450 Hz, order 4, zero phase, " + COND,
+     "conditioning_bench:BM_ButterZeroPhase", "items_per_second", "the same kernel's plain loop",
+     "conditioning_bench:BM_ButterZeroPhasePlain", "items_per_second", COND_PLAIN_NOTE),
     ("Butterworth band-pass 20-450 Hz, order 4, causal, " + COND,
      "conditioning_bench:BM_ButterCausal", "items_per_second", "scipy.signal.sosfilt",
-     "conditioning_bench:BM_ScipySosfiltBand/iterations:1/manual_time", "items_per_second", ""),
+     "conditioning_bench:BM_ScipySosfiltBand/iterations:1/manual_time", "items_per_second",
+     "sections side by side (AVX2)"),
     ("Notch 50 Hz with 5 harmonics, zero phase, " + COND,
      "conditioning_bench:BM_NotchZeroPhase", "items_per_second", "scipy.signal.sosfiltfilt",
      "conditioning_bench:BM_ScipySosfiltfiltNotch/iterations:1/manual_time", "items_per_second",
-     "the same sections, pad and initial states"),
+     COND_NOTE),
+    ("Notch 50 Hz with 5 harmonics, zero phase, " + COND,
+     "conditioning_bench:BM_NotchZeroPhase", "items_per_second", "the same kernel's plain loop",
+     "conditioning_bench:BM_NotchZeroPhasePlain", "items_per_second", COND_PLAIN_NOTE),
     ("Moving RMS (N = 200), " + COND, "conditioning_bench:BM_MovingRms", "items_per_second",
      "pandas rolling mean of the squares, square root",
      "conditioning_bench:BM_PandasRollingRms/iterations:1/manual_time", "items_per_second",

@@ -74,7 +74,7 @@ void BM_MeasureRecordings(benchmark::State& state) {
             CKaisekiDoc doc;
             doc.OnNewDocument();
             doc.m_dataFilePath = path;
-            doc.LoadDataFile(CKaisekiDoc::kMaxRows);
+            (void)doc.LoadDataFile(CKaisekiDoc::kMaxRows, nullptr);
             auto rows = MeasureDocument(doc, path, true, spectral);
             benchmark::DoNotOptimize(rows.data());
         }

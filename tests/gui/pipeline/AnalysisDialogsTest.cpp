@@ -11,9 +11,11 @@
 #include "gui/platform/QtHost.h"
 #include "modules/analysis/AActDetFilter.h"
 #include "modules/analysis/ClipFilter.h"
+#include "modules/analysis/EnvelopeFilters.h"
 #include "modules/analysis/IntFilter.h"
 #include "modules/analysis/SDActDetFilter.h"
 #include "modules/filters/FFTView.h"
+#include "pipeline/DialogIds.h"
 #include "pipeline/DmyPipe.h"
 
 namespace tavrel::test {
@@ -104,6 +106,36 @@ TEST_F(AnalysisDialogsTest, IntegratorTakesTheRangeDraggedInThePreview) {
     EXPECT_EQ(integrator->m_startMs, 100);
     EXPECT_EQ(integrator->m_endMs, 200);
     EXPECT_EQ(integrator->m_rangeStart, -1);
+}
+
+TEST_F(AnalysisDialogsTest, NormaliseHighlightsItsReferenceRangeAndTakesADraggedOne) {
+    // As for the integrator: one sample per plot pixel at 2000 Hz. The highlight covers the
+    // samples the reference is taken from, both ends included.
+    SignalDocument signal(604);
+    auto* norm = Editing(signal, std::make_unique<CNormFilter>());
+    norm->m_startMs = 50;
+    norm->m_endMs = 60;
+    constexpr int kStartRow = dialog_ids::generated::kFirstControl + 1;
+    const int result = Run(*norm, [&](QWidget* modal) {
+        EXPECT_EQ(norm->m_rangeStart, 100);
+        EXPECT_EQ(norm->m_rangeEnd, 121);
+        QWidget* preview = Control<QWidget>(modal, 4096);
+        const QImage before = preview->grab().toImage();
+        QTest::mousePress(preview, Qt::LeftButton, {}, QPoint(240, 40));
+        QTest::mouseMove(preview, QPoint(340, 60));
+        QTest::mouseRelease(preview, Qt::LeftButton, {}, QPoint(440, 60));
+        EXPECT_EQ(Edit(modal, kStartRow)->text(), "100");
+        EXPECT_EQ(Edit(modal, kStartRow + 1)->text(), "200");
+        Click(modal, qt::kIdApply);
+        EXPECT_EQ(norm->m_rangeStart, 200);
+        EXPECT_EQ(norm->m_rangeEnd, 401);
+        EXPECT_NE(preview->grab().toImage(), before);
+        Click(modal, qt::kIdOk);
+    });
+    EXPECT_EQ(result, 1);
+    EXPECT_EQ(norm->m_startMs, 100);
+    EXPECT_EQ(norm->m_endMs, 200);
+    EXPECT_EQ(norm->m_rangeStart, -1);
 }
 
 TEST_F(AnalysisDialogsTest, SdDialogTakesTheDraggedRangeAsStartAndLength) {

@@ -78,4 +78,28 @@ std::string CNormFilter::OutputUnit() const {
     return m_percent != 0 ? "%" : "";
 }
 
+int CNormFilter::EditSettings() {
+    m_showRange = true;
+    const int result = CModBase::EditSettings();
+    m_showRange = false;
+    m_rangeStart = -1;
+    m_rangeEnd = -1;
+    return result;
+}
+
+void CNormFilter::DrawGraph(Surface* surface, const Rect& plot, const DisplayState& display,
+                            const SampleRange* range) {
+    if (m_showRange) {
+        m_rangeStart = -1;
+        m_rangeEnd = -1;
+        if (m_mode == 0 && m_outputCount > 0) {
+            const kernels::IndexRange taken = kernels::MsRangeToIndices(
+                m_startMs, m_endMs, m_samplingRate, static_cast<std::size_t>(m_outputCount));
+            m_rangeStart = static_cast<int>(taken.first);
+            m_rangeEnd = static_cast<int>(taken.last);
+        }
+    }
+    CModBase::DrawGraph(surface, plot, display, range);
+}
+
 }  // namespace tavrel

@@ -54,6 +54,10 @@ class CNormFilter : public CModBase {
     void SerializeOwn(Archive& ar) override;
     // "%" for a percentage, nothing for a plain fraction.
     std::string OutputUnit() const override;
+    // The generated dialog, with the reference range highlighted in its preview.
+    int EditSettings() override;
+    void DrawGraph(Surface* surface, const Rect& plot, const DisplayState& display,
+                   const SampleRange* range) override;
 
     // The reference for the input (which must be held): the largest |x| of the range, or the given
     // value. 0 or below: no output.
@@ -64,6 +68,11 @@ class CNormFilter : public CModBase {
     int m_endMs = 0;  // at or before m_startMs: the whole input
     double m_reference = 1.0;
     int m_percent = 1;
+
+  private:
+    // While the dialog is open: each drawing highlights the reference range as the fields
+    // stand (the samples it takes; the whole input for an empty range; none in mode 1).
+    bool m_showRange = false;
 };
 
 }  // namespace tavrel
