@@ -479,6 +479,10 @@
         <source>ｷｬﾝｾﾙ</source>
         <translation>Cancel</translation>
     </message>
+    <message>
+        <source>記録の信号: %1 (%2)</source>
+        <translation>Signals of the recording: %1 (%2)</translation>
+    </message>
 </context>
 <context>
     <name>DataReading</name>
@@ -611,6 +615,10 @@
     <message>
         <source>データレコードの長さが 0 です</source>
         <translation>the data record duration is 0</translation>
+    </message>
+    <message>
+        <source>最初に読み込む信号のサンプリング周波数は %1 Hz です。読み込めるのは 1 から 100000 Hz までです</source>
+        <translation>the sampling rate of the first signal read is %1 Hz; rates from 1 to 100000 Hz can be read</translation>
     </message>
 </context>
 <context>
@@ -1541,8 +1549,8 @@
         <translation>Edit...</translation>
     </message>
     <message>
-        <source>データファイル (*.csv *.txt *.edf *.bdf)</source>
-        <translation>Data files (*.csv *.txt *.edf *.bdf)</translation>
+        <source>データファイル (*.csv *.txt *.edf *.bdf *.gdf *.vhdr *.mat *.acq *.abf *.atf *.cfs *.cfwb *.scp *.mwf *.cnt *.smr)</source>
+        <translation>Data files (*.csv *.txt *.edf *.bdf *.gdf *.vhdr *.mat *.acq *.abf *.atf *.cfs *.cfwb *.scp *.mwf *.cnt *.smr)</translation>
     </message>
     <message>
         <source>データ設定</source>

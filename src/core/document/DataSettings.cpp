@@ -49,8 +49,17 @@ void TakeRecordingValues(DataFileSettings& settings, const RecordingValues& valu
 DataFileSettings FillDataFileSettings(const CKaisekiDoc& doc, const std::string& dataPath) {
     DataFileSettings settings = FillDataFileSettings(doc);
     const std::string path = ResolveDataPath(dataPath, doc.GetPathName());
-    if (auto values = ReadRecordingValues(path, doc.m_skipColumns))
-        TakeRecordingValues(settings, *values);
+    settings.m_recordingSignals = RecordingSignalLabels(path);
+    int skip = doc.m_skipColumns;
+    if (!settings.m_recordingSignals.empty()) {
+        settings.m_headerRowsValue = 0;
+        if (doc.m_dataFilePath.empty() ||
+            path != ResolveDataPath(doc.m_dataFilePath, doc.GetPathName())) {
+            settings.m_skipColumnsValue = 0;
+            skip = 0;
+        }
+    }
+    if (auto values = ReadRecordingValues(path, skip)) TakeRecordingValues(settings, *values);
     return settings;
 }
 

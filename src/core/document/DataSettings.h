@@ -5,6 +5,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace tavrel {
 
@@ -34,6 +35,8 @@ struct DataFileSettings {
     int m_headerCheck = 0;            // check box 1002: skip header rows
     int m_timeStampCheck = 0;         // check box 1004: always disabled, never used
     int m_skipCheck = 0;              // check box 1006: skip leading columns
+    // The data signals of the recording the data file is (shown by the dialog; empty for text).
+    std::vector<std::string> m_recordingSignals;
 };
 
 // The members of the data-settings dialog: the five values it shares with the data-file dialog,
@@ -80,8 +83,10 @@ void ApplyValueSettings(CKaisekiDoc& doc, const DataFileSettings& settings);
 // those choices and any other text as the other unit, and the factor 1.
 void TakeRecordingValues(DataFileSettings& settings, const RecordingValues& values);
 // The apply button's filling for the data file `dataPath` (as the path edit names it): as above,
-// except that a recording's rate, unit and factor replace those of channel 0's head. The first
-// read signal is the one after the document's skipped columns.
+// except for a recording: its signals are listed, it has no header rows, a recording other than
+// the document's data file starts with no skipped signals (a skip left from a text file would
+// hide its first signals), and the rate, unit and factor of the first read signal replace those
+// of channel 0's head.
 DataFileSettings FillDataFileSettings(const CKaisekiDoc& doc, const std::string& dataPath);
 // Opening a document whose data file is a recording: the recording's rate, unit and factor 1
 // written into all sixteen heads as the data-settings dialog writes them.

@@ -100,8 +100,10 @@ std::string UnreadableRate(double rate) {
     char text[64];
     const auto written =
         std::to_chars(text, text + sizeof text, rate, std::chars_format::general, 6);
-    return "the sampling rate of the first signal read is " + std::string(text, written.ptr) +
-           " Hz; rates from 1 to 100000 Hz can be read";
+    // clang-format off
+    return FormatText(Translate("Document", "最初に読み込む信号のサンプリング周波数は %1 Hz です。読み込めるのは 1 から 100000 Hz までです"),
+                      {std::string(text, written.ptr)});
+    // clang-format on
 }
 
 // The length of column 0 (0 when there are no columns).
@@ -396,6 +398,8 @@ RecordingResult ReadEdfRecording(std::FILE* data, const std::string& path,
         return Failure(ReadError{ReadError::Kind::Refused, why});
 
     Recording recording;
+    for (int k = 0; k < file->Signals(); ++k)
+        recording.signalLabels.push_back(Trimmed(file->Header().signalparam[k].label));
     ReadAnnotations(*file, recording.events);
     ReadNotes& notes = recording.notes;
     notes.values = EdfRecordingValues(*file, options.skipColumns);

@@ -80,6 +80,9 @@ struct Recording {
     // The label of each column's channel as the file names it (binary recordings; empty for
     // comma-separated text and for a column not read).
     std::vector<std::string> labels = std::vector<std::string>(kColumns);
+    // Binary recordings: the labels of all the file's data signals in file order, the skipped
+    // ones and those beyond the sixteen columns included (empty for comma-separated text).
+    std::vector<std::string> signalLabels;
     std::vector<RecordingEvent> events;
     ReadNotes notes;
 };
@@ -115,6 +118,10 @@ RecordingResult ReadRecording(const std::string& path, const ReadOptions& option
 // The values a recording's header gives for the data-settings dialog, read from the header alone
 // (nothing when `path` is not a recording or has no signal after the skipped ones).
 std::optional<RecordingValues> ReadRecordingValues(const std::string& path, int skipSignals);
+
+// The labels of the data signals of the recording at `path` (already resolved), read from its
+// header and first sample; empty when `path` is comma-separated text or cannot be read.
+std::vector<std::string> RecordingSignalLabels(const std::string& path);
 
 // The message the user is shown for a reading that failed (the front end shows it).
 std::string ReadErrorMessage(const ReadError& error);

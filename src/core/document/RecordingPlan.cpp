@@ -30,6 +30,8 @@ std::string DescriptorPath(std::FILE* file, const std::string& path) {
 ChannelPlan PlanChannels(const std::vector<SourceChannel>& channels, long long samples,
                          const ReadOptions& options, Recording& recording) {
     ChannelPlan plan;
+    for (const SourceChannel& channel : channels)
+        recording.signalLabels.push_back(channel.label);
     const int first = std::max(options.skipColumns, 0);
     const int count = std::min(static_cast<int>(channels.size()) - first, Recording::kColumns);
     if (count <= 0 || samples <= 0) return plan;

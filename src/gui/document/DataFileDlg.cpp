@@ -1,10 +1,12 @@
 #include "gui/document/DataFileDlg.h"
 
 #include <QCheckBox>
+#include <QFontMetrics>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStringList>
 
 #include "gui/document/DataSetDlg.h"
 #include "gui/document/FieldExchange.h"
@@ -41,6 +43,11 @@ CDataFileDlg::CDataFileDlg(QWidget* parent) : QDialog(parent) {
     auto* cancel =
         AddControl<QPushButton>(this, du, 2, 190, 24, 50, 14, Tr("DataFileDlg", "ｷｬﾝｾﾙ"));
 
+    auto* signalList = AddControl<QLabel>(this, du, kSignalsLabel, 7, 137, 236, 20);
+    signalList->setWordWrap(true);
+    signalList->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    signalList->setVisible(false);
+
     connect(header, &QCheckBox::clicked, this,
             [this](bool checked) { Control(this, kHeaderRowsEdit)->setEnabled(checked); });
     connect(skip, &QCheckBox::clicked, this,
@@ -50,7 +57,28 @@ CDataFileDlg::CDataFileDlg(QWidget* parent) : QDialog(parent) {
     connect(cancel, &QPushButton::clicked, this, &CDataFileDlg::reject);
 }
 
+void CDataFileDlg::ShowRecordingSignals() {
+    auto* label = Control<QLabel>(this, kSignalsLabel);
+    const bool recording = !m_recordingSignals.empty();
+    label->setVisible(recording);
+    DialogUnits du;
+    SizeDialog(this, du, 250, recording ? 162 : 140);
+    if (!recording) return;
+    QStringList names;
+    for (const std::string& name : m_recordingSignals)
+        names.append(QString::fromStdString(name).trimmed());
+    // The names as far as two lines hold them; the count says how many there are in all.
+    const QString text = Tr("DataFileDlg", "記録の信号: %1 (%2)")
+                             .arg(m_recordingSignals.size())
+                             .arg(names.join(QStringLiteral(", ")));
+    const QFontMetrics metrics(label->font());
+    label->setText(metrics.elidedText(text, Qt::ElideRight,
+                                      label->width() * 2 - metrics.averageCharWidth() * 4));
+    label->setToolTip(names.join(QStringLiteral("\n")));
+}
+
 void CDataFileDlg::OnInitDialog() {
+    ShowRecordingSignals();
     Control<QLineEdit>(this, kHeaderRowsEdit)->setText(QString::number(m_headerRowsValue));
     Control<QLineEdit>(this, kSkipColumnsEdit)->setText(QString::number(m_skipColumnsValue));
     SetChecked(this, kHeaderCheck, false);

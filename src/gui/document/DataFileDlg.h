@@ -6,6 +6,7 @@
 
 #include <QDialog>
 #include <string>
+#include <vector>
 
 #include "document/DataSettings.h"
 
@@ -26,6 +27,8 @@ class CDataFileDlg : public QDialog {
     static constexpr int kTimeStampCheck = 1004;
     static constexpr int kSkipCheck = 1006;
     static constexpr int kSkipColumnsEdit = 1038;
+    // Shown below the controls only when the data file is a recording: its signal count and names.
+    static constexpr int kSignalsLabel = 1039;
     static constexpr unsigned kMaxHeaderRows = tavrel::kMaxHeaderRows;
     static constexpr unsigned kMaxSkipColumns = tavrel::kMaxSkipColumns;
 
@@ -34,6 +37,8 @@ class CDataFileDlg : public QDialog {
     // Opening: the edit boxes show the two values, the check boxes are cleared, then a value that
     // is not 0 checks its box and enables its edit box.
     void OnInitDialog();
+    // Shows or hides the recording's signal count and names (the dialog grows to hold them).
+    void ShowRecordingSignals();
     int exec() override;
     // OK: both edit boxes are validated (also when disabled), then the check states are taken.
     void accept() override;
@@ -60,6 +65,7 @@ class CDataFileDlg : public QDialog {
     int m_headerCheck = 0;
     int m_timeStampCheck = 0;
     int m_skipCheck = 0;
+    std::vector<std::string> m_recordingSignals;  // UTF-8; empty for a text file
 };
 
 }  // namespace tavrel::qt

@@ -17,6 +17,7 @@ DataFileSettings CDataFileDlg::Settings() const {
     s.m_headerCheck = m_headerCheck;
     s.m_timeStampCheck = m_timeStampCheck;
     s.m_skipCheck = m_skipCheck;
+    s.m_recordingSignals = m_recordingSignals;
     return s;
 }
 
@@ -31,6 +32,7 @@ void CDataFileDlg::SetSettings(const DataFileSettings& s) {
     m_headerCheck = s.m_headerCheck;
     m_timeStampCheck = s.m_timeStampCheck;
     m_skipCheck = s.m_skipCheck;
+    m_recordingSignals = s.m_recordingSignals;
 }
 
 void CDataFileDlg::FillFromDocument(const CKaisekiDoc& doc) {

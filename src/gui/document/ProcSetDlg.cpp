@@ -131,8 +131,10 @@ void CProcSetDlg::ShowRowsNotice(const QString& text) {
 void CProcSetDlg::OnBrowse() {
     if (RefuseWhileReading()) return;
     FileQuestion question;
-    question.filters = {Tr("ProcSetDlg", "データファイル (*.csv *.txt *.edf *.bdf)"),
+    // clang-format off
+    question.filters = {Tr("ProcSetDlg", "データファイル (*.csv *.txt *.edf *.bdf *.gdf *.vhdr *.mat *.acq *.abf *.atf *.cfs *.cfwb *.scp *.mwf *.cnt *.smr)"),
                         QStringLiteral("All Files (*)")};
+    // clang-format on
     QString path = ChooseFile(this, question).path;
     if (!path.isEmpty()) Control<QLineEdit>(this, kPathEdit)->setText(path);
 }

@@ -107,8 +107,9 @@ void FitCaptions(QWidget* dialog) {
     constexpr int kGap = 3;
     std::vector<QWidget*> items;
     for (QObject* child : dialog->children()) {
+        // A control the dialog hides (one it shows only for some contents) takes no room.
         auto* w = qobject_cast<QWidget*>(child);
-        if (w && !w->isWindow()) items.push_back(w);
+        if (w && !w->isWindow() && !w->isHidden()) items.push_back(w);
     }
     std::stable_sort(items.begin(), items.end(),
                      [](const QWidget* a, const QWidget* b) { return a->x() < b->x(); });

@@ -216,13 +216,27 @@ TEST_F(EdfReading, RateAndUnitFillTheDataSettingsAndOpeningWritesThemIntoEveryHe
     EXPECT_EQ(settings.m_rateValue, 6667);
     EXPECT_EQ(settings.m_unitChoice, 1);
     EXPECT_EQ(settings.m_factor, 1);
+    EXPECT_EQ(settings.m_recordingSignals, (std::vector<std::string>{"EMG1", "EMG2", "EMG3"}));
+    // Settings left from a text file do not hide a newly chosen recording's first signal ...
     doc.m_skipColumns = 1;
+    doc.m_headerRows = 3;
     settings = FillDataFileSettings(doc, path);
+    EXPECT_EQ(settings.m_skipColumnsValue, 0u);
+    EXPECT_EQ(settings.m_headerRowsValue, 0u);
+    EXPECT_EQ(settings.m_unitChoice, 1);
+    // ... while the document's own recording keeps its skipped signals.
+    doc.m_dataFilePath = path;
+    settings = FillDataFileSettings(doc, path);
+    EXPECT_EQ(settings.m_skipColumnsValue, 1u);
     EXPECT_EQ(settings.m_unitChoice, 2);
     EXPECT_EQ(settings.m_otherUnit, "uV");
+    doc.m_dataFilePath.clear();
+    doc.m_headerRows = 0;
     // A comma-separated file keeps channel 0's head as the source.
     doc.Head(0)->m_unitFactor = 7;
     settings = FillDataFileSettings(doc, dir.Write("plain.csv", "1\n"));
+    EXPECT_EQ(settings.m_skipColumnsValue, 1u);
+    EXPECT_TRUE(settings.m_recordingSignals.empty());
     EXPECT_EQ(settings.m_factor, 7);
     EXPECT_EQ(settings.m_rateValue, 2000);
 

@@ -50,6 +50,12 @@ TEST(Screenshots, DocumentDialogs) {
     dataFile.OnInitDialog();
     save(&dataFile, "data-file-dialog.png");
 
+    CDataFileDlg recordingFile;
+    recordingFile.m_recordingSignals = {"EMG biceps", "EMG triceps", "EMG deltoid", "ECG",
+                                        "Force", "Trigger"};
+    recordingFile.OnInitDialog();
+    save(&recordingFile, "data-file-dialog-recording.png");
+
     CDataSetDlg dataSet;
     dataSet.m_rateChoice = 0;
     dataSet.m_unitChoice = 2;

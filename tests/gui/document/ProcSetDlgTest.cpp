@@ -215,9 +215,14 @@ TEST(ProcSetDlg, ApplyOnARecordingFillsTheDataSettingsFromTheFile) {
     qt::CDataFileDlg* seen = nullptr;
     int rate = 0, unitChoice = 0, factor = 0;
     std::string otherUnit;
+    QString signalList;
+    f.doc.m_skipColumns = 2;  // left from a text file: the recording starts with no skip
     OnNextModal([&](QWidget* w) {
         seen = qobject_cast<qt::CDataFileDlg*>(w);
         ASSERT_NE(seen, nullptr);
+        EXPECT_EQ(Control<QLineEdit>(w, qt::CDataFileDlg::kSkipColumnsEdit)->text(), "0");
+        auto* label = Control<QLabel>(w, qt::CDataFileDlg::kSignalsLabel);
+        if (label->isVisible()) signalList = label->text();
         rate = seen->m_rateValue;
         unitChoice = seen->m_unitChoice;
         otherUnit = seen->m_otherUnit;
@@ -225,6 +230,8 @@ TEST(ProcSetDlg, ApplyOnARecordingFillsTheDataSettingsFromTheFile) {
         Click(w, 1);
     });
     f.dialog->OnApply();
+    EXPECT_EQ(signalList, "記録の信号: 3 (EMG1, EMG2, EMG3)");
+    EXPECT_EQ(f.doc.m_skipColumns, 0);
     EXPECT_EQ(rate, 2000);
     EXPECT_EQ(unitChoice, 2);
     EXPECT_EQ(otherUnit, "uV");
@@ -334,7 +341,7 @@ TEST(ProcSetDlg, BrowsePutsTheChosenPathIntoTheEditOnly) {
     ASSERT_EQ(files.questions.size(), 1u);
     EXPECT_EQ(files.questions[0].kind, qt::FileQuestion::Kind::Open);
     EXPECT_EQ(files.questions[0].filters,
-              QStringList({QStringLiteral("データファイル (*.csv *.txt *.edf *.bdf)"),
+              QStringList({QStringLiteral("データファイル (*.csv *.txt *.edf *.bdf *.gdf *.vhdr *.mat *.acq *.abf *.atf *.cfs *.cfwb *.scp *.mwf *.cnt *.smr)"),
                            QStringLiteral("All Files (*)")}));
     EXPECT_EQ(Control<QLineEdit>(f.dialog.get(), 1000)->text().toStdString(), chosen);
     // Nothing is applied until "決定".
