@@ -22,6 +22,7 @@
 #include "modules/analysis/EnvelopeKernels.h"
 #include "modules/filters/IirDesign.h"
 #include "modules/filters/SosKernels.h"
+#include "platform/WorkerPool.h"
 
 namespace tavrel {
 namespace {
@@ -66,6 +67,22 @@ void EveryChannel(benchmark::State& state, Run run) {
     Report(state);
 }
 
+// The sixteen channels as the program computes them: each chain on its own thread of the pool
+// (ThreadCount(): all the processor's cores unless TAVREL_THREADS says otherwise).
+template <class Run>
+void ChannelsSideBySide(benchmark::State& state, Run run) {
+    const auto& channels = Channels();
+    std::vector<std::vector<double>> y(kChannels, std::vector<double>(kSamples));
+    for (auto _ : state) {
+        ParallelFor(kChannels, [&](int c) {
+            run(channels[static_cast<std::size_t>(c)], y[static_cast<std::size_t>(c)]);
+            benchmark::DoNotOptimize(y[static_cast<std::size_t>(c)].data());
+        });
+    }
+    state.counters["threads"] = ThreadCount();
+    Report(state);
+}
+
 const kernels::Sections& BandPass() {
     static const kernels::Sections sos =
         kernels::ButterworthSections(kernels::BandKind::BandPass, 4, 20.0, 450.0, kRate);
@@ -94,6 +111,14 @@ void BM_ButterZeroPhasePlain(benchmark::State& state) {
 void BM_NotchZeroPhasePlain(benchmark::State& state) {
     EveryChannel(state,
                  [](const auto& x, auto& y) { kernels::reference::SosFiltFilt(Notches(), x, y); });
+}
+void BM_ButterZeroPhaseChannels(benchmark::State& state) {
+    ChannelsSideBySide(state,
+                       [](const auto& x, auto& y) { kernels::SosFiltFilt(BandPass(), x, y); });
+}
+void BM_NotchZeroPhaseChannels(benchmark::State& state) {
+    ChannelsSideBySide(state,
+                       [](const auto& x, auto& y) { kernels::SosFiltFilt(Notches(), x, y); });
 }
 void BM_MovingRms(benchmark::State& state) {
     EveryChannel(state, [](const auto& x, auto& y) { kernels::MovingRms(x, 200, y); });
@@ -163,11 +188,13 @@ void BM_PandasRollingRms(benchmark::State& state) {
 BENCHMARK(BM_ButterZeroPhase)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ScipySosfiltfiltBand)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ButterZeroPhasePlain)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ButterZeroPhaseChannels)->UseRealTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ButterCausal)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ScipySosfiltBand)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_NotchZeroPhase)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ScipySosfiltfiltNotch)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_NotchZeroPhasePlain)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_NotchZeroPhaseChannels)->UseRealTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MovingRms)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PandasRollingRms)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
 

@@ -64,6 +64,8 @@ for points in (1024, 8192):
 # The conditioning filters over 16 x 1,000,000 samples at 2000 Hz beside SciPy and pandas.
 COND = "16 x 1,000,000 samples at 2000 Hz"
 COND_NOTE = "the same sections, pad and initial states; sections side by side (AVX2)"
+COND_POOL_NOTE = ("wall time; the sixteen chains on the pool's threads (all cores, here 2), "
+                  "as the program and tavrel-cli compute them by default; SciPy on one thread")
 COND_PLAIN_NOTE = ("bit-identical results; the plain loop takes each sample through every "
                    "section in turn over one padded copy")
 COND_ROWS = [
@@ -82,6 +84,18 @@ COND_ROWS = [
      "conditioning_bench:BM_NotchZeroPhase", "items_per_second", "scipy.signal.sosfiltfilt",
      "conditioning_bench:BM_ScipySosfiltfiltNotch/iterations:1/manual_time", "items_per_second",
      COND_NOTE),
+    ("Butterworth band-pass 20-450 Hz, order 4, zero phase, " + COND +
+     ", the channels' chains side by side as the program computes them",
+     "conditioning_bench:BM_ButterZeroPhaseChannels/real_time", "items_per_second",
+     "scipy.signal.sosfiltfilt",
+     "conditioning_bench:BM_ScipySosfiltfiltBand/iterations:1/manual_time", "items_per_second",
+     COND_POOL_NOTE),
+    ("Notch 50 Hz with 5 harmonics, zero phase, " + COND +
+     ", the channels' chains side by side as the program computes them",
+     "conditioning_bench:BM_NotchZeroPhaseChannels/real_time", "items_per_second",
+     "scipy.signal.sosfiltfilt",
+     "conditioning_bench:BM_ScipySosfiltfiltNotch/iterations:1/manual_time", "items_per_second",
+     COND_POOL_NOTE),
     ("Notch 50 Hz with 5 harmonics, zero phase, " + COND,
      "conditioning_bench:BM_NotchZeroPhase", "items_per_second", "the same kernel's plain loop",
      "conditioning_bench:BM_NotchZeroPhasePlain", "items_per_second", COND_PLAIN_NOTE),
