@@ -10,6 +10,7 @@
 #include "platform/NumberFormat.h"
 #include "platform/TextCodec.h"
 #include "platform/Translate.h"
+#include "platform/WorkerPool.h"
 
 namespace tavrel {
 
@@ -17,6 +18,8 @@ namespace {
 
 constexpr std::size_t kFlushBytes = 1 << 20;
 constexpr int kDigits = 10;  // "%0.10G"
+// Rows formatted as one piece when several threads format the lines.
+constexpr std::size_t kRowsPerPiece = 8192;
 
 void AppendInt(std::string& out, long long value) {
     char digits[24];
@@ -106,33 +109,62 @@ bool WriteExport(std::span<const ChannelExport> channels, const ExportSettings& 
     }
 
     const std::vector<double>* times = channelCount ? &channels[timeFrom].times : nullptr;
-    std::size_t highest = lastWithValues < 0 ? 0 : static_cast<std::size_t>(lastWithValues);
-    for (std::size_t i = 0; i < rows; ++i) {
-        // The last channel that still has a value at this index; it only moves down.
-        while (counts[highest] <= i)
-            --highest;
-        if (numberColumn) {
-            if (timeColumn)
-                AppendG(out, i < times->size() ? (*times)[i] : 0.0, kDigits);
-            else
-                AppendInt(out, static_cast<long long>(i));
-            out += ',';
+    // The lines of rows [first, end) appended to `to`.
+    auto appendRows = [&](std::string& to, std::size_t first, std::size_t end) {
+        std::size_t highest = lastWithValues < 0 ? 0 : static_cast<std::size_t>(lastWithValues);
+        for (std::size_t i = first; i < end; ++i) {
+            // The last channel that still has a value at this index; it only moves down.
+            while (counts[highest] <= i)
+                --highest;
+            if (numberColumn) {
+                if (timeColumn)
+                    AppendG(to, i < times->size() ? (*times)[i] : 0.0, kDigits);
+                else
+                    AppendInt(to, static_cast<long long>(i));
+                to += ',';
+            }
+            if (perChannel) AppendPerChannelCells(to, channels, lastWithValues, i);
+            for (std::size_t d = 0; !perChannel && d <= highest; ++d) {
+                if (d > 0) to += ',';
+                if (counts[d] > i)
+                    AppendG(to, channels[d].values[i], kDigits);
+                else
+                    to += '0';
+            }
+            to += "\r\n";
         }
-        if (perChannel) AppendPerChannelCells(out, channels, lastWithValues, i);
-        for (std::size_t d = 0; !perChannel && d <= highest; ++d) {
-            if (d > 0) out += ',';
-            if (counts[d] > i)
-                AppendG(out, channels[d].values[i], kDigits);
-            else
-                out += '0';
+    };
+
+    const int threads = ThreadCount();
+    if (threads < 2 || rows < 2 * kRowsPerPiece) {
+        constexpr std::size_t kRowsPerStep = 1024;
+        for (std::size_t i = 0; i < rows; i += kRowsPerStep) {
+            appendRows(out, i, std::min(rows, i + kRowsPerStep));
+            if (out.size() >= kFlushBytes) {
+                if (!sink(out)) return false;
+                out.clear();
+            }
         }
-        out += "\r\n";
-        if (out.size() >= kFlushBytes) {
-            if (!sink(out)) return false;
-            out.clear();
-        }
+        return out.empty() || sink(out);
     }
-    return out.empty() || sink(out);
+    // Many rows on several threads: pieces of rows formatted side by side, handed on in order.
+    if (!out.empty() && !sink(out)) return false;
+    std::vector<std::string> pieces(static_cast<std::size_t>(threads) * 2);
+    for (std::size_t start = 0; start < rows;) {
+        const std::size_t batchEnd = std::min(rows, start + pieces.size() * kRowsPerPiece);
+        const auto count = static_cast<int>((batchEnd - start + kRowsPerPiece - 1) / kRowsPerPiece);
+        ParallelFor(count, [&](int k) {
+            std::string& piece = pieces[static_cast<std::size_t>(k)];
+            piece.clear();
+            const std::size_t first = start + static_cast<std::size_t>(k) * kRowsPerPiece;
+            appendRows(piece, first, std::min(batchEnd, first + kRowsPerPiece));
+        });
+        for (int k = 0; k < count; ++k) {
+            if (!sink(pieces[static_cast<std::size_t>(k)])) return false;
+        }
+        start = batchEnd;
+    }
+    return true;
 }
 
 std::string FormatExport(std::span<const ChannelExport> channels, const ExportSettings& settings) {

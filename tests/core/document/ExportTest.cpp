@@ -16,6 +16,7 @@
 #include "modules/filters/ReSmplFilter.h"
 #include "platform/NumberFormat.h"
 #include "platform/TextCodec.h"
+#include "platform/WorkerPool.h"
 #include "support/Loading.h"
 #include "support/ScriptedHost.h"
 #include "support/TempDir.h"
@@ -287,6 +288,31 @@ TEST_F(ExportDoc, UnitTypedInUtf8IsWrittenInShiftJis) {
     ASSERT_TRUE(WriteProcessedData(doc, dir.File("u.csv"), Settings(1, 0, 0)));
     const std::string text = test::ReadFileBytes(dir.File("u.csv"));
     EXPECT_EQ(text.substr(0, 4 + 6), "CH1([" + *Utf8ToCp932("ｍＶ") + "]");
+}
+
+TEST(ExportFormat, LinesFormattedOnSeveralThreadsAreTheSameBytes) {
+    // Channels of unequal lengths across many pieces of rows: a later channel ending inside a
+    // piece, an earlier one ending at a piece's border, values with every digit.
+    std::vector<ChannelExport> channels(16);
+    const std::size_t lengths[] = {40000, 16384, 39999, 0, 123};
+    for (std::size_t d = 0; d < std::size(lengths); ++d) {
+        for (std::size_t i = 0; i < lengths[d]; ++i) {
+            channels[d].values.push_back(std::sin(0.001 * static_cast<double>(i * (d + 1))) * 1e3);
+            channels[d].times.push_back(0.5 * static_cast<double>(i));
+        }
+    }
+    const int saved = ThreadSetting();
+    for (int perChannel : {0, 1}) {
+        ExportSettings settings = Settings(1, 1, 1);
+        settings.m_perChannelTime = perChannel;
+        SetThreadSetting(1);
+        const std::string sequential = FormatExport(channels, settings);
+        for (int threads : {2, 3, 8}) {
+            SetThreadSetting(threads);
+            EXPECT_EQ(FormatExport(channels, settings), sequential) << threads << " threads";
+        }
+    }
+    SetThreadSetting(saved);
 }
 
 }  // namespace
