@@ -6,9 +6,33 @@
 
 #include "document/CursorMeasure.h"
 #include "document/KaisekiDoc.h"
+#include "modules/analysis/ClipFilter.h"
 #include "platform/Rounding.h"
 
 namespace tavrel {
+
+namespace {
+
+// The time of the recording, in ms, at which the chain end's sample 0 lies: a clip that cuts out
+// a range starts its output at the range's first sample; the other modules keep sample 0 at the
+// time of their input's sample 0.
+double ChainStartMs(CKaisekiDoc& doc, int channel) {
+    double start = 0.0;
+    CModBase* head = doc.Head(channel);
+    if (!head) return start;
+    const CModBase* end = CModBase::ChainEnd(head);
+    for (const CModBase* m = head; m != end && m->m_next; m = m->m_next) {
+        const auto* clip = dynamic_cast<const CClipFilter*>(m->m_next);
+        if (!clip || !clip->IsCutMode() || clip->m_samplingRate <= 0) continue;
+        // The first sample Compute keeps, of the range it fitted into its input.
+        const int first = std::clamp(RoundToInt(clip->m_samplingRate * 0.001 * clip->m_startMs), 0,
+                                     std::max(clip->m_inputCount, 0));
+        start += 1000.0 / clip->m_samplingRate * first;
+    }
+    return start;
+}
+
+}  // namespace
 
 std::vector<EventMark> PlaceEvents(CKaisekiDoc& doc, int channel, const Rect& band,
                                    const SampleRange* range) {
@@ -22,6 +46,7 @@ std::vector<EventMark> PlaceEvents(CKaisekiDoc& doc, int channel, const Rect& ba
     // A time's position in samples of the chain end's output, not rounded to a sample: sample i
     // lies at x0 + round((i - first) p), an event between two samples between their columns.
     const double perMs = at->rate * 0.001;
+    const double startMs = ChainStartMs(doc, channel);
     auto column = [&](double sample) {
         return AddCoord(at->frame.x0, RoundToInt((sample - first) * at->p));
     };
@@ -29,8 +54,8 @@ std::vector<EventMark> PlaceEvents(CKaisekiDoc& doc, int channel, const Rect& ba
     for (std::size_t i = 0; i < events.size(); ++i) {
         const RecordingEvent& event = events[i];
         if (!std::isfinite(event.onsetMs) || !std::isfinite(event.durationMs)) continue;
-        const double onset = perMs * event.onsetMs;
-        const double end = perMs * (event.onsetMs + std::max(event.durationMs, 0.0));
+        const double onset = perMs * (event.onsetMs - startMs);
+        const double end = perMs * (event.onsetMs - startMs + std::max(event.durationMs, 0.0));
         // Inside the data area: from the first visible sample to the end of the last one.
         if (end < first || onset > last) continue;
         EventMark mark;

@@ -3,7 +3,8 @@
 // band; the band that carries the labels writes each event's text at its top, cut off at the
 // band's edges. Times become x coordinates through the placement of the chain end's output in the
 // band (PlaceBand, as for the cursors), so a chain that decimates or otherwise changes the rate
-// still shows every event at its time. The graph view, the magnifier, printing and `tavrel-cli
+// still shows every event at its time (and a clip that cuts out a range shows them where they lie
+// in the data it kept). The graph view, the magnifier, printing and `tavrel-cli
 // render` all draw them through DrawEvents, before the band itself, so the trace stays on top.
 #pragma once
 

@@ -6,6 +6,7 @@
 
 #include "document/EventMarks.h"
 #include "document/KaisekiDoc.h"
+#include "modules/analysis/ClipFilter.h"
 #include "modules/filters/ReSmplFilter.h"
 #include "platform/RecordingSurface.h"
 #include "support/ScriptedHost.h"
@@ -61,6 +62,19 @@ TEST(EventMarks, DrawnAtTheirTimeWhateverTheChainsRateAndOnlyWhereNeeded) {
     RecordingSurface part({300, 0, 400, 160});
     EXPECT_EQ(DrawEvents(part, doc, band, 1, nullptr, true), 0);
     EXPECT_EQ(part.Texts(), (std::vector<std::string>{"stim", "before"}));
+
+    // Cut out from 20 ms: 160 samples over 620 pixels, "tap" 30 ms in, "stim" at the start.
+    auto* clip = new CClipFilter;
+    clip->m_cut = 1;
+    clip->m_startMs = 20;
+    clip->m_doc = &doc;
+    CModBase::AppendModule(doc.Head(1), clip);
+    RecordingSurface cut;
+    EXPECT_EQ(DrawEvents(cut, doc, band, 1, nullptr, false), 2);
+    const std::vector<EventMark> marks = PlaceEvents(doc, 1, band);
+    ASSERT_EQ(marks.size(), 2u);
+    EXPECT_EQ(marks[0].x, 343);
+    EXPECT_EQ(marks[1].x, 110);
 
     // Without events nothing is drawn, nor computed.
     doc.m_events.clear();
