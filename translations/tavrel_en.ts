@@ -436,6 +436,14 @@
         <source>データのないチャネルを表示・印刷しない</source>
         <translation>Leave out channels without data in the view and the printout</translation>
     </message>
+    <message>
+        <source>イベントを表示</source>
+        <translation>Show events</translation>
+    </message>
+    <message>
+        <source>記録のイベント (注釈、マーカー) をグラフに表示・印刷する</source>
+        <translation>Show and print the recording&apos;s events (annotations, markers) on the graphs</translation>
+    </message>
 </context>
 <context>
     <name>DataFileDlg</name>

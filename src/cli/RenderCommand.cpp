@@ -1,6 +1,6 @@
 // `render`: draws what the graph view shows (all sixteen bands at the zoom given, with the
-// absolute-scale measuring pass when asked) or the magnifier picture of one channel and sample
-// range, into a PNG, SVG or PDF file.
+// absolute-scale measuring pass when asked, and the recording's events unless told not to) or the
+// magnifier picture of one channel and sample range, into a PNG, SVG or PDF file.
 #include <QBuffer>
 #include <QImage>
 #include <QMarginsF>
@@ -43,6 +43,7 @@ struct RenderRequest {
     SampleRange range;
     std::vector<int> bands;  // the graph view: the channels drawn, one band each
     int bandHeight = 0;
+    bool events = true;  // the recording's events on the graphs
 };
 
 ImageKind KindOf(const CommandLine& line, const QString& path) {
@@ -79,10 +80,10 @@ void Paint(QPainter& painter, CKaisekiDoc& doc, const RenderRequest& request) {
     if (request.channel >= 0) {
         // The magnifier: the whole picture is one band, no measuring pass.
         qt::PaintMagnifier(painter, doc, request.channel, request.range, request.width,
-                           request.height);
+                           request.height, request.events);
         return;
     }
-    qt::PaintBands(painter, doc, request.bands, request.width, request.bandHeight);
+    qt::PaintBands(painter, doc, request.bands, request.width, request.bandHeight, request.events);
 }
 
 // The picture's file bytes.
@@ -147,6 +148,7 @@ int RunRender(const QStringList& arguments) {
         {"range", "Sample range of the magnifier (default: the whole output).", "FIRST:LAST"});
     line.AddOption({"size", "Size of the magnifier picture (default 600x250).", "WxH"});
     line.AddOption({"hide-empty", "Leave out the bands of channels without data."});
+    line.AddOption({"no-events", "Leave out the recording's events (annotations, markers)."});
     AddJobsOption(line);
     AddDataOptions(line);
     line.Parse(arguments);
@@ -155,6 +157,7 @@ int RunRender(const QStringList& arguments) {
     const QString out = line.Value("output");
     RenderRequest request;
     request.kind = KindOf(line, out);
+    request.events = !line.IsSet("no-events");
     const DataOptions options = ReadDataOptions(line);
     BatchJobs(line);
     if (options.dataFiles.size() > 1) throw line.UsageError("render reads one --data file");

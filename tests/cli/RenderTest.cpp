@@ -1,4 +1,5 @@
 // `render`: the graph view and the magnifier picture, drawn into PNG, SVG and PDF files.
+#include <edflib.h>
 #include <gtest/gtest.h>
 
 #include <QImage>
@@ -9,6 +10,7 @@
 #include "CliFixtures.h"
 #include "CliRunner.h"
 #include "platform/Archive.h"
+#include "support/EdfWriter.h"
 
 namespace tavrel {
 namespace {
@@ -168,6 +170,20 @@ TEST_F(CliRender, DataOptionsChangeWhatIsDrawn) {
     EXPECT_NE(texts({"--skip-columns", "1"}), plain);
     EXPECT_NE(texts({"--header-rows", "99"}), plain);
     EXPECT_NE(texts({"--max-rows", "50"}), plain);
+}
+
+// An EDF+ file's annotation on every band with data, unless left out.
+TEST_F(CliRender, EventsAreDrawnAtTheirTime) {
+    csv = dir.File("r.edf");
+    ASSERT_TRUE(test::WriteEdf(csv, test::ThreeSines(EDFLIB_FILETYPE_EDFPLUS)));
+    const QImage view = Render({});
+    // "burst" at 500 ms of 3 s: x = 110 + round(1000 * 620 / 6000), above the traces.
+    for (int band : {0, 1, 2})
+        EXPECT_EQ(view.pixel(213, band * 160 + 25), qRgb(170, 0, 170)) << band;
+    EXPECT_TRUE(IsWhite(view, 213, 3 * 160 + 25));
+    EXPECT_TRUE(IsWhite(Render({"--no-events"}), 213, 25));
+    // The magnifier over 250-750 ms: 500 ms in the middle of its 450 pixels from x = 110.
+    EXPECT_EQ(Render({"--channel", "1", "--range", "500:1500"}).pixel(335, 25), qRgb(170, 0, 170));
 }
 
 TEST_F(CliRender, FailuresLeaveNoPicture) {

@@ -24,20 +24,12 @@ const CModBase* DrawnEnd(CKaisekiDoc& doc, int channel) {
     return end;
 }
 
-// The placement of the output in a band, as DrawGraph places it.
-struct Placement {
-    GraphFrame frame;
-    long long first = 0;
-    long long last = 0;
-    double p = 0.0;  // pixels per sample
-};
-
-std::optional<Placement> Place(const CKaisekiDoc& doc, const CModBase& end, const Rect& band,
-                               const SampleRange* range) {
+std::optional<BandPlacement> Place(const CKaisekiDoc& doc, const CModBase& end, const Rect& band,
+                                   const SampleRange* range) {
     int scale[2];
     doc.m_display.GetPrintScale(scale);
     const Rect plot{AddCoord(band.left, 70LL * scale[0]), band.top, band.right, band.bottom};
-    Placement at;
+    BandPlacement at;
     at.frame = MakeGraphFrame(plot, scale[0], scale[1]);
     at.last = end.m_outputCount;
     if (range && range->last > range->first) {
@@ -46,6 +38,7 @@ std::optional<Placement> Place(const CKaisekiDoc& doc, const CModBase& end, cons
     }
     if (at.last <= at.first || at.frame.width <= 0) return std::nullopt;
     at.p = at.frame.width / static_cast<double>(at.last - at.first);
+    at.rate = end.GetSamplingRate();
     return at;
 }
 
@@ -59,7 +52,7 @@ std::optional<GraphPoint> ReadGraphPoint(CKaisekiDoc& doc, int channel, const Re
                                          const SampleRange* range) {
     const CModBase* end = DrawnEnd(doc, channel);
     if (!end) return std::nullopt;
-    const std::optional<Placement> at = Place(doc, *end, band, range);
+    const std::optional<BandPlacement> at = Place(doc, *end, band, range);
     if (!at) return std::nullopt;
     // The inverse of the drawing's x = x0 + round((i - first) * p), rounded to the nearest sample.
     const long long offset = RoundToInt((static_cast<double>(x) - at->frame.x0) / at->p);
@@ -73,13 +66,18 @@ std::optional<GraphPoint> ReadGraphPoint(CKaisekiDoc& doc, int channel, const Re
     return point;
 }
 
-std::optional<int> TimeToBandX(CKaisekiDoc& doc, int channel, const Rect& band, double ms,
-                               const SampleRange* range) {
+std::optional<BandPlacement> PlaceBand(CKaisekiDoc& doc, int channel, const Rect& band,
+                                       const SampleRange* range) {
     const CModBase* end = DrawnEnd(doc, channel);
     if (!end) return std::nullopt;
-    const std::optional<Placement> at = Place(doc, *end, band, range);
+    return Place(doc, *end, band, range);
+}
+
+std::optional<int> TimeToBandX(CKaisekiDoc& doc, int channel, const Rect& band, double ms,
+                               const SampleRange* range) {
+    const std::optional<BandPlacement> at = PlaceBand(doc, channel, band, range);
     if (!at) return std::nullopt;
-    const double sample = MsToSample(end->GetSamplingRate(), ms);
+    const double sample = MsToSample(at->rate, ms);
     return AddCoord(at->frame.x0, RoundToInt((sample - static_cast<double>(at->first)) * at->p));
 }
 

@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 
+#include "pipeline/GraphGeometry.h"
 #include "pipeline/ModBase.h"
 #include "platform/Surface.h"
 
@@ -30,6 +31,19 @@ struct GraphPoint {
 // draws a spectrum instead of its samples or has no positive rate.
 std::optional<GraphPoint> ReadGraphPoint(CKaisekiDoc& doc, int channel, const Rect& band, int x,
                                          const SampleRange* range = nullptr);
+
+// Where the band drawn as above shows the chain end's output, as DrawGraph places it: sample i
+// (at the chain end's rate) at x0 + round((i - first) p) for the visible samples first .. last - 1;
+// the data area runs from x0 to x0 + (last - first) p. None as for ReadGraphPoint.
+struct BandPlacement {
+    GraphFrame frame;
+    long long first = 0;
+    long long last = 0;
+    double p = 0.0;  // pixels per sample
+    int rate = 0;    // the chain end's rate
+};
+std::optional<BandPlacement> PlaceBand(CKaisekiDoc& doc, int channel, const Rect& band,
+                                       const SampleRange* range = nullptr);
 
 // The x coordinate at which the band drawn as above shows the time `ms` (the sample of that time
 // at the chain end's rate). None as for ReadGraphPoint.

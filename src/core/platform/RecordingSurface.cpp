@@ -5,36 +5,41 @@
 namespace tavrel {
 
 void RecordingSurface::FrameRect(const Rect& rect, Color color) {
-    m_calls.push_back({Call::Kind::Frame, rect, color, {}});
+    m_calls.push_back({Call::Kind::Frame, rect, color, {}, {}});
 }
 
 void RecordingSurface::MoveTo(int x, int y) {
-    m_calls.push_back({Call::Kind::MoveTo, {x, y, x, y}, {}, {}});
+    m_calls.push_back({Call::Kind::MoveTo, {x, y, x, y}, {}, {}, {}});
 }
 
 void RecordingSurface::LineTo(int x, int y) {
-    m_calls.push_back({Call::Kind::LineTo, {x, y, x, y}, {}, {}});
+    m_calls.push_back({Call::Kind::LineTo, {x, y, x, y}, {}, {}, {}});
 }
 
 void RecordingSurface::FillSolidRect(const Rect& rect, Color color) {
-    m_calls.push_back({Call::Kind::Fill, rect, color, {}});
+    m_calls.push_back({Call::Kind::Fill, rect, color, {}, {}});
     m_bk = color;
 }
 
 void RecordingSurface::InvertRect(const Rect& rect) {
-    m_calls.push_back({Call::Kind::Invert, rect, {}, {}});
+    m_calls.push_back({Call::Kind::Invert, rect, {}, {}, {}});
 }
 
 void RecordingSurface::TextOut(int x, int y, const std::string& utf8) {
-    m_calls.push_back({Call::Kind::Text, {x, y, x, y}, {}, utf8});
+    m_calls.push_back({Call::Kind::Text, {x, y, x, y}, {}, utf8, {}});
 }
 
 void RecordingSurface::DrawTextCentered(const Rect& box, const std::string& utf8) {
-    m_calls.push_back({Call::Kind::CenteredText, box, {}, utf8});
+    m_calls.push_back({Call::Kind::CenteredText, box, {}, utf8, {}});
+}
+
+void RecordingSurface::TextOutClipped(int x, int y, const Rect& clip, Color color,
+                                      const std::string& utf8) {
+    m_calls.push_back({Call::Kind::ClippedText, {x, y, x, y}, color, utf8, clip});
 }
 
 void RecordingSurface::SetBkColor(Color color) {
-    m_calls.push_back({Call::Kind::SetBk, {}, color, {}});
+    m_calls.push_back({Call::Kind::SetBk, {}, color, {}, {}});
     m_bk = color;
 }
 
@@ -58,7 +63,8 @@ std::vector<RecordingSurface::Line> RecordingSurface::Lines() const {
 std::vector<std::string> RecordingSurface::Texts() const {
     std::vector<std::string> texts;
     for (const Call& c : m_calls) {
-        if (c.kind == Call::Kind::Text || c.kind == Call::Kind::CenteredText)
+        if (c.kind == Call::Kind::Text || c.kind == Call::Kind::CenteredText ||
+            c.kind == Call::Kind::ClippedText)
             texts.push_back(c.text);
     }
     return texts;
@@ -109,6 +115,10 @@ std::string RecordingSurface::Describe(const Call& c) {
             return "Centered" + Numbers({r.left, r.top, r.right, r.bottom}) + " " + c.text;
         case Kind::SetBk:
             return "SetBk" + ColorText(c.color);
+        case Kind::ClippedText:
+            return "ClippedText" + Numbers({r.left, r.top}) +
+                   Numbers({c.clip.left, c.clip.top, c.clip.right, c.clip.bottom}) +
+                   ColorText(c.color) + " " + c.text;
     }
     return {};
 }

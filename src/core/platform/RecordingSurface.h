@@ -12,11 +12,22 @@ namespace tavrel {
 class RecordingSurface : public Surface {
   public:
     struct Call {
-        enum class Kind { Frame, MoveTo, LineTo, Fill, Invert, Text, CenteredText, SetBk };
+        enum class Kind {
+            Frame,
+            MoveTo,
+            LineTo,
+            Fill,
+            Invert,
+            Text,
+            CenteredText,
+            SetBk,
+            ClippedText
+        };
         Kind kind;
-        Rect rect;         // Frame, Fill, Invert, CenteredText; MoveTo/LineTo use left, top
-        Color color;       // Frame, Fill, SetBk
-        std::string text;  // Text, CenteredText
+        Rect rect;         // Frame, Fill, Invert, CenteredText; MoveTo/LineTo/Text use left, top
+        Color color;       // Frame, Fill, SetBk, ClippedText
+        std::string text;  // Text, CenteredText, ClippedText
+        Rect clip{};       // ClippedText
     };
 
     explicit RecordingSurface(Rect clip = {-1000000000, -1000000000, 1000000000, 1000000000})
@@ -29,6 +40,8 @@ class RecordingSurface : public Surface {
     void InvertRect(const Rect& rect) override;
     void TextOut(int x, int y, const std::string& utf8) override;
     void DrawTextCentered(const Rect& box, const std::string& utf8) override;
+    void TextOutClipped(int x, int y, const Rect& clip, Color color,
+                        const std::string& utf8) override;
     Color GetBkColor() const override { return m_bk; }
     void SetBkColor(Color color) override;
     Rect GetClipBox() const override { return m_clip; }
@@ -49,7 +62,8 @@ class RecordingSurface : public Surface {
 
     // One line per call, for comparing whole drawings in tests: "Frame 0 0 180 100 10,10,10",
     // "MoveTo 39 50", "LineTo 40 38", "Fill 90 25 91 75 255,64,64", "Invert 65 25 140 75",
-    // "Text 5 2 x0.5[mV]", "Centered 31 81 51 100 2[ms]", "SetBk 255,255,255".
+    // "Text 5 2 x0.5[mV]", "Centered 31 81 51 100 2[ms]", "SetBk 255,255,255",
+    // "ClippedText 92 2 0 0 770 160 170,0,170 stimulus" (position, clip, colour, text).
     static std::string Describe(const Call& call);
     std::vector<std::string> Log() const;
 

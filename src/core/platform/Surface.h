@@ -44,6 +44,10 @@ class Surface {
     virtual void TextOut(int x, int y, const std::string& utf8) = 0;
     // Text centred horizontally in the box, top-aligned, not clipped to it.
     virtual void DrawTextCentered(const Rect& box, const std::string& utf8) = 0;
+    // Text in the colour given, top-left corner at (x, y), cut off at the edges of `clip` (the
+    // classic call with a clipping rectangle). The current text colour stays as it was.
+    virtual void TextOutClipped(int x, int y, const Rect& clip, Color color,
+                                const std::string& utf8) = 0;
     virtual Color GetBkColor() const = 0;
     virtual void SetBkColor(Color color) = 0;
     // The part of the surface that needs drawing, in logical units.

@@ -47,6 +47,8 @@ enum CommandId : int {
     // Added view options: the graph area as wide as the window; bands without data left out.
     ID_VIEW_FIT_WIDTH = 32801,
     ID_VIEW_HIDE_EMPTY = 32802,
+    // Added view option: the recording's events (annotations, markers) on the graphs.
+    ID_VIEW_EVENTS = 32803,
     ID_APP_ABOUT = 57664,
     ID_NEXT_PANE = 57680,
     ID_PREV_PANE = 57681,

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "document/EventMarks.h"
 #include "document/ParallelChannels.h"
 #include "gui/platform/DialogLayout.h"
 #include "gui/platform/QPainterSurface.h"
@@ -32,15 +33,16 @@ class PrintingState {
 // Resolution of the PNG and SVG export: 3080 print units become 1155 pixels.
 constexpr int kImageDpi = 150;
 
-void PaintAllBands(CKaisekiDoc& doc, QPainter& painter, int dpi, const std::vector<int>* shown) {
+void PaintAllBands(CKaisekiDoc& doc, QPainter& painter, int dpi, const std::vector<int>* shown,
+                   bool events) {
     SetPrintMapping(painter, dpi, dpi);
     SetPrintFont(painter);
     painter.fillRect(QRect(0, 0, kPrintPageWidth, kPrintPageHeight), Qt::white);
     QPainterSurface surface(painter, QRect(0, 0, kPrintPageWidth, kPrintPageHeight));
     if (shown) {
-        PrintBands(doc, surface, *shown, 0);
+        PrintBands(doc, surface, *shown, 0, {}, events);
     } else {
-        PrintChannels(doc, surface, 0, CKaisekiDoc::kChannels, 0);
+        PrintChannels(doc, surface, 0, CKaisekiDoc::kChannels, 0, events);
     }
 }
 
@@ -51,18 +53,19 @@ int PrintPageCount(int channelsPerPage, int channels) {
     return (std::max(channels, 1) + channelsPerPage - 1) / channelsPerPage;
 }
 
-void PrintChannels(CKaisekiDoc& doc, Surface& surface, int firstChannel, int count, int top) {
+void PrintChannels(CKaisekiDoc& doc, Surface& surface, int firstChannel, int count, int top,
+                   bool events) {
     std::vector<int> channels;
     for (int i = 0; i < count; ++i) {
         const int channel = firstChannel + i;
         if (channel < 0 || channel >= CKaisekiDoc::kChannels) break;
         channels.push_back(channel);
     }
-    PrintBands(doc, surface, channels, top);
+    PrintBands(doc, surface, channels, top, {}, events);
 }
 
 void PrintBands(CKaisekiDoc& doc, Surface& surface, const std::vector<int>& channels, int top,
-                const BandOverlay& overlay) {
+                const BandOverlay& overlay, bool events) {
     // Measured before the printing state is set, with the on-screen graph offset.
     doc.MeasureCommonMax();
     PrintingState printing(doc);
@@ -70,6 +73,7 @@ void PrintBands(CKaisekiDoc& doc, Surface& surface, const std::vector<int>& chan
     ComputeChannelOutputs(doc, channels);
     Rect band{0, top, kPrintPageWidth, top + kPrintBandHeight};
     for (int channel : channels) {
+        if (events) DrawEvents(surface, doc, band, channel, nullptr, band.top == top);
         doc.DrawChannel(&surface, band, channel, nullptr);
         if (overlay) overlay(surface, band, channel);
         band.top += kPrintBandHeight;
@@ -78,11 +82,11 @@ void PrintBands(CKaisekiDoc& doc, Surface& surface, const std::vector<int>& chan
 }
 
 void PrintPage(CKaisekiDoc& doc, Surface& surface, int page, int channelsPerPage,
-               const std::vector<int>* shown, const BandOverlay& overlay) {
+               const std::vector<int>* shown, const BandOverlay& overlay, bool events) {
     if (page < 1 || channelsPerPage <= 0) return;
     const int first = (page - 1) * channelsPerPage;
     if (!shown && !overlay) {
-        PrintChannels(doc, surface, first, channelsPerPage, kPrintFirstBandTop);
+        PrintChannels(doc, surface, first, channelsPerPage, kPrintFirstBandTop, events);
         return;
     }
     std::vector<int> all;
@@ -92,7 +96,7 @@ void PrintPage(CKaisekiDoc& doc, Surface& surface, int page, int channelsPerPage
     const auto size = static_cast<int>(shown->size());
     const std::vector<int> onPage(shown->begin() + std::min(first, size),
                                   shown->begin() + std::min(first + channelsPerPage, size));
-    PrintBands(doc, surface, onPage, kPrintFirstBandTop, overlay);
+    PrintBands(doc, surface, onPage, kPrintFirstBandTop, overlay, events);
 }
 
 void SetPrintMapping(QPainter& painter, int dpiX, int dpiY) {
@@ -109,7 +113,7 @@ void SetPrintFont(QPainter& painter) {
 }
 
 bool ExportGraphImage(CKaisekiDoc& doc, const QString& path, int channelsPerPage, QString* error,
-                      const std::vector<int>* shown) {
+                      const std::vector<int>* shown, bool events) {
     const QString suffix = QFileInfo(path).suffix().toLower();
     const int width = kPrintPageWidth * kImageDpi / kPrintUnitsPerInch;
     const int height = kPrintPageHeight * kImageDpi / kPrintUnitsPerInch;
@@ -122,7 +126,7 @@ bool ExportGraphImage(CKaisekiDoc& doc, const QString& path, int channelsPerPage
             QPainter painter(&image);
             // One print unit is less than a pixel here: smoothing keeps the thin outlines.
             painter.setRenderHint(QPainter::Antialiasing);
-            PaintAllBands(doc, painter, kImageDpi, shown);
+            PaintAllBands(doc, painter, kImageDpi, shown, events);
         }
         if (!image.save(path, "PNG")) {
             if (error) *error = Tr("GraphPrinting", "画像ファイルに書き込めません。");
@@ -142,7 +146,7 @@ bool ExportGraphImage(CKaisekiDoc& doc, const QString& path, int channelsPerPage
             if (error) *error = Tr("GraphPrinting", "画像ファイルに書き込めません。");
             return false;
         }
-        PaintAllBands(doc, painter, kImageDpi, shown);
+        PaintAllBands(doc, painter, kImageDpi, shown, events);
         painter.end();
         return true;
     }
@@ -150,7 +154,7 @@ bool ExportGraphImage(CKaisekiDoc& doc, const QString& path, int channelsPerPage
         QPrinter printer(QPrinter::HighResolution);
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(path);
-        if (!PrintPages(doc, printer, channelsPerPage, shown)) {
+        if (!PrintPages(doc, printer, channelsPerPage, shown, {}, events)) {
             if (error) *error = Tr("GraphPrinting", "PDF ファイルに書き込めません。");
             return false;
         }
@@ -161,7 +165,7 @@ bool ExportGraphImage(CKaisekiDoc& doc, const QString& path, int channelsPerPage
 }
 
 bool PrintPages(CKaisekiDoc& doc, QPrinter& printer, int channelsPerPage,
-                const std::vector<int>* shown, const BandOverlay& overlay) {
+                const std::vector<int>* shown, const BandOverlay& overlay, bool events) {
     const int pages = PrintPageCount(
         channelsPerPage, shown ? static_cast<int>(shown->size()) : CKaisekiDoc::kChannels);
     int from = printer.fromPage();
@@ -184,7 +188,7 @@ bool PrintPages(CKaisekiDoc& doc, QPrinter& printer, int channelsPerPage,
         SetPrintMapping(painter, printer.logicalDpiX(), printer.logicalDpiY());
         SetPrintFont(painter);
         QPainterSurface surface(painter, QRect(0, 0, kPrintPageWidth, kPrintPageHeight));
-        PrintPage(doc, surface, page, channelsPerPage, shown, overlay);
+        PrintPage(doc, surface, page, channelsPerPage, shown, overlay, events);
         painter.restore();
     }
     return painter.end();

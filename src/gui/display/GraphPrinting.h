@@ -30,18 +30,21 @@ int PrintPageCount(int channelsPerPage, int channels = CKaisekiDoc::kChannels);
 // band's top at `top`, in print units: first, in absolute display, the measuring pass over all
 // sixteen channels (its result becomes the document's common maximum), then the bands with the
 // document in printing state.
-void PrintChannels(CKaisekiDoc& doc, Surface& surface, int firstChannel, int count, int top);
+void PrintChannels(CKaisekiDoc& doc, Surface& surface, int firstChannel, int count, int top,
+                   bool events = true);
 // Drawn over a printed band after its graph, with the document in printing state.
 using BandOverlay = std::function<void(Surface& surface, const Rect& band, int channel)>;
 
-// The same for the bands of a list of channels, in its order, each with `overlay` (if any).
+// The same for the bands of a list of channels, in its order, each with `overlay` (if any). With
+// `events`, the recording's events are drawn under each band, their texts in the first.
 void PrintBands(CKaisekiDoc& doc, Surface& surface, const std::vector<int>& channels, int top,
-                const BandOverlay& overlay = {});
+                const BandOverlay& overlay = {}, bool events = true);
 
 // Page `page` (1-based) of the printout with `channelsPerPage` bands a page, of the channels
 // `shown` (all sixteen when null).
 void PrintPage(CKaisekiDoc& doc, Surface& surface, int page, int channelsPerPage,
-               const std::vector<int>* shown = nullptr, const BandOverlay& overlay = {});
+               const std::vector<int>* shown = nullptr, const BandOverlay& overlay = {},
+               bool events = true);
 
 // Sets the painter's mapping so that 3080 x 10240 logical units cover 7.7 x 25.6 inches of a
 // device with the given resolution (integer arithmetic, like the printer mapping).
@@ -53,13 +56,15 @@ void SetPrintFont(QPainter& painter);
 // Prints the pages the printer names (all pages when it names none) with `channelsPerPage`
 // bands a page; false when the printer could not be opened.
 bool PrintPages(CKaisekiDoc& doc, QPrinter& printer, int channelsPerPage,
-                const std::vector<int>* shown = nullptr, const BandOverlay& overlay = {});
+                const std::vector<int>* shown = nullptr, const BandOverlay& overlay = {},
+                bool events = true);
 
 // Writes all sixteen bands into an image file in the printed layout: PNG or SVG (one picture of
 // all bands) or PDF (the printed pages), chosen by the file's suffix. Returns false with a
 // message in `error` when the file cannot be written or the suffix is unknown.
-// With `shown`, only the bands of those channels (the view's "データのないチャネルを隠す").
+// With `shown`, only the bands of those channels (the view's "データのないチャネルを隠す");
+// `events` as for PrintBands.
 bool ExportGraphImage(CKaisekiDoc& doc, const QString& path, int channelsPerPage, QString* error,
-                      const std::vector<int>* shown = nullptr);
+                      const std::vector<int>* shown = nullptr, bool events = true);
 
 }  // namespace tavrel::qt

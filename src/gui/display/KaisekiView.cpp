@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "document/BandLayout.h"
+#include "document/EventMarks.h"
 #include "document/ParallelChannels.h"
 #include "gui/display/BurstShading.h"
 #include "gui/display/GraphPrinting.h"
@@ -65,6 +66,11 @@ CMainFrame* CKaisekiView::Frame() const {
 ViewState* CKaisekiView::State() const {
     CMainFrame* frame = Frame();
     return frame ? frame->State() : nullptr;
+}
+
+bool CKaisekiView::ShowsEvents() const {
+    const ViewState* state = State();
+    return !state || state->ShowEvents();
 }
 
 int CKaisekiView::TotalWidth() const {
@@ -247,10 +253,12 @@ void CKaisekiView::OnDraw(Surface& surface, const Rect& visible) {
 void CKaisekiView::DrawBands(Surface& surface, const Rect& visible) {
     if (!m_doc) return;
     ComputeVisibleChannels([&](const Rect& band) { return Intersects(band, visible); });
+    const bool events = ShowsEvents();
     for (int k : m_shown) {
         const Rect band = BandRect(k);
         if (!Intersects(band, visible)) continue;
         ShadeBursts(surface, *m_doc, band, k, nullptr);
+        if (events) DrawEvents(surface, *m_doc, band, k, nullptr, k == m_shown.front());
         m_doc->DrawChannel(&surface, band, k, nullptr);
     }
 }
@@ -276,12 +284,14 @@ void CKaisekiView::DrawPicture(const QRegion& region) {
     QPainterSurface surface(painter, area.boundingRect());
     m_doc->MeasureCommonMax();
     ComputeVisibleChannels([&](const Rect& band) { return area.intersects(ToQRect(band)); });
+    const bool events = ShowsEvents();
     // Each band once, however many rectangles of the region it crosses: a band's chain is
     // computed once per paint.
     for (int k : m_shown) {
         const Rect band = BandRect(k);
         if (!area.intersects(ToQRect(band))) continue;
         ShadeBursts(surface, *m_doc, band, k, nullptr);
+        if (events) DrawEvents(surface, *m_doc, band, k, nullptr, k == m_shown.front());
         m_doc->DrawChannel(&surface, band, k, nullptr);
     }
 }
@@ -436,13 +446,14 @@ void CKaisekiView::OnPrepareDC(QPainter& painter, int dpiX, int dpiY) {
 void CKaisekiView::OnPrint(QPainter& painter, int page) {
     if (!m_doc) return;
     QPainterSurface surface(painter, QRect(0, 0, kPrintPageWidth, kPrintPageHeight));
-    PrintPage(*m_doc, surface, page, m_channelsPerPage, &m_shown, PrintOverlay());
+    PrintPage(*m_doc, surface, page, m_channelsPerPage, &m_shown, PrintOverlay(), ShowsEvents());
 }
 
 bool CKaisekiView::PrintTo(QPrinter& printer) {
     if (!m_doc) return false;
     RefreshLayout();
-    const bool printed = PrintPages(*m_doc, printer, m_channelsPerPage, &m_shown, PrintOverlay());
+    const bool printed =
+        PrintPages(*m_doc, printer, m_channelsPerPage, &m_shown, PrintOverlay(), ShowsEvents());
     OnEndPrinting();
     return printed;
 }

@@ -117,6 +117,8 @@ class CKaisekiView : public QAbstractScrollArea, public DocView {
 
   private:
     ViewState* State() const;
+    // "イベントを表示": the recording's events drawn and printed with the bands.
+    bool ShowsEvents() const;
     void UpdateScrollBars();
     // Navigation (KaisekiViewNav.cpp): Ctrl+wheel steps the time zoom keeping the time under the
     // pointer in place, Ctrl+Shift+wheel the value zoom; the middle button, or Space with the

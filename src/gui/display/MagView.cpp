@@ -10,6 +10,7 @@
 #include <cmath>
 #include <memory>
 
+#include "document/EventMarks.h"
 #include "gui/display/BurstShading.h"
 #include "gui/display/GraphReadout.h"
 #include "gui/display/MainFrame.h"
@@ -41,6 +42,9 @@ void CMagView::OnDraw(Surface& surface) {
     const SampleRange range{m_firstSample, m_lastSample};
     const Rect band{0, 0, width(), height()};
     ShadeBursts(surface, *m_doc, band, m_channel, &range);
+    const CMainFrame* frame = FrameOf(this);
+    if (!frame || frame->State()->ShowEvents())
+        DrawEvents(surface, *m_doc, band, m_channel, &range, true);
     m_doc->DrawChannel(&surface, band, m_channel, &range);
 }
 

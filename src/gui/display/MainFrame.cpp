@@ -27,6 +27,7 @@
 #include "gui/display/MagWnd.h"
 #include "gui/display/MeasureWnd.h"
 #include "gui/display/ToolBarIcons.h"
+#include "gui/display/ViewState.h"
 #include "gui/document/DataReading.h"
 #include "gui/platform/FileChooser.h"
 #include "gui/platform/Translation.h"
@@ -187,6 +188,7 @@ void CMainFrame::CreateMenus() {
     view->addSeparator();
     AddCommand(view, ID_VIEW_FIT_WIDTH);
     AddCommand(view, ID_VIEW_HIDE_EMPTY);
+    AddCommand(view, ID_VIEW_EVENTS);
     view->addSeparator();
     AddCommand(view, ID_VIEW_MEASUREMENTS);
 
@@ -542,8 +544,8 @@ bool CMainFrame::ExportImageTo(const QString& path) {
     {
         WaitCursor wait;
         CKaisekiView* view = GetActiveView();
-        written =
-            ExportGraphImage(*m_doc, path, 6, &error, view ? &view->ShownChannels() : nullptr);
+        written = ExportGraphImage(*m_doc, path, 6, &error, view ? &view->ShownChannels() : nullptr,
+                                   State()->ShowEvents());
     }
     if (!written) GetHost().MessageBox(error.toStdString());
     return written;

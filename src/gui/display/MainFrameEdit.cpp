@@ -1,4 +1,4 @@
-// The main frame's edit commands and view options: undo and redo of the set-up, copy, the two
+// The main frame's edit commands and view options: undo and redo of the set-up, copy, the three
 // view options of the 表示 menu, and the status-bar panes of the readout and the cursors.
 #include <QAction>
 #include <QApplication>
@@ -41,7 +41,7 @@ void CMainFrame::CreateEditCommands() {
     Action(ID_EDIT_REDO)
         ->setShortcuts(
             {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
-    for (int id : {ID_VIEW_FIT_WIDTH, ID_VIEW_HIDE_EMPTY})
+    for (int id : {ID_VIEW_FIT_WIDTH, ID_VIEW_HIDE_EMPTY, ID_VIEW_EVENTS})
         Action(id)->setCheckable(true);
     auto on = [this](int id, auto handler) {
         connect(Action(id), &QAction::triggered, this, [this, handler] {
@@ -54,6 +54,7 @@ void CMainFrame::CreateEditCommands() {
     on(ID_EDIT_COPY, [this] { OnEditCopy(); });
     on(ID_VIEW_FIT_WIDTH, [this] { m_viewState->SetFitWidth(!m_viewState->FitWidth()); });
     on(ID_VIEW_HIDE_EMPTY, [this] { m_viewState->SetHideEmpty(!m_viewState->HideEmpty()); });
+    on(ID_VIEW_EVENTS, [this] { m_viewState->SetShowEvents(!m_viewState->ShowEvents()); });
     connect(m_history, &SetupHistory::changed, this, [this] { UpdateEditCommandUI(); });
 
     auto repaintGraphs = [this] {
@@ -93,6 +94,7 @@ void CMainFrame::UpdateEditCommandUI() {
     Action(ID_EDIT_COPY)->setEnabled(results || (m_doc && m_doc->m_rowCount > 0));
     Action(ID_VIEW_FIT_WIDTH)->setChecked(m_viewState->FitWidth());
     Action(ID_VIEW_HIDE_EMPTY)->setChecked(m_viewState->HideEmpty());
+    Action(ID_VIEW_EVENTS)->setChecked(m_viewState->ShowEvents());
 }
 
 void CMainFrame::ForgetHistoryAndCursors() {
@@ -137,11 +139,12 @@ bool CMainFrame::CopyGraphs() {
     }
     if (bands.empty()) return false;
     auto* data = new QMimeData;
-    const QByteArray png = BandsPng(*m_doc, bands, view->TotalWidth(), bandHeight);
+    const bool events = m_viewState->ShowEvents();
+    const QByteArray png = BandsPng(*m_doc, bands, view->TotalWidth(), bandHeight, events);
     data->setImageData(QImage::fromData(png, "PNG"));
     data->setData(QStringLiteral("image/png"), png);
     data->setData(QStringLiteral("image/svg+xml"),
-                  BandsSvg(*m_doc, bands, view->TotalWidth(), bandHeight));
+                  BandsSvg(*m_doc, bands, view->TotalWidth(), bandHeight, events));
     QApplication::clipboard()->setMimeData(data);
     return true;
 }

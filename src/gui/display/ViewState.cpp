@@ -7,6 +7,7 @@ namespace tavrel::qt {
 namespace {
 const char* const kFitWidthKey = "View/fitWindowWidth";
 const char* const kHideEmptyKey = "View/hideEmptyChannels";
+const char* const kShowEventsKey = "View/showEvents";
 }  // namespace
 
 ViewState::ViewState(QObject* parent) : QObject(parent) {}
@@ -38,13 +39,22 @@ void ViewState::SetHideEmpty(bool on) {
     emit optionsChanged();
 }
 
+void ViewState::SetShowEvents(bool on) {
+    if (m_showEvents == on) return;
+    m_showEvents = on;
+    QSettings().setValue(QLatin1String(kShowEventsKey), on);
+    emit optionsChanged();
+}
+
 void ViewState::Load() {
     QSettings settings;
     const bool fit = settings.value(QLatin1String(kFitWidthKey), false).toBool();
     const bool hide = settings.value(QLatin1String(kHideEmptyKey), false).toBool();
-    if (fit == m_fitWidth && hide == m_hideEmpty) return;
+    const bool events = settings.value(QLatin1String(kShowEventsKey), true).toBool();
+    if (fit == m_fitWidth && hide == m_hideEmpty && events == m_showEvents) return;
     m_fitWidth = fit;
     m_hideEmpty = hide;
+    m_showEvents = events;
     emit optionsChanged();
 }
 

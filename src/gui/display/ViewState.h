@@ -1,7 +1,8 @@
 // What the graph views and the magnifier share beyond the document: the two measuring cursors and
-// the view options of the 表示 menu ("ウィンドウ幅に合わせる", "データのないチャネルを隠す"). The
-// cursors belong to the views, not to the document: they are neither saved nor printed. The
-// options are the user's and live in the per-user settings; both are off by default.
+// the view options of the 表示 menu ("ウィンドウ幅に合わせる", "データのないチャネルを隠す",
+// "イベントを表示"). The cursors belong to the views, not to the document: they are neither saved
+// nor printed. The options are the user's and live in the per-user settings; the first two are
+// off by default, the recording's events are shown.
 #pragma once
 
 #include <QObject>
@@ -31,9 +32,11 @@ class ViewState : public QObject {
 
     bool FitWidth() const { return m_fitWidth; }
     bool HideEmpty() const { return m_hideEmpty; }
+    bool ShowEvents() const { return m_showEvents; }
     // Change an option and store it in the per-user settings.
     void SetFitWidth(bool on);
     void SetHideEmpty(bool on);
+    void SetShowEvents(bool on);
     // Reads the options from the per-user settings.
     void Load();
 
@@ -45,6 +48,7 @@ class ViewState : public QObject {
     ViewCursor m_cursors[2];
     bool m_fitWidth = false;
     bool m_hideEmpty = false;
+    bool m_showEvents = true;
 };
 
 }  // namespace tavrel::qt

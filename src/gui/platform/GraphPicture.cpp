@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <QSvgGenerator>
 
+#include "document/EventMarks.h"
 #include "document/ParallelChannels.h"
 #include "gui/platform/QPainterSurface.h"
 
@@ -18,7 +19,7 @@ QFont GraphLabelFont() {
 }
 
 void PaintBands(QPainter& painter, CKaisekiDoc& doc, const std::vector<int>& channels, int width,
-                int bandHeight) {
+                int bandHeight, bool events) {
     const int height = bandHeight * static_cast<int>(channels.size());
     painter.fillRect(QRect(0, 0, width, height), Qt::white);
     painter.setFont(GraphLabelFont());
@@ -28,25 +29,29 @@ void PaintBands(QPainter& painter, CKaisekiDoc& doc, const std::vector<int>& cha
     ComputeChannelOutputs(doc, channels);
     int top = 0;
     for (int channel : channels) {
-        doc.DrawChannel(&surface, {0, top, width, top + bandHeight}, channel, nullptr);
+        const Rect band{0, top, width, top + bandHeight};
+        if (events) DrawEvents(surface, doc, band, channel, nullptr, top == 0);
+        doc.DrawChannel(&surface, band, channel, nullptr);
         top += bandHeight;
     }
 }
 
 void PaintMagnifier(QPainter& painter, CKaisekiDoc& doc, int channel, const SampleRange& range,
-                    int width, int height) {
+                    int width, int height, bool events) {
     painter.fillRect(QRect(0, 0, width, height), Qt::white);
     painter.setFont(GraphLabelFont());
     QPainterSurface surface(painter, QRect(0, 0, width, height));
+    if (events) DrawEvents(surface, doc, {0, 0, width, height}, channel, &range, true);
     doc.DrawChannel(&surface, {0, 0, width, height}, channel, &range);
 }
 
-QByteArray BandsPng(CKaisekiDoc& doc, const std::vector<int>& channels, int width, int bandHeight) {
+QByteArray BandsPng(CKaisekiDoc& doc, const std::vector<int>& channels, int width, int bandHeight,
+                    bool events) {
     QImage image(width, bandHeight * static_cast<int>(channels.size()), QImage::Format_RGB32);
     if (image.isNull()) return {};
     {
         QPainter painter(&image);
-        PaintBands(painter, doc, channels, width, bandHeight);
+        PaintBands(painter, doc, channels, width, bandHeight, events);
     }
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
@@ -54,7 +59,8 @@ QByteArray BandsPng(CKaisekiDoc& doc, const std::vector<int>& channels, int widt
     return buffer.data();
 }
 
-QByteArray BandsSvg(CKaisekiDoc& doc, const std::vector<int>& channels, int width, int bandHeight) {
+QByteArray BandsSvg(CKaisekiDoc& doc, const std::vector<int>& channels, int width, int bandHeight,
+                    bool events) {
     const QSize size(width, bandHeight * static_cast<int>(channels.size()));
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
@@ -65,7 +71,7 @@ QByteArray BandsSvg(CKaisekiDoc& doc, const std::vector<int>& channels, int widt
     generator.setTitle("Tavrel");
     {
         QPainter painter(&generator);
-        PaintBands(painter, doc, channels, width, bandHeight);
+        PaintBands(painter, doc, channels, width, bandHeight, events);
     }
     return buffer.data();
 }

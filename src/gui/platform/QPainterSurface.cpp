@@ -171,6 +171,20 @@ void QPainterSurface::TextOut(int x, int y, const std::string& utf8) {
                        QString::fromStdString(utf8));
 }
 
+void QPainterSurface::TextOutClipped(int x, int y, const Rect& clip, Color color,
+                                     const std::string& utf8) {
+    if (clip.right <= clip.left || clip.bottom <= clip.top) return;
+    m_painter.save();
+    // Within whatever the painter already clips to (the paint event's region).
+    m_painter.setClipRect(
+        QRect(clip.left, clip.top, clip.right - clip.left, clip.bottom - clip.top),
+        m_painter.hasClipping() ? Qt::IntersectClip : Qt::ReplaceClip);
+    m_painter.setPen(ToQColor(color));
+    m_painter.drawText(QPoint(x, y + m_painter.fontMetrics().ascent()),
+                       QString::fromStdString(utf8));
+    m_painter.restore();
+}
+
 void QPainterSurface::DrawTextCentered(const Rect& box, const std::string& utf8) {
     m_painter.setPen(m_textColor);
     const QRect r(box.left, box.top, box.right - box.left, box.bottom - box.top);

@@ -26,6 +26,8 @@ class QPainterSurface : public Surface {
     void InvertRect(const Rect& rect) override;
     void TextOut(int x, int y, const std::string& utf8) override;
     void DrawTextCentered(const Rect& box, const std::string& utf8) override;
+    void TextOutClipped(int x, int y, const Rect& clip, Color color,
+                        const std::string& utf8) override;
     Color GetBkColor() const override { return m_bk; }
     void SetBkColor(Color color) override { m_bk = color; }
     Rect GetClipBox() const override { return m_clip; }

@@ -96,7 +96,7 @@ TEST_F(MainFrameTest, MenuBarHoldsTheCommandsInOrder) {
     EXPECT_EQ(Describe(top[2]->menu()).join(' '),
               "59392 59393 - グラフ表示データ[32776 32777] グラフY軸表示[32778 32779] - "
               "X軸拡大率[32780 32781 32782 32785 32786 32787 32788] Y軸拡大率[32783 32784] - 32801 "
-              "32802 - 32791");
+              "32802 32803 - 32791");
     EXPECT_EQ(Describe(top[3]->menu()).join(' '), "32771 - 32800");
     EXPECT_EQ(Describe(top[4]->menu()).join(' '), "57664");
 }

@@ -20,6 +20,7 @@
 #include "gui/display/MainFrame.h"
 #include "gui/display/ViewState.h"
 #include "gui/platform/Translation.h"
+#include "modules/filters/ReSmplFilter.h"
 #include "support/Loading.h"
 #include "support/ScriptedHost.h"
 
@@ -154,6 +155,35 @@ TEST(Screenshots, CursorsAndReadout) {
     QTest::mouseMove(view->viewport(), QPoint(420, 250));
     QTest::qWait(200);
     EXPECT_TRUE(frame.grab().save(QDir(QString::fromLocal8Bit(dir)).filePath("cursors.png")));
+}
+
+// Markers of a recording on the graphs: a stimulus before each burst of CH1 and a comment spanning
+// 0.9 s, with CH2 decimated by 4 and still showing them at their time.
+TEST(Screenshots, Events) {
+    const char* dir = std::getenv("TAVREL_SCREENSHOT_DIR");
+    if (!dir) GTEST_SKIP() << "set TAVREL_SCREENSHOT_DIR to write the screenshots";
+    tavrel::test::ScriptedHost host;
+    CKaisekiDoc doc;
+    doc.OnNewDocument();
+    FillBursts(doc, 8192);
+    for (int k = 4; k < CKaisekiDoc::kChannels; ++k)
+        doc.m_channelSource[static_cast<std::size_t>(k)] = CKaisekiDoc::kNoSource;
+    // The bursts of CH1 start every 450 ms; the stimuli come 60 ms before.
+    doc.m_events = {{2860.0, 900.0, "rest"}};
+    for (int n = 1; n * 450 - 60 < 4096; ++n)
+        doc.m_events.push_back({n * 450.0 - 60.0, 0.0, "S " + std::to_string(n)});
+    auto* decimate = new CReSmplFilter;
+    decimate->m_step = 4;
+    decimate->m_doc = &doc;
+    CModBase::AppendModule(doc.Head(1), decimate);
+    CMainFrame frame(&doc);
+    frame.resize(1000, 760);
+    frame.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame));
+    frame.Action(32802)->trigger();  // only the four channels with data
+    QTest::qWait(200);
+    EXPECT_TRUE(frame.grab().save(QDir(QString::fromLocal8Bit(dir)).filePath("events.png")));
+    frame.Action(32802)->trigger();
 }
 
 }  // namespace
