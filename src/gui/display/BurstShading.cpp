@@ -16,7 +16,10 @@ int ShadeBursts(Surface& surface, CKaisekiDoc& doc, const Rect& band, int channe
     if (!shading.active || shading.doc != &doc || channel < 0 || channel >= CKaisekiDoc::kChannels)
         return 0;
     CHeadFilter* head = doc.Head(channel);
-    if (!head) return 0;
+    if (!head || shading.channels[static_cast<std::size_t>(channel)].samples.empty()) return 0;
+    // The shading lies behind the trace, so it is drawn first: the chain's output it is placed by
+    // is computed here when this paint has not computed it yet (drawing then reuses it).
+    if (head->ChainNeedsOutput()) head->ChainComputeOutput();
     const CModBase* end = CModBase::ChainEnd(head);
     // A spectrum view draws a spectrum, not the values the bursts were found in.
     if (!end->m_output || dynamic_cast<const CSpectrumView*>(end)) return 0;
