@@ -5,6 +5,7 @@
 #include <limits>
 #include <numbers>
 
+#include "modules/analysis/RealSpectrum.h"
 #include "modules/filters/FftKernel.h"
 #include "modules/filters/Spectrum.h"
 
@@ -137,11 +138,25 @@ std::vector<double> WelchDensity(std::span<const double> y, double fs, int segme
     const auto n = static_cast<long long>(y.size());
     const int length = static_cast<int>(std::min<long long>(segment, n));
     const int step = length - length / 2;
+    const long long segments = (n - length) / step + 1;
+    if (RealPowerSums::Supports(length)) {
+        RealPowerSums sums(length);
+        for (long long s = 0; s < segments; ++s)
+            sums.Add(y.data() + s * step);
+        // The sums hold |2 X_k|^2.
+        const double scale = 0.25 / (fs * sums.WindowPower());
+        std::vector<double> density = sums.Sums();
+        const std::size_t last = density.size() - 1;
+        for (std::size_t k = 0; k <= last; ++k) {
+            const double single = k == 0 || k == last ? 1.0 : 2.0;
+            density[k] = single * scale * density[k] / static_cast<double>(segments);
+        }
+        return density;
+    }
     PowerSpectrum spectrum(length);
     const auto bins = static_cast<std::size_t>(spectrum.Bins());
     std::vector<double> sum(bins, 0.0);
     std::vector<double> one(bins), two(bins);
-    const long long segments = (n - length) / step + 1;
     long long s = 0;
     for (; s + 1 < segments; s += 2) {
         spectrum.DensityPair(y.data() + s * step, y.data() + (s + 1) * step, fs, one.data(),
@@ -194,20 +209,29 @@ std::optional<FrequencyFigures> SignalFigures(std::span<const double> y, double 
 }
 
 std::optional<double> SlopePerSecond(std::span<const double> y, double fs) {
-    const std::size_t n = y.size();
-    if (n < 2 || !(fs > 0.0)) return std::nullopt;
     double sum = 0.0;
     for (double v : y)
         sum += v;
-    const double meanY = sum / static_cast<double>(n);
+    return SlopePerSecond(y, fs, sum / static_cast<double>(y.size()));
+}
+
+std::optional<double> SlopePerSecond(std::span<const double> y, double fs, double meanY) {
+    const std::size_t n = y.size();
+    if (n < 2 || !(fs > 0.0)) return std::nullopt;
+    // sum (i - meanI)(y_i - meanY) in four interleaved partial sums, so that the additions do
+    // not wait for each other; sum (i - meanI)^2 = n (n^2 - 1) / 12.
     const double meanI = (static_cast<double>(n) - 1.0) / 2.0;
-    double sxy = 0.0;
-    double sxx = 0.0;
-    for (std::size_t i = 0; i < n; ++i) {
-        const double di = static_cast<double>(i) - meanI;
-        sxy += di * (y[i] - meanY);
-        sxx += di * di;
+    double partial[4] = {0.0, 0.0, 0.0, 0.0};
+    std::size_t i = 0;
+    for (; i + 4 <= n; i += 4) {
+        for (std::size_t l = 0; l < 4; ++l)
+            partial[l] += (static_cast<double>(i + l) - meanI) * (y[i + l] - meanY);
     }
+    for (; i < n; ++i)
+        partial[0] += (static_cast<double>(i) - meanI) * (y[i] - meanY);
+    const double sxy = (partial[0] + partial[1]) + (partial[2] + partial[3]);
+    const double count = static_cast<double>(n);
+    const double sxx = count * (count * count - 1.0) / 12.0;
     return fs * sxy / sxx;
 }
 
