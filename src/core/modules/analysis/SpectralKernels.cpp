@@ -20,6 +20,56 @@ std::size_t PaddedSize(std::size_t length) {
     return m;
 }
 
+#pragma GCC diagnostic ignored "-Wpsabi"
+
+// sum (i - meanI)(y_i - meanY) over i < n, in 2 W interleaved partial sums so that the additions
+// do not wait for each other (i - meanI is exact: meanI is a whole or a half number).
+template <int W>
+struct Lanes {
+    typedef double Vec __attribute__((vector_size(8 * W)));
+    typedef double Unaligned __attribute__((vector_size(8 * W), aligned(8), may_alias));
+};
+
+template <int W>
+[[gnu::always_inline]] inline double CenteredProductsLanes(const double* y, std::size_t n,
+                                                           double meanI, double meanY) {
+    using Vec = typename Lanes<W>::Vec;
+    using Unaligned = typename Lanes<W>::Unaligned;
+    Vec a = {}, b = {}, di;
+    for (int l = 0; l < W; ++l)
+        di[l] = static_cast<double>(l) - meanI;
+    std::size_t i = 0;
+    for (; i + 2 * W <= n; i += 2 * W) {
+        a += di * (*reinterpret_cast<const Unaligned*>(y + i) - meanY);
+        di += W;
+        b += di * (*reinterpret_cast<const Unaligned*>(y + i + W) - meanY);
+        di += W;
+    }
+    const Vec sum = a + b;
+    double total = 0.0;
+    for (int l = 0; l < W; ++l)
+        total += sum[l];
+    for (; i < n; ++i)
+        total += (static_cast<double>(i) - meanI) * (y[i] - meanY);
+    return total;
+}
+
+#if TAVREL_HAVE_X86_KERNELS
+__attribute__((target("avx2,fma"))) double CenteredProductsAvx2(const double* y, std::size_t n,
+                                                                double meanI, double meanY) {
+    return CenteredProductsLanes<4>(y, n, meanI, meanY);
+}
+#endif
+
+double CenteredProducts(const double* y, std::size_t n, double meanI, double meanY) {
+#if TAVREL_HAVE_X86_KERNELS
+    static const bool avx2 =
+        BestInstructionSet() >= InstructionSet::Avx2 && __builtin_cpu_supports("fma");
+    if (avx2) return CenteredProductsAvx2(y, n, meanI, meanY);
+#endif
+    return CenteredProductsLanes<2>(y, n, meanI, meanY);
+}
+
 }  // namespace
 
 PowerSpectrum::PowerSpectrum(int length)
@@ -218,18 +268,9 @@ std::optional<double> SlopePerSecond(std::span<const double> y, double fs) {
 std::optional<double> SlopePerSecond(std::span<const double> y, double fs, double meanY) {
     const std::size_t n = y.size();
     if (n < 2 || !(fs > 0.0)) return std::nullopt;
-    // sum (i - meanI)(y_i - meanY) in four interleaved partial sums, so that the additions do
-    // not wait for each other; sum (i - meanI)^2 = n (n^2 - 1) / 12.
+    // sum (i - meanI)^2 = n (n^2 - 1) / 12.
     const double meanI = (static_cast<double>(n) - 1.0) / 2.0;
-    double partial[4] = {0.0, 0.0, 0.0, 0.0};
-    std::size_t i = 0;
-    for (; i + 4 <= n; i += 4) {
-        for (std::size_t l = 0; l < 4; ++l)
-            partial[l] += (static_cast<double>(i + l) - meanI) * (y[i + l] - meanY);
-    }
-    for (; i < n; ++i)
-        partial[0] += (static_cast<double>(i) - meanI) * (y[i] - meanY);
-    const double sxy = (partial[0] + partial[1]) + (partial[2] + partial[3]);
+    const double sxy = CenteredProducts(y.data(), n, meanI, meanY);
     const double count = static_cast<double>(n);
     const double sxx = count * (count * count - 1.0) / 12.0;
     return fs * sxy / sxx;
