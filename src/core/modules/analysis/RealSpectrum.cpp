@@ -27,6 +27,10 @@ struct RealPowerSums::Tables {
 namespace {
 
 constexpr int kCachedLog2 = 12;  // tables up to L = 4096 stay with the thread
+// The bins in natural order start this many doubles after the transform's work, so that a value
+// and the place it is copied to do not lie a multiple of 4096 bytes apart (which would make the
+// processor take the store for one a later load depends on).
+constexpr std::size_t kSkew = 12;
 
 std::shared_ptr<const RealPowerSums::Tables> BuildTables(int length) {
     auto t = std::make_shared<RealPowerSums::Tables>();
@@ -122,6 +126,15 @@ template <int W>
     }
 }
 
+// The lanes of v in reverse order.
+template <int W>
+[[gnu::always_inline]] inline typename Lanes<W>::Vec Reverse(typename Lanes<W>::Vec v) {
+    if constexpr (W == 4)
+        return __builtin_shufflevector(v, v, 3, 2, 1, 0);
+    else
+        return __builtin_shufflevector(v, v, 1, 0);
+}
+
 // One radix-4 butterfly (two radix-2 stages of decimation in frequency) of W neighbouring
 // quartets: a_t = element j + t q; twiddles of the pass at tw (six runs of q values).
 template <int W>
@@ -151,12 +164,14 @@ template <int W>
     At<W>(im + j + 3 * q) = er * w3i + ei * w3r;
 }
 
-// The last two radix-2 stages (blocks of 4, then 2) of one block of 4: twiddles 1 and -i.
-[[gnu::always_inline]] inline void Tail4(double* re, double* im) {
-    const double s0r = re[0] + re[2], s0i = im[0] + im[2];
-    const double d0r = re[0] - re[2], d0i = im[0] - im[2];
-    const double s1r = re[1] + re[3], s1i = im[1] + im[3];
-    const double d1r = re[1] - re[3], d1i = im[1] - im[3];  // times -i: (d1i, -d1r)
+// The last two radix-2 stages (blocks of 4, then 2) of one block of 4: twiddles 1 and -i. T is
+// double, or a vector holding the same element of several blocks.
+template <class T>
+[[gnu::always_inline]] inline void Tail4(T* re, T* im) {
+    const T s0r = re[0] + re[2], s0i = im[0] + im[2];
+    const T d0r = re[0] - re[2], d0i = im[0] - im[2];
+    const T s1r = re[1] + re[3], s1i = im[1] + im[3];
+    const T d1r = re[1] - re[3], d1i = im[1] - im[3];  // times -i: (d1i, -d1r)
     re[0] = s0r + s1r;
     im[0] = s0i + s1i;
     re[1] = s0r - s1r;
@@ -169,9 +184,10 @@ template <int W>
 
 // The last three radix-2 stages of one block of 8: the stage of 8 (twiddles exp(-i pi j / 4)),
 // then Tail4 on either half.
-[[gnu::always_inline]] inline void Tail8(double* re, double* im) {
+template <class T>
+[[gnu::always_inline]] inline void Tail8(T* re, T* im) {
     constexpr double h = 0.70710678118654752440;  // cos(pi / 4)
-    double ar[4], ai[4], br[4], bi[4];
+    T ar[4], ai[4], br[4], bi[4];
     for (int j = 0; j < 4; ++j) {
         ar[j] = re[j] + re[j + 4];
         ai[j] = im[j] + im[j + 4];
@@ -195,6 +211,89 @@ template <int W>
     im[7] = -h * (br[3] + bi[3]);
     Tail4(re, im);
     Tail4(re + 4, im + 4);
+}
+
+// A 4 x 4 transpose: out[j][l] = in[l][j].
+[[gnu::always_inline]] inline void Transpose(const Lanes<4>::Vec in[4], Lanes<4>::Vec out[4]) {
+    using V = Lanes<4>::Vec;
+    const V t0 = __builtin_shufflevector(in[0], in[1], 0, 4, 2, 6);
+    const V t1 = __builtin_shufflevector(in[0], in[1], 1, 5, 3, 7);
+    const V t2 = __builtin_shufflevector(in[2], in[3], 0, 4, 2, 6);
+    const V t3 = __builtin_shufflevector(in[2], in[3], 1, 5, 3, 7);
+    out[0] = __builtin_shufflevector(t0, t2, 0, 1, 4, 5);
+    out[1] = __builtin_shufflevector(t1, t3, 0, 1, 4, 5);
+    out[2] = __builtin_shufflevector(t0, t2, 2, 3, 6, 7);
+    out[3] = __builtin_shufflevector(t1, t3, 2, 3, 6, 7);
+}
+
+// The last three stages when the transform ends in blocks of 8 and N >= 128, written to natural
+// order. Block b = 8 u holds the bins rev(b) + f N / 8 (f = 0 .. 7, at position b + rev(f)); the
+// blocks at b, b + N / 2, b + N / 4 and b + 3 N / 4 (b < N / 4) hold neighbouring bins, so they
+// are transposed into the four lanes of vectors, transformed together and stored side by side.
+[[gnu::always_inline]] inline void TailsToNatural(const double* re, const double* im,
+                                                  std::size_t n, const std::uint32_t* rev,
+                                                  double* zr, double* zi) {
+    using V = Lanes<4>::Vec;
+    constexpr std::size_t kReversed8[8] = {0, 4, 2, 6, 1, 5, 3, 7};
+    const std::size_t offsets[4] = {0, n / 2, n / 4, 3 * n / 4};
+    const std::size_t eighth = n / 8;
+    for (std::size_t b = 0; b < n / 4; b += 8) {
+        V r[8], i[8];
+        for (std::size_t h = 0; h < 8; h += 4) {
+            V inR[4], inI[4];
+            for (std::size_t l = 0; l < 4; ++l) {
+                inR[l] = At<4>(re + b + offsets[l] + h);
+                inI[l] = At<4>(im + b + offsets[l] + h);
+            }
+            Transpose(inR, r + h);
+            Transpose(inI, i + h);
+        }
+        Tail8(r, i);
+        const std::size_t base = rev[b];
+        for (std::size_t t = 0; t < 8; ++t) {
+            At<4>(zr + base + kReversed8[t] * eighth) = r[t];
+            At<4>(zi + base + kReversed8[t] * eighth) = i[t];
+        }
+    }
+}
+
+// The split over bins in natural order (see AddSegment), four neighbouring k at a time, the bins
+// N - k read and added backwards.
+[[gnu::always_inline]] inline void SplitNatural(const RealPowerSums::Tables& t, const double* zr,
+                                                const double* zi, double* sums) {
+    using V = Lanes<4>::Vec;
+    const std::size_t n = t.points;
+    sums[0] += (2.0 * (zr[0] + zi[0])) * (2.0 * (zr[0] + zi[0]));
+    sums[n] += (2.0 * (zr[0] - zi[0])) * (2.0 * (zr[0] - zi[0]));
+    const double* cosines = t.splitCos.data();
+    const double* sines = t.splitSin.data();
+    const std::size_t half = n / 2;
+    std::size_t k = 1;
+    for (; k + 4 <= half; k += 4) {
+        const std::size_t back = n - k - 3;
+        const V ar = At<4>(zr + k), ai = At<4>(zi + k);
+        const V br = Reverse<4>(At<4>(zr + back)), bi = Reverse<4>(At<4>(zi + back));
+        const V er = ar + br, ei = ai - bi;
+        const V orr = ar - br, oi = ai + bi;
+        const V c = At<4>(cosines + k), s = At<4>(sines + k);
+        const V pr = c * orr + s * oi, pi = c * oi - s * orr;
+        const V xr = er + pi, xi = ei - pr;
+        At<4>(sums + k) += xr * xr + xi * xi;
+        const V yr = er - pi, yi = ei + pr;
+        At<4>(sums + back) += Reverse<4>(yr * yr + yi * yi);
+    }
+    for (; k <= half; ++k) {
+        const double er = zr[k] + zr[n - k], ei = zi[k] - zi[n - k];
+        const double orr = zr[k] - zr[n - k], oi = zi[k] + zi[n - k];
+        const double c = cosines[k], s = sines[k];
+        const double pr = c * orr + s * oi, pi = c * oi - s * orr;
+        const double xr = er + pi, xi = ei - pr;
+        sums[k] += xr * xr + xi * xi;
+        if (k != half) {
+            const double yr = er - pi, yi = ei + pr;
+            sums[n - k] += yr * yr + yi * yi;
+        }
+    }
 }
 
 template <int W>
@@ -248,6 +347,14 @@ template <int W>
         }
     }
     // The radix-2 stages of the remaining blocks of 8 or 4 elements, written out.
+    const std::uint32_t* rev = t.reversed.data();
+    if (t.tail == 8 && n >= 128) {
+        double* zr = re + n + kSkew;
+        double* zi = im + n + kSkew;
+        TailsToNatural(re, im, n, rev, zr, zi);
+        SplitNatural(t, zr, zi, sums);
+        return;
+    }
     if (t.tail == 8) {
         for (std::size_t b = 0; b < n; b += 8)
             Tail8(re + b, im + b);
@@ -259,7 +366,6 @@ template <int W>
     // The split: with Z_k the complex transform's bin k, E = Z_k + conj Z_{N-k},
     // O = Z_k - conj Z_{N-k} and P = exp(-2 pi i k / L) O, 2 X_k = E - i P and
     // 2 X_{N-k} = conj(E + i P).
-    const std::uint32_t* rev = t.reversed.data();
     sums[0] += (2.0 * (re[0] + im[0])) * (2.0 * (re[0] + im[0]));
     sums[n] += (2.0 * (re[0] - im[0])) * (2.0 * (re[0] - im[0]));
     for (std::size_t k = 1; k <= n / 2; ++k) {
@@ -298,8 +404,8 @@ bool RealPowerSums::Supports(int length) {
 
 RealPowerSums::RealPowerSums(int length) : m_tables(TablesFor(length)) {
     const std::size_t n = m_tables->points;
-    m_re.resize(n);
-    m_im.resize(n);
+    m_re.resize(2 * n + kSkew);  // the transform's work, then its bins in natural order
+    m_im.resize(2 * n + kSkew);
     m_sums.assign(n + 1, 0.0);
 }
 
