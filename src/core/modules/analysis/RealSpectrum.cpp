@@ -117,7 +117,10 @@ template <int W>
 [[gnu::always_inline]] inline void Split(const double* p, typename Lanes<W>::Vec& even,
                                          typename Lanes<W>::Vec& odd) {
     const typename Lanes<W>::Vec a = At<W>(p), b = At<W>(p + W);
-    if constexpr (W == 4) {
+    if constexpr (W == 8) {
+        even = __builtin_shufflevector(a, b, 0, 2, 4, 6, 8, 10, 12, 14);
+        odd = __builtin_shufflevector(a, b, 1, 3, 5, 7, 9, 11, 13, 15);
+    } else if constexpr (W == 4) {
         even = __builtin_shufflevector(a, b, 0, 2, 4, 6);
         odd = __builtin_shufflevector(a, b, 1, 3, 5, 7);
     } else {
@@ -230,9 +233,9 @@ template <class T>
 // order. Block b = 8 u holds the bins rev(b) + f N / 8 (f = 0 .. 7, at position b + rev(f)); the
 // blocks at b, b + N / 2, b + N / 4 and b + 3 N / 4 (b < N / 4) hold neighbouring bins, so they
 // are transposed into the four lanes of vectors, transformed together and stored side by side.
-[[gnu::always_inline]] inline void TailsToNatural(const double* re, const double* im,
-                                                  std::size_t n, const std::uint32_t* rev,
-                                                  double* zr, double* zi) {
+[[gnu::always_inline]] inline void TailsToNatural(const double* re, const double* im, std::size_t n,
+                                                  const std::uint32_t* rev, double* zr,
+                                                  double* zi) {
     using V = Lanes<4>::Vec;
     constexpr std::size_t kReversed8[8] = {0, 4, 2, 6, 1, 5, 3, 7};
     const std::size_t offsets[4] = {0, n / 2, n / 4, 3 * n / 4};
@@ -384,6 +387,12 @@ template <int W>
 }
 
 #if TAVREL_HAVE_X86_KERNELS
+__attribute__((target("avx512f"))) void AddSegmentAvx512(const RealPowerSums::Tables& t,
+                                                         const double* x, double* re, double* im,
+                                                         double* sums) {
+    AddSegment<8>(t, x, re, im, sums);
+}
+
 __attribute__((target("avx2,fma"))) void AddSegmentAvx2(const RealPowerSums::Tables& t,
                                                         const double* x, double* re, double* im,
                                                         double* sums) {
@@ -418,6 +427,10 @@ double RealPowerSums::WindowPower() const {
 void RealPowerSums::Add(const double* x, InstructionSet set) {
 #if TAVREL_HAVE_X86_KERNELS
     static const bool fma = __builtin_cpu_supports("fma");
+    if (UsableInstructionSet(set) >= InstructionSet::Avx512 && m_tables->tail == 8) {
+        AddSegmentAvx512(*m_tables, x, m_re.data(), m_im.data(), m_sums.data());
+        return;
+    }
     if (fma && UsableInstructionSet(set) >= InstructionSet::Avx2) {
         AddSegmentAvx2(*m_tables, x, m_re.data(), m_im.data(), m_sums.data());
         return;

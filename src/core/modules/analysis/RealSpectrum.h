@@ -31,7 +31,8 @@ class RealPowerSums {
     RealPowerSums& operator=(const RealPowerSums&) = delete;
 
     // Adds |2 X_k|^2, k = 0 .. L / 2, of segment x (L samples, mean removed and windowed here).
-    // `set` is narrowed to what the processor runs (AVX2 with FMA: four lanes, else two).
+    // `set` is narrowed to what the processor runs (AVX-512: eight lanes where the transform
+    // ends in blocks of 8, AVX2 with FMA: four, else two).
     void Add(const double* x, InstructionSet set = BestInstructionSet());
     // The sums of the segments added so far, L / 2 + 1 values.
     const std::vector<double>& Sums() const { return m_sums; }

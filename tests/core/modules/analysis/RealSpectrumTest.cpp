@@ -51,7 +51,8 @@ TEST(RealSpectrum, PowerSumsMatchDirectTransform) {
         double peak = 0.0;
         for (double v : want)
             peak = std::max(peak, v);
-        for (const InstructionSet set : {InstructionSet::Sse2, BestInstructionSet()}) {
+        for (const InstructionSet set :
+             {InstructionSet::Sse2, InstructionSet::Avx2, BestInstructionSet()}) {
             RealPowerSums sums(length);
             for (int s = 0; s < 5; ++s)
                 sums.Add(y.data() + s * step, set);
