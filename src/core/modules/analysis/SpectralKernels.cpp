@@ -27,22 +27,25 @@ std::size_t PaddedSize(std::size_t length) {
 template <int W>
 struct Lanes {
     typedef double Vec __attribute__((vector_size(8 * W)));
-    typedef double Unaligned __attribute__((vector_size(8 * W), aligned(8), may_alias));
 };
 
 template <int W>
 [[gnu::always_inline]] inline double CenteredProductsLanes(const double* y, std::size_t n,
                                                            double meanI, double meanY) {
     using Vec = typename Lanes<W>::Vec;
-    using Unaligned = typename Lanes<W>::Unaligned;
+    auto load = [y](std::size_t at) {
+        Vec v;
+        __builtin_memcpy(&v, y + at, sizeof v);
+        return v;
+    };
     Vec a = {}, b = {}, di;
     for (int l = 0; l < W; ++l)
         di[l] = static_cast<double>(l) - meanI;
     std::size_t i = 0;
     for (; i + 2 * W <= n; i += 2 * W) {
-        a += di * (*reinterpret_cast<const Unaligned*>(y + i) - meanY);
+        a += di * (load(i) - meanY);
         di += W;
-        b += di * (*reinterpret_cast<const Unaligned*>(y + i + W) - meanY);
+        b += di * (load(i + W) - meanY);
         di += W;
     }
     const Vec sum = a + b;
