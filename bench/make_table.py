@@ -104,6 +104,22 @@ COND_ROWS = [
      "conditioning_bench:BM_PandasRollingRms/iterations:1/manual_time", "items_per_second",
      "a running sum carrying its rounding errors"),
 ]
+# The spectral columns of the results table, the frequency trend and the bursts
+# (bench/spectral_bench.cpp, bench/results/spectral.md).
+SPECTRAL_ROWS = [
+    ("Results table with the `mnf_hz`, `mdf_hz` and `slope_per_s` columns, 200 recordings of "
+     "16 x 8192 rows", "spectral_bench:BM_MeasureRecordings/1/min_time:2.000/process_time",
+     "recordings/s", "the table without them",
+     "spectral_bench:BM_MeasureRecordings/0/min_time:2.000/process_time", "recordings/s",
+     "reading and measuring; the ratio is 1 / (1 + the columns' cost): at least 0.77x keeps "
+     "them within +30 %"),
+    ("Frequency trend (median frequency, 500 ms windows every 250 ms), 16 x 1,000,000 samples",
+     "spectral_bench:BM_FrequencyTrend/min_time:2.000", "samples/s",
+     "scipy.signal.periodogram loop",
+     "spectral_bench:BM_ScipyPeriodogramLoop/iterations:1/manual_time", "samples/s", ""),
+    ("Bursts, 16 x 1,000,000 samples", "spectral_bench:BM_Bursts/min_time:2.000", "samples/s",
+     "numpy", "spectral_bench:BM_NumpyBursts/iterations:1/manual_time", "samples/s", ""),
+]
 ROWS = [
     ("Data file reading, 16 x 8192 rows (the program's cap)",
      "data_bench:BM_LoadDataFileBestPass/8192/iterations:1/manual_time", "bytes_per_second",
@@ -156,7 +172,7 @@ ROWS = [
      "paint_graph_bench:BM_PaintStrip100", "time",
      "full redraw", "paint_graph_bench:BM_PaintWhole", "time",
      "a scroll repaints only the uncovered strip"),
-]
+] + SPECTRAL_ROWS
 
 
 def load(out_dir):

@@ -140,7 +140,8 @@ std::vector<MeasurementRow> MeasureDocument(CKaisekiDoc& doc, const std::string&
                 row.mnfHz = figures->meanHz;
                 row.mdfHz = figures->medianHz;
             }
-            row.slopePerS = spectral::SlopePerSecond(values, row.rateHz);
+            // The mean is the one the table shows: the same sum in index order over n.
+            if (row.mean) row.slopePerS = spectral::SlopePerSecond(values, row.rateHz, *row.mean);
         }
         if (row.rateHz > 0)
             row.durationMs = SampleToMs(row.rateHz, static_cast<double>(row.samples));

@@ -5,6 +5,7 @@
 #include <limits>
 #include <numbers>
 
+#include "modules/analysis/RealSpectrum.h"
 #include "modules/filters/FftKernel.h"
 #include "modules/filters/Spectrum.h"
 
@@ -17,6 +18,59 @@ std::size_t PaddedSize(std::size_t length) {
     while (m < 2 * length - 1)
         m *= 2;
     return m;
+}
+
+#pragma GCC diagnostic ignored "-Wpsabi"
+
+// sum (i - meanI)(y_i - meanY) over i < n, in 2 W interleaved partial sums so that the additions
+// do not wait for each other (i - meanI is exact: meanI is a whole or a half number).
+template <int W>
+struct Lanes {
+    typedef double Vec __attribute__((vector_size(8 * W)));
+};
+
+template <int W>
+[[gnu::always_inline]] inline double CenteredProductsLanes(const double* y, std::size_t n,
+                                                           double meanI, double meanY) {
+    using Vec = typename Lanes<W>::Vec;
+    auto load = [y](std::size_t at) {
+        Vec v;
+        __builtin_memcpy(&v, y + at, sizeof v);
+        return v;
+    };
+    Vec a = {}, b = {}, di;
+    for (int l = 0; l < W; ++l)
+        di[l] = static_cast<double>(l) - meanI;
+    std::size_t i = 0;
+    for (; i + 2 * W <= n; i += 2 * W) {
+        a += di * (load(i) - meanY);
+        di += W;
+        b += di * (load(i + W) - meanY);
+        di += W;
+    }
+    const Vec sum = a + b;
+    double total = 0.0;
+    for (int l = 0; l < W; ++l)
+        total += sum[l];
+    for (; i < n; ++i)
+        total += (static_cast<double>(i) - meanI) * (y[i] - meanY);
+    return total;
+}
+
+#if TAVREL_HAVE_X86_KERNELS
+__attribute__((target("avx2,fma"))) double CenteredProductsAvx2(const double* y, std::size_t n,
+                                                                double meanI, double meanY) {
+    return CenteredProductsLanes<4>(y, n, meanI, meanY);
+}
+#endif
+
+double CenteredProducts(const double* y, std::size_t n, double meanI, double meanY) {
+#if TAVREL_HAVE_X86_KERNELS
+    static const bool avx2 =
+        BestInstructionSet() >= InstructionSet::Avx2 && __builtin_cpu_supports("fma");
+    if (avx2) return CenteredProductsAvx2(y, n, meanI, meanY);
+#endif
+    return CenteredProductsLanes<2>(y, n, meanI, meanY);
 }
 
 }  // namespace
@@ -137,11 +191,25 @@ std::vector<double> WelchDensity(std::span<const double> y, double fs, int segme
     const auto n = static_cast<long long>(y.size());
     const int length = static_cast<int>(std::min<long long>(segment, n));
     const int step = length - length / 2;
+    const long long segments = (n - length) / step + 1;
+    if (RealPowerSums::Supports(length)) {
+        RealPowerSums sums(length);
+        for (long long s = 0; s < segments; ++s)
+            sums.Add(y.data() + s * step);
+        // The sums hold |2 X_k|^2.
+        const double scale = 0.25 / (fs * sums.WindowPower());
+        std::vector<double> density = sums.Sums();
+        const std::size_t last = density.size() - 1;
+        for (std::size_t k = 0; k <= last; ++k) {
+            const double single = k == 0 || k == last ? 1.0 : 2.0;
+            density[k] = single * scale * density[k] / static_cast<double>(segments);
+        }
+        return density;
+    }
     PowerSpectrum spectrum(length);
     const auto bins = static_cast<std::size_t>(spectrum.Bins());
     std::vector<double> sum(bins, 0.0);
     std::vector<double> one(bins), two(bins);
-    const long long segments = (n - length) / step + 1;
     long long s = 0;
     for (; s + 1 < segments; s += 2) {
         spectrum.DensityPair(y.data() + s * step, y.data() + (s + 1) * step, fs, one.data(),
@@ -194,20 +262,20 @@ std::optional<FrequencyFigures> SignalFigures(std::span<const double> y, double 
 }
 
 std::optional<double> SlopePerSecond(std::span<const double> y, double fs) {
-    const std::size_t n = y.size();
-    if (n < 2 || !(fs > 0.0)) return std::nullopt;
     double sum = 0.0;
     for (double v : y)
         sum += v;
-    const double meanY = sum / static_cast<double>(n);
+    return SlopePerSecond(y, fs, sum / static_cast<double>(y.size()));
+}
+
+std::optional<double> SlopePerSecond(std::span<const double> y, double fs, double meanY) {
+    const std::size_t n = y.size();
+    if (n < 2 || !(fs > 0.0)) return std::nullopt;
+    // sum (i - meanI)^2 = n (n^2 - 1) / 12.
     const double meanI = (static_cast<double>(n) - 1.0) / 2.0;
-    double sxy = 0.0;
-    double sxx = 0.0;
-    for (std::size_t i = 0; i < n; ++i) {
-        const double di = static_cast<double>(i) - meanI;
-        sxy += di * (y[i] - meanY);
-        sxx += di * di;
-    }
+    const double sxy = CenteredProducts(y.data(), n, meanI, meanY);
+    const double count = static_cast<double>(n);
+    const double sxx = count * (count * count - 1.0) / 12.0;
     return fs * sxy / sxx;
 }
 

@@ -72,6 +72,8 @@ std::optional<FrequencyFigures> SignalFigures(std::span<const double> y, double 
 // The least-squares slope of y against time in seconds (value units per second); none below 2
 // samples or without a positive rate.
 std::optional<double> SlopePerSecond(std::span<const double> y, double fs);
+// The same with the mean of y given (sum in index order over n, as the results table has it).
+std::optional<double> SlopePerSecond(std::span<const double> y, double fs, double meanY);
 
 enum class TrendMeasure { Median = 0, Mean = 1 };
 
