@@ -13,6 +13,7 @@
 #include <mutex>
 #include <new>
 
+#include "document/DataFileReader.h"
 #include "document/DataSettings.h"
 #include "document/RecordingPlan.h"
 #include "platform/Host.h"
@@ -260,74 +261,99 @@ bool ReadLayout(std::FILE* file, const edf_hdr_struct& header, RecordLayout& lay
            std::fseek(file, static_cast<long>(layout.headerBytes), SEEK_SET) == 0;
 }
 
-// Reads whole data records in large blocks and scales the digital values exactly as EDFlib does
-// (clamped to the digital range, then bitvalue x (offset + value)); EDFlib itself fetches every
-// byte of a sample with a call of its own. Returns false when the file is not laid out as
-// expected, before anything was read.
+// The block buffer is kept from one reading to the next on each thread: fresh memory costs more to
+// touch than the decoding of what is read into it.
+thread_local std::vector<unsigned char> t_spareBlock;
+
+// Scales `count` samples of one signal, `sampleBytes` apart from `p`, into `out`, exactly as
+// EDFlib scales them: clamped to the digital range, then bitvalue x (offset + value).
+void DecodeSamples(const unsigned char* p, int sampleBytes, long long count, int low, int high,
+                   double bitvalue, double offset, double* out) {
+    if (sampleBytes == 3) {
+        for (long long j = 0; j < count; ++j, p += 3) {
+            const int digital = static_cast<std::int32_t>(static_cast<std::uint32_t>(p[2]) << 24 |
+                                                          static_cast<std::uint32_t>(p[1]) << 16 |
+                                                          static_cast<std::uint32_t>(p[0]) << 8) >>
+                                8;
+            out[j] = bitvalue * (offset + std::clamp(digital, low, high));
+        }
+    } else {
+        for (long long j = 0; j < count; ++j, p += 2) {
+            const int digital = static_cast<std::int16_t>(p[0] | p[1] << 8);
+            out[j] = bitvalue * (offset + std::clamp(digital, low, high));
+        }
+    }
+}
+
+// Reads whole data records in large blocks and scales the digital values exactly as EDFlib does;
+// EDFlib itself fetches every byte of a sample with a call of its own. The read columns are sized
+// once to the planned count and each record's samples decoded straight into place; a reading that
+// stops early leaves them as long as what was read. Returns false when the file is not laid out
+// as expected, before anything was read.
 bool ReadRecords(std::FILE* file, const edf_hdr_struct& header, const ReadPlan& plan,
                  std::vector<std::vector<double>>& columns, int& rowCount, Progress* progress,
                  bool& cancelled) {
     RecordLayout layout;
     if (!file || std::fseek(file, 0, SEEK_SET) != 0 || !ReadLayout(file, header, layout))
         return false;
+    struct Scale {
+        double bitvalue, offset;
+        int low, high;
+        long long start;  // the signal's offset in a record
+    };
+    std::vector<Scale> scales;
     for (int k : plan.read) {
         const edf_param_struct& signal = header.signalparam[plan.first + k];
         if (signal.dig_min >= signal.dig_max || signal.phys_min == signal.phys_max) return false;
+        const double bitvalue =
+            (signal.phys_max - signal.phys_min) / (signal.dig_max - signal.dig_min);
+        scales.push_back({bitvalue, signal.phys_max / bitvalue - signal.dig_max, signal.dig_min,
+                          signal.dig_max,
+                          layout.offsets[static_cast<std::size_t>(plan.first + k)]});
     }
     const long long perRecord = header.signalparam[plan.first].smp_in_datarecord;
+    // Without a record to read there is no block to fill.
+    if (plan.count <= 0 || plan.read.empty()) return true;
     const long long batch = std::max<long long>(1, (4 << 20) / layout.recordBytes);
-    std::vector<unsigned char> block;
-    constexpr long long kScratch = 2048;
-    double scratch[kScratch];
-    for (long long done = 0; done < plan.count;) {
-        if (columns.size() < static_cast<std::size_t>(kColumns)) return true;
+    std::vector<unsigned char> block = std::move(t_spareBlock);
+    for (int k : plan.read)
+        columns[static_cast<std::size_t>(k)].resize(static_cast<std::size_t>(plan.count));
+    long long done = 0;
+    // The read columns end where the reading stopped.
+    auto finish = [&] {
+        if (columns.size() >= static_cast<std::size_t>(kColumns))
+            for (int k : plan.read)
+                columns[static_cast<std::size_t>(k)].resize(static_cast<std::size_t>(done));
+        rowCount = Rows(columns);
+        t_spareBlock = std::move(block);
+        return true;
+    };
+    while (done < plan.count) {
         const long long records = std::min(batch, (plan.count - done + perRecord - 1) / perRecord);
         block.resize(static_cast<std::size_t>(records * layout.recordBytes));
-        if (std::fread(block.data(), 1, block.size(), file) != block.size()) return true;
+        if (std::fread(block.data(), 1, block.size(), file) != block.size()) return finish();
         const long long n = std::min(records * perRecord, plan.count - done);
-        for (int k : plan.read) {
-            const edf_param_struct& signal = header.signalparam[plan.first + k];
-            const double bitvalue =
-                (signal.phys_max - signal.phys_min) / (signal.dig_max - signal.dig_min);
-            const double offset = signal.phys_max / bitvalue - signal.dig_max;
-            std::vector<double>& column = columns[static_cast<std::size_t>(k)];
-            const long long start = layout.offsets[static_cast<std::size_t>(plan.first + k)];
-            const int low = signal.dig_min, high = signal.dig_max;
-            // Scaled a piece at a time into a small buffer that stays in the cache, then
-            // appended: the column's memory is written once.
-            for (long long i = 0; i < n;) {
-                const long long r = i / perRecord, j0 = i % perRecord;
-                const long long m = std::min({perRecord - j0, n - i, kScratch});
-                const unsigned char* p =
-                    block.data() + r * layout.recordBytes + start + j0 * layout.sampleBytes;
-                if (layout.sampleBytes == 3) {
-                    for (long long j = 0; j < m; ++j, p += 3) {
-                        const int digital =
-                            static_cast<std::int32_t>(static_cast<std::uint32_t>(p[2]) << 24 |
-                                                      static_cast<std::uint32_t>(p[1]) << 16 |
-                                                      static_cast<std::uint32_t>(p[0]) << 8) >>
-                            8;
-                        scratch[j] = bitvalue * (offset + std::clamp(digital, low, high));
-                    }
-                } else {
-                    for (long long j = 0; j < m; ++j, p += 2) {
-                        const int digital = static_cast<std::int16_t>(p[0] | p[1] << 8);
-                        scratch[j] = bitvalue * (offset + std::clamp(digital, low, high));
-                    }
-                }
-                column.insert(column.end(), scratch, scratch + m);
-                i += m;
-            }
+        for (std::size_t s = 0; s < plan.read.size(); ++s) {
+            const Scale& scale = scales[s];
+            double* out = columns[static_cast<std::size_t>(plan.read[s])].data() + done;
+            for (long long r = 0; r * perRecord < n; ++r)
+                DecodeSamples(block.data() + r * layout.recordBytes + scale.start,
+                              layout.sampleBytes, std::min(perRecord, n - r * perRecord),
+                              scale.low, scale.high, scale.bitvalue, scale.offset,
+                              out + r * perRecord);
             if (progress) progress->Step(static_cast<int>(n));
         }
         done += n;
-        rowCount = Rows(columns);
+        rowCount = static_cast<int>(done);
         if (progress && progress->PumpMessages()) {
             cancelled = true;
-            return true;
+            return finish();
         }
+        // The user interface replaced the document's contents while the progress window was
+        // pumping: stop.
+        if (columns.size() < static_cast<std::size_t>(kColumns)) return finish();
     }
-    return true;
+    return finish();
 }
 
 // The annotations EDFlib read (onsets and durations in units of 100 ns).
@@ -372,7 +398,7 @@ RecordingReadResult ReadRecordingSignals(const EdfFile& file, std::FILE* data, i
             continue;
         }
         plan.read.push_back(k);
-        columns[static_cast<std::size_t>(k)].reserve(static_cast<std::size_t>(plan.count));
+        ReserveColumn(columns[static_cast<std::size_t>(k)], static_cast<std::size_t>(plan.count));
         total += plan.count;
     }
     if (progress) progress->SetRange(0, SaturateToInt(total));
