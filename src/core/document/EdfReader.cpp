@@ -316,8 +316,16 @@ bool ReadRecords(std::FILE* file, const edf_hdr_struct& header, const ReadPlan& 
     if (plan.count <= 0 || plan.read.empty()) return true;
     const long long batch = std::max<long long>(1, (4 << 20) / layout.recordBytes);
     std::vector<unsigned char> block = std::move(t_spareBlock);
-    for (int k : plan.read)
-        columns[static_cast<std::size_t>(k)].resize(static_cast<std::size_t>(plan.count));
+    try {
+        for (int k : plan.read)
+            columns[static_cast<std::size_t>(k)].resize(static_cast<std::size_t>(plan.count));
+    } catch (...) {
+        // Without the memory no column holds values that were not read.
+        for (int k : plan.read)
+            columns[static_cast<std::size_t>(k)].clear();
+        t_spareBlock = std::move(block);
+        throw;
+    }
     long long done = 0;
     // The read columns end where the reading stopped.
     auto finish = [&] {
