@@ -1,6 +1,7 @@
 #include "document/EdfReader.h"
 
 #include <edflib.h>
+#include <endian.h>
 
 #include <algorithm>
 #include <charconv>
@@ -8,6 +9,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <limits>
 #include <mutex>
@@ -270,11 +272,13 @@ thread_local std::vector<unsigned char> t_spareBlock;
 void DecodeSamples(const unsigned char* p, int sampleBytes, long long count, int low, int high,
                    double bitvalue, double offset, double* out) {
     if (sampleBytes == 3) {
+        // Four bytes are loaded at once (the block has a byte to spare after its end) and the
+        // fourth shifted out; the sample is the low three, little-endian.
         for (long long j = 0; j < count; ++j, p += 3) {
-            const int digital = static_cast<std::int32_t>(static_cast<std::uint32_t>(p[2]) << 24 |
-                                                          static_cast<std::uint32_t>(p[1]) << 16 |
-                                                          static_cast<std::uint32_t>(p[0]) << 8) >>
-                                8;
+            std::uint32_t word;
+            std::memcpy(&word, p, sizeof word);
+            word = le32toh(word);
+            const int digital = static_cast<std::int32_t>(word << 8) >> 8;
             out[j] = bitvalue * (offset + std::clamp(digital, low, high));
         }
     } else {
@@ -286,10 +290,10 @@ void DecodeSamples(const unsigned char* p, int sampleBytes, long long count, int
 }
 
 // Reads whole data records in large blocks and scales the digital values exactly as EDFlib does;
-// EDFlib itself fetches every byte of a sample with a call of its own. The read columns are sized
-// once to the planned count and each record's samples decoded straight into place; a reading that
-// stops early leaves them as long as what was read. Returns false when the file is not laid out
-// as expected, before anything was read.
+// EDFlib itself fetches every byte of a sample with a call of its own. The columns' storage is
+// reserved for the planned count beforehand (kept storage where there is such), so they never
+// grow; a reading that stops early leaves them as long as what was read. Returns false when the
+// file is not laid out as expected, before anything was read.
 bool ReadRecords(std::FILE* file, const edf_hdr_struct& header, const ReadPlan& plan,
                  std::vector<std::vector<double>>& columns, int& rowCount, Progress* progress,
                  bool& cancelled) {
@@ -316,39 +320,37 @@ bool ReadRecords(std::FILE* file, const edf_hdr_struct& header, const ReadPlan& 
     if (plan.count <= 0 || plan.read.empty()) return true;
     const long long batch = std::max<long long>(1, (4 << 20) / layout.recordBytes);
     std::vector<unsigned char> block = std::move(t_spareBlock);
-    try {
-        for (int k : plan.read)
-            columns[static_cast<std::size_t>(k)].resize(static_cast<std::size_t>(plan.count));
-    } catch (...) {
-        // Without the memory no column holds values that were not read.
-        for (int k : plan.read)
-            columns[static_cast<std::size_t>(k)].clear();
-        t_spareBlock = std::move(block);
-        throw;
-    }
     long long done = 0;
-    // The read columns end where the reading stopped.
+    constexpr long long kScratch = 2048;
+    double scratch[kScratch];
     auto finish = [&] {
-        if (columns.size() >= static_cast<std::size_t>(kColumns))
-            for (int k : plan.read)
-                columns[static_cast<std::size_t>(k)].resize(static_cast<std::size_t>(done));
         rowCount = Rows(columns);
         t_spareBlock = std::move(block);
         return true;
     };
     while (done < plan.count) {
         const long long records = std::min(batch, (plan.count - done + perRecord - 1) / perRecord);
-        block.resize(static_cast<std::size_t>(records * layout.recordBytes));
-        if (std::fread(block.data(), 1, block.size(), file) != block.size()) return finish();
+        const auto bytes = static_cast<std::size_t>(records * layout.recordBytes);
+        // One byte more than is read: the 24-bit decoding loads four bytes at a time.
+        block.resize(bytes + 1);
+        if (std::fread(block.data(), 1, bytes, file) != bytes) return finish();
         const long long n = std::min(records * perRecord, plan.count - done);
         for (std::size_t s = 0; s < plan.read.size(); ++s) {
             const Scale& scale = scales[s];
-            double* out = columns[static_cast<std::size_t>(plan.read[s])].data() + done;
-            for (long long r = 0; r * perRecord < n; ++r)
-                DecodeSamples(block.data() + r * layout.recordBytes + scale.start,
-                              layout.sampleBytes, std::min(perRecord, n - r * perRecord),
-                              scale.low, scale.high, scale.bitvalue, scale.offset,
-                              out + r * perRecord);
+            std::vector<double>& column = columns[static_cast<std::size_t>(plan.read[s])];
+            // Decoded a piece at a time into a small buffer that stays in the cache, then
+            // appended to the column's reserved storage: its memory is written once (sizing the
+            // column first would write it twice).
+            for (long long i = 0; i < n;) {
+                const long long r = i / perRecord, j = i % perRecord;
+                const long long m = std::min({perRecord - j, n - i, kScratch});
+                DecodeSamples(block.data() + r * layout.recordBytes + scale.start +
+                                  j * layout.sampleBytes,
+                              layout.sampleBytes, m, scale.low, scale.high, scale.bitvalue,
+                              scale.offset, scratch);
+                column.insert(column.end(), scratch, scratch + m);
+                i += m;
+            }
             if (progress) progress->Step(static_cast<int>(n));
         }
         done += n;
