@@ -248,7 +248,8 @@ RecordingResult ReadBrainVisionRecording(std::FILE* header, const std::string& p
                 if (source < 0) continue;
                 const auto c = static_cast<std::size_t>(source);
                 long long stride = frameBytes;
-                // (Vectorized data: the block is read below, and may still be empty here.)
+                // Multiplexed: the channel's first sample in the frames read; otherwise the
+                // channel's own samples are read below (the block may still be empty here).
                 const unsigned char* p = multiplexed ? block.data() + c * known->bytes : nullptr;
                 if (!multiplexed) {
                     block.resize(static_cast<std::size_t>(n * known->bytes));

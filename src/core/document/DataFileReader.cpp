@@ -1,6 +1,7 @@
 #include "document/DataFileReader.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <iterator>
@@ -29,7 +30,9 @@ inline const char* FindComma(const char* p, const char* end) {
     return static_cast<const char*>(std::memchr(p, ',', static_cast<std::size_t>(end - p)));
 }
 
-constexpr std::size_t kKeptColumnValues = 8192;
+// A kept column is taken for a reading of `count` values only when it holds at most four times
+// as many plus this (the program's own row cap): a small reading does not pin a large array.
+constexpr std::size_t kSpareSlackValues = 8192;
 
 // A line carried across chunks is looked at for its kept cells once it has grown this long: the
 // cells after them are dropped while reading, so a line of any length costs memory in proportion
@@ -59,12 +62,22 @@ constexpr int kMarkLength = 3;
 // touched last, and no thread waits for another.
 thread_local std::vector<std::vector<double>> t_spareColumns;
 
+std::size_t SpareBytes() {
+    std::size_t bytes = 0;
+    for (const std::vector<double>& spare : t_spareColumns)
+        bytes += spare.capacity() * sizeof(double);
+    return bytes;
+}
+
 // Replaces the storage of `column` (empty) by kept storage of at least `capacity` values, if
 // there is such.
 bool TakeColumnStorage(std::vector<double>& column, std::size_t capacity) {
     std::vector<std::vector<double>>& spares = t_spareColumns;
+    const std::size_t most = capacity <= (SIZE_MAX - kSpareSlackValues) / 4
+                                 ? capacity * 4 + kSpareSlackValues
+                                 : SIZE_MAX;
     for (auto spare = spares.rbegin(); spare != spares.rend(); ++spare) {
-        if (spare->capacity() < capacity) continue;
+        if (spare->capacity() < capacity || spare->capacity() > most) continue;
         column.swap(*spare);
         spares.erase(std::next(spare).base());
         return true;
@@ -403,13 +416,22 @@ bool DataFileReader::FeedLines(const char* data, std::size_t size, int pieces) {
 }
 
 void KeepColumnStorage(std::vector<double>& column) {
-    if (column.capacity() == 0 || column.capacity() > kKeptColumnValues) return;
+    const std::size_t bytes = column.capacity() * sizeof(double);
+    if (bytes == 0 || bytes > kKeptColumnBytes) return;
     std::vector<std::vector<double>>& spares = t_spareColumns;
-    // The latest document's storage is the likeliest to fit the next: the oldest makes room.
+    // The latest document's storage is the likeliest to fit the next: the oldest make room.
     if (spares.size() >= static_cast<std::size_t>(DataFileReader::kColumns))
+        spares.erase(spares.begin());
+    while (!spares.empty() && SpareBytes() + bytes > kKeptColumnBytes)
         spares.erase(spares.begin());
     column.clear();
     spares.push_back(std::move(column));
+}
+
+void ReserveColumn(std::vector<double>& column, std::size_t count) {
+    if (column.capacity() >= count) return;
+    if (column.empty() && TakeColumnStorage(column, count)) return;
+    column.reserve(count);
 }
 
 namespace {

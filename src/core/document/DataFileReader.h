@@ -105,11 +105,17 @@ class DataFileReader {
 };
 
 // Column storage outlives documents: a closed document hands its columns here, and a later
-// reading whose first data line reserves storage takes them instead of fresh memory, which costs
-// as much to touch as the parsing of what is written into it. Only columns of up to 8192 values
-// (what the program's own reading ever reserves) are kept, the latest sixteen of the thread (a
-// reading takes only what its own thread kept).
+// reading that reserves storage takes them instead of fresh memory, whose first touch costs more
+// than the parsing or decoding of what is written into it (on a virtual machine, several times
+// more). The latest sixteen columns of the thread are kept (a reading takes only what its own
+// thread kept), together at most kKeptColumnBytes; the oldest make room.
+inline constexpr std::size_t kKeptColumnBytes = std::size_t{1} << 30;
 void KeepColumnStorage(std::vector<double>& column);
+
+// Makes an empty `column` able to hold `count` values without growing: kept storage of at least
+// that many values (and not wastefully more), otherwise new storage. Throws std::bad_alloc or
+// std::length_error as reserve does.
+void ReserveColumn(std::vector<double>& column, std::size_t count);
 
 // Reads the comma-separated text of an open file (at its start, `length` bytes long) into
 // `recording`'s columns: the progress range is the file's length; a cancel, the row cap and a

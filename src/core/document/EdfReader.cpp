@@ -1,6 +1,7 @@
 #include "document/EdfReader.h"
 
 #include <edflib.h>
+#include <endian.h>
 
 #include <algorithm>
 #include <charconv>
@@ -8,11 +9,13 @@
 #include <condition_variable>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <limits>
 #include <mutex>
 #include <new>
 
+#include "document/DataFileReader.h"
 #include "document/DataSettings.h"
 #include "document/RecordingPlan.h"
 #include "platform/Host.h"
@@ -262,74 +265,107 @@ bool ReadLayout(std::FILE* file, const edf_hdr_struct& header, RecordLayout& lay
            std::fseek(file, static_cast<long>(layout.headerBytes), SEEK_SET) == 0;
 }
 
-// Reads whole data records in large blocks and scales the digital values exactly as EDFlib does
-// (clamped to the digital range, then bitvalue x (offset + value)); EDFlib itself fetches every
-// byte of a sample with a call of its own. Returns false when the file is not laid out as
-// expected, before anything was read.
+// The block buffer is kept from one reading to the next on each thread: fresh memory costs more to
+// touch than the decoding of what is read into it.
+thread_local std::vector<unsigned char> t_spareBlock;
+
+// Scales `count` samples of one signal, `sampleBytes` apart from `p`, into `out`, exactly as
+// EDFlib scales them: clamped to the digital range, then bitvalue x (offset + value).
+void DecodeSamples(const unsigned char* p, int sampleBytes, long long count, int low, int high,
+                   double bitvalue, double offset, double* out) {
+    if (sampleBytes == 3) {
+        // Four bytes are loaded at once (the block has a byte to spare after its end) and the
+        // fourth shifted out; the sample is the low three, little-endian.
+        for (long long j = 0; j < count; ++j, p += 3) {
+            std::uint32_t word;
+            std::memcpy(&word, p, sizeof word);
+            word = le32toh(word);
+            const int digital = static_cast<std::int32_t>(word << 8) >> 8;
+            out[j] = bitvalue * (offset + std::clamp(digital, low, high));
+        }
+    } else {
+        for (long long j = 0; j < count; ++j, p += 2) {
+            const int digital = static_cast<std::int16_t>(p[0] | p[1] << 8);
+            out[j] = bitvalue * (offset + std::clamp(digital, low, high));
+        }
+    }
+}
+
+// Reads whole data records in large blocks and scales the digital values exactly as EDFlib does;
+// EDFlib itself fetches every byte of a sample with a call of its own. The columns' storage is
+// reserved for the planned count beforehand (kept storage where there is such), so they never
+// grow; a reading that stops early leaves them as long as what was read. Returns false when the
+// file is not laid out as expected, before anything was read.
 bool ReadRecords(std::FILE* file, const edf_hdr_struct& header, const ReadPlan& plan,
                  std::vector<std::vector<double>>& columns, int& rowCount, Progress* progress,
                  bool& cancelled) {
     RecordLayout layout;
     if (!file || std::fseek(file, 0, SEEK_SET) != 0 || !ReadLayout(file, header, layout))
         return false;
+    struct Scale {
+        double bitvalue, offset;
+        int low, high;
+        long long start;  // the signal's offset in a record
+    };
+    std::vector<Scale> scales;
     for (int k : plan.read) {
         const edf_param_struct& signal = header.signalparam[plan.first + k];
         if (signal.dig_min >= signal.dig_max || signal.phys_min == signal.phys_max) return false;
+        const double bitvalue =
+            (signal.phys_max - signal.phys_min) / (signal.dig_max - signal.dig_min);
+        scales.push_back({bitvalue, signal.phys_max / bitvalue - signal.dig_max, signal.dig_min,
+                          signal.dig_max,
+                          layout.offsets[static_cast<std::size_t>(plan.first + k)]});
     }
     const long long perRecord = header.signalparam[plan.first].smp_in_datarecord;
+    // Without a record to read there is no block to fill.
+    if (plan.count <= 0 || plan.read.empty()) return true;
     const long long batch = std::max<long long>(1, (4 << 20) / layout.recordBytes);
-    std::vector<unsigned char> block;
+    std::vector<unsigned char> block = std::move(t_spareBlock);
+    long long done = 0;
     constexpr long long kScratch = 2048;
     double scratch[kScratch];
-    for (long long done = 0; done < plan.count;) {
-        if (columns.size() < static_cast<std::size_t>(kColumns)) return true;
+    auto finish = [&] {
+        rowCount = Rows(columns);
+        t_spareBlock = std::move(block);
+        return true;
+    };
+    while (done < plan.count) {
         const long long records = std::min(batch, (plan.count - done + perRecord - 1) / perRecord);
-        block.resize(static_cast<std::size_t>(records * layout.recordBytes));
-        if (std::fread(block.data(), 1, block.size(), file) != block.size()) return true;
+        const auto bytes = static_cast<std::size_t>(records * layout.recordBytes);
+        // One byte more than is read: the 24-bit decoding loads four bytes at a time.
+        block.resize(bytes + 1);
+        if (std::fread(block.data(), 1, bytes, file) != bytes) return finish();
         const long long n = std::min(records * perRecord, plan.count - done);
-        for (int k : plan.read) {
-            const edf_param_struct& signal = header.signalparam[plan.first + k];
-            const double bitvalue =
-                (signal.phys_max - signal.phys_min) / (signal.dig_max - signal.dig_min);
-            const double offset = signal.phys_max / bitvalue - signal.dig_max;
-            std::vector<double>& column = columns[static_cast<std::size_t>(k)];
-            const long long start = layout.offsets[static_cast<std::size_t>(plan.first + k)];
-            const int low = signal.dig_min, high = signal.dig_max;
-            // Scaled a piece at a time into a small buffer that stays in the cache, then
-            // appended: the column's memory is written once.
+        for (std::size_t s = 0; s < plan.read.size(); ++s) {
+            const Scale& scale = scales[s];
+            std::vector<double>& column = columns[static_cast<std::size_t>(plan.read[s])];
+            // Decoded a piece at a time into a small buffer that stays in the cache, then
+            // appended to the column's reserved storage: its memory is written once (sizing the
+            // column first would write it twice).
             for (long long i = 0; i < n;) {
-                const long long r = i / perRecord, j0 = i % perRecord;
-                const long long m = std::min({perRecord - j0, n - i, kScratch});
-                const unsigned char* p =
-                    block.data() + r * layout.recordBytes + start + j0 * layout.sampleBytes;
-                if (layout.sampleBytes == 3) {
-                    for (long long j = 0; j < m; ++j, p += 3) {
-                        const int digital =
-                            static_cast<std::int32_t>(static_cast<std::uint32_t>(p[2]) << 24 |
-                                                      static_cast<std::uint32_t>(p[1]) << 16 |
-                                                      static_cast<std::uint32_t>(p[0]) << 8) >>
-                            8;
-                        scratch[j] = bitvalue * (offset + std::clamp(digital, low, high));
-                    }
-                } else {
-                    for (long long j = 0; j < m; ++j, p += 2) {
-                        const int digital = static_cast<std::int16_t>(p[0] | p[1] << 8);
-                        scratch[j] = bitvalue * (offset + std::clamp(digital, low, high));
-                    }
-                }
+                const long long r = i / perRecord, j = i % perRecord;
+                const long long m = std::min({perRecord - j, n - i, kScratch});
+                DecodeSamples(block.data() + r * layout.recordBytes + scale.start +
+                                  j * layout.sampleBytes,
+                              layout.sampleBytes, m, scale.low, scale.high, scale.bitvalue,
+                              scale.offset, scratch);
                 column.insert(column.end(), scratch, scratch + m);
                 i += m;
             }
             if (progress) progress->Step(static_cast<int>(n));
         }
         done += n;
-        rowCount = Rows(columns);
+        rowCount = static_cast<int>(done);
         if (progress && progress->PumpMessages()) {
             cancelled = true;
-            return true;
+            return finish();
         }
+        // The user interface replaced the document's contents while the progress window was
+        // pumping: stop.
+        if (columns.size() < static_cast<std::size_t>(kColumns)) return finish();
     }
-    return true;
+    return finish();
 }
 
 // The annotations EDFlib read (onsets and durations in units of 100 ns).
@@ -374,7 +410,7 @@ RecordingReadResult ReadRecordingSignals(const EdfFile& file, std::FILE* data, i
             continue;
         }
         plan.read.push_back(k);
-        columns[static_cast<std::size_t>(k)].reserve(static_cast<std::size_t>(plan.count));
+        ReserveColumn(columns[static_cast<std::size_t>(k)], static_cast<std::size_t>(plan.count));
         total += plan.count;
     }
     if (progress) progress->SetRange(0, SaturateToInt(total));

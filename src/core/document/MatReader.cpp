@@ -6,6 +6,7 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
+#include <limits>
 #include <memory>
 #include <mutex>
 #include <new>
@@ -111,6 +112,72 @@ double Element(const matvar_t& var, std::size_t i) {
         default:
             return 0.0;
     }
+}
+
+template <class T>
+void Widen(const void* from, double* to, std::size_t count) {
+    const T* values = static_cast<const T*>(from);
+    for (std::size_t i = 0; i < count; ++i)
+        to[i] = static_cast<double>(values[i]);
+}
+
+// `count` elements of class `type` as doubles, as Element gives them.
+void ConvertElements(matio_classes type, const void* from, double* to, std::size_t count) {
+    switch (type) {
+        case MAT_C_SINGLE:
+            return Widen<float>(from, to, count);
+        case MAT_C_INT8:
+            return Widen<std::int8_t>(from, to, count);
+        case MAT_C_UINT8:
+            return Widen<std::uint8_t>(from, to, count);
+        case MAT_C_INT16:
+            return Widen<std::int16_t>(from, to, count);
+        case MAT_C_UINT16:
+            return Widen<std::uint16_t>(from, to, count);
+        case MAT_C_INT32:
+            return Widen<std::int32_t>(from, to, count);
+        case MAT_C_UINT32:
+            return Widen<std::uint32_t>(from, to, count);
+        case MAT_C_INT64:
+            return Widen<std::int64_t>(from, to, count);
+        case MAT_C_UINT64:
+            return Widen<std::uint64_t>(from, to, count);
+        default:
+            return Widen<double>(from, to, count);
+    }
+}
+
+// Reads elements [0, count) of column `c` of a variable's matrix (a vector: c = 0) straight into
+// `column`: a double variable into the column's own storage, another class through `scratch`.
+// Only for data that lie one after another in the file (a column, or a vector) and that matio
+// reads without inflating the whole variable again. False when matio cannot read them.
+bool ReadColumnInPlace(mat_t* mat, matvar_t& info, std::size_t c, std::size_t count,
+                       std::vector<double>& column, std::vector<unsigned char>& scratch) {
+    if (count > static_cast<std::size_t>(std::numeric_limits<int>::max()) ||
+        c > static_cast<std::size_t>(std::numeric_limits<int>::max()))
+        return false;
+    const bool rowVector = info.dims[0] == 1;
+    int start[2] = {0, rowVector ? 0 : static_cast<int>(c)};
+    int stride[2] = {1, 1};
+    int edge[2] = {rowVector ? 1 : static_cast<int>(count), rowVector ? static_cast<int>(count) : 1};
+    column.resize(count);
+    if (info.class_type == MAT_C_DOUBLE)
+        return Mat_VarReadData(mat, &info, column.data(), start, stride, edge) == 0;
+    scratch.resize(count * ElementSize(info.class_type));
+    if (Mat_VarReadData(mat, &info, scratch.data(), start, stride, edge) != 0) return false;
+    ConvertElements(info.class_type, scratch.data(), column.data(), count);
+    return true;
+}
+
+// A variable's description (no data) when it is a numeric matrix whose columns can be read in
+// place; null otherwise (it is then read whole).
+VarPtr InPlaceInfo(mat_t* mat, const std::string& name) {
+    VarPtr info(Mat_VarReadInfo(mat, name.c_str()));
+    if (!info || !NotNumeric(*info).empty()) return nullptr;
+    // A compressed variable of a version 5 file would be inflated again for each column.
+    if (Mat_GetVersion(mat) != MAT_FT_MAT73 && info->compression != MAT_COMPRESSION_NONE)
+        return nullptr;
+    return info;
 }
 
 // Reads the data of variable `name`; null when matio cannot or the data are not all there.
@@ -238,13 +305,18 @@ RecordingResult ReadMatRecording(std::FILE* data, const std::string& path,
         VarPtr matrix;
         bool byColumns = true;  // the matrix's columns are the channels
         std::size_t channelCount = found.vectors.size(), length = found.length;
+        VarPtr matrixInfo;  // the matrix read column by column in place
         if (!found.matrix.empty()) {
-            matrix = ReadData(mat.get(), found.matrix);
-            if (!matrix) return refuse("the data of " + found.matrix + " cannot be read");
             byColumns = !(found.rows < found.cols && found.rows <= Recording::kColumns);
+            if (byColumns) matrixInfo = InPlaceInfo(mat.get(), found.matrix);
+            if (!matrixInfo) {
+                matrix = ReadData(mat.get(), found.matrix);
+                if (!matrix) return refuse("the data of " + found.matrix + " cannot be read");
+            }
             channelCount = byColumns ? found.cols : found.rows;
             length = byColumns ? found.rows : found.cols;
         }
+        const bool isMatrix = !found.matrix.empty();
         if (channelCount == 0) {
             std::string reason = "no numeric matrix or vector to read";
             for (std::size_t i = 0; i < found.skipped.size(); ++i)
@@ -254,7 +326,7 @@ RecordingResult ReadMatRecording(std::FILE* data, const std::string& path,
         std::vector<SourceChannel> channels(channelCount);
         for (std::size_t c = 0; c < channelCount; ++c) {
             channels[c].label =
-                matrix ? found.matrix + "(" + std::to_string(c + 1) + ")" : found.vectors[c];
+                isMatrix ? found.matrix + "(" + std::to_string(c + 1) + ")" : found.vectors[c];
             channels[c].rate = found.rate.value_or(0.0);
         }
         recording.notes.skipped = std::move(found.skipped);
@@ -262,24 +334,32 @@ RecordingResult ReadMatRecording(std::FILE* data, const std::string& path,
             PlanChannels(channels, static_cast<long long>(length), options, recording);
         if (progress) progress->SetRange(0, SaturateToInt(plan.count * Recording::kColumns));
         const std::size_t n = static_cast<std::size_t>(plan.count);
+        std::vector<unsigned char> scratch;
         for (int k = 0; k < Recording::kColumns; ++k) {
             const int source = plan.source[static_cast<std::size_t>(k)];
             if (source < 0) continue;
             const std::size_t c = static_cast<std::size_t>(source);
-            VarPtr vector;
-            if (!matrix) {
-                vector = ReadData(mat.get(), found.vectors[c]);
-                if (!vector) return refuse("the data of " + found.vectors[c] + " cannot be read");
-            }
-            const matvar_t& var = matrix ? *matrix : *vector;
             std::vector<double>& column = recording.columns[static_cast<std::size_t>(k)];
-            column.resize(n);
-            // MATLAB stores a matrix column by column.
-            for (std::size_t i = 0; i < n; ++i) {
-                const std::size_t at = !matrix     ? i
-                                       : byColumns ? c * found.rows + i
-                                                   : i * found.rows + c;
-                column[i] = Element(var, at);
+            const std::string& name = isMatrix ? found.matrix : found.vectors[c];
+            VarPtr vector;
+            if (matrixInfo || (!isMatrix && (vector = InPlaceInfo(mat.get(), name)))) {
+                if (!ReadColumnInPlace(mat.get(), matrixInfo ? *matrixInfo : *vector,
+                                       matrixInfo ? c : 0, n, column, scratch))
+                    return refuse("the data of " + name + " cannot be read");
+            } else {
+                if (!isMatrix) {
+                    vector = ReadData(mat.get(), name);
+                    if (!vector) return refuse("the data of " + name + " cannot be read");
+                }
+                const matvar_t& var = isMatrix ? *matrix : *vector;
+                column.resize(n);
+                // MATLAB stores a matrix column by column.
+                for (std::size_t i = 0; i < n; ++i) {
+                    const std::size_t at = !isMatrix   ? i
+                                           : byColumns ? c * found.rows + i
+                                                       : i * found.rows + c;
+                    column[i] = Element(var, at);
+                }
             }
             if (progress) {
                 progress->Step(SaturateToInt(plan.count));

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <limits>
 
+#include "document/DataFileReader.h"
 #include "document/DataSettings.h"
 #include "platform/Rounding.h"
 
@@ -48,8 +49,8 @@ ChannelPlan PlanChannels(const std::vector<SourceChannel>& channels, long long s
         }
         plan.source[static_cast<std::size_t>(k)] = first + k;
         recording.labels[static_cast<std::size_t>(k)] = channel.label;
-        recording.columns[static_cast<std::size_t>(k)].reserve(
-            static_cast<std::size_t>(plan.count));
+        ReserveColumn(recording.columns[static_cast<std::size_t>(k)],
+                      static_cast<std::size_t>(plan.count));
     }
     return plan;
 }

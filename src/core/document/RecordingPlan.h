@@ -31,7 +31,7 @@ struct ChannelPlan {
 
 // Plans the reading of `channels`, each `samples` long, into `recording`: notes the rate and unit
 // (when the first read channel's rate is known), the channels of another rate and the rows the
-// cap leaves out, and reserves the columns' storage.
+// cap leaves out, and reserves the columns' storage (kept storage where there is such).
 ChannelPlan PlanChannels(const std::vector<SourceChannel>& channels, long long samples,
                          const ReadOptions& options, Recording& recording);
 

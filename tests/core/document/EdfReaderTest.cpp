@@ -255,6 +255,41 @@ TEST_F(EdfReading, RateAndUnitFillTheDataSettingsAndOpeningWritesThemIntoEveryHe
     EXPECT_TRUE(host.messages.empty());
 }
 
+// The records are read in blocks of about 4 MB into columns sized once: a recording of several
+// blocks read whole, then cut by the row cap inside a record of a later block, then a short one
+// into the storage the long one left behind, each gives exactly EDFlib's values.
+TEST_F(EdfReading, RecordingsOfSeveralBlocksAndKeptStorageGiveEdflibsValues) {
+    test::EdfSpec spec;
+    spec.fileType = EDFLIB_FILETYPE_BDFPLUS;
+    spec.records = 50;  // 180,000 bytes a record: 23 records a block, three blocks
+    for (int s = 0; s < 2; ++s) {
+        test::EdfSignalSpec signal;
+        signal.label = "S" + std::to_string(s);
+        signal.samplesPerRecord = 30000;
+        signal.value = [s](int i) { return (s ? -1 : 1) * 2900.0 * std::sin(i * 0.001 + s); };
+        spec.channels.push_back(signal);
+    }
+    const std::string path = Write("long.bdf", spec);
+    const Columns expected = test::ReadEdfPhysical(path);
+    ASSERT_EQ(expected[1].size(), 1500000u);
+    ASSERT_TRUE(Load(path, 0));
+    EXPECT_EQ(doc.m_rowCount, 1500000);
+    EXPECT_EQ(doc.m_columns[0], expected[0]);
+    EXPECT_EQ(doc.m_columns[1], expected[1]);
+    const int cap = 23 * 30000 + 5 * 30000 + 777;
+    ASSERT_TRUE(Load(path, cap));
+    EXPECT_EQ(doc.m_rowCount, cap);
+    for (int k = 0; k < 2; ++k)
+        EXPECT_EQ(doc.m_columns[k], std::vector<double>(expected[k].begin(),
+                                                        expected[k].begin() + cap));
+    doc.OnNewDocument();  // the long columns are kept for the next reading
+    const std::string shorter = Write("short.bdf", test::ThreeSines(EDFLIB_FILETYPE_BDF));
+    ASSERT_TRUE(Load(shorter, 0));
+    const Columns few = test::ReadEdfPhysical(shorter);
+    for (int k = 0; k < 16; ++k)
+        EXPECT_EQ(doc.m_columns[k], k < 3 ? few[k] : std::vector<double>{}) << k;
+}
+
 TEST_F(EdfReading, ThreadsReadTheSameFileAtOnce) {
     const std::string path = Write("shared.bdf", test::ThreeSines(EDFLIB_FILETYPE_BDFPLUS));
     const Columns expected = test::ReadEdfPhysical(path);

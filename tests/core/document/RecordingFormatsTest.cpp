@@ -6,6 +6,7 @@
 #include <matio.h>
 
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <thread>
@@ -250,6 +251,48 @@ TEST(MatReading, MatrixVectorsRateAndSkippedVariablesInBothVersions) {
         RecordingResult nothing = Read(dir.File("s.mat"));
         ASSERT_FALSE(nothing);
         EXPECT_NE(nothing.Error().reason.find("meta (a struct)"), std::string::npos);
+    }
+}
+
+// A matrix whose columns are the channels is read column by column straight into the columns;
+// other classes are converted, a compressed version 5 matrix is read whole: the same values each
+// way, the row cap included.
+TEST(MatReading, ColumnsOfEveryClassAndCompressionReadAlike) {
+    constexpr std::size_t kRows = 20, kCols = 3;
+    std::vector<std::int16_t> ints(kRows * kCols);
+    for (std::size_t i = 0; i < ints.size(); ++i)
+        ints[i] = static_cast<std::int16_t>(i * 37 % 101) - 50;
+    const std::vector<float> floats(ints.begin(), ints.end());
+    const std::vector<double> doubles(ints.begin(), ints.end());
+    struct Case {
+        mat_ft version;
+        matio_classes type;
+        matio_types data;
+        const void* values;
+        matio_compression compression;
+    };
+    for (const Case& c : {Case{MAT_FT_MAT5, MAT_C_INT16, MAT_T_INT16, ints.data(), MAT_COMPRESSION_NONE},
+                          Case{MAT_FT_MAT73, MAT_C_SINGLE, MAT_T_SINGLE, floats.data(), MAT_COMPRESSION_NONE},
+                          Case{MAT_FT_MAT5, MAT_C_DOUBLE, MAT_T_DOUBLE, doubles.data(), MAT_COMPRESSION_ZLIB},
+                          Case{MAT_FT_MAT73, MAT_C_DOUBLE, MAT_T_DOUBLE, doubles.data(), MAT_COMPRESSION_NONE}}) {
+        SCOPED_TRACE(std::to_string(c.version) + " " + std::to_string(c.type));
+        test::TempDir dir;
+        mat_t* mat = Mat_CreateVer(dir.File("c.mat").c_str(), nullptr, c.version);
+        ASSERT_NE(mat, nullptr);
+        size_t dims[2] = {kRows, kCols};
+        matvar_t* var = Mat_VarCreate("emg", c.type, c.data, 2, dims, const_cast<void*>(c.values),
+                                      MAT_F_DONT_COPY_DATA);
+        ASSERT_EQ(Mat_VarWrite(mat, var, c.compression), 0);
+        Mat_VarFree(var);
+        Mat_Close(mat);
+        RecordingResult read = Read(dir.File("c.mat"), 1, 7);
+        ASSERT_TRUE(read) << read.Error().reason;
+        EXPECT_EQ(read->rowCount, 7);
+        for (std::size_t k = 0; k < 2; ++k)
+            EXPECT_EQ(read->columns[k],
+                      std::vector<double>(doubles.begin() + (k + 1) * kRows,
+                                          doubles.begin() + (k + 1) * kRows + 7));
+        EXPECT_TRUE(read->columns[2].empty());
     }
 }
 
