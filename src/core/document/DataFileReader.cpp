@@ -351,7 +351,8 @@ bool DataFileReader::FeedLines(const char* data, std::size_t size, int pieces) {
             const char* lf =
                 static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)));
             ++m_lines;
-            m_progress->Step(SaturateToInt(static_cast<std::int64_t>(LineContentEnd(p, lf) - p) + 2));
+            m_progress->Step(
+                SaturateToInt(static_cast<std::int64_t>(LineContentEnd(p, lf) - p) + 2));
             if (m_progress->PumpMessages()) {
                 m_cancelled = true;
                 m_stopped = true;
@@ -372,43 +373,64 @@ bool DataFileReader::FeedLines(const char* data, std::size_t size, int pieces) {
     // Pieces of about equal size, each ending after a line end.
     std::vector<const char*> cuts{data};
     for (int i = 1; i < pieces; ++i) {
-        const char* at = data + static_cast<std::ptrdiff_t>(
-                                    static_cast<std::size_t>(end - data) * static_cast<std::size_t>(i) /
-                                    static_cast<std::size_t>(pieces));
+        const char* at = data + static_cast<std::ptrdiff_t>(static_cast<std::size_t>(end - data) *
+                                                            static_cast<std::size_t>(i) /
+                                                            static_cast<std::size_t>(pieces));
         if (at <= cuts.back()) continue;
-        const char* lf =
-            static_cast<const char*>(std::memchr(at - 1, '\n', static_cast<std::size_t>(end - at + 1)));
+        const char* lf = static_cast<const char*>(
+            std::memchr(at - 1, '\n', static_cast<std::size_t>(end - at + 1)));
         if (!lf || lf + 1 >= end) break;
         if (lf + 1 > cuts.back()) cuts.push_back(lf + 1);
     }
     cuts.push_back(end);
     const int count = static_cast<int>(cuts.size()) - 1;
-    struct Piece {
-        std::vector<std::vector<double>> columns = std::vector<std::vector<double>>(kColumns);
-        int rows = 0;
-        std::int64_t textRows = 0;
-        bool sawNumber = false;
-    };
-    std::vector<Piece> parsed(static_cast<std::size_t>(count));
+    // The first piece is read straight into the columns; the others into buffers that keep
+    // their storage from batch to batch (fresh memory costs more to touch than the parsing of
+    // what is written into it), joined in order afterwards.
+    if (m_pieces.size() < static_cast<std::size_t>(count))
+        m_pieces.resize(static_cast<std::size_t>(count));
+    for (int i = 1; i < count; ++i) {
+        PieceBuffer& piece = m_pieces[static_cast<std::size_t>(i)];
+        piece.columns.resize(kColumns);
+        for (std::vector<double>& column : piece.columns)
+            column.clear();
+        piece.rows = 0;
+    }
     ReadOptions options;
     options.headerRows = 0;
     options.skipColumns = static_cast<int>(m_skip);
     options.maxRows = 0;  // the cap is not met within these lines (above)
     ParallelFor(count, [&](int i) {
-        Piece& piece = parsed[static_cast<std::size_t>(i)];
-        DataFileReader reader(piece.columns, piece.rows, options, 0, nullptr);
-        reader.m_markBytes = -1;  // a piece starts in the middle of the file
-        reader.Feed(cuts[static_cast<std::size_t>(i)],
-                    static_cast<std::size_t>(cuts[static_cast<std::size_t>(i) + 1] -
-                                             cuts[static_cast<std::size_t>(i)]));
+        PieceBuffer& piece = m_pieces[static_cast<std::size_t>(i)];
+        DataFileReader reader(i == 0 ? m_columns : piece.columns, i == 0 ? m_rowCount : piece.rows,
+                              options, 0, nullptr);
+        reader.m_markBytes = -1;         // a piece starts in the middle of the file
+        reader.m_firstDataLine = false;  // the columns' storage is already reserved
+        const char* from = cuts[static_cast<std::size_t>(i)];
+        const char* to = cuts[static_cast<std::size_t>(i) + 1];
+        if (i > 0) {
+            // At most one value per line in each column.
+            const auto lines = static_cast<std::size_t>(std::count(from, to, '\n'));
+            for (std::vector<double>& column : piece.columns)
+                column.reserve(lines);
+        }
+        reader.Feed(from, static_cast<std::size_t>(to - from));
+        piece.textRows = reader.TextRows();
+        piece.sawNumber = reader.SawNumber();
     });
-    for (Piece& piece : parsed) {
-        for (int k = 0; k < kColumns; ++k) {
-            std::vector<double>& to = m_columns[static_cast<std::size_t>(k)];
-            const std::vector<double>& from = piece.columns[static_cast<std::size_t>(k)];
+    // The join, column by column side by side (each column's new storage is touched by one
+    // thread), the pieces in order.
+    ParallelFor(kColumns, [&](int k) {
+        std::vector<double>& to = m_columns[static_cast<std::size_t>(k)];
+        for (int i = 1; i < count; ++i) {
+            const std::vector<double>& from =
+                m_pieces[static_cast<std::size_t>(i)].columns[static_cast<std::size_t>(k)];
             to.insert(to.end(), from.begin(), from.end());
         }
-        m_rowCount += piece.rows;
+    });
+    for (int i = 0; i < count; ++i) {
+        const PieceBuffer& piece = m_pieces[static_cast<std::size_t>(i)];
+        if (i > 0) m_rowCount += piece.rows;
         m_textRows += piece.textRows;
         m_sawNumber = m_sawNumber || piece.sawNumber;
     }
@@ -457,7 +479,6 @@ std::unique_ptr<Chunk> TakeChunk() {
     return std::make_unique_for_overwrite<Chunk>();
 }
 
-
 // Feeds what read(into, count) delivers (fewer than `count` bytes at the end) to FeedLines in
 // batches of `batchBytes`: the whole lines of each batch, the rest carried over to the next; the
 // bytes after the last line end go to Feed, then Finish.
@@ -501,10 +522,9 @@ void ReadCsvFile(std::FILE* file, std::int64_t length, const ReadOptions& option
     const int threads = length >= kParallelReadBytes ? ThreadCount() : 1;
     try {
         if (threads > 1) {
-            FeedBatches(reader, kPieceBytes * static_cast<std::size_t>(threads), threads,
-                        [file](char* into, std::size_t count) {
-                            return std::fread(into, 1, count, file);
-                        });
+            FeedBatches(
+                reader, kPieceBytes * static_cast<std::size_t>(threads), threads,
+                [file](char* into, std::size_t count) { return std::fread(into, 1, count, file); });
         } else {
             std::unique_ptr<Chunk> chunk = TakeChunk();
             for (;;) {
@@ -544,8 +564,8 @@ bool ReadDataText(std::string_view text, std::vector<std::vector<double>>& colum
 }
 
 bool ReadDataTextInPieces(std::string_view text, std::vector<std::vector<double>>& columns,
-                          int& rowCount, const ReadOptions& options, Progress* progress,
-                          int pieces, std::size_t batchBytes) {
+                          int& rowCount, const ReadOptions& options, Progress* progress, int pieces,
+                          std::size_t batchBytes) {
     DataFileReader reader(columns, rowCount, options, static_cast<std::int64_t>(text.size()),
                           progress);
     std::size_t offset = 0;

@@ -102,6 +102,14 @@ class DataFileReader {
     // The end of the bytes the current line lies in (the chunk, or the carried line): the reading
     // of a line may look ahead up to here.
     const char* m_readable = nullptr;
+    // Large files on several threads: what each piece of a batch read (see FeedLines).
+    struct PieceBuffer {
+        std::vector<std::vector<double>> columns;
+        int rows = 0;
+        std::int64_t textRows = 0;
+        bool sawNumber = false;
+    };
+    std::vector<PieceBuffer> m_pieces;
 };
 
 // Column storage outlives documents: a closed document hands its columns here, and a later
@@ -135,7 +143,7 @@ bool ReadDataText(std::string_view text, std::vector<std::vector<double>>& colum
 // parsed in `pieces` pieces. For the tests and the fuzz target, which compare it with ReadDataText
 // (small batches put the cuts at every place of a text).
 bool ReadDataTextInPieces(std::string_view text, std::vector<std::vector<double>>& columns,
-                          int& rowCount, const ReadOptions& options, Progress* progress,
-                          int pieces, std::size_t batchBytes);
+                          int& rowCount, const ReadOptions& options, Progress* progress, int pieces,
+                          std::size_t batchBytes);
 
 }  // namespace tavrel
