@@ -2,13 +2,16 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/mman.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <mutex>
 #include <new>
 #include <optional>
@@ -82,43 +85,110 @@ void ReadEvents(HDRTYPE* hdr, std::vector<RecordingEvent>& events) {
     }
 }
 
-// Reads the planned channels block by block (sread returns the channels switched on, each
-// channel's samples one after another).
-bool ReadSamples(HDRTYPE* hdr, const ChannelPlan& plan, Recording& recording, Progress* progress) {
-    const long long perBlock = std::max<long long>(hdr->SPR, 1);
-    const long long blocksPerChunk = std::max<long long>(1, kChunkSamples / perBlock);
+// What the reading child shares with the program: how far it got, how it ended, and the samples
+// (each read channel's plan.count values one after another).
+struct SharedSamples {
+    std::atomic<long long> done{0};
+    char error[512] = {};
+};
+
+enum class SampleRead { Read, Short, Refused, Failed, Cancelled };
+
+constexpr auto kStallTime = std::chrono::seconds(20);
+
+// ReadSamples in a child process: BioSig reads past its buffers on some valid files (GDF with one
+// sample per record and several channels), which must not take the program with it. The samples
+// come back through shared memory; progress and a cancel work as in the reading itself, and a
+// child that makes no progress for a long time is stopped.
+SampleRead ReadSamplesInChild(HDRTYPE* hdr, const ChannelPlan& plan, Recording& recording,
+                              Progress* progress, std::string& error) {
     std::vector<int> order;  // columns in the order of sread's output
     for (int k = 0; k < Recording::kColumns; ++k)
         if (plan.source[static_cast<std::size_t>(k)] >= 0) order.push_back(k);
-    for (long long done = 0; done < plan.count;) {
-        const long long block = done / perBlock;
-        const long long blocks =
-            std::min(blocksPerChunk, (plan.count - done + perBlock - 1) / perBlock);
-        const std::size_t got =
-            sread(nullptr, static_cast<std::size_t>(block), static_cast<std::size_t>(blocks), hdr);
-        const std::size_t rows = hdr->data.size[0];
-        if (got == 0 || !hdr->data.block || hdr->data.size[1] < order.size() || rows == 0 ||
-            rows > static_cast<std::size_t>(blocks * perBlock))
-            return false;
-        const long long n = std::min(static_cast<long long>(rows), plan.count - done);
-        for (std::size_t c = 0; c < order.size(); ++c) {
-            const double* from = hdr->data.block + c * rows;
-            std::vector<double>& column = recording.columns[static_cast<std::size_t>(order[c])];
-            column.insert(column.end(), from, from + n);
-        }
-        done += n;
-        recording.rowCount = static_cast<int>(recording.columns[0].size());
-        if (progress) {
-            progress->Step(SaturateToInt(n * static_cast<long long>(order.size())));
-            if (progress->PumpMessages()) {
-                recording.notes.cancelled = true;
-                return true;
+    const auto count = static_cast<std::size_t>(plan.count);
+    const std::size_t bytes = sizeof(SharedSamples) + order.size() * count * sizeof(double);
+    void* map = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0);
+    if (map == MAP_FAILED) throw std::bad_alloc();
+    auto* shared = new (map) SharedSamples;
+    auto* values = reinterpret_cast<double*>(static_cast<char*>(map) + sizeof(SharedSamples));
+    struct Unmap {
+        void* at;
+        std::size_t size;
+        ~Unmap() { munmap(at, size); }
+    } unmap{map, bytes};
+
+    const pid_t child = fork();
+    if (child < 0) return SampleRead::Failed;
+    if (child == 0) {
+        const int quiet = open("/dev/null", O_WRONLY);
+        if (quiet >= 0) dup2(quiet, STDERR_FILENO);
+        const long long perBlock = std::max<long long>(hdr->SPR, 1);
+        const long long blocksPerChunk = std::max<long long>(1, kChunkSamples / perBlock);
+        for (long long done = 0; done < plan.count;) {
+            const long long block = done / perBlock;
+            const long long blocks =
+                std::min(blocksPerChunk, (plan.count - done + perBlock - 1) / perBlock);
+            const std::size_t got = sread(nullptr, static_cast<std::size_t>(block),
+                                          static_cast<std::size_t>(blocks), hdr);
+            const std::size_t rows = hdr->data.size[0];
+            if (got == 0 || !hdr->data.block || hdr->data.size[1] < order.size() || rows == 0 ||
+                rows > static_cast<std::size_t>(blocks * perBlock)) {
+                if (hdr->AS.B4C_ERRNUM == B4C_NO_ERROR) _exit(71);
+                std::snprintf(shared->error, sizeof shared->error, "%s", ErrorText(hdr).c_str());
+                _exit(72);
             }
+            const long long n = std::min(static_cast<long long>(rows), plan.count - done);
+            for (std::size_t c = 0; c < order.size(); ++c)
+                std::memcpy(values + c * count + static_cast<std::size_t>(done),
+                            hdr->data.block + c * rows, static_cast<std::size_t>(n) * sizeof(double));
+            done += n;
+            shared->done.store(done, std::memory_order_release);
+            if (static_cast<long long>(rows) < blocks * perBlock && done < plan.count) _exit(71);
         }
-        // A file shorter than its header says.
-        if (static_cast<long long>(rows) < blocks * perBlock && done < plan.count) return false;
+        _exit(70);
     }
-    return true;
+
+    SampleRead outcome = SampleRead::Failed;
+    long long seen = 0;
+    auto lastProgress = std::chrono::steady_clock::now();
+    int status = 0;
+    for (;;) {
+        const pid_t ended = waitpid(child, &status, WNOHANG);
+        const long long done = shared->done.load(std::memory_order_acquire);
+        if (done != seen) {
+            if (progress)
+                progress->Step(SaturateToInt((done - seen) * static_cast<long long>(order.size())));
+            seen = done;
+            lastProgress = std::chrono::steady_clock::now();
+        }
+        if (ended == child) {
+            if (WIFEXITED(status) && WEXITSTATUS(status) == 70) outcome = SampleRead::Read;
+            if (WIFEXITED(status) && WEXITSTATUS(status) == 71) outcome = SampleRead::Short;
+            if (WIFEXITED(status) && WEXITSTATUS(status) == 72) outcome = SampleRead::Refused;
+            break;
+        }
+        const bool cancelled = progress && progress->PumpMessages();
+        if (ended < 0 || cancelled || std::chrono::steady_clock::now() - lastProgress > kStallTime) {
+            kill(child, SIGKILL);
+            waitpid(child, &status, 0);
+            outcome = cancelled ? SampleRead::Cancelled : SampleRead::Failed;
+            break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    shared->error[sizeof shared->error - 1] = '\0';
+    error = shared->error;
+    // What was read: all of it, or up to a cancel.
+    const long long done = shared->done.load(std::memory_order_acquire);
+    if (outcome == SampleRead::Read || outcome == SampleRead::Cancelled) {
+        for (std::size_t c = 0; c < order.size(); ++c) {
+            const double* from = values + c * count;
+            recording.columns[static_cast<std::size_t>(order[c])].assign(from, from + done);
+        }
+        recording.rowCount = static_cast<int>(done);
+        if (outcome == SampleRead::Cancelled) recording.notes.cancelled = true;
+    }
+    return outcome;
 }
 
 // Whether BioSig recognised the file but knows it as something other than a recording (a picture,
@@ -157,8 +227,7 @@ Trial TryInChild(const std::string& name) {
         if (!hdr || UnknownToReaders(hdr)) {
             code = kUnknown;
         } else if (hdr && hdr->AS.B4C_ERRNUM == B4C_NO_ERROR && hdr->FILE.OPEN && hdr->NRec > 0) {
-            sread(nullptr, 0, 1, hdr);
-            sread(nullptr, static_cast<std::size_t>(hdr->NRec - 1), 1, hdr);
+            // The samples are read in a child process of their own (ReadSamplesInChild).
             code = kReadable;
         }
         _exit(code);
@@ -253,11 +322,21 @@ std::optional<RecordingResult> ReadBiosigRecording(std::FILE* data, const std::s
             total += plan.count;
         }
         if (progress) progress->SetRange(0, SaturateToInt(total));
-        if (!plan.Empty() && !ReadSamples(hdr, plan, recording, progress))
-            return RecordingResult(
-                Refuse(hdr->AS.B4C_ERRNUM != B4C_NO_ERROR
-                           ? ErrorText(hdr)
-                           : "BioSig: the file is shorter than its header says"));
+        if (!plan.Empty()) {
+            std::string error;
+            switch (ReadSamplesInChild(hdr, plan, recording, progress, error)) {
+                case SampleRead::Short:
+                    return RecordingResult(
+                        Refuse("BioSig: the file is shorter than its header says"));
+                case SampleRead::Refused:
+                    return RecordingResult(Refuse(error));
+                case SampleRead::Failed:
+                    return RecordingResult(
+                        Refuse("BioSig: the library failed while reading the samples"));
+                default:
+                    break;
+            }
+        }
         ReadEvents(hdr, recording.events);
     } catch (const std::bad_alloc&) {
         recording.notes.outOfMemory = true;
