@@ -65,8 +65,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ReadDataTextInPieces(text, parallel, parallelRows, options, nullptr, 2 + data[1] % 2,
                          chunk * (1 + data[0] % 7));
     if (wholeRows != parallelRows || !SameBits(whole, parallel)) {
-        std::fprintf(stderr, "reading in parallel pieces differs from reading whole
-");
+        std::fprintf(stderr, "reading in parallel pieces differs from reading whole\n");
         std::abort();
     }
     if (options.maxRows > 0 && wholeRows > options.maxRows) {
