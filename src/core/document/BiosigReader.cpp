@@ -312,6 +312,7 @@ std::optional<RecordingResult> ReadBiosigRecording(std::FILE* data, const std::s
     try {
         const long long samples = static_cast<long long>(hdr->NRec) * hdr->SPR;
         const ChannelPlan plan = PlanChannels(channels, samples, options, recording);
+        if (!plan.refusal.empty()) return RecordingResult(Refuse("BioSig: " + plan.refusal));
         // Only the planned channels are switched on for sread.
         for (int k = 0; k < hdr->NS; ++k)
             hdr->CHANNEL[k].OnOff = 0;

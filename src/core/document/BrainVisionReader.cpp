@@ -231,6 +231,7 @@ RecordingResult ReadBrainVisionRecording(std::FILE* header, const std::string& p
     Recording recording;
     try {
         const ChannelPlan plan = PlanChannels(channels, length, options, recording);
+        if (!plan.refusal.empty()) return Refuse(plan.refusal);
         if (progress) progress->SetRange(0, SaturateToInt(plan.count * Recording::kColumns));
         std::vector<unsigned char> block;
         const bool multiplexed = orientation == "MULTIPLEXED";

@@ -95,19 +95,6 @@ int SignalRate(const edf_hdr_struct& header, int signal) {
                       static_cast<int>(kMaxRateValue));
 }
 
-// Why a recording whose first read signal has `rate` samples per second cannot be read: the
-// program's rates are whole hertz from 1 to 100000, and a record of 1000 s read as 1 Hz would give
-// every time off by its factor. Empty when the rate can be read.
-std::string UnreadableRate(double rate) {
-    if (rate >= kMinRateValue && rate <= kMaxRateValue) return {};
-    char text[64];
-    const auto written =
-        std::to_chars(text, text + sizeof text, rate, std::chars_format::general, 6);
-    // clang-format off
-    return FormatText(Translate("Document", "最初に読み込む信号のサンプリング周波数は %1 Hz です。読み込めるのは 1 から 100000 Hz までです"),
-                      {std::string(text, written.ptr)});
-    // clang-format on
-}
 
 // The length of column 0 (0 when there are no columns).
 int Rows(const std::vector<std::vector<double>>& columns) {

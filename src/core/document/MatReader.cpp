@@ -332,6 +332,7 @@ RecordingResult ReadMatRecording(std::FILE* data, const std::string& path,
         recording.notes.skipped = std::move(found.skipped);
         const ChannelPlan plan =
             PlanChannels(channels, static_cast<long long>(length), options, recording);
+        if (!plan.refusal.empty()) return refuse(plan.refusal);
         if (progress) progress->SetRange(0, SaturateToInt(plan.count * Recording::kColumns));
         const std::size_t n = static_cast<std::size_t>(plan.count);
         std::vector<unsigned char> scratch;

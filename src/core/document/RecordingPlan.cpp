@@ -1,6 +1,7 @@
 #include "document/RecordingPlan.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <filesystem>
 #include <limits>
@@ -8,8 +9,23 @@
 #include "document/DataFileReader.h"
 #include "document/DataSettings.h"
 #include "platform/Rounding.h"
+#include "platform/Translate.h"
 
 namespace tavrel {
+
+// Why a recording whose first read signal has `rate` samples per second cannot be read: the
+// program's rates are whole hertz from 1 to 100000, and a record of 1000 s read as 1 Hz would give
+// every time off by its factor. Empty when the rate can be read.
+std::string UnreadableRate(double rate) {
+    if (rate >= kMinRateValue && rate <= kMaxRateValue) return {};
+    char text[64];
+    const auto written =
+        std::to_chars(text, text + sizeof text, rate, std::chars_format::general, 6);
+    // clang-format off
+    return FormatText(Translate("Document", "最初に読み込む信号のサンプリング周波数は %1 Hz です。読み込めるのは 1 から 100000 Hz までです"),
+                      {std::string(text, written.ptr)});
+    // clang-format on
+}
 
 bool ChannelPlan::Empty() const {
     return std::all_of(source.begin(), source.end(), [](int s) { return s < 0; });
@@ -40,7 +56,15 @@ ChannelPlan PlanChannels(const std::vector<SourceChannel>& channels, long long s
     plan.count = std::min(samples, cap);
     recording.notes.rowsLeftOut = samples > cap;
     const SourceChannel& lead = channels[static_cast<std::size_t>(first)];
+    if (lead.rate > 0.0) {
+        plan.refusal = UnreadableRate(lead.rate);
+        if (!plan.refusal.empty()) {
+            plan.count = 0;
+            return plan;
+        }
+    }
     if (lead.rate > 0.0) recording.notes.values = RecordingValues{DialogRate(lead.rate), lead.unit};
+    if (lead.rate != std::floor(lead.rate)) recording.notes.unroundedRate = lead.rate;
     for (int k = 0; k < count; ++k) {
         const SourceChannel& channel = channels[static_cast<std::size_t>(first + k)];
         if (channel.rate != lead.rate) {

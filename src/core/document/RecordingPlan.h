@@ -27,6 +27,8 @@ struct ChannelPlan {
     long long count = 0;
     // Whether any channel is read.
     bool Empty() const;
+    // Why nothing may be read (the first read channel's rate cannot be represented); else empty.
+    std::string refusal;
 };
 
 // Plans the reading of `channels`, each `samples` long, into `recording`: notes the rate and unit
@@ -34,6 +36,11 @@ struct ChannelPlan {
 // cap leaves out, and reserves the columns' storage (kept storage where there is such).
 ChannelPlan PlanChannels(const std::vector<SourceChannel>& channels, long long samples,
                          const ReadOptions& options, Recording& recording);
+
+// Why a recording whose first read signal has `rate` samples per second cannot be read: the
+// program's rates are whole hertz from 1 to 100000, and a record of 1000 s read as 1 Hz would give
+// every time off by its factor. Empty when the rate can be read.
+std::string UnreadableRate(double rate);
 
 // The rate given to the data-settings dialog for `rate` samples per second (rounded, kept within
 // the dialog's 1-100000).

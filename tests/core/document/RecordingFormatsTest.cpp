@@ -306,6 +306,21 @@ TEST(MatReading, DamagedFilesAreRefused) {
         EXPECT_EQ(read.Error().kind, ReadError::Kind::Refused);
     }
     EXPECT_FALSE(Read(dir.Write("text.mat", "MATLAB 5.0 MAT-file, but nothing else")));
+
+    // A rate the program cannot represent is refused with it; one that is not whole is noted.
+    for (double rate : {0.5, 200000.0, 512.5}) {
+        WriteMat(dir.File("r.mat"), MAT_FT_MAT5, {{"x", 10, 1, std::vector<double>(10, 1)},
+                                                 {"fs", 1, 1, {rate}}}, false);
+        RecordingResult read = Read(dir.File("r.mat"));
+        if (rate == 512.5) {
+            ASSERT_TRUE(read) << read.Error().reason;
+            EXPECT_EQ(read->notes.unroundedRate, 512.5);
+            continue;
+        }
+        ASSERT_FALSE(read) << rate;
+        EXPECT_NE(read.Error().reason.find("100000 Hz"), std::string::npos)
+            << read.Error().reason;
+    }
 }
 
 }  // namespace
