@@ -73,7 +73,28 @@ struct SetupError {
     std::string message =
         "line " + std::to_string(at.line) + ", column " + std::to_string(at.column) + ": ";
     if (!where.empty()) message += where + ": ";
-    throw SetupError{message + why};
+    message += why;
+    // The reason is one line: a key or text quoted from the file shows its control characters
+    // escaped as JSON writes them.
+    std::string line;
+    for (const char c : message) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte >= 0x20 && byte != 0x7F) {
+            line += c;
+        } else if (c == '\n') {
+            line += "\\n";
+        } else if (c == '\r') {
+            line += "\\r";
+        } else if (c == '\t') {
+            line += "\\t";
+        } else {
+            static constexpr char kHex[] = "0123456789abcdef";
+            line += "\\u00";
+            line += kHex[byte >> 4];
+            line += kHex[byte & 15];
+        }
+    }
+    throw SetupError{line};
 }
 
 const char* KindName(JsonValue::Kind kind) {

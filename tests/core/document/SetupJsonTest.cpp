@@ -118,6 +118,7 @@ TEST(SetupJson, BadInputIsRefusedWithItsPlace) {
         {R"({"chains":[[)", "line 1, column 13: invalid JSON: unexpected end"},
         {R"({"a":1,"a":2})", "duplicate key"},
         {R"({"enable":[1]})", "unknown key \"enable\""},
+        {R"({"\nabled\u0001":[1]})", "unknown key \"\\nabled\\u0001\""},
         {chain(R"({"class":"CNoSuchFilter"})"),
          "chain 1, module 2: unknown class \"CNoSuchFilter\""},
         {chain(R"({"class":"CSmothFilter","pionts":3})"),
