@@ -159,7 +159,10 @@ class JsonReader {
                 std::string key = ReadString();
                 if (value.Find(key)) {
                     m_pos = keyAt;
-                    Fail("duplicate key \"" + key + "\"");
+                    // Quoted as JSON writes it, so that the reason stays one line.
+                    std::string quoted;
+                    AppendJsonString(quoted, key);
+                    Fail("duplicate key " + quoted);
                 }
                 SkipSpace();
                 if (m_pos >= m_text.size() || m_text[m_pos] != ':') Fail("expected ':'");

@@ -119,6 +119,7 @@ TEST(SetupJson, BadInputIsRefusedWithItsPlace) {
         {R"({"a":1,"a":2})", "duplicate key"},
         {R"({"enable":[1]})", "unknown key \"enable\""},
         {R"({"\nabled\u0001":[1]})", "unknown key \"\\nabled\\u0001\""},
+        {R"({"\nabled":[1],"\nabled":[1]})", "duplicate key \"\\nabled\""},
         {chain(R"({"class":"CNoSuchFilter"})"),
          "chain 1, module 2: unknown class \"CNoSuchFilter\""},
         {chain(R"({"class":"CSmothFilter","pionts":3})"),
