@@ -271,10 +271,11 @@ TEST_F(DataFile, RowsLeftOutAreKnownOnlyWhenTheCapCutsLinesWithContent) {
     EXPECT_EQ(doc.m_rowLimit, 1);
 }
 
-#if !defined(__SANITIZE_ADDRESS__) && !defined(__has_feature)
+// The sanitizers' own allocators do not run under an address-space limit.
+#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__) && !defined(__has_feature)
 #define TAVREL_CAN_LIMIT_MEMORY 1
 #elif defined(__has_feature)
-#if !__has_feature(address_sanitizer)
+#if !__has_feature(address_sanitizer) && !__has_feature(thread_sanitizer)
 #define TAVREL_CAN_LIMIT_MEMORY 1
 #endif
 #endif
