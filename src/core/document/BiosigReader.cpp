@@ -344,10 +344,7 @@ std::optional<RecordingResult> ReadBiosigRecording(std::FILE* data, const std::s
     } catch (const std::length_error&) {
         recording.notes.outOfMemory = true;
     }
-    // Every column as long as column 0 at most, also after a stop in between.
-    recording.rowCount = static_cast<int>(recording.columns[0].size());
-    for (auto& column : recording.columns)
-        if (column.size() > recording.columns[0].size()) column.resize(recording.columns[0].size());
+    EndAtColumnZero(recording);
     return RecordingResult(std::move(recording));
 }
 

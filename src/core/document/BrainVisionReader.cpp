@@ -284,9 +284,7 @@ RecordingResult ReadBrainVisionRecording(std::FILE* header, const std::string& p
     } catch (const std::length_error&) {
         recording.notes.outOfMemory = true;
     }
-    recording.rowCount = static_cast<int>(recording.columns[0].size());
-    for (auto& column : recording.columns)
-        if (column.size() > recording.columns[0].size()) column.resize(recording.columns[0].size());
+    EndAtColumnZero(recording);
     return recording;
 }
 

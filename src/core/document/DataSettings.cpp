@@ -1,6 +1,7 @@
 #include "document/DataSettings.h"
 
 #include <limits>
+#include <optional>
 
 #include "document/KaisekiDoc.h"
 #include "document/Recording.h"
@@ -49,17 +50,24 @@ void TakeRecordingValues(DataFileSettings& settings, const RecordingValues& valu
 DataFileSettings FillDataFileSettings(const CKaisekiDoc& doc, const std::string& dataPath) {
     DataFileSettings settings = FillDataFileSettings(doc);
     const std::string path = ResolveDataPath(dataPath, doc.GetPathName());
-    settings.m_recordingSignals = RecordingSignalLabels(path);
-    int skip = doc.m_skipColumns;
+    // The file read as far as its first sample, with the document's skip: its signals, and the
+    // values of the first signal read.
+    ReadOptions probe;
+    probe.skipColumns = doc.m_skipColumns;
+    probe.maxRows = 1;
+    RecordingResult read = ReadRecording(path, probe, nullptr);
+    if (!read) return settings;
+    std::optional<RecordingValues> values = read->notes.values;
+    settings.m_recordingSignals = std::move(read->signalLabels);
     if (!settings.m_recordingSignals.empty()) {
         settings.m_headerRowsValue = 0;
         if (doc.m_dataFilePath.empty() ||
             path != ResolveDataPath(doc.m_dataFilePath, doc.GetPathName())) {
             settings.m_skipColumnsValue = 0;
-            skip = 0;
+            if (doc.m_skipColumns != 0) values = ReadRecordingValues(path, 0);
         }
     }
-    if (auto values = ReadRecordingValues(path, skip)) TakeRecordingValues(settings, *values);
+    if (values) TakeRecordingValues(settings, *values);
     return settings;
 }
 

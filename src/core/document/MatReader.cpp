@@ -375,9 +375,7 @@ RecordingResult ReadMatRecording(std::FILE* data, const std::string& path,
     } catch (const std::length_error&) {
         recording.notes.outOfMemory = true;
     }
-    recording.rowCount = static_cast<int>(recording.columns[0].size());
-    for (auto& column : recording.columns)
-        if (column.size() > recording.columns[0].size()) column.resize(recording.columns[0].size());
+    EndAtColumnZero(recording);
     return recording;
 }
 

@@ -135,15 +135,6 @@ std::optional<RecordingValues> ReadRecordingValues(const std::string& path, int 
     return read->notes.values;
 }
 
-std::vector<std::string> RecordingSignalLabels(const std::string& path) {
-    ReadOptions options;
-    options.skipColumns = 0;
-    options.maxRows = 1;
-    RecordingResult read = ReadRecording(path, options, nullptr);
-    if (!read) return {};
-    return std::move(read->signalLabels);
-}
-
 std::string ReadErrorMessage(const ReadError& error) {
     if (error.kind == ReadError::Kind::NotNamed) return {};
     if (error.kind == ReadError::Kind::UnknownFormat)

@@ -119,10 +119,6 @@ RecordingResult ReadRecording(const std::string& path, const ReadOptions& option
 // (nothing when `path` is not a recording or has no signal after the skipped ones).
 std::optional<RecordingValues> ReadRecordingValues(const std::string& path, int skipSignals);
 
-// The labels of the data signals of the recording at `path` (already resolved), read from its
-// header and first sample; empty when `path` is comma-separated text or cannot be read.
-std::vector<std::string> RecordingSignalLabels(const std::string& path);
-
 // The message the user is shown for a reading that failed (the front end shows it).
 std::string ReadErrorMessage(const ReadError& error);
 // The labels of the signals left out for their rate, separated by ", ".

@@ -44,6 +44,13 @@ std::string DescriptorPath(std::FILE* file, const std::string& path) {
     return std::filesystem::exists(named, ec) ? named : path;
 }
 
+void EndAtColumnZero(Recording& recording) {
+    const std::size_t rows = recording.columns[0].size();
+    recording.rowCount = static_cast<int>(rows);
+    for (auto& column : recording.columns)
+        if (column.size() > rows) column.resize(rows);
+}
+
 ChannelPlan PlanChannels(const std::vector<SourceChannel>& channels, long long samples,
                          const ReadOptions& options, Recording& recording) {
     ChannelPlan plan;

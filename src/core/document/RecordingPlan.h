@@ -37,6 +37,10 @@ struct ChannelPlan {
 ChannelPlan PlanChannels(const std::vector<SourceChannel>& channels, long long samples,
                          const ReadOptions& options, Recording& recording);
 
+// After a reading, also one stopped in between: the rows are column 0's length, and no column
+// holds more values than that.
+void EndAtColumnZero(Recording& recording);
+
 // Why a recording whose first read signal has `rate` samples per second cannot be read: the
 // program's rates are whole hertz from 1 to 100000, and a record of 1000 s read as 1 Hz would give
 // every time off by its factor. Empty when the rate can be read.

@@ -26,12 +26,19 @@ HeadPtr CopyChain(const CHeadFilter* head) {
     if (!copiedHead) return nullptr;
     headClone.release();
     HeadPtr copy(copiedHead);
-    for (const CModBase* m = head->m_next; m; m = m->m_next) {
+    ReplaceDownstream(copy.get(), head);
+    return copy;
+}
+
+void ReplaceDownstream(CHeadFilter* head, const CHeadFilter* source) {
+    if (!head) return;
+    head->DeleteDownstream();
+    if (!source) return;
+    for (const CModBase* m = source->m_next; m; m = m->m_next) {
         // Every module of a chain is of a registered class; one that is not cannot be copied.
         if (std::unique_ptr<CModBase> clone = m->Clone())
-            CModBase::AppendModule(copy.get(), clone.release());
+            CModBase::AppendModule(head, clone.release());
     }
-    return copy;
 }
 
 // ---- the processing-list editor ------------------------------------------------------------

@@ -16,6 +16,9 @@ namespace tavrel {
 // A copy of a chain: its head cloned, then a clone of every later module appended in order. The
 // copy shares no module and no buffer with its source. Null when there is no chain to copy.
 HeadPtr CopyChain(const CHeadFilter* head);
+// The modules after `head` replaced by clones of those after `source` (none when `source` is
+// null); `head` itself stays.
+void ReplaceDownstream(CHeadFilter* head, const CHeadFilter* source);
 
 // The processing-list editor's operations on one chain. List entry k is the module at chain
 // position k + 1 (the head is position 0 and is never touched). The catalogue holds one prototype

@@ -218,16 +218,9 @@ bool ChainEditSteps::Redo() {
 void ChainEditSteps::Reload() {
     m_before = TakeSetupSnapshot(*m_doc);
     if (!m_working) return;
-    m_working->DeleteDownstream();
     const auto& chains = m_doc->m_chains;
-    if (m_channel >= 0 && m_channel < static_cast<int>(chains.size())) {
-        if (const CHeadFilter* chain = chains[static_cast<std::size_t>(m_channel)].get()) {
-            for (const CModBase* m = chain->m_next; m; m = m->m_next) {
-                if (std::unique_ptr<CModBase> clone = m->Clone())
-                    CModBase::AppendModule(m_working, clone.release());
-            }
-        }
-    }
+    const bool known = m_channel >= 0 && m_channel < static_cast<int>(chains.size());
+    ReplaceDownstream(m_working, known ? chains[static_cast<std::size_t>(m_channel)].get() : nullptr);
     m_working->ClearBuffers();
 }
 
