@@ -19,42 +19,11 @@
 #include "document/ExportWriter.h"
 #include "document/KaisekiDoc.h"
 #include "document/ParallelChannels.h"
-#include "platform/WorkerPool.h"
 #include "platform/TextCodec.h"
 
 namespace tavrel::cli {
 
 namespace {
-
-// Gathers every channel's processed data (GetChannelData, in channel order). To keep memory near
-// the loaded samples plus the results, each chain's buffers are released once it has delivered,
-// and only the sample times of the channel the time column follows (the first channel with the
-// most values) are kept: the writer uses no other channel's times. The times of the other
-// channels are received into one scratch array that keeps its storage from channel to channel.
-// The layout with a time column per channel (`allTimes`) keeps every channel's times.
-std::array<ChannelExport, CKaisekiDoc::kChannels> GatherChannels(CKaisekiDoc& doc, bool allTimes) {
-    // With more than one thread the chains are computed side by side.
-    if (ThreadCount() > 1) return GatherChannelData(doc, true, allTimes);
-    std::array<ChannelExport, CKaisekiDoc::kChannels> channels;
-    std::size_t timesFrom = 0;
-    std::vector<double> scratch;
-    for (int d = 0; d < CKaisekiDoc::kChannels; ++d) {
-        ChannelExport& channel = channels[static_cast<std::size_t>(d)];
-        scratch.clear();
-        doc.GetChannelData(&channel.values, &channel.label, allTimes ? &channel.times : &scratch,
-                           d);
-        if (CHeadFilter* head = doc.Head(d)) head->ClearBuffers();
-        if (allTimes) continue;
-        if (d == 0 || channel.values.size() > channels[timesFrom].values.size()) {
-            // The new time source keeps its times; those held so far become the scratch array.
-            std::swap(channel.times, scratch);
-            if (timesFrom != static_cast<std::size_t>(d))
-                std::swap(channels[timesFrom].times, scratch);
-            timesFrom = static_cast<std::size_t>(d);
-        }
-    }
-    return channels;
-}
 
 void ExportOne(const std::string& documentPath, const DataOptions& options, const QString& dataFile,
                const ExportSettings& settings, const std::string& outPath) {
@@ -65,7 +34,9 @@ void ExportOne(const std::string& documentPath, const DataOptions& options, cons
     {
         CKaisekiDoc doc;
         PrepareDocument(doc, ReadDocument(documentPath), options, dataFile, host.Get());
-        channels = GatherChannels(doc, settings.m_perChannelTime != 0);
+        // Each chain hands over its output and releases its other buffers once it delivered, so
+        // memory stays near the loaded samples plus the results.
+        channels = GatherChannelData(doc, true);
     }  // the source data go before the file is written
 
     const bool written = WriteExport(channels, settings,
@@ -83,7 +54,7 @@ FileResult ExportToMemory(const DocumentBytes& document, const DataOptions& opti
         {
             CKaisekiDoc doc;
             PrepareDocument(doc, document, options, dataFile, host);
-            channels = GatherChannels(doc, settings.m_perChannelTime != 0);
+            channels = GatherChannelData(doc, true);
         }  // the source data go before the file is formatted
         return FormatExport(channels, settings);
     });

@@ -11,6 +11,7 @@
 
 #include "document/Recording.h"
 #include "platform/Host.h"
+#include "platform/LargePages.h"
 #include "platform/NumberParse.h"
 #include "platform/Rounding.h"
 #include "platform/WorkerPool.h"
@@ -309,7 +310,7 @@ void DataFileReader::SplitLine(const char* begin, const char* end) {
             // The reservation only saves later growth; without the memory for it the column
             // grows as it fills.
             try {
-                column.reserve(m_reserve);
+                ReserveOnLargePages(column, m_reserve);
             } catch (const std::bad_alloc&) {
             } catch (const std::length_error&) {
             }
@@ -412,7 +413,7 @@ bool DataFileReader::FeedLines(const char* data, std::size_t size, int pieces) {
             // At most one value per line in each column.
             const auto lines = static_cast<std::size_t>(std::count(from, to, '\n'));
             for (std::vector<double>& column : piece.columns)
-                column.reserve(lines);
+                ReserveOnLargePages(column, lines);
         }
         reader.Feed(from, static_cast<std::size_t>(to - from));
         piece.textRows = reader.TextRows();
@@ -453,7 +454,7 @@ void KeepColumnStorage(std::vector<double>& column) {
 void ReserveColumn(std::vector<double>& column, std::size_t count) {
     if (column.capacity() >= count) return;
     if (column.empty() && TakeColumnStorage(column, count)) return;
-    column.reserve(count);
+    ReserveOnLargePages(column, count);
 }
 
 namespace {

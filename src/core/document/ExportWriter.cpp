@@ -59,10 +59,10 @@ void AppendPerChannelCells(std::string& out, std::span<const ChannelExport> chan
     for (int d = 0; d <= last; ++d) {
         if (d > 0) out += ',';
         const ChannelExport& channel = channels[static_cast<std::size_t>(d)];
-        if (i < channel.values.size()) {
-            if (i < channel.times.size()) AppendG(out, channel.times[i], kDigits);
+        if (i < channel.Values().size()) {
+            if (i < channel.TimeCount()) AppendG(out, channel.TimeAt(i), kDigits);
             out += ',';
-            AppendG(out, channel.values[i], kDigits);
+            AppendG(out, channel.Values()[i], kDigits);
         } else {
             out += ',';
         }
@@ -75,11 +75,13 @@ bool WriteExport(std::span<const ChannelExport> channels, const ExportSettings& 
                  const ExportSink& sink) {
     const std::size_t channelCount = channels.size();
     std::vector<std::size_t> counts(channelCount);
+    std::vector<const double*> values(channelCount);
     std::size_t rows = 0;      // N: the largest count
     std::size_t timeFrom = 0;  // M: the lowest channel with N values
     int lastWithValues = -1;
     for (std::size_t d = 0; d < channelCount; ++d) {
-        counts[d] = channels[d].values.size();
+        counts[d] = channels[d].Values().size();
+        values[d] = channels[d].Values().data();
         if (counts[d] > rows) {
             rows = counts[d];
             timeFrom = d;
@@ -108,7 +110,7 @@ bool WriteExport(std::span<const ChannelExport> channels, const ExportSettings& 
         out += "\r\n";
     }
 
-    const std::vector<double>* times = channelCount ? &channels[timeFrom].times : nullptr;
+    const ChannelExport* times = channelCount ? &channels[timeFrom] : nullptr;
     // The lines of rows [first, end) appended to `to`.
     auto appendRows = [&](std::string& to, std::size_t first, std::size_t end) {
         std::size_t highest = lastWithValues < 0 ? 0 : static_cast<std::size_t>(lastWithValues);
@@ -118,7 +120,7 @@ bool WriteExport(std::span<const ChannelExport> channels, const ExportSettings& 
                 --highest;
             if (numberColumn) {
                 if (timeColumn)
-                    AppendG(to, i < times->size() ? (*times)[i] : 0.0, kDigits);
+                    AppendG(to, i < times->TimeCount() ? times->TimeAt(i) : 0.0, kDigits);
                 else
                     AppendInt(to, static_cast<long long>(i));
                 to += ',';
@@ -127,7 +129,7 @@ bool WriteExport(std::span<const ChannelExport> channels, const ExportSettings& 
             for (std::size_t d = 0; !perChannel && d <= highest; ++d) {
                 if (d > 0) to += ',';
                 if (counts[d] > i)
-                    AppendG(to, channels[d].values[i], kDigits);
+                    AppendG(to, values[d][i], kDigits);
                 else
                     to += '0';
             }

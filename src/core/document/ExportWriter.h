@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "document/ExportSettings.h"
+#include "pipeline/ModBase.h"
 #include "platform/Result.h"
 
 namespace tavrel {
@@ -37,6 +38,21 @@ struct ChannelExport {
     std::vector<double> values;
     std::string label;
     std::vector<double> times;
+    // In place of `values` and `times` when set: the chain's output taken over whole (no copy of
+    // a long recording), the time of value i being `timeStep * i`.
+    SampleBuffer output;
+    std::size_t outputCount = 0;
+    double timeStep = 0.0;
+
+    std::span<const double> Values() const {
+        return output ? std::span<const double>(output.get(), outputCount)
+                      : std::span<const double>(values);
+    }
+    // Values with a time: all of them for a taken output.
+    std::size_t TimeCount() const { return output ? outputCount : times.size(); }
+    double TimeAt(std::size_t i) const {
+        return output ? timeStep * static_cast<double>(i) : times[i];
+    }
 };
 
 // Receives the file's bytes in pieces; returns false when they cannot be written, which stops

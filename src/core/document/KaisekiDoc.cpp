@@ -153,9 +153,21 @@ void CKaisekiDoc::LoadFromBytes(std::string_view bytes) {
 
 void CKaisekiDoc::GetChannelData(std::vector<double>* values, std::string* label,
                                  std::vector<double>* times, int channel) {
-    if (channel < 0 || static_cast<std::size_t>(channel) >= m_channelSource.size()) return;
-    if (m_channelSource[static_cast<std::size_t>(channel)] >= kChannels) return;
-    if (CHeadFilter* head = Head(channel)) head->ChainGetData(values, label, times);
+    if (CHeadFilter* head = DataHead(channel)) head->ChainGetData(values, label, times);
+}
+
+CHeadFilter* CKaisekiDoc::DataHead(int channel) {
+    if (channel < 0 || static_cast<std::size_t>(channel) >= m_channelSource.size()) return nullptr;
+    if (m_channelSource[static_cast<std::size_t>(channel)] >= kChannels) return nullptr;
+    return Head(channel);
+}
+
+SampleBuffer CKaisekiDoc::TakeChannelData(std::string* label, int* count, double* timeStep,
+                                         int channel) {
+    *count = 0;
+    *timeStep = 0.0;
+    CHeadFilter* head = DataHead(channel);
+    return head ? head->ChainTakeData(label, count, timeStep) : nullptr;
 }
 
 void CKaisekiDoc::DrawChannel(Surface* surface, const Rect& band, int channel,

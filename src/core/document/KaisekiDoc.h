@@ -106,6 +106,9 @@ class CKaisekiDoc : public ChainContext {
 
     void GetChannelData(std::vector<double>* values, std::string* label, std::vector<double>* times,
                         int channel);
+    // GetChannelData handing over the chain's output instead of copying it (see
+    // CModBase::ChainTakeData); null for a channel without data.
+    SampleBuffer TakeChannelData(std::string* label, int* count, double* timeStep, int channel);
     // Draws channel `channel` into its band: the frame, the label "CH[n]" and the chain's graph.
     void DrawChannel(Surface* surface, const Rect& band, int channel, const SampleRange* range);
     // The largest absolute value of the channel's chain-end output (0 without one).
@@ -158,6 +161,8 @@ class CKaisekiDoc : public ChainContext {
     void SetUpChannels();
     // Brings lists of other lengths read from a file to 16 entries.
     void NormaliseChannelLists();
+    // Channel `channel`'s head when the channel has source data to deliver, else null.
+    CHeadFilter* DataHead(int channel);
 
     std::vector<DocView*> m_views;
     std::string m_pathName;

@@ -27,25 +27,21 @@ void ComputeAllChannelOutputs(CKaisekiDoc& doc) {
 }
 
 std::array<ChannelExport, CKaisekiDoc::kChannels> GatherChannelData(CKaisekiDoc& doc,
-                                                                   bool releaseBuffers,
-                                                                   bool allTimes) {
+                                                                   bool releaseBuffers) {
     std::array<ChannelExport, CKaisekiDoc::kChannels> channels;
     ParallelForCollecting(CKaisekiDoc::kChannels, [&](int d) {
         ChannelExport& channel = channels[static_cast<std::size_t>(d)];
-        doc.GetChannelData(&channel.values, &channel.label, &channel.times, d);
-        if (!releaseBuffers) return;
+        if (!releaseBuffers) {
+            doc.GetChannelData(&channel.values, &channel.label, &channel.times, d);
+            return;
+        }
+        // The chain lets go of its buffers anyway: its output is taken rather than copied, and
+        // its times are not listed.
+        int count = 0;
+        channel.output = doc.TakeChannelData(&channel.label, &count, &channel.timeStep, d);
+        channel.outputCount = channel.output ? static_cast<std::size_t>(count) : 0;
         if (CHeadFilter* head = doc.Head(d)) head->ClearBuffers();
     });
-    if (releaseBuffers && !allTimes) {
-        // The time column follows the first channel with the most values.
-        std::size_t timesFrom = 0;
-        for (std::size_t d = 1; d < channels.size(); ++d) {
-            if (channels[d].values.size() > channels[timesFrom].values.size()) timesFrom = d;
-        }
-        for (std::size_t d = 0; d < channels.size(); ++d) {
-            if (d != timesFrom) std::vector<double>().swap(channels[d].times);
-        }
-    }
     return channels;
 }
 

@@ -19,11 +19,9 @@ void ComputeChannelOutputs(CKaisekiDoc& doc, std::span<const int> channels);
 void ComputeAllChannelOutputs(CKaisekiDoc& doc);
 
 // Every channel's export data (GetChannelData), the chains computed in parallel. With
-// `releaseBuffers` each chain lets go of its buffers once it delivered, and only the times of the
-// channel the time column follows are kept (the writer reads no others) unless `allTimes` asks
-// for every channel's (the layout with a time column per channel).
+// `releaseBuffers` each chain hands over its output (TakeChannelData) and lets go of its
+// buffers once it delivered.
 std::array<ChannelExport, CKaisekiDoc::kChannels> GatherChannelData(CKaisekiDoc& doc,
-                                                                   bool releaseBuffers,
-                                                                   bool allTimes = false);
+                                                                   bool releaseBuffers);
 
 }  // namespace tavrel

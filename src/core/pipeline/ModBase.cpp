@@ -10,6 +10,7 @@
 #include "pipeline/ModuleRegistry.h"
 #include "pipeline/ParamDlg.h"
 #include "platform/Archive.h"
+#include "platform/LargePages.h"
 #include "platform/Rounding.h"
 #include "platform/Translate.h"
 
@@ -20,7 +21,9 @@ SampleBuffer AllocSamples(long long count) {
     static std::atomic<std::uint64_t> lastSerial{0};
     SampleDeleter deleter;
     deleter.serial = ++lastSerial;
-    return SampleBuffer(new (std::nothrow) double[static_cast<std::size_t>(count)], deleter);
+    SampleBuffer samples(new (std::nothrow) double[static_cast<std::size_t>(count)], deleter);
+    AdviseLargePages(samples.get(), static_cast<std::size_t>(count) * sizeof(double));
+    return samples;
 }
 
 CModBase::CModBase() = default;
@@ -87,6 +90,20 @@ void CModBase::ChainPixelsToRange(Surface* surface, const Rect& plot, const Rect
 void CModBase::ChainGetData(std::vector<double>* values, std::string* label,
                             std::vector<double>* times) {
     ChainEnd(this)->RecomputeAndGetData(values, label, times);
+}
+
+SampleBuffer CModBase::ChainTakeData(std::string* label, int* count, double* timeStep) {
+    *count = 0;
+    *timeStep = 0.0;
+    CModBase* end = ChainEnd(this);
+    // Computes as ChainGetData does; without arrays to fill, only the label is written.
+    if (!end->RecomputeAndGetData(nullptr, label, nullptr)) return nullptr;
+    if (!end->m_output || end->m_outputCount <= 0) return nullptr;
+    const int rate = end->GetSamplingRate();
+    *timeStep = rate > 0 ? 1000.0 / rate : 0.0;
+    *count = end->m_outputCount;
+    end->m_outputCount = 0;
+    return std::move(end->m_output);
 }
 
 void CModBase::ChainDraw(Surface* surface, const Rect& plot, const DisplayState& display,
@@ -230,8 +247,10 @@ void CModBase::GetData(std::vector<double>* values, std::string* label,
         // Sample times in double precision: 1000 / rate * i milliseconds. A rate that cannot
         // occur in a sound document (0 or below) gives time 0 rather than a division by zero.
         double step = rate > 0 ? 1000.0 / rate : 0.0;
+        const auto count = static_cast<std::size_t>(m_outputCount);
+        ReserveOnLargePages(*values, values->size() + count);
         values->insert(values->end(), m_output.get(), m_output.get() + m_outputCount);
-        times->reserve(times->size() + static_cast<std::size_t>(m_outputCount));
+        ReserveOnLargePages(*times, times->size() + count);
         for (int i = 0; i < m_outputCount; ++i)
             times->push_back(step * i);
     }

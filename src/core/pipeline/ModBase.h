@@ -67,6 +67,10 @@ class CModBase {
     // the forwarding, see StopsForwarding), which performs the matching local operation.
     void ChainPixelsToRange(Surface* surface, const Rect& plot, const Rect& selection, int out[2]);
     void ChainGetData(std::vector<double>* values, std::string* label, std::vector<double>* times);
+    // ChainGetData without copies, for a chain about to let go of its buffers: the chain end's
+    // output is handed over whole (null when it has none) with its sample count, and the time of
+    // sample i is `*timeStep * i` ms, as ChainGetData would list it.
+    SampleBuffer ChainTakeData(std::string* label, int* count, double* timeStep);
     // Draws the chain end's output into `plot` as the display state says.
     void ChainDraw(Surface* surface, const Rect& plot, const DisplayState& display,
                    const SampleRange* range);

@@ -151,6 +151,8 @@ void BuildChains(CKaisekiDoc& doc) {
 
 struct Results {
     std::string exported;
+    std::string copied;  // the same export from copies of the outputs and listed times
+    std::string perChannel;
     std::vector<std::string> drawn;
     std::vector<std::string> measured;
     double commonMax = 0.0;
@@ -172,7 +174,16 @@ Results Compute(int threads) {
         doc.DrawChannel(&surface, {0, k * 160, 770, (k + 1) * 160}, k, nullptr);
     results.drawn = surface.Log();
     ExportSettings settings;
+    settings.m_numberColumn = 1;
+    settings.m_numberKind = 1;  // the time column
+    results.copied = FormatExport(GatherChannelData(doc, false), settings);
     results.exported = FormatExport(GatherChannelData(doc, true), settings);
+    settings.m_perChannelTime = 1;
+    results.perChannel = FormatExport(GatherChannelData(doc, true), settings);
+    if (threads == 1) {
+        std::array<ChannelExport, CKaisekiDoc::kChannels> copies = GatherChannelData(doc, false);
+        EXPECT_TRUE(FormatExport(copies, settings) == results.perChannel);
+    }
     for (const MeasurementRow& row : MeasureDocument(doc, "f", true)) {
         std::string line;
         for (int c = 0; c < kMeasurementColumns; ++c)
@@ -187,12 +198,15 @@ TEST(ParallelChannels, DrawingExportAndMeasurementsAreTheSameOnAnyNumberOfThread
     test::ScriptedHost host;
     const Results one = Compute(1);
     ASSERT_FALSE(one.exported.empty());
+    // A taken output writes what a copy with its listed times writes.
+    EXPECT_TRUE(one.copied == one.exported);
     ASSERT_EQ(one.measured.size(), 15u);
     for (int threads : {2, 3, 8}) {
         const Results many = Compute(threads);
         EXPECT_EQ(many.commonMax, one.commonMax) << threads;
         EXPECT_TRUE(many.drawn == one.drawn) << threads;
         EXPECT_TRUE(many.exported == one.exported) << threads;
+        EXPECT_TRUE(many.perChannel == one.perChannel) << threads;
         EXPECT_EQ(many.measured, one.measured) << threads;
     }
     EXPECT_TRUE(host.messages.empty());
