@@ -150,20 +150,33 @@ bool WriteExport(std::span<const ChannelExport> channels, const ExportSettings& 
         return out.empty() || sink(out);
     }
     // Many rows on several threads: pieces of rows formatted side by side, handed on in order.
+    // While one batch of pieces is handed to the sink (one item, the pieces in order), the next
+    // batch is formatted, so the writing overlaps the formatting.
     if (!out.empty() && !sink(out)) return false;
-    std::vector<std::string> pieces(static_cast<std::size_t>(threads) * 2);
-    for (std::size_t start = 0; start < rows;) {
-        const std::size_t batchEnd = std::min(rows, start + pieces.size() * kRowsPerPiece);
+    const std::size_t perBatch = static_cast<std::size_t>(threads) * 2;
+    std::vector<std::string> formatting(perBatch);
+    std::vector<std::string> formatted(perBatch);
+    int ready = 0;  // pieces of `formatted` not yet handed on
+    bool refused = false;
+    for (std::size_t start = 0; start < rows || ready > 0;) {
+        const std::size_t batchEnd = std::min(rows, start + perBatch * kRowsPerPiece);
         const auto count = static_cast<int>((batchEnd - start + kRowsPerPiece - 1) / kRowsPerPiece);
-        ParallelFor(count, [&](int k) {
-            std::string& piece = pieces[static_cast<std::size_t>(k)];
+        const int writer = ready > 0 ? 1 : 0;
+        ParallelFor(count + writer, [&](int item) {
+            if (item < writer) {
+                for (int k = 0; k < ready && !refused; ++k)
+                    refused = !sink(formatted[static_cast<std::size_t>(k)]);
+                return;
+            }
+            const auto k = static_cast<std::size_t>(item - writer);
+            std::string& piece = formatting[k];
             piece.clear();
-            const std::size_t first = start + static_cast<std::size_t>(k) * kRowsPerPiece;
+            const std::size_t first = start + k * kRowsPerPiece;
             appendRows(piece, first, std::min(batchEnd, first + kRowsPerPiece));
         });
-        for (int k = 0; k < count; ++k) {
-            if (!sink(pieces[static_cast<std::size_t>(k)])) return false;
-        }
+        if (refused) return false;
+        formatting.swap(formatted);
+        ready = count;
         start = batchEnd;
     }
     return true;

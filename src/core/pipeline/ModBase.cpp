@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <mutex>
 #include <new>
 #include <string_view>
 
@@ -16,14 +17,93 @@
 
 namespace tavrel {
 
+namespace {
+
+// Arrays of at least this many samples (4 MiB) are kept for reuse when freed,
+constexpr std::size_t kKeptSamplesMin = std::size_t{1} << 19;
+// together at most this many bytes; the oldest make room.
+constexpr std::size_t kKeptSamplesBytes = std::size_t{256} << 20;
+// A kept array serves a request that needs at least this share of it (in eighths).
+constexpr std::size_t kFitEighths = 6;
+
+struct KeptArray {
+    double* samples;
+    std::size_t capacity;
+};
+
+struct KeptArrays {
+    std::mutex lock;
+    std::vector<KeptArray> arrays;  // oldest first
+    std::size_t bytes = 0;
+};
+
+// Never destroyed: arrays are freed until the program's very end.
+KeptArrays& Kept() {
+    static auto* kept = new KeptArrays;
+    return *kept;
+}
+
+// A kept array for `count` samples (the smallest that fits), or null.
+KeptArray TakeKept(std::size_t count) {
+    KeptArrays& kept = Kept();
+    std::lock_guard<std::mutex> guard(kept.lock);
+    auto best = kept.arrays.end();
+    for (auto it = kept.arrays.begin(); it != kept.arrays.end(); ++it) {
+        if (it->capacity >= count && it->capacity * kFitEighths <= count * 8 &&
+            (best == kept.arrays.end() || it->capacity < best->capacity))
+            best = it;
+    }
+    if (best == kept.arrays.end()) return {nullptr, 0};
+    const KeptArray found = *best;
+    kept.arrays.erase(best);
+    kept.bytes -= found.capacity * sizeof(double);
+    return found;
+}
+
+}  // namespace
+
+void SampleDeleter::operator()(double* samples) const {
+    if (capacity < kKeptSamplesMin || capacity * sizeof(double) > kKeptSamplesBytes) {
+        delete[] samples;
+        return;
+    }
+    std::vector<double*> freed;
+    {
+        KeptArrays& kept = Kept();
+        std::lock_guard<std::mutex> guard(kept.lock);
+        while (!kept.arrays.empty() &&
+               kept.bytes + capacity * sizeof(double) > kKeptSamplesBytes) {
+            freed.push_back(kept.arrays.front().samples);
+            kept.bytes -= kept.arrays.front().capacity * sizeof(double);
+            kept.arrays.erase(kept.arrays.begin());
+        }
+        try {
+            kept.arrays.push_back({samples, capacity});
+            kept.bytes += capacity * sizeof(double);
+        } catch (const std::bad_alloc&) {
+            freed.push_back(samples);
+        }
+    }
+    for (double* array : freed)
+        delete[] array;
+}
+
 SampleBuffer AllocSamples(long long count) {
     if (count < 0) return nullptr;
     static std::atomic<std::uint64_t> lastSerial{0};
     SampleDeleter deleter;
     deleter.serial = ++lastSerial;
-    SampleBuffer samples(new (std::nothrow) double[static_cast<std::size_t>(count)], deleter);
-    AdviseLargePages(samples.get(), static_cast<std::size_t>(count) * sizeof(double));
-    return samples;
+    const auto wanted = static_cast<std::size_t>(count);
+    if (wanted < kKeptSamplesMin)
+        return SampleBuffer(new (std::nothrow) double[wanted], deleter);
+    KeptArray array = TakeKept(wanted);
+    if (!array.samples) {
+        array = {new (std::nothrow) double[wanted], wanted};
+        if (!array.samples) return SampleBuffer(nullptr, deleter);
+        AdviseLargePages(array.samples, wanted * sizeof(double));
+    }
+    deleter.capacity = array.capacity;
+    return SampleBuffer(array.samples, deleter);
 }
 
 CModBase::CModBase() = default;

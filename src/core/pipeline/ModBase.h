@@ -28,14 +28,20 @@ class Archive;
 // Arrays that did not come from AllocSamples have serial 0, which nothing is kept under.
 struct SampleDeleter {
     std::uint64_t serial = 0;
-    void operator()(double* samples) const { delete[] samples; }
+    // Samples the array has room for when it may be kept for reuse (a large array from
+    // AllocSamples), else 0.
+    std::size_t capacity = 0;
+    void operator()(double* samples) const;
 };
 
 // A sample array with exactly one owner; a non-null array of zero samples still counts as an
 // array (an empty output is an output).
 using SampleBuffer = std::unique_ptr<double[], SampleDeleter>;
 
-// A new array of `count` samples, or null when the count is negative or memory is short.
+// A new array of `count` samples, or null when the count is negative or memory is short. Its
+// values are not set. Large arrays come from those recently freed where one fits: a chain
+// computed again, or the next channel's, then writes into memory already touched (the first
+// touch of fresh memory costs about as much as the computing done in it).
 SampleBuffer AllocSamples(long long count);
 
 struct SampleRange {

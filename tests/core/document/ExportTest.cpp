@@ -310,6 +310,11 @@ TEST(ExportFormat, LinesFormattedOnSeveralThreadsAreTheSameBytes) {
         for (int threads : {2, 3, 8}) {
             SetThreadSetting(threads);
             EXPECT_EQ(FormatExport(channels, settings), sequential) << threads << " threads";
+            // A sink that refuses a piece stops the writing there, whichever thread hands it on.
+            int calls = 0;
+            EXPECT_FALSE(
+                WriteExport(channels, settings, [&](std::string_view) { return ++calls < 3; }));
+            EXPECT_EQ(calls, 3) << threads << " threads";
         }
     }
     SetThreadSetting(saved);

@@ -180,6 +180,23 @@ TEST(ModBase, KeptMaximumFollowsTheOutputArray) {
     EXPECT_EQ(m.MaxAbs(0, 2), 5.0);
 }
 
+TEST(ModBase, LargeArraysAreReusedUnderNewSerialNumbers) {
+    // A freed large array serves the next request it fits, with a serial number of its own (so
+    // nothing kept for the old array applies); a request far smaller gets its own array.
+    constexpr long long kCount = 1234567;
+    SampleBuffer first = AllocSamples(kCount);
+    ASSERT_TRUE(first);
+    double* const at = first.get();
+    const std::uint64_t serial = first.get_deleter().serial;
+    first.reset();
+    SampleBuffer again = AllocSamples(kCount - 5);
+    EXPECT_EQ(again.get(), at);
+    EXPECT_NE(again.get_deleter().serial, serial);
+    again.reset();
+    SampleBuffer smaller = AllocSamples(kCount / 2);
+    EXPECT_NE(smaller.get(), at);
+}
+
 TEST(ModBase, PixelsToRangeUsesThePlotGeometry) {
     CModBase m;
     m.m_output = AllocSamples(100);
