@@ -7,7 +7,8 @@
 // time shown is the calling thread's only (the command-line runs: none, they are other processes).
 //
 //   threads_bench [--benchmark_filter=...]      tavrel-cli is looked for beside the program or
-//                                               named by TAVREL_CLI.
+//                                               named by TAVREL_CLI; the files are made in a new
+//                                               folder in /tmp or in TAVREL_BENCH_DIR.
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
@@ -31,6 +32,8 @@ constexpr int kRows = 1000000;
 
 std::filesystem::path WorkDir() {
     static const std::filesystem::path dir = [] {
+        // TAVREL_BENCH_DIR names a folder to use instead (bench/export_against_build.sh).
+        if (const char* named = std::getenv("TAVREL_BENCH_DIR")) return std::filesystem::path(named);
         auto path = std::filesystem::temp_directory_path() /
                     ("tavrel_threads_bench_" + std::to_string(::getpid()));
         std::filesystem::create_directories(path);

@@ -13,6 +13,8 @@
 // device, a pipe) cannot be replaced and is written directly.
 #pragma once
 
+#include <sys/types.h>
+
 #include <string>
 #include <string_view>
 
@@ -46,6 +48,10 @@ class AtomicFile {
     std::string m_temporary;  // empty when writing a special file directly
     int m_fd = -1;
     int m_error = 0;
+    // Bytes written, and how many of them were sent on their way to the disk.
+    off_t m_written = 0;
+    off_t m_started = 0;
+    static constexpr off_t kStartWritingBytes = off_t{8} << 20;
 };
 
 // Writes `bytes` to `path` through an AtomicFile. On failure `reason` (if given) gets the
