@@ -267,6 +267,41 @@ bool IsBinaryHead(std::string_view head) {
     });
 }
 
+std::string BiosigUnit(std::uint16_t code) {
+    std::lock_guard<std::mutex> hold(g_biosigLock);
+    const char* unit = PhysDim3(code);
+    return unit ? unit : "";
+}
+
+std::vector<std::string> BiosigEventTexts(const std::vector<std::uint16_t>& types,
+                                          const std::vector<std::string>& descriptions) {
+    std::vector<std::string> texts;
+    if (types.empty()) return texts;
+    std::vector<const char*> table;
+    for (const std::string& text : descriptions)
+        table.push_back(text.c_str());
+    std::vector<std::uint16_t> codes = types;
+    std::lock_guard<std::mutex> hold(g_biosigLock);
+    Header header;
+    header.hdr = constructHDR(0, 0);
+    if (!header.hdr) throw std::bad_alloc();
+    HDRTYPE* hdr = header.hdr;
+    // The header's own event arrays are put back before it is freed, also after a throw.
+    struct PutBack {
+        HDRTYPE* hdr;
+        decltype(hdr->EVENT) own = hdr->EVENT;
+        ~PutBack() { hdr->EVENT = own; }
+    } putBack{hdr};
+    hdr->TYPE = GDF;
+    hdr->EVENT.TYP = codes.data();
+    hdr->EVENT.N = static_cast<std::uint32_t>(codes.size());
+    hdr->EVENT.CodeDesc = table.empty() ? nullptr : table.data();
+    hdr->EVENT.LenCodeDesc = static_cast<std::uint16_t>(table.size());
+    for (std::size_t e = 0; e < codes.size(); ++e)
+        texts.push_back(EventText(hdr, e));
+    return texts;
+}
+
 std::optional<RecordingResult> ReadBiosigRecording(std::FILE* data, const std::string& path,
                                                    const ReadOptions& options, Progress* progress) {
     std::lock_guard<std::mutex> hold(g_biosigLock);
