@@ -35,12 +35,8 @@ T Load(const unsigned char* p) {
 }
 
 // Samples of 24 bits, as GDF's types 279 (signed) and 535 (unsigned) store them.
-struct Int24 {
-    static constexpr std::size_t kBytes = 3;
-};
-struct UInt24 {
-    static constexpr std::size_t kBytes = 3;
-};
+struct Int24 {};
+struct UInt24 {};
 
 template <typename T>
 constexpr std::size_t SampleBytes() {
