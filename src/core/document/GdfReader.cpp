@@ -353,7 +353,7 @@ std::optional<RecordingResult> ReadGdfRecording(std::FILE* data, const ReadOptio
                     Decode(block.data(), recordBytes, perRecord, i, m, s, scratch);
                     column.insert(column.end(), scratch, scratch + m);
                 }
-                if (progress) progress->Step(static_cast<int>(n));
+                if (progress) progress->Step(SaturateToInt(n));
             }
             done += n;
             if (progress && progress->PumpMessages()) {
