@@ -293,7 +293,7 @@ std::optional<RecordingResult> ReadGdfRecording(std::FILE* data, const ReadOptio
         const std::uint32_t num = Load<std::uint32_t>(head + 244);
         const std::uint32_t den = Load<std::uint32_t>(head + 248);
         if (num == 0 || den == 0) return std::nullopt;
-        rate = static_cast<double>(commonSpr) * den / num;
+        rate = static_cast<double>(commonSpr) / (static_cast<double>(num) / den);
     } else {
         const double duration = Load<double>(head + 244);
         if (!(duration > 0) || !std::isfinite(duration)) return std::nullopt;

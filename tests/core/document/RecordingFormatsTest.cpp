@@ -124,23 +124,29 @@ struct GdfSignal {
     std::uint32_t spr = 3;
 };
 
-// A GDF 2.51 file of `records` records of 3.1 ms (a rate of no whole hertz): signal k has the
-// sample type and digital range given and raw values that sweep past both ends of the range; the
-// extra header describes the user events 1 and 2; `events` is the event table (empty: none).
+// A GDF file (version 2.51 unless given) of `records` records of 3.1 ms (2.2 ms before 2.21; a
+// rate of no whole hertz): signal k has the sample type and digital range given and raw values
+// that sweep past both ends of the range; the extra header describes the user events 1 and 2;
+// `events` is the event table (empty: none).
 std::string GdfFile(const std::vector<GdfSignal>& signals, long long records,
-                    const std::string& events) {
+                    const std::string& events, const std::string& version = "2.51") {
     const auto ns = static_cast<std::uint16_t>(signals.size());
     const std::string descriptions = std::string("\0T\xC3\xBCr auf\0stim x\0\0", 18);
     std::string extra(1, '\1');
     Put(extra, static_cast<std::uint16_t>(descriptions.size()));
     extra += '\0' + descriptions;
     extra.resize(256, '\0');
-    std::string bytes = "GDF 2.51";
+    std::string bytes = "GDF " + version;
     bytes.resize(184, '\0');
     Put(bytes, static_cast<std::uint16_t>(ns + 2));
     bytes.resize(236, '\0');
     Put(bytes, static_cast<std::int64_t>(records));
-    Put(bytes, 0.0031);
+    if (version < "2.21") {  // the duration as a fraction of two whole numbers
+        Put(bytes, std::uint32_t{22});
+        Put(bytes, std::uint32_t{10000});
+    } else {
+        Put(bytes, 0.0031);
+    }
     Put(bytes, ns);
     Put(bytes, std::uint16_t{0});
     std::string table(256 * ns, '\0');
@@ -261,7 +267,8 @@ TEST(GdfReading, ReadsExactlyAsBiosigDoes) {
         {279, -9e6, 9e6},   {535, 0, 16777215}, {3, -500, 500, 1}};
     const std::string events = GdfEvents({1, 2, 0x0300, 5, 0x0114});
     const std::string all = dir.Write("typed.gdf", GdfFile(typed, 40, events));
-    for (const std::string& path : {fromEdf, fromBdf, all})
+    const std::string older = dir.Write("2.20.gdf", GdfFile(typed, 40, events, "2.20"));
+    for (const std::string& path : {fromEdf, fromBdf, all, older})
         for (const auto& [skip, cap] : {std::pair{0, 0}, {1, 0}, {0, 7}, {1, 100}, {20, 0}})
             ExpectReadAsBiosigReads(path, skip, cap);
     // A first read signal below the common rate is BioSig's to read (it repeats the samples).
