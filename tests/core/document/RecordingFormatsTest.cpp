@@ -17,6 +17,7 @@
 #include "document/BrainVisionReader.h"
 #include "document/GdfReader.h"
 #include "document/Recording.h"
+#include "platform/Host.h"
 #include "support/EdfWriter.h"
 #include "support/TempDir.h"
 
@@ -286,6 +287,33 @@ TEST(GdfReading, ReadsExactlyAsBiosigDoes) {
     // Raw values at or beyond the digital range are not numbers.
     EXPECT_TRUE(std::any_of(read->columns[1].begin(), read->columns[1].end(),
                             [](double v) { return std::isnan(v); }));
+}
+
+TEST(GdfReading, ProgressCoversTheSamplesAndACancelKeepsWhatWasRead) {
+    test::TempDir dir;
+    // 12 MB of records: three blocks of reading.
+    const std::string path =
+        dir.Write("long.gdf", GdfFile({{3, -32768, 32767}, {17, -1, 1}}, 400000, ""));
+    struct Counting : Progress {
+        explicit Counting(int at) : cancelAt(at) {}
+        void SetRange(int, int high) override { range = high; }
+        void Step(int n) override { steps += n; }
+        int PumpMessages() override { return pumps++ == cancelAt; }
+        int cancelAt, range = 0, steps = 0, pumps = 0;
+    } whole(-1), cancelled(0);
+    RecordingResult all = ReadRecording(path, {0, 0, 0}, &whole);
+    RecordingResult part = ReadRecording(path, {0, 0, 0}, &cancelled);
+    ASSERT_TRUE(all && part);
+    EXPECT_EQ(whole.range, 2 * 1200000);
+    EXPECT_EQ(whole.steps, whole.range);
+    EXPECT_FALSE(all->notes.cancelled);
+    EXPECT_TRUE(part->notes.cancelled);
+    EXPECT_GT(part->rowCount, 0);
+    EXPECT_LT(part->rowCount, all->rowCount);
+    ASSERT_EQ(part->columns[1].size(), static_cast<std::size_t>(part->rowCount));
+    EXPECT_EQ(std::memcmp(part->columns[1].data(), all->columns[1].data(),
+                          part->columns[1].size() * sizeof(double)),
+              0);
 }
 
 TEST(GdfReading, HostileHeadersAreLeftToBiosigOrRefused) {
