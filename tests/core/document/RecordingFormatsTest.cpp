@@ -1,6 +1,7 @@
 // The recordings read besides CSV and EDF: GDF and CFWB through BioSig (written by BioSig's own
-// converter from a known EDF+ recording), BrainVision files written from the format's definition,
-// MATLAB files written by matio in versions 5 and 7.3; the events they carry; and the refusals.
+// converter from a known EDF+ recording), GDF through the program's decoder against BioSig,
+// BrainVision files written from the format's definition, MATLAB files written by matio in
+// versions 5 and 7.3; the events they carry; and the refusals.
 #include <edflib.h>
 #include <gtest/gtest.h>
 #include <matio.h>
@@ -9,7 +10,6 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
-#include <limits>
 #include <thread>
 
 #include "document/BiosigReader.h"
