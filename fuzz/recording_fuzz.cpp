@@ -1,4 +1,5 @@
-// Fuzzes the readers of GDF and the other BioSig formats, MATLAB files and BrainVision recordings.
+// Fuzzes the readers of GDF (the program's GDF decoder, and BioSig for the GDF files it leaves to
+// BioSig) and the other BioSig formats, MATLAB files and BrainVision recordings.
 // The first byte chooses the skipped channels (0-9) and the row cap; the second the format: the
 // file then starts with that format's mark (GDF, CFWB, a MATLAB 5 header, a BrainVision header)
 // so that every input reaches its reader. For BrainVision the rest is also the data and marker

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/mman.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -222,13 +223,28 @@ Trial TryInChild(const std::string& name) {
         // BioSig's complaints about the file are told by the reading in the parent.
         const int quiet = open("/dev/null", O_WRONLY);
         if (quiet >= 0) dup2(quiet, STDERR_FILENO);
-        HDRTYPE* hdr = sopen(name.c_str(), "r", constructHDR(0, 0));
+        HDRTYPE* hdr = constructHDR(0, 0);
+        if (hdr) {
+            hdr->FLAG.UCAL = 0;
+            hdr->FLAG.ROW_BASED_CHANNELS = 0;
+            if (HDRTYPE* opened = sopen(name.c_str(), "r", hdr)) hdr = opened;
+        }
         int code = kRefused;
         if (!hdr || UnknownToReaders(hdr)) {
             code = kUnknown;
         } else if (hdr && hdr->AS.B4C_ERRNUM == B4C_NO_ERROR && hdr->FILE.OPEN && hdr->NRec > 0) {
             // The samples are read in a child process of their own (ReadSamplesInChild).
             code = kReadable;
+        }
+        // What the reading does with the header besides the samples, the event texts and the
+        // closing, is tried here too: BioSig fails in its closing on some damaged headers.
+        if (code == kReadable) {
+            std::vector<RecordingEvent> events;
+            ReadEvents(hdr, events);
+        }
+        if (hdr) {
+            if (hdr->FILE.OPEN) sclose(hdr);
+            destructHDR(hdr);
         }
         _exit(code);
     }
@@ -267,6 +283,41 @@ bool IsBinaryHead(std::string_view head) {
     });
 }
 
+std::string BiosigUnit(std::uint16_t code) {
+    std::lock_guard<std::mutex> hold(g_biosigLock);
+    const char* unit = PhysDim3(code);
+    return unit ? unit : "";
+}
+
+std::vector<std::string> BiosigEventTexts(const std::vector<std::uint16_t>& types,
+                                          const std::vector<std::string>& descriptions) {
+    std::vector<std::string> texts;
+    if (types.empty()) return texts;
+    std::vector<const char*> table;
+    for (const std::string& text : descriptions)
+        table.push_back(text.c_str());
+    std::vector<std::uint16_t> codes = types;
+    std::lock_guard<std::mutex> hold(g_biosigLock);
+    Header header;
+    header.hdr = constructHDR(0, 0);
+    if (!header.hdr) throw std::bad_alloc();
+    HDRTYPE* hdr = header.hdr;
+    // The header's own event arrays are put back before it is freed, also after a throw.
+    struct PutBack {
+        HDRTYPE* hdr;
+        decltype(hdr->EVENT) own = hdr->EVENT;
+        ~PutBack() { hdr->EVENT = own; }
+    } putBack{hdr};
+    hdr->TYPE = GDF;
+    hdr->EVENT.TYP = codes.data();
+    hdr->EVENT.N = static_cast<std::uint32_t>(codes.size());
+    hdr->EVENT.CodeDesc = table.empty() ? nullptr : table.data();
+    hdr->EVENT.LenCodeDesc = static_cast<std::uint16_t>(table.size());
+    for (std::size_t e = 0; e < codes.size(); ++e)
+        texts.push_back(EventText(hdr, e));
+    return texts;
+}
+
 std::optional<RecordingResult> ReadBiosigRecording(std::FILE* data, const std::string& path,
                                                    const ReadOptions& options, Progress* progress) {
     std::lock_guard<std::mutex> hold(g_biosigLock);
@@ -295,6 +346,16 @@ std::optional<RecordingResult> ReadBiosigRecording(std::FILE* data, const std::s
     if (hdr->NRec < 0 || hdr->SPR == 0 || !(hdr->SampleRate > 0) || !hdr->CHANNEL)
         return RecordingResult(Refuse("BioSig: the header gives no length or sampling rate of " +
                                       std::string(GetFileTypeString(hdr->TYPE)) + " data"));
+
+    // A GDF header that promises more records than the file holds would have storage reserved
+    // for all of them before the reading finds the file short.
+    struct stat status {};
+    if (hdr->TYPE == GDF && hdr->FILE.COMPRESSION == 0 && hdr->AS.bpb > 0 &&
+        ::fstat(fileno(data), &status) == 0 &&
+        (status.st_size < static_cast<off_t>(hdr->HeadLen) ||
+         static_cast<std::uint64_t>(hdr->NRec) >
+             static_cast<std::uint64_t>(status.st_size - hdr->HeadLen) / hdr->AS.bpb))
+        return RecordingResult(Refuse("BioSig: the file is shorter than its header says"));
 
     // The data channels in file order (BioSig switches off what is not one).
     std::vector<SourceChannel> channels;

@@ -16,9 +16,11 @@
 // block), and a file it fails on there is refused.
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "document/Recording.h"
 
@@ -33,5 +35,13 @@ bool IsBinaryHead(std::string_view head);
 // does not know the format; a ReadError when it knows it and refuses the file.
 std::optional<RecordingResult> ReadBiosigRecording(std::FILE* data, const std::string& path,
                                                    const ReadOptions& options, Progress* progress);
+
+// What BioSig makes of a GDF file's codes, for the GDF files read without it (GdfReader): the unit
+// of a physical dimension code, and the text of each event of `types` given the file's own
+// descriptions of its user-defined events (`descriptions[t]` for type t; entry 0 is empty), as
+// the reading through BioSig gives them.
+std::string BiosigUnit(std::uint16_t code);
+std::vector<std::string> BiosigEventTexts(const std::vector<std::uint16_t>& types,
+                                          const std::vector<std::string>& descriptions);
 
 }  // namespace tavrel

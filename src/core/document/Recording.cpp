@@ -15,6 +15,7 @@
 #include "document/BrainVisionReader.h"
 #include "document/DataFileReader.h"
 #include "document/EdfReader.h"
+#include "document/GdfReader.h"
 #include "document/MatReader.h"
 #include "platform/Translate.h"
 
@@ -94,8 +95,8 @@ RecordingResult ReadRecording(const std::string& path, const ReadOptions& option
         ::fstat(fileno(file), &status) == 0 ? static_cast<std::int64_t>(status.st_size) : 0;
 
     // The format is recognised by the first bytes; an EDF or BDF recording goes to EDFlib, a
-    // MATLAB file to matio, a BrainVision header to its own reader, another binary file to BioSig
-    // when it knows the format.
+    // MATLAB file to matio, a BrainVision header to its own reader, a GDF file to its own reader
+    // unless that leaves it to BioSig, another binary file to BioSig when it knows the format.
     char head[kSniffBytes];
     const std::string_view start(head, std::fread(head, 1, sizeof head, file));
     if (IsRecordingHeader(start)) return ReadEdfRecording(file, path, options, progress);
@@ -103,6 +104,9 @@ RecordingResult ReadRecording(const std::string& path, const ReadOptions& option
     if (IsBrainVisionHeader(start)) {
         std::rewind(file);
         return ReadBrainVisionRecording(file, path, options, progress);
+    }
+    if (IsGdfHeader(start)) {
+        if (auto read = ReadGdfRecording(file, options, progress)) return std::move(*read);
     }
     if (IsBinaryHead(start)) {
         std::rewind(file);

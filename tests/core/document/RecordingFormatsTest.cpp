@@ -1,6 +1,7 @@
 // The recordings read besides CSV and EDF: GDF and CFWB through BioSig (written by BioSig's own
-// converter from a known EDF+ recording), BrainVision files written from the format's definition,
-// MATLAB files written by matio in versions 5 and 7.3; the events they carry; and the refusals.
+// converter from a known EDF+ recording), GDF through the program's decoder against BioSig,
+// BrainVision files written from the format's definition, MATLAB files written by matio in
+// versions 5 and 7.3; the events they carry; and the refusals.
 #include <edflib.h>
 #include <gtest/gtest.h>
 #include <matio.h>
@@ -11,8 +12,11 @@
 #include <cstring>
 #include <thread>
 
+#include "document/BiosigReader.h"
 #include "document/BrainVisionReader.h"
+#include "document/GdfReader.h"
 #include "document/Recording.h"
+#include "platform/Host.h"
 #include "support/EdfWriter.h"
 #include "support/TempDir.h"
 
@@ -106,6 +110,230 @@ TEST(BiosigReading, ReadersOnSeveralThreadsGetTheSameValues) {
     for (auto& thread : threads)
         thread.join();
     EXPECT_EQ(same, std::vector<int>(4, 5));
+}
+
+// GDF files read without BioSig must read exactly as through BioSig.
+template <typename T>
+void Put(std::string& bytes, T value) {
+    bytes.append(reinterpret_cast<const char*>(&value), sizeof value);
+}
+
+struct GdfSignal {
+    std::uint32_t type;  // GDF's sample type
+    double digMin, digMax;
+    std::uint32_t spr = 3;
+};
+
+// A GDF file (version 2.51 unless given) of `records` records of 3.1 ms (2.2 ms before 2.21; a
+// rate of no whole hertz): signal k has the sample type and digital range given and raw values
+// that sweep past both ends of the range; the extra header describes the user events 1 and 2;
+// `events` is the event table (empty: none).
+std::string GdfFile(const std::vector<GdfSignal>& signals, long long records,
+                    const std::string& events, const std::string& version = "2.51") {
+    const auto ns = static_cast<std::uint16_t>(signals.size());
+    const std::string descriptions = std::string("\0T\xC3\xBCr auf\0stim x\0\0", 18);
+    std::string extra(1, '\1');
+    Put(extra, static_cast<std::uint16_t>(descriptions.size()));
+    extra += '\0' + descriptions;
+    extra.resize(256, '\0');
+    std::string bytes = "GDF " + version;
+    bytes.resize(184, '\0');
+    Put(bytes, static_cast<std::uint16_t>(ns + 2));
+    bytes.resize(236, '\0');
+    Put(bytes, static_cast<std::int64_t>(records));
+    if (version < "2.21") {  // the duration as a fraction of two whole numbers
+        Put(bytes, std::uint32_t{22});
+        Put(bytes, std::uint32_t{10000});
+    } else {
+        Put(bytes, 0.0031);
+    }
+    Put(bytes, ns);
+    Put(bytes, std::uint16_t{0});
+    std::string table(256 * ns, '\0');
+    for (std::size_t k = 0; k < ns; ++k) {
+        const GdfSignal& s = signals[k];
+        std::memcpy(table.data() + 16 * k, ("ch " + std::to_string(k)).c_str(), 5);
+        auto at = [&](int field, std::size_t width) {
+            return table.data() + field * ns + width * k;
+        };
+        const std::uint16_t unit = k % 2 ? 4275 : 4274;  // uV, mV
+        const double physMin = -100.0 - k, physMax = 250.5 + 3 * k;
+        std::memcpy(at(102, 2), &unit, 2);
+        std::memcpy(at(104, 8), &physMin, 8);
+        std::memcpy(at(112, 8), &physMax, 8);
+        std::memcpy(at(120, 8), &s.digMin, 8);
+        std::memcpy(at(128, 8), &s.digMax, 8);
+        std::memcpy(at(216, 4), &s.spr, 4);
+        std::memcpy(at(220, 4), &s.type, 4);
+    }
+    bytes += table + extra;
+    for (long long r = 0, i = 0; r < records; ++r)
+        for (const GdfSignal& s : signals)
+            for (std::uint32_t j = 0; j < s.spr; ++j, ++i) {
+                const double span = s.digMax - s.digMin;
+                const double raw = s.digMin - 2 + std::fmod(i * 0.618034, 1.0) * (span + 4);
+                // Integers: the low bytes of the 64-bit value (little-endian).
+                const auto v = static_cast<std::int64_t>(raw);
+                const std::size_t size = s.type <= 2   ? 1
+                                         : s.type <= 4 ? 2
+                                         : s.type <= 6 ? 4
+                                         : s.type <= 8 ? 8
+                                                       : 3;
+                if (s.type == 16)
+                    Put(bytes, static_cast<float>(raw));
+                else if (s.type == 17)
+                    Put(bytes, raw);
+                else
+                    bytes.append(reinterpret_cast<const char*>(&v), size);
+            }
+    return bytes + events;
+}
+
+// An event table of mode 3 at 512 Hz: positions (from 1), types, channels, durations.
+std::string GdfEvents(const std::vector<std::uint16_t>& types) {
+    std::string table(1, '\3');
+    Put(table, static_cast<std::uint16_t>(types.size()));
+    table += '\0';
+    Put(table, 512.0f);
+    for (std::size_t e = 0; e < types.size(); ++e)
+        Put(table, static_cast<std::uint32_t>(1 + 7 * e));
+    for (std::uint16_t type : types)
+        Put(table, type);
+    for (std::size_t e = 0; e < types.size(); ++e)
+        Put(table, std::uint16_t{0});
+    for (std::size_t e = 0; e < types.size(); ++e)
+        Put(table, static_cast<std::uint32_t>(3 * e));
+    return table;
+}
+
+// The reading of `path` without BioSig (which must take the file) against the reading through it.
+void ExpectReadAsBiosigReads(const std::string& path, int skip, int maxRows) {
+    SCOPED_TRACE(path + " skip " + std::to_string(skip) + " cap " + std::to_string(maxRows));
+    const ReadOptions options{0, skip, maxRows};
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    ASSERT_TRUE(file);
+    auto native = ReadGdfRecording(file, options, nullptr);
+    std::rewind(file);
+    auto biosig = ReadBiosigRecording(file, path, options, nullptr);
+    std::fclose(file);
+    ASSERT_TRUE(native.has_value());
+    ASSERT_TRUE(biosig.has_value());
+    ASSERT_EQ(bool(*native), bool(*biosig));
+    if (!*biosig) return;
+    const Recording &a = **native, &b = **biosig;
+    EXPECT_EQ(a.rowCount, b.rowCount);
+    for (int k = 0; k < Recording::kColumns; ++k) {
+        ASSERT_EQ(a.columns[k].size(), b.columns[k].size()) << k;
+        const std::size_t bytes = a.columns[k].size() * sizeof(double);
+        EXPECT_TRUE(bytes == 0 || std::memcmp(a.columns[k].data(), b.columns[k].data(), bytes) == 0)
+            << "column " << k;
+    }
+    EXPECT_EQ(a.labels, b.labels);
+    EXPECT_EQ(a.signalLabels, b.signalLabels);
+    ASSERT_EQ(a.notes.values.has_value(), b.notes.values.has_value());
+    if (a.notes.values) {
+        EXPECT_EQ(a.notes.values->rate, b.notes.values->rate);
+        EXPECT_EQ(a.notes.values->unit, b.notes.values->unit);
+    }
+    EXPECT_EQ(a.notes.otherRate, b.notes.otherRate);
+    EXPECT_EQ(a.notes.rowsLeftOut, b.notes.rowsLeftOut);
+    EXPECT_EQ(a.notes.unroundedRate, b.notes.unroundedRate);
+    EXPECT_EQ(a.notes.nothingReadable, b.notes.nothingReadable);
+    ASSERT_EQ(a.events.size(), b.events.size());
+    for (std::size_t e = 0; e < a.events.size(); ++e) {
+        EXPECT_EQ(a.events[e].onsetMs, b.events[e].onsetMs) << e;
+        EXPECT_EQ(a.events[e].durationMs, b.events[e].durationMs) << e;
+        EXPECT_EQ(a.events[e].text, b.events[e].text) << e;
+    }
+}
+
+TEST(GdfReading, ReadsExactlyAsBiosigDoes) {
+    test::TempDir dir;
+    // BioSig's conversions of EDF+ (16 bits) and BDF+ (24 bits) files with annotations.
+    const std::string fromEdf = Convert(dir, "GDF", "edf.gdf");
+    test::EdfSpec bdf = test::ThreeSines(EDFLIB_FILETYPE_BDFPLUS);
+    bdf.channels[2].samplesPerRecord = 1000;  // another rate
+    test::WriteEdf(dir.File("known.bdf"), bdf);
+    const std::string fromBdf = dir.File("bdf.gdf");
+    ASSERT_EQ(std::system(("save2gdf -f=GDF '" + dir.File("known.bdf") + "' '" + fromBdf +
+                           "' >/dev/null 2>&1")
+                              .c_str()),
+              0);
+    // Every sample type decoded here, values past the digital range, user and standard events.
+    const double big = 1e12;
+    const std::vector<GdfSignal> typed = {
+        {3, -32768, 32767}, {1, -100, 100},     {2, 5, 250},      {4, 10, 65000},    {5, -2e9, 2e9},
+        {6, 0, 4e9},        {7, -big, big},     {8, 0, big},      {16, -1000, 1000}, {17, -1, 1},
+        {279, -9e6, 9e6},   {535, 0, 16777215}, {3, -500, 500, 1}};
+    const std::string events = GdfEvents({1, 2, 0x0300, 5, 0x0114});
+    const std::string all = dir.Write("typed.gdf", GdfFile(typed, 40, events));
+    const std::string older = dir.Write("2.20.gdf", GdfFile(typed, 40, events, "2.20"));
+    for (const std::string& path : {fromEdf, fromBdf, all, older})
+        for (const auto& [skip, cap] : {std::pair{0, 0}, {1, 0}, {0, 7}, {1, 100}, {20, 0}})
+            ExpectReadAsBiosigReads(path, skip, cap);
+    // A first read signal below the common rate is BioSig's to read (it repeats the samples).
+    std::FILE* file = std::fopen(fromBdf.c_str(), "rb");
+    EXPECT_FALSE(ReadGdfRecording(file, {0, 2, 0}, nullptr));
+    std::fclose(file);
+    RecordingResult slow = Read(fromBdf, 2, 0);
+    ASSERT_TRUE(slow);
+    EXPECT_EQ(slow->rowCount, 6000);
+}
+
+TEST(GdfReading, ProgressCoversTheSamplesAndACancelKeepsWhatWasRead) {
+    test::TempDir dir;
+    // 12 MB of records without events: three blocks of reading, through ReadRecording.
+    const std::string path =
+        dir.Write("long.gdf", GdfFile({{3, -32768, 32767}, {17, -1, 1}}, 400000, ""));
+    struct Counting : Progress {
+        explicit Counting(int at) : cancelAt(at) {}
+        void SetRange(int, int high) override { range = high; }
+        void Step(int n) override { steps += n; }
+        int PumpMessages() override { return pumps++ == cancelAt; }
+        int cancelAt, range = 0, steps = 0, pumps = 0;
+    } whole(-1), cancelled(0);
+    RecordingResult all = ReadRecording(path, {0, 0, 0}, &whole);
+    RecordingResult part = ReadRecording(path, {0, 0, 0}, &cancelled);
+    ASSERT_TRUE(all && part);
+    EXPECT_EQ(whole.range, 2 * 1200000);
+    EXPECT_EQ(whole.steps, whole.range);
+    EXPECT_FALSE(all->notes.cancelled);
+    EXPECT_TRUE(part->notes.cancelled);
+    EXPECT_GT(part->rowCount, 0);
+    EXPECT_LT(part->rowCount, all->rowCount);
+    ASSERT_EQ(part->columns[1].size(), static_cast<std::size_t>(part->rowCount));
+    EXPECT_EQ(std::memcmp(part->columns[1].data(), all->columns[1].data(),
+                          part->columns[1].size() * sizeof(double)),
+              0);
+}
+
+TEST(GdfReading, HostileHeadersAreLeftToBiosigOrRefused) {
+    test::TempDir dir;
+    const std::string good = GdfFile({{3, -32768, 32767}, {5, -10, 10}}, 10, GdfEvents({1}));
+    auto patched = [&](std::size_t at, const std::string& bytes) {
+        std::string file = good;
+        file.replace(at, bytes.size(), bytes);
+        return dir.Write("p.gdf", file);
+    };
+    auto leftToBiosig = [&](const std::string& path) {
+        std::FILE* file = std::fopen(path.c_str(), "rb");
+        const bool left = !ReadGdfRecording(file, {}, nullptr).has_value();
+        std::fclose(file);
+        RecordingResult read = Read(path);  // refused with a reason or read, never a crash
+        if (!read) {
+            EXPECT_FALSE(read.Error().reason.empty());
+        }
+        return left;
+    };
+    std::string records;
+    Put(records, std::int64_t{1} << 40);
+    EXPECT_TRUE(leftToBiosig(patched(236, records)));     // more records than the file holds
+    EXPECT_TRUE(leftToBiosig(patched(184, "\xFF\xFF")));  // a header past the file's end
+    EXPECT_TRUE(leftToBiosig(patched(256 + 216 * 2, std::string("\xFF\xFF\xFF\xFF", 4))));
+    EXPECT_TRUE(leftToBiosig(patched(256 + 220 * 2, std::string("\x12\0\0\0", 4))));  // float128
+    EXPECT_TRUE(leftToBiosig(patched(good.size() - 12, std::string(4, '\0'))));       // event at 0
+    EXPECT_TRUE(leftToBiosig(dir.Write("cut.gdf", good.substr(0, good.size() - 21))));
+    EXPECT_FALSE(leftToBiosig(dir.Write("good.gdf", good)));
 }
 
 // A BrainVision recording of two channels (the second at half the resolution) and its markers.
