@@ -102,8 +102,9 @@ class DataFileReader {
     // The end of the bytes the current line lies in (the chunk, or the carried line): the reading
     // of a line may look ahead up to here.
     const char* m_readable = nullptr;
-    // Large files on several threads: what each piece of a batch read (see FeedLines).
-    struct PieceBuffer {
+    // Large files on several threads: what each piece of a batch read (see FeedLines). Each on
+    // cache lines of its own, as its reader counts rows into it line by line.
+    struct alignas(64) PieceBuffer {
         std::vector<std::vector<double>> columns;
         int rows = 0;
         std::int64_t textRows = 0;

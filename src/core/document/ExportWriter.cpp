@@ -154,8 +154,13 @@ bool WriteExport(std::span<const ChannelExport> channels, const ExportSettings& 
     // batch is formatted, so the writing overlaps the formatting.
     if (!out.empty() && !sink(out)) return false;
     const std::size_t perBatch = static_cast<std::size_t>(threads) * 2;
-    std::vector<std::string> formatting(perBatch);
-    std::vector<std::string> formatted(perBatch);
+    // Each piece's string on cache lines of its own: threads appending to strings side by side
+    // in one array would pass those lines between them at every append.
+    struct alignas(64) Piece {
+        std::string text;
+    };
+    std::vector<Piece> formatting(perBatch);
+    std::vector<Piece> formatted(perBatch);
     int ready = 0;  // pieces of `formatted` not yet handed on
     bool refused = false;
     for (std::size_t start = 0; start < rows || ready > 0;) {
@@ -165,11 +170,11 @@ bool WriteExport(std::span<const ChannelExport> channels, const ExportSettings& 
         ParallelFor(count + writer, [&](int item) {
             if (item < writer) {
                 for (int k = 0; k < ready && !refused; ++k)
-                    refused = !sink(formatted[static_cast<std::size_t>(k)]);
+                    refused = !sink(formatted[static_cast<std::size_t>(k)].text);
                 return;
             }
             const auto k = static_cast<std::size_t>(item - writer);
-            std::string& piece = formatting[k];
+            std::string& piece = formatting[k].text;
             piece.clear();
             const std::size_t first = start + k * kRowsPerPiece;
             appendRows(piece, first, std::min(batchEnd, first + kRowsPerPiece));
