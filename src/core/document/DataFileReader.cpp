@@ -1,6 +1,7 @@
 #include "document/DataFileReader.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -336,15 +337,20 @@ void DataFileReader::NoteLine(int held) {
     if (held & kLineHadNumber) m_sawNumber = true;
 }
 
-bool DataFileReader::FeedLines(const char* data, std::size_t size, int pieces) {
+bool DataFileReader::FeedLines(const char* data, std::size_t size, int pieces,
+                               const std::function<void()>& alongside) {
     if (m_stopped) return false;
     const bool started = m_markBytes < 0 && m_headerLeft == 0 && !m_firstDataLine &&
                          m_carry.empty() && m_columns.size() >= kColumns;
     if (pieces < 2 || !started || size == 0) return Feed(data, size);
     const char* end = data + size;
-    // Each line adds at most one row, so with fewer lines than rows left the cap is not met.
-    const auto lines = static_cast<std::int64_t>(std::count(data, end, '\n'));
-    if (lines >= static_cast<std::int64_t>(m_cap) - m_rowCount) return Feed(data, size);
+    // Each line adds at most one row and holds at least its line end, so with fewer bytes - or
+    // fewer lines - than rows left the cap is not met (the lines are counted only when the bytes
+    // do not tell).
+    const std::int64_t left = static_cast<std::int64_t>(m_cap) - m_rowCount;
+    if (static_cast<std::int64_t>(size) >= left &&
+        static_cast<std::int64_t>(std::count(data, end, '\n')) >= left)
+        return Feed(data, size);
 
     // The progress, line by line as HandleLine steps it; a cancel ends the lines read before it.
     if (m_progress) {
@@ -362,8 +368,6 @@ bool DataFileReader::FeedLines(const char* data, std::size_t size, int pieces) {
             }
             p = lf + 1;
         }
-    } else {
-        m_lines += lines;
     }
     // The user interface may have replaced the document's contents while it was pumped.
     if (m_columns.size() < kColumns) {
@@ -404,7 +408,14 @@ bool DataFileReader::FeedLines(const char* data, std::size_t size, int pieces) {
     options.headerRows = 0;
     options.skipColumns = static_cast<int>(m_skip);
     options.maxRows = 0;  // the cap is not met within these lines (above)
-    ParallelFor(count, [&](int i) {
+    // The work alongside is the first item, so that the pieces after it balance the threads.
+    const int first = alongside ? 1 : 0;
+    ParallelFor(count + first, [&](int item) {
+        if (item < first) {
+            alongside();
+            return;
+        }
+        const int i = item - first;
         PieceBuffer& piece = m_pieces[static_cast<std::size_t>(i)];
         DataFileReader reader(i == 0 ? m_columns : piece.columns, i == 0 ? m_rowCount : piece.rows,
                               options, 0, nullptr);
@@ -412,13 +423,9 @@ bool DataFileReader::FeedLines(const char* data, std::size_t size, int pieces) {
         reader.m_firstDataLine = false;  // the columns' storage is already reserved
         const char* from = cuts[static_cast<std::size_t>(i)];
         const char* to = cuts[static_cast<std::size_t>(i) + 1];
-        if (i > 0) {
-            // At most one value per line in each column.
-            const auto lines = static_cast<std::size_t>(std::count(from, to, '\n'));
-            for (std::vector<double>& column : piece.columns)
-                ReserveOnLargePages(column, lines);
-        }
+        // A piece's columns keep their storage from batch to batch, so they grow only at first.
         reader.Feed(from, static_cast<std::size_t>(to - from));
+        piece.lines = reader.Lines();
         piece.textRows = reader.TextRows();
         piece.sawNumber = reader.SawNumber();
     });
@@ -435,6 +442,8 @@ bool DataFileReader::FeedLines(const char* data, std::size_t size, int pieces) {
     for (int i = 0; i < count; ++i) {
         const PieceBuffer& piece = m_pieces[static_cast<std::size_t>(i)];
         if (i > 0) m_rowCount += piece.rows;
+        // With a progress the lines were counted as it was stepped.
+        if (!m_progress) m_lines += piece.lines;
         m_textRows += piece.textRows;
         m_sawNumber = m_sawNumber || piece.sawNumber;
     }
@@ -485,27 +494,52 @@ std::unique_ptr<Chunk> TakeChunk() {
 
 // Feeds what read(into, count) delivers (fewer than `count` bytes at the end) to FeedLines in
 // batches of `batchBytes`: the whole lines of each batch, the rest carried over to the next; the
-// bytes after the last line end go to Feed, then Finish.
+// bytes after the last line end go to Feed, then Finish. Two buffers take turns: while the lines
+// of one are parsed, the carried bytes and the next batch go into the other.
 template <class Read>
 void FeedBatches(DataFileReader& reader, std::size_t batchBytes, int pieces, Read&& read) {
-    std::vector<char> buffer;
-    std::size_t held = 0;  // bytes carried at the start of the buffer
+    std::array<std::vector<char>, 2> buffers;
+    int current = 0;
+    buffers[0].resize(batchBytes);
+    std::size_t got = read(buffers[0].data(), batchBytes);
+    std::size_t held = got;  // the carried bytes, then the `got` read after them
     for (;;) {
-        if (buffer.size() < held + batchBytes) buffer.resize(held + batchBytes);
-        const std::size_t got = read(buffer.data() + held, batchBytes);
-        held += got;
+        std::vector<char>& buffer = buffers[static_cast<std::size_t>(current)];
+        const bool last = got < batchBytes;
         // The carried bytes hold no line end; only the new ones are searched.
         std::size_t whole = held;
         while (whole > held - got && buffer[whole - 1] != '\n')
             --whole;
         if (whole == held - got) whole = 0;
-        if (whole > 0 && !reader.FeedLines(buffer.data(), whole, pieces)) break;
-        std::memmove(buffer.data(), buffer.data() + whole, held - whole);
-        held -= whole;
-        if (got < batchBytes) {
-            if (held > 0) reader.Feed(buffer.data(), held);
+        if (whole == 0) {
+            // No line end yet: the line goes on in the next batch, read into the same buffer.
+            if (last) {
+                if (held > 0) reader.Feed(buffer.data(), held);
+                break;
+            }
+            if (buffer.size() < held + batchBytes) buffer.resize(held + batchBytes);
+            got = read(buffer.data() + held, batchBytes);
+            held += got;
+            continue;
+        }
+        const std::size_t carry = held - whole;
+        if (last) {
+            if (reader.FeedLines(buffer.data(), whole, pieces) && carry > 0)
+                reader.Feed(buffer.data() + whole, carry);
             break;
         }
+        std::vector<char>& next = buffers[static_cast<std::size_t>(1 - current)];
+        bool nextRead = false;
+        const auto readNext = [&] {
+            if (next.size() < carry + batchBytes) next.resize(carry + batchBytes);
+            std::memcpy(next.data(), buffer.data() + whole, carry);
+            got = read(next.data() + carry, batchBytes);
+            nextRead = true;
+        };
+        if (!reader.FeedLines(buffer.data(), whole, pieces, readNext)) break;
+        if (!nextRead) readNext();
+        held = carry + got;
+        current = 1 - current;
     }
     reader.Finish();
 }

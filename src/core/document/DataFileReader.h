@@ -17,6 +17,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <cstdio>
 #include <string>
 #include <string_view>
@@ -49,8 +50,11 @@ class DataFileReader {
     // once the start of the file (mark, header lines, first data line) is behind and the row cap
     // cannot be met within these lines; otherwise they go to Feed. The progress is stepped (and
     // a cancel taken) line by line before the parsing, so a cancelled reading keeps exactly the
-    // lines before the one at which the user cancelled.
-    bool FeedLines(const char* data, std::size_t size, int pieces);
+    // lines before the one at which the user cancelled. `alongside`, when given, runs once on
+    // one of the threads while the pieces are parsed (not at all when the lines go to Feed or
+    // the reading stops before the parsing).
+    bool FeedLines(const char* data, std::size_t size, int pieces,
+                   const std::function<void()>& alongside = nullptr);
 
     bool Stopped() const { return m_stopped; }
     bool Cancelled() const { return m_cancelled; }
@@ -107,6 +111,7 @@ class DataFileReader {
     struct alignas(64) PieceBuffer {
         std::vector<std::vector<double>> columns;
         int rows = 0;
+        std::int64_t lines = 0;
         std::int64_t textRows = 0;
         bool sawNumber = false;
     };
