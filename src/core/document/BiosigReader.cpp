@@ -60,6 +60,17 @@ std::string ErrorText(HDRTYPE* hdr) {
     return "BioSig: " + text;
 }
 
+// The start of a child process that tries BioSig: its complaints go nowhere (the parent tells the
+// user why a file was refused), and a fault in BioSig ends it at once with the signal's default
+// action, which the parent sees, rather than through a handler inherited from the parent (a
+// debugger's, a sanitizer's or a fuzzer's, which would report the child's fault as its own).
+void StartQuietChild() {
+    const int quiet = open("/dev/null", O_WRONLY);
+    if (quiet >= 0) dup2(quiet, STDERR_FILENO);
+    for (const int fault : {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT})
+        signal(fault, SIG_DFL);
+}
+
 Failure<ReadError> Refuse(std::string reason) {
     return Failure<ReadError>{ReadError{ReadError::Kind::Refused, std::move(reason)}};
 }
@@ -121,8 +132,7 @@ SampleRead ReadSamplesInChild(HDRTYPE* hdr, const ChannelPlan& plan, Recording& 
     const pid_t child = fork();
     if (child < 0) return SampleRead::Failed;
     if (child == 0) {
-        const int quiet = open("/dev/null", O_WRONLY);
-        if (quiet >= 0) dup2(quiet, STDERR_FILENO);
+        StartQuietChild();
         const long long perBlock = std::max<long long>(hdr->SPR, 1);
         const long long blocksPerChunk = std::max<long long>(1, kChunkSamples / perBlock);
         for (long long done = 0; done < plan.count;) {
@@ -221,8 +231,7 @@ Trial TryInChild(const std::string& name) {
     if (child < 0) return Trial::Readable;  // no trial possible: read as such
     if (child == 0) {
         // BioSig's complaints about the file are told by the reading in the parent.
-        const int quiet = open("/dev/null", O_WRONLY);
-        if (quiet >= 0) dup2(quiet, STDERR_FILENO);
+        StartQuietChild();
         HDRTYPE* hdr = constructHDR(0, 0);
         if (hdr) {
             hdr->FLAG.UCAL = 0;
