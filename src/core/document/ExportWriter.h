@@ -38,20 +38,22 @@ struct ChannelExport {
     std::vector<double> values;
     std::string label;
     std::vector<double> times;
-    // In place of `values` and `times` when set: the chain's output taken over whole (no copy of
-    // a long recording), the time of value i being `timeStep * i`.
+    // In place of `values` and `times` when `stepTimes` is set (GatherChannelData): the chain
+    // output's samples, held by `output` when taken over, otherwise by the chain itself (which
+    // must then not compute again while they are used), the time of value i being
+    // `timeStep * i`. No copy of a long recording is made.
+    std::span<const double> samples;
     SampleBuffer output;
-    std::size_t outputCount = 0;
     double timeStep = 0.0;
+    bool stepTimes = false;
 
     std::span<const double> Values() const {
-        return output ? std::span<const double>(output.get(), outputCount)
-                      : std::span<const double>(values);
+        return stepTimes ? samples : std::span<const double>(values);
     }
-    // Values with a time: all of them for a taken output.
-    std::size_t TimeCount() const { return output ? outputCount : times.size(); }
+    // Values with a time: all of them for a chain's output.
+    std::size_t TimeCount() const { return stepTimes ? samples.size() : times.size(); }
     double TimeAt(std::size_t i) const {
-        return output ? timeStep * static_cast<double>(i) : times[i];
+        return stepTimes ? timeStep * static_cast<double>(i) : times[i];
     }
 };
 

@@ -170,6 +170,14 @@ SampleBuffer CKaisekiDoc::TakeChannelData(std::string* label, int* count, double
     return head ? head->ChainTakeData(label, count, timeStep) : nullptr;
 }
 
+const double* CKaisekiDoc::ViewChannelData(std::string* label, int* count, double* timeStep,
+                                           int channel) {
+    *count = 0;
+    *timeStep = 0.0;
+    CHeadFilter* head = DataHead(channel);
+    return head ? head->ChainViewData(label, count, timeStep) : nullptr;
+}
+
 void CKaisekiDoc::DrawChannel(Surface* surface, const Rect& band, int channel,
                               const SampleRange* range) {
     CHeadFilter* head = Head(channel);

@@ -109,6 +109,8 @@ class CKaisekiDoc : public ChainContext {
     // GetChannelData handing over the chain's output instead of copying it (see
     // CModBase::ChainTakeData); null for a channel without data.
     SampleBuffer TakeChannelData(std::string* label, int* count, double* timeStep, int channel);
+    // The same leaving the output with the chain (CModBase::ChainViewData).
+    const double* ViewChannelData(std::string* label, int* count, double* timeStep, int channel);
     // Draws channel `channel` into its band: the frame, the label "CH[n]" and the chain's graph.
     void DrawChannel(Surface* surface, const Rect& band, int channel, const SampleRange* range);
     // The largest absolute value of the channel's chain-end output (0 without one).

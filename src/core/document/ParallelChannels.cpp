@@ -31,15 +31,18 @@ std::array<ChannelExport, CKaisekiDoc::kChannels> GatherChannelData(CKaisekiDoc&
     std::array<ChannelExport, CKaisekiDoc::kChannels> channels;
     ParallelForCollecting(CKaisekiDoc::kChannels, [&](int d) {
         ChannelExport& channel = channels[static_cast<std::size_t>(d)];
+        // The outputs are used where they are (or taken over when the chain lets go of its
+        // buffers anyway); their times are not listed.
+        channel.stepTimes = true;
+        int count = 0;
         if (!releaseBuffers) {
-            doc.GetChannelData(&channel.values, &channel.label, &channel.times, d);
+            const double* samples =
+                doc.ViewChannelData(&channel.label, &count, &channel.timeStep, d);
+            if (samples) channel.samples = {samples, static_cast<std::size_t>(count)};
             return;
         }
-        // The chain lets go of its buffers anyway: its output is taken rather than copied, and
-        // its times are not listed.
-        int count = 0;
         channel.output = doc.TakeChannelData(&channel.label, &count, &channel.timeStep, d);
-        channel.outputCount = channel.output ? static_cast<std::size_t>(count) : 0;
+        if (channel.output) channel.samples = {channel.output.get(), static_cast<std::size_t>(count)};
         if (CHeadFilter* head = doc.Head(d)) head->ClearBuffers();
     });
     return channels;

@@ -18,9 +18,10 @@ void ComputeChannelOutputs(CKaisekiDoc& doc, std::span<const int> channels);
 // The same for all sixteen channels.
 void ComputeAllChannelOutputs(CKaisekiDoc& doc);
 
-// Every channel's export data (GetChannelData), the chains computed in parallel. With
-// `releaseBuffers` each chain hands over its output (TakeChannelData) and lets go of its
-// buffers once it delivered.
+// Every channel's export data (GetChannelData, each chain computing afresh), the chains computed
+// in parallel, without copies: the samples are those the chain ends keep (ViewChannelData; valid
+// until a chain computes again), or with `releaseBuffers` taken over (TakeChannelData) and every
+// chain's buffers let go of once it delivered.
 std::array<ChannelExport, CKaisekiDoc::kChannels> GatherChannelData(CKaisekiDoc& doc,
                                                                    bool releaseBuffers);
 

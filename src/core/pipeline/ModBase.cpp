@@ -172,7 +172,7 @@ void CModBase::ChainGetData(std::vector<double>* values, std::string* label,
     ChainEnd(this)->RecomputeAndGetData(values, label, times);
 }
 
-SampleBuffer CModBase::ChainTakeData(std::string* label, int* count, double* timeStep) {
+const double* CModBase::ChainViewData(std::string* label, int* count, double* timeStep) {
     *count = 0;
     *timeStep = 0.0;
     CModBase* end = ChainEnd(this);
@@ -182,6 +182,12 @@ SampleBuffer CModBase::ChainTakeData(std::string* label, int* count, double* tim
     const int rate = end->GetSamplingRate();
     *timeStep = rate > 0 ? 1000.0 / rate : 0.0;
     *count = end->m_outputCount;
+    return end->m_output.get();
+}
+
+SampleBuffer CModBase::ChainTakeData(std::string* label, int* count, double* timeStep) {
+    if (!ChainViewData(label, count, timeStep)) return nullptr;
+    CModBase* end = ChainEnd(this);
     end->m_outputCount = 0;
     return std::move(end->m_output);
 }

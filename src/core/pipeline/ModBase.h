@@ -77,6 +77,9 @@ class CModBase {
     // output is handed over whole (null when it has none) with its sample count, and the time of
     // sample i is `*timeStep * i` ms, as ChainGetData would list it.
     SampleBuffer ChainTakeData(std::string* label, int* count, double* timeStep);
+    // ChainGetData without copies, the chain end keeping its output: its samples (null when it
+    // has none), valid until the chain computes again or lets go of its buffers.
+    const double* ChainViewData(std::string* label, int* count, double* timeStep);
     // Draws the chain end's output into `plot` as the display state says.
     void ChainDraw(Surface* surface, const Rect& plot, const DisplayState& display,
                    const SampleRange* range);

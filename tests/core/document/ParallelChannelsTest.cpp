@@ -176,14 +176,24 @@ Results Compute(int threads) {
     ExportSettings settings;
     settings.m_numberColumn = 1;
     settings.m_numberKind = 1;  // the time column
-    results.copied = FormatExport(GatherChannelData(doc, false), settings);
+    // Copies with listed times (GetChannelData) are what the outputs used in place, and those
+    // taken over, must write.
+    const auto copies = [&doc] {
+        std::array<ChannelExport, CKaisekiDoc::kChannels> channels;
+        for (int d = 0; d < CKaisekiDoc::kChannels; ++d) {
+            ChannelExport& channel = channels[static_cast<std::size_t>(d)];
+            doc.GetChannelData(&channel.values, &channel.label, &channel.times, d);
+        }
+        return channels;
+    };
+    results.copied = FormatExport(copies(), settings);
+    EXPECT_TRUE(FormatExport(GatherChannelData(doc, false), settings) == results.copied);
     results.exported = FormatExport(GatherChannelData(doc, true), settings);
     settings.m_perChannelTime = 1;
+    const std::string perChannelCopied = FormatExport(copies(), settings);
+    EXPECT_TRUE(FormatExport(GatherChannelData(doc, false), settings) == perChannelCopied);
     results.perChannel = FormatExport(GatherChannelData(doc, true), settings);
-    if (threads == 1) {
-        std::array<ChannelExport, CKaisekiDoc::kChannels> copies = GatherChannelData(doc, false);
-        EXPECT_TRUE(FormatExport(copies, settings) == results.perChannel);
-    }
+    EXPECT_TRUE(results.perChannel == perChannelCopied);
     for (const MeasurementRow& row : MeasureDocument(doc, "f", true)) {
         std::string line;
         for (int c = 0; c < kMeasurementColumns; ++c)
