@@ -496,9 +496,17 @@ std::unique_ptr<Chunk> TakeChunk() {
 // batches of `batchBytes`: the whole lines of each batch, the rest carried over to the next; the
 // bytes after the last line end go to Feed, then Finish. Two buffers take turns: while the lines
 // of one are parsed, the carried bytes and the next batch go into the other.
+// The batch buffers are kept from one reading to the next of the thread, as the chunk is: their
+// first touch costs more than the parsing of what is read into them.
+thread_local std::array<std::vector<char>, 2> t_spareBatchBuffers;
+
 template <class Read>
 void FeedBatches(DataFileReader& reader, std::size_t batchBytes, int pieces, Read&& read) {
-    std::array<std::vector<char>, 2> buffers;
+    std::array<std::vector<char>, 2> buffers = std::move(t_spareBatchBuffers);
+    struct GiveBack {
+        std::array<std::vector<char>, 2>& buffers;
+        ~GiveBack() { t_spareBatchBuffers = std::move(buffers); }
+    } giveBack{buffers};
     int current = 0;
     buffers[0].resize(batchBytes);
     std::size_t got = read(buffers[0].data(), batchBytes);
