@@ -333,10 +333,8 @@ void CModBase::GetData(std::vector<double>* values, std::string* label,
         // Sample times in double precision: 1000 / rate * i milliseconds. A rate that cannot
         // occur in a sound document (0 or below) gives time 0 rather than a division by zero.
         double step = rate > 0 ? 1000.0 / rate : 0.0;
-        const auto count = static_cast<std::size_t>(m_outputCount);
-        ReserveOnLargePages(*values, values->size() + count);
         values->insert(values->end(), m_output.get(), m_output.get() + m_outputCount);
-        ReserveOnLargePages(*times, times->size() + count);
+        times->reserve(times->size() + static_cast<std::size_t>(m_outputCount));
         for (int i = 0; i < m_outputCount; ++i)
             times->push_back(step * i);
     }

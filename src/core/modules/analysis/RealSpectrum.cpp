@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <numbers>
 
+#include "platform/DoubleLanes.h"
 #include "platform/InstructionSet.h"
 
 namespace tavrel::spectral {
@@ -95,30 +96,11 @@ std::shared_ptr<const RealPowerSums::Tables> TablesFor(int length) {
 
 #pragma GCC diagnostic ignored "-Wpsabi"
 
-// W doubles side by side, loaded from and stored to any address of a double (through memcpy,
-// which every compiler turns into one unaligned access).
-template <int W>
-struct Lanes {
-    typedef double Vec __attribute__((vector_size(8 * W)));
-};
-
-template <int W>
-[[gnu::always_inline]] inline typename Lanes<W>::Vec Load(const double* p) {
-    typename Lanes<W>::Vec v;
-    __builtin_memcpy(&v, p, sizeof v);
-    return v;
-}
-
-template <int W>
-[[gnu::always_inline]] inline void Store(double* p, typename Lanes<W>::Vec v) {
-    __builtin_memcpy(p, &v, sizeof v);
-}
-
 // The even and the odd elements of 2W neighbouring doubles.
 template <int W>
 [[gnu::always_inline]] inline void Split(const double* p, typename Lanes<W>::Vec& even,
                                          typename Lanes<W>::Vec& odd) {
-    const typename Lanes<W>::Vec a = Load<W>(p), b = Load<W>(p + W);
+    const typename Lanes<W>::Vec a = LoadLanes<W>(p), b = LoadLanes<W>(p + W);
     if constexpr (W == 8) {
         even = __builtin_shufflevector(a, b, 0, 2, 4, 6, 8, 10, 12, 14);
         odd = __builtin_shufflevector(a, b, 1, 3, 5, 7, 9, 11, 13, 15);
@@ -153,20 +135,20 @@ template <int W>
     const Vec d02r = a0r - a2r, d02i = a0i - a2i;
     const Vec s13r = a1r + a3r, s13i = a1i + a3i;
     const Vec d13r = a1r - a3r, d13i = a1i - a3i;
-    Store<W>(re + j, s02r + s13r);
-    Store<W>(im + j, s02i + s13i);
-    const Vec w1r = Load<W>(tw + j), w1i = Load<W>(tw + q + j);
-    const Vec w2r = Load<W>(tw + 2 * q + j), w2i = Load<W>(tw + 3 * q + j);
-    const Vec w3r = Load<W>(tw + 4 * q + j), w3i = Load<W>(tw + 5 * q + j);
+    StoreLanes<W>(re + j, s02r + s13r);
+    StoreLanes<W>(im + j, s02i + s13i);
+    const Vec w1r = LoadLanes<W>(tw + j), w1i = LoadLanes<W>(tw + q + j);
+    const Vec w2r = LoadLanes<W>(tw + 2 * q + j), w2i = LoadLanes<W>(tw + 3 * q + j);
+    const Vec w3r = LoadLanes<W>(tw + 4 * q + j), w3i = LoadLanes<W>(tw + 5 * q + j);
     const Vec br = s02r - s13r, bi = s02i - s13i;
-    Store<W>(re + j + q, br * w2r - bi * w2i);
-    Store<W>(im + j + q, br * w2i + bi * w2r);
+    StoreLanes<W>(re + j + q, br * w2r - bi * w2i);
+    StoreLanes<W>(im + j + q, br * w2i + bi * w2r);
     const Vec cr = d02r + d13i, ci = d02i - d13r;  // d02 - i d13
-    Store<W>(re + j + 2 * q, cr * w1r - ci * w1i);
-    Store<W>(im + j + 2 * q, cr * w1i + ci * w1r);
+    StoreLanes<W>(re + j + 2 * q, cr * w1r - ci * w1i);
+    StoreLanes<W>(im + j + 2 * q, cr * w1i + ci * w1r);
     const Vec er = d02r - d13i, ei = d02i + d13r;  // d02 + i d13
-    Store<W>(re + j + 3 * q, er * w3r - ei * w3i);
-    Store<W>(im + j + 3 * q, er * w3i + ei * w3r);
+    StoreLanes<W>(re + j + 3 * q, er * w3r - ei * w3i);
+    StoreLanes<W>(im + j + 3 * q, er * w3i + ei * w3r);
 }
 
 // The last two radix-2 stages (blocks of 4, then 2) of one block of 4: twiddles 1 and -i. T is
@@ -247,8 +229,8 @@ template <class T>
         for (std::size_t h = 0; h < 8; h += 4) {
             V inR[4], inI[4];
             for (std::size_t l = 0; l < 4; ++l) {
-                inR[l] = Load<4>(re + b + offsets[l] + h);
-                inI[l] = Load<4>(im + b + offsets[l] + h);
+                inR[l] = LoadLanes<4>(re + b + offsets[l] + h);
+                inI[l] = LoadLanes<4>(im + b + offsets[l] + h);
             }
             Transpose(inR, r + h);
             Transpose(inI, i + h);
@@ -256,8 +238,8 @@ template <class T>
         Tail8(r, i);
         const std::size_t base = rev[b];
         for (std::size_t t = 0; t < 8; ++t) {
-            Store<4>(zr + base + kReversed8[t] * eighth, r[t]);
-            Store<4>(zi + base + kReversed8[t] * eighth, i[t]);
+            StoreLanes<4>(zr + base + kReversed8[t] * eighth, r[t]);
+            StoreLanes<4>(zi + base + kReversed8[t] * eighth, i[t]);
         }
     }
 }
@@ -276,16 +258,16 @@ template <class T>
     std::size_t k = 1;
     for (; k + 4 <= half; k += 4) {
         const std::size_t back = n - k - 3;
-        const V ar = Load<4>(zr + k), ai = Load<4>(zi + k);
-        const V br = Reverse<4>(Load<4>(zr + back)), bi = Reverse<4>(Load<4>(zi + back));
+        const V ar = LoadLanes<4>(zr + k), ai = LoadLanes<4>(zi + k);
+        const V br = Reverse<4>(LoadLanes<4>(zr + back)), bi = Reverse<4>(LoadLanes<4>(zi + back));
         const V er = ar + br, ei = ai - bi;
         const V orr = ar - br, oi = ai + bi;
-        const V c = Load<4>(cosines + k), s = Load<4>(sines + k);
+        const V c = LoadLanes<4>(cosines + k), s = LoadLanes<4>(sines + k);
         const V pr = c * orr + s * oi, pi = c * oi - s * orr;
         const V xr = er + pi, xi = ei - pr;
-        Store<4>(sums + k, Load<4>(sums + k) + (xr * xr + xi * xi));
+        StoreLanes<4>(sums + k, LoadLanes<4>(sums + k) + (xr * xr + xi * xi));
         const V yr = er - pi, yi = ei + pr;
-        Store<4>(sums + back, Load<4>(sums + back) + Reverse<4>(yr * yr + yi * yi));
+        StoreLanes<4>(sums + back, LoadLanes<4>(sums + back) + Reverse<4>(yr * yr + yi * yi));
     }
     for (; k <= half; ++k) {
         const double er = zr[k] + zr[n - k], ei = zi[k] - zi[n - k];
@@ -310,10 +292,10 @@ template <int W>
     // The segment's mean, from 4 W partial sums (length is a multiple of 4 W).
     Vec p0 = {}, p1 = {}, p2 = {}, p3 = {};
     for (std::size_t j = 0; j < length; j += 4 * W) {
-        p0 += Load<W>(x + j);
-        p1 += Load<W>(x + j + W);
-        p2 += Load<W>(x + j + 2 * W);
-        p3 += Load<W>(x + j + 3 * W);
+        p0 += LoadLanes<W>(x + j);
+        p1 += LoadLanes<W>(x + j + W);
+        p2 += LoadLanes<W>(x + j + 2 * W);
+        p3 += LoadLanes<W>(x + j + 3 * W);
     }
     const Vec partial = (p0 + p1) + (p2 + p3);
     double total = 0.0;
@@ -333,8 +315,8 @@ template <int W>
             for (std::size_t m = 0; m < 4; ++m) {
                 Vec even, odd;
                 Split<W>(x + 2 * (j + m * q), even, odd);
-                ar[m] = (even - mean) * Load<W>(we + j + m * q);
-                ai[m] = (odd - mean) * Load<W>(wo + j + m * q);
+                ar[m] = (even - mean) * LoadLanes<W>(we + j + m * q);
+                ai[m] = (odd - mean) * LoadLanes<W>(wo + j + m * q);
             }
             Butterfly4<W>(ar[0], ai[0], ar[1], ai[1], ar[2], ai[2], ar[3], ai[3], tw, q, j, re, im);
         }
@@ -346,9 +328,9 @@ template <int W>
             double* br = re + b;
             double* bi = im + b;
             for (std::size_t j = 0; j < q; j += W)
-                Butterfly4<W>(Load<W>(br + j), Load<W>(bi + j), Load<W>(br + j + q),
-                              Load<W>(bi + j + q), Load<W>(br + j + 2 * q), Load<W>(bi + j + 2 * q),
-                              Load<W>(br + j + 3 * q), Load<W>(bi + j + 3 * q), tw, q, j, br, bi);
+                Butterfly4<W>(LoadLanes<W>(br + j), LoadLanes<W>(bi + j), LoadLanes<W>(br + j + q),
+                              LoadLanes<W>(bi + j + q), LoadLanes<W>(br + j + 2 * q), LoadLanes<W>(bi + j + 2 * q),
+                              LoadLanes<W>(br + j + 3 * q), LoadLanes<W>(bi + j + 3 * q), tw, q, j, br, bi);
         }
     }
     // The radix-2 stages of the remaining blocks of 8 or 4 elements, written out.

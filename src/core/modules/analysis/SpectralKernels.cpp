@@ -8,6 +8,7 @@
 #include "modules/analysis/RealSpectrum.h"
 #include "modules/filters/FftKernel.h"
 #include "modules/filters/Spectrum.h"
+#include "platform/DoubleLanes.h"
 
 namespace tavrel::spectral {
 
@@ -24,11 +25,6 @@ std::size_t PaddedSize(std::size_t length) {
 
 // sum (i - meanI)(y_i - meanY) over i < n, in 2 W interleaved partial sums so that the additions
 // do not wait for each other (i - meanI is exact: meanI is a whole or a half number).
-template <int W>
-struct Lanes {
-    typedef double Vec __attribute__((vector_size(8 * W)));
-};
-
 template <int W>
 [[gnu::always_inline]] inline double CenteredProductsLanes(const double* y, std::size_t n,
                                                            double meanI, double meanY) {

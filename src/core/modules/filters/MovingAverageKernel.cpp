@@ -18,22 +18,15 @@
 #include <vector>
 
 #include "modules/filters/FirKernels.h"
+#include "platform/DoubleLanes.h"
 
 namespace tavrel::kernels {
 
 #if TAVREL_HAVE_X86_KERNELS
 namespace {
 
-// W doubles side by side.
-template <int W>
-struct Lanes {
-    typedef double Vec __attribute__((vector_size(8 * W)));
-};
-
-// Loads and stores at any address of a double. Copying through memcpy makes both compilers emit
-// unaligned vector moves; a vector type with a lowered alignment is not honoured by every
-// compiler, and an aligned move of an unaligned address stops the program.
-// (Vectors pass by reference: by value their layout would depend on the instruction set.)
+// Loads and stores at any address of a double, as platform/DoubleLanes.h explains. (Vectors
+// pass by reference here: by value their layout would depend on the instruction set.)
 template <int W>
 [[gnu::always_inline]] inline void LoadAt(typename Lanes<W>::Vec& v, const double* p) {
     std::memcpy(&v, p, sizeof v);
