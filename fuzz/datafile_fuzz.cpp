@@ -1,8 +1,10 @@
 // Fuzzes the data-file reader. The first three bytes choose the header rows (0-99), the skipped
 // columns (0-9) and the row cap; the rest is the file. The text is read whole and again in chunks
 // of a size the input chooses, and once more as a large file is read in parallel (batches of
-// that size cut at line ends, each parsed in two or three pieces side by side): all readings must
-// give the same columns bit for bit, whatever the line ends, lengths and numbers. Whatever was read is then drawn and saved like a document.
+// that size cut at line ends, each parsed in two or three pieces side by side; then in two to five
+// large parts read side by side in chunks of that size): all readings must give the same columns
+// bit for bit, whatever the line ends, lengths and numbers. Whatever was read is then drawn and
+// saved like a document.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -66,6 +68,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                          chunk * (1 + data[0] % 7));
     if (wholeRows != parallelRows || !SameBits(whole, parallel)) {
         std::fprintf(stderr, "reading in parallel pieces differs from reading whole\n");
+        std::abort();
+    }
+    std::vector<std::vector<double>> parts(DataFileReader::kColumns);
+    int partRows = 0;
+    ReadDataTextInParts(text, parts, partRows, options, 2 + data[0] % 4, chunk);
+    if (wholeRows != partRows || !SameBits(whole, parts)) {
+        std::fprintf(stderr, "reading in parallel parts differs from reading whole\n");
         std::abort();
     }
     if (options.maxRows > 0 && wholeRows > options.maxRows) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -9,6 +10,9 @@
 #include <limits>
 #include <memory>
 #include <new>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "document/Recording.h"
 #include "platform/Host.h"
@@ -127,7 +131,30 @@ __attribute__((target("ssse3"))) int ReadLineCellsSsse3(std::vector<double>* col
 }
 #endif
 
+// Chunks of 256 KiB stay in the processor's cache between being read and being parsed.
+constexpr std::size_t kChunkBytes = 256 << 10;
+
+// A chunk starts on a page boundary, as the file's pages do in the system's cache: the system
+// copies a read much more slowly into memory that lies a few bytes off that alignment (a plain
+// array of this size starts 16 bytes into its pages).
+struct alignas(4096) Chunk {
+    char bytes[kChunkBytes];
+};
+
+// The chunk buffer is kept from one reading to the next: fresh memory costs as much to touch as
+// the parsing of what is read into it. A reading started while another is pumping the user
+// interface finds no buffer here and takes a new one, so two readings never share one. Each
+// thread keeps its own (the command-line tool reads several files at once).
+thread_local std::unique_ptr<Chunk> t_spareChunk;
+
+std::unique_ptr<Chunk> TakeChunk() {
+    if (t_spareChunk) return std::move(t_spareChunk);
+    return std::make_unique_for_overwrite<Chunk>();
+}
+
 }  // namespace
+
+thread_local std::vector<DataFileReader::PieceBuffer> DataFileReader::t_spareParts;
 
 DataFileReader::DataFileReader(std::vector<std::vector<double>>& columns, int& rowCount,
                                const ReadOptions& options, std::int64_t fileLength,
@@ -337,12 +364,15 @@ void DataFileReader::NoteLine(int held) {
     if (held & kLineHadNumber) m_sawNumber = true;
 }
 
+bool DataFileReader::Started() const {
+    return m_markBytes < 0 && m_headerLeft == 0 && !m_firstDataLine && m_carry.empty() &&
+           m_columns.size() >= kColumns;
+}
+
 bool DataFileReader::FeedLines(const char* data, std::size_t size, int pieces,
                                const std::function<void()>& alongside) {
     if (m_stopped) return false;
-    const bool started = m_markBytes < 0 && m_headerLeft == 0 && !m_firstDataLine &&
-                         m_carry.empty() && m_columns.size() >= kColumns;
-    if (pieces < 2 || !started || size == 0) return Feed(data, size);
+    if (pieces < 2 || !Started() || size == 0) return Feed(data, size);
     const char* end = data + size;
     // Each line adds at most one row and holds at least its line end, so with fewer bytes - or
     // fewer lines - than rows left the cap is not met (the lines are counted only when the bytes
@@ -450,6 +480,190 @@ bool DataFileReader::FeedLines(const char* data, std::size_t size, int pieces,
     return !m_stopped;
 }
 
+namespace {
+
+// The first line end at or after `from` and before `end`, found through `readAt`; -1 if none.
+std::int64_t NextLineEnd(const DataFileReader::ReadAt& readAt, std::int64_t from,
+                         std::int64_t end) {
+    std::array<char, 4096> window;
+    while (from < end) {
+        const std::size_t want =
+            static_cast<std::size_t>(std::min<std::int64_t>(end - from, window.size()));
+        const std::size_t got = readAt(from, window.data(), want);
+        if (const void* lf = std::memchr(window.data(), '\n', got))
+            return from + (static_cast<const char*>(lf) - window.data());
+        if (got < want) return -1;
+        from += static_cast<std::int64_t>(got);
+    }
+    return -1;
+}
+
+// The last line end at or after `from` and before `end`; -1 if none (or if the text is shorter
+// than `end`).
+std::int64_t LastLineEnd(const DataFileReader::ReadAt& readAt, std::int64_t from,
+                         std::int64_t end) {
+    std::array<char, 4096> window;
+    while (end > from) {
+        const std::int64_t start =
+            std::max<std::int64_t>(from, end - static_cast<std::int64_t>(window.size()));
+        const std::size_t want = static_cast<std::size_t>(end - start);
+        if (readAt(start, window.data(), want) != want) return -1;
+        if (const void* lf = ::memrchr(window.data(), '\n', want))
+            return start + (static_cast<const char*>(lf) - window.data());
+        end = start;
+    }
+    return -1;
+}
+
+// Feeds [from, to) of the text to `reader` in chunks of `chunkBytes` (at most kChunkBytes).
+// Returns false when the text ended before `to`.
+bool FeedRange(DataFileReader& reader, const DataFileReader::ReadAt& readAt, std::int64_t from,
+               std::int64_t to, std::size_t chunkBytes) {
+    std::unique_ptr<Chunk> chunk = TakeChunk();
+    const std::size_t size = std::clamp<std::size_t>(chunkBytes, 1, kChunkBytes);
+    bool whole = true;
+    while (from < to) {
+        const std::size_t want =
+            static_cast<std::size_t>(std::min<std::int64_t>(to - from, std::int64_t(size)));
+        const std::size_t got = readAt(from, chunk->bytes, want);
+        if (got > 0) reader.Feed(chunk->bytes, got);
+        from += static_cast<std::int64_t>(got);
+        if (got < want) {
+            whole = false;
+            break;
+        }
+    }
+    t_spareChunk = std::move(chunk);
+    return whole;
+}
+
+}  // namespace
+
+std::optional<std::int64_t> DataFileReader::FeedInParts(std::int64_t length, int parts,
+                                                        std::size_t chunkBytes,
+                                                        const ReadAt& readAt) {
+    // The start in order, a chunk's whole lines at a time, until what follows can be cut.
+    std::int64_t offset = 0;
+    if (!Started()) {
+        std::unique_ptr<Chunk> chunk = TakeChunk();
+        const std::size_t size = std::clamp<std::size_t>(chunkBytes, 1, kChunkBytes);
+        while (!Started() && !m_stopped) {
+            const std::size_t got = readAt(offset, chunk->bytes, size);
+            const void* lf = ::memrchr(chunk->bytes, '\n', got);
+            if (!lf) break;  // a line longer than a chunk, or the end of the text
+            const std::size_t whole =
+                static_cast<std::size_t>(static_cast<const char*>(lf) - chunk->bytes) + 1;
+            Feed(chunk->bytes, whole);
+            offset += static_cast<std::int64_t>(whole);
+        }
+        t_spareChunk = std::move(chunk);
+        if (m_stopped) {
+            Finish();
+            return std::nullopt;
+        }
+        if (!Started()) return offset;
+    }
+    // The parts end at the last line end before `length`; each line adds at most one row and
+    // holds at least its line end, so with fewer bytes than rows left the cap is not met.
+    const std::int64_t lastEnd = LastLineEnd(readAt, offset, length);
+    if (parts < 2 || lastEnd < 0) return offset;
+    const std::int64_t end = lastEnd + 1;
+    if (end - offset >= static_cast<std::int64_t>(m_cap) - m_rowCount) return offset;
+
+    std::vector<std::int64_t> cuts{offset};
+    const std::int64_t span = end - offset;
+    for (int i = 1; i < parts; ++i) {
+        const std::int64_t at = offset + span / parts * i + span % parts * i / parts;
+        if (at <= cuts.back()) continue;
+        const std::int64_t lf = NextLineEnd(readAt, at - 1, end);
+        if (lf < 0 || lf + 1 >= end) break;
+        if (lf + 1 > cuts.back()) cuts.push_back(lf + 1);
+    }
+    cuts.push_back(end);
+    const int count = static_cast<int>(cuts.size()) - 1;
+
+    // The first part is read straight into the columns, the others into buffers kept from one
+    // reading to the next, appended in order afterwards.
+    std::vector<PieceBuffer> pieces = std::move(t_spareParts);
+    struct GiveBack {
+        std::vector<PieceBuffer>& pieces;
+        ~GiveBack() {
+            std::size_t bytes = 0;
+            for (PieceBuffer& piece : pieces) {
+                for (std::vector<double>& column : piece.columns) {
+                    column.clear();
+                    bytes += column.capacity() * sizeof(double);
+                }
+            }
+            if (bytes <= kKeptColumnBytes) t_spareParts = std::move(pieces);
+        }
+    } giveBack{pieces};
+    if (pieces.size() < static_cast<std::size_t>(count))
+        pieces.resize(static_cast<std::size_t>(count));
+    std::vector<char> whole(static_cast<std::size_t>(count), 0);
+    ReadOptions options;
+    options.headerRows = 0;
+    options.skipColumns = static_cast<int>(m_skip);
+    options.maxRows = 0;  // the cap is not met within the parts (above)
+    ParallelFor(count, [&](int i) {
+        const std::int64_t from = cuts[static_cast<std::size_t>(i)];
+        const std::int64_t to = cuts[static_cast<std::size_t>(i) + 1];
+        if (i == 0) {
+            whole[0] = FeedRange(*this, readAt, from, to, chunkBytes);
+            return;
+        }
+        PieceBuffer& piece = pieces[static_cast<std::size_t>(i)];
+        piece.columns.reserve(kColumns + 3);  // see FeedLines
+        piece.columns.resize(kColumns);
+        piece.rows = 0;
+        // Room for the part's rows as the first data line reserves it for the whole text.
+        const auto room = static_cast<std::size_t>((to - from) / 50);
+        for (std::vector<double>& column : piece.columns) {
+            if (column.capacity() >= room) continue;
+            try {
+                ReserveOnLargePages(column, room);
+            } catch (const std::bad_alloc&) {
+            } catch (const std::length_error&) {
+            }
+        }
+        DataFileReader reader(piece.columns, piece.rows, options, 0, nullptr);
+        reader.m_markBytes = -1;         // a part starts in the middle of the text
+        reader.m_firstDataLine = false;  // its storage is reserved above
+        whole[static_cast<std::size_t>(i)] = FeedRange(reader, readAt, from, to, chunkBytes);
+        // A text that ends within the part ends there, its last line without a line end.
+        if (!whole[static_cast<std::size_t>(i)]) reader.Finish();
+        piece.lines = reader.Lines();
+        piece.textRows = reader.TextRows();
+        piece.sawNumber = reader.SawNumber();
+    });
+    // The parts up to the first that met the end of the text.
+    int kept = 1;
+    while (kept < count && whole[static_cast<std::size_t>(kept) - 1])
+        ++kept;
+    if (kept > 1) {
+        ParallelFor(kColumns, [&](int k) {
+            std::vector<double>& to = m_columns[static_cast<std::size_t>(k)];
+            for (int i = 1; i < kept; ++i) {
+                const std::vector<double>& from =
+                    pieces[static_cast<std::size_t>(i)].columns[static_cast<std::size_t>(k)];
+                to.insert(to.end(), from.begin(), from.end());
+            }
+        });
+    }
+    for (int i = 1; i < kept; ++i) {
+        const PieceBuffer& piece = pieces[static_cast<std::size_t>(i)];
+        m_rowCount += piece.rows;
+        m_lines += piece.lines;
+        m_textRows += piece.textRows;
+        m_sawNumber = m_sawNumber || piece.sawNumber;
+    }
+    if (!whole[static_cast<std::size_t>(kept) - 1]) {
+        Finish();
+        return std::nullopt;
+    }
+    return end;
+}
+
 void KeepColumnStorage(std::vector<double>& column) {
     const std::size_t bytes = column.capacity() * sizeof(double);
     if (bytes == 0 || bytes > kKeptColumnBytes) return;
@@ -470,27 +684,6 @@ void ReserveColumn(std::vector<double>& column, std::size_t count) {
 }
 
 namespace {
-
-// Chunks of 256 KiB stay in the processor's cache between being read and being parsed.
-constexpr std::size_t kChunkBytes = 256 << 10;
-
-// A chunk starts on a page boundary, as the file's pages do in the system's cache: the system
-// copies a read much more slowly into memory that lies a few bytes off that alignment (a plain
-// array of this size starts 16 bytes into its pages).
-struct alignas(4096) Chunk {
-    char bytes[kChunkBytes];
-};
-
-// The chunk buffer is kept from one reading to the next: fresh memory costs as much to touch as
-// the parsing of what is read into it. A reading started while another is pumping the user
-// interface finds no buffer here and takes a new one, so two readings never share one. Each
-// thread keeps its own (the command-line tool reads several files at once).
-thread_local std::unique_ptr<Chunk> t_spareChunk;
-
-std::unique_ptr<Chunk> TakeChunk() {
-    if (t_spareChunk) return std::move(t_spareChunk);
-    return std::make_unique_for_overwrite<Chunk>();
-}
 
 // Feeds what read(into, count) delivers (fewer than `count` bytes at the end) to FeedLines in
 // batches of `batchBytes`: the whole lines of each batch, the rest carried over to the next; the
@@ -555,6 +748,19 @@ void FeedBatches(DataFileReader& reader, std::size_t batchBytes, int pieces, Rea
 // The bytes a piece of a large file's batch holds.
 constexpr std::size_t kPieceBytes = std::size_t{1} << 20;
 
+// pread until `count` bytes or the end of the file (or a read error).
+std::size_t ReadAtOffset(int fd, std::int64_t offset, char* into, std::size_t count) {
+    std::size_t got = 0;
+    while (got < count) {
+        const ssize_t n = ::pread(fd, into + got, count - got,
+                                  static_cast<off_t>(offset) + static_cast<off_t>(got));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        got += static_cast<std::size_t>(n);
+    }
+    return got;
+}
+
 }  // namespace
 
 void ReadCsvFile(std::FILE* file, std::int64_t length, const ReadOptions& options,
@@ -567,7 +773,22 @@ void ReadCsvFile(std::FILE* file, std::int64_t length, const ReadOptions& option
     DataFileReader reader(recording.columns, recording.rowCount, options, length, progress);
     const int threads = length >= kParallelReadBytes ? ThreadCount() : 1;
     try {
-        if (threads > 1) {
+        // Without a progress to step line by line, a regular file is read in one large part per
+        // thread; what the parts leave (the start when no parts fit, the end) is read below.
+        bool over = false;
+        struct stat status {};
+        const int fd = ::fileno(file);
+        if (threads > 1 && !progress && ::fstat(fd, &status) == 0 && S_ISREG(status.st_mode)) {
+            const std::optional<std::int64_t> rest =
+                reader.FeedInParts(length, threads, kChunkBytes,
+                                   [fd](std::int64_t offset, char* into, std::size_t count) {
+                                       return ReadAtOffset(fd, offset, into, count);
+                                   });
+            over = !rest || ::fseeko(file, static_cast<off_t>(*rest), SEEK_SET) != 0;
+        }
+        if (over) {
+            reader.Finish();  // nothing left, or nothing more to read from
+        } else if (threads > 1) {
             FeedBatches(
                 reader, kPieceBytes * static_cast<std::size_t>(threads), threads,
                 [file](char* into, std::size_t count) { return std::fread(into, 1, count, file); });
@@ -623,6 +844,25 @@ bool ReadDataTextInPieces(std::string_view text, std::vector<std::vector<double>
                     return got;
                 });
     return !reader.Cancelled();
+}
+
+void ReadDataTextInParts(std::string_view text, std::vector<std::vector<double>>& columns,
+                         int& rowCount, const ReadOptions& options, int parts,
+                         std::size_t chunkBytes) {
+    const auto size = static_cast<std::int64_t>(text.size());
+    DataFileReader reader(columns, rowCount, options, size, nullptr);
+    const std::optional<std::int64_t> rest = reader.FeedInParts(
+        size, parts, chunkBytes, [text, size](std::int64_t offset, char* into, std::size_t count) {
+            const std::size_t got =
+                offset < size ? std::min(count, static_cast<std::size_t>(size - offset)) : 0;
+            if (got > 0) std::memcpy(into, text.data() + offset, got);
+            return got;
+        });
+    if (!rest) return;
+    const std::size_t step = std::max<std::size_t>(chunkBytes, 1);
+    for (auto at = static_cast<std::size_t>(*rest); at < text.size(); at += step)
+        if (!reader.Feed(text.data() + at, std::min(step, text.size() - at))) break;
+    reader.Finish();
 }
 
 }  // namespace tavrel

@@ -17,8 +17,9 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <cstdio>
+#include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -56,6 +57,21 @@ class DataFileReader {
     bool FeedLines(const char* data, std::size_t size, int pieces,
                    const std::function<void()>& alongside = nullptr);
 
+    // Positioned reads of the whole text: up to `count` bytes from `offset` into `into`, fewer
+    // only at the end of the text or on a read error.
+    using ReadAt = std::function<std::size_t(std::int64_t offset, char* into, std::size_t count)>;
+    // A whole text of `length` bytes read without a progress, in `parts` large parts side by
+    // side, each in chunks of `chunkBytes` on a thread of its own, joined once at the end. The
+    // start of the text (mark, header lines, first data line) is read in order first; the parts
+    // then cut the lines up to the last line end before `length` at line ends - provided the row
+    // cap cannot be met within them. Returns the offset from which the rest of the text is still
+    // to be read in order (Feed, then Finish): where the parts ended, or where the start ended
+    // when no parts could be used. Returns nothing when reading is over (Finish done): the
+    // reading stopped, or a part came to the end of the text before its own end (the text grew
+    // shorter), which then is the end of the text.
+    std::optional<std::int64_t> FeedInParts(std::int64_t length, int parts, std::size_t chunkBytes,
+                                            const ReadAt& readAt);
+
     bool Stopped() const { return m_stopped; }
     bool Cancelled() const { return m_cancelled; }
     // True when the row cap stopped the reading while a line with content was still unread.
@@ -68,6 +84,8 @@ class DataFileReader {
     bool SawNumber() const { return m_sawNumber; }
 
   private:
+    // The start of the text is behind: what follows can be cut into pieces at any line end.
+    bool Started() const;
     // One line without its line end; false to stop reading.
     bool HandleLine(const char* begin, const char* end);
     void SplitLine(const char* begin, const char* end);
@@ -116,6 +134,9 @@ class DataFileReader {
         bool sawNumber = false;
     };
     std::vector<PieceBuffer> m_pieces;
+    // The parts' buffers of FeedInParts, kept from one reading of the thread to the next (their
+    // first touch costs more than the parsing of what is written into them).
+    static thread_local std::vector<PieceBuffer> t_spareParts;
 };
 
 // Column storage outlives documents: a closed document hands its columns here, and a later
@@ -134,7 +155,9 @@ void ReserveColumn(std::vector<double>& column, std::size_t count);
 // Reads the comma-separated text of an open file (at its start, `length` bytes long) into
 // `recording`'s columns: the progress range is the file's length; a cancel, the row cap and a
 // lack of memory keep what was read and are noted in the recording. A file of at least
-// kParallelReadBytes is parsed on ThreadCount() threads (FeedLines), with the same result.
+// kParallelReadBytes is parsed on ThreadCount() threads, with the same result: a regular file read
+// without a progress in one large part per thread (FeedInParts), otherwise batch by batch
+// (FeedLines).
 inline constexpr std::int64_t kParallelReadBytes = std::int64_t{4} << 20;
 void ReadCsvFile(std::FILE* file, std::int64_t length, const ReadOptions& options,
                  Progress* progress, Recording& recording);
@@ -151,5 +174,11 @@ bool ReadDataText(std::string_view text, std::vector<std::vector<double>>& colum
 bool ReadDataTextInPieces(std::string_view text, std::vector<std::vector<double>>& columns,
                           int& rowCount, const ReadOptions& options, Progress* progress, int pieces,
                           std::size_t batchBytes);
+
+// ReadDataText as a large file is read in parallel without a progress: FeedInParts in `parts`
+// parts read in chunks of `chunkBytes`, then the rest in order. For the tests and the fuzz target.
+void ReadDataTextInParts(std::string_view text, std::vector<std::vector<double>>& columns,
+                         int& rowCount, const ReadOptions& options, int parts,
+                         std::size_t chunkBytes);
 
 }  // namespace tavrel

@@ -2,11 +2,15 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <charconv>
+#include <condition_variable>
+#include <mutex>
 
 #include "document/KaisekiDoc.h"
 #include "document/ParallelChannels.h"
 #include "platform/AtomicFile.h"
+#include "platform/LargePages.h"
 #include "platform/NumberFormat.h"
 #include "platform/TextCodec.h"
 #include "platform/Translate.h"
@@ -20,6 +24,8 @@ constexpr std::size_t kFlushBytes = 1 << 20;
 constexpr int kDigits = 10;  // "%0.10G"
 // Rows formatted as one piece when several threads format the lines.
 constexpr std::size_t kRowsPerPiece = 8192;
+// The bytes reserved for a piece: rows of sixteen cells of up to 17 characters, and a time.
+constexpr std::size_t kPieceRoom = std::size_t{4} << 20;
 
 void AppendInt(std::string& out, long long value) {
     char digits[24];
@@ -149,42 +155,85 @@ bool WriteExport(std::span<const ChannelExport> channels, const ExportSettings& 
         }
         return out.empty() || sink(out);
     }
-    // Many rows on several threads: pieces of rows formatted side by side, handed on in order.
-    // While one batch of pieces is handed to the sink (one item, the pieces in order), the next
-    // batch is formatted, so the writing overlaps the formatting.
+    // Many rows on several threads: pieces of rows formatted side by side and handed to the sink
+    // in order. Each thread takes the next piece as soon as it is done with one, and whoever
+    // finds the oldest pieces finished hands them on (one thread at a time), so the writing
+    // overlaps the formatting with no thread waiting for a batch to end.
     if (!out.empty() && !sink(out)) return false;
-    const std::size_t perBatch = static_cast<std::size_t>(threads) * 2;
-    // Each piece's string on cache lines of its own: threads appending to strings side by side
-    // in one array would pass those lines between them at every append.
-    struct alignas(64) Piece {
+    const std::size_t pieces = (rows + kRowsPerPiece - 1) / kRowsPerPiece;
+    // Pieces formatted ahead of the writing at most (each slot is reused once its piece is
+    // handed on).
+    const std::size_t slots = static_cast<std::size_t>(threads) * 3;
+    // Each slot on cache lines of its own: threads appending to strings side by side in one
+    // array would pass those lines between them at every append.
+    struct alignas(64) Slot {
         std::string text;
+        bool ready = false;  // formatted and not yet handed on (guarded by `lock`)
     };
-    std::vector<Piece> formatting(perBatch);
-    std::vector<Piece> formatted(perBatch);
-    int ready = 0;  // pieces of `formatted` not yet handed on
-    bool refused = false;
-    for (std::size_t start = 0; start < rows || ready > 0;) {
-        const std::size_t batchEnd = std::min(rows, start + perBatch * kRowsPerPiece);
-        const auto count = static_cast<int>((batchEnd - start + kRowsPerPiece - 1) / kRowsPerPiece);
-        const int writer = ready > 0 ? 1 : 0;
-        ParallelFor(count + writer, [&](int item) {
-            if (item < writer) {
-                for (int k = 0; k < ready && !refused; ++k)
-                    refused = !sink(formatted[static_cast<std::size_t>(k)].text);
-                return;
+    std::vector<Slot> ring(slots);
+    std::mutex lock;
+    std::condition_variable changed;
+    std::size_t handedOn = 0;  // pieces given to the sink (guarded by `lock`)
+    bool writing = false;      // a thread is handing pieces on (guarded by `lock`)
+    bool refused = false;      // the sink refused a piece (guarded by `lock`)
+    std::atomic<std::size_t> next{0};
+    // Hands on the finished pieces that are next in order, unless another thread does. Called
+    // with `held` locked; unlocks it while the sink works.
+    const auto handOn = [&](std::unique_lock<std::mutex>& held) {
+        if (writing) return;
+        writing = true;
+        while (!refused && handedOn < pieces && ring[handedOn % slots].ready) {
+            Slot& slot = ring[handedOn % slots];
+            held.unlock();
+            const bool accepted = sink(slot.text);
+            held.lock();
+            refused = !accepted;
+            slot.ready = false;
+            ++handedOn;
+            changed.notify_all();
+        }
+        writing = false;
+    };
+    const auto formatPieces = [&] {
+        for (;;) {
+            const std::size_t piece = next.fetch_add(1);
+            if (piece >= pieces) return;
+            Slot& slot = ring[piece % slots];
+            {
+                // The slot is free once the piece formatted in it before was handed on.
+                std::unique_lock<std::mutex> held(lock);
+                while (!refused && handedOn + slots <= piece) {
+                    handOn(held);
+                    if (!refused && handedOn + slots <= piece) changed.wait(held);
+                }
+                if (refused) return;
             }
-            const auto k = static_cast<std::size_t>(item - writer);
-            std::string& piece = formatting[k].text;
-            piece.clear();
-            const std::size_t first = start + k * kRowsPerPiece;
-            appendRows(piece, first, std::min(batchEnd, first + kRowsPerPiece));
-        });
-        if (refused) return false;
-        formatting.swap(formatted);
-        ready = count;
-        start = batchEnd;
-    }
-    return true;
+            slot.text.clear();
+            // Room for the widest lines at once, on a large page: growing the string as it
+            // fills would copy it and touch fresh small pages at every step.
+            ReserveOnLargePages(slot.text, kPieceRoom);
+            const std::size_t first = piece * kRowsPerPiece;
+            appendRows(slot.text, first, std::min(rows, first + kRowsPerPiece));
+            std::unique_lock<std::mutex> held(lock);
+            slot.ready = true;
+            handOn(held);
+        }
+    };
+    ParallelFor(threads, [&](int) {
+        try {
+            formatPieces();
+        } catch (...) {
+            // No memory for a piece: the other threads must not wait for it.
+            std::lock_guard<std::mutex> held(lock);
+            refused = true;
+            changed.notify_all();
+            throw;
+        }
+    });
+    // The pieces finished last, while another thread was handing on.
+    std::unique_lock<std::mutex> held(lock);
+    handOn(held);
+    return !refused && handedOn == pieces;
 }
 
 std::string FormatExport(std::span<const ChannelExport> channels, const ExportSettings& settings) {

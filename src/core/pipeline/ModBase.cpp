@@ -71,8 +71,7 @@ void SampleDeleter::operator()(double* samples) const {
     {
         KeptArrays& kept = Kept();
         std::lock_guard<std::mutex> guard(kept.lock);
-        while (!kept.arrays.empty() &&
-               kept.bytes + capacity * sizeof(double) > kKeptSamplesBytes) {
+        while (!kept.arrays.empty() && kept.bytes + capacity * sizeof(double) > kKeptSamplesBytes) {
             freed.push_back(kept.arrays.front().samples);
             kept.bytes -= kept.arrays.front().capacity * sizeof(double);
             kept.arrays.erase(kept.arrays.begin());
@@ -94,13 +93,15 @@ SampleBuffer AllocSamples(long long count) {
     SampleDeleter deleter;
     deleter.serial = ++lastSerial;
     const auto wanted = static_cast<std::size_t>(count);
-    if (wanted < kKeptSamplesMin)
-        return SampleBuffer(new (std::nothrow) double[wanted], deleter);
+    if (wanted < kKeptSamplesMin) return SampleBuffer(new (std::nothrow) double[wanted], deleter);
     KeptArray array = TakeKept(wanted);
     if (!array.samples) {
-        array = {new (std::nothrow) double[wanted], wanted};
+        // Room up to the end of the last large page the array reaches (never touched unless a
+        // later, longer array reuses it).
+        const std::size_t room = LargePageBytes(wanted * sizeof(double)) / sizeof(double);
+        array = {new (std::nothrow) double[room], room};
         if (!array.samples) return SampleBuffer(nullptr, deleter);
-        AdviseLargePages(array.samples, wanted * sizeof(double));
+        AdviseLargePages(array.samples, room * sizeof(double));
     }
     deleter.capacity = array.capacity;
     return SampleBuffer(array.samples, deleter);

@@ -5,11 +5,14 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <mutex>
 #include <system_error>
+#include <thread>
 
 namespace tavrel {
 
@@ -35,6 +38,61 @@ void FlushFolder(const std::filesystem::path& folder) {
 }
 
 }  // namespace
+
+// Flushes the file to the disk (fdatasync) whenever kFlushBytes more were written, until
+// stopped. The first failure is kept for Commit: a later flush of the same file would not report
+// it again.
+class AtomicFile::Flusher {
+  public:
+    explicit Flusher(int fd) : m_fd(fd), m_thread([this] { Run(); }) {}
+    ~Flusher() { Stop(); }
+    Flusher(const Flusher&) = delete;
+    Flusher& operator=(const Flusher&) = delete;
+
+    void Wrote(off_t written) {
+        {
+            std::lock_guard<std::mutex> guard(m_lock);
+            m_written = written;
+            if (m_written - m_flushed < kFlushBytes) return;
+        }
+        m_wake.notify_one();
+    }
+    // Waits for a flush under way; returns the first failure's error number, or 0.
+    int Stop() {
+        {
+            std::lock_guard<std::mutex> guard(m_lock);
+            m_stop = true;
+        }
+        m_wake.notify_one();
+        if (m_thread.joinable()) m_thread.join();
+        return m_error;
+    }
+
+  private:
+    void Run() {
+        std::unique_lock<std::mutex> lock(m_lock);
+        while (m_error == 0) {
+            m_wake.wait(lock, [this] { return m_stop || m_written - m_flushed >= kFlushBytes; });
+            if (m_stop) return;
+            const off_t upTo = m_written;
+            lock.unlock();
+            // A file system without flushing (EINVAL) has nothing to wait for.
+            const int error = fdatasync(m_fd) != 0 && errno != EINVAL ? errno : 0;
+            lock.lock();
+            m_error = error;
+            m_flushed = upTo;
+        }
+    }
+
+    const int m_fd;
+    std::mutex m_lock;
+    std::condition_variable m_wake;
+    off_t m_written = 0;
+    off_t m_flushed = 0;
+    bool m_stop = false;
+    int m_error = 0;
+    std::thread m_thread;  // last: started once the members above exist
+};
 
 TemporaryFileWatch* SetTemporaryFileWatch(TemporaryFileWatch* watch) {
     TemporaryFileWatch* previous = g_watch;
@@ -101,7 +159,15 @@ AtomicFile::~AtomicFile() {
     Discard();
 }
 
+void AtomicFile::StopFlusher() {
+    if (!m_flusher) return;
+    const int error = m_flusher->Stop();
+    m_flusher.reset();
+    if (error != 0 && m_error == 0) m_error = error;
+}
+
 void AtomicFile::Discard() {
+    StopFlusher();
     if (m_fd >= 0) close(m_fd);
     m_fd = -1;
     if (m_temporary.empty()) return;
@@ -130,11 +196,22 @@ bool AtomicFile::Write(std::string_view bytes) {
         m_started = m_written;
     }
 #endif
+    if (m_error == 0 && !m_temporary.empty() && m_written >= kFlushBytes) {
+        if (!m_flusher) {
+            try {
+                m_flusher = std::make_unique<Flusher>(m_fd);
+            } catch (const std::exception&) {
+                // No thread to be had: Commit flushes it all, as for a short file.
+            }
+        }
+        if (m_flusher) m_flusher->Wrote(m_written);
+    }
     return m_error == 0;
 }
 
 bool AtomicFile::Commit() {
     if (m_fd < 0 && m_error == 0) m_error = EBADF;
+    StopFlusher();
     // A file system without flushing (EINVAL) has nothing more to write.
     if (m_error == 0 && !m_temporary.empty() && fsync(m_fd) != 0 && errno != EINVAL)
         m_error = errno;

@@ -72,7 +72,8 @@ TEST(ParallelCsv, EveryCutOfEveryTextGivesTheSequentialResult) {
         "h1\nh2\n1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16,17,18\n,,\n3\n\n4,5,abc,6\n7,8,9,\n",
         "1,2\r\n3,4\r\n5,6\r\n7,8\r\n9,10\r\n11,12\r\n13,14\r\n15,16\r\n\r\n\r\n",
         "\xEF\xBB,1\n2,3\n4,5\n6,7\r",
-        "a\n1.5,2.5\n\xEF\xBB\xBF" "3,4\n5,6e-3\n7,INF,nan\n8\n9\n10\n11\n12\n"};
+        "a\n1.5,2.5\n\xEF\xBB\xBF"
+        "3,4\n5,6e-3\n7,INF,nan\n8\n9\n10\n11\n12\n"};
     for (const std::string& text : texts) {
         for (int headers : {0, 1, 2}) {
             for (int skip : {0, 1}) {
@@ -91,6 +92,19 @@ TEST(ParallelCsv, EveryCutOfEveryTextGivesTheSequentialResult) {
                                     << " cancel " << cancelAt << " batch " << batch;
                                 ASSERT_EQ(many.steps, one.steps) << text << " batch " << batch;
                                 ASSERT_EQ(many.complete, one.complete);
+                            }
+                        }
+                        // One large part per thread (no progress, so no cancel): the parts' cuts
+                        // move with their count, the chunk boundaries within them with the size.
+                        if (cancelAt >= 0) continue;
+                        for (std::size_t chunk = 1; chunk <= text.size() + 1; ++chunk) {
+                            for (int parts : {2, 3, 5, 8}) {
+                                Read many;
+                                ReadDataTextInParts(text, many.columns, many.rows, options, parts,
+                                                    chunk);
+                                ASSERT_TRUE(SameColumns(many, one))
+                                    << text << " h" << headers << " s" << skip << " cap " << cap
+                                    << " parts " << parts << " chunk " << chunk;
                             }
                         }
                     }
@@ -130,10 +144,12 @@ TEST(ParallelCsv, LargeFileReadOnSeveralThreadsEqualsOneThread) {
         const Recording& one = reads[i % 2];
         EXPECT_EQ(reads[i].rowCount, one.rowCount) << i;
         EXPECT_EQ(reads[i].notes.rowsLeftOut, one.notes.rowsLeftOut) << i;
+        EXPECT_EQ(reads[i].notes.textRows, one.notes.textRows) << i;
         EXPECT_TRUE(reads[i].columns == one.columns) << i;
     }
     EXPECT_TRUE(reads[1].notes.rowsLeftOut);
     EXPECT_EQ(reads[1].rowCount, 30000);
+    EXPECT_GT(reads[0].notes.textRows, 0);
 }
 
 }  // namespace

@@ -123,5 +123,43 @@ TEST(AtomicFile, KeepsPermissionsAndWritesThroughSymbolicLinks) {
     }
 }
 
+// Long files are flushed by a thread of their own while they are written: the bytes arrive
+// whole, and a failure past the first flushes, or a file given up, still leaves the old one.
+TEST(AtomicFile, LongFilesFlushedWhileWrittenReplaceTheOldOneWholeOrNotAtAll) {
+    test::TempDir dir;
+    const std::string target = dir.Write("long.csv", "old");
+    std::string block(1 << 20, 'x');
+    const auto writeLong = [&](AtomicFile& file, int megabytes) {
+        for (int m = 0; m < megabytes; ++m) {
+            block[0] = static_cast<char>('a' + m % 26);
+            if (!file.Write(block)) return false;
+        }
+        return true;
+    };
+    // A file-size limit past the point where the flushing began.
+    EXPECT_EQ(RunWithFileSizeLimit(std::size_t{24} << 20,
+                                   [&] {
+                                       AtomicFile file(target);
+                                       const bool written = writeLong(file, 40);
+                                       return !written && !file.Commit() ? 0 : 1;
+                                   }),
+              0);
+    {
+        AtomicFile abandoned(target);
+        ASSERT_TRUE(writeLong(abandoned, 36));
+    }
+    EXPECT_EQ(test::ReadFileBytes(target), "old");
+    EXPECT_EQ(Names(dir), std::set<std::string>{"long.csv"});
+
+    AtomicFile file(target);
+    ASSERT_TRUE(writeLong(file, 40));
+    ASSERT_TRUE(file.Commit());
+    const std::string written = test::ReadFileBytes(target);
+    ASSERT_EQ(written.size(), std::size_t{40} << 20);
+    for (int m = 0; m < 40; ++m)
+        ASSERT_EQ(written[static_cast<std::size_t>(m) << 20], 'a' + m % 26) << m;
+    EXPECT_EQ(Names(dir), std::set<std::string>{"long.csv"});
+}
+
 }  // namespace
 }  // namespace tavrel
