@@ -53,8 +53,9 @@ if(NOT files STREQUAL expected)
     message(FATAL_ERROR "unexpected contents:\n  ${files}")
 endif()
 run(COMMAND dpkg-deb --field ${deb} Depends OUTPUT depends)
-if(NOT depends MATCHES "fonts-ipafont-gothic" OR NOT depends MATCHES "libqt6gui6")
-    message(FATAL_ERROR "the dependencies miss the font or the Qt libraries: ${depends}")
+if(NOT depends MATCHES "fonts-ipafont-gothic" OR NOT depends MATCHES "libqt6gui6"
+        OR NOT depends MATCHES "libbiosig" OR NOT depends MATCHES "libmatio")
+    message(FATAL_ERROR "the dependencies miss the font, Qt, BioSig or matio: ${depends}")
 endif()
 
 # The AppStream description and the change log name the version that is packaged.

@@ -22,6 +22,7 @@
 #include "document/RecordingPlan.h"
 #include "platform/Host.h"
 #include "platform/Rounding.h"
+#include "platform/SharedLibrary.h"
 
 // BioSig's headers define macros with common names (BIN, EVENT, ...); they come last.
 #include <biosig-dev.h>
@@ -34,6 +35,38 @@ namespace {
 // Every call into BioSig is made under this lock.
 std::mutex g_biosigLock;
 
+// BioSig's functions, from the library loaded at their first use.
+struct BiosigFunctions {
+    decltype(::sopen)* sopen = nullptr;
+    decltype(::sread)* sread = nullptr;
+    decltype(::sclose)* sclose = nullptr;
+    decltype(::constructHDR)* constructHDR = nullptr;
+    decltype(::destructHDR)* destructHDR = nullptr;
+    decltype(::biosig_get_errormsg)* biosig_get_errormsg = nullptr;
+    decltype(::GetFileTypeString)* GetFileTypeString = nullptr;
+    decltype(::PhysDim3)* PhysDim3 = nullptr;
+    decltype(::GetEventDescription)* GetEventDescription = nullptr;
+    std::string error;  // why BioSig cannot be used; empty when it can
+};
+
+const BiosigFunctions& Biosig() {
+    static const BiosigFunctions functions = [] {
+        BiosigFunctions f;
+        SharedLibrary library(TAVREL_BIOSIG_LIBRARY);
+        const bool found = library.Find(f.sopen, "sopen") && library.Find(f.sread, "sread") &&
+                           library.Find(f.sclose, "sclose") &&
+                           library.Find(f.constructHDR, "constructHDR") &&
+                           library.Find(f.destructHDR, "destructHDR") &&
+                           library.Find(f.biosig_get_errormsg, "biosig_get_errormsg") &&
+                           library.Find(f.GetFileTypeString, "GetFileTypeString") &&
+                           library.Find(f.PhysDim3, "PhysDim3") &&
+                           library.Find(f.GetEventDescription, "GetEventDescription");
+        if (!found) f.error = library.Error();
+        return f;
+    }();
+    return functions;
+}
+
 // Samples per channel read by one call of sread at most, so that a cancel is noticed and the
 // columns grow together.
 constexpr long long kChunkSamples = 1 << 16;
@@ -43,14 +76,14 @@ struct Header {
     HDRTYPE* hdr = nullptr;
     ~Header() {
         if (!hdr) return;
-        if (hdr->FILE.OPEN) sclose(hdr);
-        destructHDR(hdr);
+        if (hdr->FILE.OPEN) Biosig().sclose(hdr);
+        Biosig().destructHDR(hdr);
     }
 };
 
 std::string ErrorText(HDRTYPE* hdr) {
     // biosig_get_errormsg returns a copy for the caller to free.
-    char* message = hdr ? biosig_get_errormsg(hdr) : nullptr;
+    char* message = hdr ? Biosig().biosig_get_errormsg(hdr) : nullptr;
     std::string text = message ? message : "";
     std::free(message);
     // BioSig's messages end with line ends.
@@ -78,7 +111,7 @@ Failure<ReadError> Refuse(std::string reason) {
 // The text of event `e`: BioSig's description (free text or the standard code's name), or the
 // event code.
 std::string EventText(HDRTYPE* hdr, std::size_t e) {
-    const char* text = GetEventDescription(hdr, e);
+    const char* text = Biosig().GetEventDescription(hdr, e);
     if (text && *text) return text;
     char code[16];
     std::snprintf(code, sizeof code, "0x%04x", static_cast<unsigned>(hdr->EVENT.TYP[e]));
@@ -139,8 +172,8 @@ SampleRead ReadSamplesInChild(HDRTYPE* hdr, const ChannelPlan& plan, Recording& 
             const long long block = done / perBlock;
             const long long blocks =
                 std::min(blocksPerChunk, (plan.count - done + perBlock - 1) / perBlock);
-            const std::size_t got = sread(nullptr, static_cast<std::size_t>(block),
-                                          static_cast<std::size_t>(blocks), hdr);
+            const std::size_t got = Biosig().sread(nullptr, static_cast<std::size_t>(block),
+                                                   static_cast<std::size_t>(blocks), hdr);
             const std::size_t rows = hdr->data.size[0];
             if (got == 0 || !hdr->data.block || hdr->data.size[1] < order.size() || rows == 0 ||
                 rows > static_cast<std::size_t>(blocks * perBlock)) {
@@ -151,7 +184,8 @@ SampleRead ReadSamplesInChild(HDRTYPE* hdr, const ChannelPlan& plan, Recording& 
             const long long n = std::min(static_cast<long long>(rows), plan.count - done);
             for (std::size_t c = 0; c < order.size(); ++c)
                 std::memcpy(values + c * count + static_cast<std::size_t>(done),
-                            hdr->data.block + c * rows, static_cast<std::size_t>(n) * sizeof(double));
+                            hdr->data.block + c * rows,
+                            static_cast<std::size_t>(n) * sizeof(double));
             done += n;
             shared->done.store(done, std::memory_order_release);
             if (static_cast<long long>(rows) < blocks * perBlock && done < plan.count) _exit(71);
@@ -179,7 +213,8 @@ SampleRead ReadSamplesInChild(HDRTYPE* hdr, const ChannelPlan& plan, Recording& 
             break;
         }
         const bool cancelled = progress && progress->PumpMessages();
-        if (ended < 0 || cancelled || std::chrono::steady_clock::now() - lastProgress > kStallTime) {
+        if (ended < 0 || cancelled ||
+            std::chrono::steady_clock::now() - lastProgress > kStallTime) {
             kill(child, SIGKILL);
             waitpid(child, &status, 0);
             outcome = cancelled ? SampleRead::Cancelled : SampleRead::Failed;
@@ -207,12 +242,51 @@ SampleRead ReadSamplesInChild(HDRTYPE* hdr, const ChannelPlan& plan, Recording& 
 bool UnknownToReaders(const HDRTYPE* hdr) {
     if (!hdr || hdr->AS.B4C_ERRNUM == B4C_FORMAT_UNKNOWN) return true;
     switch (hdr->TYPE) {
-        case noFile: case unknown: case ASF: case AVI: case BMP: case BZ2: case ELF: case EXIF:
-        case FLAC: case GIF: case GZIP: case HDF: case JPEG: case JSON: case MIDI: case MSI:
-        case MSVCLIB: case MS_LNK: case NetCDF: case NUMPY: case OGG: case PBMA: case PBMN:
-        case PDF: case PGMA: case PGMB: case PNG: case PNM: case PPMA: case PPMB: case PS:
-        case SASXPT: case SPSS: case SQLite: case STATA: case SVG: case TIFF: case VRML: case VTK:
-        case WMF: case XML: case XPM: case Z: case ZIP: case ZIP2:
+        case noFile:
+        case unknown:
+        case ASF:
+        case AVI:
+        case BMP:
+        case BZ2:
+        case ELF:
+        case EXIF:
+        case FLAC:
+        case GIF:
+        case GZIP:
+        case HDF:
+        case JPEG:
+        case JSON:
+        case MIDI:
+        case MSI:
+        case MSVCLIB:
+        case MS_LNK:
+        case NetCDF:
+        case NUMPY:
+        case OGG:
+        case PBMA:
+        case PBMN:
+        case PDF:
+        case PGMA:
+        case PGMB:
+        case PNG:
+        case PNM:
+        case PPMA:
+        case PPMB:
+        case PS:
+        case SASXPT:
+        case SPSS:
+        case SQLite:
+        case STATA:
+        case SVG:
+        case TIFF:
+        case VRML:
+        case VTK:
+        case WMF:
+        case XML:
+        case XPM:
+        case Z:
+        case ZIP:
+        case ZIP2:
             return true;
         default:
             return false;
@@ -232,11 +306,11 @@ Trial TryInChild(const std::string& name) {
     if (child == 0) {
         // BioSig's complaints about the file are told by the reading in the parent.
         StartQuietChild();
-        HDRTYPE* hdr = constructHDR(0, 0);
+        HDRTYPE* hdr = Biosig().constructHDR(0, 0);
         if (hdr) {
             hdr->FLAG.UCAL = 0;
             hdr->FLAG.ROW_BASED_CHANNELS = 0;
-            if (HDRTYPE* opened = sopen(name.c_str(), "r", hdr)) hdr = opened;
+            if (HDRTYPE* opened = Biosig().sopen(name.c_str(), "r", hdr)) hdr = opened;
         }
         int code = kRefused;
         if (!hdr || UnknownToReaders(hdr)) {
@@ -252,8 +326,8 @@ Trial TryInChild(const std::string& name) {
             ReadEvents(hdr, events);
         }
         if (hdr) {
-            if (hdr->FILE.OPEN) sclose(hdr);
-            destructHDR(hdr);
+            if (hdr->FILE.OPEN) Biosig().sclose(hdr);
+            Biosig().destructHDR(hdr);
         }
         _exit(code);
     }
@@ -294,7 +368,8 @@ bool IsBinaryHead(std::string_view head) {
 
 std::string BiosigUnit(std::uint16_t code) {
     std::lock_guard<std::mutex> hold(g_biosigLock);
-    const char* unit = PhysDim3(code);
+    if (!Biosig().error.empty()) return "";
+    const char* unit = Biosig().PhysDim3(code);
     return unit ? unit : "";
 }
 
@@ -307,8 +382,9 @@ std::vector<std::string> BiosigEventTexts(const std::vector<std::uint16_t>& type
         table.push_back(text.c_str());
     std::vector<std::uint16_t> codes = types;
     std::lock_guard<std::mutex> hold(g_biosigLock);
+    if (!Biosig().error.empty()) return std::vector<std::string>(types.size());
     Header header;
-    header.hdr = constructHDR(0, 0);
+    header.hdr = Biosig().constructHDR(0, 0);
     if (!header.hdr) throw std::bad_alloc();
     HDRTYPE* hdr = header.hdr;
     // The header's own event arrays are put back before it is freed, also after a throw.
@@ -327,9 +403,15 @@ std::vector<std::string> BiosigEventTexts(const std::vector<std::uint16_t>& type
     return texts;
 }
 
+bool BiosigAvailable() {
+    std::lock_guard<std::mutex> hold(g_biosigLock);
+    return Biosig().error.empty();
+}
+
 std::optional<RecordingResult> ReadBiosigRecording(std::FILE* data, const std::string& path,
                                                    const ReadOptions& options, Progress* progress) {
     std::lock_guard<std::mutex> hold(g_biosigLock);
+    if (!Biosig().error.empty()) return RecordingResult(Refuse("BioSig: " + Biosig().error));
     const std::string name = DescriptorPath(data, path);
     // BioSig is first tried on the file in a child process; only a file it survives is read here.
     switch (TryInChild(name)) {
@@ -342,11 +424,11 @@ std::optional<RecordingResult> ReadBiosigRecording(std::FILE* data, const std::s
             break;
     }
     Header file;
-    file.hdr = constructHDR(0, 0);
+    file.hdr = Biosig().constructHDR(0, 0);
     if (!file.hdr) return RecordingResult(Refuse("BioSig: not enough memory"));
     file.hdr->FLAG.UCAL = 0;
     file.hdr->FLAG.ROW_BASED_CHANNELS = 0;
-    HDRTYPE* opened = sopen(name.c_str(), "r", file.hdr);
+    HDRTYPE* opened = Biosig().sopen(name.c_str(), "r", file.hdr);
     if (opened) file.hdr = opened;
     HDRTYPE* hdr = file.hdr;
     if (UnknownToReaders(hdr)) return std::nullopt;
@@ -354,7 +436,8 @@ std::optional<RecordingResult> ReadBiosigRecording(std::FILE* data, const std::s
         return RecordingResult(Refuse(ErrorText(hdr)));
     if (hdr->NRec < 0 || hdr->SPR == 0 || !(hdr->SampleRate > 0) || !hdr->CHANNEL)
         return RecordingResult(Refuse("BioSig: the header gives no length or sampling rate of " +
-                                      std::string(GetFileTypeString(hdr->TYPE)) + " data"));
+                                      std::string(Biosig().GetFileTypeString(hdr->TYPE)) +
+                                      " data"));
 
     // A GDF header that promises more records than the file holds would have storage reserved
     // for all of them before the reading finds the file short.
@@ -372,7 +455,7 @@ std::optional<RecordingResult> ReadBiosigRecording(std::FILE* data, const std::s
     for (int k = 0; k < hdr->NS; ++k) {
         CHANNEL_TYPE& channel = hdr->CHANNEL[k];
         if (channel.OnOff != 1) continue;
-        const char* unit = PhysDim3(channel.PhysDimCode);
+        const char* unit = Biosig().PhysDim3(channel.PhysDimCode);
         channels.push_back(
             {channel.Label, hdr->SampleRate * channel.SPR / hdr->SPR, unit ? unit : ""});
         index.push_back(k);

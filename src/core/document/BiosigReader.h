@@ -31,8 +31,12 @@ class Progress;
 // Whether a file starting with `head` is binary (not text, so not comma-separated values).
 bool IsBinaryHead(std::string_view head);
 
+// Whether BioSig's library could be loaded (it is loaded at the first call of any of these).
+bool BiosigAvailable();
+
 // Reads the recording open as `data` (named `path`) through BioSig. Nothing (no value) when BioSig
-// does not know the format; a ReadError when it knows it and refuses the file.
+// does not know the format; a ReadError when it knows it and refuses the file, or when BioSig
+// cannot be loaded.
 std::optional<RecordingResult> ReadBiosigRecording(std::FILE* data, const std::string& path,
                                                    const ReadOptions& options, Progress* progress);
 

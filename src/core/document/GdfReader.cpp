@@ -234,6 +234,9 @@ bool IsGdfHeader(std::string_view head) {
 std::optional<RecordingResult> ReadGdfRecording(std::FILE* data, const ReadOptions& options,
                                                 Progress* progress) {
     if (std::endian::native != std::endian::little) return std::nullopt;
+    // Units and event texts come from BioSig: without it the file goes to BioSig's reading,
+    // which says why it cannot be read.
+    if (!BiosigAvailable()) return std::nullopt;
     struct stat status {};
     if (::fstat(fileno(data), &status) != 0) return std::nullopt;
     const long long fileBytes = status.st_size;

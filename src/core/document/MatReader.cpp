@@ -14,18 +14,52 @@
 #include "document/RecordingPlan.h"
 #include "platform/Host.h"
 #include "platform/Rounding.h"
+#include "platform/SharedLibrary.h"
 
 namespace tavrel {
 
 namespace {
 
+// matio's functions, from the library loaded at their first use.
+struct MatioFunctions {
+    decltype(::Mat_Close)* Mat_Close = nullptr;
+    decltype(::Mat_GetVersion)* Mat_GetVersion = nullptr;
+    decltype(::Mat_LogInitFunc)* Mat_LogInitFunc = nullptr;
+    decltype(::Mat_Open)* Mat_Open = nullptr;
+    decltype(::Mat_VarFree)* Mat_VarFree = nullptr;
+    decltype(::Mat_VarRead)* Mat_VarRead = nullptr;
+    decltype(::Mat_VarReadData)* Mat_VarReadData = nullptr;
+    decltype(::Mat_VarReadInfo)* Mat_VarReadInfo = nullptr;
+    decltype(::Mat_VarReadNextInfo)* Mat_VarReadNextInfo = nullptr;
+    std::string error;  // why matio cannot be used; empty when it can
+};
+
+const MatioFunctions& Matio() {
+    static const MatioFunctions functions = [] {
+        MatioFunctions f;
+        SharedLibrary library(TAVREL_MATIO_LIBRARY);
+        const bool found = library.Find(f.Mat_Close, "Mat_Close") &&
+                           library.Find(f.Mat_GetVersion, "Mat_GetVersion") &&
+                           library.Find(f.Mat_LogInitFunc, "Mat_LogInitFunc") &&
+                           library.Find(f.Mat_Open, "Mat_Open") &&
+                           library.Find(f.Mat_VarFree, "Mat_VarFree") &&
+                           library.Find(f.Mat_VarRead, "Mat_VarRead") &&
+                           library.Find(f.Mat_VarReadData, "Mat_VarReadData") &&
+                           library.Find(f.Mat_VarReadInfo, "Mat_VarReadInfo") &&
+                           library.Find(f.Mat_VarReadNextInfo, "Mat_VarReadNextInfo");
+        if (!found) f.error = library.Error();
+        return f;
+    }();
+    return functions;
+}
+
 std::mutex g_matLock;
 
 struct MatCloser {
-    void operator()(mat_t* mat) const { Mat_Close(mat); }
+    void operator()(mat_t* mat) const { Matio().Mat_Close(mat); }
 };
 struct VarFreer {
-    void operator()(matvar_t* var) const { Mat_VarFree(var); }
+    void operator()(matvar_t* var) const { Matio().Mat_VarFree(var); }
 };
 using MatPtr = std::unique_ptr<mat_t, MatCloser>;
 using VarPtr = std::unique_ptr<matvar_t, VarFreer>;
@@ -159,12 +193,13 @@ bool ReadColumnInPlace(mat_t* mat, matvar_t& info, std::size_t c, std::size_t co
     const bool rowVector = info.dims[0] == 1;
     int start[2] = {0, rowVector ? 0 : static_cast<int>(c)};
     int stride[2] = {1, 1};
-    int edge[2] = {rowVector ? 1 : static_cast<int>(count), rowVector ? static_cast<int>(count) : 1};
+    int edge[2] = {rowVector ? 1 : static_cast<int>(count),
+                   rowVector ? static_cast<int>(count) : 1};
     column.resize(count);
     if (info.class_type == MAT_C_DOUBLE)
-        return Mat_VarReadData(mat, &info, column.data(), start, stride, edge) == 0;
+        return Matio().Mat_VarReadData(mat, &info, column.data(), start, stride, edge) == 0;
     scratch.resize(count * ElementSize(info.class_type));
-    if (Mat_VarReadData(mat, &info, scratch.data(), start, stride, edge) != 0) return false;
+    if (Matio().Mat_VarReadData(mat, &info, scratch.data(), start, stride, edge) != 0) return false;
     ConvertElements(info.class_type, scratch.data(), column.data(), count);
     return true;
 }
@@ -172,17 +207,17 @@ bool ReadColumnInPlace(mat_t* mat, matvar_t& info, std::size_t c, std::size_t co
 // A variable's description (no data) when it is a numeric matrix whose columns can be read in
 // place; null otherwise (it is then read whole).
 VarPtr InPlaceInfo(mat_t* mat, const std::string& name) {
-    VarPtr info(Mat_VarReadInfo(mat, name.c_str()));
+    VarPtr info(Matio().Mat_VarReadInfo(mat, name.c_str()));
     if (!info || !NotNumeric(*info).empty()) return nullptr;
     // A compressed variable of a version 5 file would be inflated again for each column.
-    if (Mat_GetVersion(mat) != MAT_FT_MAT73 && info->compression != MAT_COMPRESSION_NONE)
+    if (Matio().Mat_GetVersion(mat) != MAT_FT_MAT73 && info->compression != MAT_COMPRESSION_NONE)
         return nullptr;
     return info;
 }
 
 // Reads the data of variable `name`; null when matio cannot or the data are not all there.
 VarPtr ReadData(mat_t* mat, const std::string& name) {
-    VarPtr var(Mat_VarRead(mat, name.c_str()));
+    VarPtr var(Matio().Mat_VarRead(mat, name.c_str()));
     if (!var || !var->data || !NotNumeric(*var).empty()) return nullptr;
     const std::size_t count = var->dims[0] * var->dims[1];
     if (var->dims[1] != 0 && count / var->dims[1] != var->dims[0]) return nullptr;
@@ -203,7 +238,7 @@ struct Variables {
 Variables ListVariables(mat_t* mat) {
     Variables found;
     std::vector<std::pair<std::string, std::size_t>> vectors;  // name, length
-    while (VarPtr var{Mat_VarReadNextInfo(mat)}) {
+    while (VarPtr var{Matio().Mat_VarReadNextInfo(mat)}) {
         const std::string name = var->name ? var->name : "";
         if (name.empty()) continue;
         std::string why = NotNumeric(*var);
@@ -294,8 +329,9 @@ RecordingResult ReadMatRecording(std::FILE* data, const std::string& path,
     };
     if (!ElementsWithinFile(data)) return refuse("the file is shorter than its contents say");
     std::lock_guard<std::mutex> hold(g_matLock);
-    Mat_LogInitFunc("tavrel", Quiet);
-    MatPtr mat(Mat_Open(DescriptorPath(data, path).c_str(), MAT_ACC_RDONLY));
+    if (!Matio().error.empty()) return refuse(Matio().error);
+    Matio().Mat_LogInitFunc("tavrel", Quiet);
+    MatPtr mat(Matio().Mat_Open(DescriptorPath(data, path).c_str(), MAT_ACC_RDONLY));
     if (!mat) return refuse("matio cannot open it (a damaged header or an unknown version)");
 
     Recording recording;
