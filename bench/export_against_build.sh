@@ -14,22 +14,10 @@
 set -euo pipefail
 other=${1:?usage: export_against_build.sh OTHER_TAVREL_CLI [THIS_TAVREL_CLI]}
 this=${2:-$(dirname "$0")/../build/bin/tavrel-cli}
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-
-# The data file and the documents of threads_bench, made by its set-up (no export is run).
-TAVREL_BENCH_DIR="$work" TAVREL_CLI=/bin/true "$(dirname "$this")/threads_bench" \
-    --benchmark_filter='BM_CliExport.*/1/' >/dev/null
-
+# shellcheck source=bench/export_common.sh
+. "$(dirname "$0")/export_common.sh"
+export_setup "$this"
 jobs_of() { "$1" export --help 2>&1 | grep -q -- '--jobs' && echo "--jobs 1" || true; }
-seconds() {
-    local start end
-    start=$(date +%s%N)
-    "$@" >/dev/null 2>&1
-    end=$(date +%s%N)
-    echo $(( (end - start) / 1000000 ))
-}
-median() { tr ' ' '\n' | sort -n | sed -n 4p; }
 
 echo "| Export of 16 x 1,000,000 rows, one thread (medians of 7, alternated) | this build | other build | ratio |"
 echo "|---|---|---|---|"

@@ -36,7 +36,7 @@ void ExportOne(const std::string& documentPath, const DataOptions& options, cons
         PrepareDocument(doc, ReadDocument(documentPath), options, dataFile, host.Get());
         // Each chain hands over its output and releases its other buffers once it delivered, so
         // memory stays near the loaded samples plus the results.
-        channels = GatherChannelData(doc, true);
+        channels = GatherChannelData(doc, Gathering::Consume);
     }  // the source data go before the file is written
 
     const bool written = WriteExport(channels, settings,
@@ -54,7 +54,7 @@ FileResult ExportToMemory(const DocumentBytes& document, const DataOptions& opti
         {
             CKaisekiDoc doc;
             PrepareDocument(doc, document, options, dataFile, host);
-            channels = GatherChannelData(doc, true);
+            channels = GatherChannelData(doc, Gathering::Consume);
         }  // the source data go before the file is formatted
         return FormatExport(channels, settings);
     });

@@ -154,8 +154,6 @@ std::unique_ptr<Chunk> TakeChunk() {
 
 }  // namespace
 
-thread_local std::vector<DataFileReader::PieceBuffer> DataFileReader::t_spareParts;
-
 DataFileReader::DataFileReader(std::vector<std::vector<double>>& columns, int& rowCount,
                                const ReadOptions& options, std::int64_t fileLength,
                                Progress* progress)
@@ -582,24 +580,11 @@ std::optional<std::int64_t> DataFileReader::FeedInParts(std::int64_t length, int
     cuts.push_back(end);
     const int count = static_cast<int>(cuts.size()) - 1;
 
-    // The first part is read straight into the columns, the others into buffers kept from one
-    // reading to the next, appended in order afterwards.
-    std::vector<PieceBuffer> pieces = std::move(t_spareParts);
-    struct GiveBack {
-        std::vector<PieceBuffer>& pieces;
-        ~GiveBack() {
-            std::size_t bytes = 0;
-            for (PieceBuffer& piece : pieces) {
-                for (std::vector<double>& column : piece.columns) {
-                    column.clear();
-                    bytes += column.capacity() * sizeof(double);
-                }
-            }
-            if (bytes <= kKeptColumnBytes) t_spareParts = std::move(pieces);
-        }
-    } giveBack{pieces};
-    if (pieces.size() < static_cast<std::size_t>(count))
-        pieces.resize(static_cast<std::size_t>(count));
+    // The first part is read straight into the columns, the others into buffers of their own,
+    // appended in order afterwards. The buffers are freed after the reading rather than kept for
+    // the next: the system hands their memory, already touched, to whatever is allocated next
+    // (the chains' outputs), which costs less than fresh memory.
+    std::vector<PieceBuffer> pieces(static_cast<std::size_t>(count));
     std::vector<char> whole(static_cast<std::size_t>(count), 0);
     ReadOptions options;
     options.headerRows = 0;
@@ -615,7 +600,6 @@ std::optional<std::int64_t> DataFileReader::FeedInParts(std::int64_t length, int
         PieceBuffer& piece = pieces[static_cast<std::size_t>(i)];
         piece.columns.reserve(kColumns + 3);  // see FeedLines
         piece.columns.resize(kColumns);
-        piece.rows = 0;
         // Room for the part's rows as the first data line reserves it for the whole text.
         const auto room = static_cast<std::size_t>((to - from) / 50);
         for (std::vector<double>& column : piece.columns) {

@@ -134,9 +134,6 @@ class DataFileReader {
         bool sawNumber = false;
     };
     std::vector<PieceBuffer> m_pieces;
-    // The parts' buffers of FeedInParts, kept from one reading of the thread to the next (their
-    // first touch costs more than the parsing of what is written into them).
-    static thread_local std::vector<PieceBuffer> t_spareParts;
 };
 
 // Column storage outlives documents: a closed document hands its columns here, and a later

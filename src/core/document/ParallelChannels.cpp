@@ -1,5 +1,6 @@
 #include "document/ParallelChannels.h"
 
+#include <atomic>
 #include <vector>
 
 #include "platform/WorkerPool.h"
@@ -27,23 +28,44 @@ void ComputeAllChannelOutputs(CKaisekiDoc& doc) {
 }
 
 std::array<ChannelExport, CKaisekiDoc::kChannels> GatherChannelData(CKaisekiDoc& doc,
-                                                                   bool releaseBuffers) {
+                                                                    Gathering gathering) {
     std::array<ChannelExport, CKaisekiDoc::kChannels> channels;
+    // Consumed: the chains still to deliver that read each source column (only a chain's head
+    // reads the source data).
+    std::array<std::atomic<int>, CKaisekiDoc::kChannels> readers{};
+    const auto columnOf = [&doc](int d) -> int {
+        const auto channel = static_cast<std::size_t>(d);
+        if (channel >= doc.m_channelSource.size() || !doc.Head(d)) return -1;
+        const int column = doc.m_channelSource[channel];
+        return column < CKaisekiDoc::kChannels &&
+                       static_cast<std::size_t>(column) < doc.m_columns.size()
+                   ? column
+                   : -1;
+    };
+    if (gathering == Gathering::Consume) {
+        for (int d = 0; d < CKaisekiDoc::kChannels; ++d)
+            if (const int column = columnOf(d); column >= 0)
+                ++readers[static_cast<std::size_t>(column)];
+    }
     ParallelForCollecting(CKaisekiDoc::kChannels, [&](int d) {
         ChannelExport& channel = channels[static_cast<std::size_t>(d)];
         // The outputs are used where they are (or taken over when the chain lets go of its
         // buffers anyway); their times are not listed.
         channel.stepTimes = true;
         int count = 0;
-        if (!releaseBuffers) {
+        if (gathering == Gathering::View) {
             const double* samples =
                 doc.ViewChannelData(&channel.label, &count, &channel.timeStep, d);
             if (samples) channel.samples = {samples, static_cast<std::size_t>(count)};
             return;
         }
         channel.output = doc.TakeChannelData(&channel.label, &count, &channel.timeStep, d);
-        if (channel.output) channel.samples = {channel.output.get(), static_cast<std::size_t>(count)};
+        if (channel.output)
+            channel.samples = {channel.output.get(), static_cast<std::size_t>(count)};
         if (CHeadFilter* head = doc.Head(d)) head->ClearBuffers();
+        if (const int column = gathering == Gathering::Consume ? columnOf(d) : -1;
+            column >= 0 && --readers[static_cast<std::size_t>(column)] == 0)
+            std::vector<double>().swap(doc.m_columns[static_cast<std::size_t>(column)]);
     });
     return channels;
 }

@@ -18,11 +18,24 @@ void ComputeChannelOutputs(CKaisekiDoc& doc, std::span<const int> channels);
 // The same for all sixteen channels.
 void ComputeAllChannelOutputs(CKaisekiDoc& doc);
 
+// What GatherChannelData does with the chains' outputs and the document's data.
+enum class Gathering {
+    // The samples are those the chain ends keep (ViewChannelData; valid until a chain computes
+    // again).
+    View,
+    // The outputs are taken over (TakeChannelData) and every chain's buffers let go of once it
+    // delivered.
+    Take,
+    // As Take, and each source column is freed as soon as the chains that read it delivered: the
+    // document holds no data afterwards (for a document closed right after, as the command-line
+    // export's). The system hands the freed memory, already touched, to the outputs computed
+    // next, which costs less than fresh memory.
+    Consume,
+};
+
 // Every channel's export data (GetChannelData, each chain computing afresh), the chains computed
-// in parallel, without copies: the samples are those the chain ends keep (ViewChannelData; valid
-// until a chain computes again), or with `releaseBuffers` taken over (TakeChannelData) and every
-// chain's buffers let go of once it delivered.
+// in parallel, without copies.
 std::array<ChannelExport, CKaisekiDoc::kChannels> GatherChannelData(CKaisekiDoc& doc,
-                                                                   bool releaseBuffers);
+                                                                    Gathering gathering);
 
 }  // namespace tavrel

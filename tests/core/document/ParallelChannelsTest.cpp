@@ -134,9 +134,9 @@ TEST(ParallelChannels, MessagesOfWorkersAreShownAfterwardsInChannelOrderOnTheCal
 // A document whose channels run different chains, some fed from the same column, one without a
 // source.
 void BuildChains(CKaisekiDoc& doc) {
-    const char* classes[] = {"CBPFilter",   "CLPFilter",    "CHPFilter",    "CBSFilter",
-                             "CSmothFilter", "CDiodeFilter", "CDiffFilter",  "CReSmplFilter",
-                             "CIntFilter",  "CClipFilter",  "CAActDetFilter", "CSDActDetFilter"};
+    const char* classes[] = {"CBPFilter",    "CLPFilter",    "CHPFilter",      "CBSFilter",
+                             "CSmothFilter", "CDiodeFilter", "CDiffFilter",    "CReSmplFilter",
+                             "CIntFilter",   "CClipFilter",  "CAActDetFilter", "CSDActDetFilter"};
     for (int k = 0; k < CKaisekiDoc::kChannels; ++k) {
         doc.m_channelEnabled[static_cast<std::size_t>(k)] = 1;
         for (int m = 0; m < k % 4; ++m) {
@@ -187,12 +187,13 @@ Results Compute(int threads) {
         return channels;
     };
     results.copied = FormatExport(copies(), settings);
-    EXPECT_TRUE(FormatExport(GatherChannelData(doc, false), settings) == results.copied);
-    results.exported = FormatExport(GatherChannelData(doc, true), settings);
+    EXPECT_TRUE(FormatExport(GatherChannelData(doc, Gathering::View), settings) == results.copied);
+    results.exported = FormatExport(GatherChannelData(doc, Gathering::Take), settings);
     settings.m_perChannelTime = 1;
     const std::string perChannelCopied = FormatExport(copies(), settings);
-    EXPECT_TRUE(FormatExport(GatherChannelData(doc, false), settings) == perChannelCopied);
-    results.perChannel = FormatExport(GatherChannelData(doc, true), settings);
+    EXPECT_TRUE(FormatExport(GatherChannelData(doc, Gathering::View), settings) ==
+                perChannelCopied);
+    results.perChannel = FormatExport(GatherChannelData(doc, Gathering::Take), settings);
     EXPECT_TRUE(results.perChannel == perChannelCopied);
     for (const MeasurementRow& row : MeasureDocument(doc, "f", true)) {
         std::string line;
@@ -220,6 +221,34 @@ TEST(ParallelChannels, DrawingExportAndMeasurementsAreTheSameOnAnyNumberOfThread
         EXPECT_EQ(many.measured, one.measured) << threads;
     }
     EXPECT_TRUE(host.messages.empty());
+}
+
+// A consumed document gives the bytes of one whose outputs are taken, also where two channels
+// read the same column (freed only after both), and holds no data afterwards.
+TEST(ParallelChannels, ConsumedDocumentExportsTheSameBytesAndKeepsNoData) {
+    ThreadSettingGuard guard;
+    test::ScriptedHost host;
+    for (int threads : {1, 3}) {
+        SetThreadSetting(threads);
+        std::string exports[2];
+        for (const Gathering gathering : {Gathering::Take, Gathering::Consume}) {
+            CKaisekiDoc doc;
+            doc.OnNewDocument();
+            BuildChains(doc);
+            SetSixteenColumns(doc, 5000);
+            // Channels 1, 3 (BuildChains) and 9 read column 0; columns 1, 3 and 9 are read by none.
+            doc.m_channelSource[1] = 0;
+            doc.m_channelSource[9] = 0;
+            exports[gathering == Gathering::Consume] =
+                FormatExport(GatherChannelData(doc, gathering), ExportSettings{});
+            if (gathering == Gathering::Consume) {
+                for (std::size_t c = 0; c < doc.m_columns.size(); ++c)
+                    EXPECT_EQ(doc.m_columns[c].capacity() == 0, c != 1 && c != 3 && c != 9) << c;
+            }
+        }
+        ASSERT_FALSE(exports[0].empty());
+        EXPECT_TRUE(exports[1] == exports[0]) << threads;
+    }
 }
 
 }  // namespace
