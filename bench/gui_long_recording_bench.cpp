@@ -22,6 +22,7 @@
 #include "document/KaisekiDoc.h"
 #include "gui/display/KaisekiView.h"
 #include "gui/display/MagView.h"
+#include "gui/document/ProgressDlg.h"
 #include "gui/platform/QPainterSurface.h"
 #include "modules/filters/SmothFilter.h"
 #include "pipeline/HeadFilter.h"
@@ -64,7 +65,9 @@ std::unique_ptr<CKaisekiDoc> LoadRecording(int rows) {
     doc->m_rowLimit = 0;
     doc->m_skipColumns = 1;
     doc->m_dataFilePath = DataFile(rows);
-    (void)doc->LoadDataFile(doc->m_rowLimit, nullptr);
+    // Read as the program reads it: the progress window stepped line by line.
+    const std::unique_ptr<tavrel::Progress> progress = tavrel::qt::CreateProgressWindow(nullptr);
+    (void)doc->LoadDataFile(doc->m_rowLimit, progress.get());
     for (int k = 0; k < CKaisekiDoc::kChannels; ++k) {
         doc->m_channelEnabled[static_cast<std::size_t>(k)] = 1;
         tavrel::CModBase* head = doc->Head(k);

@@ -380,29 +380,6 @@ bool DataFileReader::FeedLines(const char* data, std::size_t size, int pieces,
         static_cast<std::int64_t>(std::count(data, end, '\n')) >= left)
         return Feed(data, size);
 
-    // The progress, line by line as HandleLine steps it; a cancel ends the lines read before it.
-    if (m_progress) {
-        for (const char* p = data; p < end;) {
-            const char* lf =
-                static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)));
-            ++m_lines;
-            m_progress->Step(
-                SaturateToInt(static_cast<std::int64_t>(LineContentEnd(p, lf) - p) + 2));
-            if (m_progress->PumpMessages()) {
-                m_cancelled = true;
-                m_stopped = true;
-                end = p;
-                break;
-            }
-            p = lf + 1;
-        }
-    }
-    // The user interface may have replaced the document's contents while it was pumped.
-    if (m_columns.size() < kColumns) {
-        m_stopped = true;
-        return false;
-    }
-
     // Pieces of about equal size, each ending after a line end.
     std::vector<const char*> cuts{data};
     for (int i = 1; i < pieces; ++i) {
@@ -417,12 +394,15 @@ bool DataFileReader::FeedLines(const char* data, std::size_t size, int pieces,
     }
     cuts.push_back(end);
     const int count = static_cast<int>(cuts.size()) - 1;
-    // The first piece is read straight into the columns; the others into buffers that keep
-    // their storage from batch to batch (fresh memory costs more to touch than the parsing of
-    // what is written into it), joined in order afterwards.
+    // The pieces are read into buffers that keep their storage from batch to batch (fresh memory
+    // costs more to touch than the parsing of what is written into it), joined in order
+    // afterwards. Without a progress the first piece is read straight into the columns; with one,
+    // the user interface pumped while the pieces are read may replace the columns, so none is.
+    const int direct = m_progress ? -1 : 0;
     if (m_pieces.size() < static_cast<std::size_t>(count))
         m_pieces.resize(static_cast<std::size_t>(count));
-    for (int i = 1; i < count; ++i) {
+    for (int i = 0; i < count; ++i) {
+        if (i == direct) continue;
         PieceBuffer& piece = m_pieces[static_cast<std::size_t>(i)];
         // The columns' ends move at every line: room for a few more past them keeps the next
         // piece's from sharing their last cache line.
@@ -432,36 +412,75 @@ bool DataFileReader::FeedLines(const char* data, std::size_t size, int pieces,
             column.clear();
         piece.rows = 0;
     }
+    // The progress, line by line as HandleLine steps it, on the calling thread while the pieces
+    // are read; a cancel ends the lines read before it.
+    const char* cancelledAt = nullptr;
+    const auto stepLines = [&] {
+        for (const char* p = data; p < end;) {
+            const char* lf =
+                static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)));
+            ++m_lines;
+            m_progress->Step(
+                SaturateToInt(static_cast<std::int64_t>(LineContentEnd(p, lf) - p) + 2));
+            if (m_progress->PumpMessages()) {
+                cancelledAt = p;
+                return;
+            }
+            p = lf + 1;
+        }
+    };
     ReadOptions options;
     options.headerRows = 0;
     options.skipColumns = static_cast<int>(m_skip);
     options.maxRows = 0;  // the cap is not met within these lines (above)
     // The work alongside is the first item, so that the pieces after it balance the threads.
     const int first = alongside ? 1 : 0;
-    ParallelFor(count + first, [&](int item) {
-        if (item < first) {
-            alongside();
-            return;
-        }
-        const int i = item - first;
-        PieceBuffer& piece = m_pieces[static_cast<std::size_t>(i)];
-        DataFileReader reader(i == 0 ? m_columns : piece.columns, i == 0 ? m_rowCount : piece.rows,
-                              options, 0, nullptr);
-        reader.m_markBytes = -1;         // a piece starts in the middle of the file
-        reader.m_firstDataLine = false;  // the columns' storage is already reserved
-        const char* from = cuts[static_cast<std::size_t>(i)];
-        const char* to = cuts[static_cast<std::size_t>(i) + 1];
-        // A piece's columns keep their storage from batch to batch, so they grow only at first.
-        reader.Feed(from, static_cast<std::size_t>(to - from));
-        piece.lines = reader.Lines();
-        piece.textRows = reader.TextRows();
-        piece.sawNumber = reader.SawNumber();
-    });
+    ParallelFor(
+        count + first,
+        [&](int item) {
+            if (item < first) {
+                alongside();
+                return;
+            }
+            const int i = item - first;
+            PieceBuffer& piece = m_pieces[static_cast<std::size_t>(i)];
+            DataFileReader reader(i == direct ? m_columns : piece.columns,
+                                  i == direct ? m_rowCount : piece.rows, options, 0, nullptr);
+            reader.m_markBytes = -1;         // a piece starts in the middle of the file
+            reader.m_firstDataLine = false;  // the columns' storage is already reserved
+            const char* from = cuts[static_cast<std::size_t>(i)];
+            const char* to = cuts[static_cast<std::size_t>(i) + 1];
+            // A piece's columns keep their storage from batch to batch, so they grow only at
+            // first.
+            reader.Feed(from, static_cast<std::size_t>(to - from));
+            piece.lines = reader.Lines();
+            piece.textRows = reader.TextRows();
+            piece.sawNumber = reader.SawNumber();
+        },
+        m_progress ? std::function<void()>(stepLines) : nullptr);
+    // The user interface may have replaced the document's contents while it was pumped.
+    if (m_columns.size() < kColumns) {
+        m_stopped = true;
+        return false;
+    }
+    if (cancelledAt) {
+        // The lines before the cancel, read again in order (the pieces' rows are dropped).
+        const std::int64_t lines = m_lines;
+        Progress* progress = m_progress;
+        m_progress = nullptr;
+        Feed(data, static_cast<std::size_t>(cancelledAt - data));
+        m_progress = progress;
+        m_lines = lines;
+        m_cancelled = true;
+        m_stopped = true;
+        return false;
+    }
     // The join, column by column side by side (each column's new storage is touched by one
     // thread), the pieces in order.
     ParallelFor(kColumns, [&](int k) {
         std::vector<double>& to = m_columns[static_cast<std::size_t>(k)];
-        for (int i = 1; i < count; ++i) {
+        for (int i = 0; i < count; ++i) {
+            if (i == direct) continue;
             const std::vector<double>& from =
                 m_pieces[static_cast<std::size_t>(i)].columns[static_cast<std::size_t>(k)];
             to.insert(to.end(), from.begin(), from.end());
@@ -469,7 +488,8 @@ bool DataFileReader::FeedLines(const char* data, std::size_t size, int pieces,
     });
     for (int i = 0; i < count; ++i) {
         const PieceBuffer& piece = m_pieces[static_cast<std::size_t>(i)];
-        if (i > 0) m_rowCount += piece.rows;
+        // The piece read straight into the columns counted its rows there.
+        if (i != direct) m_rowCount += piece.rows;
         // With a progress the lines were counted as it was stepped.
         if (!m_progress) m_lines += piece.lines;
         m_textRows += piece.textRows;

@@ -131,9 +131,14 @@ ScopedThreadLimit::~ScopedThreadLimit() {
 }
 
 void ParallelFor(int count, const std::function<void(int)>& work) {
-    if (count <= 0) return;
+    ParallelFor(count, work, nullptr);
+}
+
+void ParallelFor(int count, const std::function<void(int)>& work,
+                 const std::function<void()>& onCaller) {
     const int threads = std::min(count, ThreadCount());
     if (threads <= 1) {
+        if (onCaller) onCaller();
         for (int i = 0; i < count; ++i)
             work(i);
         return;
@@ -171,6 +176,14 @@ void ParallelFor(int count, const std::function<void(int)>& work) {
         if (shared->finished == count) shared->done.notify_all();
     };
     ThePool().Run(threads - 1, take);
+    std::exception_ptr callerError;
+    if (onCaller) {
+        try {
+            onCaller();
+        } catch (...) {
+            callerError = std::current_exception();
+        }
+    }
     take();
     {
         std::unique_lock lock(shared->mutex);
@@ -179,6 +192,7 @@ void ParallelFor(int count, const std::function<void(int)>& work) {
     for (const std::exception_ptr& error : shared->errors) {
         if (error) std::rethrow_exception(error);
     }
+    if (callerError) std::rethrow_exception(callerError);
 }
 
 void ParallelForCollecting(int count, const std::function<void(int)>& work) {

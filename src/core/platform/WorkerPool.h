@@ -44,6 +44,12 @@ class ScopedThreadLimit {
 // calling one, and returns when all have ended. An exception thrown by an item is rethrown on
 // the calling thread after all items ended (the one of the lowest item when several threw).
 void ParallelFor(int count, const std::function<void(int)>& work);
+// ParallelFor whose calling thread first runs `onCaller` (the other threads start on the items
+// meanwhile) and then takes items like them: for work that must stay on the calling thread, as
+// stepping a progress window does. With `count` 0, or on one thread, `onCaller` runs first and
+// the items after it. An exception of `onCaller` is rethrown after all items ended (after theirs).
+void ParallelFor(int count, const std::function<void(int)>& work,
+                 const std::function<void()>& onCaller);
 
 // ParallelFor whose items' messages and beeps are shown afterwards on the calling thread, in
 // item order, through the calling thread's host. On one thread the items run one after another

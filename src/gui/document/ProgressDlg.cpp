@@ -57,7 +57,7 @@ void CProgressDlg::Step(int amount) {
 }
 
 int CProgressDlg::PumpMessages() {
-    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    m_pump.Offer();
     return m_counter.m_cancelled;
 }
 

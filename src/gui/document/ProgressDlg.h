@@ -8,6 +8,7 @@
 #include <QDialog>
 #include <memory>
 
+#include "gui/platform/EventPump.h"
 #include "pipeline/ProgressCounter.h"
 #include "platform/Host.h"
 
@@ -29,9 +30,11 @@ class CProgressDlg : public QDialog, public Progress {
 
     void SetRange(int low, int high) override;
     void Step(int amount) override;
-    // Handles what is waiting for the user interface, without waiting for more; nonzero once
-    // the user has cancelled.
+    // Handles what is waiting for the user interface, without waiting for more, at most every
+    // EventPump interval; nonzero once the user has cancelled.
     int PumpMessages() override;
+    // The interval of PumpMessages (0: it handles the waiting events at every call).
+    void SetPumpInterval(int milliseconds) { m_pump.SetInterval(milliseconds); }
 
     // Cancel (the button and the cancel key): remembered for good, and the window is hidden.
     void reject() override;
@@ -43,6 +46,7 @@ class CProgressDlg : public QDialog, public Progress {
     ProgressCounter m_counter;
     QProgressBar* m_bar;
     bool m_showOnRange = false;
+    EventPump m_pump;
 };
 
 // The progress window for the Qt host: created hidden on `parent`, shown once it has its range.

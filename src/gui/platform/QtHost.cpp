@@ -4,6 +4,7 @@
 #include <QGuiApplication>
 #include <QMessageBox>
 
+#include "gui/platform/EventPump.h"
 #include "gui/platform/FileChooser.h"
 
 namespace tavrel::qt {
@@ -16,9 +17,12 @@ class SilentProgress : public Progress {
     void SetRange(int, int) override {}
     void Step(int) override {}
     int PumpMessages() override {
-        QCoreApplication::processEvents();
+        m_pump.Offer();
         return 0;
     }
+
+  private:
+    EventPump m_pump;
 };
 }  // namespace
 

@@ -53,6 +53,30 @@ TEST(WorkerPool, EveryItemRunsOnceAndItemsDoNotSplitAgain) {
     }
 }
 
+// The caller's own work runs on the calling thread, once, while the items run, and the items
+// still run once each (the caller takes its share after its work).
+TEST(WorkerPool, CallersOwnWorkStaysOnTheCallingThread) {
+    ThreadSettingGuard guard;
+    for (int threads : {1, 2, 3}) {
+        SetThreadSetting(threads);
+        for (int count : {0, 1, 5, 40}) {
+            std::vector<std::atomic<int>> runs(static_cast<std::size_t>(count));
+            std::thread::id ranOn;
+            int callerRuns = 0;
+            ParallelFor(
+                count, [&](int i) { ++runs[static_cast<std::size_t>(i)]; },
+                [&] {
+                    ranOn = std::this_thread::get_id();
+                    ++callerRuns;
+                });
+            EXPECT_EQ(callerRuns, 1);
+            EXPECT_EQ(ranOn, std::this_thread::get_id());
+            for (int i = 0; i < count; ++i)
+                EXPECT_EQ(runs[static_cast<std::size_t>(i)], 1) << threads << " " << i;
+        }
+    }
+}
+
 TEST(WorkerPool, ExceptionOfTheLowestItemReachesTheCallerAfterAllItems) {
     ThreadSettingGuard guard;
     SetThreadSetting(4);

@@ -6,6 +6,8 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QtTest/QTest>
+#include <memory>
+#include <string>
 
 #include "document/KaisekiDoc.h"
 #include "gui/document/DataReading.h"
@@ -47,9 +49,17 @@ TEST(ProgressDlg, CancelBetweenStepsIsSeenAtTheNextPump) {
     EXPECT_NE(window.PumpMessages(), 0);  // never cleared again
 }
 
+// The window here serves the user interface at every line, so that the passes of the timer
+// below count lines.
+std::unique_ptr<tavrel::Progress> EveryLineProgressWindow(QWidget* parent) {
+    std::unique_ptr<tavrel::Progress> window = tavrel::qt::CreateProgressWindow(parent);
+    dynamic_cast<CProgressDlg&>(*window).SetPumpInterval(0);
+    return window;
+}
+
 TEST(ProgressDlg, CancelledReadKeepsTheRowsRead) {
     tavrel::qt::QtHost host;
-    host.progressFactory = tavrel::qt::CreateProgressWindow;
+    host.progressFactory = EveryLineProgressWindow;
     tavrel::test::TempDir dir;
     tavrel::CKaisekiDoc doc;
     doc.OnNewDocument();
@@ -70,6 +80,31 @@ TEST(ProgressDlg, CancelledReadKeepsTheRowsRead) {
     timer.stop();
     EXPECT_EQ(doc.m_rowCount, 3);
     EXPECT_EQ(doc.m_columns[0], (std::vector<double>{1, 2, 3}));
+}
+
+// Serving the user interface costs about as much as reading a line: a long reading serves it
+// every few milliseconds, not at every line, and still reads every line.
+TEST(ProgressDlg, LongReadServesTheUserInterfaceEveryFewMilliseconds) {
+    tavrel::qt::QtHost host;
+    host.progressFactory = tavrel::qt::CreateProgressWindow;
+    tavrel::test::TempDir dir;
+    std::string text;
+    for (int r = 0; r < 200000; ++r)
+        text += std::to_string(r) + ",1\n";
+    tavrel::CKaisekiDoc doc;
+    doc.OnNewDocument();
+    doc.m_rowLimit = 0;
+    doc.m_dataFilePath = dir.Write("long.csv", text);
+    int passes = 0;
+    QTimer timer;
+    timer.setInterval(0);
+    QObject::connect(&timer, &QTimer::timeout, [&] { ++passes; });
+    timer.start();
+    tavrel::qt::ReadDataFile(doc);
+    timer.stop();
+    EXPECT_EQ(doc.m_rowCount, 200000);
+    EXPECT_GE(passes, 1);
+    EXPECT_LT(passes, 2000);
 }
 
 TEST(ProgressDlg, ShownOnlyOnceItHasItsRangeAndNeverBusy) {
