@@ -3,7 +3,9 @@
 measured in the same run on the same machine.
 
 Reads the Google Benchmark JSON files that bench/run.sh leaves in bench/out/ (one per program,
-named after it) and the text report of bench/cli_export_vs_pandas.py (bench/out/cli_export.txt).
+named after it; gui_long_recording_bench_t1 and _t2 are that program at one and two threads), the
+text report of bench/cli_export_vs_pandas.py (bench/out/cli_export.txt) and the table of
+bench/export_threads.sh (bench/out/export_threads.txt).
 
   bench/make_table.py OUT_DIR README
 """
@@ -371,6 +373,74 @@ def long_recording_lines(results):
     return lines
 
 
+# The threads section: threads_bench's rows (wall time, the second argument is the thread count)
+# and the long recording in the program at one and two threads.
+THREAD_ROWS = [
+    ("CSV reading (135 MB, no row limit)", "BM_ReadCsv"),
+    ("Absolute display's measuring pass (16 chains)", "BM_MeasuringPass"),
+    ("Chains computed for the first paint (16 chains)", "BM_FirstPaintChains"),
+    ("The export's lines formatted (no file)", "BM_FormatExport"),
+    ("`tavrel-cli export --jobs N`, through the chains", "BM_CliExportChains"),
+    ("`tavrel-cli export --jobs N`, head-only chains (read + write)", "BM_CliExportHeadOnly"),
+]
+THREAD_LONG_ROWS = [
+    ("Reading the whole file (through the progress window)", "BM_ReadWholeFile"),
+    ("First paint (the visible bands' chains)", "BM_FirstPaint"),
+    ("Absolute display's measuring pass", "BM_AbsoluteMeasuringPass"),
+    ("A module dialog's Apply (one chain)", "BM_ModuleDialogApply"),
+]
+
+
+def wall_ms(results, prefix, name):
+    """Wall milliseconds of the first benchmark whose name starts with prefix + name."""
+    for key, b in results.items():
+        if key.startswith(prefix + name):
+            return b["real_time"] * UNIT_SECONDS[b.get("time_unit", "ns")] * 1e3
+    return None
+
+
+def threads_lines(out_dir, results):
+    lines = ["", "## Threads", "",
+             "The same work on one thread and on two (this machine's cores), wall time: "
+             "`threads_bench` (16 x 1,000,000 rows, every chain a band-pass, a rectifier and a "
+             "moving average of N = 100), the long recording in the program at "
+             "`TAVREL_THREADS=1` and `2`, and `bench/export_threads.sh` (the two thread counts "
+             "alternated). What limits each ratio: `bench/results/threads.md`.", "",
+             "| Operation | 1 thread | 2 threads | Ratio |", "|---|---|---|---|"]
+    rows = []
+    for what, name in THREAD_ROWS:
+        rows.append((what, wall_ms(results, "threads_bench:", name + "/1/"),
+                     wall_ms(results, "threads_bench:", name + "/2/")))
+    for what, name in THREAD_LONG_ROWS:
+        rows.append(("In the program: " + what[0].lower() + what[1:],
+                     wall_ms(results, "gui_long_recording_bench_t1:", name + "/1000000/"),
+                     wall_ms(results, "gui_long_recording_bench_t2:", name + "/1000000/")))
+    def ms(value):
+        return ("%.0f ms" if value >= 100 else "%.3g ms") % value
+    for what, one, two in rows:
+        if one is None or two is None:
+            continue
+        lines.append("| %s | %s | %s | %.2fx |" % (what, ms(one), ms(two), one / two))
+    # The tables of bench/export_threads.sh and, when it was run into the same folder,
+    # bench/export_against_build.sh.
+    for name in ("export_threads.txt", "export_against_build.txt"):
+        try:
+            with open(os.path.join(out_dir, name)) as f:
+                table = [line.rstrip("\n") for line in f if line.startswith("|")]
+        except OSError:
+            continue
+        if table:
+            lines += [""] + table
+    kernel = "filters_bench:BM_MovingAverageKernel<InstructionSet::%s>/8192/1000"
+    avx2 = metric(results, kernel % "Avx2", "items_per_second")
+    avx512 = metric(results, kernel % "Avx512", "items_per_second")
+    if avx2 and avx512:
+        lines += ["", "Moving average kernel, N = 1000, 16 x 8192 samples: %.1f M samples/s with "
+                  "AVX-512, %.1f M samples/s with AVX2 (processor time)." % (avx512 / 1e6,
+                                                                              avx2 / 1e6)]
+    return lines if len(lines) > 9 else []
+
+
 def machine():
     cpu = ""
     try:
@@ -413,6 +483,7 @@ def main():
     for row in cli_rows(out_dir) + measure_rows(out_dir):
         lines.append("| %s | %s | %s | %s | %s | %s |" % row)
     lines += long_recording_lines(results)
+    lines += threads_lines(out_dir, results)
     lines += ["", "Details and the reasoning behind each figure: `bench/results/*.md`.", ""]
     with open(readme, "w") as f:
         f.write("\n".join(lines))

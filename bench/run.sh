@@ -32,6 +32,16 @@ for source in bench/*_bench.cpp; do
     "build/bin/$name" --benchmark_repetitions="$reps" --benchmark_report_aggregates_only=true \
         --benchmark_out="$out/$name.json" --benchmark_out_format=json
 done
+# The long recording in the program at one and at two threads, and tavrel-cli export at
+# --jobs 1 and 2 alternated (the threads section).
+for threads in 1 2; do
+    echo "== gui_long_recording_bench at $threads thread(s)"
+    TAVREL_THREADS=$threads build/bin/gui_long_recording_bench --benchmark_filter='/1000000/' \
+        --benchmark_repetitions="$reps" --benchmark_report_aggregates_only=true \
+        --benchmark_out="$out/gui_long_recording_bench_t$threads.json" --benchmark_out_format=json
+done
+echo "== tavrel-cli export, --jobs 1 against --jobs 2"
+bench/export_threads.sh build/bin/tavrel-cli | tee "$out/export_threads.txt"
 if [ -f bench/cli_export_vs_pandas.py ]; then
     echo "== tavrel-cli export against pandas + numpy"
     /usr/bin/python3 bench/cli_export_vs_pandas.py build/bin/tavrel-cli | tee "$out/cli_export.txt"
