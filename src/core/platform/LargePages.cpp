@@ -1,5 +1,6 @@
 #include "platform/LargePages.h"
 
+#include <malloc.h>
 #include <sys/mman.h>
 
 #include <cstdint>
@@ -14,6 +15,14 @@ constexpr std::uintptr_t kReach = 64;
 }  // namespace
 
 std::size_t LargePageBytes(std::size_t bytes) {
+#ifdef M_MMAP_THRESHOLD
+    // The C library maps every allocation of this size on its own, at a 2 MiB boundary when its
+    // length is a multiple of 2 MiB. Left to itself, it raises that threshold whenever such a
+    // block is freed (up to 32 MiB), and later large arrays land in its heap, off the boundaries
+    // and on small pages: the threshold is fixed once, before the first large array.
+    static const bool fixed = ::mallopt(M_MMAP_THRESHOLD, static_cast<int>(kLargePageSmallest));
+    (void)fixed;
+#endif
     if (bytes < kLargePageSmallest || bytes > SIZE_MAX - 2 * kLargePage) return bytes;
     return ((bytes + kHeaderBytes + kLargePage - 1) & ~(kLargePage - 1)) - kHeaderBytes;
 }
