@@ -60,7 +60,7 @@ class AtomicFile {
     // each time this many more bytes were written, so that Commit's flush has only the last of
     // them left to wait for (with a virtual disk, a flush takes time in proportion to the bytes
     // written since the last one).
-    static constexpr off_t kFlushBytes = off_t{16} << 20;
+    static constexpr off_t kFlushBytes = off_t{8} << 20;
     std::unique_ptr<Flusher> m_flusher;
 };
 
