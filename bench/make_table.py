@@ -405,7 +405,9 @@ def threads_lines(out_dir, results):
              "`threads_bench` (16 x 1,000,000 rows, every chain a band-pass, a rectifier and a "
              "moving average of N = 100), the long recording in the program at "
              "`TAVREL_THREADS=1` and `2`, and `bench/export_threads.sh` (the two thread counts "
-             "alternated). What limits each ratio: `bench/results/threads.md`.", "",
+             "alternated); where it was run, `bench/export_against_build.sh` (one thread against an "
+             "earlier build, named in `bench/results/threads.md`). What limits each ratio: "
+             "`bench/results/threads.md`.", "",
              "| Operation | 1 thread | 2 threads | Ratio |", "|---|---|---|---|"]
     rows = []
     for what, name in THREAD_ROWS:
