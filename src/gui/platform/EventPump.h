@@ -21,7 +21,8 @@ class EventPump {
   private:
     QElapsedTimer m_since;
     int m_interval = kDefaultIntervalMs;
-    unsigned m_offers = 0;
+    unsigned m_offers = 0;  // offers since the clock was last read
+    unsigned m_stride = 1;  // offers from one reading of the clock to the next
 };
 
 }  // namespace tavrel::qt

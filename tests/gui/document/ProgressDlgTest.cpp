@@ -13,6 +13,7 @@
 #include "gui/document/DataReading.h"
 #include "gui/document/ProgressDlg.h"
 #include "gui/platform/DialogLayout.h"
+#include "gui/platform/EventPump.h"
 #include "gui/platform/QtHost.h"
 #include "support/Loading.h"
 #include "support/TempDir.h"
@@ -105,6 +106,22 @@ TEST(ProgressDlg, LongReadServesTheUserInterfaceEveryFewMilliseconds) {
     EXPECT_EQ(doc.m_rowCount, 200000);
     EXPECT_GE(passes, 1);
     EXPECT_LT(passes, 2000);
+}
+
+// Offers that come more than an interval apart (a recording's blocks) are each served.
+TEST(ProgressDlg, OffersAnIntervalApartAreEachServed) {
+    tavrel::qt::EventPump pump;
+    int passes = 0;
+    QTimer timer;
+    timer.setInterval(0);
+    QObject::connect(&timer, &QTimer::timeout, [&] { ++passes; });
+    timer.start();
+    for (int offer = 0; offer < 6; ++offer) {
+        QTest::qSleep(tavrel::qt::EventPump::kDefaultIntervalMs + 5);
+        pump.Offer();
+    }
+    timer.stop();
+    EXPECT_EQ(passes, 6);
 }
 
 TEST(ProgressDlg, ShownOnlyOnceItHasItsRangeAndNeverBusy) {
