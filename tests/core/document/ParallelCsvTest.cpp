@@ -2,6 +2,7 @@
 // in order, give exactly the sequential reader's columns, rows, progress and cancel.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <string>
@@ -110,6 +111,46 @@ TEST(ParallelCsv, EveryCutOfEveryTextGivesTheSequentialResult) {
                     }
                 }
             }
+        }
+    }
+}
+
+// A read that comes up short in the middle of a file while its parts are read (a read error, or
+// the file cut meanwhile) ends the file there, as for the sequential reader: the parts after it
+// are dropped even where their own reads succeed, never joined out of order. Here the reads of
+// chunks that start in the 100 bytes from `cut` stop at `cut`; the larger reads that lay out the
+// parts see the whole file.
+TEST(ParallelCsv, ReadFailingWhileThePartsAreReadEndsTheFileThere) {
+    std::string text = "h\n";
+    for (int r = 0; text.size() < 12000; ++r)
+        text += std::to_string(r) + "," + std::to_string(r * 7 % 13) + (r % 5 ? "\r\n" : "\n");
+    ReadOptions options;
+    options.headerRows = 1;
+    options.maxRows = 0;
+    constexpr std::size_t kChunk = 64;
+    for (std::size_t cut = 0; cut <= text.size(); cut += 211) {
+        Read one;
+        ReadDataText(text.substr(0, cut), one.columns, one.rows, options);
+        for (int parts : {2, 3, 4}) {
+            Read many;
+            DataFileReader reader(many.columns, many.rows, options,
+                                  static_cast<std::int64_t>(text.size()), nullptr);
+            const auto readAt = [&](std::int64_t offset, char* into, std::size_t count) {
+                const auto at = static_cast<std::size_t>(offset);
+                const std::size_t end = count <= kChunk && at < cut + 100 ? cut : text.size();
+                const std::size_t got = at < end ? std::min(count, end - at) : 0;
+                std::memcpy(into, text.data() + at, got);
+                return got;
+            };
+            if (const auto rest = reader.FeedInParts(static_cast<std::int64_t>(text.size()), parts,
+                                                     kChunk, readAt)) {
+                char chunk[kChunk];
+                for (auto at = *rest; const std::size_t got = readAt(at, chunk, kChunk);
+                     at += static_cast<std::int64_t>(got))
+                    reader.Feed(chunk, got);
+                reader.Finish();
+            }
+            ASSERT_TRUE(SameColumns(many, one)) << "cut " << cut << " parts " << parts;
         }
     }
 }
