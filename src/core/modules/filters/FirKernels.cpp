@@ -6,6 +6,8 @@
 #include <numbers>
 #include <vector>
 
+#include "platform/WorkerPool.h"
+
 namespace tavrel::kernels {
 
 double HammingWindow(int i) {
@@ -47,6 +49,8 @@ namespace {
 // Output samples computed per block: the block's sums and its padded input stay in the first-level
 // cache while all 41 taps pass over them.
 constexpr std::size_t kBlock = 1024;
+// From this many blocks (64 Ki samples) a filtering is split over the threads it may use.
+constexpr std::size_t kParallelBlocks = 64;
 
 // One block of outputs y[0 .. len) from the padded input p[0 .. len + 40), where p[j] stands for
 // the input sample 20 places before output j's. The taps run in the outer loop and each output's
@@ -110,6 +114,23 @@ void CopyPadded(std::span<const double> x, std::ptrdiff_t first, std::size_t cou
     std::fill(p, out + count, 0.0);
 }
 
+// Runs `blocks(first, end)` over the blocks [0, count) in ranges side by side when the calling
+// thread may use several (a single chain computed on its own: a dialog's Apply), else at once.
+// Every block computes its outputs alone, so the result does not depend on the split.
+template <class Blocks>
+void OverBlocks(std::size_t count, Blocks&& blocks) {
+    const int threads = count >= kParallelBlocks ? ThreadCount() : 1;
+    if (threads < 2) {
+        blocks(std::size_t{0}, count);
+        return;
+    }
+    const auto parts = static_cast<std::size_t>(threads);
+    ParallelFor(threads, [&](int part) {
+        const auto p = static_cast<std::size_t>(part);
+        blocks(count * p / parts, count * (p + 1) / parts);
+    });
+}
+
 }  // namespace
 
 void ConvolveCentred(std::span<const double> x, ConstTaps h, std::span<double> y) {
@@ -122,13 +143,16 @@ void ConvolveCentred(std::span<const double> x, ConstTaps h, std::span<double> y
     }
     const std::size_t n = x.size();
     constexpr std::ptrdiff_t kPad = kCentreTap;
-    std::array<double, kBlock + 2 * kPad> padded;
-    for (std::size_t start = 0; start < n; start += kBlock) {
-        const std::size_t len = std::min(kBlock, n - start);
-        // padded[j] holds input sample start - 20 + j, or 0.0 outside the data.
-        CopyPadded(x, static_cast<std::ptrdiff_t>(start) - kPad, len + 2 * kPad, padded.data());
-        ConvolveBlock(padded.data(), h.data(), y.data() + start, len);
-    }
+    OverBlocks((n + kBlock - 1) / kBlock, [&](std::size_t firstBlock, std::size_t endBlock) {
+        std::array<double, kBlock + 2 * kPad> padded;
+        for (std::size_t start = firstBlock * kBlock; start < std::min(n, endBlock * kBlock);
+             start += kBlock) {
+            const std::size_t len = std::min(kBlock, n - start);
+            // padded[j] holds input sample start - 20 + j, or 0.0 outside the data.
+            CopyPadded(x, static_cast<std::ptrdiff_t>(start) - kPad, len + 2 * kPad, padded.data());
+            ConvolveBlock(padded.data(), h.data(), y.data() + start, len);
+        }
+    });
 }
 
 void ConvolveCentredTwice(std::span<const double> x, ConstTaps first, ConstTaps second,
@@ -144,21 +168,24 @@ void ConvolveCentredTwice(std::span<const double> x, ConstTaps first, ConstTaps 
     // For the outputs start .. start + len - 1 the second pass reads the intermediate samples
     // start - 20 .. start + len + 19, which the first pass computes from the input samples
     // start - 40 .. start + len + 39.
-    std::array<double, kBlock + 4 * kPad> input;
-    std::array<double, kBlock + 2 * kPad> intermediate;
-    for (std::size_t start = 0; start < n; start += kBlock) {
-        const std::size_t len = std::min(kBlock, n - start);
-        const std::ptrdiff_t s = static_cast<std::ptrdiff_t>(start);
-        CopyPadded(x, s - 2 * kPad, len + 4 * kPad, input.data());
-        ConvolveBlock(input.data(), first.data(), intermediate.data(), len + 2 * kPad);
-        // The intermediate result has the input's length: beyond both ends it is zero, not the
-        // first pass's tail.
-        for (std::ptrdiff_t j = 0; j < static_cast<std::ptrdiff_t>(len) + 2 * kPad; ++j) {
-            const std::ptrdiff_t index = s - kPad + j;
-            if (index < 0 || index >= static_cast<std::ptrdiff_t>(n)) intermediate[j] = 0.0;
+    OverBlocks((n + kBlock - 1) / kBlock, [&](std::size_t firstBlock, std::size_t endBlock) {
+        std::array<double, kBlock + 4 * kPad> input;
+        std::array<double, kBlock + 2 * kPad> intermediate;
+        for (std::size_t start = firstBlock * kBlock; start < std::min(n, endBlock * kBlock);
+             start += kBlock) {
+            const std::size_t len = std::min(kBlock, n - start);
+            const std::ptrdiff_t s = static_cast<std::ptrdiff_t>(start);
+            CopyPadded(x, s - 2 * kPad, len + 4 * kPad, input.data());
+            ConvolveBlock(input.data(), first.data(), intermediate.data(), len + 2 * kPad);
+            // The intermediate result has the input's length: beyond both ends it is zero, not
+            // the first pass's tail.
+            for (std::ptrdiff_t j = 0; j < static_cast<std::ptrdiff_t>(len) + 2 * kPad; ++j) {
+                const std::ptrdiff_t index = s - kPad + j;
+                if (index < 0 || index >= static_cast<std::ptrdiff_t>(n)) intermediate[j] = 0.0;
+            }
+            ConvolveBlock(intermediate.data(), second.data(), y.data() + start, len);
         }
-        ConvolveBlock(intermediate.data(), second.data(), y.data() + start, len);
-    }
+    });
 }
 
 void MovingAveragePlain(std::span<const double> x, int points, std::span<double> y) {

@@ -19,6 +19,7 @@
 
 #include "modules/filters/FirKernels.h"
 #include "platform/DoubleLanes.h"
+#include "platform/WorkerPool.h"
 
 namespace tavrel::kernels {
 
@@ -178,13 +179,15 @@ template <int W, int kChains, bool kLong>
     }
 }
 
-// All outputs, block by block. A block whose windows reach beyond either end of the data reads a
-// copy in which the samples outside the data are -0.0: adding -0.0 leaves every sum unchanged
-// (even a sum of -0.0 and an infinity or NaN), exactly as skipping those window positions does.
-// `padded` holds BlockReach(points) samples.
+// The outputs of the blocks that start in [from, to), block by block (blocks start at multiples
+// of their size, so ranges that share no start share no output). A block whose windows reach
+// beyond either end of the data reads a copy in which the samples outside the data are -0.0:
+// adding -0.0 leaves every sum unchanged (even a sum of -0.0 and an infinity or NaN), exactly as
+// skipping those window positions does. `padded` holds BlockReach(points) samples.
 template <int W, int kChains, bool kLong>
 [[gnu::always_inline]] inline void MovingAverageLanes(std::span<const double> x, int points,
-                                                      std::span<double> y, double* padded) {
+                                                      std::span<double> y, double* padded,
+                                                      std::size_t from, std::size_t to) {
     constexpr std::size_t kBlock = W * kChains;
     const std::size_t n = x.size();
     const std::ptrdiff_t before = points / 2;
@@ -192,7 +195,8 @@ template <int W, int kChains, bool kLong>
     const std::ptrdiff_t reach = BlockReach<W, kChains>(points);
     const std::ptrdiff_t count = static_cast<std::ptrdiff_t>(n);
     double out[kBlock];
-    for (std::size_t i0 = 0; i0 < n; i0 += kBlock) {
+    for (std::size_t i0 = (from + kBlock - 1) / kBlock * kBlock; i0 < std::min(n, to);
+         i0 += kBlock) {
         const std::ptrdiff_t first = static_cast<std::ptrdiff_t>(i0) - before;
         // The last window of the block ends at first + reach - 1, after the block's last output.
         if (first >= 0 && first + reach <= count) {
@@ -215,27 +219,35 @@ template <int W, int kChains, bool kLong>
 // term.
 template <int W>
 [[gnu::always_inline]] inline void MovingAverageVector(std::span<const double> x, int points,
-                                                       std::span<double> y, double* padded) {
+                                                       std::span<double> y, double* padded,
+                                                       std::size_t from, std::size_t to) {
     if (LongBlock<W, kLongChains>::Fits(points)) {
-        MovingAverageLanes<W, kLongChains, true>(x, points, y, padded);
+        MovingAverageLanes<W, kLongChains, true>(x, points, y, padded, from, to);
     } else {
-        MovingAverageLanes<W, kShortChains, false>(x, points, y, padded);
+        MovingAverageLanes<W, kShortChains, false>(x, points, y, padded, from, to);
     }
 }
 
 __attribute__((target("avx512f"))) void MovingAverageAvx512(std::span<const double> x, int points,
-                                                           std::span<double> y, double* padded) {
-    MovingAverageVector<8>(x, points, y, padded);
+                                                            std::span<double> y, double* padded,
+                                                            std::size_t from, std::size_t to) {
+    MovingAverageVector<8>(x, points, y, padded, from, to);
 }
 
 __attribute__((target("avx2"))) void MovingAverageAvx2(std::span<const double> x, int points,
-                                                       std::span<double> y, double* padded) {
-    MovingAverageVector<4>(x, points, y, padded);
+                                                       std::span<double> y, double* padded,
+                                                       std::size_t from, std::size_t to) {
+    MovingAverageVector<4>(x, points, y, padded, from, to);
 }
 
-void MovingAverageSse2(std::span<const double> x, int points, std::span<double> y, double* padded) {
-    MovingAverageVector<2>(x, points, y, padded);
+void MovingAverageSse2(std::span<const double> x, int points, std::span<double> y, double* padded,
+                       std::size_t from, std::size_t to) {
+    MovingAverageVector<2>(x, points, y, padded, from, to);
 }
+
+// From this many outputs a moving average is split over the threads the calling thread may use
+// (a single chain computed on its own: a dialog's Apply).
+constexpr std::size_t kParallelOutputs = std::size_t{1} << 16;
 
 }  // namespace
 #endif
@@ -250,20 +262,34 @@ void MovingAverage(std::span<const double> x, int points, std::span<double> y, I
         return;
     }
 #if TAVREL_HAVE_X86_KERNELS
-    // Room for the widest block of either kind.
+    // Room for the widest block of either kind, for each part of the outputs.
+    const int parts = x.size() >= kParallelOutputs ? ThreadCount() : 1;
+    const auto reach = static_cast<std::size_t>(BlockReach<8, kLongChains>(points));
     std::vector<double> padded;
     try {
-        padded.resize(static_cast<std::size_t>(BlockReach<8, kLongChains>(points)));
+        padded.resize(reach * static_cast<std::size_t>(parts));
     } catch (const std::bad_alloc&) {
         MovingAveragePlain(x, points, y);
         return;
     }
-    if (set == InstructionSet::Avx512) {
-        MovingAverageAvx512(x, points, y, padded.data());
-    } else if (set == InstructionSet::Avx2) {
-        MovingAverageAvx2(x, points, y, padded.data());
+    const auto part = [&](int p) {
+        const auto at = static_cast<std::size_t>(p);
+        const std::size_t from = x.size() * at / static_cast<std::size_t>(parts);
+        const std::size_t to = x.size() * (at + 1) / static_cast<std::size_t>(parts);
+        double* scratch = padded.data() + reach * at;
+        if (set == InstructionSet::Avx512) {
+            MovingAverageAvx512(x, points, y, scratch, from, to);
+        } else if (set == InstructionSet::Avx2) {
+            MovingAverageAvx2(x, points, y, scratch, from, to);
+        } else {
+            MovingAverageSse2(x, points, y, scratch, from, to);
+        }
+    };
+    // Every output is computed alone, so the result does not depend on the split.
+    if (parts < 2) {
+        part(0);
     } else {
-        MovingAverageSse2(x, points, y, padded.data());
+        ParallelFor(parts, part);
     }
 #endif
 }

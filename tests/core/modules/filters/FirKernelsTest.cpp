@@ -11,6 +11,8 @@
 #include <utility>
 #include <vector>
 
+#include "platform/WorkerPool.h"
+
 namespace tavrel::kernels {
 namespace {
 
@@ -327,9 +329,9 @@ std::vector<double> OrderSensitive(std::size_t n, unsigned seed) {
 void ExpectEqualToThePlainLoop(const std::vector<InstructionSet>& sets) {
     std::vector<std::pair<int, std::size_t>> cases;
     for (int points = 2; points <= 64; ++points) {
-        for (std::size_t n : {std::size_t(1), std::size_t(points - 1), std::size_t(points),
-                              std::size_t(31), std::size_t(33), std::size_t(63), std::size_t(65),
-                              std::size_t(70), std::size_t(517)})
+        for (std::size_t n :
+             {std::size_t(1), std::size_t(points - 1), std::size_t(points), std::size_t(31),
+              std::size_t(33), std::size_t(63), std::size_t(65), std::size_t(70), std::size_t(517)})
             cases.emplace_back(points, n);
     }
     for (int points : {999, 1000}) {
@@ -408,6 +410,38 @@ TEST(DifferentiatorKernel, FirstSampleAgainstZeroThenNeighbourDifferences) {
     std::vector<double> one = {5.0}, o(1);
     Differentiate(one, 0.5, o);
     EXPECT_EQ(o[0], 2.5);
+}
+
+// A long filtering computed on its own is split over the threads; each part gives the outputs
+// one thread gives, bit for bit, whatever the number of threads (part boundaries fall at odd
+// places for three and seven).
+TEST(SplitKernels, FiltersAndMovingAverageOnSeveralThreadsEqualOneThread) {
+    const int saved = ThreadSetting();
+    std::mt19937_64 rng(11);
+    std::uniform_real_distribution<double> dist(-1e3, 1e3);
+    std::vector<double> x(200003);
+    for (double& v : x)
+        v = dist(rng);
+    const TapSet low = LowPass(0.37);
+    TapSet high = LowPass(0.8);
+    MirrorToHighPass(high);
+    const auto run = [&](int threads) {
+        SetThreadSetting(threads);
+        std::vector<std::vector<double>> y(4, std::vector<double>(x.size()));
+        ConvolveCentred(x, low, y[0]);
+        ConvolveCentredTwice(x, high, low, y[1]);
+        MovingAverage(x, 100, y[2]);
+        MovingAverage(x, 1001, y[3]);
+        return y;
+    };
+    const auto one = run(1);
+    for (int threads : {2, 3, 7}) {
+        const auto many = run(threads);
+        for (std::size_t k = 0; k < one.size(); ++k)
+            ASSERT_EQ(std::memcmp(many[k].data(), one[k].data(), x.size() * sizeof(double)), 0)
+                << "kernel " << k << ", " << threads << " threads";
+    }
+    SetThreadSetting(saved);
 }
 
 }  // namespace
