@@ -14,8 +14,15 @@ void ComputeChannelOutputs(CKaisekiDoc& doc, std::span<const int> channels) {
         if (head && head->ChainNeedsOutput()) pending.push_back(head);
     }
     // One chain is computed by its drawing, as always.
-    if (pending.size() < 2 || ThreadCount() < 2) return;
-    ParallelForCollecting(static_cast<int>(pending.size()), [&](int i) {
+    const auto threads = static_cast<std::size_t>(ThreadCount());
+    if (pending.size() < 2 || threads < 2) return;
+    // Whole rounds of chains side by side, one chain per thread. The chains left over after the
+    // last whole round (fewer than the threads) are left to their drawing, which computes each
+    // alone with its filterings split over the threads, rather than to a last round in which
+    // some threads wait.
+    const std::size_t together =
+        pending.size() <= threads ? pending.size() : pending.size() - pending.size() % threads;
+    ParallelForCollecting(static_cast<int>(together), [&](int i) {
         pending[static_cast<std::size_t>(i)]->ChainComputeOutput();
     });
 }

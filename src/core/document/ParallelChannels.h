@@ -13,7 +13,9 @@
 namespace tavrel {
 
 // Computes the outputs of the listed channels' chains that drawing them would compute, in
-// parallel when more than one needs it; drawing them afterwards computes nothing.
+// parallel when more than one needs it, in whole rounds of one chain per thread; drawing them
+// afterwards computes only the chains left over after the last whole round (each alone, its
+// filterings split over the threads).
 void ComputeChannelOutputs(CKaisekiDoc& doc, std::span<const int> channels);
 // The same for all sixteen channels.
 void ComputeAllChannelOutputs(CKaisekiDoc& doc);
