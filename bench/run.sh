@@ -3,6 +3,8 @@
 # peers in the same run, runs the whole-pipeline comparison of tavrel-cli export against pandas +
 # numpy, and assembles the table.
 #   bench/run.sh [--quick]     --quick: one repetition instead of three
+# With TAVREL_OTHER_CLI naming another build's tavrel-cli (bench/export_against_build.sh tells how
+# to make the one of commit 806fa45), the one-thread export is also compared with that build.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 reps=3
@@ -42,6 +44,11 @@ for threads in 1 2; do
 done
 echo "== tavrel-cli export, --jobs 1 against --jobs 2"
 bench/export_threads.sh build/bin/tavrel-cli | tee "$out/export_threads.txt"
+if [ -n "${TAVREL_OTHER_CLI:-}" ]; then
+    echo "== tavrel-cli export --jobs 1 against $TAVREL_OTHER_CLI"
+    bench/export_against_build.sh "$TAVREL_OTHER_CLI" build/bin/tavrel-cli |
+        tee "$out/export_against_build.txt"
+fi
 if [ -f bench/cli_export_vs_pandas.py ]; then
     echo "== tavrel-cli export against pandas + numpy"
     /usr/bin/python3 bench/cli_export_vs_pandas.py build/bin/tavrel-cli | tee "$out/cli_export.txt"
