@@ -256,7 +256,8 @@ std::string ProposeExportName(const std::string& dataFilePath) {
 ExportResult WriteProcessedData(CKaisekiDoc& doc, const std::string& path,
                                 const ExportSettings& settings) {
     // All sixteen channels are asked before the file is created.
-    std::array<ChannelExport, CKaisekiDoc::kChannels> channels = GatherChannelData(doc, Gathering::View);
+    std::array<ChannelExport, CKaisekiDoc::kChannels> channels =
+        GatherChannelData(doc, Gathering::View);
     // Written beside the target and put in its place only when complete, so a failure leaves
     // an earlier file as it was and no partial file.
     AtomicFile file(path);

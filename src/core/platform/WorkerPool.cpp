@@ -195,6 +195,19 @@ void ParallelFor(int count, const std::function<void(int)>& work,
     if (callerError) std::rethrow_exception(callerError);
 }
 
+void ParallelRanges(std::size_t count, int parts,
+                    const std::function<void(int part, std::size_t from, std::size_t to)>& work) {
+    if (parts < 2) {
+        work(0, 0, count);
+        return;
+    }
+    const auto n = static_cast<std::size_t>(parts);
+    ParallelFor(parts, [&](int part) {
+        const auto p = static_cast<std::size_t>(part);
+        work(part, count * p / n, count * (p + 1) / n);
+    });
+}
+
 void ParallelForCollecting(int count, const std::function<void(int)>& work) {
     if (count <= 0) return;
     if (std::min(count, ThreadCount()) <= 1) {

@@ -12,6 +12,7 @@
 // exactly what running the items one after another would have shown.
 #pragma once
 
+#include <cstddef>
 #include <functional>
 
 namespace tavrel {
@@ -50,6 +51,12 @@ void ParallelFor(int count, const std::function<void(int)>& work);
 // the items after it. An exception of `onCaller` is rethrown after all items ended (after theirs).
 void ParallelFor(int count, const std::function<void(int)>& work,
                  const std::function<void()>& onCaller);
+
+// Runs work(part, from, to) on `parts` ranges of about equal size that together make [0, count),
+// side by side (ParallelFor); with fewer than two parts, on the calling thread at once. For work
+// whose items are independent outputs (a kernel's samples), so that the split changes nothing.
+void ParallelRanges(std::size_t count, int parts,
+                    const std::function<void(int part, std::size_t from, std::size_t to)>& work);
 
 // ParallelFor whose items' messages and beeps are shown afterwards on the calling thread, in
 // item order, through the calling thread's host. On one thread the items run one after another

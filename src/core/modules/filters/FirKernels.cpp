@@ -114,21 +114,11 @@ void CopyPadded(std::span<const double> x, std::ptrdiff_t first, std::size_t cou
     std::fill(p, out + count, 0.0);
 }
 
-// Runs `blocks(first, end)` over the blocks [0, count) in ranges side by side when the calling
-// thread may use several (a single chain computed on its own: a dialog's Apply), else at once.
-// Every block computes its outputs alone, so the result does not depend on the split.
-template <class Blocks>
-void OverBlocks(std::size_t count, Blocks&& blocks) {
-    const int threads = count >= kParallelBlocks ? ThreadCount() : 1;
-    if (threads < 2) {
-        blocks(std::size_t{0}, count);
-        return;
-    }
-    const auto parts = static_cast<std::size_t>(threads);
-    ParallelFor(threads, [&](int part) {
-        const auto p = static_cast<std::size_t>(part);
-        blocks(count * p / parts, count * (p + 1) / parts);
-    });
+// The parts the blocks [0, count) are split into: the threads the calling thread may use (a
+// single chain computed on its own: a dialog's Apply) once there are enough blocks. Every block
+// computes its outputs alone, so the result does not depend on the split.
+int BlockParts(std::size_t count) {
+    return count >= kParallelBlocks ? ThreadCount() : 1;
 }
 
 }  // namespace
@@ -143,16 +133,19 @@ void ConvolveCentred(std::span<const double> x, ConstTaps h, std::span<double> y
     }
     const std::size_t n = x.size();
     constexpr std::ptrdiff_t kPad = kCentreTap;
-    OverBlocks((n + kBlock - 1) / kBlock, [&](std::size_t firstBlock, std::size_t endBlock) {
-        std::array<double, kBlock + 2 * kPad> padded;
-        for (std::size_t start = firstBlock * kBlock; start < std::min(n, endBlock * kBlock);
-             start += kBlock) {
-            const std::size_t len = std::min(kBlock, n - start);
-            // padded[j] holds input sample start - 20 + j, or 0.0 outside the data.
-            CopyPadded(x, static_cast<std::ptrdiff_t>(start) - kPad, len + 2 * kPad, padded.data());
-            ConvolveBlock(padded.data(), h.data(), y.data() + start, len);
-        }
-    });
+    const std::size_t blocks = (n + kBlock - 1) / kBlock;
+    ParallelRanges(blocks, BlockParts(blocks),
+                   [&](int, std::size_t firstBlock, std::size_t endBlock) {
+                       std::array<double, kBlock + 2 * kPad> padded;
+                       for (std::size_t start = firstBlock * kBlock;
+                            start < std::min(n, endBlock * kBlock); start += kBlock) {
+                           const std::size_t len = std::min(kBlock, n - start);
+                           // padded[j] holds input sample start - 20 + j, or 0.0 outside the data.
+                           CopyPadded(x, static_cast<std::ptrdiff_t>(start) - kPad, len + 2 * kPad,
+                                      padded.data());
+                           ConvolveBlock(padded.data(), h.data(), y.data() + start, len);
+                       }
+                   });
 }
 
 void ConvolveCentredTwice(std::span<const double> x, ConstTaps first, ConstTaps second,
@@ -168,24 +161,26 @@ void ConvolveCentredTwice(std::span<const double> x, ConstTaps first, ConstTaps 
     // For the outputs start .. start + len - 1 the second pass reads the intermediate samples
     // start - 20 .. start + len + 19, which the first pass computes from the input samples
     // start - 40 .. start + len + 39.
-    OverBlocks((n + kBlock - 1) / kBlock, [&](std::size_t firstBlock, std::size_t endBlock) {
-        std::array<double, kBlock + 4 * kPad> input;
-        std::array<double, kBlock + 2 * kPad> intermediate;
-        for (std::size_t start = firstBlock * kBlock; start < std::min(n, endBlock * kBlock);
-             start += kBlock) {
-            const std::size_t len = std::min(kBlock, n - start);
-            const std::ptrdiff_t s = static_cast<std::ptrdiff_t>(start);
-            CopyPadded(x, s - 2 * kPad, len + 4 * kPad, input.data());
-            ConvolveBlock(input.data(), first.data(), intermediate.data(), len + 2 * kPad);
-            // The intermediate result has the input's length: beyond both ends it is zero, not
-            // the first pass's tail.
-            for (std::ptrdiff_t j = 0; j < static_cast<std::ptrdiff_t>(len) + 2 * kPad; ++j) {
-                const std::ptrdiff_t index = s - kPad + j;
-                if (index < 0 || index >= static_cast<std::ptrdiff_t>(n)) intermediate[j] = 0.0;
+    const std::size_t blocks = (n + kBlock - 1) / kBlock;
+    ParallelRanges(
+        blocks, BlockParts(blocks), [&](int, std::size_t firstBlock, std::size_t endBlock) {
+            std::array<double, kBlock + 4 * kPad> input;
+            std::array<double, kBlock + 2 * kPad> intermediate;
+            for (std::size_t start = firstBlock * kBlock; start < std::min(n, endBlock * kBlock);
+                 start += kBlock) {
+                const std::size_t len = std::min(kBlock, n - start);
+                const std::ptrdiff_t s = static_cast<std::ptrdiff_t>(start);
+                CopyPadded(x, s - 2 * kPad, len + 4 * kPad, input.data());
+                ConvolveBlock(input.data(), first.data(), intermediate.data(), len + 2 * kPad);
+                // The intermediate result has the input's length: beyond both ends it is zero, not
+                // the first pass's tail.
+                for (std::ptrdiff_t j = 0; j < static_cast<std::ptrdiff_t>(len) + 2 * kPad; ++j) {
+                    const std::ptrdiff_t index = s - kPad + j;
+                    if (index < 0 || index >= static_cast<std::ptrdiff_t>(n)) intermediate[j] = 0.0;
+                }
+                ConvolveBlock(intermediate.data(), second.data(), y.data() + start, len);
             }
-            ConvolveBlock(intermediate.data(), second.data(), y.data() + start, len);
-        }
-    });
+        });
 }
 
 void MovingAveragePlain(std::span<const double> x, int points, std::span<double> y) {

@@ -272,11 +272,9 @@ void MovingAverage(std::span<const double> x, int points, std::span<double> y, I
         MovingAveragePlain(x, points, y);
         return;
     }
-    const auto part = [&](int p) {
-        const auto at = static_cast<std::size_t>(p);
-        const std::size_t from = x.size() * at / static_cast<std::size_t>(parts);
-        const std::size_t to = x.size() * (at + 1) / static_cast<std::size_t>(parts);
-        double* scratch = padded.data() + reach * at;
+    // Every output is computed alone, so the result does not depend on the split.
+    ParallelRanges(x.size(), parts, [&](int part, std::size_t from, std::size_t to) {
+        double* scratch = padded.data() + reach * static_cast<std::size_t>(part);
         if (set == InstructionSet::Avx512) {
             MovingAverageAvx512(x, points, y, scratch, from, to);
         } else if (set == InstructionSet::Avx2) {
@@ -284,13 +282,7 @@ void MovingAverage(std::span<const double> x, int points, std::span<double> y, I
         } else {
             MovingAverageSse2(x, points, y, scratch, from, to);
         }
-    };
-    // Every output is computed alone, so the result does not depend on the split.
-    if (parts < 2) {
-        part(0);
-    } else {
-        ParallelFor(parts, part);
-    }
+    });
 #endif
 }
 
