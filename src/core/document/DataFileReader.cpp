@@ -367,6 +367,41 @@ bool DataFileReader::Started() const {
            m_columns.size() >= kColumns;
 }
 
+DataFileReader DataFileReader::PieceReader(std::vector<std::vector<double>>& columns,
+                                           int& rows) const {
+    ReadOptions options;
+    options.headerRows = 0;
+    options.skipColumns = static_cast<int>(m_skip);
+    options.maxRows = 0;
+    DataFileReader reader(columns, rows, options, 0, nullptr);
+    reader.m_markBytes = -1;         // a piece starts in the middle of the text
+    reader.m_firstDataLine = false;  // the columns' storage is already reserved
+    return reader;
+}
+
+void DataFileReader::JoinPieces(std::span<const PieceBuffer> pieces, int direct) {
+    const auto count = static_cast<int>(pieces.size());
+    // Column by column side by side (each column's new storage is touched by one thread).
+    if (count > (direct >= 0 && direct < count ? 1 : 0)) {
+        ParallelFor(kColumns, [&](int k) {
+            std::vector<double>& to = m_columns[static_cast<std::size_t>(k)];
+            for (int i = 0; i < count; ++i) {
+                if (i == direct) continue;
+                const std::vector<double>& from =
+                    pieces[static_cast<std::size_t>(i)].columns[static_cast<std::size_t>(k)];
+                to.insert(to.end(), from.begin(), from.end());
+            }
+        });
+    }
+    for (int i = 0; i < count; ++i) {
+        const PieceBuffer& piece = pieces[static_cast<std::size_t>(i)];
+        if (i != direct) m_rowCount += piece.rows;
+        if (!m_progress) m_lines += piece.lines;
+        m_textRows += piece.textRows;
+        m_sawNumber = m_sawNumber || piece.sawNumber;
+    }
+}
+
 bool DataFileReader::FeedLines(const char* data, std::size_t size, int pieces,
                                const std::function<void()>& alongside) {
     if (m_stopped) return false;
@@ -429,10 +464,6 @@ bool DataFileReader::FeedLines(const char* data, std::size_t size, int pieces,
             p = lf + 1;
         }
     };
-    ReadOptions options;
-    options.headerRows = 0;
-    options.skipColumns = static_cast<int>(m_skip);
-    options.maxRows = 0;  // the cap is not met within these lines (above)
     // The work alongside is the first item, so that the pieces after it balance the threads.
     const int first = alongside ? 1 : 0;
     ParallelFor(
@@ -444,18 +475,15 @@ bool DataFileReader::FeedLines(const char* data, std::size_t size, int pieces,
             }
             const int i = item - first;
             PieceBuffer& piece = m_pieces[static_cast<std::size_t>(i)];
-            DataFileReader reader(i == direct ? m_columns : piece.columns,
-                                  i == direct ? m_rowCount : piece.rows, options, 0, nullptr);
-            reader.m_markBytes = -1;         // a piece starts in the middle of the file
-            reader.m_firstDataLine = false;  // the columns' storage is already reserved
+            // The cap is not met within these lines (above).
+            DataFileReader reader = i == direct ? PieceReader(m_columns, m_rowCount)
+                                                : PieceReader(piece.columns, piece.rows);
             const char* from = cuts[static_cast<std::size_t>(i)];
             const char* to = cuts[static_cast<std::size_t>(i) + 1];
             // A piece's columns keep their storage from batch to batch, so they grow only at
             // first.
             reader.Feed(from, static_cast<std::size_t>(to - from));
-            piece.lines = reader.Lines();
-            piece.textRows = reader.TextRows();
-            piece.sawNumber = reader.SawNumber();
+            piece.Note(reader);
         },
         m_progress ? std::function<void()>(stepLines) : nullptr);
     // The user interface may have replaced the document's contents while it was pumped.
@@ -475,26 +503,7 @@ bool DataFileReader::FeedLines(const char* data, std::size_t size, int pieces,
         m_stopped = true;
         return false;
     }
-    // The join, column by column side by side (each column's new storage is touched by one
-    // thread), the pieces in order.
-    ParallelFor(kColumns, [&](int k) {
-        std::vector<double>& to = m_columns[static_cast<std::size_t>(k)];
-        for (int i = 0; i < count; ++i) {
-            if (i == direct) continue;
-            const std::vector<double>& from =
-                m_pieces[static_cast<std::size_t>(i)].columns[static_cast<std::size_t>(k)];
-            to.insert(to.end(), from.begin(), from.end());
-        }
-    });
-    for (int i = 0; i < count; ++i) {
-        const PieceBuffer& piece = m_pieces[static_cast<std::size_t>(i)];
-        // The piece read straight into the columns counted its rows there.
-        if (i != direct) m_rowCount += piece.rows;
-        // With a progress the lines were counted as it was stepped.
-        if (!m_progress) m_lines += piece.lines;
-        m_textRows += piece.textRows;
-        m_sawNumber = m_sawNumber || piece.sawNumber;
-    }
+    JoinPieces(std::span(m_pieces).first(static_cast<std::size_t>(count)), direct);
     return !m_stopped;
 }
 
@@ -606,10 +615,6 @@ std::optional<std::int64_t> DataFileReader::FeedInParts(std::int64_t length, int
     // (the chains' outputs), which costs less than fresh memory.
     std::vector<PieceBuffer> pieces(static_cast<std::size_t>(count));
     std::vector<char> whole(static_cast<std::size_t>(count), 0);
-    ReadOptions options;
-    options.headerRows = 0;
-    options.skipColumns = static_cast<int>(m_skip);
-    options.maxRows = 0;  // the cap is not met within the parts (above)
     ParallelFor(count, [&](int i) {
         const std::int64_t from = cuts[static_cast<std::size_t>(i)];
         const std::int64_t to = cuts[static_cast<std::size_t>(i) + 1];
@@ -630,37 +635,19 @@ std::optional<std::int64_t> DataFileReader::FeedInParts(std::int64_t length, int
             } catch (const std::length_error&) {
             }
         }
-        DataFileReader reader(piece.columns, piece.rows, options, 0, nullptr);
-        reader.m_markBytes = -1;         // a part starts in the middle of the text
-        reader.m_firstDataLine = false;  // its storage is reserved above
+        // The cap is not met within the parts (above).
+        DataFileReader reader = PieceReader(piece.columns, piece.rows);
         whole[static_cast<std::size_t>(i)] = FeedRange(reader, readAt, from, to, chunkBytes);
         // A text that ends within the part ends there, its last line without a line end.
         if (!whole[static_cast<std::size_t>(i)]) reader.Finish();
-        piece.lines = reader.Lines();
-        piece.textRows = reader.TextRows();
-        piece.sawNumber = reader.SawNumber();
+        piece.Note(reader);
     });
     // The parts up to the first that met the end of the text.
     int kept = 1;
     while (kept < count && whole[static_cast<std::size_t>(kept) - 1])
         ++kept;
-    if (kept > 1) {
-        ParallelFor(kColumns, [&](int k) {
-            std::vector<double>& to = m_columns[static_cast<std::size_t>(k)];
-            for (int i = 1; i < kept; ++i) {
-                const std::vector<double>& from =
-                    pieces[static_cast<std::size_t>(i)].columns[static_cast<std::size_t>(k)];
-                to.insert(to.end(), from.begin(), from.end());
-            }
-        });
-    }
-    for (int i = 1; i < kept; ++i) {
-        const PieceBuffer& piece = pieces[static_cast<std::size_t>(i)];
-        m_rowCount += piece.rows;
-        m_lines += piece.lines;
-        m_textRows += piece.textRows;
-        m_sawNumber = m_sawNumber || piece.sawNumber;
-    }
+    // The first part was read straight into the columns.
+    JoinPieces(std::span(pieces).first(static_cast<std::size_t>(kept)), 0);
     if (!whole[static_cast<std::size_t>(kept) - 1]) {
         Finish();
         return std::nullopt;

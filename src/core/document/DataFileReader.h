@@ -20,6 +20,7 @@
 #include <cstdio>
 #include <functional>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -50,10 +51,10 @@ class DataFileReader {
     // cut at line ends into `pieces` parts that are parsed side by side and joined in order -
     // once the start of the file (mark, header lines, first data line) is behind and the row cap
     // cannot be met within these lines; otherwise they go to Feed. The progress is stepped (and
-    // a cancel taken) line by line before the parsing, so a cancelled reading keeps exactly the
-    // lines before the one at which the user cancelled. `alongside`, when given, runs once on
-    // one of the threads while the pieces are parsed (not at all when the lines go to Feed or
-    // the reading stops before the parsing).
+    // a cancel taken) line by line on the calling thread while the pieces are parsed; after a
+    // cancel the lines before it are read again in order, so a cancelled reading keeps exactly
+    // the lines before the one at which the user cancelled. `alongside`, when given, runs once
+    // on one of the threads while the pieces are parsed (not at all when the lines go to Feed).
     bool FeedLines(const char* data, std::size_t size, int pieces,
                    const std::function<void()>& alongside = nullptr);
 
@@ -84,8 +85,17 @@ class DataFileReader {
     bool SawNumber() const { return m_sawNumber; }
 
   private:
+    struct PieceBuffer;
     // The start of the text is behind: what follows can be cut into pieces at any line end.
     bool Started() const;
+    // A reader of a piece that starts after a line end in the middle of the text, into `columns`
+    // (storage reserved) and `rows`, without the row cap (callers cut pieces only where the cap
+    // cannot be met).
+    DataFileReader PieceReader(std::vector<std::vector<double>>& columns, int& rows) const;
+    // Appends the pieces' columns to the columns, in order, and adds up what the pieces counted;
+    // piece `direct` was read straight into the columns, so only its counts other than rows are
+    // added. Lines are added only without a progress (with one they were counted as it stepped).
+    void JoinPieces(std::span<const PieceBuffer> pieces, int direct);
     // One line without its line end; false to stop reading.
     bool HandleLine(const char* begin, const char* end);
     void SplitLine(const char* begin, const char* end);
@@ -132,6 +142,12 @@ class DataFileReader {
         std::int64_t lines = 0;
         std::int64_t textRows = 0;
         bool sawNumber = false;
+        // What the piece's reader counted.
+        void Note(const DataFileReader& reader) {
+            lines = reader.Lines();
+            textRows = reader.TextRows();
+            sawNumber = reader.SawNumber();
+        }
     };
     std::vector<PieceBuffer> m_pieces;
 };
