@@ -187,15 +187,6 @@ bool AtomicFile::Write(std::string_view bytes) {
         bytes.remove_prefix(static_cast<std::size_t>(n));
         m_written += n;
     }
-#ifdef SYNC_FILE_RANGE_WRITE
-    // A long file's bytes start on their way to the disk while the rest is still being made, so
-    // that Commit's flush waits only for the last of them. Only a start: a failure here shows
-    // again in Commit's flush.
-    if (m_error == 0 && !m_temporary.empty() && m_written - m_started >= kStartWritingBytes) {
-        (void)sync_file_range(m_fd, m_started, m_written - m_started, SYNC_FILE_RANGE_WRITE);
-        m_started = m_written;
-    }
-#endif
     if (m_error == 0 && !m_temporary.empty() && m_written >= kFlushBytes) {
         if (!m_flusher) {
             try {

@@ -52,10 +52,8 @@ class AtomicFile {
     std::string m_temporary;  // empty when writing a special file directly
     int m_fd = -1;
     int m_error = 0;
-    // Bytes written, and how many of them were sent on their way to the disk.
+    // Bytes written.
     off_t m_written = 0;
-    off_t m_started = 0;
-    static constexpr off_t kStartWritingBytes = off_t{8} << 20;
     // A long file is flushed to the disk by a thread of its own while it is still being written,
     // each time this many more bytes were written, so that Commit's flush has only the last of
     // them left to wait for (with a virtual disk, a flush takes time in proportion to the bytes
