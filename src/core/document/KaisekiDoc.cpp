@@ -163,7 +163,7 @@ CHeadFilter* CKaisekiDoc::DataHead(int channel) {
 }
 
 SampleBuffer CKaisekiDoc::TakeChannelData(std::string* label, int* count, double* timeStep,
-                                         int channel) {
+                                          int channel) {
     *count = 0;
     *timeStep = 0.0;
     CHeadFilter* head = DataHead(channel);
@@ -229,13 +229,19 @@ void CKaisekiDoc::ApplyZoomToViews() {
 
 // ---- source data ---------------------------------------------------------------------------
 
-std::span<const double> CKaisekiDoc::ChannelSource(int channel) const {
-    if (m_rowCount <= 0 || channel < 0 || channel >= kChannels ||
+int CKaisekiDoc::SourceColumn(int channel) const {
+    if (channel < 0 || channel >= kChannels ||
         static_cast<std::size_t>(channel) >= m_channelSource.size())
-        return {};
+        return -1;
     const std::size_t column = m_channelSource[static_cast<std::size_t>(channel)];
-    if (column >= kChannels || column >= m_columns.size()) return {};
-    return m_columns[column];
+    if (column >= kChannels || column >= m_columns.size()) return -1;
+    return static_cast<int>(column);
+}
+
+std::span<const double> CKaisekiDoc::ChannelSource(int channel) const {
+    const int column = SourceColumn(channel);
+    if (m_rowCount <= 0 || column < 0) return {};
+    return m_columns[static_cast<std::size_t>(column)];
 }
 
 void CKaisekiDoc::ClearSourceData() {

@@ -125,6 +125,8 @@ class CKaisekiDoc : public ChainContext {
 
     // What the chains read of the document.
     std::span<const double> ChannelSource(int channel) const override;
+    // The source column channel `channel` reads, or -1 when it reads none.
+    int SourceColumn(int channel) const;
     const DisplayState& Display() const override { return m_display; }
     DisplayState& Display() override { return m_display; }
 

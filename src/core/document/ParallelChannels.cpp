@@ -40,15 +40,7 @@ std::array<ChannelExport, CKaisekiDoc::kChannels> GatherChannelData(CKaisekiDoc&
     // Consumed: the chains still to deliver that read each source column (only a chain's head
     // reads the source data).
     std::array<std::atomic<int>, CKaisekiDoc::kChannels> readers{};
-    const auto columnOf = [&doc](int d) -> int {
-        const auto channel = static_cast<std::size_t>(d);
-        if (channel >= doc.m_channelSource.size() || !doc.Head(d)) return -1;
-        const int column = doc.m_channelSource[channel];
-        return column < CKaisekiDoc::kChannels &&
-                       static_cast<std::size_t>(column) < doc.m_columns.size()
-                   ? column
-                   : -1;
-    };
+    const auto columnOf = [&doc](int d) { return doc.Head(d) ? doc.SourceColumn(d) : -1; };
     if (gathering == Gathering::Consume) {
         for (int d = 0; d < CKaisekiDoc::kChannels; ++d)
             if (const int column = columnOf(d); column >= 0)
