@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <new>
@@ -225,6 +226,132 @@ VarPtr ReadData(mat_t* mat, const std::string& name) {
     return var;
 }
 
+// What the top-level elements of a version 5 file hold. matio reads the missing bytes of a cut
+// element, and the data a variable's dimensions promise beyond its stored data, as zeros or
+// whatever follows; and it reserves storage for the dimensions before reading.
+struct FileElements {
+    bool withinFile = true;  // every top-level element lies within the file
+    bool version5 = false;   // a version 5 file (7.3 is an HDF5 file, checked by the HDF5 library)
+    long long bytes = 0;     // the file's size
+    // The elements stored in each uncompressed variable's data, by name.
+    std::map<std::string, std::uint64_t, std::less<>> stored;
+};
+
+// The size of one element of a version 5 data type; 0 for the types that are not numbers.
+std::uint64_t StoredSize(std::uint32_t type) {
+    switch (type) {
+        case 1:  // miINT8
+        case 2:  // miUINT8
+            return 1;
+        case 3:  // miINT16
+        case 4:  // miUINT16
+            return 2;
+        case 5:  // miINT32
+        case 6:  // miUINT32
+        case 7:  // miSINGLE
+            return 4;
+        case 9:   // miDOUBLE
+        case 12:  // miINT64
+        case 13:  // miUINT64
+            return 8;
+        default:
+            return 0;
+    }
+}
+
+FileElements ScanElements(std::FILE* file) {
+    FileElements found;
+    unsigned char head[128];
+    if (std::fseek(file, 0, SEEK_SET) != 0 || std::fread(head, 1, sizeof head, file) != 128) {
+        found.withinFile = false;
+        return found;
+    }
+    const bool little = head[126] == 'I' && head[127] == 'M';
+    const bool big = head[126] == 'M' && head[127] == 'I';
+    const unsigned version = little ? head[124] | head[125] << 8 : head[124] << 8 | head[125];
+    if ((!little && !big) || version != 0x0100) return found;
+    found.version5 = true;
+    if (std::fseek(file, 0, SEEK_END) != 0) {
+        found.withinFile = false;
+        return found;
+    }
+    const long long size = std::ftell(file);
+    found.bytes = size;
+    auto word = [&](long long at, std::uint32_t& value) {
+        unsigned char b[4];
+        if (at < 0 || at + 4 > size || std::fseek(file, static_cast<long>(at), SEEK_SET) != 0 ||
+            std::fread(b, 1, sizeof b, file) != sizeof b)
+            return false;
+        value = little ? static_cast<std::uint32_t>(b[0] | b[1] << 8 | b[2] << 16) |
+                             static_cast<std::uint32_t>(b[3]) << 24
+                       : static_cast<std::uint32_t>(b[3] | b[2] << 8 | b[1] << 16) |
+                             static_cast<std::uint32_t>(b[0]) << 24;
+        return true;
+    };
+    // A sub-element's tag at `at`, within [at, end): its type, size and data; `at` moves past it.
+    struct Tag {
+        std::uint32_t type = 0, bytes = 0;
+        long long data = 0;
+    };
+    auto subElement = [&](long long& at, long long end, Tag& tag) {
+        std::uint32_t first = 0;
+        if (!word(at, first)) return false;
+        if (first >> 16) {  // the small format: type, size and up to four bytes in one word pair
+            tag = Tag{first & 0xFFFFu, first >> 16, at + 4};
+            at += 8;
+        } else {
+            if (!word(at + 4, tag.bytes)) return false;
+            tag.type = first;
+            tag.data = at + 8;
+            at += 8 + (static_cast<long long>(tag.bytes) + 7) / 8 * 8;
+        }
+        return tag.data + tag.bytes <= end;
+    };
+    for (long long at = 128; at < size;) {
+        std::uint32_t type = 0, bytes = 0;
+        if (!word(at, type) || !word(at + 4, bytes)) {
+            found.withinFile = false;
+            return found;
+        }
+        const long long content = at + 8;
+        at = content + static_cast<long long>(bytes);
+        if (at > size) {
+            found.withinFile = false;
+            return found;
+        }
+        // Compressed elements (type 15) are not padded to eight bytes.
+        if (type != 15) at = (at + 7) / 8 * 8;
+        if (type != 14) continue;  // a matrix, uncompressed: its flags, dimensions, name, data
+        long long inner = content;
+        Tag flags, dims, name, data;
+        if (!subElement(inner, content + bytes, flags) || !subElement(inner, content + bytes, dims) ||
+            !subElement(inner, content + bytes, name) || name.bytes > 4096 ||
+            !subElement(inner, content + bytes, data))
+            continue;
+        std::string label(name.bytes, '\0');
+        if (std::fseek(file, static_cast<long>(name.data), SEEK_SET) != 0 ||
+            std::fread(label.data(), 1, label.size(), file) != label.size())
+            continue;
+        const std::uint64_t each = StoredSize(data.type);
+        found.stored.emplace(std::move(label), each ? data.bytes / each : 0);
+    }
+    return found;
+}
+
+// Why the data of a numeric variable of `count` elements are not all in the file, or empty.
+std::string DataMissing(const FileElements& elements, const matvar_t& var, std::uint64_t count) {
+    if (!elements.version5) return {};
+    // zlib inflates a byte to at most 1032, and an element takes at least one byte.
+    constexpr std::uint64_t kMostInflated = 1032;
+    if (var.compression != MAT_COMPRESSION_NONE)
+        return count / kMostInflated > static_cast<std::uint64_t>(elements.bytes)
+                   ? "more data than the file can hold"
+                   : std::string();
+    const auto stored = elements.stored.find(std::string_view(var.name ? var.name : ""));
+    if (stored == elements.stored.end() || stored->second < count) return "its data not all in the file";
+    return {};
+}
+
 // What the variables of the file give.
 struct Variables {
     std::string matrix;                // the first numeric matrix, or empty
@@ -235,13 +362,14 @@ struct Variables {
     std::vector<std::string> skipped;  // "name (why)"
 };
 
-Variables ListVariables(mat_t* mat) {
+Variables ListVariables(mat_t* mat, const FileElements& elements) {
     Variables found;
     std::vector<std::pair<std::string, std::size_t>> vectors;  // name, length
     while (VarPtr var{Matio().Mat_VarReadNextInfo(mat)}) {
         const std::string name = var->name ? var->name : "";
         if (name.empty()) continue;
         std::string why = NotNumeric(*var);
+        if (why.empty()) why = DataMissing(elements, *var, std::uint64_t{var->dims[0]} * var->dims[1]);
         const std::size_t rows = why.empty() ? var->dims[0] : 0;
         const std::size_t cols = why.empty() ? var->dims[1] : 0;
         const bool rateName =
@@ -283,38 +411,6 @@ Variables ListVariables(mat_t* mat) {
     return found;
 }
 
-// Whether every top-level element of a version 5 file lies within the file (matio reads a cut
-// element's missing bytes as zeros). Files of other versions (7.3 is an HDF5 file, checked by the
-// HDF5 library) pass.
-bool ElementsWithinFile(std::FILE* file) {
-    unsigned char head[128];
-    if (std::fseek(file, 0, SEEK_SET) != 0 || std::fread(head, 1, sizeof head, file) != 128)
-        return false;
-    const bool little = head[126] == 'I' && head[127] == 'M';
-    const bool big = head[126] == 'M' && head[127] == 'I';
-    const unsigned version = little ? head[124] | head[125] << 8 : head[124] << 8 | head[125];
-    if ((!little && !big) || version != 0x0100) return true;
-    if (std::fseek(file, 0, SEEK_END) != 0) return false;
-    const long long size = std::ftell(file);
-    for (long long at = 128; at < size;) {
-        unsigned char tag[8];
-        if (std::fseek(file, static_cast<long>(at), SEEK_SET) != 0 ||
-            std::fread(tag, 1, sizeof tag, file) != sizeof tag)
-            return false;
-        const std::uint32_t bytes =
-            little ? static_cast<std::uint32_t>(tag[4] | tag[5] << 8 | tag[6] << 16) |
-                         static_cast<std::uint32_t>(tag[7]) << 24
-                   : static_cast<std::uint32_t>(tag[7] | tag[6] << 8 | tag[5] << 16) |
-                         static_cast<std::uint32_t>(tag[4]) << 24;
-        // Compressed elements (type 15) are not padded to eight bytes.
-        const unsigned type = little ? tag[0] : tag[3];
-        at += 8 + static_cast<long long>(bytes);
-        if (at > size) return false;
-        if (type != 15) at = (at + 7) / 8 * 8;
-    }
-    return true;
-}
-
 }  // namespace
 
 bool IsMatHeader(std::string_view head) {
@@ -327,7 +423,8 @@ RecordingResult ReadMatRecording(std::FILE* data, const std::string& path,
     auto refuse = [](std::string reason) {
         return Failure(ReadError{ReadError::Kind::Refused, "MATLAB file: " + std::move(reason)});
     };
-    if (!ElementsWithinFile(data)) return refuse("the file is shorter than its contents say");
+    const FileElements elements = ScanElements(data);
+    if (!elements.withinFile) return refuse("the file is shorter than its contents say");
     std::lock_guard<std::mutex> hold(g_matLock);
     if (!Matio().error.empty()) return refuse(Matio().error);
     Matio().Mat_LogInitFunc("tavrel", Quiet);
@@ -336,7 +433,7 @@ RecordingResult ReadMatRecording(std::FILE* data, const std::string& path,
 
     Recording recording;
     try {
-        Variables found = ListVariables(mat.get());
+        Variables found = ListVariables(mat.get(), elements);
         // The channels: each a variable (vectors), or the matrix read once.
         VarPtr matrix;
         bool byColumns = true;  // the matrix's columns are the channels

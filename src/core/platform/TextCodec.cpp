@@ -149,12 +149,49 @@ void AppendUtf8(std::string& out, char32_t cp) {
     }
 }
 
+namespace {
+
+// Whether `utf8` is written back in CP932 as exactly `bytes`.
+bool WritesBack(std::string_view utf8, std::string_view bytes) {
+    std::string back;
+    return ToCp932().Convert(utf8, back) == utf8.size() && back == bytes;
+}
+
+// Decodes `run`, valid CP932, one character at a time. Some characters have two codes (the NEC
+// selection of IBM extensions, a few NEC symbols) and are written back with the other one: the
+// first byte of such a character is kept as an escape, so that the bytes are written back as
+// they stand.
+void DecodeEachExactly(std::string_view run, std::string& out) {
+    size_t i = 0;
+    while (i < run.size()) {
+        const auto lead = static_cast<unsigned char>(run[i]);
+        const bool pair = (lead >= 0x81 && lead <= 0x9F) || (lead >= 0xE0 && lead <= 0xFC);
+        const std::string_view bytes = run.substr(i, pair ? 2 : 1);
+        std::string one;
+        if (ToUtf8().Convert(bytes, one) == bytes.size() && WritesBack(one, bytes)) {
+            out += one;
+            i += bytes.size();
+        } else {
+            AppendUtf8(out, 0xDC00 + lead);
+            ++i;
+        }
+    }
+}
+
+}  // namespace
+
 std::string Cp932ToUtf8(std::string_view cp932) {
     std::string out;
     out.reserve(cp932.size() * 3 / 2);
     size_t i = 0;
     while (i < cp932.size()) {
-        size_t done = ToUtf8().Valid() ? ToUtf8().Convert(cp932.substr(i), out) : 0;
+        const size_t mark = out.size();
+        const size_t done = ToUtf8().Valid() ? ToUtf8().Convert(cp932.substr(i), out) : 0;
+        const std::string_view run = cp932.substr(i, done);
+        if (done > 0 && !WritesBack(std::string_view(out).substr(mark), run)) {
+            out.resize(mark);
+            DecodeEachExactly(run, out);
+        }
         i += done;
         if (i < cp932.size()) {
             // A byte that does not start a valid CP932 character is kept as an escape.

@@ -534,6 +534,17 @@ TEST(MatReading, DamagedFilesAreRefused) {
         EXPECT_EQ(read.Error().kind, ReadError::Kind::Refused);
     }
     EXPECT_FALSE(Read(dir.Write("text.mat", "MATLAB 5.0 MAT-file, but nothing else")));
+    // Dimensions that promise more than the stored data skip the variable, before any storage
+    // is reserved for them (two billion rows in a file of 2 kB).
+    for (std::int32_t rows : {101, 0x7FFFFFF0}) {
+        std::string grown = bytes;
+        ASSERT_EQ(grown.compare(160, 4, std::string("d\0\0\0", 4)), 0);  // the first dimension
+        std::memcpy(grown.data() + 160, &rows, 4);
+        RecordingResult read = Read(dir.Write("grown.mat", grown));
+        ASSERT_FALSE(read) << rows;
+        EXPECT_NE(read.Error().reason.find("x (its data not all in the file)"), std::string::npos)
+            << read.Error().reason;
+    }
 
     // A rate the program cannot represent is refused with it; one that is not whole is noted.
     for (double rate : {0.5, 200000.0, 512.5}) {

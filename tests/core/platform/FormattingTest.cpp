@@ -72,5 +72,21 @@ TEST(TextCodec, ShiftJisRoundTrip) {
     EXPECT_EQ(Utf8ToCp932Lossy("a😀b"), "a?b");
 }
 
+// Bytes read from a document are written back as they stand, whatever they are: characters with a
+// second code (written back with the other one) and bytes that are no character are escaped, also
+// where an escape meets a byte that would pair with it.
+TEST(TextCodec, AnyBytesAreWrittenBackAsTheyStand) {
+    for (std::string_view bytes :
+         {"e\xee\xee\xee\xee\xee\x72,", "\xee\xfa", "\x87\x90", "\xed\x40\xed", "\xee\xef\x81",
+          "\x81\xe0\xfa\x55\x87\x54\xff\x80"}) {
+        const std::string text = Cp932ToUtf8(bytes);
+        EXPECT_EQ(Utf8ToCp932(text), std::string(bytes)) << text;
+        EXPECT_EQ(Cp932ToUtf8(*Utf8ToCp932(text)), text);
+    }
+    // The codes a character is written with decode to it; their twins are kept as bytes.
+    EXPECT_EQ(Cp932ToUtf8("\x81\xe0\xfa\x55\x87\x54"), "≒￤Ⅰ");
+    EXPECT_EQ(Cp932ToUtf8("\xee\xfa"), "\xed\xb3\xae\xed\xb3\xba");  // U+DCEE U+DCFA
+}
+
 }  // namespace
 }  // namespace tavrel
