@@ -7,7 +7,7 @@ packages=(
     build-essential cmake ninja-build pkg-config ccache
     qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev qt6-tools-dev qt6-l10n-tools
     qt6-translations-l10n
-    libedf-dev libbiosig-dev biosig-tools libmatio-dev
+    libedf-dev libbiosig-dev biosig-tools libmatio-dev zlib1g-dev
     libgtest-dev googletest libbenchmark-dev
     clang libclang-rt-14-dev
     fonts-ipafont-gothic xvfb xauth locales

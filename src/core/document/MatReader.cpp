@@ -1,6 +1,7 @@
 #include "document/MatReader.h"
 
 #include <matio.h>
+#include <zlib.h>
 
 #include <algorithm>
 #include <array>
@@ -11,6 +12,7 @@
 #include <memory>
 #include <mutex>
 #include <new>
+#include <vector>
 
 #include "document/RecordingPlan.h"
 #include "platform/Host.h"
@@ -65,8 +67,13 @@ struct VarFreer {
 using MatPtr = std::unique_ptr<mat_t, MatCloser>;
 using VarPtr = std::unique_ptr<matvar_t, VarFreer>;
 
-// matio reports damaged files through its log; the reading reports them through its results.
-void Quiet(int, char*) {}
+// matio reports some damage only through its log: a compressed stream that ends before the data
+// do leaves the rest of them as they were in storage. The warnings and errors it logs are counted
+// (under g_matLock), and a reading of data during which one was logged fails.
+int g_matProblems = 0;
+void CountProblems(int level, char*) {
+    if (level <= MATIO_LOG_LEVEL_WARNING) ++g_matProblems;
+}
 
 constexpr std::array<std::string_view, 7> kRateNames = {
     "fs", "Fs", "FS", "rate", "srate", "sampling_rate", "SamplingRate"};
@@ -197,10 +204,14 @@ bool ReadColumnInPlace(mat_t* mat, matvar_t& info, std::size_t c, std::size_t co
     int edge[2] = {rowVector ? 1 : static_cast<int>(count),
                    rowVector ? static_cast<int>(count) : 1};
     column.resize(count);
+    const int problems = g_matProblems;
     if (info.class_type == MAT_C_DOUBLE)
-        return Matio().Mat_VarReadData(mat, &info, column.data(), start, stride, edge) == 0;
+        return Matio().Mat_VarReadData(mat, &info, column.data(), start, stride, edge) == 0 &&
+               g_matProblems == problems;
     scratch.resize(count * ElementSize(info.class_type));
-    if (Matio().Mat_VarReadData(mat, &info, scratch.data(), start, stride, edge) != 0) return false;
+    if (Matio().Mat_VarReadData(mat, &info, scratch.data(), start, stride, edge) != 0 ||
+        g_matProblems != problems)
+        return false;
     ConvertElements(info.class_type, scratch.data(), column.data(), count);
     return true;
 }
@@ -216,16 +227,6 @@ VarPtr InPlaceInfo(mat_t* mat, const std::string& name) {
     return info;
 }
 
-// Reads the data of variable `name`; null when matio cannot or the data are not all there.
-VarPtr ReadData(mat_t* mat, const std::string& name) {
-    VarPtr var(Matio().Mat_VarRead(mat, name.c_str()));
-    if (!var || !var->data || !NotNumeric(*var).empty()) return nullptr;
-    const std::size_t count = var->dims[0] * var->dims[1];
-    if (var->dims[1] != 0 && count / var->dims[1] != var->dims[0]) return nullptr;
-    if (var->nbytes < count * ElementSize(var->class_type)) return nullptr;
-    return var;
-}
-
 // What the top-level elements of a version 5 file hold. matio reads the missing bytes of a cut
 // element, and the data a variable's dimensions promise beyond its stored data, as zeros or
 // whatever follows; and it reserves storage for the dimensions before reading.
@@ -233,7 +234,7 @@ struct FileElements {
     bool withinFile = true;  // every top-level element lies within the file
     bool version5 = false;   // a version 5 file (7.3 is an HDF5 file, checked by the HDF5 library)
     long long bytes = 0;     // the file's size
-    // The elements stored in each uncompressed variable's data, by name.
+    // The elements stored in each variable's data, by name (compressed or not).
     std::map<std::string, std::uint64_t, std::less<>> stored;
 };
 
@@ -259,6 +260,63 @@ std::uint64_t StoredSize(std::uint32_t type) {
     }
 }
 
+// Reads the little- or big-endian 32-bit word at `at`.
+std::uint32_t Word(const unsigned char* at, bool little) {
+    return little ? static_cast<std::uint32_t>(at[0] | at[1] << 8 | at[2] << 16) |
+                        static_cast<std::uint32_t>(at[3]) << 24
+                  : static_cast<std::uint32_t>(at[3] | at[2] << 8 | at[1] << 16) |
+                        static_cast<std::uint32_t>(at[0]) << 24;
+}
+
+// The name of a matrix element's variable and the number of elements its data hold, from the
+// element's first bytes `head` (the whole element is `bytes` long); false when the head does not
+// reach the data's tag.
+bool MatrixData(std::string_view head, std::uint64_t bytes, bool little, std::string& name,
+                std::uint64_t& stored) {
+    const auto* data = reinterpret_cast<const unsigned char*>(head.data());
+    std::uint64_t at = 0;
+    // Flags, dimensions, name and data, each a sub-element; small ones in a single word pair.
+    std::uint64_t type = 0, size = 0, start = 0;
+    for (int k = 0; k < 4; ++k) {
+        if (at + 8 > head.size()) return false;
+        const std::uint32_t first = Word(data + at, little);
+        if (first >> 16) {
+            type = first & 0xFFFFu;
+            size = first >> 16;
+            start = at + 4;
+            at += 8;
+        } else {
+            type = first;
+            size = Word(data + at + 4, little);
+            start = at + 8;
+            at = start + (size + 7) / 8 * 8;
+        }
+        if (start + size > bytes) return false;
+        if (k == 2) {
+            if (start + size > head.size()) return false;
+            name.assign(head.substr(start, size));
+        }
+    }
+    const std::uint64_t each = StoredSize(static_cast<std::uint32_t>(type));
+    stored = each ? size / each : 0;
+    return true;
+}
+
+// The first bytes of a compressed element's content (at most `room`), inflated.
+std::string InflateHead(std::string_view compressed, std::size_t room) {
+    std::string out(room, '\0');
+    z_stream stream{};
+    if (inflateInit(&stream) != Z_OK) return {};
+    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(compressed.data()));
+    stream.avail_in = static_cast<uInt>(compressed.size());
+    stream.next_out = reinterpret_cast<Bytef*>(out.data());
+    stream.avail_out = static_cast<uInt>(out.size());
+    inflate(&stream, Z_SYNC_FLUSH);
+    out.resize(out.size() - stream.avail_out);
+    inflateEnd(&stream);
+    return out;
+}
+
 FileElements ScanElements(std::FILE* file) {
     FileElements found;
     unsigned char head[128];
@@ -277,42 +335,17 @@ FileElements ScanElements(std::FILE* file) {
     }
     const long long size = std::ftell(file);
     found.bytes = size;
-    auto word = [&](long long at, std::uint32_t& value) {
-        unsigned char b[4];
-        if (at < 0 || at + 4 > size || std::fseek(file, static_cast<long>(at), SEEK_SET) != 0 ||
-            std::fread(b, 1, sizeof b, file) != sizeof b)
-            return false;
-        value = little ? static_cast<std::uint32_t>(b[0] | b[1] << 8 | b[2] << 16) |
-                             static_cast<std::uint32_t>(b[3]) << 24
-                       : static_cast<std::uint32_t>(b[3] | b[2] << 8 | b[1] << 16) |
-                             static_cast<std::uint32_t>(b[0]) << 24;
-        return true;
-    };
-    // A sub-element's tag at `at`, within [at, end): its type, size and data; `at` moves past it.
-    struct Tag {
-        std::uint32_t type = 0, bytes = 0;
-        long long data = 0;
-    };
-    auto subElement = [&](long long& at, long long end, Tag& tag) {
-        std::uint32_t first = 0;
-        if (!word(at, first)) return false;
-        if (first >> 16) {  // the small format: type, size and up to four bytes in one word pair
-            tag = Tag{first & 0xFFFFu, first >> 16, at + 4};
-            at += 8;
-        } else {
-            if (!word(at + 4, tag.bytes)) return false;
-            tag.type = first;
-            tag.data = at + 8;
-            at += 8 + (static_cast<long long>(tag.bytes) + 7) / 8 * 8;
-        }
-        return tag.data + tag.bytes <= end;
-    };
+    // A matrix's head: its flags, dimensions, name and its data's tag.
+    constexpr std::size_t kHeadRoom = 4096;
+    std::string chunk;
     for (long long at = 128; at < size;) {
-        std::uint32_t type = 0, bytes = 0;
-        if (!word(at, type) || !word(at + 4, bytes)) {
+        unsigned char tag[8];
+        if (std::fseek(file, static_cast<long>(at), SEEK_SET) != 0 ||
+            std::fread(tag, 1, sizeof tag, file) != sizeof tag) {
             found.withinFile = false;
             return found;
         }
+        const std::uint32_t type = Word(tag, little), bytes = Word(tag + 4, little);
         const long long content = at + 8;
         at = content + static_cast<long long>(bytes);
         if (at > size) {
@@ -321,19 +354,24 @@ FileElements ScanElements(std::FILE* file) {
         }
         // Compressed elements (type 15) are not padded to eight bytes.
         if (type != 15) at = (at + 7) / 8 * 8;
-        if (type != 14) continue;  // a matrix, uncompressed: its flags, dimensions, name, data
-        long long inner = content;
-        Tag flags, dims, name, data;
-        if (!subElement(inner, content + bytes, flags) || !subElement(inner, content + bytes, dims) ||
-            !subElement(inner, content + bytes, name) || name.bytes > 4096 ||
-            !subElement(inner, content + bytes, data))
-            continue;
-        std::string label(name.bytes, '\0');
-        if (std::fseek(file, static_cast<long>(name.data), SEEK_SET) != 0 ||
-            std::fread(label.data(), 1, label.size(), file) != label.size())
-            continue;
-        const std::uint64_t each = StoredSize(data.type);
-        found.stored.emplace(std::move(label), each ? data.bytes / each : 0);
+        if (type != 14 && type != 15) continue;
+        chunk.resize(std::min<std::size_t>(bytes, type == 15 ? 4 * kHeadRoom : kHeadRoom));
+        if (std::fread(chunk.data(), 1, chunk.size(), file) != chunk.size()) continue;
+        std::string inflated;
+        std::string_view matrix = chunk;
+        std::uint64_t matrixBytes = bytes;
+        if (type == 15) {  // a compressed matrix element, tag included
+            inflated = InflateHead(chunk, kHeadRoom);
+            if (inflated.size() < 8 || Word(reinterpret_cast<const unsigned char*>(inflated.data()),
+                                            little) != 14)
+                continue;
+            matrixBytes = Word(reinterpret_cast<const unsigned char*>(inflated.data()) + 4, little);
+            matrix = std::string_view(inflated).substr(8);
+        }
+        std::string name;
+        std::uint64_t stored = 0;
+        if (!MatrixData(matrix, matrixBytes, little, name, stored)) continue;
+        found.stored.emplace(std::move(name), stored);
     }
     return found;
 }
@@ -341,15 +379,22 @@ FileElements ScanElements(std::FILE* file) {
 // Why the data of a numeric variable of `count` elements are not all in the file, or empty.
 std::string DataMissing(const FileElements& elements, const matvar_t& var, std::uint64_t count) {
     if (!elements.version5) return {};
-    // zlib inflates a byte to at most 1032, and an element takes at least one byte.
-    constexpr std::uint64_t kMostInflated = 1032;
-    if (var.compression != MAT_COMPRESSION_NONE)
-        return count / kMostInflated > static_cast<std::uint64_t>(elements.bytes)
-                   ? "more data than the file can hold"
-                   : std::string();
     const auto stored = elements.stored.find(std::string_view(var.name ? var.name : ""));
-    if (stored == elements.stored.end() || stored->second < count) return "its data not all in the file";
+    if (stored == elements.stored.end() || stored->second < count)
+        return "its data not all in the file";
     return {};
+}
+
+// Reads the data of variable `name`; null when matio cannot or the data are not all there.
+VarPtr ReadData(mat_t* mat, const std::string& name) {
+    const int problems = g_matProblems;
+    VarPtr var(Matio().Mat_VarRead(mat, name.c_str()));
+    if (g_matProblems != problems) return nullptr;
+    if (!var || !var->data || !NotNumeric(*var).empty()) return nullptr;
+    const std::size_t count = var->dims[0] * var->dims[1];
+    if (var->dims[1] != 0 && count / var->dims[1] != var->dims[0]) return nullptr;
+    if (var->nbytes < count * ElementSize(var->class_type)) return nullptr;
+    return var;
 }
 
 // What the variables of the file give.
@@ -427,7 +472,7 @@ RecordingResult ReadMatRecording(std::FILE* data, const std::string& path,
     if (!elements.withinFile) return refuse("the file is shorter than its contents say");
     std::lock_guard<std::mutex> hold(g_matLock);
     if (!Matio().error.empty()) return refuse(Matio().error);
-    Matio().Mat_LogInitFunc("tavrel", Quiet);
+    Matio().Mat_LogInitFunc("tavrel", CountProblems);
     MatPtr mat(Matio().Mat_Open(DescriptorPath(data, path).c_str(), MAT_ACC_RDONLY));
     if (!mat) return refuse("matio cannot open it (a damaged header or an unknown version)");
 

@@ -545,6 +545,25 @@ TEST(MatReading, DamagedFilesAreRefused) {
         EXPECT_NE(read.Error().reason.find("x (its data not all in the file)"), std::string::npos)
             << read.Error().reason;
     }
+    // A compressed variable whose stream ends before its data do (the element cut with it).
+    std::vector<double> varied(5000);
+    for (std::size_t i = 0; i < varied.size(); ++i)
+        varied[i] = std::sin(static_cast<double>(i));
+    mat_t* mat = Mat_CreateVer(dir.File("z.mat").c_str(), nullptr, MAT_FT_MAT5);
+    std::size_t dims[2] = {varied.size(), 1};
+    matvar_t* var = Mat_VarCreate("x", MAT_C_DOUBLE, MAT_T_DOUBLE, 2, dims, varied.data(), 0);
+    Mat_VarWrite(mat, var, MAT_COMPRESSION_ZLIB);
+    Mat_VarFree(var);
+    Mat_Close(mat);
+    std::string cut = test::ReadFileBytes(dir.File("z.mat"));
+    ASSERT_TRUE(Read(dir.File("z.mat")));
+    std::uint32_t element = 0;
+    std::memcpy(&element, cut.data() + 132, 4);
+    ASSERT_EQ(cut[128], 15);  // compressed
+    element /= 2;
+    std::memcpy(cut.data() + 132, &element, 4);
+    cut.resize(136 + element);
+    EXPECT_FALSE(Read(dir.Write("cut-stream.mat", cut)));
 
     // A rate the program cannot represent is refused with it; one that is not whole is noted.
     for (double rate : {0.5, 200000.0, 512.5}) {
