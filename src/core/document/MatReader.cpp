@@ -7,6 +7,8 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
+#include <functional>
 #include <limits>
 #include <map>
 #include <memory>
@@ -232,6 +234,7 @@ VarPtr InPlaceInfo(mat_t* mat, const std::string& name) {
 // whatever follows; and it reserves storage for the dimensions before reading.
 struct FileElements {
     bool withinFile = true;  // every top-level element lies within the file
+    bool whole = true;       // every matrix element holds what its tags promise
     bool version5 = false;   // a version 5 file (7.3 is an HDF5 file, checked by the HDF5 library)
     long long bytes = 0;     // the file's size
     // The elements stored in each variable's data, by name (compressed or not).
@@ -268,51 +271,144 @@ std::uint32_t Word(const unsigned char* at, bool little) {
                         static_cast<std::uint32_t>(at[0]) << 24;
 }
 
-// The name of a matrix element's variable and the number of elements its data hold, from the
-// element's first bytes `head` (the whole element is `bytes` long); false when the head does not
-// reach the data's tag.
-bool MatrixData(std::string_view head, std::uint64_t bytes, bool little, std::string& name,
-                std::uint64_t& stored) {
-    const auto* data = reinterpret_cast<const unsigned char*>(head.data());
-    std::uint64_t at = 0;
-    // Flags, dimensions, name and data, each a sub-element; small ones in a single word pair.
-    std::uint64_t type = 0, size = 0, start = 0;
-    for (int k = 0; k < 4; ++k) {
-        if (at + 8 > head.size()) return false;
-        const std::uint32_t first = Word(data + at, little);
-        if (first >> 16) {
-            type = first & 0xFFFFu;
-            size = first >> 16;
-            start = at + 4;
-            at += 8;
-        } else {
-            type = first;
-            size = Word(data + at + 4, little);
-            start = at + 8;
-            at = start + (size + 7) / 8 * 8;
+// Checks a matrix element of a version 5 file before matio reads it: matio reserves storage for
+// what the element's tags promise (a name, the cells of a cell array, a structure's fields) before
+// it finds that the element does not hold them. Every part must lie within its element, nested
+// elements too.
+class MatrixCheck {
+  public:
+    // Reads `n` bytes at `at` of the element's content; false beyond what is there.
+    using Read = std::function<bool(std::uint64_t at, void* out, std::size_t n)>;
+
+    MatrixCheck(Read read, bool little) : m_read(std::move(read)), m_little(little) {}
+
+    // Whether the matrix whose content is [from, end) is whole; for the top level, its name and
+    // the number of elements its data hold.
+    bool Check(std::uint64_t from, std::uint64_t end, int depth, std::string* name = nullptr,
+               std::uint64_t* stored = nullptr) {
+        if (from == end) return true;  // an empty matrix (an empty cell)
+        if (depth > kDeepest) return false;
+        std::uint64_t at = from;
+        Tag flags, dims, label;
+        std::uint32_t flagWord = 0;
+        if (!Sub(at, end, flags) || flags.size < 8 || !Word32(flags.data, flagWord))
+            return false;
+        const unsigned type = flagWord & 0xFFu;
+        const bool complex = flagWord & 0x800u;
+        // Classes of other layouts (function handles, MATLAB's own objects) matio leaves aside.
+        if (type < 1 || type > 15) return true;
+        if (!Sub(at, end, dims) || dims.size > 4 * kRankLimit || !Sub(at, end, label) ||
+            label.size > kNameLimit)
+            return false;
+        std::uint64_t count = 1;
+        for (std::uint64_t d = 0; d < dims.size / 4; ++d) {
+            std::uint32_t extent = 0;
+            if (!Word32(dims.data + 4 * d, extent)) return false;
+            if (extent != 0 && count > kMostElements / extent) return false;
+            count *= extent;
         }
-        if (start + size > bytes) return false;
-        if (k == 2) {
-            if (start + size > head.size()) return false;
-            name.assign(head.substr(start, size));
+        if (name) {
+            name->assign(label.size, '\0');
+            if (!m_read(label.data, name->data(), label.size)) return false;
+        }
+        Tag part;
+        switch (type) {
+            case 1:  // a cell array: a matrix element per cell
+                return Nested(at, end, count, depth);
+            case 3:  // an object: its class name, then as a structure
+                if (!Sub(at, end, part)) return false;
+                [[fallthrough]];
+            case 2: {  // a structure: the length of a field name, the names, a matrix per field
+                Tag length, names;
+                std::uint32_t each = 0;
+                if (!Sub(at, end, length) || length.size < 4 || !Word32(length.data, each) ||
+                    !Sub(at, end, names))
+                    return false;
+                const std::uint64_t fields = each ? names.size / each : 0;
+                if (fields != 0 && count > kMostElements / fields) return false;
+                return Nested(at, end, count * fields, depth);
+            }
+            case 5:  // sparse: row indices, column starts, values
+                return Sub(at, end, part) && Sub(at, end, part) && Sub(at, end, part) &&
+                       (!complex || Sub(at, end, part));
+            default: {  // numbers or characters: the values, real then imaginary
+                if (!Sub(at, end, part)) return false;
+                if (stored) {
+                    const std::uint64_t each = StoredSize(part.type);
+                    *stored = each ? part.size / each : 0;
+                }
+                return !complex || Sub(at, end, part);
+            }
         }
     }
-    const std::uint64_t each = StoredSize(static_cast<std::uint32_t>(type));
-    stored = each ? size / each : 0;
-    return true;
-}
 
-// The first bytes of a compressed element's content (at most `room`), inflated.
-std::string InflateHead(std::string_view compressed, std::size_t room) {
-    std::string out(room, '\0');
+  private:
+    static constexpr int kDeepest = 32;
+    static constexpr std::uint64_t kRankLimit = 64;
+    static constexpr std::uint64_t kNameLimit = 4096;
+    static constexpr std::uint64_t kMostElements = std::uint64_t{1} << 48;
+
+    struct Tag {
+        std::uint32_t type = 0;
+        std::uint64_t size = 0, data = 0;
+    };
+
+    bool Word32(std::uint64_t at, std::uint32_t& value) {
+        unsigned char b[4];
+        if (!m_read(at, b, sizeof b)) return false;
+        value = Word(b, m_little);
+        return true;
+    }
+
+    // The sub-element at `at`, which must lie before `end`; `at` moves past it. Small ones keep
+    // their type, size and up to four bytes in one word pair.
+    bool Sub(std::uint64_t& at, std::uint64_t end, Tag& tag) {
+        std::uint32_t first = 0, second = 0;
+        if (at + 8 > end || !Word32(at, first) || !Word32(at + 4, second)) return false;
+        if (first >> 16) {
+            tag = Tag{first & 0xFFFFu, first >> 16, at + 4};
+            at += 8;
+            return tag.size <= 4;
+        }
+        tag = Tag{first, second, at + 8};
+        at = tag.data + (tag.size + 7) / 8 * 8;
+        return tag.data + tag.size <= end;
+    }
+
+    // `count` matrix elements one after another from `at`, each checked.
+    bool Nested(std::uint64_t at, std::uint64_t end, std::uint64_t count, int depth) {
+        if (count > (end - at) / 8) return false;
+        for (std::uint64_t k = 0; k < count; ++k) {
+            std::uint32_t type = 0, size = 0;
+            if (at + 8 > end || !Word32(at, type) || !Word32(at + 4, size) || type != 14 ||
+                at + 8 + size > end || !Check(at + 8, at + 8 + size, depth + 1))
+                return false;
+            at += 8 + (std::uint64_t{size} + 7) / 8 * 8;
+        }
+        return true;
+    }
+
+    Read m_read;
+    bool m_little;
+};
+
+// A compressed element's content `compressed`, inflated to at most `most` bytes.
+std::string Inflate(std::string_view compressed, std::size_t most) {
+    std::string out;
     z_stream stream{};
-    if (inflateInit(&stream) != Z_OK) return {};
+    if (inflateInit(&stream) != Z_OK) return out;
     stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(compressed.data()));
     stream.avail_in = static_cast<uInt>(compressed.size());
-    stream.next_out = reinterpret_cast<Bytef*>(out.data());
-    stream.avail_out = static_cast<uInt>(out.size());
-    inflate(&stream, Z_SYNC_FLUSH);
-    out.resize(out.size() - stream.avail_out);
+    int status = Z_OK;
+    while (status == Z_OK && out.size() < most) {
+        const std::size_t done = out.size();
+        out.resize(std::min(most, std::max<std::size_t>(2 * done, 4096)));
+        stream.next_out = reinterpret_cast<Bytef*>(out.data() + done);
+        stream.avail_out = static_cast<uInt>(out.size() - done);
+        status = inflate(&stream, Z_SYNC_FLUSH);
+        out.resize(out.size() - stream.avail_out);
+        if (status == Z_BUF_ERROR && stream.avail_in == 0) break;
+    }
     inflateEnd(&stream);
     return out;
 }
@@ -335,13 +431,17 @@ FileElements ScanElements(std::FILE* file) {
     }
     const long long size = std::ftell(file);
     found.bytes = size;
-    // A matrix's head: its flags, dimensions, name and its data's tag.
-    constexpr std::size_t kHeadRoom = 4096;
-    std::string chunk;
+    auto readFile = [file, size](long long at, void* out, std::size_t n) {
+        return at >= 0 && at + static_cast<long long>(n) <= size &&
+               std::fseek(file, static_cast<long>(at), SEEK_SET) == 0 &&
+               std::fread(out, 1, n, file) == n;
+    };
+    // zlib inflates a byte to at most 1032.
+    constexpr std::uint64_t kMostInflated = 1032;
+    std::string compressed;
     for (long long at = 128; at < size;) {
         unsigned char tag[8];
-        if (std::fseek(file, static_cast<long>(at), SEEK_SET) != 0 ||
-            std::fread(tag, 1, sizeof tag, file) != sizeof tag) {
+        if (!readFile(at, tag, sizeof tag)) {
             found.withinFile = false;
             return found;
         }
@@ -354,23 +454,50 @@ FileElements ScanElements(std::FILE* file) {
         }
         // Compressed elements (type 15) are not padded to eight bytes.
         if (type != 15) at = (at + 7) / 8 * 8;
-        if (type != 14 && type != 15) continue;
-        chunk.resize(std::min<std::size_t>(bytes, type == 15 ? 4 * kHeadRoom : kHeadRoom));
-        if (std::fread(chunk.data(), 1, chunk.size(), file) != chunk.size()) continue;
-        std::string inflated;
-        std::string_view matrix = chunk;
-        std::uint64_t matrixBytes = bytes;
-        if (type == 15) {  // a compressed matrix element, tag included
-            inflated = InflateHead(chunk, kHeadRoom);
-            if (inflated.size() < 8 || Word(reinterpret_cast<const unsigned char*>(inflated.data()),
-                                            little) != 14)
-                continue;
-            matrixBytes = Word(reinterpret_cast<const unsigned char*>(inflated.data()) + 4, little);
-            matrix = std::string_view(inflated).substr(8);
-        }
         std::string name;
         std::uint64_t stored = 0;
-        if (!MatrixData(matrix, matrixBytes, little, name, stored)) continue;
+        if (type == 14) {
+            MatrixCheck check(
+                [&](std::uint64_t from, void* out, std::size_t n) {
+                    return readFile(content + static_cast<long long>(from), out, n);
+                },
+                little);
+            found.whole = found.whole && check.Check(0, bytes, 0, &name, &stored);
+        } else if (type == 15) {
+            // The matrix's tag and content, inflated whole for what nests matrices (cells,
+            // structures, objects), its head otherwise.
+            compressed.resize(bytes);
+            if (!readFile(content, compressed.data(), compressed.size())) {
+                found.withinFile = false;
+                return found;
+            }
+            std::string inflated = Inflate(compressed, 4096);
+            std::uint32_t inner = 0, flags = 0;
+            if (inflated.size() >= 24) {
+                inner = Word(reinterpret_cast<const unsigned char*>(inflated.data()) + 4, little);
+                flags = Word(reinterpret_cast<const unsigned char*>(inflated.data()) + 16, little);
+            }
+            const unsigned matrixClass = flags & 0xFFu;
+            if (matrixClass >= 1 && matrixClass <= 3)
+                inflated = Inflate(compressed, static_cast<std::size_t>(std::min<std::uint64_t>(
+                                                   std::uint64_t{inner} + 8, kMostInflated * bytes)));
+            const std::string_view view(inflated);
+            MatrixCheck check(
+                [view](std::uint64_t from, void* out, std::size_t n) {
+                    if (from + 8 + n > view.size()) return false;
+                    std::memcpy(out, view.data() + 8 + from, n);
+                    return true;
+                },
+                little);
+            found.whole = found.whole && inflated.size() >= 8 &&
+                          Word(reinterpret_cast<const unsigned char*>(inflated.data()), little) ==
+                              14 &&
+                          inner <= kMostInflated * bytes &&
+                          check.Check(0, inner, 0, &name, &stored);
+        } else {
+            continue;
+        }
+        if (!found.whole) return found;
         found.stored.emplace(std::move(name), stored);
     }
     return found;
@@ -470,6 +597,7 @@ RecordingResult ReadMatRecording(std::FILE* data, const std::string& path,
     };
     const FileElements elements = ScanElements(data);
     if (!elements.withinFile) return refuse("the file is shorter than its contents say");
+    if (!elements.whole) return refuse("a variable is damaged (its parts do not fit in it)");
     std::lock_guard<std::mutex> hold(g_matLock);
     if (!Matio().error.empty()) return refuse(Matio().error);
     Matio().Mat_LogInitFunc("tavrel", CountProblems);

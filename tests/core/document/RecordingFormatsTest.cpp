@@ -545,6 +545,18 @@ TEST(MatReading, DamagedFilesAreRefused) {
         EXPECT_NE(read.Error().reason.find("x (its data not all in the file)"), std::string::npos)
             << read.Error().reason;
     }
+    // A name whose tag promises 4 GB, and a cell array of two billion cells, are refused before
+    // matio reserves storage for them.
+    std::string named = bytes;
+    ASSERT_EQ(named.compare(168, 5, std::string("\1\0\1\0x", 5)), 0);  // the name, small
+    named.replace(168, 8, std::string("\1\0\0\0\1\0\0\xff", 8));
+    EXPECT_FALSE(Read(dir.Write("named.mat", named)));
+    std::string cells = bytes;
+    cells[144] = 1;  // the class: a cell array
+    const std::int32_t many = 0x7FFFFFF0;
+    std::memcpy(cells.data() + 160, &many, 4);
+    EXPECT_FALSE(Read(dir.Write("cells.mat", cells)));
+
     // A compressed variable whose stream ends before its data do (the element cut with it).
     std::vector<double> varied(5000);
     for (std::size_t i = 0; i < varied.size(); ++i)
