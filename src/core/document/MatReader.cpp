@@ -291,15 +291,20 @@ class MatrixCheck {
         std::uint64_t at = from;
         Tag flags, dims, label;
         std::uint32_t flagWord = 0;
-        if (!Sub(at, end, flags) || flags.size < 8 || !Word32(flags.data, flagWord))
+        if (!Sub(at, end, flags) || flags.size != 8 || !Word32(flags.data, flagWord) ||
+            !Sub(at, end, dims) || dims.size > 4 * kRankLimit || !Sub(at, end, label) ||
+            label.size > kNameLimit)
             return false;
         const unsigned type = flagWord & 0xFFu;
         const bool complex = flagWord & 0x800u;
-        // Classes of other layouts (function handles, MATLAB's own objects) matio leaves aside.
-        if (type < 1 || type > 15) return true;
-        if (!Sub(at, end, dims) || dims.size > 4 * kRankLimit || !Sub(at, end, label) ||
-            label.size > kNameLimit)
-            return false;
+        Tag part;
+        if (type < 1 || type > 15) {
+            // Classes of other layouts (function handles, MATLAB's own objects): each of their
+            // parts within the element.
+            while (at < end)
+                if (!Sub(at, end, part)) return false;
+            return true;
+        }
         std::uint64_t count = 1;
         for (std::uint64_t d = 0; d < dims.size / 4; ++d) {
             std::uint32_t extent = 0;
@@ -311,7 +316,6 @@ class MatrixCheck {
             name->assign(label.size, '\0');
             if (!m_read(label.data, name->data(), label.size)) return false;
         }
-        Tag part;
         switch (type) {
             case 1:  // a cell array: a matrix element per cell
                 return Nested(at, end, count, depth);
