@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 #include <mutex>
 #include <new>
 #include <optional>
@@ -439,15 +440,20 @@ std::optional<RecordingResult> ReadBiosigRecording(std::FILE* data, const std::s
                                       std::string(Biosig().GetFileTypeString(hdr->TYPE)) +
                                       " data"));
 
-    // A GDF header that promises more records than the file holds would have storage reserved
-    // for all of them before the reading finds the file short.
+    // A header that promises more records than the file holds would have storage reserved for
+    // all of them before the reading finds the file short. GDF and CFWB files hold their
+    // records of bpb bytes after the header: a record of no bytes holds no samples either.
     struct stat status {};
-    if (hdr->TYPE == GDF && hdr->FILE.COMPRESSION == 0 && hdr->AS.bpb > 0 &&
+    if ((hdr->TYPE == GDF || hdr->TYPE == CFWB) && hdr->FILE.COMPRESSION == 0 && hdr->NRec > 0 &&
         ::fstat(fileno(data), &status) == 0 &&
-        (status.st_size < static_cast<off_t>(hdr->HeadLen) ||
+        (hdr->AS.bpb <= 0 || status.st_size < static_cast<off_t>(hdr->HeadLen) ||
          static_cast<std::uint64_t>(hdr->NRec) >
-             static_cast<std::uint64_t>(status.st_size - hdr->HeadLen) / hdr->AS.bpb))
+             static_cast<std::uint64_t>(status.st_size - hdr->HeadLen) /
+                 static_cast<std::uint64_t>(hdr->AS.bpb)))
         return RecordingResult(Refuse("BioSig: the file is shorter than its header says"));
+    if (static_cast<std::uint64_t>(hdr->NRec) >
+        static_cast<std::uint64_t>(std::numeric_limits<long long>::max()) / hdr->SPR)
+        return RecordingResult(Refuse("BioSig: the header promises more samples than can be read"));
 
     // The data channels in file order (BioSig switches off what is not one).
     std::vector<SourceChannel> channels;

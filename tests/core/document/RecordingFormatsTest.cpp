@@ -334,6 +334,19 @@ TEST(GdfReading, HostileHeadersAreLeftToBiosigOrRefused) {
     EXPECT_TRUE(leftToBiosig(patched(good.size() - 12, std::string(4, '\0'))));       // event at 0
     EXPECT_TRUE(leftToBiosig(dir.Write("cut.gdf", good.substr(0, good.size() - 21))));
     EXPECT_FALSE(leftToBiosig(dir.Write("good.gdf", good)));
+
+    // Channels of no samples per record make records of no bytes, which hold nothing however
+    // many the header promises: refused before storage is reserved for them.
+    std::string empty = GdfFile({{3, -32768, 32767}, {5, -10, 10}}, 10, "");
+    empty.replace(236, records.size(), records);
+    empty.replace(256 + 216 * 2, 8, std::string(8, '\0'));
+    std::uint16_t blocks = 0;
+    std::memcpy(&blocks, empty.data() + 184, 2);
+    empty.resize(256u * blocks);  // the header alone
+    RecordingResult read = Read(dir.Write("empty.gdf", empty));
+    ASSERT_FALSE(read);
+    EXPECT_NE(read.Error().reason.find("shorter than its header says"), std::string::npos)
+        << read.Error().reason;
 }
 
 // A BrainVision recording of two channels (the second at half the resolution) and its markers.
