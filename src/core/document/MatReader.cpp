@@ -236,7 +236,6 @@ struct FileElements {
     bool withinFile = true;  // every top-level element lies within the file
     bool whole = true;       // every matrix element holds what its tags promise
     bool version5 = false;   // a version 5 file (7.3 is an HDF5 file, checked by the HDF5 library)
-    long long bytes = 0;     // the file's size
     // The elements stored in each variable's data, by name (compressed or not).
     std::map<std::string, std::uint64_t, std::less<>> stored;
 };
@@ -434,7 +433,6 @@ FileElements ScanElements(std::FILE* file) {
         return found;
     }
     const long long size = std::ftell(file);
-    found.bytes = size;
     auto readFile = [file, size](long long at, void* out, std::size_t n) {
         return at >= 0 && at + static_cast<long long>(n) <= size &&
                std::fseek(file, static_cast<long>(at), SEEK_SET) == 0 &&
@@ -466,25 +464,33 @@ FileElements ScanElements(std::FILE* file) {
                     return readFile(content + static_cast<long long>(from), out, n);
                 },
                 little);
-            found.whole = found.whole && check.Check(0, bytes, 0, &name, &stored);
+            found.whole = check.Check(0, bytes, 0, &name, &stored);
         } else if (type == 15) {
             // The matrix's tag and content, inflated whole for what nests matrices (cells,
-            // structures, objects), its head otherwise.
-            compressed.resize(bytes);
-            if (!readFile(content, compressed.data(), compressed.size())) {
-                found.withinFile = false;
-                return found;
-            }
-            std::string inflated = Inflate(compressed, 4096);
+            // structures, objects), its head otherwise: for a head, only the first compressed
+            // bytes are read (matio reads the data themselves later).
+            constexpr std::size_t kHeadRoom = 4096;
+            compressed.resize(std::min<std::size_t>(bytes, 4 * kHeadRoom));
+            std::string inflated;
             std::uint32_t inner = 0, flags = 0;
-            if (inflated.size() >= 24) {
-                inner = Word(reinterpret_cast<const unsigned char*>(inflated.data()) + 4, little);
-                flags = Word(reinterpret_cast<const unsigned char*>(inflated.data()) + 16, little);
+            if (readFile(content, compressed.data(), compressed.size())) {
+                inflated = Inflate(compressed, kHeadRoom);
+                if (inflated.size() >= 24) {
+                    const auto* head = reinterpret_cast<const unsigned char*>(inflated.data());
+                    inner = Word(head + 4, little);
+                    flags = Word(head + 16, little);
+                }
             }
             const unsigned matrixClass = flags & 0xFFu;
-            if (matrixClass >= 1 && matrixClass <= 3)
+            if (matrixClass >= 1 && matrixClass <= 3) {
+                compressed.resize(bytes);
+                if (!readFile(content, compressed.data(), compressed.size())) {
+                    found.withinFile = false;
+                    return found;
+                }
                 inflated = Inflate(compressed, static_cast<std::size_t>(std::min<std::uint64_t>(
                                                    std::uint64_t{inner} + 8, kMostInflated * bytes)));
+            }
             const std::string_view view(inflated);
             MatrixCheck check(
                 [view](std::uint64_t from, void* out, std::size_t n) {
@@ -493,7 +499,7 @@ FileElements ScanElements(std::FILE* file) {
                     return true;
                 },
                 little);
-            found.whole = found.whole && inflated.size() >= 8 &&
+            found.whole = inflated.size() >= 8 &&
                           Word(reinterpret_cast<const unsigned char*>(inflated.data()), little) ==
                               14 &&
                           inner <= kMostInflated * bytes &&

@@ -3,7 +3,8 @@
 //
 // Bytes that are not valid CP932 are carried through UTF-8 as the code points U+DC80..U+DCFF (one
 // per byte, the "surrogate escape" scheme), so any byte string read from a document is written
-// back byte-exact.
+// back byte-exact. So is the first byte of a character that CP932 would write back with its other
+// code (the NEC selection of IBM extensions, a few NEC symbols).
 #pragma once
 
 #include <optional>
