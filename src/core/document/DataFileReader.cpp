@@ -379,7 +379,7 @@ DataFileReader DataFileReader::PieceReader(std::vector<std::vector<double>>& col
     return reader;
 }
 
-void DataFileReader::JoinPieces(std::span<const PieceBuffer> pieces, int direct) {
+void DataFileReader::JoinPieces(std::span<PieceBuffer> pieces, int direct, bool release) {
     const auto count = static_cast<int>(pieces.size());
     // Column by column side by side (each column's new storage is touched by one thread).
     if (count > (direct >= 0 && direct < count ? 1 : 0)) {
@@ -387,9 +387,10 @@ void DataFileReader::JoinPieces(std::span<const PieceBuffer> pieces, int direct)
             std::vector<double>& to = m_columns[static_cast<std::size_t>(k)];
             for (int i = 0; i < count; ++i) {
                 if (i == direct) continue;
-                const std::vector<double>& from =
+                std::vector<double>& from =
                     pieces[static_cast<std::size_t>(i)].columns[static_cast<std::size_t>(k)];
                 to.insert(to.end(), from.begin(), from.end());
+                if (release) std::vector<double>().swap(from);
             }
         });
     }
@@ -503,7 +504,7 @@ bool DataFileReader::FeedLines(const char* data, std::size_t size, int pieces,
         m_stopped = true;
         return false;
     }
-    JoinPieces(std::span(m_pieces).first(static_cast<std::size_t>(count)), direct);
+    JoinPieces(std::span(m_pieces).first(static_cast<std::size_t>(count)), direct, false);
     return !m_stopped;
 }
 
@@ -610,9 +611,10 @@ std::optional<std::int64_t> DataFileReader::FeedInParts(std::int64_t length, int
     const int count = static_cast<int>(cuts.size()) - 1;
 
     // The first part is read straight into the columns, the others into buffers of their own,
-    // appended in order afterwards. The buffers are freed after the reading rather than kept for
-    // the next: the system hands their memory, already touched, to whatever is allocated next
-    // (the chains' outputs), which costs less than fresh memory.
+    // appended in order afterwards. Each buffer column is freed as soon as it was appended rather
+    // than kept for the next reading: the system hands its memory, already touched, to the
+    // columns' storage appended next and to the chains' outputs, which costs far less than fresh
+    // memory, and the reading needs little more memory at its peak than the columns themselves.
     std::vector<PieceBuffer> pieces(static_cast<std::size_t>(count));
     std::vector<char> whole(static_cast<std::size_t>(count), 0);
     ParallelFor(count, [&](int i) {
@@ -646,8 +648,9 @@ std::optional<std::int64_t> DataFileReader::FeedInParts(std::int64_t length, int
     int kept = 1;
     while (kept < count && whole[static_cast<std::size_t>(kept) - 1])
         ++kept;
-    // The first part was read straight into the columns.
-    JoinPieces(std::span(pieces).first(static_cast<std::size_t>(kept)), 0);
+    // The first part was read straight into the columns; the others' buffers go as they are
+    // joined.
+    JoinPieces(std::span(pieces).first(static_cast<std::size_t>(kept)), 0, true);
     if (!whole[static_cast<std::size_t>(kept) - 1]) {
         Finish();
         return std::nullopt;
@@ -767,6 +770,7 @@ void ReadCsvFile(std::FILE* file, std::int64_t length, const ReadOptions& option
         // Without a progress to step line by line, a regular file is read in one large part per
         // thread; what the parts leave (the start when no parts fit, the end) is read below.
         bool over = false;
+        std::int64_t left = length;  // bytes still to read, as far as the length tells
         struct stat status {};
         const int fd = ::fileno(file);
         if (threads > 1 && !progress && ::fstat(fd, &status) == 0 && S_ISREG(status.st_mode)) {
@@ -776,14 +780,18 @@ void ReadCsvFile(std::FILE* file, std::int64_t length, const ReadOptions& option
                                        return ReadAtOffset(fd, offset, into, count);
                                    });
             over = !rest || ::fseeko(file, static_cast<off_t>(*rest), SEEK_SET) != 0;
+            if (rest) left = length - *rest;
         }
         if (over) {
             reader.Finish();  // nothing left, or nothing more to read from
-        } else if (threads > 1) {
+        } else if (threads > 1 && left >= kParallelReadBytes) {
             FeedBatches(
                 reader, kPieceBytes * static_cast<std::size_t>(threads), threads,
                 [file](char* into, std::size_t count) { return std::fread(into, 1, count, file); });
         } else {
+            // One thread, or only the end of a text the parts read (at most its last line, unless
+            // the file grew meanwhile): in order, through the thread's chunk, with no batch
+            // buffers to set up for it.
             std::unique_ptr<Chunk> chunk = TakeChunk();
             for (;;) {
                 const std::size_t got = std::fread(chunk->bytes, 1, kChunkBytes, file);
