@@ -2,6 +2,7 @@
 // absolute-scale measuring pass when asked, and the recording's events unless told not to) or the
 // magnifier picture of one channel and sample range, into a PNG, SVG or PDF file.
 #include <QBuffer>
+#include <QGuiApplication>
 #include <QImage>
 #include <QMarginsF>
 #include <QPageSize>
@@ -11,9 +12,9 @@
 #include <array>
 #include <functional>
 
+#include "cli/Batch.h"
 #include "cli/CliSupport.h"
 #include "cli/Commands.h"
-#include "cli/Batch.h"
 #include "cli/DataOptions.h"
 #include "document/BandLayout.h"
 #include "document/KaisekiDoc.h"
@@ -211,6 +212,11 @@ int RunRender(const QStringList& arguments) {
     file.Commit();
     host.Get().FlushWarnings();
     return kExitOk;
+}
+
+std::unique_ptr<QCoreApplication> RenderApplication(int& argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    return std::make_unique<QGuiApplication>(argc, argv);
 }
 
 }  // namespace tavrel::cli

@@ -2,7 +2,6 @@
 // documents and measures recordings without dialogs or a display, for batch work and scripted
 // checks.
 #include <QCoreApplication>
-#include <QGuiApplication>
 #include <QStringList>
 #include <cstdio>
 #include <cstring>
@@ -67,6 +66,7 @@ int main(int argc, char** argv) {
     static char helpOption[] = "--help";
     if (std::strcmp(word, "help") == 0 && argc == 3 && FindCommand(argv[2])) {
         word = argv[2];
+        argv[1] = argv[2];
         argv[2] = helpOption;
     }
     if (std::strcmp(word, "--help") == 0 || std::strcmp(word, "-h") == 0 ||
@@ -83,12 +83,14 @@ int main(int argc, char** argv) {
 
     qInstallMessageHandler(QuietQtMessages);
     InstallEnglishMessages();
-    // Only rendering needs the painting system; it always runs on the offscreen platform, so the
-    // tool needs no display whatever the environment names.
+    // Only rendering needs the painting system.
     std::unique_ptr<QCoreApplication> app;
     if (command == RunRender) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        app = std::make_unique<QGuiApplication>(argc, argv);
+        try {
+            app = RenderApplication(argc, argv);
+        } catch (const CliError& error) {
+            return Fail(error.Status(), error.what());
+        }
     } else {
         app = std::make_unique<QCoreApplication>(argc, argv);
     }

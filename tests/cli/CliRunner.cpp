@@ -83,6 +83,7 @@ CliResult RunCli(const std::vector<std::string>& arguments, const CliEnvironment
         environment.stdoutPath.empty() ? dir.File("stdout") : environment.stdoutPath;
     const std::string errPath = dir.File("stderr");
     std::vector<std::string> args = CliArguments(arguments);
+    if (!environment.program.empty()) args.front() = environment.program;
     std::vector<char*> argv = Argv(args);
 
     // The child's environment is built before the fork: only async-signal-safe calls after it.

@@ -25,6 +25,8 @@ struct CliEnvironment {
     std::string workingDir;
     // Where standard output goes instead of being collected (such as /dev/full).
     std::string stdoutPath;
+    // The program run instead of the built tavrel-cli (a copy of it elsewhere).
+    std::string program;
 };
 
 // Runs tavrel-cli with the arguments (no shell involved) and waits for it.

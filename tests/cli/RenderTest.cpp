@@ -228,6 +228,34 @@ TEST_F(CliRender, FailuresLeaveNoPicture) {
     }
 }
 
+TEST_F(CliRender, RenderRunsTheDrawingProgramBesideTheToolOrFailsClearly) {
+    // An installed tree: the tool in bin, the program that draws in lib/tavrel.
+    namespace fs = std::filesystem;
+    fs::create_directories(dir.File("tree/bin"));
+    fs::create_directories(dir.File("tree/lib/tavrel"));
+    fs::copy_file(TAVREL_CLI, dir.File("tree/bin/tavrel-cli"));
+    test::CliEnvironment installed;
+    installed.program = dir.File("tree/bin/tavrel-cli");
+    const std::string out = dir.File("out.png");
+    const std::vector<std::string> render{"render", doc, "-o", out, "--data", csv};
+
+    auto result = RunCli(render, installed);
+    EXPECT_EQ(result.status, 2);
+    EXPECT_EQ(result.ErrLines(), 1);
+    EXPECT_NE(result.err.find("tavrel-cli-render"), std::string::npos) << result.err;
+    EXPECT_FALSE(fs::exists(out));
+    EXPECT_EQ(RunCli({"info", doc}, installed).status, 0);  // the other commands need nothing
+
+    fs::copy_file(fs::path(TAVREL_CLI).parent_path() / "tavrel-cli-render",
+                  dir.File("tree/lib/tavrel/tavrel-cli-render"));
+    result = RunCli(render, installed);
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(QImage(QString::fromStdString(out)).size(), QSize(770, 2560));
+    result = RunCli({"help", "render"}, installed);
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.out.rfind("Usage: tavrel-cli render", 0), 0u) << result.out;
+}
+
 TEST_F(CliRender, HideEmptyLeavesOutTheBandsWithoutData) {
     // Eight columns of data feed CH1-CH8; CH9-CH16 have nothing to show.
     csv = test::WriteCsv(dir, "eight.csv", 400, 8,

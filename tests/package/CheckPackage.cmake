@@ -36,6 +36,7 @@ list(SORT files)
 set(expected
     ./usr/bin/tavrel
     ./usr/bin/tavrel-cli
+    ./usr/lib/tavrel/tavrel-cli-render
     ./usr/share/applications/tavrel.desktop
     ./usr/share/bash-completion/completions/tavrel-cli
     ./usr/share/doc/tavrel/changelog.gz
