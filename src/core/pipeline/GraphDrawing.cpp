@@ -7,6 +7,7 @@
 // zoom) nor non-finite samples can overflow an int or make a loop run away.
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <string>
 
 #include "pipeline/GraphGeometry.h"
@@ -25,36 +26,115 @@ void DrawLine(Surface* s, int x1, int y1, int x2, int y2) {
     s->LineTo(x2, y2);
 }
 
-// The samples first .. last - 1 of a module's output, placed in a plot.
-struct Trace {
-    const double* data;
-    long long first;
-    long long last;
-    double p;  // pixels per sample
-    double q;  // pixels per unit of value (0 draws a flat trace)
-    // Bounds of a sample's screen offset from the centre line: the rows of the plot rectangle.
-    long long minOffset;
-    long long maxOffset;
-};
-
 // Screen offset of a value from the centre line, -round(q * v) (values above zero go up).
 // An infinite sample (or one far beyond the scale) is drawn to the edge of the plot rectangle,
-// whatever the scale; NaN rounds to 0 and lies on the centre line.
-int SampleOffset(const Trace& t, double v) {
+// whatever the scale; NaN rounds to 0 and lies on the centre line. For all other values the
+// offset never rises (q > 0) or never falls (q < 0) as the value grows.
+int SampleOffset(const WaveTrace& t, double v) {
     if (std::isinf(v)) return static_cast<int>(v > 0 ? t.minOffset : t.maxOffset);
     const long long f = -static_cast<long long>(RoundToInt(t.q * v));
     return static_cast<int>(std::clamp(f, t.minOffset, t.maxOffset));
 }
 
-// Min/max per pixel column over the samples under the clipping box (5 pixels and one sample
-// more on either side), so a partial repaint costs time in proportion to its width.
-void DrawWaveform(Surface* s, const GraphFrame& g, const Trace& t) {
+// The samples [i1, i2) read, as the clipping box asks; i1 > i2 when nothing is under it.
+void ClippedSamples(const Surface* s, const GraphFrame& g, const WaveTrace& t, long long& i1,
+                    long long& i2) {
     const Rect clip = s->GetClipBox();
-    long long i1 = RoundToInt((static_cast<double>(clip.left) - g.x0 - 5) / t.p);
+    i1 = RoundToInt((static_cast<double>(clip.left) - g.x0 - 5) / t.p);
     i1 = std::max(i1 + t.first - 1, t.first);
-    long long i2 = RoundToInt((static_cast<double>(clip.right) - g.x0 + 5) / t.p);
+    i2 = RoundToInt((static_cast<double>(clip.right) - g.x0 + 5) / t.p);
     i2 = std::min(i2 + t.first + 1, t.last);
+}
 
+// Pixel column of sample i; never falls as i grows (p > 0).
+int ColumnOf(const WaveTrace& t, long long i) {
+    return RoundToInt(static_cast<double>(i - t.first) * t.p);
+}
+
+// The first sample after i (below `end`) outside sample i's column x, or `end`: a guess of one
+// column's worth of samples, then doubling steps until past the column, then halving steps. Only
+// ColumnOf decides, so the split is exactly the one sample-by-sample reading makes.
+long long ColumnEnd(const WaveTrace& t, long long i, int x, long long end) {
+    long long inside = i;
+    long long step = 1;
+    if (t.p < 1.0) step = static_cast<long long>(std::min(1.0 / t.p, static_cast<double>(end - i)));
+    step = std::max(step, 1LL);
+    long long outside = end;
+    for (;;) {
+        const long long probe = inside + step;
+        if (probe >= end) break;
+        if (ColumnOf(t, probe) != x) {
+            outside = probe;
+            break;
+        }
+        inside = probe;
+        step *= 2;
+    }
+    while (outside - inside > 1) {
+        const long long middle = inside + (outside - inside) / 2;
+        (ColumnOf(t, middle) == x ? inside : outside) = middle;
+    }
+    return outside;
+}
+
+// What decides the offsets of the samples data[from, to): the smallest and largest finite value
+// (none: low > high), whether any is +infinity, -infinity or NaN. Finite values have offsets
+// that are monotonic in the value, so the extremes of the offsets are among those of these.
+struct ValueExtremes {
+    double low;
+    double high;
+    bool plusInfinity;
+    bool minusInfinity;
+    bool nan;
+};
+ValueExtremes ExtremesOf(const double* data, long long from, long long to) {
+    constexpr double kInf = std::numeric_limits<double>::infinity();
+    // Four running extremes apiece, so the comparisons overlap; NaN fails every comparison.
+    double low[4] = {kInf, kInf, kInf, kInf};
+    double high[4] = {-kInf, -kInf, -kInf, -kInf};
+    bool nan[4] = {false, false, false, false};
+    long long i = from;
+    for (; i + 4 <= to; i += 4) {
+        for (int k = 0; k < 4; ++k) {
+            const double v = data[i + k];
+            low[k] = v < low[k] ? v : low[k];
+            high[k] = v > high[k] ? v : high[k];
+            nan[k] = nan[k] || v != v;
+        }
+    }
+    for (; i < to; ++i) {
+        const double v = data[i];
+        low[0] = v < low[0] ? v : low[0];
+        high[0] = v > high[0] ? v : high[0];
+        nan[0] = nan[0] || v != v;
+    }
+    ValueExtremes e{std::min({low[0], low[1], low[2], low[3]}),
+                    std::max({high[0], high[1], high[2], high[3]}), false, false,
+                    nan[0] || nan[1] || nan[2] || nan[3]};
+    if (e.low > -kInf && e.high < kInf) return e;
+    // An infinity among them (rare): the finite extremes again, apart from it.
+    e.low = kInf;
+    e.high = -kInf;
+    for (i = from; i < to; ++i) {
+        const double v = data[i];
+        if (v == kInf) {
+            e.plusInfinity = true;
+        } else if (v == -kInf) {
+            e.minusInfinity = true;
+        } else {
+            e.low = v < e.low ? v : e.low;
+            e.high = v > e.high ? v : e.high;
+        }
+    }
+    return e;
+}
+
+}  // namespace
+
+void DrawWaveformBySample(Surface* s, const GraphFrame& g, const WaveTrace& t) {
+    long long i1 = 0;
+    long long i2 = 0;
+    ClippedSamples(s, g, t, i1, i2);
     int lastX = -1;
     int prevY = 0;
     int hi = 0;
@@ -84,9 +164,63 @@ void DrawWaveform(Surface* s, const GraphFrame& g, const Trace& t) {
     }
 }
 
+void DrawWaveform(Surface* s, const GraphFrame& g, const WaveTrace& t) {
+    // Columns never fall and start at 0 only with a positive scale; otherwise (a plot of no or
+    // negative width) sample by sample.
+    if (!(t.p > 0.0)) {
+        DrawWaveformBySample(s, g, t);
+        return;
+    }
+    long long i1 = 0;
+    long long i2 = 0;
+    ClippedSamples(s, g, t, i1, i2);
+    if (i1 > i2) return;  // no step at all, not even the flush
+    // The state DrawWaveformBySample has after each column (the first sample's column is never
+    // the -1 it starts with, as samples at or after `first` lie at 0 or to the right).
+    int lastX = -1;
+    int prevY = 0;
+    int hi = 0;
+    int lo = 0;
+    int x = 0;
+    int f = 0;
+    for (long long i = i1; i < i2;) {
+        x = ColumnOf(t, i);
+        const long long end = ColumnEnd(t, i, x, i2);
+        f = SampleOffset(t, t.data[i]);
+        const int columnX = AddCoord(g.x0, lastX);
+        if (hi != lo) DrawLine(s, columnX, AddCoord(g.ym, hi), columnX, AddCoord(g.ym, lo));
+        DrawLine(s, columnX, AddCoord(g.ym, prevY), AddCoord(g.x0, x), AddCoord(g.ym, f));
+        // The column's highest and lowest offsets are those of its extreme values (and 0, the
+        // offset of NaN, if it holds any).
+        const ValueExtremes values = ExtremesOf(t.data, i, end);
+        hi = lo = f;
+        const auto include = [&](int offset) {
+            hi = std::max(hi, offset);
+            lo = std::min(lo, offset);
+        };
+        if (values.low <= values.high) {
+            include(SampleOffset(t, values.low));
+            include(SampleOffset(t, values.high));
+        }
+        constexpr double kInf = std::numeric_limits<double>::infinity();
+        if (values.plusInfinity) include(SampleOffset(t, kInf));
+        if (values.minusInfinity) include(SampleOffset(t, -kInf));
+        if (values.nan) include(0);
+        lastX = x;
+        f = prevY = SampleOffset(t, t.data[end - 1]);
+        i = end;
+    }
+    // The flush of the last column.
+    const int columnX = AddCoord(g.x0, lastX);
+    if (hi != lo) DrawLine(s, columnX, AddCoord(g.ym, hi), columnX, AddCoord(g.ym, lo));
+    DrawLine(s, columnX, AddCoord(g.ym, prevY), AddCoord(g.x0, x), AddCoord(g.ym, f));
+}
+
+namespace {
+
 // Ticks along the bottom of the inner area, labelled with the absolute time in ms; the last
 // label carries the time unit.
-void DrawTimeAxis(Surface* s, const GraphFrame& g, int plotBottom, const Trace& t, int rate,
+void DrawTimeAxis(Surface* s, const GraphFrame& g, int plotBottom, const WaveTrace& t, int rate,
                   int refinements, const std::string& timeUnit) {
     const long long span = TimeSpanMs(rate, t.last - t.first);
     const TimeTicks ticks = ChooseTimeTicks(span, refinements);
@@ -131,7 +265,7 @@ void CModBase::DrawGraph(Surface* surface, const Rect& plot, const DisplayState&
     // place: the scale p below would divide by zero or run backwards.
     if (last <= first) return;
 
-    Trace t;
+    WaveTrace t;
     t.data = m_output.get();
     t.first = first;
     t.last = last;

@@ -27,6 +27,28 @@ GraphFrame MakeGraphFrame(const Rect& plot, int sx, int sy);
 // Sum of two coordinates, saturated to the int range.
 int AddCoord(long long a, long long b);
 
+// The samples first .. last - 1 of a module's output, placed in a plot.
+struct WaveTrace {
+    const double* data = nullptr;
+    long long first = 0;
+    long long last = 0;
+    double p = 0.0;  // pixels per sample
+    double q = 0.0;  // pixels per unit of value (0 draws a flat trace)
+    // Bounds of a sample's screen offset from the centre line: the rows of the plot rectangle.
+    long long minOffset = 0;
+    long long maxOffset = 0;
+};
+// The waveform of a trace over the samples under the surface's clipping box (5 pixels and one
+// sample more on either side), so a partial repaint costs time in proportion to its width: per
+// pixel column a line from the previous column's last sample to the column's first, and a
+// vertical line from its highest to its lowest sample where they differ. DrawWaveformBySample
+// takes the samples one at a time and is the definition. DrawWaveform draws exactly the same
+// lines in the same order, finding where each column's samples end and their extremes in one
+// pass over them (a sample's height is a monotonic function of its value, NaN aside), which on a
+// long output is many times faster; a plot without a positive width goes sample by sample.
+void DrawWaveform(Surface* s, const GraphFrame& g, const WaveTrace& t);
+void DrawWaveformBySample(Surface* s, const GraphFrame& g, const WaveTrace& t);
+
 // Span of n samples in whole milliseconds, round(1000 / rate * n); 0 for a rate <= 0.
 long long TimeSpanMs(int rate, long long n);
 

@@ -4,10 +4,12 @@
 
 #include <cmath>
 #include <limits>
+#include <random>
 #include <string>
 #include <vector>
 
 #include "document/KaisekiDoc.h"
+#include "pipeline/GraphGeometry.h"
 #include "pipeline/ModBase.h"
 #include "platform/RecordingSurface.h"
 
@@ -426,6 +428,50 @@ TEST(GraphDrawing, RepaintVisitsOnlySamplesUnderTheClippingBox) {
     EXPECT_EQ(wave[1].x2, 40 + 495);
     EXPECT_EQ(wave.back().x1, 40 + 605);
     EXPECT_EQ(wave.back().x2, 40 + 605);
+}
+
+TEST(GraphDrawing, WaveformByColumnsDrawsWhatSampleBySampleDraws) {
+    // Long runs per column, one sample per column and several columns per sample; values with
+    // NaN, infinities, plateaus and extremes beyond the plot; scales up, flat and inverted; the
+    // clipping box over everything, over a strip, at the edges and beyond the data.
+    std::mt19937 random(7);
+    std::uniform_real_distribution<double> uniform(-3.0, 3.0);
+    const double inf = std::numeric_limits<double>::infinity();
+    std::vector<double> data(20000);
+    for (std::size_t i = 0; i < data.size(); ++i) {
+        data[i] = std::sin(static_cast<double>(i) / 300.0) + 0.2 * uniform(random);
+        if (i % 997 == 3) data[i] = std::numeric_limits<double>::quiet_NaN();
+        if (i % 1499 == 5) data[i] = i % 2 ? inf : -inf;
+        if (i >= 5000 && i < 5600) data[i] = i < 5300 ? 0.75 : -0.0;
+        if (i % 3001 == 11) data[i] = 1e300;
+    }
+    const GraphFrame g = MakeGraphFrame({0, 0, 1080, 160}, 1, 1);
+    int cases = 0;
+    for (const double p : {1e-9, 0.0137, 0.05, 0.5, 1.0, 1.7, 6.25})
+        for (const double q : {31.0, 0.0, -12.5, 1e10})
+            for (const Rect clip :
+                 {Rect{0, 0, 1080, 160}, Rect{540, 0, 640, 160}, Rect{0, 0, 45, 160},
+                  Rect{1075, 0, 1080, 160}, Rect{-500, 0, -400, 160}})
+                for (const long long first : {0LL, 4321LL}) {
+                    WaveTrace t;
+                    t.data = data.data();
+                    t.first = first;
+                    t.last =
+                        first + std::min<long long>(static_cast<long long>(g.width / p) + 1,
+                                                    static_cast<long long>(data.size()) - first);
+                    t.p = p;
+                    t.q = q;
+                    t.minOffset = -80;
+                    t.maxOffset = 79;
+                    RecordingSurface bySample(clip);
+                    RecordingSurface byColumn(clip);
+                    DrawWaveformBySample(&bySample, g, t);
+                    DrawWaveform(&byColumn, g, t);
+                    ASSERT_EQ(byColumn.Log(), bySample.Log())
+                        << "p " << p << " q " << q << " clip " << clip.left << " first " << first;
+                    cases += bySample.Calls().size() > 2 ? 1 : 0;
+                }
+    EXPECT_GT(cases, 150);  // most cases draw a waveform, not just the flush
 }
 
 // Waveform lines only: the connecting lines and column bars between the zero line and the first
