@@ -345,7 +345,8 @@ def long_recording_lines(results):
         return None
     lines = ["", "## A long recording in the program", "",
              "16 channels, every chain a band-pass, a rectifier and a moving average (N = 100), "
-             "the row limit lifted; milliseconds of processor time per operation.", "",
+             "the row limit lifted; milliseconds of processor time of the calling thread per "
+             "operation, with as many threads as the processor has cores.", "",
              "| Operation | 8192 rows | 1,000,000 rows | Within a 60 Hz frame (16.7 ms) |",
              "|---|---|---|---|"]
     for what, name, frame in LONG_ROWS:
@@ -380,8 +381,9 @@ THREAD_ROWS = [
     ("Absolute display's measuring pass (16 chains)", "BM_MeasuringPass"),
     ("Chains computed for the first paint (16 chains)", "BM_FirstPaintChains"),
     ("The export's lines formatted (no file)", "BM_FormatExport"),
-    ("`tavrel-cli export --jobs N`, through the chains", "BM_CliExportChains"),
-    ("`tavrel-cli export --jobs N`, head-only chains (read + write)", "BM_CliExportHeadOnly"),
+    ("`tavrel-cli export --jobs N` (a new file), through the chains", "BM_CliExportChains"),
+    ("`tavrel-cli export --jobs N` (a new file), head-only chains (read + write)",
+     "BM_CliExportHeadOnly"),
 ]
 THREAD_LONG_ROWS = [
     ("Reading the whole file (through the progress window)", "BM_ReadWholeFile"),
@@ -405,7 +407,8 @@ def threads_lines(out_dir, results):
              "`threads_bench` (16 x 1,000,000 rows, every chain a band-pass, a rectifier and a "
              "moving average of N = 100), the long recording in the program at "
              "`TAVREL_THREADS=1` and `2`, and `bench/export_threads.sh` (the two thread counts "
-             "alternated); where it was run, `bench/export_against_build.sh` (one thread against an "
+             "alternated, writing a new file and replacing the last run's); where it was run, "
+             "`bench/export_against_build.sh` (one thread against an "
              "earlier build, named in `bench/results/threads.md`). What limits each ratio: "
              "`bench/results/threads.md`.", "",
              "| Operation | 1 thread | 2 threads | Ratio |", "|---|---|---|---|"]
