@@ -209,7 +209,9 @@ bool CModBase::ChainNeedsOutput() {
 
 void CModBase::ChainComputeOutput() {
     CModBase* end = ChainEnd(this);
-    if (!end->m_editing) end->DrawOrMeasure([] {});
+    // The whole output's vertical maximum, which drawing it scales to, is measured here too (it
+    // is kept with the output), so that the drawing finds it.
+    if (!end->m_editing) end->DrawOrMeasure([end] { end->MaxAbs(0, end->m_outputCount); });
 }
 
 const DisplayState& DisplayOf(const CModBase& module) {

@@ -89,9 +89,10 @@ class CModBase {
     // Whether drawing or measuring the chain would compute: its end holds no output, or lets go
     // of it after each use (its dialog is open).
     bool ChainNeedsOutput();
-    // Makes the chain's end hold its output, computing it as drawing would, so that a drawing
-    // afterwards (on another thread) computes nothing. A chain whose end's dialog is open is
-    // left alone: its preview computes anew at each drawing.
+    // Makes the chain's end hold its output, computing it as drawing would, and measures the
+    // whole output's vertical maximum, so that a drawing afterwards (on another thread) computes
+    // nothing. A chain whose end's dialog is open is left alone: its preview computes anew at
+    // each drawing.
     void ChainComputeOutput();
 
     virtual int PixelsToRange(Surface* surface, const Rect& plot, const Rect& selection,
