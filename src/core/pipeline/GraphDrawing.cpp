@@ -129,38 +129,49 @@ ValueExtremes ExtremesOf(const double* data, long long from, long long to) {
     return e;
 }
 
-}  // namespace
-
-void DrawWaveformBySample(Surface* s, const GraphFrame& g, const WaveTrace& t) {
-    long long i1 = 0;
-    long long i2 = 0;
-    ClippedSamples(s, g, t, i1, i2);
+// What the waveform drawing carries from column to column: the last column, its highest and
+// lowest offset and its last sample's offset; and the newest sample read.
+struct WavePen {
     int lastX = -1;
     int prevY = 0;
     int hi = 0;
     int lo = 0;
     int x = 0;
     int f = 0;
+    // Ends the last column at the sample (x, f) that starts the next one, or at its own last
+    // sample: its vertical line where its samples differ, then the line on to (x, f).
+    void EndColumn(Surface* s, const GraphFrame& g) const {
+        const int columnX = AddCoord(g.x0, lastX);
+        if (hi != lo) DrawLine(s, columnX, AddCoord(g.ym, hi), columnX, AddCoord(g.ym, lo));
+        DrawLine(s, columnX, AddCoord(g.ym, prevY), AddCoord(g.x0, x), AddCoord(g.ym, f));
+    }
+};
+
+}  // namespace
+
+void DrawWaveformBySample(Surface* s, const GraphFrame& g, const WaveTrace& t) {
+    long long i1 = 0;
+    long long i2 = 0;
+    ClippedSamples(s, g, t, i1, i2);
+    WavePen pen;
     for (long long i = i1; i <= i2; ++i) {
         // The step i = i2 reads nothing: it only flushes the last column.
         const bool read = i < i2;
         if (read) {
-            x = RoundToInt(static_cast<double>(i - t.first) * t.p);
-            f = SampleOffset(t, t.data[i]);
+            pen.x = RoundToInt(static_cast<double>(i - t.first) * t.p);
+            pen.f = SampleOffset(t, t.data[i]);
         }
-        if (read && x == lastX) {
+        if (read && pen.x == pen.lastX) {
             // "F above hi, else F below lo": as lo <= hi always, the two are independent, and
             // without branches the thousands of samples of one column do not stall on them.
-            hi = std::max(hi, f);
-            lo = std::min(lo, f);
+            pen.hi = std::max(pen.hi, pen.f);
+            pen.lo = std::min(pen.lo, pen.f);
         } else {
-            const int columnX = AddCoord(g.x0, lastX);
-            if (hi != lo) DrawLine(s, columnX, AddCoord(g.ym, hi), columnX, AddCoord(g.ym, lo));
-            DrawLine(s, columnX, AddCoord(g.ym, prevY), AddCoord(g.x0, x), AddCoord(g.ym, f));
-            hi = lo = f;
-            lastX = x;
+            pen.EndColumn(s, g);
+            pen.hi = pen.lo = pen.f;
+            pen.lastX = pen.x;
         }
-        prevY = f;
+        pen.prevY = pen.f;
     }
 }
 
@@ -177,26 +188,19 @@ void DrawWaveform(Surface* s, const GraphFrame& g, const WaveTrace& t) {
     if (i1 > i2) return;  // no step at all, not even the flush
     // The state DrawWaveformBySample has after each column (the first sample's column is never
     // the -1 it starts with, as samples at or after `first` lie at 0 or to the right).
-    int lastX = -1;
-    int prevY = 0;
-    int hi = 0;
-    int lo = 0;
-    int x = 0;
-    int f = 0;
+    WavePen pen;
     for (long long i = i1; i < i2;) {
-        x = ColumnOf(t, i);
-        const long long end = ColumnEnd(t, i, x, i2);
-        f = SampleOffset(t, t.data[i]);
-        const int columnX = AddCoord(g.x0, lastX);
-        if (hi != lo) DrawLine(s, columnX, AddCoord(g.ym, hi), columnX, AddCoord(g.ym, lo));
-        DrawLine(s, columnX, AddCoord(g.ym, prevY), AddCoord(g.x0, x), AddCoord(g.ym, f));
+        pen.x = ColumnOf(t, i);
+        const long long end = ColumnEnd(t, i, pen.x, i2);
+        pen.f = SampleOffset(t, t.data[i]);
+        pen.EndColumn(s, g);
         // The column's highest and lowest offsets are those of its extreme values (and 0, the
         // offset of NaN, if it holds any).
         const ValueExtremes values = ExtremesOf(t.data, i, end);
-        hi = lo = f;
-        const auto include = [&](int offset) {
-            hi = std::max(hi, offset);
-            lo = std::min(lo, offset);
+        pen.hi = pen.lo = pen.f;
+        const auto include = [&pen](int offset) {
+            pen.hi = std::max(pen.hi, offset);
+            pen.lo = std::min(pen.lo, offset);
         };
         if (values.low <= values.high) {
             include(SampleOffset(t, values.low));
@@ -206,14 +210,11 @@ void DrawWaveform(Surface* s, const GraphFrame& g, const WaveTrace& t) {
         if (values.plusInfinity) include(SampleOffset(t, kInf));
         if (values.minusInfinity) include(SampleOffset(t, -kInf));
         if (values.nan) include(0);
-        lastX = x;
-        f = prevY = SampleOffset(t, t.data[end - 1]);
+        pen.lastX = pen.x;
+        pen.f = pen.prevY = SampleOffset(t, t.data[end - 1]);
         i = end;
     }
-    // The flush of the last column.
-    const int columnX = AddCoord(g.x0, lastX);
-    if (hi != lo) DrawLine(s, columnX, AddCoord(g.ym, hi), columnX, AddCoord(g.ym, lo));
-    DrawLine(s, columnX, AddCoord(g.ym, prevY), AddCoord(g.x0, x), AddCoord(g.ym, f));
+    pen.EndColumn(s, g);  // the flush of the last column
 }
 
 namespace {
