@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "document/ExportWriter.h"
+#include "pipeline/GraphGeometry.h"
 #include "platform/RecordingSurface.h"
 
 namespace tavrel::fuzz {
@@ -15,6 +16,43 @@ namespace {
 void Fail(const char* what) {
     std::fprintf(stderr, "fuzz check failed: %s\n", what);
     std::abort();
+}
+
+// The waveform of a channel's output drawn column by column must be the one drawn sample by
+// sample: over the whole plot at a scale that fits (even channels), over a strip at a zoomed,
+// inverted one (odd channels).
+void CheckWaveform(const std::vector<double>& values, int channel) {
+    if (values.empty()) return;
+    const GraphFrame g = MakeGraphFrame({0, 0, 800, 200}, 1, 1);
+    double largest = 0.0;
+    for (const double v : values)
+        if (std::isfinite(v) && std::fabs(v) > largest) largest = std::fabs(v);
+    WaveTrace t;
+    t.data = values.data();
+    t.last = static_cast<long long>(values.size());
+    t.minOffset = -100;
+    t.maxOffset = 99;
+    struct Way {
+        double p, q;
+        Rect clip;
+    };
+    const Way ways[2] = {{g.width / static_cast<double>(values.size()),
+                          largest > 0.0 ? 80.0 / largest : 0.0, Rect{0, 0, 800, 200}},
+                         {3.7, -2.5, Rect{300, 0, 360, 200}}};
+    const Way& way = ways[channel % 2];
+    t.p = way.p;
+    t.q = way.q;
+    RecordingSurface bySample(way.clip);
+    RecordingSurface byColumn(way.clip);
+    DrawWaveformBySample(&bySample, g, t);
+    DrawWaveform(&byColumn, g, t);
+    const auto& a = bySample.Calls();
+    const auto& b = byColumn.Calls();
+    bool same = a.size() == b.size();
+    for (std::size_t i = 0; same && i < a.size(); ++i)
+        same = a[i].kind == b[i].kind && a[i].rect.left == b[i].rect.left &&
+               a[i].rect.top == b[i].rect.top;
+    if (!same) Fail("the waveform by columns differs from the one sample by sample");
 }
 
 }  // namespace
@@ -56,6 +94,7 @@ void ExerciseDocument(CKaisekiDoc& doc) {
     for (int ch = 0; ch < CKaisekiDoc::kChannels; ++ch) {
         auto& c = channels[static_cast<size_t>(ch)];
         doc.GetChannelData(&c.values, &c.label, &c.times, ch);
+        CheckWaveform(c.values, ch);
     }
     ExportSettings settings;
     std::string plain = FormatExport(channels, settings);
