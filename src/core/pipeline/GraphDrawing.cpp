@@ -46,7 +46,7 @@ void ClippedSamples(const Surface* s, const GraphFrame& g, const WaveTrace& t, l
     i2 = std::min(i2 + t.first + 1, t.last);
 }
 
-// Pixel column of sample i; never falls as i grows (p > 0).
+// Pixel column of sample i; never falls as i grows when p > 0.
 int ColumnOf(const WaveTrace& t, long long i) {
     return RoundToInt(static_cast<double>(i - t.first) * t.p);
 }
@@ -158,7 +158,7 @@ void DrawWaveformBySample(Surface* s, const GraphFrame& g, const WaveTrace& t) {
         // The step i = i2 reads nothing: it only flushes the last column.
         const bool read = i < i2;
         if (read) {
-            pen.x = RoundToInt(static_cast<double>(i - t.first) * t.p);
+            pen.x = ColumnOf(t, i);
             pen.f = SampleOffset(t, t.data[i]);
         }
         if (read && pen.x == pen.lastX) {
