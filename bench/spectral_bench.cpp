@@ -6,7 +6,7 @@
 //
 // Frequency trend: 16 channels of 1,000,000 samples at 2000 Hz (an EMG rate), windows of 500 ms
 // advancing by 250 ms, median frequency; against a Python loop of scipy.signal.periodogram over
-// the same windows (the same definition), timed in the same run by the system Python.
+// the same windows (the same estimate), timed in the same run by the system Python.
 //
 // Bursts: 16 channels of 1,000,000 samples with a burst every 2000 samples; against numpy (the
 // threshold, the runs from numpy.diff of the comparison, the merging and the figures per burst).
