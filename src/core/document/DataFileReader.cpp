@@ -430,11 +430,16 @@ bool DataFileReader::FeedLines(const char* data, std::size_t size, int pieces,
     }
     cuts.push_back(end);
     const int count = static_cast<int>(cuts.size()) - 1;
-    // The pieces are read into buffers that keep their storage from batch to batch (fresh memory
-    // costs more to touch than the parsing of what is written into it), joined in order
-    // afterwards. Without a progress the first piece is read straight into the columns; with one,
-    // the user interface pumped while the pieces are read may replace the columns, so none is.
-    const int direct = m_progress ? -1 : 0;
+    // The first piece is read straight into the columns, the others into buffers that keep their
+    // storage from batch to batch (fresh memory costs more to touch than the parsing of what is
+    // written into it), joined in order afterwards. The columns belong to this reading alone, so
+    // the user interface pumped meanwhile cannot reach them.
+    const int direct = 0;
+    // Where the columns stood before these lines, for a cancel to put them back.
+    std::array<std::size_t, kColumns> sizes{};
+    const int rowsBefore = m_rowCount;
+    for (std::size_t k = 0; k < sizes.size() && k < m_columns.size(); ++k)
+        sizes[k] = m_columns[k].size();
     if (m_pieces.size() < static_cast<std::size_t>(count))
         m_pieces.resize(static_cast<std::size_t>(count));
     for (int i = 0; i < count; ++i) {
@@ -487,13 +492,15 @@ bool DataFileReader::FeedLines(const char* data, std::size_t size, int pieces,
             piece.Note(reader);
         },
         m_progress ? std::function<void()>(stepLines) : nullptr);
-    // The user interface may have replaced the document's contents while it was pumped.
     if (m_columns.size() < kColumns) {
         m_stopped = true;
         return false;
     }
     if (cancelledAt) {
         // The lines before the cancel, read again in order (the pieces' rows are dropped).
+        for (std::size_t k = 0; k < sizes.size(); ++k)
+            m_columns[k].resize(sizes[k]);
+        m_rowCount = rowsBefore;
         const std::int64_t lines = m_lines;
         Progress* progress = m_progress;
         m_progress = nullptr;

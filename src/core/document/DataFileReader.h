@@ -35,9 +35,9 @@ class DataFileReader {
   public:
     static constexpr int kColumns = 16;
 
-    // `columns` must hold 16 arrays (the reader stops if it ever holds fewer, which can happen
-    // only when the user interface replaced the document's contents while the progress window
-    // was pumping). Rows are appended; `rowCount` counts the lines that delivered column 0.
+    // `columns` must hold 16 arrays (the reader stops if it holds fewer) and belong to the
+    // reading alone: with several threads, the user interface pumped by the progress runs while
+    // they are written. Rows are appended; `rowCount` counts the lines that delivered column 0.
     // `fileLength` is L of the reservation rule; `progress` may be null.
     DataFileReader(std::vector<std::vector<double>>& columns, int& rowCount,
                    const ReadOptions& options, std::int64_t fileLength, Progress* progress);
