@@ -379,14 +379,13 @@ DataFileReader DataFileReader::PieceReader(std::vector<std::vector<double>>& col
     return reader;
 }
 
-void DataFileReader::JoinPieces(std::span<PieceBuffer> pieces, int direct, bool release) {
+void DataFileReader::JoinPieces(std::span<PieceBuffer> pieces, bool release) {
     const auto count = static_cast<int>(pieces.size());
     // Column by column side by side (each column's new storage is touched by one thread).
-    if (count > (direct >= 0 && direct < count ? 1 : 0)) {
+    if (count > 1) {
         ParallelFor(kColumns, [&](int k) {
             std::vector<double>& to = m_columns[static_cast<std::size_t>(k)];
-            for (int i = 0; i < count; ++i) {
-                if (i == direct) continue;
+            for (int i = 1; i < count; ++i) {
                 std::vector<double>& from =
                     pieces[static_cast<std::size_t>(i)].columns[static_cast<std::size_t>(k)];
                 to.insert(to.end(), from.begin(), from.end());
@@ -396,7 +395,7 @@ void DataFileReader::JoinPieces(std::span<PieceBuffer> pieces, int direct, bool 
     }
     for (int i = 0; i < count; ++i) {
         const PieceBuffer& piece = pieces[static_cast<std::size_t>(i)];
-        if (i != direct) m_rowCount += piece.rows;
+        if (i > 0) m_rowCount += piece.rows;
         if (!m_progress) m_lines += piece.lines;
         m_textRows += piece.textRows;
         m_sawNumber = m_sawNumber || piece.sawNumber;
@@ -430,20 +429,19 @@ bool DataFileReader::FeedLines(const char* data, std::size_t size, int pieces,
     }
     cuts.push_back(end);
     const int count = static_cast<int>(cuts.size()) - 1;
-    // The first piece is read straight into the columns, the others into buffers that keep their
-    // storage from batch to batch (fresh memory costs more to touch than the parsing of what is
-    // written into it), joined in order afterwards. The columns belong to this reading alone, so
-    // the user interface pumped meanwhile cannot reach them.
-    const int direct = 0;
     // Where the columns stood before these lines, for a cancel to put them back.
     std::array<std::size_t, kColumns> sizes{};
     const int rowsBefore = m_rowCount;
     for (std::size_t k = 0; k < sizes.size() && k < m_columns.size(); ++k)
         sizes[k] = m_columns[k].size();
+    // The first piece is read straight into the columns, the others into buffers that keep their
+    // storage from batch to batch (fresh memory costs more to touch than the parsing of what is
+    // written into it), joined in order afterwards. The columns belong to this reading alone, so
+    // the user interface pumped meanwhile cannot reach them.
     if (m_pieces.size() < static_cast<std::size_t>(count))
         m_pieces.resize(static_cast<std::size_t>(count));
     for (int i = 0; i < count; ++i) {
-        if (i == direct) continue;
+        if (i == 0) continue;
         PieceBuffer& piece = m_pieces[static_cast<std::size_t>(i)];
         // The columns' ends move at every line: room for a few more past them keeps the next
         // piece's from sharing their last cache line.
@@ -482,8 +480,8 @@ bool DataFileReader::FeedLines(const char* data, std::size_t size, int pieces,
             const int i = item - first;
             PieceBuffer& piece = m_pieces[static_cast<std::size_t>(i)];
             // The cap is not met within these lines (above).
-            DataFileReader reader = i == direct ? PieceReader(m_columns, m_rowCount)
-                                                : PieceReader(piece.columns, piece.rows);
+            DataFileReader reader = i == 0 ? PieceReader(m_columns, m_rowCount)
+                                           : PieceReader(piece.columns, piece.rows);
             const char* from = cuts[static_cast<std::size_t>(i)];
             const char* to = cuts[static_cast<std::size_t>(i) + 1];
             // A piece's columns keep their storage from batch to batch, so they grow only at
@@ -511,7 +509,7 @@ bool DataFileReader::FeedLines(const char* data, std::size_t size, int pieces,
         m_stopped = true;
         return false;
     }
-    JoinPieces(std::span(m_pieces).first(static_cast<std::size_t>(count)), direct, false);
+    JoinPieces(std::span(m_pieces).first(static_cast<std::size_t>(count)), false);
     return !m_stopped;
 }
 
@@ -657,7 +655,7 @@ std::optional<std::int64_t> DataFileReader::FeedInParts(std::int64_t length, int
         ++kept;
     // The first part was read straight into the columns; the others' buffers go as they are
     // joined.
-    JoinPieces(std::span(pieces).first(static_cast<std::size_t>(kept)), 0, true);
+    JoinPieces(std::span(pieces).first(static_cast<std::size_t>(kept)), true);
     if (!whole[static_cast<std::size_t>(kept) - 1]) {
         Finish();
         return std::nullopt;

@@ -93,10 +93,10 @@ class DataFileReader {
     // cannot be met).
     DataFileReader PieceReader(std::vector<std::vector<double>>& columns, int& rows) const;
     // Appends the pieces' columns to the columns, in order, and adds up what the pieces counted;
-    // piece `direct` was read straight into the columns, so only its counts other than rows are
+    // the first piece was read straight into the columns, so only its counts other than rows are
     // added. Lines are added only without a progress (with one they were counted as it stepped).
     // With `release`, each piece column's storage is freed as soon as it was appended.
-    void JoinPieces(std::span<PieceBuffer> pieces, int direct, bool release);
+    void JoinPieces(std::span<PieceBuffer> pieces, bool release);
     // One line without its line end; false to stop reading.
     bool HandleLine(const char* begin, const char* end);
     void SplitLine(const char* begin, const char* end);
