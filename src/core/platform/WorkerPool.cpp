@@ -216,6 +216,7 @@ void ParallelForCollecting(int count, const std::function<void(int)>& work) {
         return;
     }
     std::vector<CollectingHost> hosts(static_cast<std::size_t>(count));
+    std::vector<char> failed(static_cast<std::size_t>(count), 0);
     Host& caller = GetHost();
     std::exception_ptr error;
     try {
@@ -225,6 +226,7 @@ void ParallelForCollecting(int count, const std::function<void(int)>& work) {
                 work(i);
             } catch (...) {
                 SetHost(previous);
+                failed[static_cast<std::size_t>(i)] = 1;
                 throw;
             }
             SetHost(previous);
@@ -232,8 +234,12 @@ void ParallelForCollecting(int count, const std::function<void(int)>& work) {
     } catch (...) {
         error = std::current_exception();
     }
-    for (const CollectingHost& host : hosts)
-        host.Replay(caller);
+    // One after another, the items would have ended with the first that threw (whose exception
+    // ParallelFor passes on): what the items after it showed is not shown.
+    const auto shown = static_cast<std::size_t>(
+        std::find(failed.begin(), failed.end(), 1) - failed.begin() + (error ? 1 : 0));
+    for (std::size_t i = 0; i < shown && i < hosts.size(); ++i)
+        hosts[i].Replay(caller);
     if (error) std::rethrow_exception(error);
 }
 

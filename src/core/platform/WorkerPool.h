@@ -59,8 +59,10 @@ void ParallelRanges(std::size_t count, int parts,
                     const std::function<void(int part, std::size_t from, std::size_t to)>& work);
 
 // ParallelFor whose items' messages and beeps are shown afterwards on the calling thread, in
-// item order, through the calling thread's host. On one thread the items run one after another
-// with the calling thread's host, as they always did.
+// item order, through the calling thread's host. When items throw, what the first of them and
+// the items before it showed is shown, then its exception rethrown: the items after it would not
+// have run. On one thread the items run one after another with the calling thread's host, as
+// they always did.
 void ParallelForCollecting(int count, const std::function<void(int)>& work);
 
 }  // namespace tavrel

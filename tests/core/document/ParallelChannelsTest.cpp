@@ -93,6 +93,21 @@ TEST(WorkerPool, ExceptionOfTheLowestItemReachesTheCallerAfterAllItems) {
     EXPECT_EQ(ran, 40);
 }
 
+// One after another, the items would have ended with the first that threw: nothing the items
+// after it showed is shown, whichever ran first.
+TEST(WorkerPool, CollectedMessagesEndWithTheFirstItemThatThrew) {
+    ThreadSettingGuard guard;
+    SetThreadSetting(4);
+    test::ScriptedHost host;
+    EXPECT_THROW(ParallelForCollecting(12,
+                                       [](int i) {
+                                           GetHost().MessageBox(std::to_string(i));
+                                           if (i == 5 || i == 9) throw std::runtime_error("");
+                                       }),
+                 std::runtime_error);
+    EXPECT_EQ(host.messages, (std::vector<std::string>{"0", "1", "2", "3", "4", "5"}));
+}
+
 // A module that shows a message each time it computes, then passes its input on.
 std::atomic<int> g_computed{0};
 class NoisyModule : public CModBase {
