@@ -50,9 +50,11 @@ TEST(CliJobs, EveryOutputIsTheSameOnAnyNumberOfThreads) {
     const std::string second = test::WriteCsv(dir, "second.csv", 2500, 16, [](int r, int c) {
         return std::cos(r * 0.01 * (c + 2)) - 0.5 * (r % 3);
     });
-    const std::string example = TAVREL_SOURCE_DIR "/examples/emg-demo.kcd";
+    const std::string examples = TAVREL_SOURCE_DIR "/examples/";
     const std::string out = dir.File("out");
-    for (const std::string& doc : {ManyChains(dir, csv), example}) {
+    for (const std::string& doc :
+         {ManyChains(dir, csv), examples + "emg-demo.kcd", examples + "emg-guidelines.kcd",
+          examples + "fatigue-demo.kcd"}) {
         auto runs = [&](const std::string& jobs) {
             std::vector<std::string> outputs;
             outputs.push_back(Output({"export", doc, "-o", out, "--number", "time", "--jobs", jobs},

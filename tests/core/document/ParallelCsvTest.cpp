@@ -74,7 +74,9 @@ TEST(ParallelCsv, EveryCutOfEveryTextGivesTheSequentialResult) {
         "1,2\r\n3,4\r\n5,6\r\n7,8\r\n9,10\r\n11,12\r\n13,14\r\n15,16\r\n\r\n\r\n",
         "\xEF\xBB,1\n2,3\n4,5\n6,7\r",
         "a\n1.5,2.5\n\xEF\xBB\xBF"
-        "3,4\n5,6e-3\n7,INF,nan\n8\n9\n10\n11\n12\n"};
+        "3,4\n5,6e-3\n7,INF,nan\n8\n9\n10\n11\n12\n",
+        // No quoting, tabs are no separator, a lone CR is no line end.
+        "\"1,5\"\n1\t2\t3\n4.5\t5\r\n1\r2,3\n7,\r\n\"a\",2\n\r\r\n9\t,8"};
     for (const std::string& text : texts) {
         for (int headers : {0, 1, 2}) {
             for (int skip : {0, 1}) {
