@@ -12,6 +12,7 @@
 #include "document/KaisekiDoc.h"
 #include "document/Recording.h"
 #include "document/SetupJson.h"
+#include "platform/WorkerPool.h"
 
 namespace tavrel::cli {
 
@@ -81,14 +82,18 @@ void WriteOut(const std::string& text) {
 
 // `info --data FILE`: the recording as the reader reads it (all rows unless --max-rows).
 int RunDataInfo(const QStringList& arguments) {
-    CommandLine line("info --data FILE [--skip-columns N] [--header-rows N] [--max-rows N]",
+    CommandLine line(
+        "info --data FILE [--skip-columns N] [--header-rows N] [--max-rows N] [--jobs N]",
                      "Prints what a data file holds as one JSON object: the channels read, the "
                      "rate and unit its header gives, its length and its events.");
     line.AddOption({"data", "The data file to describe.", "FILE"});
     line.AddOption({"skip-columns", "Leading columns or signals to skip (0-9).", "N"});
     line.AddOption({"header-rows", "Leading lines of a text file to skip (0-99).", "N"});
     line.AddOption({"max-rows", "Rows to read at most (0, the default: all).", "N"});
+    line.AddOption(
+        {"jobs", "Threads to read a large text file on (default: the processor cores).", "N"});
     line.Parse(arguments);
+    if (auto jobs = line.IntOption("jobs", 1, 1024)) SetThreadSetting(*jobs);
     ReadOptions options;
     options.skipColumns = line.IntOption("skip-columns", 0, 9).value_or(0);
     options.headerRows = line.IntOption("header-rows", 0, 99).value_or(0);

@@ -70,6 +70,13 @@ TEST(CliJobs, EveryOutputIsTheSameOnAnyNumberOfThreads) {
             return outputs;
         };
         const std::vector<std::string> one = runs("1");
+        if (doc == examples + "emg-demo.kcd") {
+            // What a data file holds, read on one thread or several.
+            const auto described = RunCli({"info", "--data", csv, "--jobs", "1"});
+            ASSERT_EQ(described.status, 0) << described.err;
+            EXPECT_EQ(RunCli({"info", "--data", csv, "--jobs", "3"}).out, described.out);
+            EXPECT_EQ(RunCli({"info", "--data", csv, "--jobs", "0"}).status, 1);
+        }
         for (const std::string& output : one)
             EXPECT_GT(output.size(), 100u);
         for (const std::string jobs : {"2", "3", "8"}) {
