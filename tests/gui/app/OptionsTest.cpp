@@ -23,6 +23,7 @@
 #include "gui/document/ModalHelper.h"
 #include "gui/document/ProcSetDlg.h"
 #include "gui/platform/DialogLayout.h"
+#include "platform/WorkerPool.h"
 #include "support/TempDir.h"
 
 using namespace tavrel::qt;
@@ -141,6 +142,55 @@ TEST(Options, TheDialogValidatesTheLimitAndStoresItForTheNextStart) {
     EXPECT_EQ(app->Document().m_rowLimit, 0);
     EXPECT_EQ(UserOptions::Load().maxRows, 200000);
     QSettings().remove(QStringLiteral("Options"));
+}
+
+// "計算スレッド数": 0 (as many as the processor runs) until changed; a number beyond 1024 is
+// refused; the choice is stored for the next start and becomes the thread setting, unless
+// TAVREL_THREADS names one for the run.
+TEST(Options, TheThreadCountIsValidatedStoredAndAppliedUnlessTheEnvironmentNamesOne) {
+    QSettings().remove(QStringLiteral("Options"));
+    const QByteArray environment = qgetenv("TAVREL_THREADS");
+    const int saved = tavrel::ThreadSetting();
+    qunsetenv("TAVREL_THREADS");
+    tavrel::test::TempDir dir;
+    auto app = StartApp(dir);
+    EXPECT_EQ(tavrel::ThreadSetting(), 0);
+    QString refusal;
+    RunOptions(*app, [&](COptionsDlg* dialog) {
+        auto* threads = Control<QLineEdit>(dialog, COptionsDlg::kThreadsEdit);
+        EXPECT_EQ(threads->text(), QStringLiteral("0"));
+        threads->setText(QStringLiteral("1025"));
+        tavrel::test::CloseNextMessage(&refusal, dialog);
+        Control<QPushButton>(dialog, 1)->click();
+        EXPECT_TRUE(dialog->isVisible());
+        threads->setText(QStringLiteral("3"));
+        Control<QPushButton>(dialog, 1)->click();
+    });
+    EXPECT_TRUE(refusal.contains(QStringLiteral("1024"))) << refusal.toStdString();
+    EXPECT_EQ(tavrel::ThreadSetting(), 3);
+
+    // The next start takes the stored count; with TAVREL_THREADS set, the run keeps its own.
+    tavrel::SetThreadSetting(0);
+    app.reset();
+    app = StartApp(dir);
+    EXPECT_EQ(tavrel::ThreadSetting(), 3);
+    qputenv("TAVREL_THREADS", "2");
+    tavrel::SetThreadSetting(2);
+    RunOptions(*app, [](COptionsDlg* dialog) {
+        EXPECT_EQ(Control<QLineEdit>(dialog, COptionsDlg::kThreadsEdit)->text(),
+                  QStringLiteral("3"));
+        Control<QLineEdit>(dialog, COptionsDlg::kThreadsEdit)->setText(QStringLiteral("5"));
+        Control<QPushButton>(dialog, 1)->click();
+    });
+    EXPECT_EQ(tavrel::ThreadSetting(), 2);
+    EXPECT_EQ(UserOptions::Load().threads, 5);
+
+    QSettings().remove(QStringLiteral("Options"));
+    if (environment.isNull())
+        qunsetenv("TAVREL_THREADS");
+    else
+        qputenv("TAVREL_THREADS", environment);
+    tavrel::SetThreadSetting(saved);
 }
 
 TEST(Options, ALongRecordingIsCutAtTheLimitWithANoticeOrReadWhole) {
