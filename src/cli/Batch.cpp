@@ -173,13 +173,13 @@ void RunInOrder(std::size_t count, int jobs, const std::function<void(std::size_
         }
     };
 
+    // A system that gives no more threads leaves the files to those there are (the calling
+    // thread at least).
     std::vector<std::thread> threads;
     try {
         for (std::size_t t = 1; t < threadCount; ++t)
             threads.emplace_back(run);
-    } catch (...) {
-        std::lock_guard<std::mutex> hold(lock);
-        fail(std::current_exception());
+    } catch (const std::exception&) {
     }
     run();
     for (std::thread& thread : threads)

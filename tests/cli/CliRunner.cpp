@@ -1,6 +1,8 @@
 #include "CliRunner.h"
 
 #include <fcntl.h>
+#include <grp.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -104,6 +106,7 @@ CliResult RunCli(const std::vector<std::string>& arguments, const CliEnvironment
     envp.push_back(nullptr);
     const char* workingDir =
         environment.workingDir.empty() ? nullptr : environment.workingDir.c_str();
+    const bool noThreads = environment.noThreads;
 
     const pid_t pid = fork();
     if (pid < 0) throw std::runtime_error("fork failed");
@@ -114,6 +117,13 @@ CliResult RunCli(const std::vector<std::string>& arguments, const CliEnvironment
         dup2(out, 1);
         dup2(err, 2);
         if (workingDir && chdir(workingDir) != 0) _exit(127);
+        if (noThreads) {
+            if (geteuid() == 0 &&
+                (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0))
+                _exit(125);
+            const rlimit one{1, 1};
+            if (setrlimit(RLIMIT_NPROC, &one) != 0) _exit(125);
+        }
         execve(argv[0], argv.data(), envp.data());
         _exit(127);
     }

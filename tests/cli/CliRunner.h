@@ -27,6 +27,10 @@ struct CliEnvironment {
     std::string stdoutPath;
     // The program run instead of the built tavrel-cli (a copy of it elsewhere).
     std::string program;
+    // The program may start no thread nor process: the system's limit of processes is 1, and a
+    // test run as root starts it as the user nobody (65534), whom that limit binds. The status
+    // is 125 when the limit could not be set.
+    bool noThreads = false;
 };
 
 // Runs tavrel-cli with the arguments (no shell involved) and waits for it.

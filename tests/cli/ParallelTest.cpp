@@ -87,5 +87,36 @@ TEST(CliJobs, EveryOutputIsTheSameOnAnyNumberOfThreads) {
     }
 }
 
+// A system that gives no more threads (here: none) leaves the work to the calling thread, with
+// the same bytes as on one thread, instead of failing.
+TEST(CliJobs, WithoutThreadsToBeHadTheCallingThreadDoesTheWork) {
+    TempDir dir;
+    // Readable and writable for the user nobody, as whom a test run as root starts the tool.
+    std::filesystem::permissions(dir.Path(), std::filesystem::perms::all);
+    const std::string csv = test::WriteCsv(dir, "data.csv", 3000, 16, [](int r, int c) {
+        return std::sin(r * 0.004 * (c + 1)) * (c + 1) - 0.1 * (r % 7);
+    });
+    const std::string doc = ManyChains(dir, csv);
+    test::CliEnvironment limited;
+    limited.noThreads = true;
+    const std::vector<std::vector<std::string>> commands = {
+        {"export", doc, "--jobs", "8", "-o"},
+        {"measure", doc, "--data", csv, "--data", csv, "--data", csv, "--jobs", "3", "-o"}};
+    for (const std::vector<std::string>& command : commands) {
+        std::vector<std::string> one = command;
+        one.push_back(dir.File("one"));
+        one[one.size() - 3] = "1";
+        ASSERT_EQ(RunCli(one).status, 0);
+        std::vector<std::string> none = command;
+        none.push_back(dir.File("none"));
+        const auto result = RunCli(none, limited);
+        if (result.status == 125) GTEST_SKIP() << "the limit of processes cannot be set here";
+        EXPECT_EQ(result.status, 0) << command[0] << ": " << result.err;
+        EXPECT_EQ(test::ReadFileBytes(dir.File("none")), test::ReadFileBytes(dir.File("one")))
+            << command[0];
+        std::filesystem::remove(dir.File("none"));
+    }
+}
+
 }  // namespace
 }  // namespace tavrel

@@ -46,8 +46,15 @@ class Pool {
 
     void Run(int helpers, const std::function<void()>& task) {
         std::lock_guard lock(m_mutex);
-        while (static_cast<int>(m_threads.size()) < helpers)
-            m_threads.emplace_back([this] { Serve(); });
+        // The pool grows as far as the system lets it: the items are taken by whichever threads
+        // run, the calling one among them, so with fewer helpers they only take longer.
+        while (static_cast<int>(m_threads.size()) < helpers) {
+            try {
+                m_threads.emplace_back([this] { Serve(); });
+            } catch (const std::exception&) {
+                helpers = static_cast<int>(m_threads.size());
+            }
+        }
         for (int i = 0; i < helpers; ++i)
             m_tasks.push_back(task);
         m_wake.notify_all();
