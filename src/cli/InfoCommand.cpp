@@ -84,8 +84,8 @@ void WriteOut(const std::string& text) {
 int RunDataInfo(const QStringList& arguments) {
     CommandLine line(
         "info --data FILE [--skip-columns N] [--header-rows N] [--max-rows N] [--jobs N]",
-                     "Prints what a data file holds as one JSON object: the channels read, the "
-                     "rate and unit its header gives, its length and its events.");
+        "Prints what a data file holds as one JSON object: the channels read, the "
+        "rate and unit its header gives, its length and its events.");
     line.AddOption({"data", "The data file to describe.", "FILE"});
     line.AddOption({"skip-columns", "Leading columns or signals to skip (0-9).", "N"});
     line.AddOption({"header-rows", "Leading lines of a text file to skip (0-99).", "N"});

@@ -243,8 +243,8 @@ void ParallelForCollecting(int count, const std::function<void(int)>& work) {
     }
     // One after another, the items would have ended with the first that threw (whose exception
     // ParallelFor passes on): what the items after it showed is not shown.
-    const auto shown = static_cast<std::size_t>(
-        std::find(failed.begin(), failed.end(), 1) - failed.begin() + (error ? 1 : 0));
+    const auto shown = static_cast<std::size_t>(std::find(failed.begin(), failed.end(), 1) -
+                                                failed.begin() + (error ? 1 : 0));
     for (std::size_t i = 0; i < shown && i < hosts.size(); ++i)
         hosts[i].Replay(caller);
     if (error) std::rethrow_exception(error);
