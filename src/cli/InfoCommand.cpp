@@ -6,13 +6,13 @@
 #include <cstdio>
 #include <string>
 
+#include "cli/Batch.h"
 #include "cli/CliSupport.h"
 #include "cli/Commands.h"
 #include "cli/RecordingInfo.h"
 #include "document/KaisekiDoc.h"
 #include "document/Recording.h"
 #include "document/SetupJson.h"
-#include "platform/WorkerPool.h"
 
 namespace tavrel::cli {
 
@@ -90,10 +90,9 @@ int RunDataInfo(const QStringList& arguments) {
     line.AddOption({"skip-columns", "Leading columns or signals to skip (0-9).", "N"});
     line.AddOption({"header-rows", "Leading lines of a text file to skip (0-99).", "N"});
     line.AddOption({"max-rows", "Rows to read at most (0, the default: all).", "N"});
-    line.AddOption(
-        {"jobs", "Threads to read a large text file on (default: the processor cores).", "N"});
+    AddJobsOption(line);
     line.Parse(arguments);
-    if (auto jobs = line.IntOption("jobs", 1, 1024)) SetThreadSetting(*jobs);
+    BatchJobs(line);
     ReadOptions options;
     options.skipColumns = line.IntOption("skip-columns", 0, 9).value_or(0);
     options.headerRows = line.IntOption("header-rows", 0, 99).value_or(0);

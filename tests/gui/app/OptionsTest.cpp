@@ -76,6 +76,18 @@ void RunOptions(CKaisekiApp& app, std::function<void(COptionsDlg*)> answer) {
     app.MainFrame()->Action(ID_TOOLS_OPTIONS)->trigger();
 }
 
+// Enters `refused` in the edit and presses OK: the standard message comes (its text into
+// `message`) and the dialog stays open; then enters `accepted` and presses OK.
+void EnterRefusedThenAccepted(COptionsDlg* dialog, QLineEdit* edit, const QString& refused,
+                              const QString& accepted, QString* message) {
+    edit->setText(refused);
+    tavrel::test::CloseNextMessage(message, dialog);
+    Control<QPushButton>(dialog, 1)->click();
+    EXPECT_TRUE(dialog->isVisible());
+    edit->setText(accepted);
+    Control<QPushButton>(dialog, 1)->click();
+}
+
 }  // namespace
 
 // The language list shows the stored choice; while TAVREL_LANG chooses the language of the run,
@@ -121,12 +133,8 @@ TEST(Options, TheDialogValidatesTheLimitAndStoresItForTheNextStart) {
         EXPECT_FALSE(rows->isEnabled());
         noLimit->click();
         // Below the range: refused with the standard message, the dialog stays open.
-        rows->setText(QStringLiteral("100"));
-        tavrel::test::CloseNextMessage(&refusal, dialog);
-        Control<QPushButton>(dialog, 1)->click();
-        EXPECT_TRUE(dialog->isVisible());
-        rows->setText(QStringLiteral("200000"));
-        Control<QPushButton>(dialog, 1)->click();
+        EnterRefusedThenAccepted(dialog, rows, QStringLiteral("100"), QStringLiteral("200000"),
+                                 &refusal);
     });
     EXPECT_TRUE(refusal.contains(QStringLiteral("8192"))) << refusal.toStdString();
     EXPECT_EQ(app->Document().m_rowLimit, 200000);
@@ -159,12 +167,8 @@ TEST(Options, TheThreadCountIsValidatedStoredAndAppliedUnlessTheEnvironmentNames
     RunOptions(*app, [&](COptionsDlg* dialog) {
         auto* threads = Control<QLineEdit>(dialog, COptionsDlg::kThreadsEdit);
         EXPECT_EQ(threads->text(), QStringLiteral("0"));
-        threads->setText(QStringLiteral("1025"));
-        tavrel::test::CloseNextMessage(&refusal, dialog);
-        Control<QPushButton>(dialog, 1)->click();
-        EXPECT_TRUE(dialog->isVisible());
-        threads->setText(QStringLiteral("3"));
-        Control<QPushButton>(dialog, 1)->click();
+        EnterRefusedThenAccepted(dialog, threads, QStringLiteral("1025"), QStringLiteral("3"),
+                                 &refusal);
     });
     EXPECT_TRUE(refusal.contains(QStringLiteral("1024"))) << refusal.toStdString();
     EXPECT_EQ(tavrel::ThreadSetting(), 3);
